@@ -1,0 +1,65 @@
+#pragma once
+
+// Application-wide state, under the names the rest of the program uses. Nothing else is global.
+
+#include "app/Currency.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+namespace MainModule {
+
+// Paths (set by start-up or by the batch tool from the program folder).
+extern QString ProgramFolder; // native separators, no trailing separator
+extern QString DBPath;        // ProgramFolder + "/Miravel.mdb"
+extern QString IniPath;       // ProgramFolder + "/Miravel.ini"
+
+// Period of charts and tables: 1 daily, 2 weekly.
+extern std::int16_t PeriodMode;
+extern QString PriceTableName; // "daydata" or "weekdata"
+
+extern bool ListPicked;
+extern bool LastKeyBackspace;
+
+// Settings values, named after their keys in Miravel.ini.
+extern std::int16_t ScreenMode;
+extern float slidechart;
+extern std::int16_t move1;
+extern std::int16_t move2;
+extern std::int16_t move3;
+extern std::int16_t SaicoL;
+extern std::int16_t RSIVR;
+extern QString DURL;
+extern QString MURL;
+extern std::int16_t RDel;
+extern Currency SonPa;
+extern QString hibiPath;
+extern QString sinyoPath;
+extern std::int16_t MakeSyu;
+extern QString ReadSinyo;
+extern std::int16_t DelJyoho;
+extern std::int16_t ALLITORSO;
+extern std::int16_t ITORSO;
+
+// Market abbreviations: index 0 empty, 1..10 from Shijyo in code order.
+extern std::array<QString, 11> MarketAbbrev;
+
+// The information browser's last kind and date, kept for the whole run.
+extern QString SelectedInfoKind;
+extern QString SelectedInfoDate;
+
+// The main window's message slot: requests to modal windows and their result messages.
+extern QString MainTag;
+
+// Sets every value back to its start state (tests call it between cases).
+void reset();
+
+// Sets ProgramFolder, DBPath and IniPath from a folder.
+void setProgramFolder(const QString &folder);
+
+// The data folder (ProgramFolder + "/Data").
+QString dataFolder();
+
+} // namespace MainModule

@@ -1,0 +1,46 @@
+#pragma once
+
+// The settings file Miravel.ini: one section "Miravel", key=value lines in code page 932, CR LF.
+
+#include <QString>
+#include <QStringList>
+
+class Prompt;
+
+// Reads and writes single keys of a profile file. The properties keep their values between calls.
+class cINI final
+{
+public:
+    QString cstrSection;
+    QString cstrkey;
+    QString cstrData;
+    QString cstrPath;
+
+    // The value of cstrkey in cstrSection of cstrPath (at most 1023 characters, without surrounding
+    // blanks); "" when the file, the section or the key is missing.
+    QString GetLineINI() const;
+    // Writes cstrData as the value of cstrkey, creating the file, section or line as needed and
+    // keeping every other line as it was. False when the file cannot be written.
+    bool WriteIni() const;
+};
+
+namespace Settings {
+
+// The eighteen main keys in file order (ScreenMode first, ITORSO last).
+QStringList mainKeys();
+// Their first-run defaults, in the same order (hibiPath from the current program folder).
+QStringList defaultValues();
+
+// Writes the eighteen values (texts in mainKeys() order) and, when asked, empty FilterGaku and
+// FilterDekidaka. Creates the file when missing. False when the file cannot be written.
+bool WriteSettings(const QStringList &values, bool writeFilterKeys);
+// Loads the main keys into MainModule in the load order. A value that does not convert shows its
+// description through prompt and stops loading (later variables keep their values); returns false then.
+bool ReadSettings(Prompt *prompt);
+// The current MainModule values as texts in mainKeys() order.
+QStringList currentValues();
+
+// The folder picker: the chosen folder, or currentFolder unchanged when cancelled.
+QString BrowseForFolder(Prompt &prompt, const QString &currentFolder, const QString &title);
+
+} // namespace Settings

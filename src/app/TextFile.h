@@ -1,0 +1,23 @@
+#pragma once
+
+// External text files: code page 932 (Shift_JIS, "windows-31j"), lines ended by CR LF.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace TextFile {
+
+// Decodes code page 932 bytes. A UTF-8 byte order mark makes the rest read as UTF-8.
+QString decode(const QByteArray &bytes);
+QByteArray encode(const QString &text);
+
+// Splits into lines at CR LF, LF or CR; a last empty line after the final line end is not a line.
+QStringList splitLines(const QString &text);
+
+// Reads a whole file; ok is false when it cannot be read.
+QStringList readLines(const QString &path, bool *ok = nullptr);
+// Writes lines, each ended by CR LF, through a temporary file renamed into place.
+bool writeLines(const QString &path, const QStringList &lines);
+
+} // namespace TextFile

@@ -1,0 +1,8 @@
+list(APPEND MIRAVEL_CORE_SOURCES
+  db/DbError.cpp
+  db/SqlTranslator.cpp
+  db/Connection.cpp
+  db/Database.cpp
+  db/Recordset.cpp
+  db/Schema.cpp
+)

@@ -1,0 +1,113 @@
+#include "support/TestSupport.h"
+
+#include "app/MainModule.h"
+#include "app/TextFile.h"
+#include "db/Schema.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace testing_support {
+
+TempProgramFolder::TempProgramFolder()
+{
+    MainModule::reset();
+    QDir(m_dir.path()).mkdir(QStringLiteral("Data"));
+    QDir(m_dir.path()).mkdir(QStringLiteral("htm"));
+    MainModule::setProgramFolder(m_dir.path());
+    MainModule::hibiPath = QDir::toNativeSeparators(m_dir.path() + QStringLiteral("/Data/"));
+}
+
+TempProgramFolder::~TempProgramFolder() { MainModule::reset(); }
+
+QString TempProgramFolder::path() const { return m_dir.path(); }
+QString TempProgramFolder::filePath(const QString &relative) const { return QDir(m_dir.path()).filePath(relative); }
+QString TempProgramFolder::dbPath() const { return filePath(QStringLiteral("Miravel.mdb")); }
+QString TempProgramFolder::iniPath() const { return filePath(QStringLiteral("Miravel.ini")); }
+
+void TempProgramFolder::createDatabase() const
+{
+    ScriptedPrompt prompt;
+    ASSERT_TRUE(db::CreateDatabaseFile(dbPath(), &prompt));
+}
+
+void writeCp932File(const QString &path, const QStringList &lines, const QString &lineEnd)
+{
+    QString all;
+    for (const QString &l : lines)
+        all += l + lineEnd;
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    f.write(TextFile::encode(all));
+}
+
+QByteArray readFileBytes(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+QString ScriptedPrompt::nextAnswer(const QString &what)
+{
+    if (m_answers.empty()) {
+        ADD_FAILURE() << "unexpected prompt: " << what.toStdString();
+        return {};
+    }
+    QString a = m_answers.front();
+    m_answers.pop_front();
+    return a;
+}
+
+bool ScriptedPrompt::askYesNo(const QString &text, const QString &title, PromptIcon)
+{
+    m_records.push_back({PromptRecord::Question, title, text});
+    return nextAnswer(title + QStringLiteral(": ") + text) == QLatin1String("yes");
+}
+
+void ScriptedPrompt::inform(const QString &text, const QString &title, PromptIcon)
+{
+    m_records.push_back({PromptRecord::Message, title, text});
+}
+
+QString ScriptedPrompt::pickOpenFile(const QString &filter, const QString &)
+{
+    m_records.push_back({PromptRecord::OpenFile, QString(), filter});
+    return nextAnswer(QStringLiteral("open file ") + filter);
+}
+
+QString ScriptedPrompt::pickSaveFile(const QString &filter, const QString &, const QString &proposedName)
+{
+    m_records.push_back({PromptRecord::SaveFile, proposedName, filter});
+    return nextAnswer(QStringLiteral("save file ") + filter);
+}
+
+QString ScriptedPrompt::pickFolder(const QString &title, const QString &currentFolder)
+{
+    m_records.push_back({PromptRecord::Folder, title, currentFolder});
+    const QString a = nextAnswer(QStringLiteral("folder ") + title);
+    return a.isEmpty() ? currentFolder : a;
+}
+
+QStringList ScriptedPrompt::messages() const
+{
+    QStringList out;
+    for (const auto &r : m_records)
+        if (r.kind == PromptRecord::Message)
+            out.append(r.text);
+    return out;
+}
+
+QStringList ScriptedPrompt::questions() const
+{
+    QStringList out;
+    for (const auto &r : m_records)
+        if (r.kind == PromptRecord::Question)
+            out.append(r.text);
+    return out;
+}
+
+} // namespace testing_support

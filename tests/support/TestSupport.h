@@ -1,0 +1,101 @@
+#pragma once
+
+// Test support: a fresh program folder per test, code-page-932 fixture files, a scripted prompt,
+// a fixed clock and a recording progress.
+
+#include "app/Ports.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <deque>
+#include <memory>
+#include <vector>
+
+namespace testing_support {
+
+// A temporary program folder with Data/ and htm/; MainModule paths point into it while it lives.
+class TempProgramFolder
+{
+public:
+    TempProgramFolder();
+    ~TempProgramFolder();
+    QString path() const;
+    QString filePath(const QString &relative) const;
+    QString dbPath() const;
+    QString iniPath() const;
+    // Creates the database with the schema (CreateDatabaseFile).
+    void createDatabase() const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Writes lines in code page 932, each ended by CR LF (lineEnd overrides it for malformed fixtures).
+void writeCp932File(const QString &path, const QStringList &lines, const QString &lineEnd = QStringLiteral("\r\n"));
+QByteArray readFileBytes(const QString &path);
+
+struct PromptRecord
+{
+    enum Kind { Question, Message, OpenFile, SaveFile, Folder } kind;
+    QString title;
+    QString text;
+};
+
+// Answers questions in the order they were scripted and records every message. An unscripted
+// question fails the running test.
+class ScriptedPrompt final : public Prompt
+{
+public:
+    void answerYes() { m_answers.push_back(QStringLiteral("yes")); }
+    void answerNo() { m_answers.push_back(QStringLiteral("no")); }
+    void answerPath(const QString &path) { m_answers.push_back(path); }
+
+    bool askYesNo(const QString &text, const QString &title, PromptIcon icon) override;
+    void inform(const QString &text, const QString &title, PromptIcon icon) override;
+    QString pickOpenFile(const QString &filter, const QString &folder) override;
+    QString pickSaveFile(const QString &filter, const QString &folder, const QString &proposedName) override;
+    QString pickFolder(const QString &title, const QString &currentFolder) override;
+
+    const std::vector<PromptRecord> &records() const { return m_records; }
+    // Texts of the messages (not questions) in order.
+    QStringList messages() const;
+    QStringList questions() const;
+    bool allAnswersUsed() const { return m_answers.empty(); }
+
+private:
+    QString nextAnswer(const QString &what);
+    std::deque<QString> m_answers;
+    std::vector<PromptRecord> m_records;
+};
+
+class FixedClock final : public Clock
+{
+public:
+    explicit FixedClock(QDate today, QTime time = QTime(10, 0)) : m_today(today), m_time(time) {}
+    QDate today() const override { return m_today; }
+    QDateTime now() const override { return QDateTime(m_today, m_time); }
+    void set(QDate today) { m_today = today; }
+
+private:
+    QDate m_today;
+    QTime m_time;
+};
+
+// Records every phase and percent text.
+class RecordingProgress final : public Progress
+{
+public:
+    void setPhase(const QString &text) override { phases.append(text); }
+    void setPercent(const QString &text) override { percents.append(text); }
+    void setCaption(const QString &text) override { captions.append(text); }
+    void yield() override { ++yields; }
+    void setBusy(bool busy) override { busyChanges.append(busy); }
+    QStringList phases, percents, captions;
+    QList<bool> busyChanges;
+    int yields = 0;
+};
+
+} // namespace testing_support

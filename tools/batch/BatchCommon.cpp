@@ -1,0 +1,97 @@
+#include "BatchCommon.h"
+
+#include "app/DateUtil.h"
+#include "app/MainModule.h"
+#include "app/Settings.h"
+#include "db/Database.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace batch {
+
+void out(const QString &line)
+{
+    const QByteArray b = line.toUtf8();
+    std::fwrite(b.constData(), 1, size_t(b.size()), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+void err(const QString &line)
+{
+    const QByteArray b = line.toUtf8();
+    std::fwrite(b.constData(), 1, size_t(b.size()), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+bool openProgramFolder(const Context &context)
+{
+    MainModule::setProgramFolder(context.programFolder);
+    if (!QFileInfo::exists(MainModule::DBPath)) {
+        err(QStringLiteral("データベース %1 がありません。先に init を実行して下さい。").arg(MainModule::DBPath));
+        return false;
+    }
+    if (!db::Database::isOwnDatabase(MainModule::DBPath)) {
+        err(QStringLiteral("データベースの形式 '%1' を認識できません。").arg(MainModule::DBPath));
+        return false;
+    }
+    TerminalPrompt prompt;
+    Settings::ReadSettings(&prompt);
+    return true;
+}
+
+QDate parseDateArgument(const QString &text)
+{
+    static const QRegularExpression iso(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
+    static const QRegularExpression yy(QStringLiteral("^\\d{2}/\\d{2}/\\d{2}$"));
+    if (iso.match(text).hasMatch() || yy.match(text).hasMatch())
+        return DateUtil::parseDate(text);
+    return {};
+}
+
+bool TerminalPrompt::askYesNo(const QString &, const QString &, PromptIcon) { return true; }
+
+void TerminalPrompt::inform(const QString &text, const QString &, PromptIcon)
+{
+    messages.append(text);
+    err(text);
+}
+
+TerminalProgress::TerminalProgress() : m_tty(isatty(fileno(stderr)) != 0) {}
+
+TerminalProgress::~TerminalProgress()
+{
+    if (m_tty && !m_phase.isEmpty())
+        std::fputc('\n', stderr);
+}
+
+void TerminalProgress::setPhase(const QString &text)
+{
+    m_phase = text;
+    redraw();
+}
+
+void TerminalProgress::setPercent(const QString &text)
+{
+    m_percent = text;
+    redraw();
+}
+
+void TerminalProgress::redraw()
+{
+    if (!m_tty)
+        return;
+    const int pct = qBound(0, m_percent.toInt(), 100);
+    const int filled = pct / 5;
+    const QString bar = QString(filled, QLatin1Char('#')) + QString(20 - filled, QLatin1Char('.'));
+    const QByteArray line = QStringLiteral("\r[%1] %2% %3\x1b[K").arg(bar).arg(pct, 3).arg(m_phase).toUtf8();
+    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+    std::fflush(stderr);
+}
+
+} // namespace batch

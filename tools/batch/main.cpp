@@ -1,0 +1,90 @@
+// miravel-batch: scripted work on a program folder (initialisation, imports, weekly build, chart
+// rendering), sharing the core code with the windows.
+
+#include "BatchCommon.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QGuiApplication>
+
+#include <cstdio>
+
+using namespace batch;
+
+static std::vector<Command> allCommands()
+{
+    std::vector<Command> all = initCommands();
+#ifdef MIRAVEL_HAS_IMPORT_COMMANDS
+    for (auto &c : importCommands())
+        all.push_back(c);
+#endif
+#ifdef MIRAVEL_HAS_CHART_COMMAND
+    for (auto &c : chartCommands())
+        all.push_back(c);
+#endif
+    return all;
+}
+
+static QString versionText()
+{
+    return QStringLiteral("%1.%2.%3").arg(MIRAVEL_VERSION_MAJOR).arg(MIRAVEL_VERSION_MINOR).arg(MIRAVEL_VERSION_PATCH);
+}
+
+static void printHelp(const std::vector<Command> &commands)
+{
+    out(QStringLiteral("ミラベル %1 — command-line tool").arg(versionText()));
+    out(QStringLiteral("usage: miravel-batch [--folder DIR] COMMAND [ARGUMENTS]"));
+    out(QStringLiteral("       miravel-batch --help | --version"));
+    out(QString());
+    out(QStringLiteral("DIR is the program folder (default: the folder of this program)."));
+    out(QStringLiteral("Commands:"));
+    for (const auto &c : commands)
+        out(QStringLiteral("  %1\n      %2").arg(c.usage, c.summary));
+}
+
+int main(int argc, char **argv)
+{
+    // Chart rendering needs fonts and painting without a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QStringList args = app.arguments();
+    args.removeFirst();
+
+    const auto commands = allCommands();
+    Context context;
+    context.programFolder = QCoreApplication::applicationDirPath();
+
+    while (!args.isEmpty() && args.first().startsWith(QLatin1String("--"))) {
+        const QString opt = args.takeFirst();
+        if (opt == QLatin1String("--help")) {
+            printHelp(commands);
+            return ExitOk;
+        }
+        if (opt == QLatin1String("--version")) {
+            out(versionText());
+            return ExitOk;
+        }
+        if (opt == QLatin1String("--folder")) {
+            if (args.isEmpty()) {
+                err(QStringLiteral("--folder にフォルダを指定して下さい。"));
+                return ExitUsage;
+            }
+            context.programFolder = QDir(args.takeFirst()).absolutePath();
+            continue;
+        }
+        err(QStringLiteral("不明なオプションです: %1").arg(opt));
+        return ExitUsage;
+    }
+    if (args.isEmpty()) {
+        printHelp(commands);
+        return ExitUsage;
+    }
+    const QString name = args.takeFirst();
+    for (const auto &c : commands) {
+        if (c.name == name)
+            return c.run(context, args);
+    }
+    err(QStringLiteral("不明なコマンドです: %1 (--help で一覧を表示します)").arg(name));
+    return ExitUsage;
+}
