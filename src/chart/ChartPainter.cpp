@@ -1,0 +1,296 @@
+#include "chart/ChartPainter.h"
+
+#include "chart/ChartFonts.h"
+#include "chart/Indicators.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPen>
+
+#include <algorithm>
+#include <cmath>
+
+namespace chart {
+
+ColourTable defaultColourTable()
+{
+    return {0x80FF80, 0x00FFFF, 0xFFC0C0, 0x0080FF, 0x00FF00, 0xFF8080, 0x0080FF, 0xFF80FF};
+}
+
+bool averagesShown(const ColourTable &c)
+{
+    return c[ColourMaShort] != 0 && c[ColourMaMiddle] != 0 && c[ColourMaLong] != 0;
+}
+
+void toggleAverages(ColourTable &c)
+{
+    const ColourTable d = defaultColourTable();
+    const bool atDefaults = c[ColourMaShort] == d[ColourMaShort] && c[ColourMaMiddle] == d[ColourMaMiddle]
+        && c[ColourMaLong] == d[ColourMaLong];
+    for (int i : {ColourMaShort, ColourMaMiddle, ColourMaLong})
+        c[size_t(i)] = atDefaults ? 0u : d[size_t(i)];
+}
+
+std::uint32_t ChartDisplayOptions::chartBackground() const
+{
+    return screenMode == 1 ? colours::BackgroundSharp : colours::BackgroundPale;
+}
+
+std::uint32_t ChartDisplayOptions::risingCandle() const
+{
+    return screenMode == 1 ? colours::RisingSharp : colours::RisingPale;
+}
+
+namespace {
+
+// A y coordinate as a pixel: nearest, kept well inside the integer range.
+int pixel(double y)
+{
+    if (std::isnan(y))
+        return 0;
+    return int(Rounding::nearest(std::clamp(y, -100000.0, 100000.0)));
+}
+
+// The previous point keeps the y coordinate truncated to an integer.
+int truncated(double y)
+{
+    if (std::isnan(y))
+        return 0;
+    return int(Rounding::Fix(std::clamp(y, -100000.0, 100000.0)));
+}
+
+void solidPen(QPainter &p, std::uint32_t bgr)
+{
+    QPen pen(colorFromBgr(bgr));
+    pen.setWidth(1);
+    pen.setCosmetic(true);
+    pen.setStyle(Qt::SolidLine);
+    p.setPen(pen);
+}
+
+void dottedPen(QPainter &p, std::uint32_t bgr)
+{
+    QPen pen(colorFromBgr(bgr));
+    pen.setWidth(1);
+    pen.setCosmetic(true);
+    pen.setStyle(Qt::DotLine);
+    p.setPen(pen);
+}
+
+void line(QPainter &p, int x1, int y1, int x2, int y2, std::uint32_t bgr)
+{
+    solidPen(p, bgr);
+    p.drawLine(x1, y1, x2, y2);
+}
+
+// A filled box with both corners included.
+void filledBox(QPainter &p, int x1, int y1, int x2, int y2, std::uint32_t bgr)
+{
+    p.fillRect(QRect(QPoint(x1, y1), QPoint(x2, y2)).normalized(), colorFromBgr(bgr));
+}
+
+// An outlined box with both corners included.
+void outlinedBox(QPainter &p, int x1, int y1, int x2, int y2, std::uint32_t bgr)
+{
+    solidPen(p, bgr);
+    p.setBrush(Qt::NoBrush);
+    const QRect r = QRect(QPoint(x1, y1), QPoint(x2, y2)).normalized();
+    p.drawRect(r.x(), r.y(), r.width() - 1, r.height() - 1);
+}
+
+void text(QPainter &p, int x, int y, const QString &s, const ChartDisplayOptions &o)
+{
+    p.setPen(colorFromBgr(o.textColour));
+    p.drawText(QPoint(x, y + QFontMetrics(p.font()).ascent()), s);
+}
+
+// A number right-aligned on the left axis.
+void leftAxisNumber(QPainter &p, const QString &s, int y, const ChartDisplayOptions &o)
+{
+    text(p, layout::OuterLeft + 6 * (9 - int(s.size())), y, s, o);
+}
+
+// Connects from the previous point (when it exists) and makes (x, truncated y) the previous point.
+void connect(QPainter &p, LinePoint &previous, int x, double y, std::uint32_t bgr)
+{
+    if (previous.exists())
+        line(p, previous.x, previous.y, x, pixel(y), bgr);
+    previous.x = x;
+    previous.y = truncated(y);
+}
+
+QString wholeText(double value)
+{
+    return numberText(qint64(std::clamp(value, -9.0e18, 9.0e18)));
+}
+
+} // namespace
+
+void DrawChartFrame(QPainter &p, const ChartDisplayOptions &o)
+{
+    using namespace layout;
+    const std::uint32_t background = o.chartBackground();
+    filledBox(p, OuterLeft, OuterTop, OuterRight, OuterBottom, o.windowBackground);
+    filledBox(p, PlotLeft, PlotTop, PlotRight, PlotBottom, background);
+
+    dottedPen(p, colours::Separator);
+    p.drawLine(PlotLeft, LowerTop, PlotRight, LowerTop);
+    dottedPen(p, colours::Grid);
+    for (int y : {376, 396, 416, 292, 228, 164})
+        p.drawLine(PlotLeft, y, PlotRight, y);
+    for (int x = 250; x <= 750; x += 50)
+        p.drawLine(x, PlotTop, x, LowerZero);
+
+    solidPen(p, background);
+    for (int x = 250; x <= 750; x += 50)
+        p.drawLine(x, LowerZero, x, LowerZero + 4);
+    p.drawLine(PlotLeft - 7, LowerTop, PlotLeft - 1, LowerTop);
+    for (int y : {376, 396, 416, 292, 228, 164, 100})
+        p.drawLine(PlotLeft - 3, y, PlotLeft - 1, y);
+    for (int y : {292, 228, 164, 100, 356, 376, 396, 416})
+        p.drawLine(PlotRight + 1, y, PlotRight + 3, y);
+}
+
+void DrawOscillators(QPainter &p, const ChartDisplayOptions &o, int psychological, int rsi, int vr, int x,
+                     OscillatorPoints &previous)
+{
+    const int mode = o.lowerPanelMode;
+    if ((mode == 0 || mode == 2) && psychological >= 0)
+        connect(p, previous.psychological, x, ChartGeometry::yPercent(psychological),
+                o.colourTable[ColourPsychological]);
+    if (mode == 0 || mode == 1) {
+        if (rsi >= 0)
+            connect(p, previous.rsi, x, ChartGeometry::yPercent(rsi), o.colourTable[ColourRsi]);
+        if (vr >= 0)
+            connect(p, previous.vr, x, ChartGeometry::yPercent(vr), o.colourTable[ColourVr]);
+    }
+}
+
+ChartDrawResult DrawChart(QPainter &p, const ChartSeries &s, const ChartDisplayOptions &o, bool fillList)
+{
+    ChartDrawResult result;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setFont(chartTextFont());
+    DrawChartFrame(p, o);
+    result.listFilled = fillList;
+
+    const ChartGeometry g(s, o.periodMode);
+    if (!g.hasVolumeScale()) {
+        p.restore();
+        return result;
+    }
+
+    // Axis labels.
+    if (g.hasPriceAxis()) {
+        const double range = (s.ChartTop - s.ChartBottom).toDouble();
+        const double step = Rounding::Fix(range / 4.0 + 0.5);
+        leftAxisNumber(p, numberText(s.ChartTop), 100, o);
+        leftAxisNumber(p, numberText(s.ChartBottom), 346, o);
+        text(p, layout::PlotRight, 100, numberText(s.ChartTop), o);
+        for (int k = 1; k <= 3; ++k) {
+            const QString v = numberText(s.ChartBottom + Currency::fromDouble(k * step));
+            leftAxisNumber(p, v, 351 - 64 * k, o);
+            text(p, layout::PlotRight, 351 - 64 * k, v, o);
+        }
+    }
+    text(p, 185, 112, QStringLiteral("円"), o);
+    text(p, 762, 112, QStringLiteral("円"), o);
+
+    const double maxVolume = s.MaxVolume.toDouble();
+    leftAxisNumber(p, wholeText(Rounding::Fix(maxVolume / 1000.0 + 0.5) * 1000.0), 356, o);
+    text(p, 185, 425, QStringLiteral("株"), o);
+    text(p, 192, 437, QStringLiteral("0"), o);
+    const double volumeStep = Rounding::Fix(maxVolume / 4.0 / 1000.0 + 0.5) * 1000.0;
+    for (int k = 1; k <= 3; ++k)
+        leftAxisNumber(p, wholeText(k * volumeStep), 431 - 20 * k, o);
+    text(p, 759, 350, QStringLiteral("100%"), o);
+    text(p, 765, 431, QStringLiteral(" 0%"), o);
+    text(p, 765, 411, QStringLiteral("25%"), o);
+    text(p, 765, 391, QStringLiteral("50%"), o);
+    text(p, 765, 371, QStringLiteral("75%"), o);
+
+    LinePoint maPoints[3];
+    LinePoint curvePoint, sellPoint, buyPoint, itoPoint;
+    OscillatorPoints oscillators;
+    const bool showAverages = averagesShown(o.colourTable);
+    const bool weeklyMargins = o.periodMode == 2 && (o.lowerPanelMode == 0 || o.lowerPanelMode == 3);
+    const bool dailyIto = o.periodMode == 1
+        && (o.lowerPanelMode == 3 || (o.lowerPanelMode == 0 && o.allItoRso == 2));
+
+    for (int pos = 1; pos <= s.Count; ++pos) {
+        const ChartRecord &r = s.Records[size_t(pos - 1)];
+        const int x = layout::centreX(pos);
+
+        const double yv = g.yVolume(r.Volume);
+        if (o.volume && yv != layout::LowerZero)
+            filledBox(p, 5 * pos + 199, layout::LowerZero, 5 * pos + 201, pixel(yv), colours::VolumeBar);
+
+        if (g.hasPriceAxis()) {
+            if (!r.Close.isZero()) {
+                const std::uint32_t c = r.Open >= r.Close ? colours::Falling : o.risingCandle();
+                line(p, x, pixel(g.yPrice(r.Low)), x, pixel(g.yPrice(r.High)), c);
+                outlinedBox(p, 5 * pos + 199, pixel(g.yPrice(r.Open)), 5 * pos + 201, pixel(g.yPrice(r.Close)), c);
+            }
+            if (showAverages) {
+                const Currency values[3] = {r.MaShort, r.MaMiddle, r.MaLong};
+                for (int a = 0; a < 3; ++a) {
+                    if (values[a].isZero())
+                        maPoints[a].forget();
+                    else
+                        connect(p, maPoints[a], x, g.yPrice(values[a]), o.colourTable[size_t(a)]);
+                }
+            }
+            const double d = pos - s.CenterIndex;
+            const double q = s.QuadA.toDouble() + s.QuadB.toDouble() * d + s.QuadC.toDouble() * d * d;
+            if (o.curve && q != 0.0)
+                connect(p, curvePoint, x, g.yPrice(currencyFromDouble(q)), o.colourTable[ColourCurve]);
+            else
+                curvePoint.forget();
+        }
+
+        if (o.lowerPanelMode < 3)
+            DrawOscillators(p, o, r.Psychological, r.Rsi, r.Vr, x, oscillators);
+
+        if (pos % 10 == 0)
+            text(p, 5 * pos + 180, 441, r.Date.toString(QStringLiteral("yy,MM,dd")), o);
+
+        if (weeklyMargins && g.hasMarginScale()) {
+            if (r.MarginSell != 0)
+                connect(p, sellPoint, x, g.yMargin(r.MarginSell), colours::MarginSell);
+            if (r.MarginBuy != 0)
+                connect(p, buyPoint, x, g.yMargin(r.MarginBuy), colours::MarginBuy);
+        }
+        if (dailyIto && g.hasItoScale() && r.ItoRatio > Currency())
+            connect(p, itoPoint, x, g.yIto(r.ItoRatio), o.colourTable[ColourIto]);
+
+        if (fillList)
+            result.KabukaList.append(priceListRow(r));
+    }
+
+    if (fillList && !result.KabukaList.isEmpty()) {
+        result.selectedRow = int(result.KabukaList.size()) - 1;
+        result.labels = labelsForRecord(s, result.selectedRow);
+        result.labels.Lblowarine = closeColumnValue(result.KabukaList.last());
+    }
+    result.labelsSet = true;
+    result.Lblsaitakane = s.MaxHigh.toString();
+    result.Lblsaiyasune = s.MinLow.toString();
+    p.restore();
+    return result;
+}
+
+QImage RenderChartImage(const ChartSeries &series, const ChartDisplayOptions &options, bool fillList,
+                        ChartDrawResult *result)
+{
+    QImage image(layout::ImageWidth, layout::ImageHeight, QImage::Format_RGB32);
+    image.fill(colorFromBgr(options.windowBackground));
+    QPainter painter(&image);
+    ChartDrawResult r = DrawChart(painter, series, options, fillList);
+    painter.end();
+    if (result)
+        *result = std::move(r);
+    return image;
+}
+
+} // namespace chart

@@ -1,0 +1,104 @@
+#pragma once
+
+// Paints the chart of a ChartSeries onto any QPainter at the fixed pixel geometry (ChartGeometry.h):
+// the frame and grid, candles, volume bars, moving averages, the quadratic curve, the lower-panel
+// oscillators, margin balances and the Ito ratio, the axis labels; and produces the price-list rows
+// and the label values as data. The window passes its display state in and shows what comes back.
+
+#include "chart/ChartGeometry.h"
+#include "chart/ChartSeries.h"
+#include "chart/PriceList.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QStringList>
+
+#include <array>
+#include <cstdint>
+
+class QPainter;
+
+namespace chart {
+
+// Entries of the colour table (0x00BBGGRR each).
+enum ColourIndex {
+    ColourMaShort = 0,
+    ColourMaMiddle = 1,
+    ColourMaLong = 2,
+    ColourPsychological = 3,
+    ColourRsi = 4,
+    ColourVr = 5,
+    ColourCurve = 6,
+    ColourIto = 7,
+};
+using ColourTable = std::array<std::uint32_t, 8>;
+ColourTable defaultColourTable();
+// True while the three average colours are all non-zero (the averages are drawn).
+bool averagesShown(const ColourTable &colours);
+// The moving-average button: defaults when the three are not all at their defaults, else zeros.
+void toggleAverages(ColourTable &colours);
+
+namespace colours {
+constexpr std::uint32_t BackgroundSharp = 0x000000, BackgroundPale = 0x404040;
+constexpr std::uint32_t RisingSharp = 0x0000FF, RisingPale = 0x8080FF;
+constexpr std::uint32_t Falling = 0xE0E0E0, VolumeBar = 0xFFFFFF, Separator = 0xFFFFFF, Grid = 0x808080;
+constexpr std::uint32_t MarginSell = 0x0000FF, MarginBuy = 0x00FFFF;
+constexpr std::uint32_t WindowDaily = 0xC0C0C0, WindowWeekly = 0x808080;
+constexpr std::uint32_t Text = 0x000000;
+} // namespace colours
+
+// The display state of the main window that decides what is drawn.
+struct ChartDisplayOptions
+{
+    int lowerPanelMode = 0;     // 0 ALL, 1 RSI VR, 2 psychological, 3 Ito ratio / margin, 4 none
+    bool volume = true;         // Chkdekidaka
+    bool curve = false;         // Chknijikyokusenn
+    ColourTable colourTable = defaultColourTable();
+    int periodMode = 1;         // 1 daily, 2 weekly
+    int screenMode = 1;         // 1 sharp, otherwise pale
+    int allItoRso = 1;          // 2: the Ito ratio also in mode 0
+    std::uint32_t windowBackground = colours::WindowDaily;
+    std::uint32_t textColour = colours::Text;
+
+    std::uint32_t chartBackground() const;
+    std::uint32_t risingCandle() const;
+};
+
+// Previous points of the three oscillator lines, held by the caller across the record loop. A point
+// with a zero coordinate counts as none.
+struct LinePoint
+{
+    int x = 0;
+    int y = 0;
+    bool exists() const { return x != 0 && y != 0; }
+    void forget() { x = y = 0; }
+};
+struct OscillatorPoints
+{
+    LinePoint psychological, rsi, vr;
+};
+
+// What DrawChart leaves for the window to show.
+struct ChartDrawResult
+{
+    bool listFilled = false;       // KabukaList was cleared (and refilled when rows exist)
+    QStringList KabukaList;        // one row per record, index 0 the oldest
+    int selectedRow = -1;          // the newest row when the list was filled
+    bool labelsSet = false;        // false when the chart stopped at the frame
+    IndicatorLabels labels;        // of the selected row (when the list was filled)
+    QString Lblsaitakane;          // MaxHigh
+    QString Lblsaiyasune;          // MinLow
+};
+
+void DrawChartFrame(QPainter &painter, const ChartDisplayOptions &options);
+ChartDrawResult DrawChart(QPainter &painter, const ChartSeries &series, const ChartDisplayOptions &options,
+                          bool fillList);
+void DrawOscillators(QPainter &painter, const ChartDisplayOptions &options, int psychological, int rsi, int vr,
+                     int x, OscillatorPoints &previous);
+
+// The chart as an image of 820 x 460 pixels, pixel (x, y) being the point (x, y) of the geometry;
+// the part outside the outer area has the window's background colour.
+QImage RenderChartImage(const ChartSeries &series, const ChartDisplayOptions &options, bool fillList,
+                        ChartDrawResult *result = nullptr);
+
+} // namespace chart

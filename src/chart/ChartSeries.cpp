@@ -1,0 +1,264 @@
+#include "chart/ChartSeries.h"
+
+#include "app/DateUtil.h"
+#include "app/MainModule.h"
+#include "app/Ports.h"
+#include "chart/Indicators.h"
+#include "db/Database.h"
+#include "db/SqlTranslator.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <memory>
+
+namespace chart {
+
+void ChartSeries::clear()
+{
+    Records.fill(ChartRecord{});
+    Count = 0;
+    CenterIndex = 0;
+    MaxHigh = Currency::fromInt(-1);
+    MinLow = Currency::fromInt(1000000000);
+    MaxVolume = Currency::fromInt(-1);
+    MaxMargin = Currency::fromInt(-1);
+    ChartTop = Currency();
+    ChartBottom = Currency();
+    ItoMaxAngle = Currency();
+    QuadC = Currency();
+    QuadB = Currency();
+    QuadA = Currency();
+}
+
+std::int16_t centerIndexOf(int count)
+{
+    return std::int16_t(count % 2 != 0 ? (count + 1) / 2 : count / 2);
+}
+
+IndicatorSettings IndicatorSettings::fromMainModule()
+{
+    IndicatorSettings s;
+    s.move1 = MainModule::move1;
+    s.move2 = MainModule::move2;
+    s.move3 = MainModule::move3;
+    s.SaicoL = MainModule::SaicoL;
+    s.RSIVR = MainModule::RSIVR;
+    s.ITORSO = MainModule::ITORSO;
+    return s;
+}
+
+IndicatorSettings IndicatorSettings::clamped() const
+{
+    IndicatorSettings s = *this;
+    for (int *p : {&s.move1, &s.move2, &s.move3, &s.SaicoL, &s.RSIVR})
+        *p = std::clamp(*p, 0, SeriesLength);
+    if (s.ITORSO < 1 || s.ITORSO > 3)
+        s.ITORSO = 1;
+    return s;
+}
+
+QString priceTableOf(int periodMode)
+{
+    if (periodMode == 1)
+        return QStringLiteral("daydata");
+    if (periodMode == 2)
+        return QStringLiteral("weekdata");
+    return QString();
+}
+
+QString noDataMessage()
+{
+    return QStringLiteral("基準日からの表示するデーターがありません。");
+}
+
+std::int32_t saturatedInt32(qint64 value)
+{
+    return std::int32_t(std::clamp<qint64>(value, std::numeric_limits<std::int32_t>::min(),
+                                           std::numeric_limits<std::int32_t>::max()));
+}
+
+Currency scaledPrice(Currency fieldValue, qint64 unit)
+{
+    const __int128 product = __int128(fieldValue.raw()) * unit;
+    const __int128 hi = std::numeric_limits<std::int64_t>::max();
+    const __int128 lo = std::numeric_limits<std::int64_t>::min();
+    return Currency::fromRaw(std::int64_t(std::clamp(product, lo, hi)));
+}
+
+std::int32_t scaledVolume(Currency fieldValue, qint64 unit)
+{
+    // The product as a whole number of shares, rounded to nearest (ties to even) and saturated.
+    const __int128 product = __int128(fieldValue.raw()) * unit;
+    __int128 whole = product / Currency::Scale;
+    const __int128 rest = product % Currency::Scale;
+    const __int128 twice = rest * 2;
+    if (twice > Currency::Scale || (twice == Currency::Scale && (whole % 2) != 0))
+        ++whole;
+    else if (twice < -Currency::Scale || (twice == -Currency::Scale && (whole % 2) != 0))
+        --whole;
+    const __int128 hi = std::numeric_limits<std::int32_t>::max();
+    const __int128 lo = std::numeric_limits<std::int32_t>::min();
+    return std::int32_t(std::clamp(whole, lo, hi));
+}
+
+void setScrollSteps(ScrollCalibration &scroll)
+{
+    const qint64 d = scroll.OldestBaseDate.daysTo(scroll.NewestDate);
+    scroll.SmallChange = d < 1 ? ScrollMaximum : int(Rounding::nearest(double(ScrollMaximum) / double(d)));
+    scroll.LargeChange = d < 5 ? ScrollMaximum : int(Rounding::nearest(double(ScrollMaximum) / double(d) * 5.0));
+}
+
+QDate dateOfScrollValue(const ScrollCalibration &scroll, int value)
+{
+    if (!scroll.OldestBaseDate.isValid() || !scroll.NewestDate.isValid())
+        return scroll.NewestDate;
+    const double days = double(scroll.OldestBaseDate.daysTo(scroll.NewestDate));
+    const double offset = days / double(ScrollMaximum) * double(value);
+    return scroll.OldestBaseDate.addDays(qint64(Rounding::Int(offset)));
+}
+
+int adjustedScrollValue(const ScrollCalibration &scroll, int lastValue, int value)
+{
+    if (std::abs(lastValue - value) != scroll.SmallChange || value == lastValue)
+        return value;
+    const QDate date = dateOfScrollValue(scroll, value);
+    if (!date.isValid())
+        return value;
+    QDate adjusted = date;
+    if (value > lastValue) {
+        while (DateUtil::weekdayNumber(adjusted) == 1 || DateUtil::weekdayNumber(adjusted) == 7)
+            adjusted = adjusted.addDays(1);
+    } else if (DateUtil::weekdayNumber(adjusted) == 7) {
+        while (DateUtil::weekdayNumber(adjusted) > 5)
+            adjusted = adjusted.addDays(-1);
+    }
+    const qint64 carried = adjusted.daysTo(date); // D(v) - adjusted date
+    const qint64 result = std::llabs(qint64(value) - carried * scroll.SmallChange);
+    if (value > lastValue && result > ScrollMaximum)
+        return ScrollMaximum;
+    return int(std::min<qint64>(result, std::numeric_limits<int>::max()));
+}
+
+namespace {
+
+// Runs one step of the loader; a database failure ends the step and the loader goes on.
+template<typename F>
+void step(F &&f)
+{
+    try {
+        f();
+    } catch (const db::DbError &) {
+    }
+}
+
+} // namespace
+
+void LoadChartRows(ChartSeries &series, ScrollCalibration &scroll, int code, QString &chartDateText,
+                   int periodMode, Prompt &prompt, const Clock &clock)
+{
+    series.clear();
+    const QString table = priceTableOf(periodMode);
+    const QString codeText = QString::number(code);
+
+    std::unique_ptr<db::Database> database;
+    step([&] { database = std::make_unique<db::Database>(MainModule::DBPath); });
+
+    const QDate today = clock.today();
+    if (!DateUtil::isDate(chartDateText, today))
+        chartDateText = DateUtil::formatYYMMDD(today);
+    const QDate baseDate = DateUtil::parseDate(chartDateText, today);
+
+    if (!database)
+        return;
+
+    if (code != scroll.CalibratedCode || periodMode != scroll.CalibratedMode) {
+        step([&] {
+            db::Recordset rs = database->openRecordset(
+                QStringLiteral("select top 110 * from %1 where コード=%2 order by 日付 ;").arg(table, codeText));
+            if (!rs.eof()) {
+                rs.moveLast();
+                scroll.OldestBaseDate = rs.toDate(QStringLiteral("日付"));
+                if (scroll.OldestBaseDate > scroll.NewestDate)
+                    scroll.OldestBaseDate = scroll.NewestDate;
+                setScrollSteps(scroll);
+            }
+            rs.close();
+        });
+        scroll.CalibratedCode = std::int16_t(code);
+        scroll.CalibratedMode = std::int16_t(periodMode);
+    }
+
+    QDate windowStart;
+    step([&] {
+        db::Recordset rs = database->openRecordset(
+            QStringLiteral("select top 110 日付, 始値, 高値, 安値, 終値, 前日比, 出来高 from %1 where コード=%2 "
+                           "and 日付<=%3  order by 日付 desc ;")
+                .arg(table, codeText, db::dateLiteral(baseDate)));
+        if (rs.eof()) {
+            prompt.inform(noDataMessage(), QString(), PromptIcon::None);
+        } else {
+            rs.moveLast();
+            windowStart = rs.toDate(QStringLiteral("日付"));
+        }
+        rs.close();
+    });
+
+    qint64 volumeUnit = 0;
+    qint64 priceUnit = 0;
+    step([&] {
+        db::Recordset rs = database->openRecordset(
+            QStringLiteral("select 出来高単位, 株価単位 from Mei where コード=%1;").arg(codeText));
+        if (!rs.eof()) {
+            volumeUnit = rs.toLong(QStringLiteral("出来高単位"));
+            priceUnit = rs.toLong(QStringLiteral("株価単位"));
+        }
+        rs.close();
+    });
+
+    int k = 0;
+    if (windowStart.isValid()) {
+        step([&] {
+            db::Recordset rs = database->openRecordset(
+                QStringLiteral("select * from %1 where コード=%2 and 日付 between %3 and %4  order by 日付 ;")
+                    .arg(table, codeText, db::dateLiteral(windowStart), db::dateLiteral(baseDate)));
+            const int sellField = rs.fieldIndex(QStringLiteral("売残"));
+            const int buyField = rs.fieldIndex(QStringLiteral("買残"));
+            Currency carried;
+            for (; !rs.eof() && k < SeriesLength; rs.moveNext(), ++k) {
+                ChartRecord &r = series.Records[size_t(k)];
+                r.Date = rs.toDate(QStringLiteral("日付"));
+                r.Open = scaledPrice(rs.toCurrency(QStringLiteral("始値")), priceUnit);
+                r.High = scaledPrice(rs.toCurrency(QStringLiteral("高値")), priceUnit);
+                r.Low = scaledPrice(rs.toCurrency(QStringLiteral("安値")), priceUnit);
+                r.Close = scaledPrice(rs.toCurrency(QStringLiteral("終値")), priceUnit);
+                r.Change = scaledPrice(rs.toCurrency(QStringLiteral("前日比")), priceUnit);
+                r.Volume = scaledVolume(rs.toCurrency(QStringLiteral("出来高")), volumeUnit);
+                if (!r.Close.isZero())
+                    carried = r.Close;
+                r.CloseCarried = carried;
+                if (periodMode != 1) {
+                    if (sellField >= 0)
+                        r.MarginSell = saturatedInt32(rs.toLong(QStringLiteral("売残")));
+                    if (buyField >= 0)
+                        r.MarginBuy = saturatedInt32(rs.toLong(QStringLiteral("買残")));
+                }
+                series.Count = std::int16_t(k + 1);
+            }
+            rs.close();
+        });
+        // A failure in the middle of a row leaves nothing of it behind.
+        for (int i = series.Count; i < SeriesLength; ++i)
+            series.Records[size_t(i)] = ChartRecord{};
+    }
+    series.CenterIndex = centerIndexOf(series.Count);
+}
+
+void LoadChartSeries(ChartSeries &series, ScrollCalibration &scroll, int code, QString &chartDateText,
+                     int periodMode, const IndicatorSettings &settings, Prompt &prompt, const Clock &clock)
+{
+    LoadChartRows(series, scroll, code, chartDateText, periodMode, prompt, clock);
+    ComputeIndicators(series, settings);
+}
+
+} // namespace chart
