@@ -1,0 +1,384 @@
+#include "import/DailyImport.h"
+
+#include "app/DateUtil.h"
+#include "app/MainModule.h"
+#include "db/Database.h"
+#include "db/SqlTranslator.h"
+#include "import/MarginImport.h"
+#include "import/WeeklyBuilder.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <vector>
+
+namespace importer {
+
+namespace {
+
+constexpr int CodeLimit = 10000;
+constexpr int FieldCount = 8;
+constexpr int LookBackDays = 60;
+
+// Market code of a market position in the daily files.
+int marketCodeOfIndex(qint64 position)
+{
+    switch (position) {
+    case 0: return 1;
+    case 1: return 2;
+    case 2: return 4;
+    case 3: return 5;
+    case 4: return 6;
+    case 5: return 3;
+    default: return 0;
+    }
+}
+
+struct CachedIssue
+{
+    qint64 code = 0; // 0: not registered
+    qint64 market = 0;
+    QString name;
+    bool seen = false;
+};
+
+struct PreviousDay
+{
+    bool present = false;
+    qint64 reference = 0;
+};
+
+struct DailyHeader
+{
+    QDate date;
+    int records = 0;
+};
+
+std::optional<DailyHeader> readHeader(const QStringList &lines)
+{
+    if (lines.isEmpty())
+        return std::nullopt;
+    const QStringList f = lines.first().trimmed().split(QLatin1Char(','));
+    if (f.size() != 3)
+        return std::nullopt;
+    const QString d = f.at(0).trimmed();
+    if (d.size() != 8)
+        return std::nullopt;
+    bool ok = false;
+    d.toInt(&ok);
+    if (!ok)
+        return std::nullopt;
+    DailyHeader h;
+    h.date = QDate(d.left(4).toInt(), d.mid(4, 2).toInt(), d.mid(6, 2).toInt());
+    const auto n = wholeNumber(f.at(1));
+    if (!h.date.isValid() || !n)
+        return std::nullopt;
+    h.records = int(std::clamp<qint64>(*n, 0, INT32_MAX));
+    return h;
+}
+
+class DailyRun
+{
+public:
+    DailyRun(const DailyImportRequest &request, ImportContext &context, ImportResult &result)
+        : m_request(request), m_context(context), m_result(result), m_issues(CodeLimit), m_previous(CodeLimit)
+    {
+    }
+
+    void run(db::Database &database)
+    {
+        QDate lastFileDate;
+        for (QDate d = m_request.start; d.isValid() && d <= m_request.end; d = d.addDays(1))
+            if (QFile::exists(fileIn(m_request.dailyFolder, dailyFileName(d))))
+                lastFileDate = d;
+
+        db::WriteBatch batch(database);
+        for (QDate d = m_request.start; d.isValid() && d <= m_request.end; d = d.addDays(1)) {
+            const QString path = fileIn(m_request.dailyFolder, dailyFileName(d));
+            if (!QFile::exists(path))
+                continue;
+            importFile(database, path, lastFileDate);
+            batch.commit();
+        }
+    }
+
+private:
+    void importFile(db::Database &database, const QString &path, const QDate &lastFileDate)
+    {
+        Progress &progress = m_context.progress;
+        const QString fileName = baseName(path);
+        QStringList lines;
+        QString why;
+        if (!readTextLines(path, lines, &why)) {
+            m_result.skipped.add(fileName, 0, QStringLiteral("読み込めません: %1").arg(why));
+            return;
+        }
+        const auto header = readHeader(lines);
+        if (!header) {
+            m_result.skipped.add(fileName, 1, QStringLiteral("見出し行が日付・件数・予備の 3 項目ではありません"));
+            return;
+        }
+        const QDate tradingDate = header->date;
+        const QString dateText = db::dateLiteral(tradingDate);
+
+        bool isNew = false;
+        if (m_request.rdel == 1) {
+            progress.setPhase(QStringLiteral("データ削除中..."));
+            database.execute(QStringLiteral("delete * from daydata Where 日付=%1 ;").arg(dateText));
+            isNew = true;
+        } else {
+            isNew = database.scalar(QStringLiteral("select Top 1 日付 from daydata Where 日付=%1 ;").arg(dateText)).isNull();
+        }
+
+        progress.setPhase(QStringLiteral("前処理中..."));
+        const QVariant previousDay = database.scalar(
+            QStringLiteral("SELECT Max(日付) AS MaxDate FROM daydata WHERE 日付 between %1 and %2 ;")
+                .arg(db::dateLiteral(tradingDate.addDays(-LookBackDays)), db::dateLiteral(tradingDate.addDays(-1))));
+
+        progress.setPhase(QStringLiteral("銘柄データ読込み中..."));
+        loadIssues(database);
+
+        progress.setPhase(QStringLiteral("前日データ読込み中..."));
+        loadPreviousDay(database, previousDay);
+
+        progress.setPhase(fileName + QStringLiteral(" 処理中....."));
+        db::Recordset day = database.openRecordset(QStringLiteral("dayData"), db::RecordsetType::Table);
+
+        const int weekday = DateUtil::weekdayNumber(tradingDate);
+        const bool weekdayFile = weekday >= 2 && weekday <= 6;
+        PercentLabel percent(progress);
+        int counted = 0;
+        int storedFromFile = 0;
+        for (int i = 1; isNew && weekdayFile && i < lines.size() && counted < header->records; ++i) {
+            progress.yield();
+            const QString &line = lines.at(i);
+            const int lineNumber = i + 1;
+            if (line.trimmed().isEmpty())
+                continue;
+            ++counted;
+            percent.update(counted, header->records);
+
+            const QStringList f = cutFields(line, FieldCount + 1);
+            if (f.size() < FieldCount) {
+                m_result.skipped.add(fileName, lineNumber, QStringLiteral("項目が 8 つありません"));
+                continue;
+            }
+            const auto code = wholeNumber(f.at(0));
+            if (!code || *code < 0 || *code >= CodeLimit)
+                throw InputError(QStringLiteral("%1 の %2 行目: 銘柄コード '%3' を読み込めません。").arg(fileName).arg(lineNumber).arg(f.at(0)));
+            const auto position = wholeNumber(f.at(1));
+            if (!position) {
+                m_result.skipped.add(fileName, lineNumber, QStringLiteral("市場区分 '%1' が数値ではありません").arg(f.at(1)));
+                continue;
+            }
+            if (*position != 0 && *position != 1 && *position != 5)
+                continue;
+            if (storeRecord(database, day, f, *code, int(*position), tradingDate))
+                ++storedFromFile;
+        }
+        day.close();
+        m_result.storedRecords += storedFromFile;
+
+        if (m_result.storedRecords > 0 && tradingDate == lastFileDate) {
+            progress.setPhase(QStringLiteral("銘柄処理中..."));
+            markIssuesOfLastFile(database);
+        }
+    }
+
+    bool storeRecord(db::Database &database, db::Recordset &day, const QStringList &f, qint64 code, int position,
+                     const QDate &tradingDate)
+    {
+        qint32 open = safeLong(f.at(3));
+        qint32 high = safeLong(f.at(4));
+        qint32 low = safeLong(f.at(5));
+        qint32 close = safeLong(f.at(6));
+        bool volumeOk = false;
+        Currency volume = Currency::fromText(f.at(7), &volumeOk);
+        if (!volumeOk)
+            volume = Currency();
+        if (volume.isZero())
+            open = high = low = close = 0;
+
+        const PreviousDay &prev = m_previous[size_t(code)];
+        qint64 change = 0;
+        qint64 reference = close;
+        if (!prev.present) {
+            change = 0;
+            reference = close;
+        } else if (volume.isZero()) {
+            change = 0;
+            reference = prev.reference;
+        } else {
+            change = prev.reference == 0 ? 0 : close - prev.reference;
+            reference = close;
+        }
+
+        checkIssue(database, code, marketCodeOfIndex(position), fitName(f.at(2)));
+
+        day.addNew();
+        day.setValue(QStringLiteral("コード"), code);
+        day.setValue(QStringLiteral("日付"), tradingDate);
+        day.setValue(QStringLiteral("始値"), open);
+        day.setValue(QStringLiteral("高値"), high);
+        day.setValue(QStringLiteral("安値"), low);
+        day.setValue(QStringLiteral("終値"), close);
+        day.setValue(QStringLiteral("前日比"), change);
+        day.setValue(QStringLiteral("出来高"), QVariant::fromValue(volume));
+        day.setValue(QStringLiteral("基準前日比"), reference);
+        try {
+            day.update();
+        } catch (const db::DbError &e) {
+            if (e.number() != db::ErrorNumber::DuplicateKey)
+                throw;
+            day.cancelUpdate();
+            return false;
+        }
+        return true;
+    }
+
+    void checkIssue(db::Database &database, qint64 code, int market, const QString &name)
+    {
+        CachedIssue &c = m_issues[size_t(code)];
+        if (c.code != code || c.market != market || c.name != name) {
+            db::Recordset rs = database.openRecordset(QStringLiteral("select * from Mei where コード=%1 ;").arg(code));
+            if (rs.eof()) {
+                rs.addNew();
+                rs.setValue(QStringLiteral("コード"), code);
+                rs.setValue(QStringLiteral("市場コード"), market);
+                rs.setValue(QStringLiteral("銘柄"), name);
+                rs.setValue(QStringLiteral("出来高単位"), 1000);
+                rs.setValue(QStringLiteral("株価単位"), 1);
+                rs.setValue(QStringLiteral("更新Flg"), false);
+                rs.update();
+            } else if (rs.toLong(QStringLiteral("市場コード")) != market || rs.toText(QStringLiteral("銘柄")) != name) {
+                rs.edit();
+                if (rs.toLong(QStringLiteral("市場コード")) != market)
+                    rs.setValue(QStringLiteral("市場コード"), market);
+                if (rs.toText(QStringLiteral("銘柄")) != name)
+                    rs.setValue(QStringLiteral("銘柄"), name);
+                rs.update();
+            }
+            c.code = code;
+            c.market = market;
+            c.name = name;
+        }
+        c.seen = true;
+    }
+
+    void loadIssues(db::Database &database)
+    {
+        for (CachedIssue &c : m_issues)
+            c = CachedIssue();
+        db::Recordset rs = database.openRecordset(QStringLiteral("select コード, 市場コード, 銘柄 from Mei ;"));
+        for (; !rs.eof(); rs.moveNext()) {
+            const qint64 code = rs.toLong(QStringLiteral("コード"));
+            if (code < 0 || code >= CodeLimit)
+                continue;
+            CachedIssue &c = m_issues[size_t(code)];
+            c.code = code;
+            c.market = rs.toLong(QStringLiteral("市場コード"));
+            c.name = rs.toText(QStringLiteral("銘柄"));
+        }
+    }
+
+    void loadPreviousDay(db::Database &database, const QVariant &previousDay)
+    {
+        for (PreviousDay &p : m_previous)
+            p = PreviousDay();
+        if (previousDay.isNull())
+            return;
+        const QDate date = previousDay.toDate();
+        if (!date.isValid())
+            return;
+        db::Recordset rs = database.openRecordset(
+            QStringLiteral("select コード, 基準前日比 from daydata where 日付=%1 ;").arg(db::dateLiteral(date)));
+        for (; !rs.eof(); rs.moveNext()) {
+            const qint64 code = rs.toLong(QStringLiteral("コード"));
+            if (code <= 0 || code >= CodeLimit)
+                continue;
+            PreviousDay &p = m_previous[size_t(code)];
+            p.present = true;
+            p.reference = rs.toLong(QStringLiteral("基準前日比"));
+        }
+    }
+
+    // 更新Flg becomes the seen-in-file flag: True exactly for the issues of the last file.
+    void markIssuesOfLastFile(db::Database &database)
+    {
+        db::Recordset rs = database.openRecordset(QStringLiteral("Mei"), db::RecordsetType::Table);
+        for (; !rs.eof(); rs.moveNext()) {
+            const qint64 code = rs.toLong(QStringLiteral("コード"));
+            const bool seen = code >= 0 && code < CodeLimit && m_issues[size_t(code)].seen;
+            if (rs.isNull(QStringLiteral("更新Flg")) || rs.toBool(QStringLiteral("更新Flg")) != seen) {
+                rs.edit();
+                rs.setValue(QStringLiteral("更新Flg"), seen);
+                rs.update();
+            }
+        }
+    }
+
+    const DailyImportRequest &m_request;
+    ImportContext &m_context;
+    ImportResult &m_result;
+    std::vector<CachedIssue> m_issues;
+    std::vector<PreviousDay> m_previous;
+};
+
+} // namespace
+
+DailyImportRequest DailyImportRequest::fromSettings(QDate start, QDate end, bool readMargin, bool buildWeekly)
+{
+    DailyImportRequest r;
+    r.start = start;
+    r.end = end;
+    r.dailyFolder = MainModule::hibiPath;
+    r.marginFolder = MainModule::sinyoPath;
+    r.rdel = MainModule::RDel;
+    r.readMargin = readMargin;
+    r.buildWeekly = buildWeekly;
+    return r;
+}
+
+ImportResult ImportDailyFiles(const DailyImportRequest &request, ImportContext &context)
+{
+    ImportResult result;
+    result.windowTag = context.windowTag;
+    Progress &progress = context.progress;
+    progress.setBusy(true);
+
+    if (request.dailyFolder.trimmed().isEmpty()) {
+        result.completed = true;
+    } else {
+        try {
+            {
+                db::Database database(MainModule::DBPath);
+                DailyRun(request, context, result).run(database);
+            }
+            MainModule::MainTag = result.storedRecords > 0 ? QStringLiteral("読み込み終了")
+                                                           : QStringLiteral("株式データーが存在しません｡");
+            if (request.readMargin) {
+                const QDate from = DateUtil::MondayOnOrBefore(DateUtil::MondayOnOrBefore(request.start).addDays(-1));
+                ImportMarginBalances(from, DateUtil::FridayOnOrBefore(request.end), request.marginFolder, progress,
+                                     &result.skipped);
+            }
+            if (request.buildWeekly) {
+                progress.setPhase(QStringLiteral("週データー作成中..."));
+                BuildWeeklyData(DateUtil::MondayOnOrBefore(request.start), DateUtil::FridayOnOrAfter(request.end), progress);
+            }
+            result.completed = true;
+        } catch (const db::DbError &e) {
+            result.errorDescription = e.description();
+        } catch (const InputError &e) {
+            result.errorDescription = e.description();
+        }
+        if (!result.completed)
+            context.prompt.inform(result.errorDescription, QString(), PromptIcon::Critical);
+    }
+
+    progress.setBusy(false);
+    result.closeWindow = true;
+    result.skipped.showThrough(context.prompt);
+    return result;
+}
+
+} // namespace importer

@@ -1,0 +1,31 @@
+#pragma once
+
+// The daily price import: the files Ds…, one per trading day, of a date range into dayData.
+
+#include "import/ImportCommon.h"
+
+#include <QDate>
+
+namespace importer {
+
+struct DailyImportRequest
+{
+    QDate start;              // ReadDateji
+    QDate end;                // ReadDateitaru
+    QString dailyFolder;      // setting hibiPath
+    QString marginFolder;     // setting sinyoPath
+    int rdel = 0;             // setting RDel: 1 replaces the rows of a date already stored
+    bool readMargin = false;  // check box ChkShinyo
+    bool buildWeekly = false; // check box ChkMakeSyu
+
+    // The request with the folders and RDel of the loaded settings.
+    static DailyImportRequest fromSettings(QDate start, QDate end, bool readMargin, bool buildWeekly);
+};
+
+// Imports every daily file of the range, registering and correcting issues in Mei and marking
+// 更新Flg for the issues of the last file, then optionally reads the margin balances and builds the
+// weekly rows of the same weeks. Leaves "読み込み終了" or "株式データーが存在しません｡" in
+// MainModule::MainTag; an error is shown through the prompt, ends the run and leaves MainTag as it was.
+ImportResult ImportDailyFiles(const DailyImportRequest &request, ImportContext &context);
+
+} // namespace importer

@@ -1,0 +1,162 @@
+#include "import/ImportCommon.h"
+
+#include "app/Currency.h"
+#include "app/TextFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cmath>
+#include <limits>
+
+namespace importer {
+
+namespace {
+constexpr int ShownPlaces = 3;
+constexpr int NameLength = 20;
+}
+
+void SkipReport::add(const QString &file, int line, const QString &reason)
+{
+    m_lines.push_back({file, line, reason});
+}
+
+QString SkipReport::message() const
+{
+    if (m_lines.empty())
+        return {};
+    QStringList places;
+    for (size_t i = 0; i < m_lines.size() && i < size_t(ShownPlaces); ++i) {
+        const SkippedLine &s = m_lines[i];
+        if (s.line > 0)
+            places.append(QStringLiteral("%1 の %2 行目（%3）").arg(s.file).arg(s.line).arg(s.reason));
+        else
+            places.append(QStringLiteral("%1（%2）").arg(s.file, s.reason));
+    }
+    QString text = QStringLiteral("読み込めない行が %1 行ありました（%2").arg(count()).arg(places.join(QStringLiteral("、")));
+    if (m_lines.size() > size_t(ShownPlaces))
+        text += QStringLiteral(" …");
+    text += QStringLiteral("）。");
+    return text;
+}
+
+void SkipReport::showThrough(Prompt &prompt) const
+{
+    if (!m_lines.empty())
+        prompt.inform(message(), QStringLiteral("読込み"), PromptIcon::Warning);
+}
+
+InputError::InputError(const QString &description)
+    : std::runtime_error(description.toStdString()), m_description(description)
+{
+}
+
+void PercentLabel::update(double count, double total)
+{
+    if (total <= 0)
+        return;
+    const double rounded = Rounding::nearest(count / total * 100.0);
+    const qint64 whole = qint64(rounded);
+    if (whole % 5 != 0)
+        return;
+    show(whole == 0 ? QString() : QString::number(whole));
+}
+
+void PercentLabel::show(const QString &text)
+{
+    if (m_last && *m_last == text)
+        return;
+    m_last = text;
+    m_progress.setPercent(text);
+    if (m_alsoCaption)
+        m_progress.setCaption(text + QLatin1Char('%'));
+}
+
+QString folderPath(const QString &setting)
+{
+    QString p = setting.trimmed();
+    p.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    while (p.size() > 1 && p.endsWith(QLatin1Char('/')))
+        p.chop(1);
+    return p;
+}
+
+QString fileIn(const QString &folderSetting, const QString &name)
+{
+    const QString folder = folderPath(folderSetting);
+    if (folder.isEmpty())
+        return name;
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+bool readTextLines(const QString &path, QStringList &lines, QString *why)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (why)
+            *why = file.errorString();
+        return false;
+    }
+    lines = TextFile::splitLines(TextFile::decode(file.readAll()));
+    return true;
+}
+
+QStringList cutFields(const QString &line, int count)
+{
+    QStringList fields;
+    qsizetype start = 0;
+    while (fields.size() + 1 < count) {
+        const qsizetype comma = line.indexOf(QLatin1Char(','), start);
+        if (comma < 0)
+            break;
+        fields.append(line.mid(start, comma - start).trimmed());
+        start = comma + 1;
+    }
+    fields.append(line.mid(start).trimmed());
+    return fields;
+}
+
+std::optional<qint64> wholeNumber(const QString &text)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return std::nullopt;
+    bool ok = false;
+    const qint64 n = t.toLongLong(&ok);
+    if (ok)
+        return n;
+    const double d = t.toDouble(&ok);
+    if (!ok || !std::isfinite(d) || std::fabs(d) > 9.0e18)
+        return std::nullopt;
+    return qint64(Rounding::nearest(d));
+}
+
+qint32 safeLong(const QString &text)
+{
+    const auto n = wholeNumber(text);
+    if (!n || *n > std::numeric_limits<qint32>::max() || *n < std::numeric_limits<qint32>::min())
+        return 0;
+    return qint32(*n);
+}
+
+QString fitName(const QString &name)
+{
+    return name.size() > NameLength ? name.left(NameLength) : name;
+}
+
+QString dailyFileName(const QDate &date)
+{
+    return QStringLiteral("Ds") + date.toString(QStringLiteral("yyyyMM")) + QLatin1Char('.') + date.toString(QStringLiteral("dd"));
+}
+
+QString marginFileName(const QDate &date)
+{
+    return QStringLiteral("Ys") + date.toString(QStringLiteral("yyyyMM")) + QLatin1Char('.') + date.toString(QStringLiteral("dd"));
+}
+
+QString baseName(const QString &path)
+{
+    return QFileInfo(path).fileName();
+}
+
+} // namespace importer

@@ -1,0 +1,121 @@
+#pragma once
+
+// Pieces shared by the import procedures: the result handed back to the window that started a run,
+// the report of skipped input lines, the "##" percentage label, folder settings and field cutting.
+
+#include "app/Ports.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+namespace importer {
+
+// An input line or file that was passed over, by file name and 1-based line number (0: whole file).
+struct SkippedLine
+{
+    QString file;
+    int line = 0;
+    QString reason;
+};
+
+// Collects skipped lines during a run and tells the user about them once afterwards.
+class SkipReport final
+{
+public:
+    void add(const QString &file, int line, const QString &reason);
+    bool isEmpty() const { return m_lines.empty(); }
+    int count() const { return int(m_lines.size()); }
+    const std::vector<SkippedLine> &lines() const { return m_lines; }
+    // One message naming the count and the first few places; empty when nothing was skipped.
+    QString message() const;
+    // Shows message() through the prompt when anything was skipped.
+    void showThrough(Prompt &prompt) const;
+
+private:
+    std::vector<SkippedLine> m_lines;
+};
+
+// A field of an input file that does not convert where the run has to end. The description names
+// the file, the line and the offending text.
+class InputError final : public std::runtime_error
+{
+public:
+    explicit InputError(const QString &description);
+    const QString &description() const { return m_description; }
+
+private:
+    QString m_description;
+};
+
+// What a run leaves for the window that started it.
+struct ImportResult
+{
+    bool completed = false;       // false when an error ended the run
+    QString errorDescription;     // the error shown to the user when !completed
+    QString windowTag;            // the import window's own tag afterwards
+    bool closeWindow = false;     // the import window unloads itself
+    int storedRecords = 0;        // rows stored by the run
+    SkipReport skipped;           // lines or files passed over
+};
+
+// The ports and window state an import runs with.
+struct ImportContext
+{
+    Progress &progress;
+    Prompt &prompt;
+    QString windowTag;   // the import window's own tag before the run
+    QString mainCaption; // the main window's caption, restored after the registration import
+};
+
+// The percentage label LabPa: repainted only when the rounded percentage is a multiple of 5, shown
+// formatted "##" (no leading zero, 0 shows nothing), and only when the text changes.
+class PercentLabel final
+{
+public:
+    explicit PercentLabel(Progress &progress, bool alsoCaption = false)
+        : m_progress(progress), m_alsoCaption(alsoCaption) {}
+    void update(double count, double total);
+    void show(const QString &text);
+
+private:
+    Progress &m_progress;
+    bool m_alsoCaption;
+    std::optional<QString> m_last;
+};
+
+// A folder setting ("C:\data\" or "/home/x/data") as a path with forward slashes, without a trailing
+// separator; empty stays empty.
+QString folderPath(const QString &setting);
+// The path of name inside a folder setting.
+QString fileIn(const QString &folderSetting, const QString &name);
+
+// Reads a whole text file in code page 932 (a UTF-8 byte order mark switches to UTF-8). false with
+// the reason when it cannot be read.
+bool readTextLines(const QString &path, QStringList &lines, QString *why = nullptr);
+
+// Cuts a record line into at most count fields at its commas; the last field is the rest of the
+// line. Every field is trimmed of blanks.
+QStringList cutFields(const QString &line, int count);
+
+// A whole number from a field: trimmed decimal, a fraction rounds to nearest (ties to even);
+// nothing when the text is not a number.
+std::optional<qint64> wholeNumber(const QString &text);
+// SafeValue kind 0: the number as a 32-bit integer, 0 when it is not numeric or out of range.
+qint32 safeLong(const QString &text);
+
+// An issue name as it fits the 20-character field of Mei.
+QString fitName(const QString &name);
+
+// "Ds200007.14", "Ys200007.14".
+QString dailyFileName(const QDate &date);
+QString marginFileName(const QDate &date);
+
+// The file name alone (for messages).
+QString baseName(const QString &path);
+
+} // namespace importer

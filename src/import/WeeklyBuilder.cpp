@@ -1,0 +1,240 @@
+#include "import/WeeklyBuilder.h"
+
+#include "app/Currency.h"
+#include "app/DateUtil.h"
+#include "app/MainModule.h"
+#include "db/Database.h"
+#include "db/SqlTranslator.h"
+#include "import/ImportCommon.h"
+
+#include <QHash>
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace importer {
+
+namespace {
+
+struct DailyRow
+{
+    qint64 code = 0;
+    QDate date;
+    qint64 open = 0;
+    qint64 high = 0;
+    qint64 low = 0;
+    qint64 close = 0;
+    Currency volume;
+};
+
+struct PreviousWeek
+{
+    QDate date;
+    qint64 reference = 0;
+};
+
+struct Balances
+{
+    qint64 sell = 0;
+    qint64 buy = 0;
+};
+
+// Reads the period's daily rows of all issues in one ordered pass. The rows of one issue come
+// together and in date order, exactly as the per-issue query of the period would give them.
+class DailyStream
+{
+public:
+    DailyStream(db::Database &database, const QDate &start, const QDate &end)
+        : m_rows(database.openRecordset(
+              QStringLiteral("select コード, 日付, 始値, 高値, 安値, 終値, 出来高 from daydata where 日付 between %1 and %2 order by コード, 日付 ;")
+                  .arg(db::dateLiteral(start), db::dateLiteral(end))))
+    {
+        read();
+    }
+
+    const std::optional<DailyRow> &current() const { return m_current; }
+    void next()
+    {
+        m_rows.moveNext();
+        read();
+    }
+
+private:
+    void read()
+    {
+        if (m_rows.eof()) {
+            m_current.reset();
+            return;
+        }
+        DailyRow r;
+        r.code = m_rows.toLong(QStringLiteral("コード"));
+        r.date = m_rows.toDate(QStringLiteral("日付"));
+        r.open = m_rows.toLong(QStringLiteral("始値"));
+        r.high = m_rows.toLong(QStringLiteral("高値"));
+        r.low = m_rows.toLong(QStringLiteral("安値"));
+        r.close = m_rows.toLong(QStringLiteral("終値"));
+        r.volume = m_rows.toCurrency(QStringLiteral("出来高"));
+        m_current = r;
+    }
+
+    db::Recordset m_rows;
+    std::optional<DailyRow> m_current;
+};
+
+class WeekWriter
+{
+public:
+    WeekWriter(db::Database &database, const QDate &periodStart, const QDate &periodEnd)
+        : m_database(database), m_periodEnd(periodEnd),
+          m_week(database.openRecordset(QStringLiteral("weekdata"), db::RecordsetType::Table))
+    {
+        // The margin rows of every Friday a week of the period can be dated on, read once instead
+        // of one look-up per week: the same row per code and Friday.
+        db::Recordset rs = database.openRecordset(
+            QStringLiteral("select コード, 日付, 売残, 買残, 単位 from ShinYo where 日付 between %1 and %2 ;")
+                .arg(db::dateLiteral(periodStart), db::dateLiteral(DateUtil::FridayOnOrAfter(periodEnd))));
+        for (; !rs.eof(); rs.moveNext()) {
+            const qint64 unit = rs.toLong(QStringLiteral("単位"));
+            m_margins.insert(key(rs.toLong(QStringLiteral("コード")), rs.toDate(QStringLiteral("日付"))),
+                             Balances{rs.toLong(QStringLiteral("売残")) * unit, rs.toLong(QStringLiteral("買残")) * unit});
+        }
+    }
+
+    void startIssue()
+    {
+        m_lastWritten.reset();
+    }
+
+    void write(qint64 code, const QDate &lastDaily, qint64 open, qint64 high, qint64 low, qint64 close, Currency volume)
+    {
+        const QDate friday = DateUtil::FridayOnOrAfter(lastDaily);
+        qint64 change = 0;
+        qint64 reference = close;
+        const std::optional<PreviousWeek> prev = previousWeek(code, friday);
+        if (!prev) {
+            change = 0;
+            reference = close;
+        } else if (close == 0) {
+            change = 0;
+            reference = prev->reference;
+        } else {
+            change = prev->reference == 0 ? 0 : close - prev->reference;
+            reference = close;
+        }
+        const Balances margin = m_margins.value(key(code, friday));
+
+        m_week.addNew();
+        m_week.setValue(QStringLiteral("コード"), code);
+        m_week.setValue(QStringLiteral("日付"), friday);
+        m_week.setValue(QStringLiteral("始値"), open);
+        m_week.setValue(QStringLiteral("高値"), high);
+        m_week.setValue(QStringLiteral("安値"), low);
+        m_week.setValue(QStringLiteral("終値"), close);
+        m_week.setValue(QStringLiteral("前日比"), change);
+        m_week.setValue(QStringLiteral("出来高"), QVariant::fromValue(volume));
+        m_week.setValue(QStringLiteral("基準前日比"), reference);
+        m_week.setValue(QStringLiteral("売残"), margin.sell);
+        m_week.setValue(QStringLiteral("買残"), margin.buy);
+        m_week.update();
+        m_lastWritten = PreviousWeek{friday, reference};
+    }
+
+private:
+    static quint64 key(qint64 code, const QDate &date) { return (quint64(code) << 32) ^ quint64(date.toJulianDay()); }
+
+    // The issue's latest weekly row before the date. The week written last for this issue is that
+    // row whenever it lies before the date and the date lies inside the period: the period's old
+    // rows were deleted, so no stored row can fall between. Otherwise the table is asked.
+    std::optional<PreviousWeek> previousWeek(qint64 code, const QDate &date)
+    {
+        if (m_lastWritten && m_lastWritten->date < date && date <= m_periodEnd)
+            return m_lastWritten;
+        db::Recordset rs = m_database.openRecordset(
+            QStringLiteral("SELECT TOP 1 終値, 日付, 基準前日比 FROM weekdata WHERE コード=%1 And 日付<%2 ORDER BY 日付 DESC;")
+                .arg(code)
+                .arg(db::dateLiteral(date)));
+        if (rs.eof())
+            return std::nullopt;
+        return PreviousWeek{rs.toDate(QStringLiteral("日付")), rs.toLong(QStringLiteral("基準前日比"))};
+    }
+
+    db::Database &m_database;
+    QDate m_periodEnd;
+    db::Recordset m_week;
+    QHash<quint64, Balances> m_margins;
+    std::optional<PreviousWeek> m_lastWritten;
+};
+
+} // namespace
+
+void BuildWeeklyData(QDate periodStart, QDate periodEnd, Progress &progress)
+{
+    db::Database database(MainModule::DBPath);
+    db::WriteBatch batch(database);
+
+    const int total = int(database.scalar(QStringLiteral("select Count(コード) as wcount from mei ;")).toLongLong());
+    // Issues in code order: the rows written do not depend on the order, and the ordered daily
+    // stream below can then be read in one pass.
+    std::vector<qint64> issues;
+    {
+        db::Recordset mei = database.openRecordset(QStringLiteral("select コード from mei order by コード ;"));
+        for (; !mei.eof(); mei.moveNext())
+            issues.push_back(mei.toLong(QStringLiteral("コード")));
+    }
+    database.execute(QStringLiteral("delete * from weekdata where 日付 between %1 and %2 ;")
+                         .arg(db::dateLiteral(periodStart), db::dateLiteral(periodEnd)));
+
+    WeekWriter writer(database, periodStart, periodEnd);
+    PercentLabel percent(progress);
+    percent.show(QStringLiteral("0"));
+    DailyStream daily(database, periodStart, periodEnd);
+
+    int count = 0;
+    for (const qint64 code : issues) {
+        ++count;
+        percent.update(count, total);
+        while (daily.current() && daily.current()->code < code)
+            daily.next();
+        if (!daily.current() || daily.current()->code != code)
+            continue;
+
+        writer.startIssue();
+        qint64 open = 0, high = 0, low = 0, close = 0;
+        Currency volume;
+        QDate lastDaily;
+        int previousWeekday = 0;
+        bool weekEnded = false;
+        bool hasData = false;
+        for (; daily.current() && daily.current()->code == code; daily.next()) {
+            progress.yield();
+            const DailyRow &r = *daily.current();
+            const int d = DateUtil::weekdayNumber(r.date);
+            if (previousWeekday > d)
+                weekEnded = true;
+            previousWeekday = d;
+            if (weekEnded) {
+                writer.write(code, lastDaily, open, high, low, close, volume);
+                open = high = low = close = 0;
+                volume = Currency();
+                weekEnded = false;
+            }
+            lastDaily = r.date;
+            if (open == 0 && r.open != 0)
+                open = r.open;
+            if (open != 0 && r.close != 0) {
+                hasData = true;
+                close = r.close;
+                if (high == 0 || high < r.high)
+                    high = r.high;
+                if (low == 0 || (r.low != 0 && low > r.low))
+                    low = r.low;
+                volume += r.volume;
+            }
+        }
+        if (hasData)
+            writer.write(code, lastDaily, open, high, low, close, volume);
+    }
+}
+
+} // namespace importer

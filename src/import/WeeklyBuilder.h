@@ -1,0 +1,17 @@
+#pragma once
+
+// The weekly rows of weekdata, built from the daily rows of a period of calendar weeks.
+
+#include "app/Ports.h"
+
+#include <QDate>
+
+namespace importer {
+
+// Deletes the period's weekly rows and writes one row per issue of Mei and week, dated on the
+// Friday of the week's last daily row, with the change against the previous week and the week's
+// margin balances. LabPa shows the percentage of issues done. Throws db::DbError; the weeks written
+// so far stay.
+void BuildWeeklyData(QDate periodStart, QDate periodEnd, Progress &progress);
+
+} // namespace importer
