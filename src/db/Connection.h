@@ -1,0 +1,72 @@
+#pragma once
+
+// Internal to the database layer: one open SQLite connection with its statement and table caches.
+
+#include "db/DbError.h"
+#include "db/Recordset.h"
+
+#include <QHash>
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace db {
+
+struct ColumnInfo
+{
+    QString name;
+    FieldType type = FieldType::Other;
+    int size = 0;              // text size in characters
+    bool emptyAllowed = true;  // text only
+    bool autoNumber = false;
+};
+
+struct TableInfo
+{
+    QString name;              // as created
+    std::vector<ColumnInfo> columns;
+    int indexOf(const QString &column) const;
+};
+
+// Maps a declared column type of our schema to its field type.
+ColumnInfo columnInfoFromDecl(const QString &name, const char *declType);
+
+class Connection final
+{
+public:
+    Connection(const QString &path, sqlite3 *handle);
+    ~Connection();
+
+    sqlite3 *handle() const { return m_db; }
+    const QString &path() const { return m_path; }
+
+    // Prepared statements are cached by their SQLite text; a statement in use is not handed out twice.
+    sqlite3_stmt *acquire(const QString &sqliteSql);
+    void release(const QString &sqliteSql, sqlite3_stmt *statement);
+
+    const TableInfo &tableInfo(const QString &table);
+
+    // Turns the last SQLite error into the layer's error.
+    [[noreturn]] void fail(int rc, const QString &context) const;
+    DbError errorFor(int rc, const QString &context) const;
+
+    // Converts a value for a column; throws DbError on a type, range or size violation.
+    static QVariant toStorage(const ColumnInfo &column, const QVariant &value);
+    static void bind(sqlite3_stmt *statement, int index, const QVariant &storageValue);
+    static QVariant readColumn(sqlite3_stmt *statement, int index, FieldType type);
+
+    int batchDepth = 0;
+
+private:
+    QString m_path;
+    sqlite3 *m_db;
+    QMultiHash<QString, sqlite3_stmt *> m_idle;
+    QHash<QString, TableInfo> m_tables; // keyed by lower-case name
+};
+
+} // namespace db

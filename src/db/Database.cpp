@@ -1,0 +1,184 @@
+#include "db/Database.h"
+
+#include "db/Connection.h"
+#include "db/SqlTranslator.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+namespace db {
+
+namespace {
+
+// Stamped into every database this program creates (SQLite's application_id).
+constexpr quint32 ApplicationId = 0x4D495256; // "MIRV"
+
+void leftFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) { sqlite3_result_null(ctx); return; }
+    const QString s = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(argv[0])));
+    const QByteArray r = s.left(qMax(0, sqlite3_value_int(argv[1]))).toUtf8();
+    sqlite3_result_text(ctx, r.constData(), int(r.size()), SQLITE_TRANSIENT);
+}
+
+void rightFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) { sqlite3_result_null(ctx); return; }
+    const QString s = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(argv[0])));
+    const QByteArray r = s.right(qMax(0, sqlite3_value_int(argv[1]))).toUtf8();
+    sqlite3_result_text(ctx, r.constData(), int(r.size()), SQLITE_TRANSIENT);
+}
+
+void midFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) { sqlite3_result_null(ctx); return; }
+    const QString s = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(argv[0])));
+    const int start = qMax(1, sqlite3_value_int(argv[1]));
+    const QByteArray r = (argc > 2 ? s.mid(start - 1, qMax(0, sqlite3_value_int(argv[2]))) : s.mid(start - 1)).toUtf8();
+    sqlite3_result_text(ctx, r.constData(), int(r.size()), SQLITE_TRANSIENT);
+}
+
+void lenFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) { sqlite3_result_null(ctx); return; }
+    sqlite3_result_int64(ctx, QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(argv[0]))).size());
+}
+
+void registerFunctions(sqlite3 *db)
+{
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    sqlite3_create_function_v2(db, "jet_left", 2, flags, nullptr, leftFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "jet_right", 2, flags, nullptr, rightFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "Mid", 2, flags, nullptr, midFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "Mid", 3, flags, nullptr, midFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "Len", 1, flags, nullptr, lenFunction, nullptr, nullptr, nullptr);
+}
+
+void execOrThrow(Connection &c, const char *sql)
+{
+    char *msg = nullptr;
+    const int rc = sqlite3_exec(c.handle(), sql, nullptr, nullptr, &msg);
+    sqlite3_free(msg);
+    if (rc != SQLITE_OK)
+        c.fail(rc, QString::fromUtf8(sql));
+}
+
+} // namespace
+
+bool Database::isOwnDatabase(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = f.read(100);
+    if (head.size() < 100 || !head.startsWith(QByteArray("SQLite format 3\0", 16)))
+        return false;
+    const auto *p = reinterpret_cast<const unsigned char *>(head.constData());
+    const quint32 id = (quint32(p[68]) << 24) | (quint32(p[69]) << 16) | (quint32(p[70]) << 8) | quint32(p[71]);
+    return id == ApplicationId;
+}
+
+void Database::createEmpty(const QString &path)
+{
+    if (QFileInfo::exists(path))
+        throw DbError(ErrorNumber::FileInUse, QStringLiteral("データベース '%1' は既に存在します。").arg(path));
+    sqlite3 *h = nullptr;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    auto conn = std::make_shared<Connection>(path, h);
+    if (rc != SQLITE_OK)
+        throw DbError(ErrorNumber::InvalidPath, QStringLiteral("データベース '%1' を作成できません。").arg(path));
+    execOrThrow(*conn, QStringLiteral("PRAGMA application_id=%1").arg(ApplicationId).toUtf8().constData());
+    execOrThrow(*conn, "PRAGMA journal_mode=WAL");
+}
+
+Database::Database(const QString &path) : m_path(path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw DbError(ErrorNumber::FileNotFound, QStringLiteral("ファイル '%1' が見つかりません。").arg(path));
+    if (!isOwnDatabase(path))
+        throw DbError(ErrorNumber::UnrecognizedFormat, QStringLiteral("データベースの形式 '%1' を認識できません。").arg(path));
+    if (!info.isWritable())
+        throw DbError(ErrorNumber::FileInUse, QStringLiteral("ファイル '%1' は既に使用されているか、読み取り専用です。").arg(path));
+    sqlite3 *h = nullptr;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    m_conn = std::make_shared<Connection>(path, h);
+    if (rc != SQLITE_OK)
+        m_conn->fail(rc, path);
+    sqlite3_busy_timeout(h, 5000);
+    execOrThrow(*m_conn, "PRAGMA synchronous=NORMAL; PRAGMA cache_size=-32000; PRAGMA temp_store=MEMORY");
+    registerFunctions(h);
+}
+
+Database::~Database() = default;
+
+void Database::close() { m_conn.reset(); }
+bool Database::isOpen() const { return bool(m_conn); }
+sqlite3 *Database::handle() const { return m_conn ? m_conn->handle() : nullptr; }
+
+static Connection &open(const std::shared_ptr<Connection> &c)
+{
+    if (!c)
+        throw DbError(ErrorNumber::Other, QStringLiteral("データベースが閉じられています。"));
+    return *c;
+}
+
+int Database::execute(const QString &legacySql)
+{
+    Connection &c = open(m_conn);
+    const TranslatedQuery &q = translateCached(legacySql);
+    sqlite3_stmt *s = c.acquire(q.sql);
+    int rc;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) {
+        const DbError e = c.errorFor(rc, legacySql);
+        c.release(q.sql, s);
+        throw e;
+    }
+    c.release(q.sql, s);
+    return sqlite3_changes(c.handle());
+}
+
+void Database::executeRaw(const QString &sqliteSql)
+{
+    execOrThrow(open(m_conn), sqliteSql.toUtf8().constData());
+}
+
+QVariant Database::scalar(const QString &legacySelect)
+{
+    Recordset rs = openRecordset(legacySelect);
+    if (rs.eof())
+        return QVariant();
+    return rs.value(0);
+}
+
+WriteBatch::WriteBatch(Database &database) : m_conn(database.connection())
+{
+    Connection &c = open(m_conn);
+    if (c.batchDepth == 0 && sqlite3_get_autocommit(c.handle())) {
+        execOrThrow(c, "BEGIN IMMEDIATE");
+        m_outer = true;
+    }
+    ++c.batchDepth;
+}
+
+WriteBatch::~WriteBatch()
+{
+    --m_conn->batchDepth;
+    if (m_outer && !sqlite3_get_autocommit(m_conn->handle()))
+        sqlite3_exec(m_conn->handle(), "COMMIT", nullptr, nullptr, nullptr);
+}
+
+void WriteBatch::commit()
+{
+    if (!m_outer)
+        return;
+    if (!sqlite3_get_autocommit(m_conn->handle()))
+        execOrThrow(*m_conn, "COMMIT");
+    execOrThrow(*m_conn, "BEGIN IMMEDIATE");
+}
+
+} // namespace db

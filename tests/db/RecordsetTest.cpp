@@ -1,0 +1,102 @@
+#include "support/TestSupport.h"
+
+#include "db/Database.h"
+#include "db/Schema.h"
+
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+class Records : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        folder.createDatabase();
+        db::Database d(folder.dbPath());
+        const char *rows[] = {"(1301, 1, '極洋', 1000, 1)", "(1332, 1, '日本水産', 1000, 1)", "(7203, 1, 'トヨタ自動車', 100, 1)",
+                              "(9984, 2, 'ｿﾌﾄﾊﾞﾝｸ', 100, 10)"};
+        for (const char *r : rows)
+            d.execute(QStringLiteral("insert into Mei (コード, 市場コード, 銘柄, 出来高単位, 株価単位) values ") + QString::fromUtf8(r));
+    }
+    TempProgramFolder folder;
+};
+
+TEST_F(Records, NavigatesAndCountsLikeADynaset)
+{
+    db::Database d(folder.dbPath());
+    db::Recordset rs = d.openRecordset(QStringLiteral("select * from Mei order by コード"));
+    EXPECT_FALSE(rs.eof());
+    EXPECT_EQ(rs.toLong(QStringLiteral("コード")), 1301);
+    EXPECT_LT(rs.recordCount(), 4); // exact only after moveLast
+    rs.moveLast();
+    EXPECT_EQ(rs.recordCount(), 4);
+    EXPECT_EQ(rs.toText(QStringLiteral("銘柄")), QStringLiteral("ｿﾌﾄﾊﾞﾝｸ"));
+    rs.movePrevious();
+    EXPECT_EQ(rs.toLong(QStringLiteral("コード")), 7203);
+    rs.moveFirst();
+    rs.movePrevious();
+    EXPECT_TRUE(rs.bof());
+    rs.moveLast();
+    rs.moveNext();
+    EXPECT_TRUE(rs.eof());
+
+    db::Recordset empty = d.openRecordset(QStringLiteral("select * from Mei where コード=1"));
+    EXPECT_TRUE(empty.eof());
+    EXPECT_TRUE(empty.bof());
+    EXPECT_EQ(empty.recordCount(), 0);
+}
+
+TEST_F(Records, FindFirstAndCloneAreIndependentCursors)
+{
+    db::Database d(folder.dbPath());
+    db::Recordset rs = d.openRecordset(QStringLiteral("Mei"));
+    EXPECT_TRUE(rs.findFirst(QStringLiteral("銘柄 like '*水産*'")));
+    EXPECT_EQ(rs.toLong(QStringLiteral("コード")), 1332);
+    EXPECT_FALSE(rs.findFirst(QStringLiteral("コード=5555")));
+    EXPECT_TRUE(rs.noMatch());
+    EXPECT_EQ(rs.toLong(QStringLiteral("コード")), 1332); // position unchanged
+    db::Recordset copy = rs.clone();
+    copy.moveLast();
+    EXPECT_EQ(copy.toLong(QStringLiteral("コード")), 9984);
+    EXPECT_EQ(rs.toLong(QStringLiteral("コード")), 1332);
+}
+
+TEST_F(Records, EditAndDeleteWriteThroughAtOnce)
+{
+    db::Database d(folder.dbPath());
+    {
+        db::Recordset rs = d.openRecordset(QStringLiteral("select * from mei where コード=7203 ;"));
+        rs.edit();
+        rs.setValue(QStringLiteral("銘柄"), QStringLiteral("ﾄﾖﾀ"));
+        rs.update();
+        EXPECT_EQ(rs.toText(QStringLiteral("銘柄")), QStringLiteral("ﾄﾖﾀ"));
+    }
+    {
+        db::Database other(folder.dbPath()); // another operation sees it
+        EXPECT_EQ(db::NameOfIssue(other, 7203), QStringLiteral("ﾄﾖﾀ"));
+    }
+    db::Recordset all = d.openRecordset(QStringLiteral("select * from Mei order by コード"));
+    all.moveNext();
+    all.deleteCurrent();
+    all.moveNext();
+    EXPECT_EQ(all.toLong(QStringLiteral("コード")), 7203);
+    EXPECT_EQ(d.scalar(QStringLiteral("select Count(*) from Mei")).toLongLong(), 3);
+    EXPECT_EQ(db::MarketOfIssue(d, 1332), 0);
+}
+
+TEST_F(Records, AliasedSourcesStayUpdatableAndAggregatesDoNot)
+{
+    db::Database d(folder.dbPath());
+    db::Recordset aliased = d.openRecordset(QStringLiteral("select コード, 市場コード from mei Daydata order by 市場コード, コード ;"));
+    EXPECT_TRUE(aliased.isUpdatable());
+    aliased.moveLast();
+    EXPECT_EQ(aliased.toLong(QStringLiteral("コード")), 9984);
+    db::Recordset grouped = d.openRecordset(QStringLiteral("select 市場コード, Count(コード) as n from Mei group by 市場コード"));
+    EXPECT_FALSE(grouped.isUpdatable());
+    EXPECT_THROW(grouped.edit(), db::DbError);
+}
+
+} // namespace

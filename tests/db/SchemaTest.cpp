@@ -1,0 +1,129 @@
+#include "support/TestSupport.h"
+
+#include "db/Database.h"
+#include "db/Schema.h"
+
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+using namespace testing_support;
+
+namespace {
+
+QStringList column(db::Database &d, const QString &sqliteSql)
+{
+    QStringList out;
+    sqlite3_stmt *s = nullptr;
+    sqlite3_prepare_v2(d.handle(), sqliteSql.toUtf8().constData(), -1, &s, nullptr);
+    while (sqlite3_step(s) == SQLITE_ROW)
+        out.append(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, 0))));
+    sqlite3_finalize(s);
+    return out;
+}
+
+class Schema : public ::testing::Test
+{
+protected:
+    void SetUp() override { folder.createDatabase(); }
+    TempProgramFolder folder;
+};
+
+TEST_F(Schema, CreatesThirteenTablesWithFieldsInOrder)
+{
+    db::Database d(folder.dbPath());
+    const QStringList expected = {"dayData", "weekData", "shinyo", "wrkData", "wrkReadFile", "wrkMei", "Mei", "Shijyo",
+                                  "board", "informationClass", "wrkinformationClass", "informationData", "stockmarket"};
+    EXPECT_EQ(column(d, QStringLiteral("select name from sqlite_schema where type='table' and name not like 'sqlite%' order by rowid")), expected);
+    EXPECT_EQ(column(d, QStringLiteral("select name from pragma_table_info('weekData')")).join(QLatin1Char(',')),
+              QStringLiteral("コード,日付,始値,高値,安値,終値,前日比,出来高,基準前日比,売残,買残"));
+    EXPECT_EQ(column(d, QStringLiteral("select name from pragma_table_info('Mei')")).join(QLatin1Char(',')),
+              QStringLiteral("コード,市場コード,銘柄,出来高単位,株価単位,更新Flg"));
+    EXPECT_EQ(column(d, QStringLiteral("select name from pragma_table_info('stockmarket')")).join(QLatin1Char(',')),
+              QStringLiteral("ID,コード,市場コード,銘柄,購入日,購入額,購入数,損益分岐点,現在額,売却日,売却額,売却数,利益"));
+    EXPECT_EQ(column(d, QStringLiteral("select name from pragma_table_info('informationData')")).join(QLatin1Char(',')),
+              QStringLiteral("種類コード,日付,順位,コード,株価,出来高,前日比,値,現株価,現比,コメント,Top種類コード"));
+}
+
+TEST_F(Schema, NamedIndexesWithUniquenessAndDirection)
+{
+    db::Database d(folder.dbPath());
+    const QStringList names = column(d, QStringLiteral("select name from sqlite_schema where type='index' and name not like 'sqlite%' order by name"));
+    for (const char *n : {"dayData.Primary", "dayData.日付", "shinyo.日付", "Mei.Primary", "Mei.市場コード", "informationData.Top種類コード",
+                          "informationData.種類コード", "informationData.日付", "stockmarket.Primary"})
+        EXPECT_TRUE(names.contains(QString::fromUtf8(n))) << n;
+    EXPECT_EQ(column(d, QStringLiteral("select \"unique\" from pragma_index_list('Mei') where name='Mei.市場コード'")), QStringList{"1"});
+    EXPECT_EQ(column(d, QStringLiteral("select \"unique\" from pragma_index_list('dayData') where name='dayData.日付'")), QStringList{"0"});
+    EXPECT_EQ(column(d, QStringLiteral("select desc from pragma_index_xinfo('shinyo.日付') where key=1")), QStringList{"1"});
+    EXPECT_EQ(column(d, QStringLiteral("select desc from pragma_index_xinfo('dayData.日付') where key=1")), QStringList{"0"});
+}
+
+TEST_F(Schema, SeedsTheSixMarketsAndNothingElse)
+{
+    db::Database d(folder.dbPath());
+    EXPECT_EQ(column(d, QStringLiteral("select コード || ':' || 市場 || ':' || 略称 from Shijyo order by rowid")),
+              (QStringList{"1:東証１部:東１", "2:東証２部:東２", "4:大証:大証", "5:名証:名証", "6:その他:その他", "3:店頭:店頭"}));
+    for (const QString &t : db::tableNames()) {
+        if (t != QLatin1String("Shijyo")) {
+            EXPECT_EQ(d.scalar(QStringLiteral("select Count(*) from ") + t).toLongLong(), 0) << t.toStdString();
+        }
+    }
+}
+
+struct KeyCase
+{
+    const char *first;
+    const char *second;
+    bool duplicate;
+};
+
+class Keys : public Schema, public ::testing::WithParamInterface<KeyCase> {};
+
+TEST_P(Keys, PrimaryAndUniqueIndexesRefuseDuplicates)
+{
+    db::Database d(folder.dbPath());
+    d.execute(QString::fromUtf8(GetParam().first));
+    int number = 0;
+    try {
+        d.execute(QString::fromUtf8(GetParam().second));
+    } catch (const db::DbError &e) {
+        number = e.number();
+    }
+    EXPECT_EQ(number, GetParam().duplicate ? 3022 : 0);
+}
+
+const KeyCase keyCases[] = {
+    {"insert into dayData (コード, 日付) values (1, #2000/01/04#)", "insert into dayData (コード, 日付) values (1, #2000/01/04#)", true},
+    {"insert into dayData (コード, 日付) values (1, #2000/01/04#)", "insert into dayData (コード, 日付) values (2, #2000/01/04#)", false},
+    {"insert into weekData (コード, 日付) values (1, #2000/01/07#)", "insert into weekData (コード, 日付) values (1, #2000/01/07#)", true},
+    {"insert into shinyo (コード, 日付) values (1, #2000/01/07#)", "insert into shinyo (コード, 日付) values (1, #2000/01/07#)", true},
+    {"insert into board (区分, コード) values (1, 7203)", "insert into board (区分, コード) values (1, 7203)", true},
+    {"insert into board (区分, コード) values (1, 7203)", "insert into board (区分, コード) values (2, 7203)", false},
+    {"insert into informationData (種類コード, 日付, 順位, Top種類コード) values ('d01', #2000/01/07#, 1, 'd')",
+     "insert into informationData (種類コード, 日付, 順位, Top種類コード) values ('d01', #2000/01/07#, 1, 'd')", true},
+    {"insert into informationData (種類コード, 日付, 順位, Top種類コード) values ('d01', #2000/01/07#, 1, 'd')",
+     "insert into informationData (種類コード, 日付, 順位, Top種類コード) values ('d01', #2000/01/07#, 2, 'd')", false},
+    {"insert into Mei (コード, 市場コード, 銘柄) values (1, 1, '同名')", "insert into Mei (コード, 市場コード, 銘柄) values (2, 1, '同名')", false},
+    {"insert into Mei (コード, 市場コード) values (1, 1)", "insert into Mei (コード, 市場コード) values (1, 2)", true},
+};
+
+INSTANTIATE_TEST_SUITE_P(Tables, Keys, ::testing::ValuesIn(keyCases));
+
+TEST_F(Schema, IssueWideDeleteAndCodeChange)
+{
+    db::Database d(folder.dbPath());
+    d.execute(QStringLiteral("insert into Mei (コード, 市場コード) values (1301, 1)"));
+    d.execute(QStringLiteral("insert into daydata (コード, 日付) values (1301, #2000/01/04#)"));
+    d.execute(QStringLiteral("insert into shinyo (コード, 日付) values (1301, #2000/01/07#)"));
+    d.execute(QStringLiteral("insert into stockmarket (コード) values (1301)"));
+    db::ChangeIssueCode(d, QStringLiteral("set コード=1302 where コード=1301"));
+    EXPECT_EQ(d.scalar(QStringLiteral("select コード from daydata")).toLongLong(), 1302);
+    EXPECT_EQ(d.scalar(QStringLiteral("select コード from stockmarket")).toLongLong(), 1302);
+    EXPECT_EQ(db::MarketOfIssue(d, 1301), 1); // Mei is not changed
+    db::DeleteIssueRows(d, QStringLiteral(" where コード=1302 ;"));
+    EXPECT_EQ(d.scalar(QStringLiteral("select Count(*) from daydata")).toLongLong(), 0);
+    EXPECT_EQ(d.scalar(QStringLiteral("select Count(*) from shinyo")).toLongLong(), 0);
+    EXPECT_EQ(d.scalar(QStringLiteral("select Count(*) from stockmarket")).toLongLong(), 1); // the ledger keeps its lots
+}
+
+} // namespace
