@@ -43,4 +43,18 @@ QStringList currentValues();
 // The folder picker: the chosen folder, or currentFolder unchanged when cancelled.
 QString BrowseForFolder(Prompt &prompt, const QString &currentFolder, const QString &title);
 
+// The data server's default base address (DURL and MURL): host and path, without "http://",
+// which the download and browser routines put in front.
+QString defaultServerAddress();
+
+// Folder values (hibiPath, sinyoPath, BackPath, ...) are stored with "\" as the separator, as the
+// settings file has always held them. File access goes through this: every "\" becomes "/",
+// which Qt accepts on every platform ("C:\Kabu\Data\" -> "C:/Kabu/Data/").
+QString folderPath(const QString &text);
+
+// One key of section "Miravel" of IniPath, for the windows that keep their own keys
+// (FilterGaku, JyohoHi, BackPath, boardA, ...): "" when missing.
+QString settingsValue(const QString &key);
+bool writeSettingsValue(const QString &key, const QString &value);
+
 } // namespace Settings

@@ -1,0 +1,82 @@
+// The desktop program: start-up (Main), then the splash window, then the main window.
+
+#include "app/AppServices.h"
+#include "app/DesktopShell.h"
+#include "app/MainModule.h"
+#include "app/Ports.h"
+#include "app/Startup.h"
+#include "app/frmSplash.h"
+#include "chart/frmMain.h"
+#include "net/HttpClient.h"
+#include "ui/MessageBoxPrompt.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <cstdio>
+
+// Test hook, not a user option: with MIRAVEL_TEST_QUIT_AFTER_SHOWN set, the program ends as soon
+// as the main window is shown and prints how long start-up took without the splash second.
+static bool quitAfterShownHook()
+{
+    return !qEnvironmentVariableIsEmpty("MIRAVEL_TEST_QUIT_AFTER_SHOWN");
+}
+
+int main(int argc, char **argv)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Miravel"));
+    QApplication::setApplicationDisplayName(Startup::programTitle());
+
+    MessageBoxPrompt prompt;
+    const QString programFolder = QCoreApplication::applicationDirPath();
+
+    // Step 1: one copy per program folder.
+    Startup::InstanceLock lock(programFolder);
+    if (!lock.tryLock()) {
+        prompt.inform(Startup::alreadyRunningMessage(), Startup::programTitle(), PromptIcon::Information);
+        return 0;
+    }
+
+    // Steps 2 to 8.
+    const Startup::Result result = Startup::prepareProgramFolder(programFolder, prompt);
+    if (!result.ok)
+        return 1;
+
+    DesktopShell shell;
+    HttpClient http;
+    SystemClock systemClock;
+    AppServices services{&prompt, &shell, &http, &systemClock};
+
+    // Step 9: the main window, loaded and hidden, with the first-run marker.
+    frmMain mainWindow(services);
+    prompt.setOwner(&mainWindow);
+    mainWindow.mainTag() = result.firstRunMarker;
+
+    // Step 10.
+    if (!Startup::writeVersionKey())
+        prompt.inform(QStringLiteral("設定ファイル %1 に書き込めません。").arg(MainModule::IniPath),
+                      Startup::programTitle(), PromptIcon::Warning);
+
+    // Step 11: the splash; its timer does step 12.
+    frmSplash splash(mainWindow);
+    splash.show();
+    const qint64 beforeSplash = clock.elapsed();
+
+    qint64 fired = 0;
+    if (quitAfterShownHook()) {
+        QObject::connect(&splash, &frmSplash::timerFired, &app, [&] { fired = clock.elapsed(); });
+        QObject::connect(&splash, &frmSplash::mainWindowShown, &app, [&] {
+            QCoreApplication::processEvents(); // the main window's first paint
+            const qint64 total = clock.elapsed();
+            std::fprintf(stderr, "startup_ms=%lld before_splash_ms=%lld show_ms=%lld total_ms=%lld\n",
+                         static_cast<long long>(beforeSplash + total - fired), static_cast<long long>(beforeSplash),
+                         static_cast<long long>(total - fired), static_cast<long long>(total));
+            QTimer::singleShot(0, &app, &QCoreApplication::quit);
+        });
+    }
+    return app.exec();
+}
