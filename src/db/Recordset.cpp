@@ -34,8 +34,21 @@ struct RecordsetState
     enum class Mode { None, Add, Edit } mode = Mode::None;
     std::vector<QVariant> pending;  // per base-table column
     std::vector<char> pendingSet;
+    const TableInfo *base = nullptr; // resolved once; the connection owns it
+    int lastSetColumn = -1;
+    // The statement of the last Update, kept checked out while the same columns are written
+    // (a loop of AddNew/Update reuses it without looking it up).
+    QString writeSql;
+    sqlite3_stmt *writeStmt = nullptr;
+    quint64 writeMask = 0;
+    bool writeIsInsert = false;
 
-    ~RecordsetState() { releaseCursor(); }
+    ~RecordsetState()
+    {
+        releaseCursor();
+        if (writeStmt && conn)
+            conn->release(writeSql, writeStmt);
+    }
 
     void releaseCursor()
     {
@@ -144,6 +157,8 @@ Recordset Database::openRecordset(const QString &tableOrSelect, RecordsetType)
         }
     }
     st->baseTable = table;
+    if (!table.isEmpty())
+        st->base = &m_conn->tableInfo(table);
     st->cursor = m_conn->acquire(st->sql);
     const int n = sqlite3_column_count(st->cursor);
     for (int i = 0; i < n; ++i) {
@@ -352,6 +367,7 @@ Recordset Recordset::clone() const
     c->rowids = s.rowids;
     c->deleted = s.deleted;
     c->baseTable = s.baseTable;
+    c->base = s.base;
     c->pos = c->forwardFrom(0);
     return Recordset(c);
 }
@@ -369,10 +385,11 @@ static RecordsetState &updatable(const std::shared_ptr<RecordsetState> &p)
 void Recordset::addNew()
 {
     RecordsetState &s = updatable(m_state);
-    const TableInfo &t = s.conn->tableInfo(s.baseTable);
+    const TableInfo &t = *s.base;
     s.mode = RecordsetState::Mode::Add;
     s.pending.assign(t.columns.size(), QVariant());
     s.pendingSet.assign(t.columns.size(), 0);
+    s.lastSetColumn = -1;
 }
 
 void Recordset::edit()
@@ -380,10 +397,11 @@ void Recordset::edit()
     RecordsetState &s = updatable(m_state);
     if (s.pos < 0 || !s.ensure(s.pos) || s.deleted[size_t(s.pos)])
         throw noCurrent();
-    const TableInfo &t = s.conn->tableInfo(s.baseTable);
+    const TableInfo &t = *s.base;
     s.mode = RecordsetState::Mode::Edit;
     s.pending.assign(t.columns.size(), QVariant());
     s.pendingSet.assign(t.columns.size(), 0);
+    s.lastSetColumn = -1;
 }
 
 void Recordset::setValue(const QString &name, const QVariant &value)
@@ -391,8 +409,15 @@ void Recordset::setValue(const QString &name, const QVariant &value)
     RecordsetState &s = updatable(m_state);
     if (s.mode == RecordsetState::Mode::None)
         throw DbError(ErrorNumber::UpdateWithoutEdit, QStringLiteral("AddNew または Edit を実行せずに更新しようとしました。"));
-    const TableInfo &t = s.conn->tableInfo(s.baseTable);
-    const int ci = t.indexOf(name);
+    const TableInfo &t = *s.base;
+    // Callers usually set the fields in table order: try the next column first.
+    int ci = -1;
+    const int guess = s.lastSetColumn + 1;
+    if (guess < int(t.columns.size()) && t.columns[size_t(guess)].name == name)
+        ci = guess;
+    else
+        ci = t.indexOf(name);
+    s.lastSetColumn = ci;
     if (ci < 0)
         throw DbError(ErrorNumber::TooFewParameters, QStringLiteral("このコレクションには、フィールド '%1' はありません。").arg(name));
     s.pending[size_t(ci)] = Connection::toStorage(t.columns[size_t(ci)], value);
@@ -404,44 +429,54 @@ void Recordset::update()
     RecordsetState &s = updatable(m_state);
     if (s.mode == RecordsetState::Mode::None)
         throw DbError(ErrorNumber::UpdateWithoutEdit, QStringLiteral("AddNew または Edit を実行せずに更新しようとしました。"));
-    const TableInfo &t = s.conn->tableInfo(s.baseTable);
-    QString sql;
+    const TableInfo &t = *s.base;
     std::vector<int> cols;
+    quint64 mask = 0;
     for (size_t i = 0; i < t.columns.size(); ++i)
-        if (s.pendingSet[i])
+        if (s.pendingSet[i]) {
             cols.push_back(int(i));
-    const QString table = QStringLiteral("\"%1\"").arg(t.name);
-    if (s.mode == RecordsetState::Mode::Add) {
-        QString names, marks;
-        for (size_t k = 0; k < cols.size(); ++k) {
-            names += (k ? QStringLiteral(",\"") : QStringLiteral("\"")) + t.columns[size_t(cols[k])].name + QLatin1Char('"');
-            marks += k ? QStringLiteral(",?") : QStringLiteral("?");
+            mask |= quint64(1) << (i % 64);
         }
-        sql = cols.empty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
-                           : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, names, marks);
-    } else {
-        if (cols.empty()) {
-            s.mode = RecordsetState::Mode::None;
-            return;
-        }
-        QString sets;
-        for (size_t k = 0; k < cols.size(); ++k)
-            sets += (k ? QStringLiteral(",\"") : QStringLiteral("\"")) + t.columns[size_t(cols[k])].name + QStringLiteral("\"=?");
-        sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(table, sets);
+    const bool insert = s.mode == RecordsetState::Mode::Add;
+    if (!insert && cols.empty()) {
+        s.mode = RecordsetState::Mode::None;
+        return;
     }
-    sqlite3_stmt *st = s.conn->acquire(sql);
+    if (!s.writeStmt || s.writeMask != mask || s.writeIsInsert != insert) {
+        const QString table = QStringLiteral("\"%1\"").arg(t.name);
+        QString sql;
+        if (insert) {
+            QString names, marks;
+            for (size_t k = 0; k < cols.size(); ++k) {
+                names += (k ? QStringLiteral(",\"") : QStringLiteral("\"")) + t.columns[size_t(cols[k])].name + QLatin1Char('"');
+                marks += k ? QStringLiteral(",?") : QStringLiteral("?");
+            }
+            sql = cols.empty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
+                               : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, names, marks);
+        } else {
+            QString sets;
+            for (size_t k = 0; k < cols.size(); ++k)
+                sets += (k ? QStringLiteral(",\"") : QStringLiteral("\"")) + t.columns[size_t(cols[k])].name + QStringLiteral("\"=?");
+            sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(table, sets);
+        }
+        if (s.writeStmt)
+            s.conn->release(s.writeSql, s.writeStmt);
+        s.writeStmt = nullptr;
+        s.writeStmt = s.conn->acquire(sql);
+        s.writeSql = sql;
+        s.writeMask = mask;
+        s.writeIsInsert = insert;
+    }
+    sqlite3_stmt *st = s.writeStmt;
     for (size_t k = 0; k < cols.size(); ++k)
         Connection::bind(st, int(k + 1), s.pending[size_t(cols[k])]);
-    if (s.mode == RecordsetState::Mode::Edit)
+    if (!insert)
         sqlite3_bind_int64(st, int(cols.size() + 1), s.rowids[size_t(s.pos)]);
     const int rc = sqlite3_step(st);
-    if (rc != SQLITE_DONE) {
-        const DbError e = s.conn->errorFor(rc, sql);
-        s.conn->release(sql, st);
-        throw e; // the pending values stay, as a failed Update leaves the edit open
-    }
-    s.conn->release(sql, st);
-    if (s.mode == RecordsetState::Mode::Edit) {
+    sqlite3_reset(st);
+    if (rc != SQLITE_DONE)
+        throw s.conn->errorFor(rc, s.writeSql); // the pending values stay, as a failed Update leaves the edit open
+    if (!insert) {
         // Keep the buffered row in step with what was written.
         auto &row = s.rows[size_t(s.pos)];
         for (int c : cols) {
@@ -468,7 +503,7 @@ void Recordset::deleteCurrent()
     RecordsetState &s = updatable(m_state);
     if (s.pos < 0 || !s.ensure(s.pos) || s.deleted[size_t(s.pos)])
         throw noCurrent();
-    const TableInfo &t = s.conn->tableInfo(s.baseTable);
+    const TableInfo &t = *s.base;
     const QString sql = QStringLiteral("DELETE FROM \"%1\" WHERE rowid=?").arg(t.name);
     sqlite3_stmt *st = s.conn->acquire(sql);
     sqlite3_bind_int64(st, 1, s.rowids[size_t(s.pos)]);
