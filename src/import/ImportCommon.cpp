@@ -1,6 +1,7 @@
 #include "import/ImportCommon.h"
 
 #include "app/Currency.h"
+#include "app/Settings.h"
 #include "app/TextFile.h"
 
 #include <QFile>
@@ -74,8 +75,7 @@ void PercentLabel::show(const QString &text)
 
 QString folderPath(const QString &setting)
 {
-    QString p = setting.trimmed();
-    p.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    QString p = Settings::folderPath(setting.trimmed());
     while (p.size() > 1 && p.endsWith(QLatin1Char('/')))
         p.chop(1);
     return p;

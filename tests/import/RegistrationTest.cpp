@@ -1,0 +1,129 @@
+// The registration import: new, renamed and unchanged issues, the file's fate and the messages.
+
+#include "ImportFixture.h"
+
+#include "import/Registration.h"
+
+#include <QFile>
+
+using namespace import_test;
+using importer::ImportContext;
+using importer::ImportResult;
+
+namespace {
+
+class RegistrationTest : public ImportFixture
+{
+protected:
+    void writeRegistration(const QStringList &records, int headerCount = -1)
+    {
+        QStringList lines;
+        lines << QStringLiteral("20000714,%1").arg(headerCount >= 0 ? headerCount : records.size());
+        lines << records;
+        testing_support::writeCp932File(importer::registrationFilePath(), lines);
+    }
+
+    ImportResult run(const QString &mode = QStringLiteral("1"), const QString &windowTag = QString())
+    {
+        MainModule::MainTag = mode;
+        ImportContext context{progress, prompt, windowTag, QStringLiteral("ミラベル")};
+        return importer::ImportRegistration(context);
+    }
+
+    QStringList register_()
+    {
+        db::Database database(MainModule::DBPath);
+        db::Recordset rs = database.openRecordset(QStringLiteral("select * from Mei order by コード"));
+        QStringList out;
+        for (; !rs.eof(); rs.moveNext())
+            out << QStringLiteral("%1 %2 %3 %4 %5 %6").arg(rs.toLong(QStringLiteral("コード"))).arg(rs.toLong(QStringLiteral("市場コード")))
+                       .arg(rs.toText(QStringLiteral("銘柄"))).arg(rs.toLong(QStringLiteral("出来高単位")))
+                       .arg(rs.toLong(QStringLiteral("株価単位"))).arg(int(rs.toBool(QStringLiteral("更新Flg"))));
+        return out;
+    }
+};
+
+TEST_F(RegistrationTest, IntoAnEmptyRegisterEveryRecordIsAdded)
+{
+    writeRegistration({QStringLiteral("1301,1,極洋,1000,1"), QString(), QStringLiteral("1332,2,ﾆｯｽｲ,100,5")}, 2);
+    const ImportResult result = run();
+    EXPECT_TRUE(result.completed);
+    EXPECT_EQ(MainModule::MainTag, QStringLiteral("読み込み終了"));
+    EXPECT_EQ(result.windowTag, QStringLiteral("1"));
+    EXPECT_TRUE(result.closeWindow);
+    EXPECT_EQ(register_(), QStringList({QStringLiteral("1301 1 極洋 1000 1 1"), QStringLiteral("1332 2 ﾆｯｽｲ 100 5 1")}));
+    EXPECT_FALSE(QFile::exists(importer::registrationFilePath()));
+    // The main window's caption shows the percentage and is restored afterwards.
+    EXPECT_EQ(progress.captions, QStringList({QStringLiteral("50%"), QStringLiteral("100%"), QStringLiteral("ミラベル")}));
+}
+
+TEST_F(RegistrationTest, AddsNewRenamesChangedAndLeavesUnitOnlyChanges)
+{
+    addIssue(1301, 1, QStringLiteral("極洋"), false, 1000, 1);
+    addIssue(1332, 1, QStringLiteral("日本水産"), false, 1000, 1);
+    addIssue(1333, 1, QStringLiteral("マルハ"), false, 1000, 1);
+    writeRegistration({QStringLiteral("1301,1,極洋,1000,1"), QStringLiteral("1332,2,ﾆｯｽｲ,100,1"),
+                       QStringLiteral("1333,1,マルハ,100,5"), QStringLiteral("1400,3,新規,1000,1")});
+    run();
+    EXPECT_EQ(register_(), QStringList({QStringLiteral("1301 1 極洋 1000 1 0"), QStringLiteral("1332 2 ﾆｯｽｲ 100 1 0"),
+                                        QStringLiteral("1333 1 マルハ 1000 1 0"), QStringLiteral("1400 3 新規 1000 1 1")}));
+}
+
+TEST_F(RegistrationTest, UnchangedFileChangesNothingAndIsStillDeleted)
+{
+    addIssue(1301, 1, QStringLiteral("極洋"), false, 1000, 1);
+    writeRegistration({QStringLiteral("1301,1,極洋,1000,1")});
+    run();
+    EXPECT_EQ(MainModule::MainTag, QStringLiteral("読み込み終了"));
+    EXPECT_EQ(register_(), QStringList({QStringLiteral("1301 1 極洋 1000 1 0")}));
+    EXPECT_FALSE(QFile::exists(importer::registrationFilePath()));
+}
+
+TEST_F(RegistrationTest, MissingFileLeavesTheRegisterAndReportsIt)
+{
+    const ImportResult result = run(QStringLiteral("3"));
+    EXPECT_EQ(MainModule::MainTag, QStringLiteral("銘柄ファイルが見つかりません。"));
+    EXPECT_EQ(result.windowTag, QStringLiteral("3"));
+    EXPECT_TRUE(result.closeWindow);
+    EXPECT_TRUE(prompt.messages().isEmpty());
+}
+
+TEST_F(RegistrationTest, ConversionModeKeepsTheWindowOpen)
+{
+    writeRegistration({QStringLiteral("1301,1,極洋,1000,1")});
+    const ImportResult result = run(QStringLiteral("4"));
+    EXPECT_EQ(result.windowTag, QStringLiteral("4"));
+    EXPECT_FALSE(result.closeWindow);
+}
+
+TEST_F(RegistrationTest, ShortLinesAreSkippedAndLongNamesCut)
+{
+    writeRegistration({QStringLiteral("1301,1,極洋"), QStringLiteral("1332,1,日本水産株式会社ホールディングス東京本社ビル,1000,1")});
+    const ImportResult result = run();
+    EXPECT_TRUE(result.completed);
+    EXPECT_EQ(register_(), QStringList({QStringLiteral("1332 1 日本水産株式会社ホールディングス東京本社 1000 1 1")}));
+    ASSERT_EQ(prompt.messages().size(), 1);
+    EXPECT_TRUE(prompt.messages().first().contains(QStringLiteral("Regist.Mei の 2 行目"))) << prompt.messages().first().toStdString();
+}
+
+TEST_F(RegistrationTest, BadCodeEndsTheImportKeepingRowsAndTheFile)
+{
+    writeRegistration({QStringLiteral("1301,1,極洋,1000,1"), QStringLiteral("10000,1,範囲外,1000,1"), QStringLiteral("1332,1,日本水産,1000,1")});
+    const ImportResult result = run();
+    EXPECT_FALSE(result.completed);
+    EXPECT_EQ(MainModule::MainTag, QStringLiteral("1"));
+    ASSERT_EQ(prompt.messages().size(), 1);
+    EXPECT_EQ(prompt.messages().first(), QStringLiteral("Regist.Mei の 3 行目: 銘柄コード '10000' を読み込めません。"));
+    EXPECT_EQ(register_(), QStringList({QStringLiteral("1301 1 極洋 1000 1 1")}));
+    EXPECT_TRUE(QFile::exists(importer::registrationFilePath()));
+    EXPECT_TRUE(result.closeWindow);
+}
+
+TEST_F(RegistrationTest, NonNumericUnitEndsTheImport)
+{
+    writeRegistration({QStringLiteral("1301,1,極洋,千,1")});
+    EXPECT_FALSE(run().completed);
+    EXPECT_TRUE(prompt.messages().first().contains(QStringLiteral("'千'")));
+}
+
+} // namespace
