@@ -56,8 +56,8 @@ void repair(OptionEntries &e)
         e.TxtUrl = QLatin1String("");
     if (!isNumeric(e.sonekipa))
         e.sonekipa = QStringLiteral("4");
-    if (e.CmbShinyo != QLatin1String("金曜") && e.CmbShinyo != QLatin1String("木曜")
-        && e.CmbShinyo != QLatin1String("水曜"))
+    if (e.CmbShinyo != QStringLiteral("金曜") && e.CmbShinyo != QStringLiteral("木曜")
+        && e.CmbShinyo != QStringLiteral("水曜"))
         e.CmbShinyo = QStringLiteral("しない");
     if (!isNumeric(e.CmbDelJyoho))
         e.CmbDelJyoho = QStringLiteral("10");

@@ -1,0 +1,121 @@
+#include "net/HttpClient.h"
+#include "support/LoopbackServer.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+TEST(HttpClient, FetchesTheWholeBody)
+{
+    LoopbackServer server;
+    QByteArray body;
+    for (int i = 0; i < 20000; ++i)
+        body += "1301,ｷｮｸﾖｳ\r\n";
+    server.serve(QStringLiteral("/kabu/kabumei/Regist.mei"), body);
+    HttpClient http;
+    const HttpResult r = http.fetch(server.baseUrl() + QStringLiteral("/kabu/kabumei/Regist.mei"));
+    EXPECT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.status, 200);
+    EXPECT_EQ(r.body, body);
+    EXPECT_EQ(server.requestCount(QStringLiteral("/kabu/kabumei/Regist.mei")), 1);
+}
+
+TEST(HttpClient, QueryTextReachesTheServer)
+{
+    LoopbackServer server;
+    server.serve(QStringLiteral("/q?s=1301&d=v2"), "quote");
+    HttpClient http;
+    const HttpResult r = http.fetch(server.baseUrl() + QStringLiteral("/q?s=1301&d=v2"));
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.body, QByteArray("quote"));
+}
+
+TEST(HttpClient, NotFoundIsNotOkAndHasNoBody)
+{
+    LoopbackServer server;
+    HttpClient http;
+    const HttpResult r = http.fetch(server.baseUrl() + QStringLiteral("/kabu/none.txt"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.status, 404);
+    EXPECT_TRUE(r.body.isEmpty());
+    EXPECT_FALSE(r.error.isEmpty());
+}
+
+TEST(HttpClient, ServerErrorAndRefusedConnectionAreNotOk)
+{
+    LoopbackServer server;
+    server.serve(QStringLiteral("/broken"), "oops", 500);
+    HttpClient http;
+    EXPECT_FALSE(http.fetch(server.baseUrl() + QStringLiteral("/broken")).ok);
+    // Nothing listens on port 1 of the loopback address.
+    const HttpResult refused = http.fetch(QStringLiteral("http://127.0.0.1:1/x"));
+    EXPECT_FALSE(refused.ok);
+    EXPECT_EQ(refused.status, 0);
+}
+
+TEST(HttpClient, ServerThatNeverAnswersTimesOut)
+{
+    LoopbackServer server;
+    server.hang(QStringLiteral("/slow"));
+    HttpClient http;
+    const HttpResult r = http.fetch(server.baseUrl() + QStringLiteral("/slow"), 200);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.body.isEmpty());
+    EXPECT_EQ(r.error, QStringLiteral("時間内に応答がありませんでした。"));
+    EXPECT_EQ(http.activeCount(), 0);
+}
+
+TEST(HttpClient, LateAnswerWithinTheTimeOutArrives)
+{
+    LoopbackServer server;
+    server.serve(QStringLiteral("/late"), "late body", 200, 100);
+    HttpClient http;
+    const HttpResult r = http.fetch(server.baseUrl() + QStringLiteral("/late"), 10000);
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.body, QByteArray("late body"));
+}
+
+TEST(HttpClient, CancelStopsATransferInFlight)
+{
+    LoopbackServer server;
+    server.hang(QStringLiteral("/hang"));
+    HttpClient http;
+    // The cancel comes from an event handled while fetch waits, as a window's button would send it.
+    QTimer::singleShot(50, &http, [&http] { http.cancel(); });
+    const HttpResult r = http.fetch(server.baseUrl() + QStringLiteral("/hang"), 60000);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, QStringLiteral("転送を中止しました。"));
+    EXPECT_EQ(server.requestCount(QStringLiteral("/hang")), 1);
+}
+
+TEST(HttpClient, AsyncFetchCallsBackWithEachResult)
+{
+    LoopbackServer server;
+    server.serve(QStringLiteral("/a"), "A", 200, 50);
+    server.serve(QStringLiteral("/b"), "B");
+    HttpClient http;
+    QEventLoop loop;
+    QList<QByteArray> bodies;
+    auto done = [&](const HttpResult &r) {
+        bodies.append(r.ok ? r.body : QByteArray("!"));
+        if (bodies.size() == 3)
+            loop.quit();
+    };
+    http.fetchAsync(server.baseUrl() + QStringLiteral("/a"), done);
+    http.fetchAsync(server.baseUrl() + QStringLiteral("/b"), done);
+    http.fetchAsync(server.baseUrl() + QStringLiteral("/missing"), done);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec();
+    ASSERT_EQ(bodies.size(), 3);
+    EXPECT_TRUE(bodies.contains("A"));
+    EXPECT_TRUE(bodies.contains("B"));
+    EXPECT_TRUE(bodies.contains("!"));
+    EXPECT_EQ(server.totalRequests(), 3);
+}
+
+} // namespace

@@ -1,0 +1,119 @@
+#include "app/MainModule.h"
+#include "app/OptionValues.h"
+#include "app/Settings.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+// One entry typed into the window, and the text stored on close.
+struct RepairCase
+{
+    const char *name;
+    QString OptionEntries::*field;
+    QString typed;
+    QString stored;
+};
+
+class OptionRepair : public ::testing::TestWithParam<RepairCase>
+{
+};
+
+TEST_P(OptionRepair, StoresTheRepairedText)
+{
+    const RepairCase &c = GetParam();
+    OptionEntries e;
+    e.slidechart = QStringLiteral("2");
+    e.move1 = e.move2 = e.move3 = e.SaicoL = e.RSIVR = QStringLiteral("9");
+    e.sonekipa = QStringLiteral("3");
+    e.CmbShinyo = QStringLiteral("木曜");
+    e.CmbDelJyoho = QStringLiteral("30");
+    e.*(c.field) = c.typed;
+    OptionValues::repair(e);
+    EXPECT_EQ(e.*(c.field), c.stored);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OptionRepair,
+    ::testing::Values(
+        RepairCase{"SlideBelowHalfSecond", &OptionEntries::slidechart, QStringLiteral("0.4"), QStringLiteral("1")},
+        RepairCase{"SlideAboveSixty", &OptionEntries::slidechart, QStringLiteral("61"), QStringLiteral("1")},
+        RepairCase{"SlideHalfSecondKept", &OptionEntries::slidechart, QStringLiteral("0.5"), QStringLiteral("0.5")},
+        RepairCase{"SlideSixtyKept", &OptionEntries::slidechart, QStringLiteral("60"), QStringLiteral("60")},
+        RepairCase{"SlideJustAboveSixty", &OptionEntries::slidechart, QStringLiteral("60.01"), QStringLiteral("1")},
+        RepairCase{"SlideNotNumeric", &OptionEntries::slidechart, QStringLiteral("abc"), QStringLiteral("1")},
+        RepairCase{"SlideEmpty", &OptionEntries::slidechart, QString(), QStringLiteral("1")},
+        RepairCase{"SlideNegative", &OptionEntries::slidechart, QStringLiteral("-3"), QStringLiteral("1")},
+        RepairCase{"Move1NotNumeric", &OptionEntries::move1, QStringLiteral("x"), QStringLiteral("0")},
+        RepairCase{"Move3Empty", &OptionEntries::move3, QString(), QStringLiteral("0")},
+        RepairCase{"RsiVrNumericKept", &OptionEntries::RSIVR, QStringLiteral("14"), QStringLiteral("14")},
+        RepairCase{"SaicoLNotNumeric", &OptionEntries::SaicoL, QStringLiteral("12日"), QStringLiteral("0")},
+        RepairCase{"BreakEvenNotNumeric", &OptionEntries::sonekipa, QStringLiteral("%"), QStringLiteral("4")},
+        RepairCase{"BreakEvenFractionKept", &OptionEntries::sonekipa, QStringLiteral("2.5"), QStringLiteral("2.5")},
+        RepairCase{"MarginDayFriday", &OptionEntries::CmbShinyo, QStringLiteral("金曜"), QStringLiteral("金曜")},
+        RepairCase{"MarginDayWednesday", &OptionEntries::CmbShinyo, QStringLiteral("水曜"), QStringLiteral("水曜")},
+        RepairCase{"MarginDayOther", &OptionEntries::CmbShinyo, QStringLiteral("月曜"), QStringLiteral("しない")},
+        RepairCase{"MarginDayEmpty", &OptionEntries::CmbShinyo, QString(), QStringLiteral("しない")},
+        RepairCase{"DeleteDaysNotNumeric", &OptionEntries::CmbDelJyoho, QStringLiteral("いつも"), QStringLiteral("10")},
+        RepairCase{"DeleteDaysTypedNumberKept", &OptionEntries::CmbDelJyoho, QStringLiteral("45"), QStringLiteral("45")},
+        RepairCase{"UrlNullBecomesEmpty", &OptionEntries::TxtUrl, QString(), QStringLiteral("")}),
+    [](const ::testing::TestParamInfo<RepairCase> &info) { return std::string(info.param.name); });
+
+TEST(OptionSave, WritesEveryKeyKeepsMurlAndReadsBack)
+{
+    TempProgramFolder folder;
+    ASSERT_TRUE(Settings::WriteSettings(Settings::defaultValues(), true));
+    ScriptedPrompt prompt;
+    ASSERT_TRUE(Settings::ReadSettings(&prompt));
+    MainModule::MURL = QStringLiteral("info.example/kabu/");
+
+    OptionEntries e = OptionValues::fromSettings();
+    EXPECT_EQ(e.slidechart, QStringLiteral("1"));
+    EXPECT_EQ(e.CmbShinyo, QStringLiteral("しない"));
+    e.screenMode = 2;
+    e.slidechart = QStringLiteral("61");
+    e.move1 = QStringLiteral("7");
+    e.TxtUrl = QStringLiteral("prices.example/kabu/");
+    e.ChkRDel = 1;
+    e.sonekipa = QStringLiteral("x");
+    e.TxthidiFold = QStringLiteral("D:\\daily");
+    e.CmbShinyo = QStringLiteral("金曜");
+    e.CmbDelJyoho = QStringLiteral("120");
+    e.allItoRso = 2;
+    e.itoRso = 3;
+    ASSERT_TRUE(OptionValues::save(e, &prompt));
+    EXPECT_TRUE(prompt.messages().isEmpty());
+
+    EXPECT_EQ(Settings::settingsValue(QStringLiteral("slidechart")), QStringLiteral("1"));
+    EXPECT_EQ(Settings::settingsValue(QStringLiteral("SonPa")), QStringLiteral("4"));
+    EXPECT_EQ(Settings::settingsValue(QStringLiteral("MURL")), QStringLiteral("info.example/kabu/"));
+    EXPECT_EQ(Settings::settingsValue(QStringLiteral("hibiPath")), QStringLiteral("D:\\daily"));
+    EXPECT_EQ(Settings::settingsValue(QStringLiteral("FilterGaku")), QString());
+    EXPECT_EQ(MainModule::ScreenMode, 2);
+    EXPECT_EQ(MainModule::move1, 7);
+    EXPECT_EQ(MainModule::DURL, QStringLiteral("prices.example/kabu/"));
+    EXPECT_EQ(MainModule::RDel, 1);
+    EXPECT_EQ(MainModule::hibiPath, QStringLiteral("D:\\daily\\"));
+    EXPECT_EQ(MainModule::ReadSinyo, QStringLiteral("金曜"));
+    EXPECT_EQ(MainModule::DelJyoho, 120);
+    EXPECT_EQ(MainModule::ALLITORSO, 2);
+    EXPECT_EQ(MainModule::ITORSO, 3);
+}
+
+TEST(OptionLoad, UnusualStoredChoicesSelectTheFirstButton)
+{
+    MainModule::reset();
+    MainModule::ScreenMode = 7;
+    MainModule::ALLITORSO = 3;
+    MainModule::ITORSO = 9;
+    const OptionEntries e = OptionValues::fromSettings();
+    EXPECT_EQ(e.screenMode, 2);
+    EXPECT_EQ(e.allItoRso, 1);
+    EXPECT_EQ(e.itoRso, 1);
+    MainModule::reset();
+}
+
+} // namespace

@@ -1,0 +1,369 @@
+#include "app/MainModule.h"
+#include "app/Settings.h"
+#include "app/TextFile.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QString readKey(const QString &path, const QString &section, const QString &key)
+{
+    cINI ini;
+    ini.cstrPath = path;
+    ini.cstrSection = section;
+    ini.cstrkey = key;
+    return ini.GetLineINI();
+}
+
+void writeKey(const QString &path, const QString &section, const QString &key, const QString &value)
+{
+    cINI ini;
+    ini.cstrPath = path;
+    ini.cstrSection = section;
+    ini.cstrkey = key;
+    ini.cstrData = value;
+    ASSERT_TRUE(ini.WriteIni());
+}
+
+// Reading a key out of a file given as raw bytes.
+struct LookupCase
+{
+    const char *name;
+    QByteArray file;
+    const char *section;
+    const char *key;
+    QString expected;
+};
+
+class ProfileLookup : public ::testing::TestWithParam<LookupCase>
+{
+};
+
+TEST_P(ProfileLookup, ReadsTheValueAProfileReaderWould)
+{
+    TempProgramFolder folder;
+    const LookupCase &c = GetParam();
+    writeBytes(folder.iniPath(), c.file);
+    EXPECT_EQ(readKey(folder.iniPath(), QString::fromUtf8(c.section), QString::fromUtf8(c.key)), c.expected);
+}
+
+QByteArray cp932(const QString &text) { return TextFile::encode(text); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ProfileLookup,
+    ::testing::Values(
+        LookupCase{"CaseInsensitiveNames", "[MIRAVEL]\r\nMOVE1=7\r\n", "Miravel", "move1", QStringLiteral("7")},
+        LookupCase{"BlanksAroundAreNotPartOfIt", "[Miravel]\r\n  move1 =   12 \t\r\n", "Miravel", "move1",
+                   QStringLiteral("12")},
+        LookupCase{"BlanksAroundSectionHeader", "  [ Miravel ]  \r\nmove1=3\r\n", "Miravel", "move1",
+                   QStringLiteral("3")},
+        LookupCase{"MissingKeyIsEmpty", "[Miravel]\r\nmove1=3\r\n", "Miravel", "move2", QString()},
+        LookupCase{"MissingSectionIsEmpty", "[Other]\r\nmove1=3\r\n", "Miravel", "move1", QString()},
+        LookupCase{"KeysBeforeAnySectionBelongToNone", "move1=3\r\n[Miravel]\r\nmove2=4\r\n", "Miravel", "move1",
+                   QString()},
+        LookupCase{"NoSectionAtAll", "move1=3\r\nmove2=4\r\n", "Miravel", "move2", QString()},
+        LookupCase{"KeyOfAnotherSectionIsNotTaken", "[Other]\r\nmove1=1\r\n[Miravel]\r\nmove1=2\r\n", "Miravel",
+                   "move1", QStringLiteral("2")},
+        LookupCase{"SectionEndsAtNextHeader", "[Miravel]\r\nmove1=2\r\n[Other]\r\nmove2=9\r\n", "Miravel", "move2",
+                   QString()},
+        LookupCase{"FirstOfTwoEqualKeys", "[Miravel]\r\nmove1=2\r\nmove1=9\r\n", "Miravel", "move1",
+                   QStringLiteral("2")},
+        LookupCase{"CommentLineIsNotAKey", "[Miravel]\r\n;move1=9\r\nmove1=2\r\n", "Miravel", "move1",
+                   QStringLiteral("2")},
+        LookupCase{"ValueKeepsInnerEqualsSign", "[Miravel]\r\nDURL=a=b\r\n", "Miravel", "DURL", QStringLiteral("a=b")},
+        LookupCase{"LfOnlyLines", "[Miravel]\nmove1=5\nmove2=6\n", "Miravel", "move2", QStringLiteral("6")},
+        LookupCase{"LastLineWithoutLineEnd", "[Miravel]\r\nmove1=5", "Miravel", "move1", QStringLiteral("5")},
+        LookupCase{"Utf8ByteOrderMark", "\xEF\xBB\xBF[Miravel]\r\nReadSinyo=\xE6\xB0\xB4\xE6\x9B\x9C\r\n", "Miravel",
+                   "ReadSinyo", QStringLiteral("水曜")},
+        LookupCase{"ValueCutAtNul", QByteArray("[Miravel]\r\nDURL=abc\0def\r\n", 24), "Miravel", "DURL",
+                   QStringLiteral("abc")},
+        LookupCase{"HalfWidthKatakanaInCodePage932", cp932(QStringLiteral("[Miravel]\r\nX=ﾁｬｰﾄ･ｽﾗｲﾄﾞ\r\n")),
+                   "Miravel", "X", QStringLiteral("ﾁｬｰﾄ･ｽﾗｲﾄﾞ")},
+        LookupCase{"EmptyFile", QByteArray(), "Miravel", "move1", QString()}),
+    [](const ::testing::TestParamInfo<LookupCase> &info) { return std::string(info.param.name); });
+
+TEST(ProfileFile, MissingFileReadsEmpty)
+{
+    TempProgramFolder folder;
+    EXPECT_EQ(readKey(folder.filePath(QStringLiteral("none.ini")), QStringLiteral("Miravel"), QStringLiteral("a")),
+              QString());
+}
+
+TEST(ProfileFile, ValuesAreCappedAt1023Characters)
+{
+    TempProgramFolder folder;
+    const QByteArray longValue(5000, 'x');
+    writeBytes(folder.iniPath(), "[Miravel]\r\nDURL=" + longValue + "\r\nmove1=4\r\n");
+    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("DURL")).size(), 1023);
+    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("move1")), QStringLiteral("4"));
+
+    writeKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("BackPath"), QString(3000, QLatin1Char('y')));
+    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("BackPath")), QString(1023, QLatin1Char('y')));
+}
+
+TEST(ProfileFile, VeryLongLineWithoutLineEndsIsRead)
+{
+    TempProgramFolder folder;
+    writeBytes(folder.iniPath(), QByteArray(2'000'000, 'z'));
+    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("move1")), QString());
+    writeKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("move1"), QStringLiteral("9"));
+    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("move1")), QStringLiteral("9"));
+}
+
+TEST(ProfileFile, WritingReplacesInPlaceAndKeepsEveryOtherLineByteForByte)
+{
+    TempProgramFolder folder;
+    const QByteArray before = "; settings\r\n"
+                              "\r\n"
+                              "[Other]\r\n"
+                              "move1=111\r\n"
+                              "[miravel]\r\n"
+                              "  Move1 = 5   \r\n"
+                              "odd line without equals\n"
+                              + cp932(QStringLiteral("ReadSinyo=水曜")) + "\r\n"
+                              "\r\n"
+                              "[Last]\r\n"
+                              "x=1";
+    writeBytes(folder.iniPath(), before);
+    writeKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("move1"), QStringLiteral("25"));
+    QByteArray expected = before;
+    expected.replace("  Move1 = 5   \r\n", "  Move1 =25\r\n");
+    EXPECT_EQ(readFileBytes(folder.iniPath()), expected);
+    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("Other"), QStringLiteral("move1")), QStringLiteral("111"));
+}
+
+TEST(ProfileFile, NewKeyGoesAtTheEndOfItsSectionAndNewSectionAtTheEnd)
+{
+    TempProgramFolder folder;
+    writeBytes(folder.iniPath(), "[Miravel]\r\nmove1=5\r\n\r\n[Other]\r\nz=1\r\n");
+    writeKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("Version"), QStringLiteral("1.0.12"));
+    writeKey(folder.iniPath(), QStringLiteral("Third"), QStringLiteral("k"), QStringLiteral("v"));
+    EXPECT_EQ(readFileBytes(folder.iniPath()),
+              QByteArray("[Miravel]\r\nmove1=5\r\nVersion=1.0.12\r\n\r\n[Other]\r\nz=1\r\n[Third]\r\nk=v\r\n"));
+}
+
+TEST(ProfileFile, WritingCreatesTheFileAndKeepsAnLfOnlyFileLfOnly)
+{
+    TempProgramFolder folder;
+    const QString fresh = folder.filePath(QStringLiteral("new.ini"));
+    writeKey(fresh, QStringLiteral("Miravel"), QStringLiteral("ScreenMode"), QStringLiteral("2"));
+    EXPECT_EQ(readFileBytes(fresh), QByteArray("[Miravel]\r\nScreenMode=2\r\n"));
+
+    writeBytes(folder.iniPath(), "[Miravel]\nmove1=5");
+    writeKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("move2"), QStringLiteral("6"));
+    EXPECT_EQ(readFileBytes(folder.iniPath()), QByteArray("[Miravel]\nmove1=5\nmove2=6\n"));
+}
+
+TEST(ProfileFile, JapaneseValuesRoundTripInCodePage932)
+{
+    TempProgramFolder folder;
+    const QString katakana = QStringLiteral("ﾁｬｰﾄ・ｽﾗｲﾄﾞｼｮｰ・ｽﾀｰﾄ");
+    writeKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("ReadSinyo"), QStringLiteral("しない"));
+    writeKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("Caption"), katakana);
+    EXPECT_EQ(readFileBytes(folder.iniPath()),
+              cp932(QStringLiteral("[Miravel]\r\nReadSinyo=しない\r\nCaption=") + katakana + QStringLiteral("\r\n")));
+    // Half-width katakana are single bytes in code page 932.
+    EXPECT_EQ(cp932(katakana).size(), katakana.size() + 2); // the two "・" are double-byte
+    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("ReadSinyo")), QStringLiteral("しない"));
+    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("Caption")), katakana);
+}
+
+TEST(ProfileFile, ByteOrderMarkFileStaysUtf8WhenWritten)
+{
+    TempProgramFolder folder;
+    writeBytes(folder.iniPath(), "\xEF\xBB\xBF[Miravel]\r\nmove1=5\r\n");
+    writeKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("ReadSinyo"), QStringLiteral("金曜"));
+    EXPECT_EQ(readFileBytes(folder.iniPath()),
+              QByteArray("\xEF\xBB\xBF[Miravel]\r\nmove1=5\r\nReadSinyo=\xE9\x87\x91\xE6\x9B\x9C\r\n"));
+}
+
+TEST(Settings, DefaultFileHasExactlyTheMainKeysAndTheFilterKeys)
+{
+    TempProgramFolder folder;
+    ASSERT_TRUE(Settings::WriteSettings(Settings::defaultValues(), true));
+    const QStringList lines = TextFile::readLines(folder.iniPath());
+    QStringList expected{QStringLiteral("[Miravel]")};
+    const QStringList keys = Settings::mainKeys();
+    const QStringList values = Settings::defaultValues();
+    ASSERT_EQ(keys.size(), 18);
+    for (int i = 0; i < keys.size(); ++i)
+        expected.append(keys[i] + QLatin1Char('=') + values[i]);
+    expected << QStringLiteral("FilterGaku=") << QStringLiteral("FilterDekidaka=");
+    EXPECT_EQ(lines, expected);
+    EXPECT_EQ(keys.first(), QStringLiteral("ScreenMode"));
+    EXPECT_EQ(keys.last(), QStringLiteral("ITORSO"));
+
+    // Reading the defaults back over other values yields the defaults.
+    MainModule::move1 = 99;
+    MainModule::ReadSinyo = QStringLiteral("金曜");
+    MainModule::SonPa = Currency::fromInt(7);
+    ScriptedPrompt prompt;
+    ASSERT_TRUE(Settings::ReadSettings(&prompt));
+    EXPECT_TRUE(prompt.messages().isEmpty());
+    EXPECT_EQ(MainModule::move1, 5);
+    EXPECT_EQ(MainModule::slidechart, 1.0f);
+    EXPECT_EQ(MainModule::ReadSinyo, QStringLiteral("しない"));
+    EXPECT_EQ(MainModule::SonPa, Currency::fromInt(4));
+    EXPECT_TRUE(MainModule::hibiPath.endsWith(QStringLiteral("\\Data\\")));
+    EXPECT_TRUE(MainModule::hibiPath.startsWith(MainModule::ProgramFolder));
+    EXPECT_EQ(MainModule::sinyoPath, QString());
+    EXPECT_EQ(MainModule::DURL, Settings::defaultServerAddress());
+    EXPECT_EQ(MainModule::MURL, Settings::defaultServerAddress());
+    EXPECT_TRUE(MainModule::DURL.endsWith(QStringLiteral("/kabu/")));
+    EXPECT_EQ(Settings::currentValues(), Settings::defaultValues());
+}
+
+TEST(Settings, WritingWithoutFilterKeysLeavesThemAlone)
+{
+    TempProgramFolder folder;
+    writeCp932File(folder.iniPath(), {QStringLiteral("[Miravel]"), QStringLiteral("FilterGaku=500"), QStringLiteral("JyohoHi=3")});
+    ASSERT_TRUE(Settings::WriteSettings(Settings::defaultValues(), false));
+    EXPECT_EQ(Settings::settingsValue(QStringLiteral("FilterGaku")), QStringLiteral("500"));
+    EXPECT_EQ(Settings::settingsValue(QStringLiteral("JyohoHi")), QStringLiteral("3"));
+    EXPECT_EQ(Settings::settingsValue(QStringLiteral("FilterDekidaka")), QString());
+    EXPECT_EQ(TextFile::readLines(folder.iniPath()).size(), 1 + 2 + 18);
+}
+
+TEST(Settings, FoldersGetATrailingBackslashOnLoadButTheFileKeepsTheValue)
+{
+    TempProgramFolder folder;
+    QStringList values = Settings::defaultValues();
+    values[11] = QStringLiteral("C:\\Kabu\\Data");
+    values[12] = QString();
+    ASSERT_TRUE(Settings::WriteSettings(values, false));
+    ScriptedPrompt prompt;
+    ASSERT_TRUE(Settings::ReadSettings(&prompt));
+    EXPECT_EQ(MainModule::hibiPath, QStringLiteral("C:\\Kabu\\Data\\"));
+    EXPECT_EQ(MainModule::sinyoPath, QString());
+    EXPECT_EQ(Settings::settingsValue(QStringLiteral("hibiPath")), QStringLiteral("C:\\Kabu\\Data"));
+    EXPECT_EQ(Settings::folderPath(MainModule::hibiPath), QStringLiteral("C:/Kabu/Data/"));
+}
+
+// A value that does not load stops loading: earlier keys are loaded, that key and later ones keep
+// their previous values, and the description is shown.
+struct FailureCase
+{
+    const char *name;
+    const char *key;
+    QString text;      // null: the key is left out of the file
+    QString message;
+};
+
+class ReadSettingsFailure : public ::testing::TestWithParam<FailureCase>
+{
+};
+
+TEST_P(ReadSettingsFailure, ShowsTheDescriptionAndStopsAtTheBadKey)
+{
+    TempProgramFolder folder;
+    const FailureCase &c = GetParam();
+    QStringList lines{QStringLiteral("[Miravel]")};
+    const QStringList keys = Settings::mainKeys();
+    QStringList values = Settings::defaultValues();
+    values[2] = QStringLiteral("8");   // move1
+    values[6] = QStringLiteral("20");  // RSIVR
+    values[7] = QStringLiteral("durl.example/kabu/");
+    values[17] = QStringLiteral("3");  // ITORSO
+    for (int i = 0; i < keys.size(); ++i) {
+        if (keys[i] == QLatin1String(c.key)) {
+            if (!c.text.isNull())
+                lines.append(keys[i] + QLatin1Char('=') + c.text);
+        } else {
+            lines.append(keys[i] + QLatin1Char('=') + values[i]);
+        }
+    }
+    writeCp932File(folder.iniPath(), lines);
+    MainModule::DURL = QStringLiteral("previous");
+    MainModule::ITORSO = 2;
+
+    ScriptedPrompt prompt;
+    EXPECT_FALSE(Settings::ReadSettings(&prompt));
+    EXPECT_EQ(prompt.messages(), QStringList{c.message});
+    const QString key = QString::fromLatin1(c.key);
+    // slidechart comes before move1 in the load order.
+    EXPECT_EQ(MainModule::move1, key == QLatin1String("slidechart") ? 5 : 8);
+    EXPECT_EQ(MainModule::ITORSO, 2) << "keys after the bad one keep their values";
+    // RSIVR and DURL come before RDel.
+    if (key == QLatin1String("RDel")) {
+        EXPECT_EQ(MainModule::RSIVR, 20);
+        EXPECT_EQ(MainModule::DURL, QStringLiteral("durl.example/kabu/"));
+    } else {
+        EXPECT_EQ(MainModule::RSIVR, 12);
+        EXPECT_EQ(MainModule::DURL, QStringLiteral("previous"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ReadSettingsFailure,
+    ::testing::Values(
+        FailureCase{"NotANumber", "move2", QStringLiteral("abc"), QStringLiteral("設定 move2 の値 'abc' を数値に変換できません。")},
+        FailureCase{"MissingNumberKey", "move3", QString(), QStringLiteral("設定 move3 の値 '' を数値に変換できません。")},
+        FailureCase{"EmptyNumber", "SaicoL", QStringLiteral(""), QStringLiteral("設定 SaicoL の値 '' を数値に変換できません。")},
+        FailureCase{"OutsideSixteenBits", "move2", QStringLiteral("70000"), QStringLiteral("設定 move2 の値 '70000' は範囲外です。")},
+        FailureCase{"FloatNotANumber", "slidechart", QStringLiteral("1秒"), QStringLiteral("設定 slidechart の値 '1秒' を数値に変換できません。")},
+        FailureCase{"AfterTheTextKeys", "RDel", QStringLiteral("x"), QStringLiteral("設定 RDel の値 'x' を数値に変換できません。")}),
+    [](const ::testing::TestParamInfo<FailureCase> &info) { return std::string(info.param.name); });
+
+TEST(Settings, MissingTextKeyReadsEmptyAndLoadingGoesOn)
+{
+    TempProgramFolder folder;
+    QStringList lines{QStringLiteral("[Miravel]")};
+    const QStringList keys = Settings::mainKeys();
+    const QStringList values = Settings::defaultValues();
+    for (int i = 0; i < keys.size(); ++i) {
+        if (keys[i] != QLatin1String("MURL"))
+            lines.append(keys[i] + QLatin1Char('=') + values[i]);
+    }
+    writeCp932File(folder.iniPath(), lines);
+    MainModule::MURL = QStringLiteral("previous");
+    MainModule::ITORSO = 3;
+    ScriptedPrompt prompt;
+    EXPECT_TRUE(Settings::ReadSettings(&prompt));
+    EXPECT_EQ(MainModule::MURL, QString());
+    EXPECT_EQ(MainModule::ITORSO, 1);
+}
+
+TEST(Settings, IntegerKeysRoundAFractionToEven)
+{
+    TempProgramFolder folder;
+    QStringList values = Settings::defaultValues();
+    values[2] = QStringLiteral(" 2.5 ");
+    values[3] = QStringLiteral("3.5");
+    values[1] = QStringLiteral("0.5");
+    values[10] = QStringLiteral("2.25");
+    ASSERT_TRUE(Settings::WriteSettings(values, false));
+    ScriptedPrompt prompt;
+    ASSERT_TRUE(Settings::ReadSettings(&prompt));
+    EXPECT_EQ(MainModule::move1, 2);
+    EXPECT_EQ(MainModule::move2, 4);
+    EXPECT_EQ(MainModule::slidechart, 0.5f);
+    EXPECT_EQ(MainModule::SonPa, Currency::fromRaw(22500));
+}
+
+TEST(Settings, BrowseForFolderKeepsTheCurrentFolderWhenCancelled)
+{
+    ScriptedPrompt prompt;
+    prompt.answerPath(QString());
+    EXPECT_EQ(Settings::BrowseForFolder(prompt, QStringLiteral("C:\\old\\"), QStringLiteral("日々データーフォルダ選択")),
+              QStringLiteral("C:\\old\\"));
+    prompt.answerPath(QStringLiteral("/data/new"));
+    EXPECT_EQ(Settings::BrowseForFolder(prompt, QStringLiteral("C:\\old\\"), QStringLiteral("t")),
+              QDir::toNativeSeparators(QStringLiteral("/data/new")));
+    ASSERT_EQ(prompt.records().size(), 2u);
+    EXPECT_EQ(prompt.records()[0].title, QStringLiteral("日々データーフォルダ選択"));
+}
+
+} // namespace

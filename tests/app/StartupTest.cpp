@@ -1,0 +1,270 @@
+#include "app/MainModule.h"
+#include "app/Settings.h"
+#include "app/Startup.h"
+#include "app/TextFile.h"
+#include "db/Database.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSysInfo>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace testing_support;
+
+namespace {
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+Startup::Result prepare(const TempProgramFolder &folder, ScriptedPrompt &prompt)
+{
+    return Startup::prepareProgramFolder(folder.path(), prompt);
+}
+
+TEST(InstanceLock, SecondCopyOnTheSameFolderIsRefused)
+{
+    TempProgramFolder folder;
+    Startup::InstanceLock first(folder.path());
+    ASSERT_TRUE(first.tryLock());
+    Startup::InstanceLock second(folder.path());
+    EXPECT_FALSE(second.tryLock());
+
+    TempProgramFolder other;
+    Startup::InstanceLock elsewhere(other.path());
+    EXPECT_TRUE(elsewhere.tryLock()) << "another program folder is another program";
+    EXPECT_EQ(Startup::alreadyRunningMessage(), QStringLiteral("ミラベルはすでに起動しています。"));
+}
+
+TEST(InstanceLock, FreedWhenTheFirstCopyEnds)
+{
+    TempProgramFolder folder;
+    {
+        Startup::InstanceLock first(folder.path());
+        ASSERT_TRUE(first.tryLock());
+    }
+    Startup::InstanceLock next(folder.path());
+    EXPECT_TRUE(next.tryLock());
+}
+
+TEST(InstanceLock, LockLeftByACrashedCopyDoesNotBlock)
+{
+    TempProgramFolder folder;
+    // A process that has ended leaves its lock file behind, as a crash would.
+    QProcess gone;
+    gone.start(QStringLiteral("/bin/true"), {});
+    ASSERT_TRUE(gone.waitForFinished(5000));
+    const qint64 deadPid = gone.processId() > 0 ? gone.processId() : 999999;
+    const QString lockPath = Startup::InstanceLock::lockFilePathFor(folder.path());
+    writeBytes(lockPath, QByteArray::number(deadPid) + "\nMiravel\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    Startup::InstanceLock next(folder.path());
+    EXPECT_TRUE(next.tryLock());
+}
+
+TEST(Startup, FreshFolderGetsFoldersDatabaseAndDefaultSettings)
+{
+    TempProgramFolder folder;
+    QDir(folder.path()).rmdir(QStringLiteral("Data"));
+    QDir(folder.path()).rmdir(QStringLiteral("htm"));
+    MainModule::ListPicked = false;
+    MainModule::PeriodMode = 2;
+    ScriptedPrompt prompt;
+    const Startup::Result r = prepare(folder, prompt);
+    ASSERT_TRUE(r.ok);
+    EXPECT_TRUE(r.settingsLoaded);
+    EXPECT_EQ(r.firstRunMarker, QStringLiteral("3"));
+    EXPECT_TRUE(prompt.messages().isEmpty()) << prompt.messages().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(QFileInfo(folder.filePath(QStringLiteral("Data"))).isDir());
+    EXPECT_TRUE(QFileInfo(folder.filePath(QStringLiteral("htm"))).isDir());
+    EXPECT_TRUE(db::Database::isOwnDatabase(folder.dbPath()));
+    EXPECT_EQ(TextFile::readLines(folder.iniPath()).size(), 1 + 18 + 2);
+    EXPECT_TRUE(MainModule::ListPicked);
+    EXPECT_EQ(MainModule::PeriodMode, 1);
+    EXPECT_EQ(MainModule::PriceTableName, QStringLiteral("daydata"));
+    EXPECT_EQ(MainModule::DBPath, QDir::toNativeSeparators(folder.dbPath()));
+    EXPECT_EQ(MainModule::hibiPath, MainModule::ProgramFolder + QStringLiteral("\\Data\\"));
+}
+
+TEST(Startup, DeletedSettingsFileIsRecreatedAndTheDatabaseLeftAsItWas)
+{
+    TempProgramFolder folder;
+    ScriptedPrompt prompt;
+    ASSERT_TRUE(prepare(folder, prompt).ok);
+    ASSERT_TRUE(QFile::remove(folder.iniPath()));
+    const QByteArray database = readFileBytes(folder.dbPath());
+    ASSERT_FALSE(database.isEmpty());
+
+    const Startup::Result r = prepare(folder, prompt);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.firstRunMarker, QString());
+    EXPECT_EQ(readFileBytes(folder.dbPath()), database);
+    EXPECT_EQ(Settings::settingsValue(QStringLiteral("move3")), QStringLiteral("30"));
+    EXPECT_EQ(TextFile::readLines(folder.iniPath()).size(), 1 + 18 + 2);
+}
+
+TEST(Startup, DeletedDatabaseIsRecreatedWithTheMarketRows)
+{
+    TempProgramFolder folder;
+    ScriptedPrompt prompt;
+    ASSERT_TRUE(prepare(folder, prompt).ok);
+    ASSERT_TRUE(QFile::remove(folder.dbPath()));
+    const QByteArray settings = readFileBytes(folder.iniPath());
+
+    const Startup::Result r = prepare(folder, prompt);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.firstRunMarker, QStringLiteral("3"));
+    EXPECT_EQ(readFileBytes(folder.iniPath()), settings);
+    db::Database database(folder.dbPath());
+    EXPECT_EQ(database.scalar(QStringLiteral("select Count(*) from Shijyo")).toLongLong(), 6);
+}
+
+TEST(Startup, WithBothFilesPresentOnlyTheVersionKeyIsWritten)
+{
+    TempProgramFolder folder;
+    ScriptedPrompt prompt;
+    ASSERT_TRUE(prepare(folder, prompt).ok);
+    ASSERT_TRUE(Startup::writeVersionKey());
+    Settings::writeSettingsValue(QStringLiteral("Version"), QStringLiteral("0.9.1"));
+    const QByteArray settings = readFileBytes(folder.iniPath());
+    const QByteArray database = readFileBytes(folder.dbPath());
+
+    const Startup::Result r = prepare(folder, prompt);
+    ASSERT_TRUE(r.ok);
+    ASSERT_TRUE(Startup::writeVersionKey());
+    EXPECT_EQ(readFileBytes(folder.dbPath()), database);
+    QByteArray expected = settings;
+    expected.replace("Version=0.9.1\r\n", "Version=" + Startup::versionText().toLatin1() + "\r\n");
+    EXPECT_EQ(readFileBytes(folder.iniPath()), expected);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$")).match(Startup::versionText()).hasMatch());
+    EXPECT_TRUE(prompt.messages().isEmpty());
+}
+
+TEST(Startup, MissingHtmFolderIsRecreatedWhenDataExistsAndTheReverse)
+{
+    TempProgramFolder folder;
+    ScriptedPrompt prompt;
+    ASSERT_TRUE(QDir(folder.path()).rmdir(QStringLiteral("htm")));
+    ASSERT_TRUE(prepare(folder, prompt).ok);
+    EXPECT_TRUE(QFileInfo(folder.filePath(QStringLiteral("htm"))).isDir());
+    ASSERT_TRUE(QDir(folder.path()).rmdir(QStringLiteral("Data")));
+    ASSERT_TRUE(prepare(folder, prompt).ok);
+    EXPECT_TRUE(QFileInfo(folder.filePath(QStringLiteral("Data"))).isDir());
+}
+
+// A Miravel.mdb that is not ours: a clear message naming it, start-up ends, the file untouched.
+struct ForeignCase
+{
+    const char *name;
+    QByteArray bytes;
+};
+
+class ForeignDatabase : public ::testing::TestWithParam<ForeignCase>
+{
+};
+
+TEST_P(ForeignDatabase, IsRefusedAndLeftUntouched)
+{
+    TempProgramFolder folder;
+    writeBytes(folder.dbPath(), GetParam().bytes);
+    ScriptedPrompt prompt;
+    const Startup::Result r = prepare(folder, prompt);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(readFileBytes(folder.dbPath()), GetParam().bytes);
+    ASSERT_EQ(prompt.messages().size(), 1);
+    EXPECT_TRUE(prompt.messages().first().contains(QDir::toNativeSeparators(folder.dbPath())));
+    EXPECT_TRUE(prompt.messages().first().contains(QStringLiteral("ミラベルのデータベースではない")));
+    EXPECT_FALSE(QFile::exists(folder.iniPath())) << "nothing after the refusal runs";
+}
+
+QByteArray randomBytes(int n)
+{
+    QByteArray b(n, '\0');
+    QRandomGenerator generator(42);
+    for (char &c : b)
+        c = char(generator.bounded(256));
+    return b;
+}
+
+QByteArray otherEngineHeader()
+{
+    // The start of a file of the old desktop engine: a page with its signature text.
+    QByteArray b(4096, '\0');
+    const QByteArray signature("\x00\x01\x00\x00Standard Jet DB\x00", 20);
+    b.replace(0, signature.size(), signature);
+    return b;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ForeignDatabase,
+                         ::testing::Values(ForeignCase{"EmptyFile", QByteArray()},
+                                           ForeignCase{"RandomBytes", randomBytes(8192)},
+                                           ForeignCase{"OtherEngineFile", otherEngineHeader()},
+                                           ForeignCase{"TextFile", QByteArray("[Miravel]\r\nmove1=5\r\n")}),
+                         [](const ::testing::TestParamInfo<ForeignCase> &info) { return std::string(info.param.name); });
+
+TEST(Startup, ReadOnlyDatabaseIsRefusedAndLeftUntouched)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "file permissions do not bind the superuser";
+    TempProgramFolder folder;
+    ScriptedPrompt prompt;
+    ASSERT_TRUE(prepare(folder, prompt).ok);
+    const QByteArray database = readFileBytes(folder.dbPath());
+    ASSERT_TRUE(QFile::setPermissions(folder.dbPath(), QFile::ReadOwner | QFile::ReadUser));
+    const Startup::Result r = prepare(folder, prompt);
+    QFile::setPermissions(folder.dbPath(), QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_FALSE(r.ok);
+    ASSERT_EQ(prompt.messages().size(), 1);
+    EXPECT_TRUE(prompt.messages().first().contains(QStringLiteral("読み取り専用")));
+    EXPECT_EQ(readFileBytes(folder.dbPath()), database);
+}
+
+TEST(Startup, FolderThatCannotBeCreatedEndsWithAMessage)
+{
+    TempProgramFolder folder;
+    ASSERT_TRUE(QDir(folder.path()).rmdir(QStringLiteral("htm")));
+    writeBytes(folder.filePath(QStringLiteral("htm")), "a file in the way");
+    ScriptedPrompt prompt;
+    const Startup::Result r = prepare(folder, prompt);
+    EXPECT_FALSE(r.ok);
+    ASSERT_EQ(prompt.messages().size(), 1);
+    EXPECT_EQ(prompt.messages().first(),
+              QStringLiteral("フォルダ %1 を作成できません。\n終了します。")
+                  .arg(QDir::toNativeSeparators(folder.filePath(QStringLiteral("htm")))));
+    EXPECT_FALSE(QFile::exists(folder.dbPath()));
+}
+
+TEST(Startup, SettingsFileThatCannotBeCreatedEndsWithAMessage)
+{
+    TempProgramFolder folder;
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("Miravel.ini"))); // a folder in the way
+    ScriptedPrompt prompt;
+    const Startup::Result r = prepare(folder, prompt);
+    EXPECT_FALSE(r.ok);
+    ASSERT_EQ(prompt.messages().size(), 1);
+    EXPECT_TRUE(prompt.messages().first().startsWith(QStringLiteral("設定ファイル")));
+}
+
+TEST(Startup, BadSettingValueIsReportedButStartUpGoesOn)
+{
+    TempProgramFolder folder;
+    ScriptedPrompt prompt;
+    ASSERT_TRUE(prepare(folder, prompt).ok);
+    Settings::writeSettingsValue(QStringLiteral("DelJyoho"), QStringLiteral("many"));
+    const Startup::Result r = prepare(folder, prompt);
+    EXPECT_TRUE(r.ok);
+    EXPECT_FALSE(r.settingsLoaded);
+    EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("設定 DelJyoho の値 'many' を数値に変換できません。")});
+}
+
+} // namespace

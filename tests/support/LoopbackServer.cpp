@@ -1,0 +1,97 @@
+#include "support/LoopbackServer.h"
+
+#include <QHostAddress>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace testing_support {
+
+LoopbackServer::LoopbackServer() : m_server(new QTcpServer(this))
+{
+    m_server->listen(QHostAddress::LocalHost, 0);
+    connect(m_server, &QTcpServer::newConnection, this, &LoopbackServer::onConnection);
+}
+
+LoopbackServer::~LoopbackServer() = default;
+
+quint16 LoopbackServer::port() const { return m_server->serverPort(); }
+
+QString LoopbackServer::baseUrl() const { return QStringLiteral("http://") + hostAndPort(); }
+
+QString LoopbackServer::hostAndPort() const { return QStringLiteral("127.0.0.1:%1").arg(port()); }
+
+void LoopbackServer::serve(const QString &pathAndQuery, const QByteArray &body, int status, int delayMs)
+{
+    Answer a;
+    a.status = status;
+    a.body = body;
+    a.delayMs = delayMs;
+    m_answers.insert(pathAndQuery, a);
+}
+
+void LoopbackServer::hang(const QString &pathAndQuery)
+{
+    Answer a;
+    a.hang = true;
+    m_answers.insert(pathAndQuery, a);
+}
+
+int LoopbackServer::requestCount(const QString &pathAndQuery) const { return m_counts.value(pathAndQuery); }
+
+void LoopbackServer::onConnection()
+{
+    while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+        socket->setParent(this);
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadable(socket); });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    }
+}
+
+void LoopbackServer::onReadable(QTcpSocket *socket)
+{
+    QByteArray buffer = socket->property("request").toByteArray() + socket->readAll();
+    socket->setProperty("request", buffer);
+    if (!buffer.contains("\r\n\r\n") || socket->property("answered").toBool())
+        return;
+    socket->setProperty("answered", true);
+    const QList<QByteArray> requestLine = buffer.left(buffer.indexOf("\r\n")).split(' ');
+    const QString target = requestLine.size() >= 2 ? QString::fromUtf8(requestLine[1]) : QString();
+    ++m_total;
+    m_counts[target] += 1;
+    Answer answer;
+    const auto it = m_answers.constFind(target);
+    if (it == m_answers.constEnd()) {
+        answer.status = 404;
+        answer.body = "not found";
+    } else {
+        answer = it.value();
+    }
+    if (answer.hang)
+        return;
+    if (answer.delayMs > 0) {
+        QPointer<QTcpSocket> guarded(socket);
+        QTimer::singleShot(answer.delayMs, this, [this, guarded, answer] {
+            if (guarded)
+                respond(guarded, answer);
+        });
+        return;
+    }
+    respond(socket, answer);
+}
+
+void LoopbackServer::respond(QTcpSocket *socket, const Answer &answer)
+{
+    const QByteArray reason = answer.status == 200 ? "OK" : answer.status == 404 ? "Not Found" : "Status";
+    QByteArray out = "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' + reason + "\r\n";
+    out += "Content-Type: application/octet-stream\r\n";
+    out += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
+    out += "Connection: close\r\n\r\n";
+    out += answer.body;
+    socket->write(out);
+    socket->flush();
+    socket->disconnectFromHost();
+}
+
+} // namespace testing_support
