@@ -7,3 +7,9 @@ list(APPEND MIRAVEL_CORE_SOURCES
   import/ChangeRecalc.cpp
   import/DataGenerator.cpp
 )
+list(APPEND MIRAVEL_UI_SOURCES
+  import/frmReadData.cpp
+  import/frmSyuMakeData.cpp
+  import/frmShinyoData.cpp
+  import/frmZenjitusa.cpp
+)
