@@ -1,0 +1,157 @@
+#include "chart/ChartGeometry.h"
+#include "chart/ChartSeries.h"
+
+#include <gtest/gtest.h>
+
+using namespace chart;
+
+TEST(ChartGeometry, PriceFactorKeepsThreeDigitsOfTheRange)
+{
+    ChartSeries s;
+    s.clear();
+    s.ChartTop = Currency::fromInt(1250);
+    s.ChartBottom = Currency::fromInt(980);
+    s.MaxVolume = Currency::fromInt(57000);
+    const ChartGeometry g(s, 1);
+    EXPECT_EQ(g.priceScale().count, 948);
+    EXPECT_EQ(g.priceScale().digits, 3);
+    EXPECT_DOUBLE_EQ(g.priceFactor(), 0.948);
+    EXPECT_DOUBLE_EQ(g.yPrice(Currency::fromInt(1250)), 100.0);
+    EXPECT_NEAR(g.yPrice(Currency::fromInt(980)), 355.96, 1e-9);
+    // 57000 has 5 characters: nearest(100000 * 80 / 57000) = 140.
+    EXPECT_EQ(g.volumeScale().count, 140);
+    EXPECT_NEAR(g.yVolume(57000), 436.0 - 0.0014 * 57000, 1e-9);
+    EXPECT_FALSE(g.hasMarginScale()); // daily
+}
+
+TEST(ChartGeometry, MarginFactorOnlyOnWeeklyChartsWithBalances)
+{
+    ChartSeries s;
+    s.clear();
+    s.ChartTop = Currency::fromInt(700);
+    s.ChartBottom = Currency::fromInt(600);
+    s.MaxVolume = Currency::fromInt(1000);
+    s.MaxMargin = Currency::fromInt(2000);
+    const ChartGeometry weekly(s, 2);
+    ASSERT_TRUE(weekly.hasMarginScale());
+    // nearest(80 / (2000 * 1.05) * 10^4) = 381.
+    EXPECT_EQ(weekly.marginScale().count, 381);
+    EXPECT_NEAR(weekly.yMargin(1000), 436.0 - 38.1, 1e-9);
+    s.MaxMargin = Currency();
+    EXPECT_FALSE(ChartGeometry(s, 2).hasMarginScale());
+}
+
+TEST(ChartGeometry, ARangeWithAFractionKeepsTheFactorInSixteenBits)
+{
+    struct Case { Currency range; int count; int digits; };
+    // "12.5" has 4 characters; 10^4 * 256 / 12.5 = 204800 does not fit, 10^3 gives 20480.
+    for (const Case &c : {Case{Currency::fromDouble(12.5), 20480, 3}, Case{Currency::fromInt(270), 948, 3},
+                          Case{Currency::fromDouble(0.0001), 32767, 0}, Case{Currency::fromInt(10), 2560, 2}}) {
+        const ScaleFactor f = makeScaleFactor(c.range, 256.0);
+        EXPECT_EQ(f.count, c.count) << c.range.toString().toStdString();
+        EXPECT_EQ(f.digits, c.digits) << c.range.toString().toStdString();
+    }
+}
+
+TEST(ChartGeometry, NoPriceAxisWhenTopIsNotAboveBottom)
+{
+    ChartSeries s;
+    s.clear();
+    s.ChartTop = Currency::fromInt(1000);
+    s.ChartBottom = Currency::fromInt(1000);
+    s.MaxVolume = Currency::fromInt(10);
+    const ChartGeometry g(s, 1);
+    EXPECT_FALSE(g.hasPriceAxis());
+    EXPECT_TRUE(g.hasVolumeScale());
+    EXPECT_FALSE(g.hasItoScale());
+    EXPECT_DOUBLE_EQ(g.yIto(Currency::fromInt(5)), 436.0);
+}
+
+TEST(ChartGeometry, ColoursAreBlueGreenRed)
+{
+    EXPECT_EQ(colorFromBgr(0x0000FF), QColor(255, 0, 0));
+    EXPECT_EQ(colorFromBgr(0x8080FF), QColor(255, 128, 128));
+    EXPECT_EQ(colorFromBgr(0xFFC0C0), QColor(0xC0, 0xC0, 0xFF));
+    EXPECT_EQ(colorFromBgr(0x0080FF), QColor(255, 128, 0));
+}
+
+// Scroll arithmetic: the date of a value and the one-day step over weekends.
+class ScrollArithmetic : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        scroll.OldestBaseDate = QDate(2020, 1, 1);
+        scroll.NewestDate = QDate(2020, 12, 31);
+        setScrollSteps(scroll);
+    }
+    ScrollCalibration scroll;
+};
+
+TEST_F(ScrollArithmetic, StepsFollowTheRangeInDays)
+{
+    EXPECT_EQ(scroll.SmallChange, 90);  // 32767 / 365 = 89.77
+    EXPECT_EQ(scroll.LargeChange, 449); // 448.86
+    scroll.NewestDate = QDate(2020, 1, 8);
+    setScrollSteps(scroll);
+    EXPECT_EQ(scroll.SmallChange, 4681);
+    EXPECT_EQ(scroll.LargeChange, 23405);
+    scroll.NewestDate = QDate(2020, 1, 4);
+    setScrollSteps(scroll);
+    EXPECT_EQ(scroll.SmallChange, 10922);
+    EXPECT_EQ(scroll.LargeChange, 32767);
+    scroll.NewestDate = QDate(2020, 1, 1);
+    setScrollSteps(scroll);
+    EXPECT_EQ(scroll.SmallChange, 32767);
+    EXPECT_EQ(scroll.LargeChange, 32767);
+}
+
+TEST_F(ScrollArithmetic, DateOfAValueIsCutToTheWholeDay)
+{
+    EXPECT_EQ(dateOfScrollValue(scroll, 0), QDate(2020, 1, 1));
+    EXPECT_EQ(dateOfScrollValue(scroll, 32767), QDate(2020, 12, 31));
+    EXPECT_EQ(dateOfScrollValue(scroll, 16383), QDate(2020, 7, 1)); // 182.49 days
+    EXPECT_EQ(dateOfScrollValue(scroll, 359), QDate(2020, 1, 4));   // 3.9988 days
+}
+
+struct StepCase
+{
+    int last;
+    int value;
+    int expected;
+    QDate expectedDate;
+};
+
+class ScrollStep : public ScrollArithmetic, public ::testing::WithParamInterface<StepCase>
+{
+};
+
+TEST_P(ScrollStep, ArrowClicksCarryOverTheWeekend)
+{
+    const StepCase c = GetParam();
+    const int v = adjustedScrollValue(scroll, c.last, c.value);
+    EXPECT_EQ(v, c.expected);
+    EXPECT_EQ(dateOfScrollValue(scroll, v), c.expectedDate);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Weekends, ScrollStep,
+    ::testing::Values(
+        // Right onto Saturday 2020-01-04: on to Monday the 6th.
+        StepCase{210, 300, 480, QDate(2020, 1, 6)},
+        // Left onto Saturday: back to Thursday the 2nd.
+        StepCase{390, 300, 120, QDate(2020, 1, 2)},
+        // Left onto Sunday the 5th: stays.
+        StepCase{490, 400, 400, QDate(2020, 1, 5)},
+        // Right onto a Thursday: unchanged.
+        StepCase{5, 95, 95, QDate(2020, 1, 2)},
+        // A jump that is not an arrow click is not carried.
+        StepCase{0, 300, 300, QDate(2020, 1, 4)}));
+
+TEST_F(ScrollArithmetic, ARightStepPastTheEndStopsAtTheMaximum)
+{
+    scroll.NewestDate = QDate(2021, 1, 3); // a Sunday
+    setScrollSteps(scroll);
+    const int v = adjustedScrollValue(scroll, 32767 - scroll.SmallChange, 32767);
+    EXPECT_EQ(v, 32767);
+}

@@ -1,0 +1,298 @@
+#include "chart/ChartPainter.h"
+#include "chart/Indicators.h"
+#include "chart/PriceList.h"
+
+#include "ChartTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace chart;
+using chart_test::seriesOf;
+
+namespace {
+
+class ChartPainterTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { chart_test::ensureGuiApplication(); }
+
+    static QColor at(const QImage &image, int x, int y) { return QColor(image.pixel(x, y)); }
+
+    static int countColour(const QImage &image, QRect area, const QColor &colour)
+    {
+        int n = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                n += QColor(image.pixel(x, y)) == colour ? 1 : 0;
+        return n;
+    }
+
+    static int countOther(const QImage &image, QRect area, const QColor &colour)
+    {
+        return area.width() * area.height() - countColour(image, area, colour);
+    }
+
+    // 40 records rising by 10 from 1000, computed with the default periods.
+    static ChartSeries rising(int count = 40)
+    {
+        std::vector<qint64> closes;
+        for (int i = 0; i < count; ++i)
+            closes.push_back(1000 + 10 * i);
+        ChartSeries s = seriesOf(closes);
+        ComputeIndicators(s, IndicatorSettings());
+        return s;
+    }
+
+    const QColor windowGrey = colorFromBgr(colours::WindowDaily);
+    const QColor black = QColor(0, 0, 0);
+    const QColor white = QColor(255, 255, 255);
+    const QColor grid = colorFromBgr(colours::Grid);
+};
+
+} // namespace
+
+TEST_F(ChartPainterTest, AnEmptySeriesDrawsTheFrameAndGridOnly)
+{
+    ChartSeries s;
+    s.clear();
+    ComputeIndicators(s, IndicatorSettings());
+    ChartDrawResult result;
+    const QImage image = RenderChartImage(s, ChartDisplayOptions(), true, &result);
+    ASSERT_EQ(image.size(), QSize(820, 460));
+    EXPECT_EQ(at(image, 150, 200), windowGrey);
+    EXPECT_EQ(at(image, 810, 450), windowGrey);
+    EXPECT_EQ(at(image, 201, 101), black);
+    EXPECT_EQ(at(image, 756, 436), black);
+    // Dotted grid: grey and background alternate along y = 292 and x = 250.
+    const QRect row(201, 292, 48, 1);
+    EXPECT_GT(countColour(image, row, grid), 10);
+    EXPECT_GT(countColour(image, row, black), 10);
+    const QRect column(250, 101, 1, 60);
+    EXPECT_GT(countColour(image, column, grid), 10);
+    EXPECT_GT(countColour(image, column, black), 10);
+    // The separator is white and dotted.
+    EXPECT_GT(countColour(image, QRect(201, 356, 48, 1), white), 10);
+    EXPECT_GT(countColour(image, QRect(201, 356, 48, 1), black), 10);
+    // No labels: the left axis strip keeps the window colour (ticks aside).
+    EXPECT_EQ(countColour(image, QRect(145, 101, 48, 10), windowGrey), 48 * 10);
+    EXPECT_EQ(countColour(image, QRect(145, 441, 600, 11), windowGrey), 600 * 11); // no dates
+    EXPECT_TRUE(result.listFilled);
+    EXPECT_TRUE(result.KabukaList.isEmpty());
+    EXPECT_FALSE(result.labelsSet);
+}
+
+TEST_F(ChartPainterTest, AllZeroVolumesAlsoDrawTheFrameOnly)
+{
+    ChartSeries s = seriesOf({1000, 1010, 1020, 1030, 1040, 1050});
+    for (int k = 0; k < s.Count; ++k)
+        s.Records[k].Volume = 0;
+    ComputeIndicators(s, IndicatorSettings());
+    ChartDrawResult result;
+    const QImage image = RenderChartImage(s, ChartDisplayOptions(), true, &result);
+    EXPECT_EQ(countColour(image, QRect(201, 101, 556, 250), black) + countColour(image, QRect(201, 101, 556, 250), grid),
+              556 * 250);
+    EXPECT_EQ(countColour(image, QRect(145, 101, 48, 10), windowGrey), 48 * 10);
+    EXPECT_TRUE(result.KabukaList.isEmpty());
+}
+
+TEST_F(ChartPainterTest, RisingAndFallingCandlesTakeTheirColoursAtTheirX)
+{
+    ChartSeries s = seriesOf({1000, 1000, 1000});
+    // Position 2 rises 1000 -> 1100, position 3 falls 1100 -> 1000.
+    s.Records[1].Open = Currency::fromInt(1000);
+    s.Records[1].Close = s.Records[1].High = Currency::fromInt(1100);
+    s.Records[2].Open = s.Records[2].High = Currency::fromInt(1100);
+    s.Records[2].Close = Currency::fromInt(1000);
+    ComputeIndicators(s, IndicatorSettings());
+    ASSERT_EQ(s.ChartTop, Currency::fromInt(1110));
+    ASSERT_EQ(s.ChartBottom, Currency::fromInt(1000));
+    ChartDisplayOptions o;
+    o.volume = false;
+    for (int mode : {1, 2}) {
+        o.screenMode = mode;
+        const QImage image = RenderChartImage(s, o, false);
+        const ChartGeometry g(s, 1);
+        const int mid = int(g.yPrice(Currency::fromInt(1050)));
+        const QColor risingColour = colorFromBgr(mode == 1 ? 0x0000FF : 0x8080FF);
+        const QColor background = colorFromBgr(mode == 1 ? 0x000000 : 0x404040);
+        EXPECT_EQ(at(image, 5 * 2 + 199, mid), risingColour) << mode;
+        EXPECT_EQ(at(image, 5 * 2 + 201, mid), risingColour) << mode;
+        EXPECT_EQ(at(image, 5 * 3 + 199, mid), colorFromBgr(0xE0E0E0)) << mode;
+        EXPECT_EQ(at(image, 5 * 3 + 202, mid), background) << mode;
+        EXPECT_EQ(at(image, 5 * 2 + 198, mid), background) << mode;
+    }
+}
+
+TEST_F(ChartPainterTest, PriceAxisEndsLandOnTheirPixels)
+{
+    ChartSeries s = seriesOf({1100, 1100});
+    s.Records[0].High = Currency::fromInt(1240); // ChartTop 1250
+    s.Records[1].Low = Currency::fromInt(980);   // ChartBottom 980
+    s.Records[1].Open = Currency::fromInt(1200);
+    ComputeIndicators(s, IndicatorSettings());
+    s.Records[1].High = Currency::fromInt(1250);
+    ASSERT_EQ(s.ChartTop, Currency::fromInt(1250));
+    ASSERT_EQ(s.ChartBottom, Currency::fromInt(980));
+    ChartDisplayOptions o;
+    o.volume = false;
+    const QImage image = RenderChartImage(s, o, false);
+    const QColor falling = colorFromBgr(0xE0E0E0);
+    // The wick of position 2 runs from y(1250) = 100 to y(980) = 355.96.
+    EXPECT_EQ(at(image, 210, 100), falling);
+    EXPECT_EQ(at(image, 210, 356), falling);
+    EXPECT_NE(at(image, 210, 358), falling);
+}
+
+TEST_F(ChartPainterTest, VolumeBarsAreWhiteAndFollowTheCheckBox)
+{
+    ChartSeries s = seriesOf({1000, 0, 1010});
+    s.Records[1].Volume = 500; // no trade, but volume
+    ComputeIndicators(s, IndicatorSettings());
+    ChartDisplayOptions o;
+    const QImage with = RenderChartImage(s, o, false);
+    // MaxVolume 1000: the full bar reaches y 356; the half bar of position 2 reaches 396.
+    EXPECT_EQ(at(with, 5 * 1 + 200, 360), white);
+    EXPECT_EQ(at(with, 5 * 2 + 199, 400), white);
+    EXPECT_NE(at(with, 5 * 2 + 199, 390), white);
+    // No candle for the no-trade day.
+    EXPECT_EQ(countColour(with, QRect(5 * 2 + 199, 101, 3, 250), colorFromBgr(0xE0E0E0)), 0);
+    o.volume = false;
+    const QImage without = RenderChartImage(s, o, false);
+    EXPECT_EQ(countColour(without, QRect(201, 357, 20, 79), white), 0);
+}
+
+TEST_F(ChartPainterTest, AveragesFollowTheColourTableAndCanBeShownAgain)
+{
+    const ChartSeries s = rising();
+    ChartDisplayOptions o;
+    o.volume = false;
+    const QImage shown = RenderChartImage(s, o, false);
+    const QColor shortColour = colorFromBgr(0x80FF80);
+    EXPECT_GT(countColour(shown, QRect(201, 101, 556, 255), shortColour), 50);
+    toggleAverages(o.colourTable);
+    EXPECT_FALSE(averagesShown(o.colourTable));
+    const QImage hidden = RenderChartImage(s, o, false);
+    EXPECT_EQ(countColour(hidden, QRect(201, 101, 556, 255), shortColour), 0);
+    toggleAverages(o.colourTable);
+    EXPECT_EQ(o.colourTable, defaultColourTable());
+    EXPECT_EQ(RenderChartImage(s, o, false), shown);
+}
+
+TEST_F(ChartPainterTest, LowerPanelModesChooseTheOscillators)
+{
+    const ChartSeries s = rising();
+    ChartDisplayOptions o;
+    o.volume = false;
+    const QRect lower(201, 357, 556, 79);
+    const QRect separatorRow(201, 350, 556, 12);
+    const QColor psychological = colorFromBgr(0x0080FF);
+    const QColor vr = colorFromBgr(0xFF8080);
+    o.lowerPanelMode = 2;
+    QImage image = RenderChartImage(s, o, false);
+    EXPECT_GT(countColour(image, separatorRow, psychological) + countColour(image, lower, psychological), 50);
+    EXPECT_EQ(countColour(image, separatorRow, vr), 0);
+    o.lowerPanelMode = 1;
+    image = RenderChartImage(s, o, false);
+    EXPECT_GT(countColour(image, separatorRow, vr), 50);
+    EXPECT_EQ(countColour(image, separatorRow, psychological) + countColour(image, lower, psychological), 0);
+    o.lowerPanelMode = 4;
+    image = RenderChartImage(s, o, false);
+    EXPECT_EQ(countColour(image, separatorRow, vr) + countColour(image, separatorRow, psychological), 0);
+}
+
+TEST_F(ChartPainterTest, ItoRatioLineOnDailyChartsByModeAndSetting)
+{
+    const ChartSeries s = rising(60);
+    ASSERT_GT(s.ItoMaxAngle, Currency());
+    ChartDisplayOptions o;
+    o.volume = false;
+    const QColor ito = colorFromBgr(0xFF80FF);
+    const QRect lower(201, 350, 556, 87);
+    o.lowerPanelMode = 3;
+    EXPECT_GT(countColour(RenderChartImage(s, o, false), lower, ito), 20);
+    o.lowerPanelMode = 0;
+    EXPECT_EQ(countColour(RenderChartImage(s, o, false), lower, ito), 0);
+    o.allItoRso = 2;
+    EXPECT_GT(countColour(RenderChartImage(s, o, false), lower, ito), 20);
+}
+
+TEST_F(ChartPainterTest, WeeklyMarginLinesBridgeWeeksWithoutABalance)
+{
+    ChartSeries s = seriesOf(std::vector<qint64>(10, 1000));
+    for (int k = 0; k < 10; ++k) {
+        s.Records[k].MarginSell = k == 4 ? 0 : 1000;
+        s.Records[k].MarginBuy = 2000;
+    }
+    ComputeIndicators(s, IndicatorSettings());
+    ChartDisplayOptions o;
+    o.periodMode = 2;
+    o.volume = false;
+    o.lowerPanelMode = 3;
+    o.windowBackground = colours::WindowWeekly;
+    const QImage image = RenderChartImage(s, o, false);
+    const QColor sell = colorFromBgr(0x0000FF);
+    const QColor buy = colorFromBgr(0x00FFFF);
+    // y(1000) = 436 - 0.0381 * 1000 = 397.9; position 5 (no balance) lies on the bridge.
+    const int x5 = 200 + 5 * 5;
+    EXPECT_GT(countColour(image, QRect(x5, 396, 1, 4), sell), 0);
+    EXPECT_GT(countColour(image, QRect(x5, 357, 1, 4), buy), 0); // y(2000) = 359.8
+    o.lowerPanelMode = 1;
+    EXPECT_EQ(countColour(RenderChartImage(s, o, false), QRect(201, 357, 556, 79), sell), 0);
+}
+
+TEST_F(ChartPainterTest, AxisLabelsAreDrawnWhenThereIsData)
+{
+    const ChartSeries s = rising();
+    const QImage image = RenderChartImage(s, ChartDisplayOptions(), false);
+    // ChartTop at the left (y 100 to 112) and the date of position 10 under the plot.
+    EXPECT_GT(countOther(image, QRect(145, 101, 48, 11), windowGrey), 5);
+    EXPECT_GT(countOther(image, QRect(230, 442, 48, 11), windowGrey), 5);
+    EXPECT_GT(countOther(image, QRect(765, 431, 18, 11), windowGrey), 3); // " 0%"
+}
+
+TEST_F(ChartPainterTest, PriceListRowsAndLabels)
+{
+    ChartSeries s = seriesOf({1200, 1230});
+    ChartRecord &r = s.Records[1];
+    r.Date = QDate(2020, 6, 2);
+    r.Open = Currency::fromInt(1210);
+    r.High = Currency::fromInt(1250);
+    r.Low = Currency::fromInt(1190);
+    r.Change = Currency::fromInt(-30);
+    r.Volume = 57000;
+    ComputeIndicators(s, IndicatorSettings());
+    s.Records[1].DevShort = 125;
+    s.Records[1].DevMiddle = -30;
+    ChartDrawResult result;
+    RenderChartImage(s, ChartDisplayOptions(), true, &result);
+    ASSERT_EQ(result.KabukaList.size(), 2);
+    const QString row = result.KabukaList[1];
+    EXPECT_EQ(row, QStringLiteral("20/06/02        1210       1250       1190       1230        -30       57000"));
+    EXPECT_EQ(row.mid(42, 11), QStringLiteral("       1230"));
+    EXPECT_EQ(result.selectedRow, 1);
+    EXPECT_EQ(result.labels.LblDate, QStringLiteral("20/06/02"));
+    EXPECT_EQ(result.labels.Lblowarine, QStringLiteral("1230"));
+    EXPECT_EQ(result.labels.Lbltankairi, QStringLiteral("12.5"));
+    EXPECT_EQ(result.labels.Lbltyukairi, QStringLiteral("-3"));
+    EXPECT_EQ(result.labels.LblRSI, QStringLiteral("-1"));
+    EXPECT_EQ(result.Lblsaitakane, QStringLiteral("1250"));
+    EXPECT_EQ(result.Lblsaiyasune, QStringLiteral("1190"));
+    EXPECT_EQ(closeColumnValue(QStringLiteral("20/06/02")), QStringLiteral("0"));
+}
+
+TEST_F(ChartPainterTest, NoPriceAxisStillDrawsVolumeWithoutFault)
+{
+    ChartSeries s = seriesOf(std::vector<qint64>(20, 1000));
+    for (int k = 0; k < 20; ++k) {
+        s.Records[k].High = Currency::fromInt(995);
+        s.Records[k].Low = Currency::fromInt(1005);
+    }
+    ComputeIndicators(s, IndicatorSettings());
+    ASSERT_EQ(s.ChartTop, s.ChartBottom);
+    ChartDisplayOptions o;
+    o.curve = true;
+    o.lowerPanelMode = 3;
+    const QImage image = RenderChartImage(s, o, false);
+    EXPECT_EQ(at(image, 205, 400), white);
+    EXPECT_EQ(countColour(image, QRect(201, 101, 556, 250), colorFromBgr(0xE0E0E0)), 0);
+}
