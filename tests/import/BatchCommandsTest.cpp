@@ -1,0 +1,197 @@
+// The import commands of miravel-batch: exit statuses, the result message as the last stdout line,
+// refusals with the windows' messages.
+
+#include "ImportFixture.h"
+
+#include "app/Settings.h"
+#include "import/Registration.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QProcess>
+
+using namespace import_test;
+
+namespace {
+
+QString batchProgram()
+{
+    static int argc = 1;
+    static char name[] = "test_import";
+    static char *argv[] = {name, nullptr};
+    if (!QCoreApplication::instance())
+        new QCoreApplication(argc, argv); // QProcess wants an application object; it lives for the run
+    const QString dir = QCoreApplication::applicationDirPath();
+    for (const QString &candidate : {dir + QStringLiteral("/../miravel-batch"), dir + QStringLiteral("/../../miravel-batch"),
+                                     dir + QStringLiteral("/miravel-batch")}) {
+        if (QFileInfo(candidate).isExecutable())
+            return QFileInfo(candidate).canonicalFilePath();
+    }
+    return {};
+}
+
+struct BatchRun
+{
+    int exitCode = -1;
+    QStringList out;
+    QString err;
+};
+
+class BatchCommandsTest : public ImportFixture
+{
+protected:
+    void SetUp() override
+    {
+        ImportFixture::SetUp();
+        program = batchProgram();
+        if (program.isEmpty())
+            GTEST_SKIP() << "miravel-batch was not built beside the tests";
+        ASSERT_TRUE(Settings::WriteSettings(Settings::currentValues(), true));
+    }
+
+    BatchRun batch(const QStringList &arguments)
+    {
+        QProcess p;
+        p.setProgram(program);
+        p.setArguments(QStringList{QStringLiteral("--folder"), folder.path()} + arguments);
+        p.start();
+        EXPECT_TRUE(p.waitForFinished(120000));
+        BatchRun r;
+        r.exitCode = p.exitCode();
+        r.out = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        // Qt's own start-up warnings about the desktop environment are not ours.
+        const QStringList errLines = QString::fromUtf8(p.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (const QString &line : errLines)
+            if (!line.startsWith(QLatin1String("QStandardPaths:")))
+                r.err += line + QLatin1Char('\n');
+        return r;
+    }
+
+    QString program;
+};
+
+TEST_F(BatchCommandsTest, ImportDailyPrintsTheResultMessage)
+{
+    writeDaily(QDate(2000, 7, 3), {QStringLiteral("1301,0,極洋,100,110,95,105,5000")});
+    writeDaily(QDate(2000, 7, 7), {QStringLiteral("1301,0,極洋,105,120,100,115,1000")});
+    writeMargin(QDate(2000, 7, 7), {QStringLiteral("1301,0,0,3,4,1000")});
+
+    BatchRun r = batch({QStringLiteral("import-daily"), QStringLiteral("00/07/03"), QStringLiteral("2000-07-07"),
+                        QStringLiteral("--margin"), QStringLiteral("--weekly")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_FALSE(r.out.isEmpty());
+    EXPECT_EQ(r.out.last(), QStringLiteral("読み込み終了"));
+    // Progress stays off a stderr that is not a terminal.
+    EXPECT_EQ(r.err, QString());
+    EXPECT_EQ(count(QStringLiteral("daydata")), 2);
+    EXPECT_EQ(priceRow(QStringLiteral("weekdata"), 1301, QDate(2000, 7, 7))->sell, 3000);
+
+    // Nothing new: the no-data message, still a completed run.
+    r = batch({QStringLiteral("import-daily"), QStringLiteral("2000-07-03"), QStringLiteral("2000-07-07")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out.last(), QStringLiteral("株式データーが存在しません｡"));
+}
+
+TEST_F(BatchCommandsTest, ImportDailyErrorAndSkippedLinesGoToStderr)
+{
+    writeDaily(QDate(2000, 7, 3), {QStringLiteral("1301,0,極洋,100"), QStringLiteral("1332,0,日本水産,1,1,1,1,1")});
+    BatchRun r = batch({QStringLiteral("import-daily"), QStringLiteral("2000-07-03"), QStringLiteral("2000-07-03")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out.last(), QStringLiteral("読み込み終了"));
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Ds200007.03 の 2 行目"))) << r.err.toStdString();
+
+    writeDaily(QDate(2000, 7, 4), {QStringLiteral("x,0,極洋,1,1,1,1,1")});
+    r = batch({QStringLiteral("import-daily"), QStringLiteral("2000-07-04"), QStringLiteral("2000-07-04")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Ds200007.04 の 2 行目: 銘柄コード 'x' を読み込めません。"))) << r.err.toStdString();
+}
+
+TEST_F(BatchCommandsTest, ImportRegistrationReportsAMissingFileAndReadsAPresentOne)
+{
+    BatchRun r = batch({QStringLiteral("import-registration")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out.last(), QStringLiteral("銘柄ファイルが見つかりません。"));
+
+    testing_support::writeCp932File(importer::registrationFilePath(), {QStringLiteral("0,1"), QStringLiteral("1301,1,ｷｮｸﾖｳ,1000,1")});
+    r = batch({QStringLiteral("import-registration")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out.last(), QStringLiteral("読み込み終了"));
+    EXPECT_EQ(count(QStringLiteral("Mei")), 1);
+}
+
+struct RefusalCase
+{
+    const char *name;
+    QStringList arguments;
+    int exitCode;
+    QString lastLine; // empty: nothing on stdout
+};
+
+class BatchRefusalTest : public BatchCommandsTest, public ::testing::WithParamInterface<RefusalCase>
+{
+};
+
+TEST_P(BatchRefusalTest, RefusesWithTheWindowsMessageOrUsage)
+{
+    const BatchRun r = batch(GetParam().arguments);
+    EXPECT_EQ(r.exitCode, GetParam().exitCode) << r.err.toStdString();
+    if (GetParam().lastLine.isEmpty()) {
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_FALSE(r.err.isEmpty());
+    } else {
+        ASSERT_FALSE(r.out.isEmpty());
+        EXPECT_EQ(r.out.last(), GetParam().lastLine);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, BatchRefusalTest,
+    ::testing::Values(
+        RefusalCase{"WeeklyStartNotMonday", {"build-weekly", "2000-07-04", "2000-07-07"}, 2, QStringLiteral("期間自は必ず月曜日を指定して下さい。")},
+        RefusalCase{"WeeklyEndNotFriday", {"build-weekly", "2000-07-03", "2000-07-08"}, 2, QStringLiteral("期間至は必ず金曜日を指定して下さい。")},
+        RefusalCase{"MarginStartNotMonday", {"import-margin", "00/07/05", "00/07/07"}, 2, QStringLiteral("期間自は必ず月曜日を指定して下さい。")},
+        RefusalCase{"MarginEndNotFriday", {"import-margin", "00/07/03", "00/07/06"}, 2, QStringLiteral("期間至は必ず金曜日を指定して下さい。")},
+        RefusalCase{"ReversedRange", {"import-daily", "2000-07-07", "2000-07-03"}, 2, QStringLiteral("日付の範囲が誤っています。")},
+        RefusalCase{"MissingDate", {"import-daily", "2000-07-07"}, 2, QString()},
+        RefusalCase{"NotADate", {"build-weekly", "2000-13-03", "2000-07-07"}, 2, QString()},
+        RefusalCase{"UnknownTable", {"recalc", "monthly", "2000-07-03"}, 2, QString()},
+        RefusalCase{"ExtraArgument", {"import-registration", "now"}, 2, QString()}),
+    [](const ::testing::TestParamInfo<RefusalCase> &info) { return std::string(info.param.name); });
+
+TEST_F(BatchCommandsTest, WeeklyMarginAndRecalcPrintTheirWindowsMessages)
+{
+    addIssue(1301, 1, QStringLiteral("極洋"));
+    addPrice(QStringLiteral("daydata"), 1301, QDate(2000, 7, 3), 100, 100, 100, 100, 10);
+    addPrice(QStringLiteral("daydata"), 1301, QDate(2000, 7, 4), 110, 110, 110, 110, 10);
+
+    BatchRun r = batch({QStringLiteral("build-weekly"), QStringLiteral("2000-07-03"), QStringLiteral("2000-07-07")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out.last(), QStringLiteral("週データーの作成終了しました。"));
+    EXPECT_EQ(count(QStringLiteral("weekdata")), 1);
+
+    r = batch({QStringLiteral("import-margin"), QStringLiteral("2000-07-03"), QStringLiteral("2000-07-07")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out.last(), QStringLiteral("信用データーが存在しませんでした。"));
+    writeMargin(QDate(2000, 7, 7), {QStringLiteral("1301,0,0,3,4,1000")});
+    r = batch({QStringLiteral("import-margin"), QStringLiteral("2000-07-03"), QStringLiteral("2000-07-07")});
+    EXPECT_EQ(r.out.last(), QStringLiteral("信用データーの読込み終了しました。"));
+    EXPECT_EQ(priceRow(QStringLiteral("weekdata"), 1301, QDate(2000, 7, 7))->buy, 4000);
+
+    r = batch({QStringLiteral("recalc"), QStringLiteral("daily"), QStringLiteral("00/07/01")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out.last(), QStringLiteral("前日差再計算終了しました。"));
+    EXPECT_EQ(priceRow(QStringLiteral("daydata"), 1301, QDate(2000, 7, 4))->change, 10);
+}
+
+TEST_F(BatchCommandsTest, FolderWithoutDatabaseIsAnError)
+{
+    testing_support::TempProgramFolder other;
+    QProcess p;
+    p.start(program, {QStringLiteral("--folder"), other.path(), QStringLiteral("build-weekly"), QStringLiteral("2000-07-03"),
+                      QStringLiteral("2000-07-07")});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 1);
+}
+
+} // namespace

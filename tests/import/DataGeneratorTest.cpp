@@ -1,0 +1,100 @@
+// The data generator: reproducible files that the import reads completely.
+
+#include "ImportFixture.h"
+
+#include "app/TextFile.h"
+#include "import/DailyImport.h"
+#include "import/DataGenerator.h"
+#include "import/Registration.h"
+
+#include <QDir>
+
+using namespace import_test;
+
+namespace {
+
+class DataGeneratorTest : public ImportFixture
+{
+protected:
+    importer::GeneratorOptions options()
+    {
+        importer::GeneratorOptions o;
+        o.issues = 60;
+        o.tradingDays = 30;
+        o.firstDay = QDate(2023, 4, 24); // over the May holidays
+        o.seed = 7;
+        o.zeroVolumePerMille = 50;
+        o.newListingPercent = 10;
+        return o;
+    }
+};
+
+TEST_F(DataGeneratorTest, SameSeedSameFilesOtherSeedOtherPrices)
+{
+    QTemporaryDir a, b, c;
+    importer::DataGenerator(options()).writeFiles(a.path(), a.path());
+    importer::DataGenerator(options()).writeFiles(b.path(), b.path());
+    auto o = options();
+    o.seed = 8;
+    importer::DataGenerator(o).writeFiles(c.path(), c.path());
+    const QStringList names = QDir(a.path()).entryList(QDir::Files, QDir::Name);
+    ASSERT_EQ(names.size(), 30 + 7); // daily files and one margin file per week
+    EXPECT_EQ(names, QDir(b.path()).entryList(QDir::Files, QDir::Name));
+    for (const QString &n : names)
+        EXPECT_EQ(testing_support::readFileBytes(a.filePath(n)), testing_support::readFileBytes(b.filePath(n))) << n.toStdString();
+    EXPECT_NE(testing_support::readFileBytes(a.filePath(names.first())), testing_support::readFileBytes(c.filePath(names.first())));
+    // Holidays and weekends have no file.
+    EXPECT_FALSE(names.contains(QStringLiteral("Ds202305.03")));
+    EXPECT_FALSE(names.contains(QStringLiteral("Ds202304.29")));
+}
+
+TEST_F(DataGeneratorTest, ImportReadsEveryGeneratedRecordOfTheImportedMarkets)
+{
+    importer::DataGenerator generator(options());
+    ASSERT_TRUE(generator.writeRegistration(importer::registrationFilePath()));
+    const QString daily = importer::folderPath(MainModule::hibiPath);
+    generator.writeFiles(daily, importer::folderPath(MainModule::sinyoPath));
+
+    // What the files hold, read back independently of the import.
+    qint64 expected = 0;
+    int zeroVolume = 0;
+    bool halfWidthKana = false;
+    for (const QDate &d : generator.tradingDays()) {
+        QStringList lines;
+        ASSERT_TRUE(importer::readTextLines(importer::fileIn(MainModule::hibiPath, importer::dailyFileName(d)), lines));
+        for (int i = 1; i < lines.size(); ++i) {
+            const QStringList f = lines[i].split(QLatin1Char(','));
+            ASSERT_EQ(f.size(), 8);
+            if (f[1] == QLatin1String("0") || f[1] == QLatin1String("1") || f[1] == QLatin1String("5"))
+                ++expected;
+            if (f[7] == QLatin1String("0"))
+                ++zeroVolume;
+            for (QChar ch : f[2])
+                halfWidthKana = halfWidthKana || (ch.unicode() >= 0xFF61 && ch.unicode() <= 0xFF9F);
+        }
+    }
+    EXPECT_GT(zeroVolume, 0);
+    EXPECT_TRUE(halfWidthKana);
+
+    testing_support::ScriptedPrompt p;
+    importer::ImportContext context{progress, p, QString(), QString()};
+    MainModule::MainTag = QStringLiteral("1");
+    ASSERT_TRUE(importer::ImportRegistration(context).completed);
+    const auto result = importer::ImportDailyFiles(
+        importer::DailyImportRequest::fromSettings(generator.tradingDays().front(), generator.tradingDays().back(), true, true), context);
+    EXPECT_TRUE(result.completed);
+    EXPECT_TRUE(result.skipped.isEmpty());
+    EXPECT_EQ(count(QStringLiteral("daydata")), expected);
+    EXPECT_EQ(count(QStringLiteral("Mei")), 60);
+    EXPECT_GT(count(QStringLiteral("weekdata")), 0);
+    EXPECT_GT(count(QStringLiteral("shinyo")), 0);
+    // Issues listed during the range start later than the first day.
+    EXPECT_GT(scalar(QStringLiteral("select Max(日付) from daydata where コード=%1").arg(generator.issues().front().code)).toDate(),
+              generator.tradingDays().front());
+    qint64 late = 0;
+    for (const auto &i : generator.issues())
+        late += i.listDay > 0 ? 1 : 0;
+    EXPECT_GT(late, 0);
+}
+
+} // namespace
