@@ -1,0 +1,262 @@
+// The price import measured on generated data of a realistic size, in fresh program folders:
+//  1. the daily import of a year (issues × trading days) into an empty database, against the same
+//     rows inserted raw with one prepared statement in one transaction into the same schema;
+//  2. the weekly build over that year, against the year's import time;
+//  3. peak resident memory of the process after the year's import;
+//  4. the everyday case: one new day imported into a database holding several years (median of 5).
+//   import_year [--issues N] [--days D] [--history-years Y] [--seed S] [--work DIR]
+
+#include "app/DateUtil.h"
+#include "app/MainModule.h"
+#include "db/Database.h"
+#include "db/Schema.h"
+#include "db/SqlTranslator.h"
+#include "import/DailyImport.h"
+#include "import/DataGenerator.h"
+#include "import/ImportCommon.h"
+#include "import/Registration.h"
+#include "import/WeeklyBuilder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <sqlite3.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+class QuietPrompt final : public Prompt
+{
+public:
+    bool askYesNo(const QString &, const QString &, PromptIcon) override { return true; }
+    void inform(const QString &text, const QString &, PromptIcon) override
+    {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    }
+    QString pickOpenFile(const QString &, const QString &) override { return {}; }
+    QString pickSaveFile(const QString &, const QString &, const QString &) override { return {}; }
+    QString pickFolder(const QString &, const QString &current) override { return current; }
+};
+
+double peakRssMb()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
+}
+
+// A program folder with an empty database; MainModule points at it.
+QString makeProgramFolder(const QString &parent, const QString &name)
+{
+    QDir(parent).mkpath(name + QStringLiteral("/Data"));
+    QDir(parent).mkpath(name + QStringLiteral("/Margin"));
+    const QString folder = QDir(parent).filePath(name);
+    MainModule::reset();
+    MainModule::setProgramFolder(folder);
+    MainModule::hibiPath = QDir::toNativeSeparators(folder + QStringLiteral("/Data/"));
+    MainModule::sinyoPath = QDir::toNativeSeparators(folder + QStringLiteral("/Margin/"));
+    if (!db::CreateDatabaseFile(MainModule::DBPath, nullptr)) {
+        std::fprintf(stderr, "cannot create %s\n", qPrintable(MainModule::DBPath));
+        std::exit(1);
+    }
+    return folder;
+}
+
+// The rows the import stores, inserted raw: markets 0, 1 and 5, zero prices without volume, the
+// change against the carried reference.
+struct RawInserter
+{
+    explicit RawInserter(sqlite3 *handle) : h(handle), previous(10000, -1)
+    {
+        sqlite3_prepare_v2(h, "INSERT INTO dayData (コード,日付,始値,高値,安値,終値,前日比,出来高,基準前日比) VALUES (?,?,?,?,?,?,?,?,?)", -1, &s, nullptr);
+    }
+    ~RawInserter() { sqlite3_finalize(s); }
+
+    qint64 day(const QDate &date, const std::vector<importer::GeneratedRecord> &records)
+    {
+        const QByteArray d = date.toString(Qt::ISODate).toLatin1();
+        qint64 n = 0;
+        for (const auto &r : records) {
+            if (r.position != 0 && r.position != 1 && r.position != 5)
+                continue;
+            const qint64 prev = previous[size_t(r.code)];
+            qint64 change = 0, reference = r.close;
+            if (prev >= 0 && r.volume == 0)
+                reference = prev;
+            else if (prev > 0)
+                change = r.close - prev;
+            previous[size_t(r.code)] = reference;
+            sqlite3_bind_int(s, 1, r.code);
+            sqlite3_bind_text(s, 2, d.constData(), int(d.size()), SQLITE_STATIC);
+            sqlite3_bind_int(s, 3, r.open);
+            sqlite3_bind_int(s, 4, r.high);
+            sqlite3_bind_int(s, 5, r.low);
+            sqlite3_bind_int(s, 6, r.close);
+            sqlite3_bind_int64(s, 7, change);
+            sqlite3_bind_int64(s, 8, r.volume);
+            sqlite3_bind_int64(s, 9, reference);
+            if (sqlite3_step(s) != SQLITE_DONE) {
+                std::fprintf(stderr, "raw insert failed: %s\n", sqlite3_errmsg(h));
+                std::exit(1);
+            }
+            sqlite3_reset(s);
+            ++n;
+        }
+        return n;
+    }
+
+    sqlite3 *h;
+    sqlite3_stmt *s = nullptr;
+    std::vector<qint64> previous;
+};
+
+importer::ImportResult importDays(const QDate &from, const QDate &to)
+{
+    NullProgress progress;
+    QuietPrompt prompt;
+    importer::ImportContext context{progress, prompt, QString(), QString()};
+    return importer::ImportDailyFiles(importer::DailyImportRequest::fromSettings(from, to, false, false), context);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments();
+    args.removeFirst();
+    importer::GeneratorOptions options;
+    int historyYears = 5;
+    QString work;
+    while (!args.isEmpty()) {
+        const QString a = args.takeFirst();
+        const QString v = args.isEmpty() ? QString() : args.takeFirst();
+        if (a == QLatin1String("--issues")) options.issues = v.toInt();
+        else if (a == QLatin1String("--days")) options.tradingDays = v.toInt();
+        else if (a == QLatin1String("--history-years")) historyYears = v.toInt();
+        else if (a == QLatin1String("--seed")) options.seed = v.toULongLong();
+        else if (a == QLatin1String("--work")) work = v;
+        else {
+            std::fprintf(stderr, "usage: import_year [--issues N] [--days D] [--history-years Y] [--seed S] [--work DIR]\n");
+            return 2;
+        }
+    }
+    QTemporaryDir tmp((work.isEmpty() ? QDir::tempPath() : work) + QStringLiteral("/import_year-XXXXXX"));
+    if (!tmp.isValid()) {
+        std::fprintf(stderr, "cannot make a work folder\n");
+        return 1;
+    }
+
+    // 1. The year's import into an empty database.
+    makeProgramFolder(tmp.path(), QStringLiteral("year"));
+    importer::DataGenerator generator(options);
+    const QDate first = generator.tradingDays().front(), last = generator.tradingDays().back();
+    const qint64 fileRecords = generator.writeFiles(importer::folderPath(MainModule::hibiPath), QString());
+    std::printf("data                 %d issues x %d trading days (%s to %s), %lld file records\n", options.issues,
+                options.tradingDays, qPrintable(first.toString(Qt::ISODate)), qPrintable(last.toString(Qt::ISODate)), fileRecords);
+
+    QElapsedTimer t;
+    t.start();
+    const importer::ImportResult year = importDays(first, last);
+    const double importSeconds = t.elapsed() / 1000.0;
+    const double rssAfterImport = peakRssMb();
+    if (!year.completed) {
+        std::fprintf(stderr, "the import failed\n");
+        return 1;
+    }
+    const qint64 stored = year.storedRecords;
+
+    // 2. The weekly build over the same year.
+    NullProgress progress;
+    t.restart();
+    importer::BuildWeeklyData(DateUtil::MondayOnOrBefore(first), DateUtil::FridayOnOrAfter(last), progress);
+    const double weeklySeconds = t.elapsed() / 1000.0;
+    qint64 weeks = 0;
+    {
+        db::Database d(MainModule::DBPath);
+        weeks = d.scalar(QStringLiteral("select Count(コード) from weekdata")).toLongLong();
+    }
+
+    // The same rows raw, into the same schema in a second folder.
+    makeProgramFolder(tmp.path(), QStringLiteral("raw"));
+    qint64 rawRows = 0;
+    double rawSeconds = 0;
+    {
+        db::Database d(MainModule::DBPath);
+        importer::DataGenerator again(options);
+        std::vector<std::pair<QDate, std::vector<importer::GeneratedRecord>>> days;
+        again.generate([&](int, const QDate &date, const std::vector<importer::GeneratedRecord> &records) {
+            days.emplace_back(date, records);
+        });
+        RawInserter raw(d.handle());
+        t.restart();
+        sqlite3_exec(d.handle(), "BEGIN", nullptr, nullptr, nullptr);
+        for (const auto &[date, records] : days)
+            rawRows += raw.day(date, records);
+        sqlite3_exec(d.handle(), "COMMIT", nullptr, nullptr, nullptr);
+        rawSeconds = t.elapsed() / 1000.0;
+    }
+
+    std::printf("import-daily (year)  %.2f s  %.0f rows/s  (%lld rows)\n", importSeconds, stored / importSeconds, stored);
+    std::printf("raw insert (same)    %.2f s  %.0f rows/s  (%lld rows)\n", rawSeconds, rawRows / rawSeconds, rawRows);
+    std::printf("import / raw rate    %.2f  (target >= 0.40)\n", (stored / importSeconds) / (rawRows / rawSeconds));
+    std::printf("build-weekly (year)  %.2f s  (%lld weekly rows)\n", weeklySeconds, weeks);
+    std::printf("weekly / import time %.2f  (target <= 1.50)\n", weeklySeconds / importSeconds);
+    std::printf("peak RSS after year  %.1f MB  (target <= 200)\n", rssAfterImport);
+    std::fflush(stdout);
+
+    // 4. One new day into a database holding historyYears years.
+    if (historyYears > 0) {
+        makeProgramFolder(tmp.path(), QStringLiteral("history"));
+        importer::GeneratorOptions h = options;
+        h.tradingDays = historyYears * 245 + 1;
+        importer::DataGenerator history(h);
+        if (!history.writeRegistration(QDir(MainModule::dataFolder()).filePath(QStringLiteral("Regist.Mei"))))
+            return 1;
+        {
+            QuietPrompt prompt;
+            importer::ImportContext context{progress, prompt, QString(), QString()};
+            MainModule::MainTag = QStringLiteral("1");
+            importer::ImportRegistration(context);
+        }
+        QDate newDay;
+        qint64 historyRows = 0;
+        {
+            db::Database d(MainModule::DBPath);
+            RawInserter raw(d.handle());
+            sqlite3_exec(d.handle(), "BEGIN", nullptr, nullptr, nullptr);
+            history.generate([&](int index, const QDate &date, const std::vector<importer::GeneratedRecord> &records) {
+                if (index + 1 < h.tradingDays) {
+                    historyRows += raw.day(date, records);
+                } else {
+                    newDay = date;
+                    importer::DataGenerator::writeLines(importer::fileIn(MainModule::hibiPath, importer::dailyFileName(date)),
+                                                        importer::DataGenerator::dailyFileLines(date, records));
+                }
+            });
+            sqlite3_exec(d.handle(), "COMMIT", nullptr, nullptr, nullptr);
+        }
+        std::vector<double> runs;
+        for (int i = 0; i < 5; ++i) {
+            t.restart();
+            const importer::ImportResult r = importDays(newDay, newDay);
+            runs.push_back(t.elapsed() / 1000.0);
+            if (!r.completed || r.storedRecords == 0) {
+                std::fprintf(stderr, "the new day was not imported\n");
+                return 1;
+            }
+            db::Database d(MainModule::DBPath);
+            d.execute(QStringLiteral("delete * from daydata where 日付=%1").arg(db::dateLiteral(newDay)));
+        }
+        std::sort(runs.begin(), runs.end());
+        std::printf("one new day          median %.3f s of 5 (%.3f .. %.3f) into %lld rows of %d years\n", runs[2], runs.front(),
+                    runs.back(), historyRows, historyYears);
+    }
+    return 0;
+}
