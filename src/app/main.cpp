@@ -17,11 +17,33 @@
 #include <cstdio>
 
 // Test hook, not a user option: with MIRAVEL_TEST_QUIT_AFTER_SHOWN set, the program ends as soon
-// as the main window is shown and prints how long start-up took without the splash second.
+// as the main window is shown and prints how long start-up took without the splash second; its
+// messages go to stderr instead of message boxes, so a smoke test never waits on a dialog.
 static bool quitAfterShownHook()
 {
     return !qEnvironmentVariableIsEmpty("MIRAVEL_TEST_QUIT_AFTER_SHOWN");
 }
+
+namespace {
+
+class StderrPrompt final : public Prompt
+{
+public:
+    bool askYesNo(const QString &text, const QString &title, PromptIcon icon) override
+    {
+        inform(text, title, icon);
+        return false;
+    }
+    void inform(const QString &text, const QString &, PromptIcon) override
+    {
+        std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
+    }
+    QString pickOpenFile(const QString &, const QString &) override { return {}; }
+    QString pickSaveFile(const QString &, const QString &, const QString &) override { return {}; }
+    QString pickFolder(const QString &, const QString &currentFolder) override { return currentFolder; }
+};
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -31,7 +53,9 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Miravel"));
     QApplication::setApplicationDisplayName(Startup::programTitle());
 
-    MessageBoxPrompt prompt;
+    MessageBoxPrompt messageBoxes;
+    StderrPrompt messagesOnStderr;
+    Prompt &prompt = quitAfterShownHook() ? static_cast<Prompt &>(messagesOnStderr) : messageBoxes;
     const QString programFolder = QCoreApplication::applicationDirPath();
 
     // Step 1: one copy per program folder.
@@ -53,7 +77,7 @@ int main(int argc, char **argv)
 
     // Step 9: the main window, loaded and hidden, with the first-run marker.
     frmMain mainWindow(services);
-    prompt.setOwner(&mainWindow);
+    messageBoxes.setOwner(&mainWindow);
     mainWindow.mainTag() = result.firstRunMarker;
 
     // Step 10.

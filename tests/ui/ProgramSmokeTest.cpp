@@ -1,0 +1,117 @@
+// Starts the real program offscreen from a copy in a fresh folder (its program folder) and ends it
+// through its test hook, MIRAVEL_TEST_QUIT_AFTER_SHOWN.
+
+#include "app/Startup.h"
+#include "support/TestSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ProgramSmoke : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const QString built = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../Miravel"));
+        if (!QFileInfo::exists(built))
+            GTEST_SKIP() << "the Miravel program is not built beside the tests";
+        program = QDir(dir.path()).filePath(QStringLiteral("Miravel"));
+        ASSERT_TRUE(QFile::copy(built, program));
+    }
+
+    QProcess *start(bool quitAfterShown)
+    {
+        auto *p = new QProcess;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        if (quitAfterShown)
+            env.insert(QStringLiteral("MIRAVEL_TEST_QUIT_AFTER_SHOWN"), QStringLiteral("1"));
+        p->setProcessEnvironment(env);
+        p->start(program, {});
+        processes.emplace_back(p);
+        return p;
+    }
+
+    void TearDown() override
+    {
+        for (auto &p : processes) {
+            if (p->state() != QProcess::NotRunning) {
+                p->kill();
+                p->waitForFinished(5000);
+            }
+        }
+    }
+
+    QString file(const QString &name) const { return QDir(dir.path()).filePath(name); }
+
+    QTemporaryDir dir;
+    QString program;
+    std::vector<std::unique_ptr<QProcess>> processes;
+};
+
+TEST_F(ProgramSmoke, FirstStartPreparesTheFolderAndShowsTheMainWindow)
+{
+    QProcess *p = start(true);
+    ASSERT_TRUE(p->waitForFinished(30000));
+    const QString err = QString::fromUtf8(p->readAllStandardError());
+    EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p->exitCode(), 0) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("startup_ms="))) << err.toStdString();
+    EXPECT_FALSE(err.contains(QStringLiteral("message:"))) << err.toStdString();
+    EXPECT_TRUE(QFileInfo(file(QStringLiteral("Data"))).isDir());
+    EXPECT_TRUE(QFileInfo(file(QStringLiteral("htm"))).isDir());
+    EXPECT_TRUE(QFileInfo::exists(file(QStringLiteral("Miravel.mdb"))));
+    const QByteArray ini = testing_support::readFileBytes(file(QStringLiteral("Miravel.ini")));
+    EXPECT_TRUE(ini.contains("\r\nVersion=" + Startup::versionText().toLatin1() + "\r\n")) << ini.toStdString();
+}
+
+TEST_F(ProgramSmoke, ForeignDatabaseEndsTheProgramAndStaysUntouched)
+{
+    const QByteArray foreign("not a database of ours\r\n");
+    {
+        QFile f(file(QStringLiteral("Miravel.mdb")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(foreign);
+    }
+    QProcess *p = start(true);
+    ASSERT_TRUE(p->waitForFinished(30000));
+    const QString err = QString::fromUtf8(p->readAllStandardError());
+    EXPECT_EQ(p->exitCode(), 1);
+    EXPECT_TRUE(err.contains(QStringLiteral("ミラベルのデータベースではない"))) << err.toStdString();
+    EXPECT_FALSE(err.contains(QStringLiteral("startup_ms=")));
+    EXPECT_EQ(testing_support::readFileBytes(file(QStringLiteral("Miravel.mdb"))), foreign);
+}
+
+TEST_F(ProgramSmoke, SecondCopyIsRefused)
+{
+    QProcess *first = start(false);
+    ASSERT_TRUE(first->waitForStarted(10000));
+    // Wait until the first copy holds its lock and has written its settings.
+    QElapsedTimer waited;
+    waited.start();
+    while (!QFileInfo::exists(Startup::InstanceLock::lockFilePathFor(dir.path()))
+           || !QFileInfo::exists(file(QStringLiteral("Miravel.ini")))) {
+        ASSERT_LT(waited.elapsed(), 30000) << "the first copy did not start";
+        ASSERT_EQ(first->state(), QProcess::Running);
+        QThread::msleep(20);
+    }
+    QProcess *second = start(true);
+    ASSERT_TRUE(second->waitForFinished(30000));
+    const QString err = QString::fromUtf8(second->readAllStandardError());
+    EXPECT_EQ(second->exitCode(), 0);
+    EXPECT_TRUE(err.contains(QStringLiteral("message: ミラベルはすでに起動しています。"))) << err.toStdString();
+    EXPECT_FALSE(err.contains(QStringLiteral("startup_ms=")));
+    EXPECT_EQ(first->state(), QProcess::Running);
+}
+
+} // namespace
