@@ -165,6 +165,8 @@ void LoadChartRows(ChartSeries &series, ScrollCalibration &scroll, int code, QSt
     step([&] { database = std::make_unique<db::Database>(MainModule::DBPath); });
 
     const QDate today = clock.today();
+    if (!scroll.NewestDate.isValid())
+        scroll.NewestDate = today;
     if (!DateUtil::isDate(chartDateText, today))
         chartDateText = DateUtil::formatYYMMDD(today);
     const QDate baseDate = DateUtil::parseDate(chartDateText, today);

@@ -73,7 +73,7 @@ std::int16_t centerIndexOf(int count);
 // The horizontal scroll bar's calibration (0 stands for OldestBaseDate, 32767 for NewestDate).
 struct ScrollCalibration
 {
-    QDate NewestDate;
+    QDate NewestDate; // the window sets it to today at load; the loader takes today while it is unset
     QDate OldestBaseDate;
     std::int16_t CalibratedCode = 0;
     std::int16_t CalibratedMode = 0; // 0: never calibrated
