@@ -296,3 +296,25 @@ TEST_F(ChartPainterTest, NoPriceAxisStillDrawsVolumeWithoutFault)
     EXPECT_EQ(at(image, 205, 400), white);
     EXPECT_EQ(countColour(image, QRect(201, 101, 556, 250), colorFromBgr(0xE0E0E0)), 0);
 }
+
+TEST_F(ChartPainterTest, QuadraticCurveFollowsItsCheckBox)
+{
+    std::vector<qint64> closes;
+    for (int p = 1; p <= 61; ++p)
+        closes.push_back(1000 + (p - 31) * (p - 31));
+    ChartSeries s = seriesOf(closes);
+    ComputeIndicators(s, IndicatorSettings());
+    ChartDisplayOptions o;
+    o.volume = false;
+    o.lowerPanelMode = 4;
+    const QColor curve = colorFromBgr(0x0080FF);
+    const QRect pricePanel(201, 101, 556, 254);
+    EXPECT_EQ(countColour(RenderChartImage(s, o, false), pricePanel, curve), 0);
+    o.curve = true;
+    const QImage image = RenderChartImage(s, o, false);
+    EXPECT_GT(countColour(image, pricePanel, curve), 100);
+    // The fitted parabola passes through its lowest close at the centre (position 31).
+    const ChartGeometry g(s, 1);
+    const int y = int(g.yPrice(Currency::fromInt(1000)));
+    EXPECT_GT(countColour(image, QRect(200 + 5 * 31 - 2, y - 2, 5, 5), curve), 0);
+}

@@ -262,3 +262,18 @@ TEST(Indicators, GiganticPricesSaturateInsteadOfWrapping)
     EXPECT_GT(s.ChartTop, s.ChartBottom);
     EXPECT_GT(s.QuadA, Currency());
 }
+
+TEST(Indicators, AllZeroClosesLeaveAveragesEmptyAndNoPriceAxis)
+{
+    ChartSeries s = seriesOf(std::vector<qint64>(30, 0));
+    ComputeIndicators(s, settings(5, 15, 30, 12, 12));
+    for (int k = 0; k < 30; ++k) {
+        EXPECT_TRUE(s.Records[k].MaShort.isZero()) << k;
+        EXPECT_EQ(s.Records[k].DevShort, 0) << k;
+        EXPECT_TRUE(s.Records[k].ItoRatio.isZero()) << k;
+    }
+    EXPECT_EQ(s.Records[20].Rsi, 0);
+    EXPECT_EQ(s.Records[20].Vr, 50);
+    EXPECT_EQ(s.MinLow, Currency::fromInt(1000000000)); // no non-zero low
+    EXPECT_LT(s.ChartTop, s.ChartBottom);
+}
