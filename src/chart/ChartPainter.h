@@ -91,6 +91,9 @@ struct ChartDrawResult
 };
 
 void DrawChartFrame(QPainter &painter, const ChartDisplayOptions &options);
+// Draws the frame, and when MaxVolume is above 0 the data. When ChartTop is not above ChartBottom
+// (no usable low, for instance all closes 0 or a price unit of 0) there is no price axis: the price
+// labels, candles, averages and the curve are left out, and volume and the lower panel are drawn.
 ChartDrawResult DrawChart(QPainter &painter, const ChartSeries &series, const ChartDisplayOptions &options,
                           bool fillList);
 void DrawOscillators(QPainter &painter, const ChartDisplayOptions &options, int psychological, int rsi, int vr,
