@@ -1,8 +1,171 @@
 #include "maint/frmReadDelMei.h"
 
 #include "app/AppServices.h"
+#include "app/MainModule.h"
+#include "app/Ports.h"
+#include "db/DbError.h"
+#include "import/ImportWindowParts.h"
+#include "maint/IssueDeletion.h"
+#include "ui/RecordsetTableModel.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+using importer::named;
+
+namespace {
+
+const QString kConfirm = QStringLiteral("確認");
+const QString kFinished = QStringLiteral("終了しました。");
+
+// The hourglass while a deletion runs, restored however it ends.
+class WaitCursor final
+{
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
+} // namespace
 
 frmReadDelMei::frmReadDelMei(AppServices &services, QWidget *parent) : QDialog(parent), m_services(services)
 {
     setObjectName(QStringLiteral("frmReadDelMei"));
+    setWindowTitle(QStringLiteral("エラー銘柄"));
+    setModal(true);
+
+    Label3 = named<QLabel>("Label3", QStringLiteral("以下の銘柄が今回の読込みで株価データーがありませんでした。"));
+    Label4 = named<QLabel>("Label4", QStringLiteral("銘柄削除を行います。"));
+    Label5 = named<QLabel>("Label5", QStringLiteral("三日ほどようすを見て判断後削除してください。"));
+    Label1 = named<QLabel>("Label1", QStringLiteral("市場ｺｰﾄﾞ  1:東証1部  2:東証2部"));
+    Label2 = named<QLabel>("Label2", QStringLiteral("          3:店頭"));
+    MeiData = new RecordsetTableModel(m_services.prompt, this);
+    MeiData->setObjectName(QStringLiteral("MeiData"));
+    MeiData->setReadOnly(true);
+    MeiDBGrid = named<QTableView>("MeiDBGrid");
+    MeiDBGrid->setModel(MeiData);
+    MeiDBGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    MeiDBGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+    MeiDBGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    MeiDBGrid->verticalHeader()->setDefaultSectionSize(20);
+    MeiDBGrid->setMinimumSize(520, 260);
+    CmdAllDelete = named<QPushButton>("CmdAllDelete", QStringLiteral("すべて削除"));
+    CmdDelete = named<QPushButton>("CmdDelete", QStringLiteral("削　　除"));
+    Cmdcancel = named<QPushButton>("Cmdcancel", QStringLiteral("ｷｬﾝｾﾙ終了"));
+    for (QLabel *l : {Label1, Label2}) {
+        QFont f = l->font();
+        f.setStyleHint(QFont::TypeWriter);
+        f.setFamilies({QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("MS Gothic"), QStringLiteral("monospace")});
+        l->setFont(f);
+    }
+
+    auto *legend = new QVBoxLayout;
+    legend->setSpacing(0);
+    legend->addWidget(Label1);
+    legend->addWidget(Label2);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(CmdDelete);
+    buttons->addWidget(CmdAllDelete);
+    buttons->addStretch();
+    buttons->addWidget(Cmdcancel);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Label3);
+    layout->addWidget(MeiDBGrid, 1);
+    layout->addLayout(legend);
+    layout->addWidget(Label4);
+    layout->addWidget(Label5);
+    layout->addLayout(buttons);
+
+    connect(CmdDelete, &QPushButton::clicked, this, &frmReadDelMei::CmdDelete_Click);
+    connect(CmdAllDelete, &QPushButton::clicked, this, &frmReadDelMei::CmdAllDelete_Click);
+    connect(Cmdcancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    Form_Load();
+}
+
+void frmReadDelMei::Form_Load()
+{
+    MeiData->setRecordSource(MainModule::DBPath, maint::UnupdatedIssuesSource());
+    MeiData->setFieldHidden(QStringLiteral("更新Flg"), true);
+    reload(0);
+}
+
+void frmReadDelMei::reload(int preferredRow)
+{
+    MeiData->refresh();
+    MeiDBGrid->resizeColumnsToContents();
+    if (MeiData->rowCount() == 0)
+        return;
+    const int row = std::clamp(preferredRow, 0, MeiData->rowCount() - 1);
+    MeiDBGrid->setCurrentIndex(MeiData->index(row, 0));
+}
+
+int frmReadDelMei::currentRow() const
+{
+    const QModelIndex current = MeiDBGrid->currentIndex();
+    if (current.isValid())
+        return current.row();
+    // After a load the first row is current.
+    return MeiData->rowCount() > 0 ? 0 : -1;
+}
+
+void frmReadDelMei::CmdDelete_Click()
+{
+    if (m_working)
+        return;
+    Prompt &prompt = *m_services.prompt;
+    const int row = currentRow();
+    bool numeric = false;
+    const qint64 code = row < 0 ? 0 : MeiData->rawValue(row, QStringLiteral("コード")).toString().toLongLong(&numeric);
+    if (!numeric) {
+        prompt.inform(QStringLiteral("一覧から削除対象を選択して下さい。"));
+        return;
+    }
+    if (!prompt.askYesNo(QStringLiteral("コード=%1 銘柄と株価データーをすべて削除します　よろしいですか？").arg(code), kConfirm))
+        return;
+    m_working = true;
+    try {
+        maint::DeleteIssue(MainModule::DBPath, code);
+        reload(row);
+        m_working = false;
+        prompt.inform(kFinished);
+    } catch (const db::DbError &e) {
+        reload(row);
+        m_working = false;
+        prompt.inform(e.description(), QString(), PromptIcon::Critical);
+    }
+}
+
+void frmReadDelMei::CmdAllDelete_Click()
+{
+    if (m_working)
+        return;
+    Prompt &prompt = *m_services.prompt;
+    if (!prompt.askYesNo(QStringLiteral("一覧で表示されている　銘柄と株価データーをすべて削除します　よろしいですか？"), kConfirm))
+        return;
+    m_working = true;
+    QString error;
+    {
+        WaitCursor wait;
+        try {
+            maint::DeleteUnupdatedIssues(MainModule::DBPath);
+        } catch (const db::DbError &e) {
+            error = e.description();
+        }
+        reload(0);
+    }
+    m_working = false;
+    if (error.isEmpty())
+        prompt.inform(kFinished);
+    else
+        prompt.inform(error, QString(), PromptIcon::Critical);
 }

@@ -1,0 +1,52 @@
+#include "maint/IssueDeletion.h"
+
+#include "db/Database.h"
+#include "db/Schema.h"
+
+#include <vector>
+
+namespace maint {
+
+namespace {
+
+QString conditionFor(qint64 code)
+{
+    return QStringLiteral(" where コード=%1 ;").arg(code);
+}
+
+} // namespace
+
+QString UnupdatedIssuesSource()
+{
+    return QStringLiteral("select * from Mei where 更新Flg=False order by コード,市場コード;");
+}
+
+void DeleteIssue(const QString &databasePath, qint64 code)
+{
+    db::Database database(databasePath);
+    db::WriteBatch batch(database);
+    db::DeleteIssueRows(database, conditionFor(code));
+}
+
+int DeleteUnupdatedIssues(const QString &databasePath)
+{
+    db::Database database(databasePath);
+    // The codes are read first: the deletions remove the very rows the list walks over.
+    std::vector<qint64> codes;
+    {
+        db::Recordset rs = database.openRecordset(UnupdatedIssuesSource());
+        for (; !rs.eof(); rs.moveNext())
+            codes.push_back(rs.toLong(QStringLiteral("コード")));
+        rs.close();
+    }
+    db::WriteBatch batch(database);
+    int deleted = 0;
+    for (const qint64 code : codes) {
+        db::DeleteIssueRows(database, conditionFor(code));
+        batch.commit();
+        ++deleted;
+    }
+    return deleted;
+}
+
+} // namespace maint
