@@ -12,4 +12,8 @@ list(APPEND MIRAVEL_UI_SOURCES
   import/frmSyuMakeData.cpp
   import/frmShinyoData.cpp
   import/frmZenjitusa.cpp
+  import/ImportWindowParts.cpp
+)
+list(APPEND MIRAVEL_CORE_SOURCES
+  import/ImportWindowLogic.cpp
 )

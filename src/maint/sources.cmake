@@ -1,3 +1,6 @@
 list(APPEND MIRAVEL_UI_SOURCES
   maint/frmReadDelMei.cpp
 )
+list(APPEND MIRAVEL_CORE_SOURCES
+  maint/IssueDeletion.cpp
+)
