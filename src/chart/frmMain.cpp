@@ -1,50 +1,99 @@
 #include "chart/frmMain.h"
 
 #include "app/AppServices.h"
+#include "app/DateUtil.h"
 #include "app/Helpers.h"
 #include "app/MainModule.h"
 #include "app/Ports.h"
-#include "app/frmOption.h"
+#include "chart/ChartFonts.h"
+#include "chart/ChartView.h"
+#include "chart/IssueList.h"
+#include "chart/Navigation.h"
+#include "chart/frmMeiFind.h"
 #include "db/Database.h"
+#include "ui/DateBox.h"
 #include "ui/WindowHelpers.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+namespace {
+
+// The busy pointer for the length of a scope.
+class BusyCursor final
+{
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};
+
+// Sets a flag for the length of a scope.
+class FlagScope final
+{
+public:
+    explicit FlagScope(bool &flag) : m_flag(flag), m_old(flag) { m_flag = true; }
+    ~FlagScope() { m_flag = m_old; }
+    FlagScope(const FlagScope &) = delete;
+    FlagScope &operator=(const FlagScope &) = delete;
+
+private:
+    bool &m_flag;
+    bool m_old;
+};
+
+QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, const QRect &geometry)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    return label;
+}
+
+QPushButton *makeButton(QWidget *parent, const QString &name, const QString &text, const QRect &geometry)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setGeometry(geometry);
+    button->setFocusPolicy(Qt::TabFocus);
+    return button;
+}
+
+} // namespace
+
+static void initResources()
+{
+    Q_INIT_RESOURCE(miravel);
+}
 
 frmMain::frmMain(AppServices &services, QWidget *parent) : QMainWindow(parent), m_services(services)
 {
+    initResources();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("ミラベル"));
-
-    QMenuBar *bar = menuBar();
-    QMenu *file = bar->addMenu(QStringLiteral("ﾌｧｲﾙ"));
-    QMenu *edit = bar->addMenu(QStringLiteral("編集"));
-    QMenu *chart = bar->addMenu(QStringLiteral("ﾁｬｰﾄ"));
-    bar->addMenu(QStringLiteral("株価ボード"));
-    bar->addMenu(QStringLiteral("株式情報"));
-    bar->addMenu(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
-
-    mnuEnd = file->addAction(QStringLiteral("終　了"));
-    mnuEnd->setObjectName(QStringLiteral("mnuEnd"));
-    mnuoption = edit->addAction(QStringLiteral("オプション"));
-    mnuoption->setObjectName(QStringLiteral("mnuoption"));
-    mnuchartdayandweek = chart->addAction(QStringLiteral("週チャートを表示"));
-    mnuchartdayandweek->setObjectName(QStringLiteral("mnuchartdayandweek"));
-    mnuchartdayandweek->setShortcut(QKeySequence(QStringLiteral("Ctrl+T")));
-    mnuchartslideshow = chart->addAction(QStringLiteral("ﾁｬｰﾄ・ｽﾗｲﾄﾞｼｮｰ・ｽﾀｰﾄ"));
-    mnuchartslideshow->setObjectName(QStringLiteral("mnuchartslideshow"));
-    mnuchartslideshow->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
-
-    chartArea = new QWidget(this);
-    chartArea->setObjectName(QStringLiteral("chartArea"));
-    chartArea->setMinimumSize(820, 460);
-    setCentralWidget(chartArea);
-
-    connect(mnuEnd, &QAction::triggered, this, &QWidget::close);
-    connect(mnuoption, &QAction::triggered, this, &frmMain::mnuoption_Click);
-    connect(mnuchartdayandweek, &QAction::triggered, this, &frmMain::mnuchartdayandweek_Click);
-
+    createControls();
+    createMenus();
+    createToolbar();
+    connectCommands();
     Form_Load();
+    qApp->installEventFilter(this);
+}
+
+frmMain::~frmMain()
+{
+    qApp->removeEventFilter(this);
 }
 
 QString &frmMain::mainTag()
@@ -52,10 +101,131 @@ QString &frmMain::mainTag()
     return MainModule::MainTag;
 }
 
+void frmMain::createControls()
+{
+    m_panel = new QWidget(this);
+    m_panel->setObjectName(QStringLiteral("chartPanel"));
+    m_panel->setFixedSize(1010, 640);
+    setCentralWidget(m_panel);
+
+    chartView = new ChartView(m_series, m_options, m_panel);
+    chartView->move(0, 0);
+
+    Label1 = makeLabel(m_panel, QStringLiteral("Label1"), QStringLiteral("銘柄ｺｰﾄﾞ(F1)"), QRect(4, 6, 120, 24));
+    MeiCode = new QLineEdit(m_panel);
+    MeiCode->setObjectName(QStringLiteral("MeiCode"));
+    MeiCode->setGeometry(4, 32, 70, 26);
+    DateBox::attachSelectAll(MeiCode);
+    CmdFind = makeButton(m_panel, QStringLiteral("CmdFind"), QStringLiteral("検索..."), QRect(78, 32, 62, 26));
+
+    Lblshijyo = makeLabel(m_panel, QStringLiteral("Lblshijyo"), QString(), QRect(150, 6, 60, 24));
+    LblMei = makeLabel(m_panel, QStringLiteral("LblMei"), QString(), QRect(214, 6, 330, 24));
+    QFont nameFont = LblMei->font();
+    nameFont.setPixelSize(16);
+    nameFont.setBold(true);
+    LblMei->setFont(nameFont);
+    Lblshijyo->setFont(nameFont);
+
+    Label24 = makeLabel(m_panel, QStringLiteral("Label24"), QStringLiteral("基準日"), QRect(552, 6, 50, 24));
+    chartDate = new QLineEdit(m_panel);
+    chartDate->setObjectName(QStringLiteral("chartDate"));
+    chartDate->setGeometry(602, 4, 90, 26);
+    DateBox::attach(chartDate);
+    Cmdchange = makeButton(m_panel, QStringLiteral("Cmdchange"), QString(), QRect(700, 4, 150, 28));
+
+    CmdSRLRSI = makeButton(m_panel, QStringLiteral("CmdSRLRSI"), QStringLiteral("ALL"), QRect(150, 34, 96, 26));
+    Cmdidoheikin = makeButton(m_panel, QStringLiteral("Cmdidoheikin"), QStringLiteral("移動平均有"), QRect(252, 34, 100, 26));
+    Chkdekidaka = new QCheckBox(QStringLiteral("出来高"), m_panel);
+    Chkdekidaka->setObjectName(QStringLiteral("Chkdekidaka"));
+    Chkdekidaka->setGeometry(362, 34, 80, 26);
+    Chkdekidaka->setFocusPolicy(Qt::TabFocus);
+    Chknijikyokusenn = new QCheckBox(QStringLiteral("二次曲線"), m_panel);
+    Chknijikyokusenn->setObjectName(QStringLiteral("Chknijikyokusenn"));
+    Chknijikyokusenn->setGeometry(446, 34, 90, 26);
+    Chknijikyokusenn->setFocusPolicy(Qt::TabFocus);
+
+    HScroll = new QScrollBar(Qt::Horizontal, m_panel);
+    HScroll->setObjectName(QStringLiteral("HScroll"));
+    HScroll->setGeometry(200, 70, 557, 20);
+    HScroll->setRange(0, chart::ScrollMaximum);
+    HScroll->setFocusPolicy(Qt::NoFocus);
+
+    ListMei = new QListWidget(m_panel);
+    ListMei->setObjectName(QStringLiteral("ListMei"));
+    ListMei->setGeometry(0, 92, 140, 431);
+
+    KabukaList = new QListWidget(m_panel);
+    KabukaList->setObjectName(QStringLiteral("KabukaList"));
+    KabukaList->setFont(chart::priceListFont());
+    KabukaList->setGeometry(145, 462, 667, 174);
+
+    createValueLabels(m_panel);
+
+    chartTimer = new QTimer(this);
+    chartTimer->setObjectName(QStringLiteral("chartTimer"));
+    blinkTimer = new QTimer(this);
+    blinkTimer->setObjectName(QStringLiteral("blinkTimer"));
+    blinkTimer->setInterval(1000);
+
+    connect(MeiCode, &QLineEdit::textChanged, this, &frmMain::MeiCode_Change);
+    connect(chartDate, &QLineEdit::textChanged, this, &frmMain::chartDate_Change);
+    connect(HScroll, &QScrollBar::valueChanged, this, &frmMain::HScroll_Change);
+    connect(KabukaList, &QListWidget::currentRowChanged, this, &frmMain::KabukaList_Click);
+    connect(chartView, &ChartView::pressed, this, &frmMain::chartView_MouseDown);
+    connect(ListMei, &QListWidget::itemActivated, this, &frmMain::ListMei_DblClick);
+    connect(CmdFind, &QPushButton::clicked, this, &frmMain::CmdFind_Click);
+    connect(Cmdchange, &QPushButton::clicked, this, &frmMain::Cmdchange_Click);
+    connect(CmdSRLRSI, &QPushButton::clicked, this, &frmMain::CmdSRLRSI_Click);
+    connect(Cmdidoheikin, &QPushButton::clicked, this, &frmMain::Cmdidoheikin_Click);
+    connect(Chkdekidaka, &QCheckBox::clicked, this, &frmMain::Chkdekidaka_Click);
+    connect(Chknijikyokusenn, &QCheckBox::clicked, this, &frmMain::Chknijikyokusenn_Click);
+    connect(chartTimer, &QTimer::timeout, this, &frmMain::chartTimer_Timer);
+    connect(blinkTimer, &QTimer::timeout, this, &frmMain::blinkTimer_Timer);
+}
+
+void frmMain::createValueLabels(QWidget *parent)
+{
+    struct Row
+    {
+        const char16_t *caption;
+        QLabel **label;
+        const char16_t *name;
+    };
+    const Row rows[] = {
+        {u"日付", &LblDate, u"LblDate"},
+        {u"終値", &Lblowarine, u"Lblowarine"},
+        {u"短期移動平均", &Lbltanidoheikn, u"Lbltanidoheikn"},
+        {u"中期移動平均", &Lbltyuidoheikn, u"Lbltyuidoheikn"},
+        {u"長期移動平均", &Lbltyoidoheikn, u"Lbltyoidoheikn"},
+        {u"短期乖離率%", &Lbltankairi, u"Lbltankairi"},
+        {u"中期乖離率%", &Lbltyukairi, u"Lbltyukairi"},
+        {u"長期乖離率%", &Lbltyokairi, u"Lbltyokairi"},
+        {u"ｻｲｺﾛｼﾞｶﾙ%", &LblSRL, u"LblSRL"},
+        {u"RSI%", &LblRSI, u"LblRSI"},
+        {u"VR%", &LblVR, u"LblVR"},
+        {u"最高値", &Lblsaitakane, u"Lblsaitakane"},
+        {u"最安値", &Lblsaiyasune, u"Lblsaiyasune"},
+    };
+    int y = 100;
+    int n = 0;
+    for (const Row &row : rows) {
+        auto *caption = makeLabel(parent, QStringLiteral("LblCaption%1").arg(n++), QString::fromUtf16(row.caption),
+                                  QRect(822, y, 100, 22));
+        caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        QLabel *value = makeLabel(parent, QString::fromUtf16(row.name), QString(), QRect(922, y, 84, 22));
+        value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        value->setFrameShape(QFrame::Panel);
+        value->setFrameShadow(QFrame::Sunken);
+        value->setFont(chart::fixedPitchFont());
+        *row.label = value;
+        y += (row.label == &Lblowarine || row.label == &Lbltyoidoheikn || row.label == &Lbltyokairi
+              || row.label == &LblVR) ? 32 : 24;
+    }
+}
+
 void frmMain::Form_Load()
 {
     MainModule::LastKeyBackspace = true;
-    // Market abbreviations: entry 0 empty, then the Shijyo rows in code order (at most 10).
     MainModule::MarketAbbrev = {};
     try {
         db::Database database(MainModule::DBPath);
@@ -65,22 +235,376 @@ void frmMain::Form_Load()
             rs.moveNext();
         }
     } catch (const db::DbError &e) {
-        if (m_services.prompt)
-            m_services.prompt->inform(e.description(), QString(), PromptIcon::Critical);
+        reportError(e.description());
     }
+    ListIssuesByCode(QStringLiteral("1"));
+    m_options.colourTable = chart::defaultColourTable();
+    m_options.screenMode = MainModule::ScreenMode;
+    m_options.allItoRso = MainModule::ALLITORSO;
+    m_options.periodMode = MainModule::PeriodMode;
+    setChartDateText(DateUtil::formatYYMMDD(m_services.clock ? m_services.clock->today() : QDate::currentDate()));
     MarkPeriodCaption(this, MainModule::PeriodMode, true);
+    m_options.windowBackground = MainModule::PeriodMode == 2 ? chart::colours::WindowWeekly : chart::colours::WindowDaily;
+    SetPeriodButtonCaption(Cmdchange, MainModule::PeriodMode);
+    DrawChart(false);
+    m_scroll.NewestDate = m_services.clock ? m_services.clock->today() : QDate::currentDate();
+    setScrollValue(chart::ScrollMaximum);
+    LastScrollValue = chart::ScrollMaximum;
+    Chkdekidaka->setChecked(true);
+    m_options.volume = true;
+    resize(1010, 640 + menuBar()->sizeHint().height() + Toolbar->sizeHint().height() + 4);
 }
 
-void frmMain::mnuchartdayandweek_Click()
+void frmMain::Form_Activate()
+{
+    // The first-run marker: the sequence runs once; its windows belong to the download work.
+    if (MainModule::MainTag == QStringLiteral("3")) {
+        MainModule::MainTag = QStringLiteral("1");
+        MeiCode->setText(QStringLiteral("1"));
+    }
+}
+
+void frmMain::reportError(const QString &text)
+{
+    if (m_services.prompt)
+        m_services.prompt->inform(text, QString(), PromptIcon::Critical);
+}
+
+void frmMain::setChartDateText(const QString &text)
+{
+    FlagScope suppressed(ListRefreshSuppressed);
+    chartDate->setText(text);
+}
+
+void frmMain::setScrollValue(int value)
+{
+    FlagScope guard(m_settingScroll);
+    HScroll->setValue(value);
+}
+
+void frmMain::clearValueLabels()
+{
+    for (QLabel *l : {LblDate, Lblowarine, Lbltanidoheikn, Lbltyuidoheikn, Lbltyoidoheikn, Lbltankairi, Lbltyukairi,
+                      Lbltyokairi, LblSRL, LblRSI, LblVR, Lblsaitakane, Lblsaiyasune})
+        l->clear();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Navigation
+
+void frmMain::ShowIssue(bool redraw)
+{
+    const QString codeText = MeiCode->text();
+    if (codeText.size() != 4)
+        return;
+    bool numeric = false;
+    const int code = codeText.toInt(&numeric);
+    if (!numeric || code < 0)
+        return;
+    bool found = false;
+    try {
+        const chart::IssueInfo info = chart::FindIssue(MainModule::DBPath, code);
+        if (info.found) {
+            Lblshijyo->setText(info.marketAbbrev);
+            LblMei->setText(info.name);
+            if (MainModule::ListPicked) {
+                for (int i = 0; i < ListMei->count(); ++i) {
+                    if (ListMei->item(i)->text().left(4) == codeText) {
+                        ListMei->setCurrentRow(i);
+                        break;
+                    }
+                }
+            }
+            MainModule::ListPicked = true;
+            found = true;
+        }
+    } catch (const db::DbError &e) {
+        reportError(e.description());
+        return;
+    }
+    if (!redraw || !found)
+        return;
+    BusyCursor busy;
+    QString dateText = chartDate->text();
+    static SystemClock systemClock;
+    const Clock &clock = m_services.clock ? *m_services.clock : systemClock;
+    chart::LoadChartSeries(m_series, m_scroll, code, dateText, MainModule::PeriodMode,
+                           chart::IndicatorSettings::fromMainModule(), *m_services.prompt, clock);
+    if (dateText != chartDate->text())
+        setChartDateText(dateText);
+    HScroll->setSingleStep(m_scroll.SmallChange);
+    HScroll->setPageStep(m_scroll.LargeChange);
+    DrawChart(true);
+}
+
+void frmMain::DrawChart(bool fillList)
+{
+    m_options.periodMode = MainModule::PeriodMode;
+    chartView->update();
+    if (!fillList)
+        return;
+    const chart::PriceListFill fill = chart::priceListOf(m_series);
+    {
+        const QSignalBlocker block(KabukaList);
+        KabukaList->clear();
+        KabukaList->addItems(fill.rows);
+    }
+    clearValueLabels();
+    if (fill.selectedRow >= 0)
+        KabukaList->setCurrentRow(fill.selectedRow);
+    if (fill.labelsSet) {
+        Lblsaitakane->setText(fill.Lblsaitakane);
+        Lblsaiyasune->setText(fill.Lblsaiyasune);
+    }
+}
+
+void frmMain::KabukaList_Click(int row)
+{
+    if (row < 0 || row >= KabukaList->count())
+        return;
+    if (!chart::rowStartsWithDate(KabukaList->item(row)->text()))
+        return;
+    const chart::IndicatorLabels l = chart::labelsForRecord(m_series, row);
+    Lbltankairi->setText(l.Lbltankairi);
+    Lbltyukairi->setText(l.Lbltyukairi);
+    Lbltyokairi->setText(l.Lbltyokairi);
+    Lbltanidoheikn->setText(l.Lbltanidoheikn);
+    Lbltyuidoheikn->setText(l.Lbltyuidoheikn);
+    Lbltyoidoheikn->setText(l.Lbltyoidoheikn);
+    Lblowarine->setText(l.Lblowarine);
+    LblDate->setText(l.LblDate);
+    LblSRL->setText(l.LblSRL);
+    LblRSI->setText(l.LblRSI);
+    LblVR->setText(l.LblVR);
+}
+
+void frmMain::chartView_MouseDown(int x, int)
+{
+    const int row = chart::chartClickRow(x, KabukaList->count());
+    if (row < 0)
+        return;
+    KabukaList->setCurrentRow(row);
+    KabukaList->scrollToItem(KabukaList->item(row));
+}
+
+void frmMain::HScroll_Change(int value)
+{
+    if (m_settingScroll)
+        return;
+    if (LblMei->text().isEmpty()) {
+        setScrollValue(chart::ScrollMaximum);
+        LastScrollValue = chart::ScrollMaximum;
+        return;
+    }
+    const int adjusted = chart::adjustedScrollValue(m_scroll, LastScrollValue, value);
+    if (adjusted != value)
+        setScrollValue(adjusted);
+    const QDate date = chart::dateOfScrollValue(m_scroll, adjusted);
+    LastScrollValue = adjusted;
+    if (date.isValid())
+        chartDate->setText(DateUtil::formatYYMMDD(date));
+}
+
+void frmMain::chartDate_Change()
+{
+    const QDate today = m_services.clock ? m_services.clock->today() : QDate::currentDate();
+    if (!DateUtil::isDate(chartDate->text(), today))
+        return;
+    FlagScope suppressed(ListRefreshSuppressed);
+    ShowIssue(true);
+}
+
+void frmMain::MeiCode_Change()
+{
+    if (m_settingCode)
+        return;
+    const QString typed = MeiCode->text();
+    const QString text = chart::normalizedCodeText(typed);
+    if (text != typed || text.size() >= 6) {
+        const QString cut = text.left(5);
+        const int caret = std::min(MeiCode->cursorPosition(), int(cut.size()));
+        {
+            FlagScope guard(m_settingCode);
+            MeiCode->setText(cut);
+        }
+        MeiCode->setCursorPosition(text.size() >= 6 ? int(cut.size()) : caret);
+    }
+    Lblshijyo->clear();
+    LblMei->clear();
+    const QString code = MeiCode->text();
+    ListIssuesByCode(code);
+    ShowIssue(true);
+}
+
+void frmMain::ListIssuesByCode(const QString &prefix)
+{
+    if (ListRefreshSuppressed)
+        return;
+    if (!chart::listNeedsRefill(prefix, ListMei->count()))
+        return;
+    if (chart::issueListQuery(prefix).isEmpty())
+        return;
+    QStringList entries;
+    try {
+        entries = chart::IssuesByCode(MainModule::DBPath, prefix);
+    } catch (const db::DbError &e) {
+        reportError(e.description());
+        return;
+    }
+    ListMei->clear();
+    ListMei->addItems(entries);
+    if (!entries.isEmpty())
+        ListMei->setCurrentRow(0);
+}
+
+void frmMain::RemoveFromList()
+{
+    const int row = ListMei->currentRow();
+    if (row < 0 || !ListMei->currentItem() || QApplication::focusWidget() == MeiCode)
+        return;
+    const QString text = ListMei->currentItem()->text();
+    if (!m_services.prompt->askYesNo(chart::removeFromListQuestion(text), QStringLiteral("確認"),
+                                     PromptIcon::Question))
+        return;
+    delete ListMei->takeItem(row);
+    const int next = chart::selectionAfterRemoval(row, ListMei->count());
+    if (next >= 0)
+        ListMei->setCurrentRow(next);
+}
+
+void frmMain::ListMei_DblClick()
+{
+    MainModule::ListPicked = false;
+    QListWidgetItem *item = ListMei->currentItem();
+    if (!item || ListMei->currentRow() < 0)
+        return;
+    FlagScope suppressed(ListRefreshSuppressed);
+    MeiCode->setText(item->text().left(4));
+}
+
+void frmMain::stepList(int direction)
+{
+    ListMei->setFocus();
+    const int count = ListMei->count();
+    const int row = ListMei->currentRow();
+    const int next = row + direction;
+    if (count == 0 || next < 0 || next >= count)
+        return;
+    ListMei->setCurrentRow(next);
+    ListMei_DblClick();
+}
+
+void frmMain::CmdFind_Click()
+{
+    MeiCode->setFocus();
+    MeiCode->selectAll();
+    {
+        FlagScope suppressed(ListRefreshSuppressed);
+        frmMeiFind::choose(m_services, this, MeiCode);
+    }
+    ListIssuesByCode(MeiCode->text().left(2));
+    ShowIssue(true);
+}
+
+void frmMain::Cmdchange_Click()
 {
     const QString caption = ToggleDayWeek();
     if (!caption.isEmpty())
         mnuchartdayandweek->setText(caption);
     MarkPeriodCaption(this, MainModule::PeriodMode, true);
+    m_options.windowBackground = MainModule::PeriodMode == 2 ? chart::colours::WindowWeekly : chart::colours::WindowDaily;
+    SetPeriodButtonCaption(Cmdchange, MainModule::PeriodMode);
+    CmdSRLRSI->setText(chart::lowerPanelCaption(m_options.lowerPanelMode, MainModule::PeriodMode));
+    m_series.clear();
+    DrawChart(false);
+    ShowIssue(true);
+    ListMei->setFocus();
 }
 
-void frmMain::mnuoption_Click()
+void frmMain::CmdSRLRSI_Click()
 {
-    frmOption dialog(m_services, this);
-    dialog.exec();
+    m_options.lowerPanelMode = chart::nextLowerPanelMode(m_options.lowerPanelMode);
+    CmdSRLRSI->setText(chart::lowerPanelCaption(m_options.lowerPanelMode, MainModule::PeriodMode));
+    DrawChart(false);
+    ListMei->setFocus();
+}
+
+void frmMain::Cmdidoheikin_Click()
+{
+    chart::toggleAverages(m_options.colourTable);
+    Cmdidoheikin->setText(chart::averagesCaption(chart::averagesShown(m_options.colourTable)));
+    DrawChart(false);
+    ListMei->setFocus();
+}
+
+void frmMain::Chkdekidaka_Click()
+{
+    m_options.volume = Chkdekidaka->isChecked();
+    DrawChart(false);
+}
+
+void frmMain::Chknijikyokusenn_Click()
+{
+    m_options.curve = Chknijikyokusenn->isChecked();
+    DrawChart(false);
+    ListMei->setFocus();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Window events
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
+        return QMainWindow::eventFilter(watched, event);
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (!widget || widget->window() != this || !isEnabled())
+        return QMainWindow::eventFilter(watched, event);
+    auto *key = static_cast<QKeyEvent *>(event);
+    const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+    const bool space = key->key() == Qt::Key_Space && (mods == Qt::NoModifier || mods == Qt::ShiftModifier);
+    const bool f1 = key->key() == Qt::Key_F1 && mods == Qt::NoModifier;
+    if (!space && !f1)
+        return QMainWindow::eventFilter(watched, event);
+    if (event->type() == QEvent::ShortcutOverride) {
+        event->accept();
+        return true;
+    }
+    if (key->isAutoRepeat() && f1)
+        return true;
+    if (f1) {
+        MeiCode->clear();
+        MeiCode->setFocus();
+    } else {
+        stepList(mods == Qt::ShiftModifier ? -1 : 1);
+    }
+    return true;
+}
+
+void frmMain::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmMain::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+    else if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_firstActivation) {
+        m_firstActivation = false;
+        Form_Activate();
+    }
+}
+
+void frmMain::Form_Resize()
+{
+    if (isMinimized()) {
+        blinkTimer->start();
+        return;
+    }
+    blinkTimer->stop();
+    BlinkRequest = false;
+    DrawChart(false);
 }

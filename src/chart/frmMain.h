@@ -1,11 +1,26 @@
 #pragma once
 
-// The main window as start-up needs it: the top-level menus, the two menu items whose captions
-// start-up sets, the options and end items, and an empty chart area. The full window replaces it.
+// The program's one long-lived window: the chart of the issue in MeiCode ending at chartDate, the
+// issue list and search, the price list and value labels, the menus and toolbar, the slide show,
+// the flashing while minimised, and the closing sequence with the optional compaction. Every other
+// window is opened from here, modally; MainTag carries requests and their result messages.
 
+#include "chart/ChartPainter.h"
+#include "chart/ChartSeries.h"
+
+#include <QHash>
 #include <QMainWindow>
 
 class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QScrollBar;
+class QTimer;
+class QToolBar;
+class ChartView;
 struct AppServices;
 
 class frmMain final : public QMainWindow
@@ -14,20 +29,139 @@ class frmMain final : public QMainWindow
 
 public:
     explicit frmMain(AppServices &services, QWidget *parent = nullptr);
+    ~frmMain() override;
 
     // The window's message slot (MainModule::MainTag).
     QString &mainTag();
 
+    // Controls.
+    QLabel *Label1;
+    QLineEdit *MeiCode;
+    QLabel *LblMei;
+    QLabel *Lblshijyo;
+    QPushButton *CmdFind;
+    QListWidget *ListMei;
+    QListWidget *KabukaList;
+    QLabel *Label24;
+    QLineEdit *chartDate;
+    QScrollBar *HScroll;
+    QPushButton *Cmdchange;
+    QPushButton *CmdSRLRSI;
+    QPushButton *Cmdidoheikin;
+    QCheckBox *Chkdekidaka;
+    QCheckBox *Chknijikyokusenn;
+    QToolBar *Toolbar;
+    QTimer *chartTimer;
+    QTimer *blinkTimer;
+    ChartView *chartView;
+
+    // Value labels.
+    QLabel *LblDate;
+    QLabel *Lblowarine;
+    QLabel *Lbltanidoheikn;
+    QLabel *Lbltyuidoheikn;
+    QLabel *Lbltyoidoheikn;
+    QLabel *Lbltankairi;
+    QLabel *Lbltyukairi;
+    QLabel *Lbltyokairi;
+    QLabel *LblSRL;
+    QLabel *LblRSI;
+    QLabel *LblVR;
+    QLabel *Lblsaitakane;
+    QLabel *Lblsaiyasune;
+
+    // Menu items start-up sets (the others are found by name, see command()).
     QAction *mnuchartdayandweek;
     QAction *mnuchartslideshow;
     QAction *mnuoption;
     QAction *mnuEnd;
-    QWidget *chartArea;
+
+    // A menu item or toolbar button by its name or key; null when there is none.
+    QAction *command(const QString &name) const;
+
+    // Navigation (the chart of the issue in MeiCode).
+    void ShowIssue(bool redraw);
+    void DrawChart(bool fillList);
+    void ListIssuesByCode(const QString &prefix);
+    void RemoveFromList();
+    void OpenInfoPage(const QString &kind);
+
+    // Window state the routines share.
+    bool ListRefreshSuppressed = false;
+    bool BlinkRequest = false;
+    int LastScrollValue = chart::ScrollMaximum;
+
+    const chart::ChartSeries &series() const { return m_series; }
+    const chart::ScrollCalibration &scrollCalibration() const { return m_scroll; }
+    const chart::ChartDisplayOptions &displayOptions() const { return m_options; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    // frmMain.cpp: window, navigation, list.
+    void createControls();
+    void createValueLabels(QWidget *parent);
     void Form_Load();
-    void mnuchartdayandweek_Click();
+    void Form_Activate();
+    void Form_Resize();
+    void MeiCode_Change();
+    void chartDate_Change();
+    void HScroll_Change(int value);
+    void KabukaList_Click(int row);
+    void chartView_MouseDown(int x, int y);
+    void ListMei_DblClick();
+    void CmdFind_Click();
+    void Cmdchange_Click();
+    void CmdSRLRSI_Click();
+    void Cmdidoheikin_Click();
+    void Chkdekidaka_Click();
+    void Chknijikyokusenn_Click();
+    void stepList(int direction);
+    void setChartDateText(const QString &text);
+    void setScrollValue(int value);
+    void clearValueLabels();
+    void reportError(const QString &text);
+
+    // frmMainCommands.cpp: menus, toolbar, modal windows, slide show, flashing, closing.
+    void createMenus();
+    void createToolbar();
+    void connectCommands();
+    void onCommand(const QString &name, void (frmMain::*handler)());
+    void reportBack();
+    void mnuReadData_Click();
+    void mnuReadShinyoData_Click();
+    void mnuMeiRegistData_Click();
+    void mnuMakeSyuData_Click();
+    void mnuKabkaEdit_Click();
+    void mnuMeiedit_Click();
     void mnuoption_Click();
+    void mnuErrMei_Click();
+    void mnuZenjitusaKeisan_Click();
+    void mnuchartdayandweek_Click();
+    void mnuchartslideshow_Click();
+    void ChartslideButton_Click();
+    void ChartButton_Click();
+    void mnuabout_Click();
+    void mnuGaibuRun_Click();
+    void mnuVelkaaHP_Click();
+    void mnuHelp_Click();
+    void toggleSlideShow();
+    void chartTimer_Timer();
+    void blinkTimer_Timer();
+    void updateSlideShowCaption();
+    void Form_Unload();
 
     AppServices &m_services;
+    chart::ChartSeries m_series;
+    chart::ScrollCalibration m_scroll;
+    chart::ChartDisplayOptions m_options;
+    QHash<QString, QAction *> m_commands;
+    QWidget *m_panel = nullptr;
+    bool m_settingScroll = false;
+    bool m_settingCode = false;
+    bool m_firstActivation = true;
 };

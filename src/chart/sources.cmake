@@ -6,6 +6,17 @@ list(APPEND MIRAVEL_CORE_SOURCES
   chart/PriceList.cpp
   chart/ChartPainter.cpp
 )
+list(APPEND MIRAVEL_CORE_SOURCES
+  chart/IssueList.cpp
+  chart/Navigation.cpp
+  chart/MainMenu.cpp
+)
 list(APPEND MIRAVEL_UI_SOURCES
   chart/frmMain.cpp
+  chart/frmMainCommands.cpp
+  chart/ChartView.cpp
+  chart/frmMeiFind.cpp
+  chart/frmAbout.cpp
+  chart/frmEditKabuka.cpp
+  chart/frmEditMei.cpp
 )

@@ -4,3 +4,9 @@ list(APPEND MIRAVEL_UI_SOURCES
 list(APPEND MIRAVEL_CORE_SOURCES
   maint/IssueDeletion.cpp
 )
+list(APPEND MIRAVEL_CORE_SOURCES
+  maint/Compaction.cpp
+)
+list(APPEND MIRAVEL_UI_SOURCES
+  maint/frmCmpctMsg.cpp
+)

@@ -1,0 +1,128 @@
+#include "chart/IssueList.h"
+
+#include "app/Helpers.h"
+#include "app/MainModule.h"
+#include "db/Database.h"
+#include "db/SqlTranslator.h"
+
+namespace chart {
+
+namespace {
+
+QString abbrevOf(int market)
+{
+    if (market < 0 || market >= int(MainModule::MarketAbbrev.size()))
+        return QString();
+    return MainModule::MarketAbbrev[size_t(market)];
+}
+
+bool allDigits(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    }
+    return true;
+}
+
+QStringList readEntries(const QString &dbPath, const QString &query, bool search)
+{
+    QStringList entries;
+    db::Database database(dbPath);
+    db::Recordset rs = database.openRecordset(query);
+    while (!rs.eof()) {
+        const qint64 code = rs.toLong(QStringLiteral("コード"));
+        const int market = int(rs.toLong(QStringLiteral("市場コード")));
+        const QString name = SafeText(rs.value(QStringLiteral("銘柄")));
+        entries.append(search ? searchListEntry(code, market, name) : issueListEntry(code, market, name));
+        rs.moveNext();
+    }
+    return entries;
+}
+
+} // namespace
+
+QString normalizedCodeText(const QString &text)
+{
+    QString out = text;
+    for (QChar &c : out) {
+        if (c.unicode() >= 0xFF10 && c.unicode() <= 0xFF19)
+            c = QChar(char16_t(u'0' + (c.unicode() - 0xFF10)));
+    }
+    return out;
+}
+
+bool listNeedsRefill(const QString &prefix, int listCount)
+{
+    return prefix.size() <= 2 || listCount == 0 || listCount >= ShortListLimit;
+}
+
+QString issueListQuery(const QString &prefix)
+{
+    if (prefix.size() > 4 || !allDigits(prefix))
+        return QString();
+    const QString low = prefix.leftJustified(4, QLatin1Char('0'));
+    const QString high = prefix.leftJustified(4, QLatin1Char('9'));
+    return QStringLiteral("select コード, 市場コード, 銘柄 from Mei where コード between %1 and %2 order by 市場コード, コード ;")
+        .arg(low, high);
+}
+
+QString issueListEntry(qint64 code, int market, const QString &name)
+{
+    return QString::number(code) + QLatin1Char(' ') + abbrevOf(market) + QLatin1Char(' ') + name;
+}
+
+QString searchListEntry(qint64 code, int market, const QString &name)
+{
+    const QString gap = QStringLiteral("　　");
+    return QString::number(code) + gap + abbrevOf(market) + gap + name;
+}
+
+QStringList IssuesByCode(const QString &dbPath, const QString &prefix)
+{
+    const QString query = issueListQuery(prefix);
+    if (query.isEmpty())
+        return {};
+    return readEntries(dbPath, query, false);
+}
+
+QString issueSearchQuery(const QString &text)
+{
+    return QStringLiteral("select コード, 市場コード, 銘柄 from Mei where 銘柄 like ")
+        + db::quoteText(QLatin1Char('*') + text + QLatin1Char('*')) + QStringLiteral(" order by 市場コード, コード ;");
+}
+
+QStringList IssuesByName(const QString &dbPath, const QString &text)
+{
+    return readEntries(dbPath, issueSearchQuery(text), true);
+}
+
+QString removeFromListQuestion(const QString &entry)
+{
+    return entry + QStringLiteral(" を銘柄リストから削除します　よろしいですか？");
+}
+
+int selectionAfterRemoval(int removedIndex, int remainingCount)
+{
+    if (remainingCount <= 0)
+        return -1;
+    return removedIndex <= 0 ? 0 : std::min(removedIndex - 1, remainingCount - 1);
+}
+
+IssueInfo FindIssue(const QString &dbPath, qint64 code)
+{
+    IssueInfo info;
+    db::Database database(dbPath);
+    db::Recordset rs = database.openRecordset(QStringLiteral("select * from mei where コード=%1;").arg(code));
+    if (!rs.eof()) {
+        info.found = true;
+        info.market = int(rs.toLong(QStringLiteral("市場コード")));
+        info.marketAbbrev = abbrevOf(info.market);
+        info.name = SafeText(rs.value(QStringLiteral("銘柄")));
+    }
+    return info;
+}
+
+} // namespace chart

@@ -1,0 +1,56 @@
+#pragma once
+
+// The issue list of the main window and the issue search: which issues a typed code or a part of a
+// name lists, the texts of their entries, and the rules of refilling and removing entries.
+
+#include <QString>
+#include <QStringList>
+
+namespace chart {
+
+// Below this many entries a short list stays in place while the third and fourth digit are typed.
+constexpr int ShortListLimit = 35;
+
+// Full-width digits (as typed with the input method on) become ASCII digits; other text is kept.
+QString normalizedCodeText(const QString &text);
+
+// True when ListIssuesByCode goes on to query: the prefix has at most 2 characters, or the list is
+// empty, or it holds ShortListLimit entries or more.
+bool listNeedsRefill(const QString &prefix, int listCount);
+
+// "select コード, 市場コード, 銘柄 from Mei where コード between 7200 and 7299 order by ..." for a numeric
+// prefix of 1 to 4 digits; empty for any other prefix.
+QString issueListQuery(const QString &prefix);
+
+// "1301 東１ 極洋": the code, the market abbreviation and the name, each separated by one space.
+QString issueListEntry(qint64 code, int market, const QString &name);
+// The search window's entry: the same three parts separated by two ideographic spaces.
+QString searchListEntry(qint64 code, int market, const QString &name);
+
+// Runs issueListQuery against the database file; an empty list for a prefix that is not numeric.
+// Throws db::DbError.
+QStringList IssuesByCode(const QString &dbPath, const QString &prefix);
+
+// The like-search of the search window; a quote character in the text is quoted, not a break.
+QString issueSearchQuery(const QString &text);
+// Throws db::DbError.
+QStringList IssuesByName(const QString &dbPath, const QString &text);
+
+// The question asked before an entry leaves the list.
+QString removeFromListQuestion(const QString &entry);
+// The entry selected after removing entry removedIndex: the one before it, or the first when the
+// removed one was first; -1 when the list is now empty.
+int selectionAfterRemoval(int removedIndex, int remainingCount);
+
+// The issue of a code as ShowIssue needs it.
+struct IssueInfo
+{
+    bool found = false;
+    int market = 0;
+    QString marketAbbrev;
+    QString name;
+};
+// Throws db::DbError.
+IssueInfo FindIssue(const QString &dbPath, qint64 code);
+
+} // namespace chart

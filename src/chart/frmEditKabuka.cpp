@@ -1,0 +1,77 @@
+#include "chart/frmEditKabuka.h"
+
+#include "app/AppServices.h"
+#include "app/MainModule.h"
+#include "ui/RecordsetTableModel.h"
+#include "ui/WindowHelpers.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableView>
+
+namespace {
+
+// Widths of the window and the grid in pixels (daily: 9150 and 8895 twips; weekly: 11250).
+constexpr int DailyWindowWidth = 610;
+constexpr int DailyGridWidth = 593;
+constexpr int WeeklyWidth = 750;
+
+} // namespace
+
+frmEditKabuka::frmEditKabuka(AppServices &services, QWidget *parent) : QDialog(parent), m_services(services)
+{
+    setObjectName(QStringLiteral("frmEditKabuka"));
+    setWindowTitle(QStringLiteral("株価メンテナンス"));
+
+    Lblshijyo = new QLabel(this);
+    Lblshijyo->setObjectName(QStringLiteral("Lblshijyo"));
+    Lblshijyo->setGeometry(8, 8, 60, 24);
+    LblMei = new QLabel(this);
+    LblMei->setObjectName(QStringLiteral("LblMei"));
+    LblMei->setGeometry(72, 8, 300, 24);
+    kabukaDataCaption = new QLabel(this);
+    kabukaDataCaption->setObjectName(QStringLiteral("kabukaDataCaption"));
+    kabukaDataCaption->setFrameShape(QFrame::Panel);
+    kabukaDataCaption->setFrameShadow(QFrame::Raised);
+    kabukaDataCaption->setGeometry(380, 8, 120, 24);
+
+    kabukaData = new RecordsetTableModel(services.prompt, this);
+    kabukaData->setObjectName(QStringLiteral("kabukaData"));
+    kabuDBGrid = new QTableView(this);
+    kabuDBGrid->setObjectName(QStringLiteral("kabuDBGrid"));
+    kabuDBGrid->setModel(kabukaData);
+    kabuDBGrid->verticalHeader()->setDefaultSectionSize(22);
+    kabuDBGrid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                                | QAbstractItemView::AnyKeyPressed);
+    Form_Load();
+}
+
+void frmEditKabuka::Form_Load()
+{
+    const QStringList parts = MainModule::MainTag.split(QLatin1Char(','));
+    const QString code = parts.value(0);
+    const QString market = parts.value(1);
+    const QString name = parts.value(2);
+    MainModule::MainTag.clear();
+
+    kabukaData->setKeyFields({QStringLiteral("コード"), QStringLiteral("日付")});
+    kabukaData->setFieldHidden(QStringLiteral("基準前日比"), true);
+    const bool weekly = MainModule::PeriodMode == 2;
+    kabukaData->setFieldHidden(QStringLiteral("売残"), !weekly);
+    kabukaData->setFieldHidden(QStringLiteral("買残"), !weekly);
+    kabukaData->setRecordSource(MainModule::DBPath, QStringLiteral("select * from %1 where コード=%2 order by 日付 ;")
+                                                        .arg(MainModule::PriceTableName)
+                                                        .arg(code.toLongLong()));
+
+    kabukaDataCaption->setText(code);
+    Lblshijyo->setText(market);
+    LblMei->setText(name);
+    MarkPeriodCaption(this, MainModule::PeriodMode, true);
+
+    const int windowWidth = weekly ? WeeklyWidth : DailyWindowWidth;
+    const int gridWidth = weekly ? WeeklyWidth : DailyGridWidth;
+    setFixedSize(windowWidth, 480);
+    kabuDBGrid->setGeometry(weekly ? 0 : 8, 40, gridWidth - (weekly ? 0 : 0), 430);
+    if (kabukaData->rowCount() > 0)
+        kabuDBGrid->scrollToBottom();
+}
