@@ -1,0 +1,35 @@
+// The window tests need one QApplication for the whole test program (offscreen platform).
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class WidgetApplicationEnvironment final : public ::testing::Environment
+{
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "test_importwin";
+        static char *argv[] = {name, nullptr};
+        qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
+                                                                        : qgetenv("QT_QPA_PLATFORM"));
+        if (!QApplication::instance())
+            m_app = new QApplication(argc, argv);
+    }
+    void TearDown() override
+    {
+        delete m_app;
+        m_app = nullptr;
+    }
+
+private:
+    QApplication *m_app = nullptr;
+};
+
+[[maybe_unused]] ::testing::Environment *const environment =
+    ::testing::AddGlobalTestEnvironment(new WidgetApplicationEnvironment);
+
+} // namespace
