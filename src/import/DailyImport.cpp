@@ -19,6 +19,7 @@ namespace {
 constexpr int CodeLimit = 10000;
 constexpr int FieldCount = 8;
 constexpr int LookBackDays = 60;
+constexpr int NameLength = 20;
 
 // Market code of a market position in the daily files.
 int marketCodeOfIndex(qint64 position)
@@ -81,7 +82,8 @@ class DailyRun
 {
 public:
     DailyRun(const DailyImportRequest &request, ImportContext &context, ImportResult &result)
-        : m_request(request), m_context(context), m_result(result), m_issues(CodeLimit), m_previous(CodeLimit)
+        : m_request(request), m_context(context), m_result(result), m_issues(CodeLimit), m_previous(CodeLimit),
+          m_written(CodeLimit)
     {
     }
 
@@ -129,6 +131,9 @@ private:
         } else {
             isNew = database.scalar(QStringLiteral("select Top 1 日付 from daydata Where 日付=%1 ;").arg(dateText)).isNull();
         }
+        // The rows of the date written by the file below are then all the date's rows.
+        if (tradingDate == m_writtenDate)
+            m_writtenDate = QDate();
 
         progress.setPhase(QStringLiteral("前処理中..."));
         const QVariant previousDay = database.scalar(
@@ -146,29 +151,33 @@ private:
 
         const int weekday = DateUtil::weekdayNumber(tradingDate);
         const bool weekdayFile = weekday >= 2 && weekday <= 6;
+        const bool reading = isNew && weekdayFile;
+        if (reading)
+            startWrittenDay(tradingDate);
         PercentLabel percent(progress);
         int counted = 0;
         int storedFromFile = 0;
-        for (int i = 1; isNew && weekdayFile && i < lines.size() && counted < header->records; ++i) {
+        QStringView f[FieldCount + 1];
+        for (int i = 1; reading && i < lines.size() && counted < header->records; ++i) {
             progress.yield();
             const QString &line = lines.at(i);
             const int lineNumber = i + 1;
-            if (line.trimmed().isEmpty())
+            if (QStringView(line).trimmed().isEmpty())
                 continue;
             ++counted;
             percent.update(counted, header->records);
 
-            const QStringList f = cutFields(line, FieldCount + 1);
-            if (f.size() < FieldCount) {
+            const int fields = cutFieldViews(line, FieldCount + 1, f);
+            if (fields < FieldCount) {
                 m_result.skipped.add(fileName, lineNumber, QStringLiteral("項目が 8 つありません"));
                 continue;
             }
-            const auto code = wholeNumber(f.at(0));
+            const auto code = wholeNumber(f[0]);
             if (!code || *code < 0 || *code >= CodeLimit)
-                throw InputError(QStringLiteral("%1 の %2 行目: 銘柄コード '%3' を読み込めません。").arg(fileName).arg(lineNumber).arg(f.at(0)));
-            const auto position = wholeNumber(f.at(1));
+                throw InputError(QStringLiteral("%1 の %2 行目: 銘柄コード '%3' を読み込めません。").arg(fileName).arg(lineNumber).arg(f[0]));
+            const auto position = wholeNumber(f[1]);
             if (!position) {
-                m_result.skipped.add(fileName, lineNumber, QStringLiteral("市場区分 '%1' が数値ではありません").arg(f.at(1)));
+                m_result.skipped.add(fileName, lineNumber, QStringLiteral("市場区分 '%1' が数値ではありません").arg(f[1]));
                 continue;
             }
             if (*position != 0 && *position != 1 && *position != 5)
@@ -177,6 +186,7 @@ private:
                 ++storedFromFile;
         }
         day.close();
+        m_meiAppend.close();
         m_result.storedRecords += storedFromFile;
 
         if (m_result.storedRecords > 0 && tradingDate == lastFileDate) {
@@ -185,17 +195,24 @@ private:
         }
     }
 
-    bool storeRecord(db::Database &database, db::Recordset &day, const QStringList &f, qint64 code, int position,
+    bool storeRecord(db::Database &database, db::Recordset &day, const QStringView *f, qint64 code, int position,
                      const QDate &tradingDate)
     {
-        qint32 open = safeLong(f.at(3));
-        qint32 high = safeLong(f.at(4));
-        qint32 low = safeLong(f.at(5));
-        qint32 close = safeLong(f.at(6));
-        bool volumeOk = false;
-        Currency volume = Currency::fromText(f.at(7), &volumeOk);
-        if (!volumeOk)
-            volume = Currency();
+        qint32 open = safeLong(f[3]);
+        qint32 high = safeLong(f[4]);
+        qint32 low = safeLong(f[5]);
+        qint32 close = safeLong(f[6]);
+        Currency volume;
+        bool wholeVolume = false;
+        const qint64 shares = f[7].toLongLong(&wholeVolume);
+        if (wholeVolume) {
+            volume = Currency::fromInt(shares);
+        } else {
+            bool volumeOk = false;
+            volume = Currency::fromText(f[7].toString(), &volumeOk);
+            if (!volumeOk)
+                volume = Currency();
+        }
         if (volume.isZero())
             open = high = low = close = 0;
 
@@ -213,7 +230,7 @@ private:
             reference = close;
         }
 
-        checkIssue(database, code, marketCodeOfIndex(position), fitName(f.at(2)));
+        checkIssue(database, code, marketCodeOfIndex(position), f[2]);
 
         day.addNew();
         day.setValue(QStringLiteral("コード"), code);
@@ -233,30 +250,41 @@ private:
             day.cancelUpdate();
             return false;
         }
+        PreviousDay &written = m_written[size_t(code)];
+        written.present = code > 0;
+        written.reference = reference;
         return true;
     }
 
-    void checkIssue(db::Database &database, qint64 code, int market, const QString &name)
+    // The issue check. The cache mirrors Mei for the whole run: it is read once and every change
+    // made here is written to both, so "no cached row" means the select of the code finds none and
+    // the issue is appended directly.
+    void checkIssue(db::Database &database, qint64 code, int market, QStringView rawName)
     {
         CachedIssue &c = m_issues[size_t(code)];
-        if (c.code != code || c.market != market || c.name != name) {
-            db::Recordset rs = database.openRecordset(QStringLiteral("select * from Mei where コード=%1 ;").arg(code));
-            if (rs.eof()) {
-                rs.addNew();
-                rs.setValue(QStringLiteral("コード"), code);
-                rs.setValue(QStringLiteral("市場コード"), market);
-                rs.setValue(QStringLiteral("銘柄"), name);
-                rs.setValue(QStringLiteral("出来高単位"), 1000);
-                rs.setValue(QStringLiteral("株価単位"), 1);
-                rs.setValue(QStringLiteral("更新Flg"), false);
-                rs.update();
-            } else if (rs.toLong(QStringLiteral("市場コード")) != market || rs.toText(QStringLiteral("銘柄")) != name) {
-                rs.edit();
-                if (rs.toLong(QStringLiteral("市場コード")) != market)
-                    rs.setValue(QStringLiteral("市場コード"), market);
-                if (rs.toText(QStringLiteral("銘柄")) != name)
-                    rs.setValue(QStringLiteral("銘柄"), name);
-                rs.update();
+        if (c.code != code || c.market != market || c.name != rawName.left(NameLength)) {
+            const QString name = fitName(rawName.toString());
+            if (c.code != code) {
+                if (!m_meiAppend.isOpen())
+                    m_meiAppend = database.openRecordset(QStringLiteral("Mei"), db::RecordsetType::Table);
+                m_meiAppend.addNew();
+                m_meiAppend.setValue(QStringLiteral("コード"), code);
+                m_meiAppend.setValue(QStringLiteral("市場コード"), market);
+                m_meiAppend.setValue(QStringLiteral("銘柄"), name);
+                m_meiAppend.setValue(QStringLiteral("出来高単位"), 1000);
+                m_meiAppend.setValue(QStringLiteral("株価単位"), 1);
+                m_meiAppend.setValue(QStringLiteral("更新Flg"), false);
+                m_meiAppend.update();
+            } else {
+                db::Recordset rs = database.openRecordset(QStringLiteral("select * from Mei where コード=%1 ;").arg(code));
+                if (!rs.eof()) {
+                    rs.edit();
+                    if (rs.toLong(QStringLiteral("市場コード")) != market)
+                        rs.setValue(QStringLiteral("市場コード"), market);
+                    if (rs.toText(QStringLiteral("銘柄")) != name)
+                        rs.setValue(QStringLiteral("銘柄"), name);
+                    rs.update();
+                }
             }
             c.code = code;
             c.market = market;
@@ -268,7 +296,10 @@ private:
     void loadIssues(db::Database &database)
     {
         for (CachedIssue &c : m_issues)
-            c = CachedIssue();
+            c.seen = false;
+        if (m_issuesLoaded)
+            return;
+        m_issuesLoaded = true;
         db::Recordset rs = database.openRecordset(QStringLiteral("select コード, 市場コード, 銘柄 from Mei ;"));
         for (; !rs.eof(); rs.moveNext()) {
             const qint64 code = rs.toLong(QStringLiteral("コード"));
@@ -281,13 +312,26 @@ private:
         }
     }
 
+    // Begins remembering the references stored for a date whose rows all come from this file.
+    void startWrittenDay(const QDate &date)
+    {
+        for (PreviousDay &p : m_written)
+            p = PreviousDay();
+        m_writtenDate = date;
+    }
+
     void loadPreviousDay(db::Database &database, const QVariant &previousDay)
     {
+        const QDate date = previousDay.isNull() ? QDate() : previousDay.toDate();
+        if (date.isValid() && date == m_writtenDate) {
+            // The previous trading day is the file imported just before: its rows are the ones
+            // remembered while they were stored.
+            m_previous.swap(m_written);
+            m_writtenDate = QDate();
+            return;
+        }
         for (PreviousDay &p : m_previous)
             p = PreviousDay();
-        if (previousDay.isNull())
-            return;
-        const QDate date = previousDay.toDate();
         if (!date.isValid())
             return;
         db::Recordset rs = database.openRecordset(
@@ -321,7 +365,11 @@ private:
     ImportContext &m_context;
     ImportResult &m_result;
     std::vector<CachedIssue> m_issues;
+    bool m_issuesLoaded = false;
     std::vector<PreviousDay> m_previous;
+    std::vector<PreviousDay> m_written; // references stored for m_writtenDate in this run
+    QDate m_writtenDate;
+    db::Recordset m_meiAppend;
 };
 
 } // namespace

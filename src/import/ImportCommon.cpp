@@ -116,9 +116,24 @@ QStringList cutFields(const QString &line, int count)
     return fields;
 }
 
-std::optional<qint64> wholeNumber(const QString &text)
+int cutFieldViews(QStringView line, int count, QStringView *out)
 {
-    const QString t = text.trimmed();
+    int n = 0;
+    qsizetype start = 0;
+    while (n + 1 < count) {
+        const qsizetype comma = line.indexOf(QLatin1Char(','), start);
+        if (comma < 0)
+            break;
+        out[n++] = line.mid(start, comma - start).trimmed();
+        start = comma + 1;
+    }
+    out[n++] = line.mid(start).trimmed();
+    return n;
+}
+
+std::optional<qint64> wholeNumber(QStringView text)
+{
+    const QStringView t = text.trimmed();
     if (t.isEmpty())
         return std::nullopt;
     bool ok = false;
@@ -131,7 +146,7 @@ std::optional<qint64> wholeNumber(const QString &text)
     return qint64(Rounding::nearest(d));
 }
 
-qint32 safeLong(const QString &text)
+qint32 safeLong(QStringView text)
 {
     const auto n = wholeNumber(text);
     if (!n || *n > std::numeric_limits<qint32>::max() || *n < std::numeric_limits<qint32>::min())

@@ -102,11 +102,15 @@ bool readTextLines(const QString &path, QStringList &lines, QString *why = nullp
 // line. Every field is trimmed of blanks.
 QStringList cutFields(const QString &line, int count);
 
+// The same without copying: fills out with up to count trimmed views into line and returns how
+// many there are.
+int cutFieldViews(QStringView line, int count, QStringView *out);
+
 // A whole number from a field: trimmed decimal, a fraction rounds to nearest (ties to even);
 // nothing when the text is not a number.
-std::optional<qint64> wholeNumber(const QString &text);
+std::optional<qint64> wholeNumber(QStringView text);
 // SafeValue kind 0: the number as a 32-bit integer, 0 when it is not numeric or out of range.
-qint32 safeLong(const QString &text);
+qint32 safeLong(QStringView text);
 
 // An issue name as it fits the 20-character field of Mei.
 QString fitName(const QString &name);

@@ -316,3 +316,22 @@ TEST_F(DailyImportTest, DuplicateRecordInOneFileIsPassedOver)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DailyImportTest, NextDayAfterAnAlreadyStoredDayTakesItsReferenceFromTheTable)
+{
+    writeDaily(Mon, {QStringLiteral("1301,0,極洋,100,110,95,105,5000")});
+    run(Mon, Mon);
+    execute(QStringLiteral("update daydata set 基準前日比=100 where コード=1301"));
+    writeDaily(Tue, {QStringLiteral("1301,0,極洋,100,110,95,108,5000")});
+    for (const int rdel : {0, 1}) {
+        MainModule::RDel = std::int16_t(rdel);
+        execute(QStringLiteral("delete * from daydata where 日付=#2000/07/04#"));
+        run(Mon, Tue);
+        // RDel 0 keeps Monday's stored row; RDel 1 stores it again from the file.
+        EXPECT_EQ(priceRow(QStringLiteral("daydata"), 1301, Tue)->change, rdel == 0 ? 8 : 3) << rdel;
+    }
+}
+
+} // namespace
