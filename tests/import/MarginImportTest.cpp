@@ -125,3 +125,22 @@ TEST_F(MarginImportTest, NonNumericBalanceEndsTheImportWithItsPlace)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MarginImportTest, OddFilesNeitherCrashNorLoseTheReadableRecords)
+{
+    // Empty: reported, nothing deleted. Date only: the day is cleared, nothing stored.
+    testing_support::writeCp932File(marginPath(Mon), {});
+    testing_support::writeCp932File(marginPath(Wed), {QStringLiteral("20000712")});
+    // LF line ends and trailing blanks.
+    testing_support::writeCp932File(marginPath(Fri), {QStringLiteral(" 20000714 "), QStringLiteral("2 , x"), QStringLiteral("1001 ,a,b, 1 ,2 ,3  "),
+                                                       QStringLiteral("1002,a,b,4,5,6")},
+                                    QStringLiteral("\n"));
+    EXPECT_TRUE(run(Mon, Fri));
+    EXPECT_EQ(shinyo(), QStringList({QStringLiteral("1001 2000-07-14 1 2 3"), QStringLiteral("1002 2000-07-14 4 5 6")}));
+    ASSERT_EQ(skipped.count(), 1);
+    EXPECT_EQ(skipped.lines()[0].file, QStringLiteral("Ys200007.10"));
+}
+
+} // namespace

@@ -127,3 +127,19 @@ TEST_F(RegistrationTest, NonNumericUnitEndsTheImport)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(RegistrationTest, EmptyOrHeaderOnlyFileReadsNothingAndIsDeleted)
+{
+    for (const QStringList &lines : {QStringList(), QStringList{QStringLiteral("20000714,0")}}) {
+        testing_support::writeCp932File(importer::registrationFilePath(), lines);
+        const ImportResult result = run();
+        EXPECT_TRUE(result.completed);
+        EXPECT_EQ(MainModule::MainTag, QStringLiteral("読み込み終了"));
+        EXPECT_FALSE(QFile::exists(importer::registrationFilePath()));
+        EXPECT_EQ(count(QStringLiteral("Mei")), 0);
+    }
+}
+
+} // namespace
