@@ -1,0 +1,360 @@
+// The import window: proposed dates, the date boxes, the checks before a run, a real import with
+// its progress labels, the refusal to close while it runs, the converter and the deletion offer.
+
+#include "WindowTestSupport.h"
+
+#include "import/DataGenerator.h"
+#include "import/ImportCommon.h"
+#include "import/Registration.h"
+#include "import/frmReadData.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QSet>
+
+using namespace importwin_test;
+using testing_support::writeCp932File;
+
+namespace {
+
+class ReadDataWindowTest : public WindowFixture
+{
+protected:
+    // The window as the main window opens it for a price import.
+    std::unique_ptr<frmReadData> openWindow(const QString &mode = QStringLiteral("2"))
+    {
+        MainModule::MainTag = mode;
+        auto w = std::make_unique<frmReadData>(services);
+        w->show();
+        QApplication::processEvents();
+        return w;
+    }
+};
+
+TEST_F(ReadDataWindowTest, ProposesTheDaysAfterTheLastStoredFriday)
+{
+    addDay(1301, QDate(2000, 7, 13), 100);
+    addDay(1301, QDate(2000, 7, 14), 101);
+    auto w = openWindow();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("株価データー読み込み"));
+    EXPECT_EQ(w->ReadDateji->text(), QStringLiteral("00/07/17"));
+    EXPECT_EQ(w->LabReadDateji->text(), QStringLiteral("月曜日"));
+    EXPECT_EQ(w->ReadDateitaru->text(), QStringLiteral("00/07/19"));
+    EXPECT_EQ(w->LabReadDateitaru->text(), QStringLiteral("水曜日"));
+    EXPECT_FALSE(w->ChkShinyo->isChecked());
+    EXPECT_FALSE(w->ChkMakeSyu->isChecked());
+}
+
+TEST_F(ReadDataWindowTest, ProposesTodayOnAnEmptyDatabase)
+{
+    auto w = openWindow();
+    EXPECT_EQ(w->ReadDateji->text(), QStringLiteral("00/07/19"));
+    EXPECT_EQ(w->ReadDateitaru->text(), QStringLiteral("00/07/19"));
+}
+
+TEST_F(ReadDataWindowTest, MarginDayFridayTicksBothBoxesForOneDay)
+{
+    clock.set(QDate(2000, 7, 14));
+    MainModule::ReadSinyo = QStringLiteral("金曜");
+    MainModule::MakeSyu = 1;
+    addDay(1301, QDate(2000, 7, 12), 100); // Wednesday: the next day is Thursday
+    auto w = openWindow();
+    EXPECT_EQ(w->ReadDateji->text(), QStringLiteral("00/07/13"));
+    EXPECT_EQ(w->ReadDateitaru->text(), QStringLiteral("00/07/13"));
+    EXPECT_TRUE(w->ChkShinyo->isChecked());
+    // The first day is a Thursday: the weekly box stays clear whatever the setting.
+    EXPECT_FALSE(w->ChkMakeSyu->isChecked());
+}
+
+TEST_F(ReadDataWindowTest, DateBoxesTakeTypedHalfAndFullWidthDigits)
+{
+    auto w = openWindow();
+    w->ReadDateji->setFocus();
+    w->ReadDateji->selectAll();
+    pressKey(w->ReadDateji, Qt::Key_Delete);
+    typeText(w->ReadDateji, QStringLiteral("000731"));
+    EXPECT_EQ(w->ReadDateji->text(), QStringLiteral("00/07/31"));
+    EXPECT_EQ(w->LabReadDateji->text(), QStringLiteral("月曜日"));
+
+    w->ReadDateitaru->setFocus();
+    w->ReadDateitaru->selectAll();
+    pressKey(w->ReadDateitaru, Qt::Key_Delete);
+    typeText(w->ReadDateitaru, QStringLiteral("０００８０１"));
+    EXPECT_EQ(w->ReadDateitaru->text(), QStringLiteral("00/08/01"));
+    EXPECT_EQ(w->LabReadDateitaru->text(), QStringLiteral("火曜日"));
+
+    // Backspace after a slash removes it and adds none.
+    pressKey(w->ReadDateitaru, Qt::Key_Backspace);
+    pressKey(w->ReadDateitaru, Qt::Key_Backspace);
+    pressKey(w->ReadDateitaru, Qt::Key_Backspace);
+    EXPECT_EQ(w->ReadDateitaru->text(), QStringLiteral("00/08"));
+    EXPECT_EQ(w->LabReadDateitaru->text(), QString());
+
+    // A long paste is cut to a date's length and is refused as a date.
+    w->ReadDateji->setText(QStringLiteral("00/07/31 と 00/08/01 のデータを読み込む"));
+    EXPECT_LE(w->ReadDateji->text().size(), 10);
+    EXPECT_EQ(w->LabReadDateji->text(), QString());
+}
+
+TEST_F(ReadDataWindowTest, UpAndDownButtonsStepOneDayWhenTheBoxHoldsADate)
+{
+    auto w = openWindow();
+    w->CmdJiDu->click();
+    EXPECT_EQ(w->ReadDateji->text(), QStringLiteral("00/07/18"));
+    w->CmditarUp->click();
+    w->CmditarUp->click();
+    EXPECT_EQ(w->ReadDateitaru->text(), QStringLiteral("00/07/21"));
+    EXPECT_EQ(w->LabReadDateitaru->text(), QStringLiteral("金曜日"));
+    // Across a month end.
+    w->ReadDateji->setText(QStringLiteral("00/07/31"));
+    w->CmdJiUp->click();
+    EXPECT_EQ(w->ReadDateji->text(), QStringLiteral("00/08/01"));
+    // A box without a date is left as it is, silently.
+    w->ReadDateji->setText(QStringLiteral("00/0"));
+    w->CmdJiUp->click();
+    EXPECT_EQ(w->ReadDateji->text(), QStringLiteral("00/0"));
+    EXPECT_TRUE(prompt.records().empty());
+}
+
+struct BadRangeCase
+{
+    const char *name;
+    const char *first;
+    const char *last;
+    const char *message;
+    bool focusFirst;
+};
+
+class ReadDataBadRangeTest : public ReadDataWindowTest, public ::testing::WithParamInterface<BadRangeCase>
+{
+};
+
+TEST_P(ReadDataBadRangeTest, IsRefusedBeforeAnyQuestion)
+{
+    const BadRangeCase &c = GetParam();
+    auto w = openWindow();
+    w->activateWindow();
+    w->ReadDateji->setText(QString::fromUtf8(c.first));
+    w->ReadDateitaru->setText(QString::fromUtf8(c.last));
+    for (QPushButton *button : {w->CmdReadData, w->CmdFileConvert}) {
+        button->setFocus();
+        button->click();
+        EXPECT_EQ(w->focusWidget(), c.focusFirst ? w->ReadDateji : w->ReadDateitaru);
+    }
+    EXPECT_EQ(prompt.messages(), QStringList(2, QString::fromUtf8(c.message)));
+    EXPECT_TRUE(prompt.questions().isEmpty());
+    EXPECT_TRUE(shell.started.isEmpty());
+    EXPECT_TRUE(w->isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ReadDataBadRangeTest,
+    ::testing::Values(BadRangeCase{"FirstNotADate", "00/07/3x", "00/07/19", "日付の入力が誤っています。", true},
+                      BadRangeCase{"LastNotADate", "00/07/17", "", "日付の入力が誤っています。", false},
+                      BadRangeCase{"Reversed", "00/07/19", "00/07/17", "日付の範囲が誤っています。", false}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(ReadDataWindowTest, MissingFoldersAreOfferedForSettingAndNothingRuns)
+{
+    auto w = openWindow();
+    MainModule::hibiPath.clear();
+    prompt.answerNo();
+    w->CmdReadData->click();
+    MainModule::hibiPath = QStringLiteral("C:\\Data\\");
+    w->ChkShinyo->setChecked(true);
+    MainModule::sinyoPath.clear();
+    prompt.answerNo();
+    w->CmdReadData->click();
+    EXPECT_EQ(prompt.questions(),
+              QStringList({QStringLiteral("日々データーフォルダが登録されていません 今すぐ登録しますか？"),
+                           QStringLiteral("信用データーフォルダが登録されていません 今すぐ登録しますか？")}));
+    EXPECT_EQ(prompt.records().front().title, QStringLiteral("確認"));
+    EXPECT_TRUE(w->isVisible());
+}
+
+TEST_F(ReadDataWindowTest, YesToTheFolderQuestionOpensTheOptions)
+{
+    auto w = openWindow();
+    MainModule::hibiPath.clear();
+    ModalWatcher watcher(w.get());
+    prompt.answerYes();
+    w->CmdReadData->click();
+    EXPECT_EQ(watcher.seen, QStringList{QStringLiteral("frmOption")});
+    EXPECT_TRUE(w->isVisible());
+}
+
+TEST_F(ReadDataWindowTest, ImportsGeneratedFilesWithLiveLabelsAndRefusesToCloseMeanwhile)
+{
+    importer::GeneratorOptions options;
+    options.issues = 300;
+    options.firstDay = QDate(2000, 7, 3);
+    options.tradingDays = 10;
+    options.seed = 7;
+    importer::DataGenerator generator(options);
+    const qint64 written = generator.writeFiles(importer::folderPath(MainModule::hibiPath), QString());
+    ASSERT_GT(written, 0);
+    const QDate firstDay = generator.tradingDays().front();
+    const QDate lastDay = generator.tradingDays().back();
+
+    auto w = openWindow();
+    w->ReadDateji->setText(firstDay.toString(QStringLiteral("yy/MM/dd")));
+    w->ReadDateitaru->setText(lastDay.toString(QStringLiteral("yy/MM/dd")));
+
+    // While the import runs, a timer plays the impatient user and watches the labels.
+    QSet<QString> phases, percents;
+    bool pokedWhileBusy = false;
+    bool stayedOpen = true;
+    QTimer user;
+    user.setInterval(0);
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        if (!w->isBusy())
+            return;
+        phases.insert(w->LabFileName->text());
+        percents.insert(w->LabPa->text());
+        if (!pokedWhileBusy) {
+            pokedWhileBusy = true;
+            w->CmdReadData->click();    // a second run must not start
+            w->CmdFileConvert->click(); // nor the converter
+            w->CmdClose->click();
+            pressKey(w.get(), Qt::Key_Escape);
+            w->close();
+            stayedOpen = w->isVisible();
+        }
+    });
+    user.start();
+    ModalWatcher watcher(w.get());
+
+    prompt.answerYes();
+    w->CmdReadData->click();
+    user.stop();
+
+    EXPECT_TRUE(pokedWhileBusy);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(prompt.questions(), QStringList{QStringLiteral("株価データーの読込みを開始します。")});
+    EXPECT_TRUE(shell.started.isEmpty());
+    EXPECT_GT(phases.size(), 3) << QStringList(phases.values()).join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(std::any_of(phases.begin(), phases.end(),
+                            [](const QString &p) { return p.endsWith(QStringLiteral(" 処理中.....")); }));
+    EXPECT_GT(percents.size(), 3);
+
+    // The import closes the window and leaves its result for the caller.
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_FALSE(w->isBusy());
+    EXPECT_EQ(MainModule::MainTag, QStringLiteral("読み込み終了"));
+    EXPECT_GT(count(QStringLiteral("daydata")), 0);
+    EXPECT_EQ(count(QStringLiteral("daydata"), QStringLiteral("where 日付=#%1#").arg(lastDay.toString(QStringLiteral("yyyy/MM/dd")))),
+              count(QStringLiteral("Mei"), QStringLiteral("where 更新Flg=True")));
+    // Issues missing from the last file are offered for deletion when the window closes.
+    const bool unmarked = count(QStringLiteral("Mei"), QStringLiteral("where 更新Flg=False")) > 0;
+    EXPECT_EQ(watcher.seen.contains(QStringLiteral("frmReadDelMei")), unmarked);
+}
+
+TEST_F(ReadDataWindowTest, ClosingOffersUnmarkedIssuesForDeletion)
+{
+    addIssue(1301, 1, QStringLiteral("極洋"), true);
+    addIssue(1332, 1, QStringLiteral("日本水産"), false);
+    auto w = openWindow();
+    ModalWatcher watcher(w.get());
+    w->CmdClose->click();
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(watcher.seen, QStringList{QStringLiteral("frmReadDelMei")});
+    // The request code is taken back.
+    EXPECT_EQ(MainModule::MainTag, QString());
+}
+
+TEST_F(ReadDataWindowTest, EscapeClosesWithoutOfferWhenEveryIssueIsMarked)
+{
+    addIssue(1301, 1, QStringLiteral("極洋"), true);
+    auto w = openWindow();
+    ModalWatcher watcher(w.get());
+    pressKey(w.get(), Qt::Key_Escape);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(watcher.seen.isEmpty());
+}
+
+TEST_F(ReadDataWindowTest, RegistrationModeImportsAtOnceAndCloses)
+{
+    writeCp932File(importer::registrationFilePath(),
+                   {QStringLiteral("0,2"), QStringLiteral("1301,1,極洋,1000,1"), QStringLiteral("1332,1,日本水産,1000,1")});
+    addIssue(9999, 3, QStringLiteral("ｷｭｳｺｰﾄﾞ"), false);
+    MainModule::MainTag = QStringLiteral("1");
+    frmReadData w(services);
+    ModalWatcher watcher(&w);
+    w.show();
+    ASSERT_TRUE(waitFor([&] { return !w.isVisible(); }));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("銘柄データー読み込み"));
+    EXPECT_EQ(w.CmdReadData->text(), QStringLiteral("銘柄データー読み込み"));
+    EXPECT_EQ(w.tag(), QStringLiteral("1"));
+    EXPECT_EQ(MainModule::MainTag, QStringLiteral("読み込み終了"));
+    EXPECT_EQ(count(QStringLiteral("Mei")), 3);
+    EXPECT_FALSE(QFile::exists(importer::registrationFilePath()));
+    // Mode "1" never offers deletions.
+    EXPECT_TRUE(watcher.seen.isEmpty());
+}
+
+TEST_F(ReadDataWindowTest, FirstStartModeReportsAMissingFile)
+{
+    MainModule::MainTag = QStringLiteral("3");
+    frmReadData w(services);
+    w.show();
+    ASSERT_TRUE(waitFor([&] { return !w.isVisible(); }));
+    EXPECT_EQ(w.tag(), QStringLiteral("3"));
+    EXPECT_EQ(MainModule::MainTag, QStringLiteral("銘柄ファイルが見つかりません。"));
+}
+
+TEST_F(ReadDataWindowTest, ConverterStartsWithBothDatesFromTheProgramFolder)
+{
+    QFile converter(folder.filePath(QStringLiteral("Convt")));
+    ASSERT_TRUE(converter.open(QIODevice::WriteOnly));
+    converter.close();
+    auto w = openWindow();
+    prompt.answerNo();
+    w->CmdFileConvert->click();
+    EXPECT_EQ(prompt.questions(),
+              QStringList{QStringLiteral("銘柄データーを最新の状態にしてファイル変換を行いますか？（推奨）")});
+    ASSERT_EQ(shell.started.size(), 1);
+    EXPECT_EQ(QFileInfo(shell.started.front()).fileName(), QStringLiteral("Convt"));
+    EXPECT_EQ(shell.startArguments, QStringList{QStringLiteral("00/07/19,00/07/19")});
+    EXPECT_EQ(QDir(shell.startFolder), QDir(folder.path()));
+    EXPECT_TRUE(prompt.messages().isEmpty());
+    EXPECT_TRUE(w->isVisible());
+}
+
+TEST_F(ReadDataWindowTest, ConverterMissingIsSaidPlainly)
+{
+    auto w = openWindow();
+    prompt.answerNo();
+    w->CmdFileConvert->click();
+    ASSERT_EQ(prompt.messages().size(), 1);
+    EXPECT_TRUE(prompt.messages().front().startsWith(QStringLiteral("ファイル変換プログラム Convt がプログラムフォルダ")));
+    EXPECT_TRUE(shell.started.isEmpty());
+    EXPECT_TRUE(w->isVisible());
+}
+
+TEST_F(ReadDataWindowTest, ConversionWithRegistrationKeepsTheWindowOpenAndSkipsTheOffer)
+{
+    addIssue(1332, 1, QStringLiteral("日本水産"), false);
+    writeCp932File(importer::registrationFilePath(), {QStringLiteral("0,1"), QStringLiteral("1301,1,極洋,1000,1")});
+    MainModule::MURL = QStringLiteral("example.invalid/miravel/");
+    auto w = openWindow();
+    prompt.answerYes();
+    w->CmdFileConvert->click();
+    EXPECT_EQ(shell.opened, QStringList{QStringLiteral("http://example.invalid/miravel/")});
+    EXPECT_EQ(prompt.messages(),
+              QStringList({QStringLiteral("この機能はまだ利用できません。"), QStringLiteral("読み込み終了"),
+                           QStringLiteral("ファイル変換プログラム Convt がプログラムフォルダ（%1）にありません。")
+                               .arg(QDir::toNativeSeparators(folder.path()))}));
+    EXPECT_EQ(MainModule::MainTag, QString());
+    EXPECT_EQ(w->tag(), QStringLiteral("4"));
+    EXPECT_EQ(count(QStringLiteral("Mei")), 2);
+    EXPECT_TRUE(w->isVisible());
+    ModalWatcher watcher(w.get());
+    w->CmdClose->click();
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(watcher.seen.isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,148 @@
+#pragma once
+
+// What the window tests share: a program folder with a database, the scripted ports, key typing
+// into a box, and a watcher that answers the modal windows a window opens on its own.
+
+#include "support/TestSupport.h"
+
+#include "app/AppServices.h"
+#include "app/MainModule.h"
+#include "db/Database.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPointer>
+#include <QThread>
+#include <QTimer>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+namespace importwin_test {
+
+// Records what the window asks the desktop to open or start.
+class RecordingShell final : public Shell
+{
+public:
+    bool open(const QString &pathOrUrl) override
+    {
+        opened.append(pathOrUrl);
+        return true;
+    }
+    bool start(const QString &program, const QStringList &arguments, const QString &workingFolder) override
+    {
+        started.append(program);
+        startArguments = arguments;
+        startFolder = workingFolder;
+        return startSucceeds;
+    }
+    QStringList opened, started, startArguments;
+    QString startFolder;
+    bool startSucceeds = true;
+};
+
+// Types text into a box key by key, as the keyboard would (the date-box rules see each key).
+inline void typeText(QLineEdit *edit, const QString &text)
+{
+    for (const QChar c : text) {
+        const int key = c.unicode() < 0x80 ? int(c.toUpper().unicode()) : 0;
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(edit, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(edit, &release);
+    }
+}
+
+inline void pressKey(QWidget *widget, int key)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+}
+
+// Closes every modal window that appears above the window under test and notes its name.
+class ModalWatcher final
+{
+public:
+    explicit ModalWatcher(QWidget *owner)
+    {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this, owner] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (modal && modal != owner && modal->isVisible()) {
+                seen.append(modal->objectName());
+                modal->close();
+            }
+        });
+        m_timer.start();
+    }
+    QStringList seen;
+
+private:
+    QTimer m_timer;
+};
+
+// Runs pending events until the condition holds or about two seconds went by.
+template <typename Condition>
+bool waitFor(Condition condition)
+{
+    for (int i = 0; i < 400 && !condition(); ++i) {
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(5);
+    }
+    return condition();
+}
+
+class WindowFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        folder.createDatabase();
+        MainModule::ReadSinyo = QStringLiteral("しない");
+        MainModule::MakeSyu = 0;
+        services.prompt = &prompt;
+        services.clock = &clock;
+        services.shell = &shell;
+    }
+
+    void execute(const QString &sql)
+    {
+        db::Database database(MainModule::DBPath);
+        database.execute(sql);
+    }
+    QVariant scalar(const QString &sql)
+    {
+        db::Database database(MainModule::DBPath);
+        return database.scalar(sql);
+    }
+    qint64 count(const QString &table, const QString &where = QString())
+    {
+        return scalar(QStringLiteral("select Count(*) from %1 %2").arg(table, where)).toLongLong();
+    }
+    void addDay(int code, const QDate &date, int close, int change = 0)
+    {
+        execute(QStringLiteral("insert into daydata (コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高, 基準前日比) "
+                               "values (%1, #%2#, %3, %3, %3, %3, %4, 1000, %3)")
+                    .arg(code)
+                    .arg(date.toString(QStringLiteral("yyyy/MM/dd")))
+                    .arg(close)
+                    .arg(change));
+    }
+    void addIssue(int code, int market, const QString &name, bool updated)
+    {
+        execute(QStringLiteral("insert into Mei (コード, 市場コード, 銘柄, 出来高単位, 株価単位, 更新Flg) "
+                               "values (%1, %2, '%3', 1000, 1, %4)")
+                    .arg(code)
+                    .arg(market)
+                    .arg(name, updated ? QStringLiteral("True") : QStringLiteral("False")));
+    }
+
+    testing_support::TempProgramFolder folder;
+    testing_support::ScriptedPrompt prompt;
+    testing_support::FixedClock clock{QDate(2000, 7, 19)}; // a Wednesday
+    RecordingShell shell;
+    AppServices services;
+};
+
+} // namespace importwin_test
