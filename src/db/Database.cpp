@@ -7,6 +7,9 @@
 #include <QFileInfo>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <vector>
 
 namespace db {
 
@@ -65,7 +68,70 @@ void execOrThrow(Connection &c, const char *sql)
         c.fail(rc, QString::fromUtf8(sql));
 }
 
+// Opening a connection costs far more than a short query (schema parse, log files), so a closed
+// Database leaves its connection here, checkpointed, and the next Database of the same file takes it
+// back. The file's identity, size and time decide whether it is still the same file.
+struct FileStamp
+{
+    bool valid = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    qint64 mtimeNs = 0;
+    bool operator==(const FileStamp &o) const
+    {
+        return valid && o.valid && device == o.device && inode == o.inode && size == o.size && mtimeNs == o.mtimeNs;
+    }
+};
+
+FileStamp stampOf(const QString &path)
+{
+    FileStamp f;
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return f;
+    f.valid = true;
+    f.device = st.st_dev;
+    f.inode = st.st_ino;
+    f.size = st.st_size;
+    f.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return f;
+}
+
+struct Pooled
+{
+    QString path;
+    std::shared_ptr<Connection> connection;
+    FileStamp stamp;
+    qint64 totalChanges = 0;
+};
+
+std::vector<Pooled> &pool()
+{
+    static std::vector<Pooled> p;
+    return p;
+}
+
+std::shared_ptr<Connection> takePooled(const QString &path, qint64 *totalChanges)
+{
+    auto &p = pool();
+    for (auto it = p.begin(); it != p.end(); ++it) {
+        if (it->path != path)
+            continue;
+        Pooled entry = std::move(*it);
+        p.erase(it);
+        if (entry.stamp == stampOf(path)) {
+            *totalChanges = entry.totalChanges;
+            return entry.connection;
+        }
+        return nullptr; // the file changed underneath: open afresh
+    }
+    return nullptr;
+}
+
 } // namespace
+
+void Database::closeAll() { pool().clear(); }
 
 bool Database::isOwnDatabase(const QString &path)
 {
@@ -95,6 +161,9 @@ void Database::createEmpty(const QString &path)
 
 Database::Database(const QString &path) : m_path(path)
 {
+    m_conn = takePooled(path, &m_changesAtOpen);
+    if (m_conn)
+        return;
     const QFileInfo info(path);
     if (!info.exists())
         throw DbError(ErrorNumber::FileNotFound, QStringLiteral("ファイル '%1' が見つかりません。").arg(path));
@@ -112,11 +181,28 @@ Database::Database(const QString &path) : m_path(path)
     // would otherwise copy the same index pages back to the file over and over.
     execOrThrow(*m_conn, "PRAGMA synchronous=NORMAL; PRAGMA cache_size=-32000; PRAGMA temp_store=MEMORY; PRAGMA wal_autocheckpoint=16000");
     registerFunctions(h);
+    m_changesAtOpen = sqlite3_total_changes64(h);
 }
 
-Database::~Database() = default;
+Database::~Database() { close(); }
 
-void Database::close() { m_conn.reset(); }
+void Database::close()
+{
+    if (!m_conn)
+        return;
+    // Keep the connection for the next operation only when nothing else holds it.
+    if (m_conn.use_count() == 1 && m_conn->batchDepth == 0 && sqlite3_get_autocommit(m_conn->handle())) {
+        sqlite3 *h = m_conn->handle();
+        const qint64 changes = sqlite3_total_changes64(h);
+        if (changes != m_changesAtOpen) // the file on disk is complete whenever no operation runs
+            sqlite3_exec(h, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+        auto &p = pool();
+        if (p.size() >= 4)
+            p.erase(p.begin());
+        p.push_back({m_path, std::move(m_conn), stampOf(m_path), changes});
+    }
+    m_conn.reset();
+}
 bool Database::isOpen() const { return bool(m_conn); }
 sqlite3 *Database::handle() const { return m_conn ? m_conn->handle() : nullptr; }
 

@@ -34,6 +34,9 @@ public:
     static void createEmpty(const QString &path);
     // True when the file is a database of this program (checked without opening it for writing).
     static bool isOwnDatabase(const QString &path);
+    // Closes the connections kept for reuse. Call it before copying, renaming or replacing a
+    // database file (backup, restore, compaction).
+    static void closeAll();
 
     // Runs an action query (delete, update, insert, create). All-or-nothing: on failure it changes
     // nothing and throws. Returns the number of rows changed.
@@ -55,6 +58,7 @@ public:
 private:
     QString m_path;
     std::shared_ptr<Connection> m_conn;
+    qint64 m_changesAtOpen = 0;
 };
 
 // Groups the writes of a long loop into one transaction. The transaction commits when the batch

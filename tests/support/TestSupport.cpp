@@ -20,7 +20,11 @@ TempProgramFolder::TempProgramFolder()
     MainModule::hibiPath = QDir::toNativeSeparators(m_dir.path() + QStringLiteral("/Data/"));
 }
 
-TempProgramFolder::~TempProgramFolder() { MainModule::reset(); }
+TempProgramFolder::~TempProgramFolder()
+{
+    db::Database::closeAll();
+    MainModule::reset();
+}
 
 QString TempProgramFolder::path() const { return m_dir.path(); }
 QString TempProgramFolder::filePath(const QString &relative) const { return QDir(m_dir.path()).filePath(relative); }
