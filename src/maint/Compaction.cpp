@@ -1,5 +1,7 @@
 #include "maint/Compaction.h"
 
+#include "db/Database.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -78,6 +80,7 @@ QString OldDbPathOf(const QString &dbPath)
 bool CompactDatabase(const QString &dbPath, QString *errorText)
 {
     const QString oldPath = OldDbPathOf(dbPath);
+    db::Database::closeAll(); // no connection kept for reuse may hold either file
     if (!QFileInfo::exists(dbPath))
         return fail(errorText, QStringLiteral("%1 が見つかりません。").arg(dbPath));
     if (!foldLog(dbPath, errorText))

@@ -1,0 +1,206 @@
+// Price and issue editing from the main window, and the closing sequence with the compaction.
+
+#include "MainWindowTestSupport.h"
+
+#include "chart/frmEditKabuka.h"
+#include "chart/frmEditMei.h"
+#include "maint/Compaction.h"
+#include "ui/RecordsetTableModel.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTableView>
+
+using namespace mainwin_test;
+
+namespace {
+
+class EditTest : public MainWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        addIssue(1301, 1, QStringLiteral("極洋"));
+        addIssue(1332, 2, QStringLiteral("日水"));
+        addDailyRows(1301, 20, today());
+        addDailyRows(1332, 5, today());
+        addWeeklyRows(1301, 6, today());
+    }
+
+    static QStringList columnsOf(const RecordsetTableModel *model)
+    {
+        QStringList out;
+        for (int c = 0; c < model->columnCount(); ++c)
+            out.append(model->fieldOfColumn(c));
+        return out;
+    }
+};
+
+TEST_F(EditTest, PriceMaintenanceWithoutAnIssueOnlyTellsSo)
+{
+    frmMain &w = openWindow();
+    w.command(QStringLiteral("mnuKabkaEdit"))->trigger();
+    EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("銘柄コードを指定して下さい。")});
+    EXPECT_TRUE(prompt.questions().isEmpty());
+}
+
+TEST_F(EditTest, AnsweringNoOpensNothing)
+{
+    frmMain &w = openWindow();
+    w.MeiCode->setText(QStringLiteral("1301"));
+    bool opened = false;
+    onNextModal([&](QWidget *modal) { opened = modal != nullptr; });
+    prompt.answerNo();
+    w.command(QStringLiteral("KDMentButton"))->trigger();
+    letEventsRun(20);
+    EXPECT_FALSE(opened);
+    ASSERT_EQ(prompt.records().size(), 1u);
+    EXPECT_EQ(prompt.records()[0].text,
+              QStringLiteral("株価メンテナンスを行います　よろしいですか？\n簡単に数字が変更されますので注意してください。"));
+}
+
+TEST_F(EditTest, DailyGridShowsTheIssuesRowsAndWritesAnEditBack)
+{
+    frmMain &w = openWindow();
+    w.MeiCode->setText(QStringLiteral("1301"));
+    QStringList columns;
+    int rows = -1;
+    QString caption, name, title;
+    onNextModal([&](QWidget *modal) {
+        auto *edit = qobject_cast<frmEditKabuka *>(modal);
+        ASSERT_NE(edit, nullptr);
+        columns = columnsOf(edit->kabukaData);
+        rows = edit->kabukaData->rowCount();
+        caption = edit->kabukaDataCaption->text();
+        name = edit->LblMei->text();
+        title = edit->windowTitle();
+        const int closeColumn = int(columns.indexOf(QStringLiteral("終値")));
+        ASSERT_GE(closeColumn, 0);
+        EXPECT_TRUE(edit->kabukaData->setData(edit->kabukaData->index(19, closeColumn), QStringLiteral("4321")));
+    });
+    prompt.answerYes();
+    w.command(QStringLiteral("mnuKabkaEdit"))->trigger();
+    EXPECT_EQ(columns, (QStringList{QStringLiteral("コード"), QStringLiteral("日付"), QStringLiteral("始値"), QStringLiteral("高値"),
+                                    QStringLiteral("安値"), QStringLiteral("終値"), QStringLiteral("前日比"), QStringLiteral("出来高")}));
+    EXPECT_EQ(rows, 20);
+    EXPECT_EQ(caption, QStringLiteral("1301"));
+    EXPECT_EQ(name, QStringLiteral("極洋"));
+    EXPECT_TRUE(title.endsWith(QStringLiteral("(日)")));
+    db::Database d(MainModule::DBPath);
+    EXPECT_EQ(d.scalar(QStringLiteral("select 終値 from daydata where コード=1301 and 日付=#2024/06/14#")).toLongLong(), 4321);
+    EXPECT_EQ(d.scalar(QStringLiteral("select 終値 from daydata where コード=1332 and 日付=#2024/06/14#")).toLongLong(), 1000 - 50)
+        << "only the edited row changed";
+    EXPECT_NE(w.series().Records[19].Close.toString(), QStringLiteral("4321")) << "the chart sees it only when shown again";
+}
+
+TEST_F(EditTest, WeeklyGridShowsTheMarginColumns)
+{
+    frmMain &w = openWindow();
+    w.MeiCode->setText(QStringLiteral("1301"));
+    w.Cmdchange->click();
+    QStringList columns;
+    int rows = -1;
+    onNextModal([&](QWidget *modal) {
+        auto *edit = qobject_cast<frmEditKabuka *>(modal);
+        ASSERT_NE(edit, nullptr);
+        columns = columnsOf(edit->kabukaData);
+        rows = edit->kabukaData->rowCount();
+    });
+    prompt.answerYes();
+    w.command(QStringLiteral("mnuKabkaEdit"))->trigger();
+    EXPECT_EQ(rows, 6);
+    EXPECT_TRUE(columns.endsWith(QStringLiteral("買残")));
+    EXPECT_TRUE(columns.contains(QStringLiteral("売残")));
+}
+
+TEST_F(EditTest, IssueGridListsTheIssueTableAndWritesBack)
+{
+    frmMain &w = openWindow();
+    QStringList columns;
+    onNextModal([&](QWidget *modal) {
+        auto *edit = qobject_cast<frmEditMei *>(modal);
+        ASSERT_NE(edit, nullptr);
+        columns = columnsOf(edit->MeiData);
+        ASSERT_EQ(edit->MeiData->rowCount(), 2);
+        EXPECT_EQ(edit->MeiData->rawValue(1, QStringLiteral("コード")).toLongLong(), 1332);
+        EXPECT_TRUE(edit->MeiData->setData(edit->MeiData->index(1, 2), QStringLiteral("ニッスイ")));
+    });
+    w.command(QStringLiteral("MMentButton"))->trigger();
+    EXPECT_EQ(columns, (QStringList{QStringLiteral("コード"), QStringLiteral("市場コード"), QStringLiteral("銘柄"),
+                                    QStringLiteral("出来高単位"), QStringLiteral("株価単位")}));
+    db::Database d(MainModule::DBPath);
+    EXPECT_EQ(d.scalar(QStringLiteral("select 銘柄 from Mei where コード=1332")).toString(), QStringLiteral("ニッスイ"));
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TEST_F(EditTest, ClosingWithNoLeavesTheDatabaseFileUntouched)
+{
+    frmMain &w = openWindow();
+    w.MeiCode->setText(QStringLiteral("1301"));
+    db::Database::closeAll();
+    const QByteArray before = testing_support::readFileBytes(MainModule::DBPath);
+    prompt.answerNo();
+    w.close();
+    db::Database::closeAll();
+    EXPECT_EQ(testing_support::readFileBytes(MainModule::DBPath), before);
+    EXPECT_FALSE(QFileInfo::exists(maint::OldDbPathOf(MainModule::DBPath)));
+    ASSERT_EQ(prompt.records().size(), 1u);
+    EXPECT_EQ(prompt.records()[0].title, QStringLiteral("ｶﾞﾙﾃﾞｨｱ"));
+    EXPECT_EQ(prompt.records()[0].text,
+              QStringLiteral("ご使用ありがとうございました。\n\n時間がかかりますが株価データーを最適化とバックアップを行います。\n\n"
+                             "最適化するなら　はい　そのまま終了なら　いいえ"));
+}
+
+TEST_F(EditTest, ClosingWithYesKeepsTheOldFileAndLeavesAWorkingDatabase)
+{
+    frmMain &w = openWindow();
+    w.mnuchartslideshow->setText(QStringLiteral("x"));
+    prompt.answerYes();
+    w.close();
+    EXPECT_TRUE(QFileInfo::exists(folder->filePath(QStringLiteral("Miravel.old"))));
+    EXPECT_TRUE(db::Database::isOwnDatabase(MainModule::DBPath));
+    db::Database d(MainModule::DBPath);
+    EXPECT_EQ(d.scalar(QStringLiteral("select Count(*) from daydata")).toLongLong(), 25);
+    EXPECT_EQ(w.mnuchartslideshow->text(), QStringLiteral("ﾁｬｰﾄ・ｽﾗｲﾄﾞｼｮｰ・ｽﾀｰﾄ"));
+    EXPECT_TRUE(prompt.messages().isEmpty());
+}
+
+TEST(Compaction, BackupPathAndRepeatedCompaction)
+{
+    EXPECT_EQ(maint::OldDbPathOf(QStringLiteral("/x/Miravel.mdb")), QStringLiteral("/x/Miravel.old"));
+    testing_support::TempProgramFolder folder;
+    folder.createDatabase();
+    {
+        db::Database d(folder.dbPath());
+        d.execute(QStringLiteral("insert into Mei (コード, 市場コード, 銘柄, 出来高単位, 株価単位) values (1301, 1, '極洋', 1, 1)"));
+    }
+    QString error;
+    ASSERT_TRUE(maint::CompactDatabase(folder.dbPath(), &error)) << error.toStdString();
+    {
+        db::Database d(folder.dbPath());
+        d.execute(QStringLiteral("insert into Mei (コード, 市場コード, 銘柄, 出来高単位, 株価単位) values (1332, 1, '日水', 1, 1)"));
+    }
+    ASSERT_TRUE(maint::CompactDatabase(folder.dbPath(), &error)) << error.toStdString();
+    db::Database::closeAll();
+    {
+        db::Database old(maint::OldDbPathOf(folder.dbPath()));
+        EXPECT_EQ(old.scalar(QStringLiteral("select Count(*) from Mei")).toLongLong(), 2)
+            << "the second compaction keeps the state before it";
+    }
+    db::Database d(folder.dbPath());
+    EXPECT_EQ(d.scalar(QStringLiteral("select Count(*) from Mei")).toLongLong(), 2);
+    d.execute(QStringLiteral("delete * from Mei where コード=1301"));
+    EXPECT_EQ(d.scalar(QStringLiteral("select Count(*) from Mei")).toLongLong(), 1) << "the new file takes writes";
+}
+
+TEST(Compaction, MissingDatabaseIsReported)
+{
+    testing_support::TempProgramFolder folder;
+    QString error;
+    EXPECT_FALSE(maint::CompactDatabase(folder.dbPath(), &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,210 @@
+// The issue list and the issue search: the 35-entry rule, removal, and frmMeiFind.
+
+#include "MainWindowTestSupport.h"
+
+#include "chart/IssueList.h"
+#include "chart/frmMeiFind.h"
+
+#include <QPushButton>
+
+using namespace mainwin_test;
+
+namespace {
+
+class IssueListTest : public MainWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        for (int code = 7201; code <= 7236; ++code)
+            addIssue(code, code % 2 == 0 ? 2 : 1, QStringLiteral("自動車%1").arg(code));
+        for (int code = 7301; code <= 7310; ++code)
+            addIssue(code, 1, QStringLiteral("部品%1").arg(code));
+        addIssue(1301, 1, QStringLiteral("極洋"));
+        addIssue(8001, 1, QStringLiteral("伊藤忠'商事"));
+        addIssue(8002, 1, QStringLiteral("丸紅"));
+    }
+
+    QStringList codes(QListWidget *list) const
+    {
+        QStringList out;
+        for (const QString &e : listEntries(list))
+            out.append(e.left(4));
+        return out;
+    }
+};
+
+struct PrefixCase
+{
+    const char *typed;
+    int expectedCount;
+    const char *first;
+};
+
+class ListByCodeTest : public IssueListTest, public ::testing::WithParamInterface<PrefixCase>
+{
+};
+
+// Typing "7" lists 7000-7999 in market order; "72" narrows to 7200-7299; a third digit keeps a
+// short list (below 35 entries) and replaces a long one.
+TEST_P(ListByCodeTest, TypedPrefixDecidesTheList)
+{
+    const PrefixCase c = GetParam();
+    frmMain &w = openWindow();
+    keyClicks(w.MeiCode, QString::fromLatin1(c.typed));
+    EXPECT_EQ(w.ListMei->count(), c.expectedCount);
+    ASSERT_GT(w.ListMei->count(), 0);
+    EXPECT_EQ(w.ListMei->item(0)->text().left(4), QString::fromLatin1(c.first));
+}
+
+INSTANTIATE_TEST_SUITE_P(Prefixes, ListByCodeTest,
+                         ::testing::Values(PrefixCase{"7", 46, "7201"},      // market 1 first, then market 2
+                                           PrefixCase{"72", 36, "7201"},
+                                           PrefixCase{"720", 9, "7201"},     // 36 entries: replaced by 7200-7209
+                                           PrefixCase{"7203", 9, "7201"},    // 9 entries: kept
+                                           PrefixCase{"73", 10, "7301"},
+                                           PrefixCase{"730", 10, "7301"},    // 10 entries: kept as 7300-7399
+                                           PrefixCase{"7a", 46, "7201"}));   // not numeric: unchanged
+
+TEST_F(IssueListTest, MarketOrderThenCodeOrder)
+{
+    frmMain &w = openWindow();
+    keyClicks(w.MeiCode, QStringLiteral("72"));
+    const QStringList c = codes(w.ListMei);
+    EXPECT_EQ(c.first(), QStringLiteral("7201"));
+    EXPECT_EQ(c[17], QStringLiteral("7235"));
+    EXPECT_EQ(c[18], QStringLiteral("7202")) << "the market-2 issues follow";
+}
+
+TEST_F(IssueListTest, DoubleClickOrEnterShowsTheEntry)
+{
+    frmMain &w = openWindow();
+    keyClicks(w.MeiCode, QStringLiteral("80"));
+    ASSERT_EQ(w.ListMei->count(), 2);
+    w.ListMei->setCurrentRow(1);
+    keyClick(w.ListMei, Qt::Key_Return);
+    EXPECT_EQ(w.MeiCode->text(), QStringLiteral("8002"));
+    EXPECT_EQ(w.LblMei->text(), QStringLiteral("丸紅"));
+    EXPECT_EQ(w.ListMei->count(), 2) << "choosing from the list does not refill it";
+}
+
+TEST_F(IssueListTest, RemoveAsksAndSelectsTheEntryBefore)
+{
+    frmMain &w = openWindow();
+    keyClicks(w.MeiCode, QStringLiteral("73"));
+    w.ListMei->setCurrentRow(3);
+    w.ListMei->setFocus();
+    prompt.answerNo();
+    w.RemoveFromList();
+    EXPECT_EQ(w.ListMei->count(), 10);
+    prompt.answerYes();
+    w.RemoveFromList();
+    EXPECT_EQ(w.ListMei->count(), 9);
+    EXPECT_EQ(w.ListMei->currentRow(), 2);
+    EXPECT_FALSE(codes(w.ListMei).contains(QStringLiteral("7304")));
+    ASSERT_EQ(prompt.records().size(), 2u);
+    EXPECT_EQ(prompt.records()[0].title, QStringLiteral("確認"));
+    EXPECT_EQ(prompt.records()[0].text, QStringLiteral("7304 東１ 部品7304 を銘柄リストから削除します　よろしいですか？"));
+
+    w.ListMei->setCurrentRow(0);
+    prompt.answerYes();
+    w.RemoveFromList();
+    EXPECT_EQ(w.ListMei->currentRow(), 0) << "after the first entry the new first is selected";
+}
+
+TEST_F(IssueListTest, RemovingTheLastEntryLeavesAnEmptyList)
+{
+    frmMain &w = openWindow();
+    keyClicks(w.MeiCode, QStringLiteral("13"));
+    ASSERT_EQ(w.ListMei->count(), 1);
+    w.ListMei->setFocus();
+    prompt.answerYes();
+    w.command(QStringLiteral("mnuDelList"))->trigger();
+    EXPECT_EQ(w.ListMei->count(), 0);
+    w.command(QStringLiteral("mnuDelList"))->trigger(); // nothing selected: no question
+}
+
+TEST_F(IssueListTest, DelWhileTypingInTheCodeBoxEditsTheCode)
+{
+    frmMain &w = openWindow();
+    w.show();
+    QApplication::setActiveWindow(&w);
+    w.MeiCode->setFocus();
+    keyClicks(w.MeiCode, QStringLiteral("73"));
+    w.MeiCode->setCursorPosition(0);
+    ASSERT_EQ(QApplication::focusWidget(), w.MeiCode);
+    keyClick(w.MeiCode, Qt::Key_Delete);
+    EXPECT_EQ(w.MeiCode->text(), QStringLiteral("3"));
+    w.RemoveFromList(); // the focus is in the code box: no question
+    EXPECT_TRUE(prompt.questions().isEmpty());
+}
+
+TEST_F(IssueListTest, SearchFindsByNamePartAndTheChoiceLandsInTheCodeBox)
+{
+    frmMain &w = openWindow();
+    QStringList seen;
+    onNextModal([&](QWidget *modal) {
+        auto *find = qobject_cast<frmMeiFind *>(modal);
+        ASSERT_NE(find, nullptr);
+        EXPECT_EQ(find->windowTitle(), QStringLiteral("銘柄検索"));
+        keyClicks(find->txtFind, QStringLiteral("'商"));
+        seen = listEntries(find->ListMei);
+        find->Cmddecision->click();
+    });
+    w.CmdFind->click();
+    EXPECT_EQ(seen, QStringList{QStringLiteral("8001　　東１　　伊藤忠'商事")}) << "a quote in the text is searched for";
+    EXPECT_EQ(w.MeiCode->text(), QStringLiteral("8001"));
+    EXPECT_EQ(w.LblMei->text(), QStringLiteral("伊藤忠'商事"));
+    EXPECT_EQ(codes(w.ListMei), (QStringList{QStringLiteral("8001"), QStringLiteral("8002")}))
+        << "the list follows the first two characters of the code";
+}
+
+TEST_F(IssueListTest, EmptySearchListsEveryIssueAndEscapeChoosesNothing)
+{
+    frmMain &w = openWindow();
+    keyClicks(w.MeiCode, QStringLiteral("1301"));
+    int count = -1;
+    onNextModal([&](QWidget *modal) {
+        auto *find = qobject_cast<frmMeiFind *>(modal);
+        ASSERT_NE(find, nullptr);
+        keyClicks(find->txtFind, QStringLiteral("x"));
+        keyClick(find->txtFind, Qt::Key_Backspace);
+        count = find->ListMei->count();
+        keyClick(find->ListMei, Qt::Key_Escape);
+    });
+    w.CmdFind->click();
+    EXPECT_EQ(count, 49);
+    EXPECT_EQ(w.MeiCode->text(), QStringLiteral("1301"));
+}
+
+TEST_F(IssueListTest, EnterInTheSearchListChooses)
+{
+    frmMain &w = openWindow();
+    onNextModal([&](QWidget *modal) {
+        auto *find = qobject_cast<frmMeiFind *>(modal);
+        ASSERT_NE(find, nullptr);
+        keyClicks(find->txtFind, QStringLiteral("部品"));
+        find->ListMei->setCurrentRow(4);
+        keyClick(find->ListMei, Qt::Key_Return);
+    });
+    w.CmdFind->click();
+    EXPECT_EQ(w.MeiCode->text(), QStringLiteral("7305"));
+}
+
+TEST(IssueListRules, RefillAndRemovalArithmetic)
+{
+    EXPECT_TRUE(chart::listNeedsRefill(QStringLiteral("72"), 36));
+    EXPECT_FALSE(chart::listNeedsRefill(QStringLiteral("720"), 34));
+    EXPECT_TRUE(chart::listNeedsRefill(QStringLiteral("720"), 35));
+    EXPECT_TRUE(chart::listNeedsRefill(QStringLiteral("7203"), 0));
+    EXPECT_TRUE(chart::issueListQuery(QStringLiteral("12345")).isEmpty());
+    EXPECT_TRUE(chart::issueListQuery(QString()).isEmpty());
+    EXPECT_TRUE(chart::issueListQuery(QStringLiteral("72")).contains(QStringLiteral("between 7200 and 7299")));
+    EXPECT_EQ(chart::normalizedCodeText(QStringLiteral("７２０３")), QStringLiteral("7203"));
+    EXPECT_EQ(chart::selectionAfterRemoval(0, 3), 0);
+    EXPECT_EQ(chart::selectionAfterRemoval(3, 3), 2);
+    EXPECT_EQ(chart::selectionAfterRemoval(0, 0), -1);
+}
+
+} // namespace

@@ -1,0 +1,258 @@
+// The chart navigation of the main window: ShowIssue through the code box, the scroll bar's
+// weekend steps, clicks, the daily/weekly switch and the display buttons.
+
+#include "MainWindowTestSupport.h"
+
+#include "app/DateUtil.h"
+#include "chart/ChartSeries.h"
+#include "chart/ChartView.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QScrollBar>
+
+using namespace mainwin_test;
+
+namespace {
+
+class NavigationTest : public MainWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        addIssue(1301, 1, QStringLiteral("極洋"));
+        addIssue(1332, 2, QStringLiteral("ﾆｯｽｲ"));
+        addDailyRows(1301, 200, today());
+        addDailyRows(1332, 40, today(), 500);
+    }
+};
+
+TEST_F(NavigationTest, LoadShowsTodayTheListOfThe1000sAndTheDailyCaptions)
+{
+    frmMain &w = openWindow();
+    EXPECT_EQ(w.chartDate->text(), QStringLiteral("24/06/14"));
+    EXPECT_EQ(listEntries(w.ListMei), (QStringList{QStringLiteral("1301 東１ 極洋"), QStringLiteral("1332 東２ ﾆｯｽｲ")}))
+        << "entries are code, market abbreviation and name";
+    EXPECT_EQ(w.ListMei->currentRow(), 0);
+    EXPECT_TRUE(w.windowTitle().endsWith(QStringLiteral("(日)")));
+    EXPECT_EQ(w.Cmdchange->text(), QStringLiteral("週　足　チャートへ"));
+    EXPECT_EQ(w.CmdSRLRSI->text(), QStringLiteral("ALL"));
+    EXPECT_EQ(w.Cmdidoheikin->text(), QStringLiteral("移動平均有"));
+    EXPECT_TRUE(w.Chkdekidaka->isChecked());
+    EXPECT_FALSE(w.Chknijikyokusenn->isChecked());
+    EXPECT_EQ(w.HScroll->minimum(), 0);
+    EXPECT_EQ(w.HScroll->maximum(), 32767);
+    EXPECT_EQ(w.HScroll->value(), 32767);
+    EXPECT_EQ(MainModule::MarketAbbrev[1], QStringLiteral("東１"));
+}
+
+TEST_F(NavigationTest, FourDigitCodeShowsTheChartAndFillsListAndLabels)
+{
+    frmMain &w = openWindow();
+    keyClicks(w.MeiCode, QStringLiteral("1301"));
+    EXPECT_EQ(w.LblMei->text(), QStringLiteral("極洋"));
+    EXPECT_EQ(w.Lblshijyo->text(), QStringLiteral("東１"));
+    EXPECT_EQ(w.series().Count, 110);
+    ASSERT_EQ(w.KabukaList->count(), 110);
+    EXPECT_EQ(w.KabukaList->currentRow(), 109) << "the newest row is selected";
+    EXPECT_TRUE(w.KabukaList->item(109)->text().startsWith(QStringLiteral("24/06/14 ")));
+    EXPECT_EQ(labelText("LblDate"), QStringLiteral("24/06/14"));
+    EXPECT_FALSE(labelText("Lblsaitakane").isEmpty());
+    EXPECT_FALSE(labelText("Lbltanidoheikn").isEmpty());
+    EXPECT_TRUE(prompt.messages().isEmpty());
+}
+
+TEST_F(NavigationTest, ThreeAndFiveCharacterCodesClearTheNamesAndKeepTheChart)
+{
+    frmMain &w = openWindow();
+    keyClicks(w.MeiCode, QStringLiteral("1301"));
+    ASSERT_EQ(w.series().Count, 110);
+    keyClick(w.MeiCode, Qt::Key_1);
+    EXPECT_EQ(w.MeiCode->text(), QStringLiteral("13011"));
+    EXPECT_TRUE(w.LblMei->text().isEmpty());
+    EXPECT_TRUE(w.Lblshijyo->text().isEmpty());
+    keyClick(w.MeiCode, Qt::Key_Backspace);
+    keyClick(w.MeiCode, Qt::Key_Backspace);
+    EXPECT_EQ(w.MeiCode->text(), QStringLiteral("130"));
+    EXPECT_TRUE(w.LblMei->text().isEmpty());
+    EXPECT_EQ(w.series().Count, 110) << "nothing new was loaded";
+}
+
+TEST_F(NavigationTest, UnknownCodeLeavesLabelsEmptyAndThePreviousChart)
+{
+    frmMain &w = openWindow();
+    keyClicks(w.MeiCode, QStringLiteral("1332"));
+    ASSERT_EQ(w.series().Count, 40);
+    w.MeiCode->setText(QStringLiteral("9999"));
+    EXPECT_TRUE(w.LblMei->text().isEmpty());
+    EXPECT_EQ(w.series().Count, 40);
+    EXPECT_EQ(w.KabukaList->count(), 40);
+    w.MeiCode->setText(QStringLiteral("13a1"));
+    EXPECT_EQ(w.series().Count, 40) << "a code with a letter loads nothing";
+}
+
+TEST_F(NavigationTest, SixthCharacterIsCutAndFullWidthDigitsCountAsDigits)
+{
+    frmMain &w = openWindow();
+    w.MeiCode->setText(QStringLiteral("１３０１"));
+    EXPECT_EQ(w.MeiCode->text(), QStringLiteral("1301"));
+    EXPECT_EQ(w.LblMei->text(), QStringLiteral("極洋"));
+    w.MeiCode->setText(QStringLiteral("123456789"));
+    EXPECT_EQ(w.MeiCode->text(), QStringLiteral("12345"));
+    EXPECT_EQ(w.MeiCode->cursorPosition(), 5);
+}
+
+TEST_F(NavigationTest, ChartClicksSelectTheRecordUnderTheCandle)
+{
+    frmMain &w = openWindow();
+    keyClicks(w.MeiCode, QStringLiteral("1332"));
+    ASSERT_EQ(w.KabukaList->count(), 40);
+    mouseClick(w.chartView, QPoint(200 + 5 * 3, 300));
+    EXPECT_EQ(w.KabukaList->currentRow(), 2) << "the candle of position 3 is record 2";
+    EXPECT_EQ(labelText("LblDate"), w.KabukaList->item(2)->text().left(8));
+    mouseClick(w.chartView, QPoint(200, 300));
+    EXPECT_EQ(w.KabukaList->currentRow(), 2) << "left of the first candle selects nothing";
+    mouseClick(w.chartView, QPoint(200 + 5 * 41, 300));
+    EXPECT_EQ(w.KabukaList->currentRow(), 2) << "right of the last candle selects nothing";
+    mouseClick(w.chartView, QPoint(200 + 5 * 40, 300));
+    EXPECT_EQ(w.KabukaList->currentRow(), 39);
+}
+
+TEST_F(NavigationTest, ScrollWithoutAnIssueSnapsBackToTheRightEnd)
+{
+    frmMain &w = openWindow();
+    w.HScroll->setValue(1000);
+    EXPECT_EQ(w.HScroll->value(), 32767);
+    EXPECT_EQ(w.chartDate->text(), QStringLiteral("24/06/14"));
+}
+
+// Arrow clicks to the left: a Saturday goes on to the Thursday, a Sunday stays and the chart then
+// ends on the Friday's row; to the right a weekend day goes on to the Monday.
+TEST_F(NavigationTest, ArrowStepsCarryOverWeekends)
+{
+    frmMain &w = openWindow();
+    keyClicks(w.MeiCode, QStringLiteral("1301"));
+    ASSERT_GT(w.HScroll->singleStep(), 1);
+    bool sawSaturday = false, sawSunday = false;
+    for (int i = 0; i < 16; ++i) {
+        const int last = w.HScroll->value();
+        const QDate raw = chart::dateOfScrollValue(w.scrollCalibration(), last - w.HScroll->singleStep());
+        w.HScroll->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        const QDate shown = DateUtil::parseDate(w.chartDate->text(), today());
+        if (raw.dayOfWeek() == 6) {
+            sawSaturday = true;
+            EXPECT_EQ(shown, raw.addDays(-2)) << "Saturday " << raw.toString().toStdString();
+        } else if (raw.dayOfWeek() == 7) {
+            sawSunday = true;
+            EXPECT_EQ(shown, raw) << "Sunday stays";
+            EXPECT_TRUE(w.KabukaList->item(w.KabukaList->count() - 1)->text().startsWith(
+                DateUtil::formatYYMMDD(raw.addDays(-2))));
+        } else {
+            EXPECT_EQ(shown, raw);
+        }
+    }
+    EXPECT_TRUE(sawSaturday);
+    EXPECT_TRUE(sawSunday);
+    for (int i = 0; i < 10; ++i) {
+        w.HScroll->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        const int weekday = DateUtil::parseDate(w.chartDate->text(), today()).dayOfWeek();
+        EXPECT_LE(weekday, 5) << "a step to the right never ends on a weekend";
+    }
+}
+
+TEST_F(NavigationTest, WeeklyAndBackKeepsIssueAndBaseDate)
+{
+    addWeeklyRows(1301, 60, today());
+    frmMain &w = openWindow();
+    keyClicks(w.MeiCode, QStringLiteral("1301"));
+    w.chartDate->setText(QStringLiteral("24/05/31"));
+    ASSERT_TRUE(w.KabukaList->item(w.KabukaList->count() - 1)->text().startsWith(QStringLiteral("24/05/31")));
+
+    w.Cmdchange->click();
+    EXPECT_EQ(MainModule::PeriodMode, 2);
+    EXPECT_TRUE(w.windowTitle().endsWith(QStringLiteral("(週)")));
+    EXPECT_EQ(w.palette().color(QPalette::Window), QColor(128, 128, 128));
+    EXPECT_EQ(w.Cmdchange->text(), QStringLiteral("日　足　チャートへ"));
+    EXPECT_EQ(w.mnuchartdayandweek->text(), QStringLiteral("日チャートを表示"));
+    EXPECT_EQ(w.MeiCode->text(), QStringLiteral("1301"));
+    EXPECT_EQ(w.chartDate->text(), QStringLiteral("24/05/31"));
+    EXPECT_EQ(w.series().Count, 58) << "weekly rows up to the base date";
+    EXPECT_EQ(w.series().Records[57].MarginSell, 102);
+
+    w.mnuchartdayandweek->trigger();
+    EXPECT_EQ(MainModule::PeriodMode, 1);
+    EXPECT_TRUE(w.windowTitle().endsWith(QStringLiteral("(日)")));
+    EXPECT_EQ(w.palette().color(QPalette::Window), QColor(192, 192, 192));
+    EXPECT_EQ(w.mnuchartdayandweek->text(), QStringLiteral("週チャートを表示"));
+    EXPECT_EQ(w.chartDate->text(), QStringLiteral("24/05/31"));
+    EXPECT_EQ(w.series().Count, 110);
+    EXPECT_EQ(w.LblMei->text(), QStringLiteral("極洋"));
+}
+
+TEST_F(NavigationTest, LowerPanelButtonCyclesWithThePeriodsCaption)
+{
+    frmMain &w = openWindow();
+    QStringList daily;
+    for (int i = 0; i < 5; ++i) {
+        w.CmdSRLRSI->click();
+        daily.append(w.CmdSRLRSI->text());
+    }
+    EXPECT_EQ(daily, (QStringList{QStringLiteral("RSI VR"), QStringLiteral("ｻｲｺﾛｼﾞｶﾙ"), QStringLiteral("伊藤ﾚｼｵ"),
+                                  QStringLiteral("表示なし"), QStringLiteral("ALL")}));
+    w.Cmdchange->click();
+    QStringList weekly;
+    for (int i = 0; i < 5; ++i) {
+        w.CmdSRLRSI->click();
+        weekly.append(w.CmdSRLRSI->text());
+    }
+    EXPECT_EQ(weekly[2], QStringLiteral("信用取引"));
+    EXPECT_EQ(w.displayOptions().lowerPanelMode, 0);
+}
+
+TEST_F(NavigationTest, AverageButtonAndCheckBoxesChangeOnlyWhatIsDrawn)
+{
+    frmMain &w = openWindow();
+    keyClicks(w.MeiCode, QStringLiteral("1301"));
+    const QDate first = w.series().Records[0].Date;
+    w.Cmdidoheikin->click();
+    EXPECT_EQ(w.Cmdidoheikin->text(), QStringLiteral("移動平均無"));
+    EXPECT_FALSE(chart::averagesShown(w.displayOptions().colourTable));
+    w.Cmdidoheikin->click();
+    EXPECT_EQ(w.Cmdidoheikin->text(), QStringLiteral("移動平均有"));
+    EXPECT_EQ(w.displayOptions().colourTable, chart::defaultColourTable());
+    w.Chkdekidaka->click();
+    EXPECT_FALSE(w.displayOptions().volume);
+    w.Chknijikyokusenn->click();
+    EXPECT_TRUE(w.displayOptions().curve);
+    EXPECT_EQ(w.series().Records[0].Date, first) << "no reload";
+    EXPECT_EQ(w.KabukaList->count(), 110);
+}
+
+TEST_F(NavigationTest, NoRowOnOrBeforeTheBaseDateShowsTheMessageAndAnEmptyChart)
+{
+    frmMain &w = openWindow();
+    w.chartDate->setText(QStringLiteral("90/01/05"));
+    keyClicks(w.MeiCode, QStringLiteral("1301"));
+    EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("基準日からの表示するデーターがありません。")});
+    EXPECT_EQ(w.series().Count, 0);
+    EXPECT_EQ(w.KabukaList->count(), 0);
+}
+
+TEST_F(NavigationTest, KeysF1SpaceAndShiftSpaceMoveFromAnywhere)
+{
+    frmMain &w = openWindow();
+    keyClick(w.chartDate, Qt::Key_Space);
+    EXPECT_EQ(w.ListMei->currentRow(), 1);
+    EXPECT_EQ(w.MeiCode->text(), QStringLiteral("1332"));
+    keyClick(w.MeiCode, Qt::Key_Space);
+    EXPECT_EQ(w.MeiCode->text(), QStringLiteral("1332")) << "the last entry stays";
+    keyClick(w.MeiCode, Qt::Key_Space, Qt::ShiftModifier);
+    EXPECT_EQ(w.MeiCode->text(), QStringLiteral("1301"));
+    keyClick(w.ListMei, Qt::Key_Space, Qt::ShiftModifier);
+    EXPECT_EQ(w.ListMei->currentRow(), 0) << "the first entry stays";
+    keyClick(w.ListMei, Qt::Key_F1);
+    EXPECT_TRUE(w.MeiCode->text().isEmpty());
+}
+
+} // namespace
