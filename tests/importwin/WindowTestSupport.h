@@ -19,6 +19,14 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+// Readable Japanese texts in failure messages.
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
 namespace importwin_test {
 
 // Records what the window asks the desktop to open or start.

@@ -1,0 +1,102 @@
+// frmReadDelMei: the issues the last import did not mark, deleted one by one or all together with
+// every row they have.
+
+#include "WindowTestSupport.h"
+
+#include "maint/frmReadDelMei.h"
+#include "ui/RecordsetTableModel.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+
+using namespace importwin_test;
+
+namespace {
+
+class ReadDelMeiTest : public WindowFixture
+{
+protected:
+    void SetUp() override
+    {
+        WindowFixture::SetUp();
+        addIssue(1301, 1, QStringLiteral("極洋"), false);
+        addIssue(1332, 2, QStringLiteral("日本水産"), false);
+        addIssue(7203, 1, QStringLiteral("ﾄﾖﾀ自動車"), true);
+        for (int code : {1301, 1332, 7203}) {
+            addDay(code, QDate(2000, 7, 13), 100);
+            execute(QStringLiteral("insert into ShinYo (コード, 日付, 売残, 買残, 単位) values (%1, #2000/07/14#, 1, 2, 1000)").arg(code));
+        }
+    }
+
+    QStringList listedCodes(const frmReadDelMei &w)
+    {
+        QStringList codes;
+        for (int row = 0; row < w.MeiData->rowCount(); ++row)
+            codes << w.MeiData->data(w.MeiData->index(row, 0)).toString();
+        return codes;
+    }
+};
+
+TEST_F(ReadDelMeiTest, ListsTheUnmarkedIssuesWithTheirColumns)
+{
+    frmReadDelMei w(services);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("エラー銘柄"));
+    EXPECT_EQ(listedCodes(w), QStringList({QStringLiteral("1301"), QStringLiteral("1332")}));
+    QStringList headers;
+    for (int c = 0; c < w.MeiData->columnCount(); ++c)
+        headers << w.MeiData->headerData(c, Qt::Horizontal).toString();
+    EXPECT_EQ(headers, QStringList({QStringLiteral("コード"), QStringLiteral("市場コード"), QStringLiteral("銘柄"),
+                                    QStringLiteral("出来高単位"), QStringLiteral("株価単位")}));
+}
+
+TEST_F(ReadDelMeiTest, DeletesTheCurrentIssueWithAllItsRows)
+{
+    frmReadDelMei w(services);
+    w.MeiDBGrid->setCurrentIndex(w.MeiData->index(1, 2));
+    prompt.answerNo();
+    w.CmdDelete->click();
+    EXPECT_EQ(count(QStringLiteral("Mei")), 3);
+
+    prompt.answerYes();
+    w.CmdDelete->click();
+    EXPECT_EQ(prompt.questions(),
+              QStringList(2, QStringLiteral("コード=1332 銘柄と株価データーをすべて削除します　よろしいですか？")));
+    EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("終了しました。")});
+    EXPECT_EQ(listedCodes(w), QStringList{QStringLiteral("1301")});
+    EXPECT_EQ(count(QStringLiteral("Mei"), QStringLiteral("where コード=1332")), 0);
+    EXPECT_EQ(count(QStringLiteral("daydata"), QStringLiteral("where コード=1332")), 0);
+    EXPECT_EQ(count(QStringLiteral("ShinYo"), QStringLiteral("where コード=1332")), 0);
+    EXPECT_EQ(count(QStringLiteral("daydata")), 2);
+}
+
+TEST_F(ReadDelMeiTest, DeleteAllEmptiesTheListAndKeepsMarkedIssues)
+{
+    frmReadDelMei w(services);
+    prompt.answerYes();
+    w.CmdAllDelete->click();
+    EXPECT_EQ(prompt.questions(),
+              QStringList{QStringLiteral("一覧で表示されている　銘柄と株価データーをすべて削除します　よろしいですか？")});
+    EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("終了しました。")});
+    EXPECT_EQ(w.MeiData->rowCount(), 0);
+    EXPECT_EQ(count(QStringLiteral("Mei")), 1);
+    EXPECT_EQ(count(QStringLiteral("daydata")), 1);
+    EXPECT_EQ(count(QStringLiteral("ShinYo")), 1);
+
+    // With the list empty a single deletion asks for a choice and deletes nothing.
+    w.CmdDelete->click();
+    EXPECT_EQ(prompt.messages().back(), QStringLiteral("一覧から削除対象を選択して下さい。"));
+    EXPECT_EQ(prompt.questions().size(), 1);
+    EXPECT_EQ(count(QStringLiteral("Mei")), 1);
+}
+
+TEST_F(ReadDelMeiTest, CancelCloses)
+{
+    frmReadDelMei w(services);
+    w.show();
+    w.Cmdcancel->click();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(count(QStringLiteral("Mei")), 3);
+}
+
+} // namespace

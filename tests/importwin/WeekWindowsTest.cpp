@@ -1,0 +1,324 @@
+// The weekly build, margin and recalculation windows: opening dates, stepping buttons, the
+// Monday/Friday checks with their focus moves, runs and their messages, and the busy rules.
+
+#include "WindowTestSupport.h"
+
+#include "import/ImportCommon.h"
+#include "import/frmShinyoData.h"
+#include "import/frmSyuMakeData.h"
+#include "import/frmZenjitusa.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+using namespace importwin_test;
+
+namespace {
+
+// The controls both week windows share, so one table of checks runs against both.
+struct WeekWindow
+{
+    std::unique_ptr<QDialog> dialog;
+    QLineEdit *first = nullptr;
+    QLineEdit *last = nullptr;
+    QLabel *firstDay = nullptr;
+    QLabel *lastDay = nullptr;
+    QRadioButton *forward = nullptr;
+    QPushButton *monday = nullptr;
+    QPushButton *friday = nullptr;
+    QPushButton *run = nullptr;
+    QPushButton *close = nullptr;
+};
+
+template <typename W>
+WeekWindow wrap(std::unique_ptr<W> w, QPushButton *run)
+{
+    WeekWindow v;
+    v.first = w->ReadDateji;
+    v.last = w->ReadDateitaru;
+    v.firstDay = w->LabReadDateji;
+    v.lastDay = w->LabReadDateitaru;
+    v.forward = w->Option2;
+    v.monday = w->CmdStartDate;
+    v.friday = w->CmdEndDate;
+    v.run = run;
+    v.close = w->CmdClose;
+    v.dialog = std::move(w);
+    v.dialog->show();
+    v.dialog->activateWindow();
+    QApplication::processEvents();
+    return v;
+}
+
+enum class Kind { Weekly, Margin };
+
+class WeekWindowTest : public WindowFixture, public ::testing::WithParamInterface<Kind>
+{
+protected:
+    WeekWindow open()
+    {
+        if (GetParam() == Kind::Weekly) {
+            auto w = std::make_unique<frmSyuMakeData>(services);
+            QPushButton *run = w->CmdMakeWeekData;
+            return wrap(std::move(w), run);
+        }
+        auto w = std::make_unique<frmShinyoData>(services);
+        QPushButton *run = w->CmdShinyoReadDate;
+        return wrap(std::move(w), run);
+    }
+};
+
+TEST_P(WeekWindowTest, OpensOnTheWeeksAfterTheLastStoredDay)
+{
+    addDay(1301, QDate(2000, 7, 14), 100); // a Friday: its own week is proposed again
+    WeekWindow w = open();
+    EXPECT_EQ(w.first->text(), QStringLiteral("00/07/10"));
+    EXPECT_EQ(w.firstDay->text(), QStringLiteral("月曜日"));
+    EXPECT_EQ(w.last->text(), QStringLiteral("00/07/21"));
+    EXPECT_EQ(w.lastDay->text(), QStringLiteral("金曜日"));
+    EXPECT_FALSE(w.forward->isChecked());
+}
+
+TEST_P(WeekWindowTest, SteppingButtonsFollowTheDirection)
+{
+    WeekWindow w = open(); // 00/07/17 .. 00/07/21
+    w.monday->click();
+    EXPECT_EQ(w.first->text(), QStringLiteral("00/07/10"));
+    w.friday->click();
+    EXPECT_EQ(w.last->text(), QStringLiteral("00/07/14"));
+    w.forward->setChecked(true);
+    w.monday->click();
+    w.monday->click();
+    EXPECT_EQ(w.first->text(), QStringLiteral("00/07/24"));
+    w.last->setText(QStringLiteral("00/07/26")); // a Wednesday
+    w.friday->click();
+    EXPECT_EQ(w.last->text(), QStringLiteral("00/07/28"));
+    EXPECT_TRUE(prompt.records().empty());
+
+    w.first->setText(QStringLiteral("next week"));
+    w.monday->click();
+    EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("日付の入力が誤っています。")});
+    EXPECT_EQ(w.dialog->focusWidget(), w.first);
+    EXPECT_EQ(w.first->text(), QStringLiteral("next week"));
+}
+
+struct CheckCase
+{
+    const char *first;
+    const char *last;
+    const char *message;
+    bool focusFirst;
+};
+
+TEST_P(WeekWindowTest, RefusesBadPeriodsInOrderWithTheirFocus)
+{
+    const CheckCase cases[] = {
+        {"00/07/", "00/07/14", "日付の入力が誤っています。", true},
+        {"00/07/10", "０0/07/3２", "日付の入力が誤っています。", false},
+        {"00/07/17", "00/07/14", "日付の範囲が誤っています。", false},
+        {"00/07/11", "00/07/14", "期間自は必ず月曜日を指定して下さい。", true},
+        {"00/07/10", "00/07/15", "期間至は必ず金曜日を指定して下さい。", false},
+    };
+    WeekWindow w = open();
+    for (const CheckCase &c : cases) {
+        w.first->setText(QString::fromUtf8(c.first));
+        w.last->setText(QString::fromUtf8(c.last));
+        w.run->setFocus();
+        w.run->click();
+        ASSERT_FALSE(prompt.messages().isEmpty());
+        EXPECT_EQ(prompt.messages().back(), QString::fromUtf8(c.message)) << c.first << " " << c.last;
+        EXPECT_EQ(w.dialog->focusWidget(), c.focusFirst ? w.first : w.last) << c.message;
+    }
+    EXPECT_TRUE(prompt.questions().isEmpty());
+}
+
+TEST_P(WeekWindowTest, NoToTheQuestionChangesNothing)
+{
+    addIssue(1301, 1, QStringLiteral("極洋"), true);
+    for (int day = 10; day <= 14; ++day)
+        addDay(1301, QDate(2000, 7, day), 100 + day);
+    WeekWindow w = open();
+    w.first->setText(QStringLiteral("00/07/10"));
+    w.last->setText(QStringLiteral("00/07/14"));
+    prompt.answerNo();
+    w.run->click();
+    EXPECT_EQ(prompt.questions().size(), 1);
+    EXPECT_TRUE(prompt.messages().isEmpty());
+    EXPECT_EQ(count(QStringLiteral("weekdata")), 0);
+    EXPECT_EQ(count(QStringLiteral("ShinYo")), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Both, WeekWindowTest, ::testing::Values(Kind::Weekly, Kind::Margin),
+                         [](const auto &info) { return info.param == Kind::Weekly ? "Weekly" : "Margin"; });
+
+class SyuMakeDataTest : public WindowFixture
+{
+};
+
+TEST_F(SyuMakeDataTest, BuildsTheWeeksAndRefusesToCloseMeanwhile)
+{
+    addIssue(1301, 1, QStringLiteral("極洋"), true);
+    addIssue(1332, 1, QStringLiteral("日本水産"), true);
+    for (int day = 10; day <= 21; ++day) {
+        if (QDate(2000, 7, day).dayOfWeek() <= 5) {
+            addDay(1301, QDate(2000, 7, day), 100 + day);
+            addDay(1332, QDate(2000, 7, day), 500 - day);
+        }
+    }
+    frmSyuMakeData w(services);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("週株価データ作成"));
+    w.show();
+    w.ReadDateji->setText(QStringLiteral("00/07/10"));
+    w.ReadDateitaru->setText(QStringLiteral("00/07/21"));
+
+    bool poked = false, stayedOpen = false;
+    QTimer user;
+    user.setInterval(0);
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        if (!w.isBusy() || poked)
+            return;
+        poked = true;
+        w.CmdMakeWeekData->click();
+        w.CmdClose->click();
+        pressKey(&w, Qt::Key_Escape);
+        w.close();
+        stayedOpen = w.isVisible();
+    });
+    user.start();
+    prompt.answerYes();
+    w.CmdMakeWeekData->click();
+    user.stop();
+
+    EXPECT_TRUE(poked);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(prompt.questions(), QStringList{QStringLiteral("週データーの作成を開始します。")});
+    EXPECT_EQ(prompt.records().front().title, QStringLiteral("確認"));
+    EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("週データーの作成終了しました。")});
+    EXPECT_EQ(w.LabPa->text(), QStringLiteral("100"));
+    EXPECT_EQ(count(QStringLiteral("weekdata")), 4);
+    EXPECT_EQ(scalar(QStringLiteral("select 終値 from weekdata where コード=1301 and 日付=#2000/07/21#")).toInt(), 121);
+    EXPECT_EQ(scalar(QStringLiteral("select 前日比 from weekdata where コード=1332 and 日付=#2000/07/21#")).toInt(), -7);
+    // Not busy any more: the cancel button closes.
+    w.CmdClose->click();
+    EXPECT_FALSE(w.isVisible());
+}
+
+class ShinyoDataTest : public WindowFixture
+{
+protected:
+    void SetUp() override
+    {
+        WindowFixture::SetUp();
+        QDir(folder.path()).mkdir(QStringLiteral("Margin"));
+        MainModule::sinyoPath = QDir::toNativeSeparators(folder.filePath(QStringLiteral("Margin"))) + QLatin1Char('\\');
+    }
+};
+
+TEST_F(ShinyoDataTest, ReadsTheWeeksFilesAndSaysSo)
+{
+    testing_support::writeCp932File(importer::fileIn(MainModule::sinyoPath, importer::marginFileName(QDate(2000, 7, 14))),
+                                    {QStringLiteral("20000714"), QStringLiteral("2,"), QStringLiteral("1301,0,0,10,20,1000"),
+                                     QStringLiteral("1332,0,0,5,6,1000")});
+    frmShinyoData w(services);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("信用データ読込み"));
+    w.show();
+    w.ReadDateji->setText(QStringLiteral("00/07/10"));
+    w.ReadDateitaru->setText(QStringLiteral("00/07/14"));
+    prompt.answerYes();
+    w.CmdShinyoReadDate->click();
+    EXPECT_EQ(prompt.questions(), QStringList{QStringLiteral("信用データーの読込みを開始します。")});
+    EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("信用データーの読込み終了しました。")});
+    EXPECT_EQ(count(QStringLiteral("ShinYo")), 2);
+    EXPECT_EQ(w.LabFileName->text(), QStringLiteral("Ys200007.14 処理中....."));
+
+    // The week after has no file.
+    w.CmdStartDate->click(); // "←" is chosen: back a week
+    w.Option2->setChecked(true);
+    w.CmdStartDate->click();
+    w.CmdStartDate->click();
+    w.CmdEndDate->click();
+    EXPECT_EQ(w.ReadDateji->text(), QStringLiteral("00/07/17"));
+    EXPECT_EQ(w.ReadDateitaru->text(), QStringLiteral("00/07/21"));
+    prompt.answerYes();
+    w.CmdShinyoReadDate->click();
+    EXPECT_EQ(prompt.messages().back(), QStringLiteral("信用データーが存在しませんでした。"));
+    // The margin window keeps no busy mark: cancel always closes.
+    w.CmdClose->click();
+    EXPECT_FALSE(w.isVisible());
+}
+
+TEST_F(ShinyoDataTest, NoMarginFolderMeansNoData)
+{
+    MainModule::sinyoPath.clear();
+    frmShinyoData w(services);
+    w.ReadDateji->setText(QStringLiteral("00/07/10"));
+    w.ReadDateitaru->setText(QStringLiteral("00/07/14"));
+    prompt.answerYes();
+    w.CmdShinyoReadDate->click();
+    EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("信用データーが存在しませんでした。")});
+}
+
+class ZenjitusaTest : public WindowFixture
+{
+};
+
+TEST_F(ZenjitusaTest, OpensAMonthBackAndRefusesANonDate)
+{
+    frmZenjitusa w(services);
+    w.show();
+    w.activateWindow();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("前日比再計算"));
+    EXPECT_EQ(w.txtStartDate->text(), QStringLiteral("00/06/19"));
+    EXPECT_TRUE(w.Option1->isChecked());
+    w.txtStartDate->setText(QStringLiteral("00/06/31"));
+    w.CmdSaikeisan->click();
+    EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("日付の入力が誤っています。")});
+    EXPECT_EQ(w.focusWidget(), w.txtStartDate);
+    EXPECT_TRUE(prompt.questions().isEmpty());
+}
+
+TEST_F(ZenjitusaTest, RecalculatesTheChosenTableAndRefusesToCloseMeanwhile)
+{
+    addIssue(1301, 1, QStringLiteral("極洋"), true);
+    addDay(1301, QDate(2000, 7, 10), 100, 55);
+    addDay(1301, QDate(2000, 7, 11), 110, 55);
+    addDay(1301, QDate(2000, 7, 12), 0, 55);
+    addDay(1301, QDate(2000, 7, 13), 120, 55);
+    frmZenjitusa w(services);
+    w.show();
+    // Full-width digits typed with the input method on.
+    w.txtStartDate->setText(QStringLiteral("００/０７/１０"));
+    EXPECT_EQ(w.txtStartDate->text(), QStringLiteral("00/07/10"));
+
+    bool poked = false, stayedOpen = false;
+    QTimer user;
+    user.setInterval(0);
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        if (!w.isBusy() || poked)
+            return;
+        poked = true;
+        w.CmdSaikeisan->click();
+        pressKey(&w, Qt::Key_Escape);
+        w.close();
+        stayedOpen = w.isVisible();
+    });
+    user.start();
+    prompt.answerYes();
+    w.CmdSaikeisan->click();
+    user.stop();
+
+    EXPECT_TRUE(poked);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(prompt.questions(), QStringList{QStringLiteral("前日差再計算を開始します。")});
+    EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("前日差再計算終了しました。")});
+    EXPECT_EQ(scalar(QStringLiteral("select 前日比 from daydata where 日付=#2000/07/11#")).toInt(), 10);
+    EXPECT_EQ(scalar(QStringLiteral("select 前日比 from daydata where 日付=#2000/07/12#")).toInt(), 0);
+    EXPECT_EQ(scalar(QStringLiteral("select 基準前日比 from daydata where 日付=#2000/07/12#")).toInt(), 110);
+    EXPECT_EQ(scalar(QStringLiteral("select 前日比 from daydata where 日付=#2000/07/13#")).toInt(), 10);
+    pressKey(&w, Qt::Key_Escape);
+    EXPECT_FALSE(w.isVisible());
+}
+
+} // namespace
