@@ -67,7 +67,10 @@ TEST_F(ProgramSmoke, FirstStartPreparesTheFolderAndShowsTheMainWindow)
     EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p->exitCode(), 0) << err.toStdString();
     EXPECT_TRUE(err.contains(QStringLiteral("startup_ms="))) << err.toStdString();
-    EXPECT_FALSE(err.contains(QStringLiteral("message:"))) << err.toStdString();
+    // No message before the main window is shown (closing it afterwards may ask its questions,
+    // which the hook answers No).
+    EXPECT_FALSE(err.left(err.indexOf(QStringLiteral("startup_ms="))).contains(QStringLiteral("message:")))
+        << err.toStdString();
     EXPECT_TRUE(QFileInfo(file(QStringLiteral("Data"))).isDir());
     EXPECT_TRUE(QFileInfo(file(QStringLiteral("htm"))).isDir());
     EXPECT_TRUE(QFileInfo::exists(file(QStringLiteral("Miravel.mdb"))));
