@@ -43,7 +43,10 @@ QDate balanceDate(const QString &line)
     return QDate(y, m, d);
 }
 
-// Writes the products of the records read so far into the weekly rows of the Friday.
+// Writes the products of the records read so far into the weekly rows of the Friday. One pass over
+// that Friday's weekly rows replaces a look-up per record: each row gets the product of its code's
+// record (the last one when a code repeats), and rows without a record keep the cleared zeros, as
+// with the look-ups. It runs after the file's records, and also when an error ends the file.
 void applyToWeeklyRows(db::Database &database, const QDate &friday, const QHash<qint64, Balances> &products)
 {
     if (products.isEmpty())
