@@ -23,7 +23,9 @@
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
+#if defined(Q_OS_UNIX)
 #include <sys/resource.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -46,9 +48,13 @@ public:
 
 double peakRssMb()
 {
+#if defined(Q_OS_UNIX)
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
+#else
+    return -1;
+#endif
 }
 
 // A program folder with an empty database; MainModule points at it.

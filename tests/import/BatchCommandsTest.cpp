@@ -22,10 +22,12 @@ QString batchProgram()
     if (!QCoreApplication::instance())
         new QCoreApplication(argc, argv); // QProcess wants an application object; it lives for the run
     const QString dir = QCoreApplication::applicationDirPath();
-    for (const QString &candidate : {dir + QStringLiteral("/../miravel-batch"), dir + QStringLiteral("/../../miravel-batch"),
-                                     dir + QStringLiteral("/miravel-batch")}) {
-        if (QFileInfo(candidate).isExecutable())
-            return QFileInfo(candidate).canonicalFilePath();
+    for (const QString &folder : {dir + QStringLiteral("/.."), dir + QStringLiteral("/../.."), dir}) {
+        for (const QString &name : {QStringLiteral("/miravel-batch"), QStringLiteral("/miravel-batch.exe")}) {
+            const QFileInfo candidate(folder + name);
+            if (candidate.isFile() && candidate.isExecutable())
+                return candidate.canonicalFilePath();
+        }
     }
     return {};
 }
