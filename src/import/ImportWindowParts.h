@@ -25,8 +25,11 @@ T *named(const char *name, Args &&...args)
 {
     T *w = new T(std::forward<Args>(args)...);
     w->setObjectName(QString::fromLatin1(name));
-    if constexpr (std::is_base_of_v<QPushButton, T>)
+    if constexpr (std::is_base_of_v<QPushButton, T>) {
         w->setAutoDefault(false);
+        // Room around the caption, so a fallback font for the Japanese text is never clipped.
+        w->setMinimumWidth(w->sizeHint().width() + 16);
+    }
     return w;
 }
 

@@ -52,6 +52,7 @@ frmZenjitusa::frmZenjitusa(AppServices &services, QWidget *parent) : QDialog(par
     bottom->addStretch();
     bottom->addWidget(CmdSaikeisan);
 
+    setMinimumWidth(300);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Label1);
     layout->addLayout(dateRow);
