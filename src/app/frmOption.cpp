@@ -98,7 +98,17 @@ frmOption::frmOption(AppServices &services, QWidget *parent) : QDialog(parent), 
             grid->addWidget(extra, row, 2);
         ++row;
     };
-    addRow(QStringLiteral("ﾁｬｰﾄｽﾗｲﾄﾞｼｮｰ表示間隔"), slidechart, new QLabel(QStringLiteral("秒")));
+    // A short box with its unit right after it.
+    auto withUnit = [](QWidget *field, const QString &unit) {
+        auto *box = new QWidget;
+        auto *layout = new QHBoxLayout(box);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(field);
+        layout->addWidget(new QLabel(unit));
+        layout->addStretch();
+        return box;
+    };
+    addRow(QStringLiteral("ﾁｬｰﾄｽﾗｲﾄﾞｼｮｰ表示間隔"), withUnit(slidechart, QStringLiteral("秒")));
     grid->addWidget(Label10, row++, 1, 1, 2);
     addRow(QStringLiteral("短期移動平均線"), move1);
     addRow(QStringLiteral("中期移動平均線"), move2);
@@ -108,7 +118,7 @@ frmOption::frmOption(AppServices &services, QWidget *parent) : QDialog(parent), 
     addRow(QStringLiteral("URL"), TxtUrl);
     grid->addWidget(new QLabel(QStringLiteral("株価データーを読み込む時 読込日の")), row++, 0, 1, 3);
     grid->addWidget(ChkRDel, row++, 0, 1, 3);
-    addRow(QStringLiteral("損益分岐点簡易計算"), sonekipa, new QLabel(QStringLiteral("%")));
+    addRow(QStringLiteral("損益分岐点簡易計算"), withUnit(sonekipa, QStringLiteral("%")));
     addRow(QStringLiteral("日々データーフォルダ"), TxthidiFold, CmdPath);
     addRow(QStringLiteral("週残データーフォルダ"), TxtsinyoFold, CmdPath2);
     grid->addWidget(ChkMakeSyu, row++, 0, 1, 3);
