@@ -48,13 +48,6 @@ TEST_F(ReadDataWindowTest, ProposesTheDaysAfterTheLastStoredFriday)
     EXPECT_FALSE(w->ChkMakeSyu->isChecked());
 }
 
-TEST_F(ReadDataWindowTest, ProposesTodayOnAnEmptyDatabase)
-{
-    auto w = openWindow();
-    EXPECT_EQ(w->ReadDateji->text(), QStringLiteral("00/07/19"));
-    EXPECT_EQ(w->ReadDateitaru->text(), QStringLiteral("00/07/19"));
-}
-
 TEST_F(ReadDataWindowTest, MarginDayFridayTicksBothBoxesForOneDay)
 {
     clock.set(QDate(2000, 7, 14));
@@ -175,17 +168,6 @@ TEST_F(ReadDataWindowTest, MissingFoldersAreOfferedForSettingAndNothingRuns)
     EXPECT_TRUE(w->isVisible());
 }
 
-TEST_F(ReadDataWindowTest, YesToTheFolderQuestionOpensTheOptions)
-{
-    auto w = openWindow();
-    MainModule::hibiPath.clear();
-    ModalWatcher watcher(w.get());
-    prompt.answerYes();
-    w->CmdReadData->click();
-    EXPECT_EQ(watcher.seen, QStringList{QStringLiteral("frmOption")});
-    EXPECT_TRUE(w->isVisible());
-}
-
 TEST_F(ReadDataWindowTest, ImportsGeneratedFilesWithLiveLabelsAndRefusesToCloseMeanwhile)
 {
     importer::GeneratorOptions options;
@@ -295,16 +277,6 @@ TEST_F(ReadDataWindowTest, RegistrationModeImportsAtOnceAndCloses)
     EXPECT_TRUE(watcher.seen.isEmpty());
 }
 
-TEST_F(ReadDataWindowTest, FirstStartModeReportsAMissingFile)
-{
-    MainModule::MainTag = QStringLiteral("3");
-    frmReadData w(services);
-    w.show();
-    ASSERT_TRUE(waitFor([&] { return !w.isVisible(); }));
-    EXPECT_EQ(w.tag(), QStringLiteral("3"));
-    EXPECT_EQ(MainModule::MainTag, QStringLiteral("銘柄ファイルが見つかりません。"));
-}
-
 TEST_F(ReadDataWindowTest, ConverterStartsWithBothDatesFromTheProgramFolder)
 {
     QFile converter(folder.filePath(QStringLiteral("Convt")));
@@ -320,17 +292,6 @@ TEST_F(ReadDataWindowTest, ConverterStartsWithBothDatesFromTheProgramFolder)
     EXPECT_EQ(shell.startArguments, QStringList{QStringLiteral("00/07/19,00/07/19")});
     EXPECT_EQ(QDir(shell.startFolder), QDir(folder.path()));
     EXPECT_TRUE(prompt.messages().isEmpty());
-    EXPECT_TRUE(w->isVisible());
-}
-
-TEST_F(ReadDataWindowTest, ConverterMissingIsSaidPlainly)
-{
-    auto w = openWindow();
-    prompt.answerNo();
-    w->CmdFileConvert->click();
-    ASSERT_EQ(prompt.messages().size(), 1);
-    EXPECT_TRUE(prompt.messages().front().startsWith(QStringLiteral("ファイル変換プログラム Convt がプログラムフォルダ")));
-    EXPECT_TRUE(shell.started.isEmpty());
     EXPECT_TRUE(w->isVisible());
 }
 

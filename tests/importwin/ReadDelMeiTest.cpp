@@ -38,7 +38,7 @@ protected:
     }
 };
 
-TEST_F(ReadDelMeiTest, ListsTheUnmarkedIssuesWithTheirColumns)
+TEST_F(ReadDelMeiTest, ListsUnmarkedIssuesAndDeletesTheCurrentOneWithAllItsRows)
 {
     frmReadDelMei w(services);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("エラー銘柄"));
@@ -48,11 +48,7 @@ TEST_F(ReadDelMeiTest, ListsTheUnmarkedIssuesWithTheirColumns)
         headers << w.MeiData->headerData(c, Qt::Horizontal).toString();
     EXPECT_EQ(headers, QStringList({QStringLiteral("コード"), QStringLiteral("市場コード"), QStringLiteral("銘柄"),
                                     QStringLiteral("出来高単位"), QStringLiteral("株価単位")}));
-}
 
-TEST_F(ReadDelMeiTest, DeletesTheCurrentIssueWithAllItsRows)
-{
-    frmReadDelMei w(services);
     w.MeiDBGrid->setCurrentIndex(w.MeiData->index(1, 2));
     prompt.answerNo();
     w.CmdDelete->click();
@@ -88,15 +84,6 @@ TEST_F(ReadDelMeiTest, DeleteAllEmptiesTheListAndKeepsMarkedIssues)
     EXPECT_EQ(prompt.messages().back(), QStringLiteral("一覧から削除対象を選択して下さい。"));
     EXPECT_EQ(prompt.questions().size(), 1);
     EXPECT_EQ(count(QStringLiteral("Mei")), 1);
-}
-
-TEST_F(ReadDelMeiTest, CancelCloses)
-{
-    frmReadDelMei w(services);
-    w.show();
-    w.Cmdcancel->click();
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(count(QStringLiteral("Mei")), 3);
 }
 
 } // namespace

@@ -134,22 +134,6 @@ TEST_P(WeekWindowTest, RefusesBadPeriodsInOrderWithTheirFocus)
     EXPECT_TRUE(prompt.questions().isEmpty());
 }
 
-TEST_P(WeekWindowTest, NoToTheQuestionChangesNothing)
-{
-    addIssue(1301, 1, QStringLiteral("極洋"), true);
-    for (int day = 10; day <= 14; ++day)
-        addDay(1301, QDate(2000, 7, day), 100 + day);
-    WeekWindow w = open();
-    w.first->setText(QStringLiteral("00/07/10"));
-    w.last->setText(QStringLiteral("00/07/14"));
-    prompt.answerNo();
-    w.run->click();
-    EXPECT_EQ(prompt.questions().size(), 1);
-    EXPECT_TRUE(prompt.messages().isEmpty());
-    EXPECT_EQ(count(QStringLiteral("weekdata")), 0);
-    EXPECT_EQ(count(QStringLiteral("ShinYo")), 0);
-}
-
 INSTANTIATE_TEST_SUITE_P(Both, WeekWindowTest, ::testing::Values(Kind::Weekly, Kind::Margin),
                          [](const auto &info) { return info.param == Kind::Weekly ? "Weekly" : "Margin"; });
 
@@ -247,17 +231,6 @@ TEST_F(ShinyoDataTest, ReadsTheWeeksFilesAndSaysSo)
     // The margin window keeps no busy mark: cancel always closes.
     w.CmdClose->click();
     EXPECT_FALSE(w.isVisible());
-}
-
-TEST_F(ShinyoDataTest, NoMarginFolderMeansNoData)
-{
-    MainModule::sinyoPath.clear();
-    frmShinyoData w(services);
-    w.ReadDateji->setText(QStringLiteral("00/07/10"));
-    w.ReadDateitaru->setText(QStringLiteral("00/07/14"));
-    prompt.answerYes();
-    w.CmdShinyoReadDate->click();
-    EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("信用データーが存在しませんでした。")});
 }
 
 class ZenjitusaTest : public WindowFixture

@@ -14,8 +14,8 @@ public:
         static int argc = 1;
         static char name[] = "test_importwin";
         static char *argv[] = {name, nullptr};
-        qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
-                                                                        : qgetenv("QT_QPA_PLATFORM"));
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
         if (!QApplication::instance())
             m_app = new QApplication(argc, argv);
     }
