@@ -5,6 +5,7 @@
 #include "app/Helpers.h"
 #include "app/MainModule.h"
 #include "app/Ports.h"
+#include "board/Dialup.h"
 #include "chart/ChartFonts.h"
 #include "chart/ChartView.h"
 #include "chart/IssueList.h"
@@ -261,6 +262,8 @@ void frmMain::Form_Activate()
     if (MainModule::MainTag == QStringLiteral("3")) {
         MainModule::MainTag = QStringLiteral("1");
         MeiCode->setText(QStringLiteral("1"));
+        if (Dialup::IsDialupConnected(true))
+            Dialup::HangUpDialup();
     }
 }
 

@@ -200,8 +200,14 @@ void frmMain::mnuZenjitusaKeisan_Click()
 
 void frmMain::mnuoption_Click()
 {
-    frmOption dialog(m_services, this);
-    dialog.exec();
+    {
+        frmOption dialog(m_services, this);
+        dialog.exec();
+    }
+    // The screen mode and the Ito-ratio choice may have changed.
+    m_options.screenMode = MainModule::ScreenMode;
+    m_options.allItoRso = MainModule::ALLITORSO;
+    DrawChart(false);
 }
 
 void frmMain::mnuKabkaEdit_Click()

@@ -239,6 +239,23 @@ TEST_F(NavigationTest, NoRowOnOrBeforeTheBaseDateShowsTheMessageAndAnEmptyChart)
     EXPECT_EQ(w.KabukaList->count(), 0);
 }
 
+TEST_F(NavigationTest, DateBoxReloadsOnValidDatesOnly)
+{
+    frmMain &w = openWindow();
+    keyClicks(w.MeiCode, QStringLiteral("1301"));
+    w.chartDate->setText(QStringLiteral("24/05/31"));
+    ASSERT_TRUE(w.KabukaList->item(109)->text().startsWith(QStringLiteral("24/05/31")));
+    for (const char *bad : {"24/13/01", "24/02/30", "abc", "2024/0", ""}) {
+        w.chartDate->setText(QString::fromLatin1(bad));
+        EXPECT_TRUE(w.KabukaList->item(109)->text().startsWith(QStringLiteral("24/05/31"))) << bad;
+    }
+    w.chartDate->setText(QStringLiteral("24/06/01")); // a Saturday: the Friday's row is the newest
+    EXPECT_TRUE(w.KabukaList->item(109)->text().startsWith(QStringLiteral("24/05/31")));
+    w.chartDate->setText(QStringLiteral("2024-06-10"));
+    EXPECT_TRUE(w.KabukaList->item(109)->text().startsWith(QStringLiteral("24/06/10")));
+    EXPECT_TRUE(prompt.messages().isEmpty());
+}
+
 TEST_F(NavigationTest, KeysF1SpaceAndShiftSpaceMoveFromAnywhere)
 {
     frmMain &w = openWindow();
