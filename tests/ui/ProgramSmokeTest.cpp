@@ -1,6 +1,7 @@
 // Starts the real program offscreen from a copy in a fresh folder (its program folder) and ends it
 // through its test hook, MIRAVEL_TEST_QUIT_AFTER_SHOWN.
 
+#include "app/MainModule.h"
 #include "app/Startup.h"
 #include "support/TestSupport.h"
 
@@ -50,6 +51,8 @@ protected:
                 p->waitForFinished(5000);
             }
         }
+        // A killed copy leaves its lock file behind; it names this folder only.
+        QFile::remove(Startup::InstanceLock::lockFilePathFor(dir.path()));
     }
 
     QString file(const QString &name) const { return QDir(dir.path()).filePath(name); }
@@ -76,6 +79,21 @@ TEST_F(ProgramSmoke, FirstStartPreparesTheFolderAndShowsTheMainWindow)
     EXPECT_TRUE(QFileInfo::exists(file(QStringLiteral("Miravel.mdb"))));
     const QByteArray ini = testing_support::readFileBytes(file(QStringLiteral("Miravel.ini")));
     EXPECT_TRUE(ini.contains("\r\nVersion=" + Startup::versionText().toLatin1() + "\r\n")) << ini.toStdString();
+}
+
+TEST_F(ProgramSmoke, StartsOnAnExistingProgramFolderAndWritesOnlyTheVersion)
+{
+    testing_support::ScriptedPrompt prompt;
+    ASSERT_TRUE(Startup::prepareProgramFolder(dir.path(), prompt).ok);
+    MainModule::reset();
+    const QByteArray settings = testing_support::readFileBytes(file(QStringLiteral("Miravel.ini")));
+    QProcess *p = start(true);
+    ASSERT_TRUE(p->waitForFinished(30000));
+    const QString err = QString::fromUtf8(p->readAllStandardError());
+    EXPECT_EQ(p->exitCode(), 0) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("startup_ms="))) << err.toStdString();
+    EXPECT_EQ(testing_support::readFileBytes(file(QStringLiteral("Miravel.ini"))),
+              settings + "Version=" + Startup::versionText().toLatin1() + "\r\n");
 }
 
 TEST_F(ProgramSmoke, ForeignDatabaseEndsTheProgramAndStaysUntouched)
