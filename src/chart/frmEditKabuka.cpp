@@ -71,7 +71,8 @@ void frmEditKabuka::Form_Load()
     const int windowWidth = weekly ? WeeklyWidth : DailyWindowWidth;
     const int gridWidth = weekly ? WeeklyWidth : DailyGridWidth;
     setFixedSize(windowWidth, 480);
-    kabuDBGrid->setGeometry(weekly ? 0 : 8, 40, gridWidth - (weekly ? 0 : 0), 430);
+    kabuDBGrid->setGeometry(weekly ? 0 : 8, 40, gridWidth, 430);
+    kabuDBGrid->resizeColumnsToContents();
     if (kabukaData->rowCount() > 0)
         kabuDBGrid->scrollToBottom();
 }

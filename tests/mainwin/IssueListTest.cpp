@@ -2,7 +2,6 @@
 
 #include "MainWindowTestSupport.h"
 
-#include "chart/IssueList.h"
 #include "chart/frmMeiFind.h"
 
 #include <QPushButton>
@@ -193,21 +192,6 @@ TEST_F(IssueListTest, EnterInTheSearchListChooses)
     });
     w.CmdFind->click();
     EXPECT_EQ(w.MeiCode->text(), QStringLiteral("7305"));
-}
-
-TEST(IssueListRules, RefillAndRemovalArithmetic)
-{
-    EXPECT_TRUE(chart::listNeedsRefill(QStringLiteral("72"), 36));
-    EXPECT_FALSE(chart::listNeedsRefill(QStringLiteral("720"), 34));
-    EXPECT_TRUE(chart::listNeedsRefill(QStringLiteral("720"), 35));
-    EXPECT_TRUE(chart::listNeedsRefill(QStringLiteral("7203"), 0));
-    EXPECT_TRUE(chart::issueListQuery(QStringLiteral("12345")).isEmpty());
-    EXPECT_TRUE(chart::issueListQuery(QString()).isEmpty());
-    EXPECT_TRUE(chart::issueListQuery(QStringLiteral("72")).contains(QStringLiteral("between 7200 and 7299")));
-    EXPECT_EQ(chart::normalizedCodeText(QStringLiteral("７２０３")), QStringLiteral("7203"));
-    EXPECT_EQ(chart::selectionAfterRemoval(0, 3), 0);
-    EXPECT_EQ(chart::selectionAfterRemoval(3, 3), 2);
-    EXPECT_EQ(chart::selectionAfterRemoval(0, 0), -1);
 }
 
 } // namespace
