@@ -90,6 +90,11 @@ TEST_F(ReadDataWindowTest, DateBoxesTakeTypedHalfAndFullWidthDigits)
     w->ReadDateji->setText(QStringLiteral("00/07/31 と 00/08/01 のデータを読み込む"));
     EXPECT_LE(w->ReadDateji->text().size(), 10);
     EXPECT_EQ(w->LabReadDateji->text(), QString());
+
+    // Enter in a date box starts nothing.
+    pressKey(w->ReadDateji, Qt::Key_Return);
+    EXPECT_TRUE(prompt.records().empty());
+    EXPECT_TRUE(w->isVisible());
 }
 
 TEST_F(ReadDataWindowTest, UpAndDownButtonsStepOneDayWhenTheBoxHoldsADate)
