@@ -1,0 +1,154 @@
+// miravel-batch chart and init as a script would use them: exit statuses, the key=value answer, and
+// the image, series and list files.
+
+#include "support/TestSupport.h"
+
+#include "app/MainModule.h"
+#include "app/Settings.h"
+#include "db/Database.h"
+#include "db/Schema.h"
+#include "db/SqlTranslator.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+QString batchProgram()
+{
+    static int argc = 1;
+    static char name[] = "test_batch";
+    static char *argv[] = {name, nullptr};
+    if (!QCoreApplication::instance())
+        new QCoreApplication(argc, argv);
+    const QString dir = QCoreApplication::applicationDirPath();
+    for (const QString &folder : {dir + QStringLiteral("/.."), dir + QStringLiteral("/../.."), dir}) {
+        const QFileInfo candidate(folder + QStringLiteral("/miravel-batch"));
+        if (candidate.isFile() && candidate.isExecutable())
+            return candidate.canonicalFilePath();
+    }
+    return {};
+}
+
+QStringList TextFileLines(const QString &path)
+{
+    return QString::fromUtf8(readFileBytes(path)).split(QRegularExpression(QStringLiteral("\\r?\\n")), Qt::SkipEmptyParts);
+}
+
+struct BatchRun
+{
+    int exitCode = -1;
+    QStringList out;
+    QString err;
+    QString value(const QString &key) const
+    {
+        for (const QString &l : out)
+            if (l.startsWith(key + QLatin1Char('=')))
+                return l.mid(key.size() + 1);
+        return QStringLiteral("<missing>");
+    }
+};
+
+class BatchTool : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        program = batchProgram();
+        ASSERT_FALSE(program.isEmpty()) << "miravel-batch is built beside the tests";
+    }
+
+    BatchRun run(const QStringList &arguments)
+    {
+        QProcess p;
+        p.start(program, QStringList{QStringLiteral("--folder"), folder.path()} + arguments);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        BatchRun r;
+        r.exitCode = p.exitCode();
+        r.out = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        r.err = QString::fromUtf8(p.readAllStandardError());
+        return r;
+    }
+
+    // 130 weekdays of a rising issue ending on 2018-06-29, price unit 10.
+    void fillIssue()
+    {
+        db::Database d(folder.dbPath());
+        d.execute(QStringLiteral("insert into Mei (コード, 市場コード, 銘柄, 出来高単位, 株価単位) values (7203, 1, 'ﾄﾖﾀ自動車', 100, 10)"));
+        db::WriteBatch batch(d);
+        QDate day(2018, 6, 29);
+        for (int i = 0; i < 130; ++i, day = day.addDays(-1)) {
+            while (day.dayOfWeek() > 5)
+                day = day.addDays(-1);
+            const int close = 700 - i;
+            d.execute(QStringLiteral("insert into dayData values (7203, %1, %2, %3, %4, %5, 1, 5000, %5)")
+                          .arg(db::dateLiteral(day))
+                          .arg(close - 1)
+                          .arg(close + 2)
+                          .arg(close - 3)
+                          .arg(close));
+        }
+    }
+
+    TempProgramFolder folder;
+    QString program;
+};
+
+TEST_F(BatchTool, InitPreparesTheFolderAndUsageErrorsExitWithTwo)
+{
+    db::Database::closeAll();
+    BatchRun init = run({QStringLiteral("init")});
+    EXPECT_EQ(init.exitCode, 0) << init.err.toStdString();
+    EXPECT_TRUE(db::Database::isOwnDatabase(folder.dbPath()));
+    EXPECT_TRUE(QFileInfo::exists(folder.iniPath()));
+    EXPECT_EQ(run({QStringLiteral("no-such-command")}).exitCode, 2);
+    EXPECT_EQ(run({QStringLiteral("chart")}).exitCode, 2);
+    EXPECT_EQ(run({QStringLiteral("chart"), QStringLiteral("7203"), QStringLiteral("--panel"), QStringLiteral("9")}).exitCode, 2);
+    EXPECT_EQ(run({QStringLiteral("chart"), QStringLiteral("7203"), QStringLiteral("--date"), QStringLiteral("2018/13/45")}).exitCode, 2);
+}
+
+TEST_F(BatchTool, ChartWritesImageSeriesListAndTheSeriesFigures)
+{
+    ASSERT_EQ(run({QStringLiteral("init")}).exitCode, 0);
+    fillIssue();
+    const QString png = folder.filePath(QStringLiteral("c.png")), csv = folder.filePath(QStringLiteral("s.csv")),
+                  list = folder.filePath(QStringLiteral("l.txt"));
+    BatchRun r = run({QStringLiteral("chart"), QStringLiteral("7203"), QStringLiteral("--date"), QStringLiteral("18/06/29"),
+                 QStringLiteral("--png"), png, QStringLiteral("--series"), csv, QStringLiteral("--list"), list});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.value(QStringLiteral("Count")), QStringLiteral("110"));
+    EXPECT_EQ(r.value(QStringLiteral("CenterIndex")), QStringLiteral("55"));
+    // Prices carry the unit of 10: the newest close 700 is 7000, the highest high 7020.
+    EXPECT_EQ(r.value(QStringLiteral("MaxHigh")), QStringLiteral("7020"));
+    EXPECT_EQ(r.value(QStringLiteral("ChartTop")), QStringLiteral("7030"));
+    EXPECT_EQ(r.value(QStringLiteral("MaxVolume")), QStringLiteral("500000"));
+
+    const QImage image(png);
+    EXPECT_EQ(image.size(), QSize(820, 460));
+    const QStringList series = TextFileLines(csv);
+    ASSERT_EQ(series.size(), 111);
+    EXPECT_TRUE(series[0].startsWith(QStringLiteral("index,Date,Open,High,Low,Close,CloseCarried,Change,Volume")));
+    EXPECT_TRUE(series[110].startsWith(QStringLiteral("109,2018-06-29,6990,7020,6970,7000,7000,10,500000")));
+    const QStringList rows = TextFileLines(list);
+    ASSERT_EQ(rows.size(), 110);
+    EXPECT_TRUE(rows.last().startsWith(QStringLiteral("18/06/29 ")));
+    EXPECT_EQ(rows.last().mid(42, 11).trimmed(), QStringLiteral("7000"));
+
+    // An unknown issue and a date before the first row answer with the program's message and exit 0.
+    BatchRun missing = run({QStringLiteral("chart"), QStringLiteral("1111")});
+    EXPECT_EQ(missing.exitCode, 0);
+    EXPECT_TRUE(missing.out.contains(QStringLiteral("基準日からの表示するデーターがありません。")));
+    BatchRun early = run({QStringLiteral("chart"), QStringLiteral("7203"), QStringLiteral("--date"), QStringLiteral("1990-01-01")});
+    EXPECT_EQ(early.exitCode, 0);
+    EXPECT_TRUE(early.out.contains(QStringLiteral("基準日からの表示するデーターがありません。")));
+    EXPECT_EQ(early.value(QStringLiteral("Count")), QStringLiteral("0"));
+}
+
+} // namespace
