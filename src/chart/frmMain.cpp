@@ -456,6 +456,8 @@ void frmMain::ListIssuesByCode(const QString &prefix)
     }
     ListMei->clear();
     ListMei->addItems(entries);
+    for (int i = 0; i < ListMei->count(); ++i)
+        ListMei->item(i)->setToolTip(entries[i]); // the list is narrower than most names
     if (!entries.isEmpty())
         ListMei->setCurrentRow(0);
 }
