@@ -180,6 +180,22 @@ TEST_F(IssueListTest, EmptySearchListsEveryIssueAndEscapeChoosesNothing)
     EXPECT_EQ(w.MeiCode->text(), QStringLiteral("1301"));
 }
 
+TEST_F(IssueListTest, SearchTextIsTakenLiterally)
+{
+    frmMain &w = openWindow();
+    QList<int> counts;
+    onNextModal([&](QWidget *modal) {
+        auto *find = qobject_cast<frmMeiFind *>(modal);
+        ASSERT_NE(find, nullptr);
+        for (const char *text : {"%", "_", "''", "車720"}) {
+            find->txtFind->setText(QString::fromUtf8(text));
+            counts.append(find->ListMei->count());
+        }
+    });
+    w.CmdFind->click();
+    EXPECT_EQ(counts, (QList<int>{0, 0, 0, 9}));
+}
+
 TEST_F(IssueListTest, EnterInTheSearchListChooses)
 {
     frmMain &w = openWindow();
