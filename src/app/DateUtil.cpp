@@ -13,10 +13,26 @@ int expandYear(int yy, const QDate &today)
     return year;
 }
 
+// Full-width digits and separators, as typed with the input method on, read as their ASCII forms.
+static QString halfWidth(const QString &text)
+{
+    QString s = text;
+    for (QChar &c : s) {
+        const char16_t u = c.unicode();
+        if (u >= 0xFF10 && u <= 0xFF19)
+            c = QChar(u'0' + (u - 0xFF10));
+        else if (u == 0xFF0F)
+            c = QLatin1Char('/');
+        else if (u == 0xFF0D || u == 0x2212)
+            c = QLatin1Char('-');
+    }
+    return s;
+}
+
 QDate parseDate(const QString &text, const QDate &today)
 {
-    static const QRegularExpression re(QStringLiteral("^\\s*(\\d{1,4})[/\\-](\\d{1,2})[/\\-](\\d{1,2})\\s*$"));
-    const auto m = re.match(text);
+    static const QRegularExpression re(QStringLiteral("^\\s*([0-9]{1,4})[/\\-]([0-9]{1,2})[/\\-]([0-9]{1,2})\\s*$"));
+    const auto m = re.match(halfWidth(text));
     if (!m.hasMatch())
         return {};
     int year = m.captured(1).toInt();
