@@ -47,6 +47,19 @@ TEST_F(NavigationTest, LoadShowsTodayTheListOfThe1000sAndTheDailyCaptions)
     EXPECT_EQ(MainModule::MarketAbbrev[1], QStringLiteral("東１"));
 }
 
+TEST_F(NavigationTest, FirstActivationAfterACreatedDatabaseRunsOnce)
+{
+    frmMain &w = openWindow();
+    w.mainTag() = QStringLiteral("3");
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(waitFor([&] { return w.isActiveWindow(); }));
+    letEventsRun(20);
+    EXPECT_EQ(MainModule::MainTag, QStringLiteral("1"));
+    EXPECT_EQ(w.MeiCode->text(), QStringLiteral("1"));
+    EXPECT_EQ(w.ListMei->count(), 2);
+}
+
 TEST_F(NavigationTest, FourDigitCodeShowsTheChartAndFillsListAndLabels)
 {
     frmMain &w = openWindow();
