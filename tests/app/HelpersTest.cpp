@@ -62,14 +62,6 @@ TEST(SafeValue, TypedFormsFollowTheSameRules)
     EXPECT_EQ(SafeText(QVariant::fromValue(Currency::fromRaw(9480))), QStringLiteral("0.948"));
 }
 
-TEST(Period, PriceTableOfEachMode)
-{
-    EXPECT_EQ(PriceTableOf(1), QStringLiteral("daydata"));
-    EXPECT_EQ(PriceTableOf(2), QStringLiteral("weekdata"));
-    EXPECT_EQ(PriceTableOf(0), QString());
-    EXPECT_EQ(PriceTableOf(3), QString());
-}
-
 TEST(Period, ToggleDayWeekSwitchesModeTableAndCaption)
 {
     MainModule::reset();
@@ -111,13 +103,6 @@ INSTANTIATE_TEST_SUITE_P(
                       CaptionCase{QString(), 2, QStringLiteral("(週)")},
                       CaptionCase{QStringLiteral("ミラベル(日)"), 3, QStringLiteral("ミラベル(日)")},
                       CaptionCase{QStringLiteral("ミラベル"), 0, QStringLiteral("ミラベル")}));
-
-TEST(Period, ButtonTextOfEachMode)
-{
-    EXPECT_EQ(PeriodButtonText(1), QStringLiteral("週　足　チャートへ"));
-    EXPECT_EQ(PeriodButtonText(2), QStringLiteral("日　足　チャートへ"));
-    EXPECT_TRUE(PeriodButtonText(0).isNull());
-}
 
 TEST(MarketCode, OfEachPositionInTheDailyFiles)
 {

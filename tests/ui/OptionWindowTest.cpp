@@ -125,31 +125,18 @@ TEST_F(OptionWindow, EscapeSavesWithTheRepairs)
     EXPECT_TRUE(prompt.messages().isEmpty());
 }
 
-struct SlideCase
-{
-    QString typed;
-    QString stored;
-};
-
-class OptionWindowSlide : public OptionWindow, public ::testing::WithParamInterface<SlideCase>
-{
-};
-
-TEST_P(OptionWindowSlide, CloseBoxStoresTheInterval)
+TEST_F(OptionWindow, CloseBoxSavesAsEscapeDoes)
 {
     frmOption window(services);
     window.show();
-    window.slidechart->setText(GetParam().typed);
+    window.slidechart->setText(QStringLiteral("60"));
+    window.sonekipa->setText(QStringLiteral("2.5"));
     window.close();
     EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(Settings::settingsValue(QStringLiteral("slidechart")), GetParam().stored);
+    EXPECT_EQ(Settings::settingsValue(QStringLiteral("slidechart")), QStringLiteral("60"));
+    EXPECT_EQ(Settings::settingsValue(QStringLiteral("SonPa")), QStringLiteral("2.5"));
+    EXPECT_EQ(MainModule::slidechart, 60.0f);
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, OptionWindowSlide,
-                         ::testing::Values(SlideCase{QStringLiteral("0.4"), QStringLiteral("1")},
-                                           SlideCase{QStringLiteral("61"), QStringLiteral("1")},
-                                           SlideCase{QStringLiteral("0.5"), QStringLiteral("0.5")},
-                                           SlideCase{QStringLiteral("60"), QStringLiteral("60")}));
 
 TEST_F(OptionWindow, FolderButtonsUseThePickerAndKeepTheTextWhenCancelled)
 {
