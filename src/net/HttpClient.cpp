@@ -20,6 +20,8 @@ QNetworkReply *HttpClient::start(const QString &url, int timeoutMs)
     QNetworkRequest request{QUrl(url, QUrl::TolerantMode)};
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setHeader(QNetworkRequest::UserAgentHeader,
+                      QStringLiteral("Miravel/%1.%2.%3").arg(MIRAVEL_VERSION_MAJOR).arg(MIRAVEL_VERSION_MINOR).arg(MIRAVEL_VERSION_PATCH));
     QNetworkReply *reply = m_manager->get(request);
     m_active.insert(reply);
     if (timeoutMs > 0) {

@@ -64,6 +64,13 @@ void RecordsetTableModel::setFieldHidden(const QString &field, bool hidden)
     endResetModel();
 }
 
+void RecordsetTableModel::setHeaderCaption(const QString &field, const QString &caption)
+{
+    m_captions.insert(field.toCaseFolded(), caption);
+    if (!m_columns.empty())
+        Q_EMIT headerDataChanged(Qt::Horizontal, 0, int(m_columns.size()) - 1);
+}
+
 void RecordsetTableModel::rebuildColumns()
 {
     m_columns.clear();
@@ -150,8 +157,10 @@ QVariant RecordsetTableModel::headerData(int section, Qt::Orientation orientatio
 {
     if (role != Qt::DisplayRole)
         return QVariant();
-    if (orientation == Qt::Horizontal)
-        return fieldOfColumn(section);
+    if (orientation == Qt::Horizontal) {
+        const QString field = fieldOfColumn(section);
+        return m_captions.value(field.toCaseFolded(), field);
+    }
     return section + 1;
 }
 

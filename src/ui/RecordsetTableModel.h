@@ -7,6 +7,7 @@
 #include "db/Recordset.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QSet>
 #include <QStringList>
 #include <QVariant>
@@ -33,6 +34,8 @@ public:
     // Hidden fields are left out of the columns but still read (and usable as keys).
     void setFieldHidden(const QString &field, bool hidden);
     void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    // A column caption other than the field name.
+    void setHeaderCaption(const QString &field, const QString &caption);
     // How dates are shown (QDate format); "yyyy/MM/dd" unless set.
     void setDateFormat(const QString &format) { m_dateFormat = format; }
 
@@ -66,6 +69,7 @@ private:
     QString m_source;
     QStringList m_keyFields;
     QSet<QString> m_hidden;
+    QHash<QString, QString> m_captions; // case-folded field name -> caption
     bool m_readOnly = false;
     QString m_dateFormat = QStringLiteral("yyyy/MM/dd");
     std::vector<Field> m_fields;

@@ -51,6 +51,8 @@ TEST_F(TableModel, ShowsTheRowsOfASelect)
     ASSERT_EQ(model.columnCount(), 3);
     EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("コード"));
     EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("銘柄"));
+    model.setHeaderCaption(QStringLiteral("銘柄"), QStringLiteral("銘柄名"));
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("銘柄名"));
     EXPECT_EQ(model.data(model.index(0, 0)).toString(), QStringLiteral("9999"));
     EXPECT_EQ(model.data(model.index(1, 1)).toString(), QStringLiteral("ﾄﾖﾀ自動車"));
     EXPECT_EQ(model.data(model.index(2, 1)).toString(), QStringLiteral("極洋"));
