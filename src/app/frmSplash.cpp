@@ -32,8 +32,15 @@ void frmSplash::Form_Load()
 void frmSplash::Timer_Timer()
 {
     Q_EMIT timerFired();
-    QCoreApplication::processEvents();
-    m_main.show();
+    // Each step goes on when the one before failed; the splash closes in any case.
+    try {
+        QCoreApplication::processEvents();
+    } catch (...) {
+    }
+    try {
+        m_main.show();
+    } catch (...) {
+    }
     m_main.mnuchartdayandweek->setText(QStringLiteral("週チャートを表示"));
     m_main.mnuchartslideshow->setText(QStringLiteral("ﾁｬｰﾄ・ｽﾗｲﾄﾞｼｮｰ・ｽﾀｰﾄ"));
     close();
