@@ -60,7 +60,7 @@ double viaRecordSet(const QString &path, int n)
             rs.setValue(fBase, r.close);
             rs.update();
             if (i % 4000 == 3999)
-                batch.commit(); // one transaction per day file, as the import does
+                batch.commit(); // a safe point per day file, as the import has
         }
     }
     d.close();

@@ -3,6 +3,7 @@
 #include "db/Connection.h"
 #include "db/SqlTranslator.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 
@@ -243,12 +244,21 @@ QVariant Database::scalar(const QString &legacySelect)
     return rs.value(0);
 }
 
+static qint64 monotonicMs()
+{
+    static QElapsedTimer clock;
+    if (!clock.isValid())
+        clock.start();
+    return clock.elapsed();
+}
+
 WriteBatch::WriteBatch(Database &database) : m_conn(database.connection())
 {
     Connection &c = open(m_conn);
     if (c.batchDepth == 0 && sqlite3_get_autocommit(c.handle())) {
         execOrThrow(c, "BEGIN IMMEDIATE");
         m_outer = true;
+        m_beganMs = monotonicMs();
     }
     ++c.batchDepth;
 }
@@ -262,11 +272,18 @@ WriteBatch::~WriteBatch()
 
 void WriteBatch::commit()
 {
+    if (m_outer && monotonicMs() - m_beganMs >= GroupMs)
+        commitNow();
+}
+
+void WriteBatch::commitNow()
+{
     if (!m_outer)
         return;
     if (!sqlite3_get_autocommit(m_conn->handle()))
         execOrThrow(*m_conn, "COMMIT");
     execOrThrow(*m_conn, "BEGIN IMMEDIATE");
+    m_beganMs = monotonicMs();
 }
 
 } // namespace db

@@ -61,22 +61,29 @@ private:
     qint64 m_changesAtOpen = 0;
 };
 
-// Groups the writes of a long loop into one transaction. The transaction commits when the batch
-// ends, also when an exception leaves the scope, so "rows saved so far stay". commit() commits what
-// is there and goes on in a new transaction (one per file or per issue). Nested batches join the
-// outer one.
+// Groups the writes of a long loop into transactions. The transaction commits when the batch ends,
+// also when an exception leaves the scope, so "rows saved so far stay". commit() marks a safe point
+// (the end of a day file, of an issue): what is there is committed once the transaction has been open
+// for GroupMs or more, otherwise it goes on into the next safe point. So one file is always whole or
+// absent, a short run commits once, and a year of day files does not pay a commit per file (each
+// commit rewrites thousands of scattered index pages). commitNow() commits at once. Nested batches
+// join the outer one.
 class WriteBatch final
 {
 public:
+    static constexpr int GroupMs = 1000;
+
     explicit WriteBatch(Database &database);
     ~WriteBatch();
     WriteBatch(const WriteBatch &) = delete;
     WriteBatch &operator=(const WriteBatch &) = delete;
     void commit();
+    void commitNow();
 
 private:
     std::shared_ptr<Connection> m_conn;
     bool m_outer = false;
+    qint64 m_beganMs = 0;
 };
 
 } // namespace db

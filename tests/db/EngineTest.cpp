@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 #include <functional>
 
@@ -192,6 +193,29 @@ TEST_F(Engine, UnknownTablesAndFieldsHaveTheirNumbers)
     EXPECT_EQ(errorOf([&] { d.openRecordset(QStringLiteral("select nofield from Mei")); }), db::ErrorNumber::TooFewParameters);
     db::Recordset rs = d.openRecordset(QStringLiteral("select * from Shijyo"));
     EXPECT_EQ(errorOf([&] { rs.value(QStringLiteral("nofield")); }), db::ErrorNumber::TooFewParameters);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Engine, WriteBatchGroupsShortSafePointsAndCommitsOnRequest)
+{
+    db::Database writer(folder.dbPath());
+    auto rowsSeenElsewhere = [&] {
+        db::Database reader(folder.dbPath()); // a second connection sees committed rows only
+        return reader.scalar(QStringLiteral("select Count(*) from daydata")).toLongLong();
+    };
+    db::WriteBatch batch(writer);
+    writer.execute(QStringLiteral("insert into daydata (コード, 日付) values (1, #2000/07/14#)"));
+    batch.commit(); // a safe point right after the start: carried on
+    EXPECT_EQ(rowsSeenElsewhere(), 0);
+    batch.commitNow();
+    EXPECT_EQ(rowsSeenElsewhere(), 1);
+    writer.execute(QStringLiteral("insert into daydata (コード, 日付) values (2, #2000/07/14#)"));
+    QThread::msleep(db::WriteBatch::GroupMs + 50);
+    batch.commit(); // open long enough: committed
+    EXPECT_EQ(rowsSeenElsewhere(), 2);
 }
 
 } // namespace
