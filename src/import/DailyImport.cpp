@@ -16,6 +16,14 @@ namespace importer {
 
 namespace {
 
+// The window repaints the phase text before the work behind it starts.
+void showPhase(Progress &progress, const QString &text)
+{
+    progress.setPhase(text);
+    progress.yield();
+}
+
+
 constexpr int CodeLimit = 10000;
 constexpr int FieldCount = 8;
 constexpr int LookBackDays = 60;
@@ -125,7 +133,7 @@ private:
 
         bool isNew = false;
         if (m_request.rdel == 1) {
-            progress.setPhase(QStringLiteral("データ削除中..."));
+            showPhase(progress, QStringLiteral("データ削除中..."));
             database.execute(QStringLiteral("delete * from daydata Where 日付=%1 ;").arg(dateText));
             isNew = true;
         } else {
@@ -135,18 +143,18 @@ private:
         if (tradingDate == m_writtenDate)
             m_writtenDate = QDate();
 
-        progress.setPhase(QStringLiteral("前処理中..."));
+        showPhase(progress, QStringLiteral("前処理中..."));
         const QVariant previousDay = database.scalar(
             QStringLiteral("SELECT Max(日付) AS MaxDate FROM daydata WHERE 日付 between %1 and %2 ;")
                 .arg(db::dateLiteral(tradingDate.addDays(-LookBackDays)), db::dateLiteral(tradingDate.addDays(-1))));
 
-        progress.setPhase(QStringLiteral("銘柄データ読込み中..."));
+        showPhase(progress, QStringLiteral("銘柄データ読込み中..."));
         loadIssues(database);
 
-        progress.setPhase(QStringLiteral("前日データ読込み中..."));
+        showPhase(progress, QStringLiteral("前日データ読込み中..."));
         loadPreviousDay(database, previousDay);
 
-        progress.setPhase(fileName + QStringLiteral(" 処理中....."));
+        showPhase(progress, fileName + QStringLiteral(" 処理中....."));
         db::Recordset day = database.openRecordset(QStringLiteral("dayData"), db::RecordsetType::Table);
 
         const int weekday = DateUtil::weekdayNumber(tradingDate);
@@ -190,7 +198,7 @@ private:
         m_result.storedRecords += storedFromFile;
 
         if (m_result.storedRecords > 0 && tradingDate == lastFileDate) {
-            progress.setPhase(QStringLiteral("銘柄処理中..."));
+            showPhase(progress, QStringLiteral("銘柄処理中..."));
             markIssuesOfLastFile(database);
         }
     }
@@ -410,7 +418,7 @@ ImportResult ImportDailyFiles(const DailyImportRequest &request, ImportContext &
                                      &result.skipped);
             }
             if (request.buildWeekly) {
-                progress.setPhase(QStringLiteral("週データー作成中..."));
+                showPhase(progress, QStringLiteral("週データー作成中..."));
                 BuildWeeklyData(DateUtil::MondayOnOrBefore(request.start), DateUtil::FridayOnOrAfter(request.end), progress);
             }
             result.completed = true;
