@@ -108,6 +108,14 @@ TEST_F(BatchTool, InitPreparesTheFolderAndUsageErrorsExitWithTwo)
     EXPECT_EQ(init.exitCode, 0) << init.err.toStdString();
     EXPECT_TRUE(db::Database::isOwnDatabase(folder.dbPath()));
     EXPECT_TRUE(QFileInfo::exists(folder.iniPath()));
+    // A folder that does not exist yet is made.
+    QProcess fresh;
+    const QString newFolder = folder.filePath(QStringLiteral("new/program"));
+    fresh.start(program, {QStringLiteral("--folder"), newFolder, QStringLiteral("init")});
+    ASSERT_TRUE(fresh.waitForFinished(60000));
+    EXPECT_EQ(fresh.exitCode(), 0);
+    EXPECT_TRUE(db::Database::isOwnDatabase(newFolder + QStringLiteral("/Miravel.mdb")));
+
     EXPECT_EQ(run({QStringLiteral("no-such-command")}).exitCode, 2);
     EXPECT_EQ(run({QStringLiteral("chart")}).exitCode, 2);
     EXPECT_EQ(run({QStringLiteral("chart"), QStringLiteral("7203"), QStringLiteral("--panel"), QStringLiteral("9")}).exitCode, 2);

@@ -2,6 +2,8 @@
 
 #include "app/Startup.h"
 
+#include <QDir>
+
 namespace batch {
 
 namespace {
@@ -12,6 +14,12 @@ int runInit(Context &context, const QStringList &arguments)
     if (!arguments.isEmpty()) {
         err(QStringLiteral("init は引数を取りません。"));
         return ExitUsage;
+    }
+    // A script may name a folder that is not there yet: init makes it (the program itself always
+    // runs from an existing folder).
+    if (!QDir().mkpath(context.programFolder)) {
+        err(QStringLiteral("フォルダ %1 を作成できません。").arg(QDir::toNativeSeparators(context.programFolder)));
+        return ExitError;
     }
     TerminalPrompt prompt;
     const Startup::Result result = Startup::prepareProgramFolder(context.programFolder, prompt);
