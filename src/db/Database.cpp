@@ -3,12 +3,15 @@
 #include "db/Connection.h"
 #include "db/SqlTranslator.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 
 #include <sqlite3.h>
+#if !defined(_WIN32)
 #include <sys/stat.h>
+#endif
 
 #include <vector>
 
@@ -75,9 +78,9 @@ void execOrThrow(Connection &c, const char *sql)
 struct FileStamp
 {
     bool valid = false;
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
+    qint64 device = 0;
+    qint64 inode = 0;
+    qint64 size = 0;
     qint64 mtimeNs = 0;
     bool operator==(const FileStamp &o) const
     {
@@ -88,14 +91,23 @@ struct FileStamp
 FileStamp stampOf(const QString &path)
 {
     FileStamp f;
+#if defined(_WIN32)
+    const QFileInfo info(path);
+    if (!info.exists())
+        return f;
+    f.valid = true;
+    f.size = info.size();
+    f.mtimeNs = info.lastModified().toMSecsSinceEpoch() * 1000000;
+#else
     struct stat st;
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return f;
     f.valid = true;
-    f.device = st.st_dev;
-    f.inode = st.st_ino;
-    f.size = st.st_size;
+    f.device = qint64(st.st_dev);
+    f.inode = qint64(st.st_ino);
+    f.size = qint64(st.st_size);
     f.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+#endif
     return f;
 }
 

@@ -9,7 +9,13 @@
 #include <QRegularExpression>
 
 #include <cstdio>
+#if defined(_WIN32)
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
 #include <unistd.h>
+#endif
 
 namespace batch {
 
