@@ -11,6 +11,7 @@ list(APPEND MIRAVEL_UI_SOURCES
   import/frmReadData.cpp
   import/frmSyuMakeData.cpp
   import/frmShinyoData.cpp
+  import/WeekPeriodWindow.cpp
   import/frmZenjitusa.cpp
   import/ImportWindowParts.cpp
 )

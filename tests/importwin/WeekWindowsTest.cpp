@@ -165,6 +165,8 @@ TEST_F(SyuMakeDataTest, BuildsTheWeeksAndRefusesToCloseMeanwhile)
             return;
         poked = true;
         w.CmdMakeWeekData->click();
+        w.CmdStartDate->click();
+        w.CmdEndDate->click();
         w.CmdClose->click();
         pressKey(&w, Qt::Key_Escape);
         w.close();
@@ -181,6 +183,9 @@ TEST_F(SyuMakeDataTest, BuildsTheWeeksAndRefusesToCloseMeanwhile)
     EXPECT_EQ(prompt.records().front().title, QStringLiteral("確認"));
     EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("週データーの作成終了しました。")});
     EXPECT_EQ(w.LabPa->text(), QStringLiteral("100"));
+    // The stepping buttons did nothing during the build.
+    EXPECT_EQ(w.ReadDateji->text(), QStringLiteral("00/07/10"));
+    EXPECT_EQ(w.ReadDateitaru->text(), QStringLiteral("00/07/21"));
     EXPECT_EQ(count(QStringLiteral("weekdata")), 4);
     EXPECT_EQ(scalar(QStringLiteral("select 終値 from weekdata where コード=1301 and 日付=#2000/07/21#")).toInt(), 121);
     EXPECT_EQ(scalar(QStringLiteral("select 前日比 from weekdata where コード=1332 and 日付=#2000/07/21#")).toInt(), -7);
