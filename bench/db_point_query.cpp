@@ -85,9 +85,11 @@ int main(int argc, char **argv)
     const int days = rows / Issues;
     QRandomGenerator rng(42);
     struct Q { int code; QDate date; };
-    std::vector<Q> qs;
-    for (int i = 0; i < queries; ++i)
+    std::vector<Q> qs, rawQs; // two samples of the same distribution
+    for (int i = 0; i < queries; ++i) {
         qs.push_back({1000 + int(rng.bounded(Issues)), QDate(2000, 1, 3).addDays(qint64(rng.bounded(days * 7 / 5)))});
+        rawQs.push_back({1000 + int(rng.bounded(Issues)), QDate(2000, 1, 3).addDays(qint64(rng.bounded(days * 7 / 5)))});
+    }
 
     auto legacy = [](const Q &q) {
         return QStringLiteral("select top 110 * from daydata where コード=%1 and 日付<=%2 order by 日付 desc").arg(q.code).arg(db::dateLiteral(q.date));
@@ -97,25 +99,24 @@ int main(int argc, char **argv)
     qint64 checksum = 0;
     {
         db::Database d(path);
-        for (const Q &q : qs) { // warm the cache the same way for both
-            db::Recordset rs = d.openRecordset(legacy(q));
-            while (!rs.eof()) rs.moveNext();
-        }
+        // Layer and raw alternate query by query (each on its own sample), so both meet the same
+        // cache state.
         QElapsedTimer t;
-        for (const Q &q : qs) {
+        sqlite3 *h = d.handle();
+        for (size_t i = 0; i < qs.size(); ++i) {
+            const Q &q = qs[i];
             t.start();
             db::Recordset rs = d.openRecordset(legacy(q));
             while (!rs.eof()) {
                 checksum += rs.toLong(QStringLiteral("終値"));
                 rs.moveNext();
             }
+            rs.close();
             layer.push_back(t.nsecsElapsed() / 1e6);
-        }
-        sqlite3 *h = d.handle();
-        for (const Q &q : qs) {
+
             t.start();
             // The same SQL, prepared and stepped raw (no cache, as a caller without the layer would).
-            const QByteArray sql = db::translate(legacy(q)).sql.toUtf8();
+            const QByteArray sql = db::translate(legacy(rawQs[i])).sql.toUtf8();
             sqlite3_stmt *s = nullptr;
             sqlite3_prepare_v2(h, sql.constData(), -1, &s, nullptr);
             while (sqlite3_step(s) == SQLITE_ROW)
