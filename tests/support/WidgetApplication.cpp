@@ -1,4 +1,5 @@
-// Window tests need one QApplication for the whole test program (offscreen under ctest).
+// Window tests need one QApplication for the whole test program (offscreen platform unless the
+// environment names another). Linked into every window test program as miravel_test_widgets.
 
 #include <QApplication>
 
@@ -14,7 +15,7 @@ public:
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         static int argc = 1;
-        static char name[] = "test_ui";
+        static char name[] = "miravel_window_tests";
         static char *argv[] = {name, nullptr};
         if (!QCoreApplication::instance())
             m_app = new QApplication(argc, argv);
