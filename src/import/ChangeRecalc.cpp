@@ -6,7 +6,6 @@
 #include "import/ImportCommon.h"
 
 #include <optional>
-#include <vector>
 
 namespace importer {
 
@@ -14,13 +13,7 @@ void RecalculateChanges(const QString &table, QDate start, Progress &progress)
 {
     db::Database database(MainModule::DBPath);
     db::WriteBatch batch(database);
-    const int total = int(database.scalar(QStringLiteral("select Count(コード) as wcount from mei ;")).toLongLong());
-    std::vector<qint64> issues;
-    {
-        db::Recordset mei = database.openRecordset(QStringLiteral("select コード from mei order by コード ;"));
-        for (; !mei.eof(); mei.moveNext())
-            issues.push_back(mei.toLong(QStringLiteral("コード")));
-    }
+    const IssueCodes issues = readIssueCodes(database);
 
     // All issues' rows from the start date in one pass, ordered by issue and date: each issue's rows
     // come together in the order its own query would give them. Only rows whose values change are
@@ -30,9 +23,9 @@ void RecalculateChanges(const QString &table, QDate start, Progress &progress)
             .arg(table, db::dateLiteral(start)));
     PercentLabel percent(progress);
     int count = 0;
-    for (const qint64 code : issues) {
+    for (const qint64 code : issues.codes) {
         ++count;
-        percent.update(count, total);
+        percent.update(count, issues.total);
         progress.yield();
         while (!rows.eof() && rows.toLong(QStringLiteral("コード")) < code)
             rows.moveNext();

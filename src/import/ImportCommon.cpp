@@ -3,6 +3,7 @@
 #include "app/Currency.h"
 #include "app/Settings.h"
 #include "app/TextFile.h"
+#include "db/Database.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -172,6 +173,16 @@ QString marginFileName(const QDate &date)
 QString baseName(const QString &path)
 {
     return QFileInfo(path).fileName();
+}
+
+IssueCodes readIssueCodes(db::Database &database)
+{
+    IssueCodes issues;
+    issues.total = int(database.scalar(QStringLiteral("select Count(コード) as wcount from mei ;")).toLongLong());
+    db::Recordset mei = database.openRecordset(QStringLiteral("select コード from mei order by コード ;"));
+    for (; !mei.eof(); mei.moveNext())
+        issues.codes.push_back(mei.toLong(QStringLiteral("コード")));
+    return issues;
 }
 
 } // namespace importer

@@ -13,6 +13,10 @@
 #include <stdexcept>
 #include <vector>
 
+namespace db {
+class Database;
+}
+
 namespace importer {
 
 // An input line or file that was passed over, by file name and 1-based line number (0: whole file).
@@ -121,5 +125,14 @@ QString marginFileName(const QDate &date);
 
 // The file name alone (for messages).
 QString baseName(const QString &path);
+
+// The issues a run over all of Mei goes through: their codes in code order, and the count its
+// percentage label runs to. Throws db::DbError.
+struct IssueCodes
+{
+    int total = 0;
+    std::vector<qint64> codes;
+};
+IssueCodes readIssueCodes(db::Database &database);
 
 } // namespace importer

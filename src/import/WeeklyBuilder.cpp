@@ -11,7 +11,6 @@
 
 #include <optional>
 #include <utility>
-#include <vector>
 
 namespace importer {
 
@@ -173,15 +172,9 @@ void BuildWeeklyData(QDate periodStart, QDate periodEnd, Progress &progress)
     db::Database database(MainModule::DBPath);
     db::WriteBatch batch(database);
 
-    const int total = int(database.scalar(QStringLiteral("select Count(コード) as wcount from mei ;")).toLongLong());
     // Issues in code order: the rows written do not depend on the order, and the ordered daily
     // stream below can then be read in one pass.
-    std::vector<qint64> issues;
-    {
-        db::Recordset mei = database.openRecordset(QStringLiteral("select コード from mei order by コード ;"));
-        for (; !mei.eof(); mei.moveNext())
-            issues.push_back(mei.toLong(QStringLiteral("コード")));
-    }
+    const IssueCodes issues = readIssueCodes(database);
     database.execute(QStringLiteral("delete * from weekdata where 日付 between %1 and %2 ;")
                          .arg(db::dateLiteral(periodStart), db::dateLiteral(periodEnd)));
 
@@ -191,9 +184,9 @@ void BuildWeeklyData(QDate periodStart, QDate periodEnd, Progress &progress)
     DailyStream daily(database, periodStart, periodEnd);
 
     int count = 0;
-    for (const qint64 code : issues) {
+    for (const qint64 code : issues.codes) {
         ++count;
-        percent.update(count, total);
+        percent.update(count, issues.total);
         while (daily.current() && daily.current()->code < code)
             daily.next();
         if (!daily.current() || daily.current()->code != code)
