@@ -225,31 +225,13 @@ private:
             open = high = low = close = 0;
 
         const PreviousDay &prev = m_previous[size_t(code)];
-        qint64 change = 0;
-        qint64 reference = close;
-        if (!prev.present) {
-            change = 0;
-            reference = close;
-        } else if (volume.isZero()) {
-            change = 0;
-            reference = prev.reference;
-        } else {
-            change = prev.reference == 0 ? 0 : close - prev.reference;
-            reference = close;
-        }
+        PriceRecord row{code, tradingDate, open, high, low, close, 0, volume, 0};
+        setChangeFromPrevious(row, prev.present ? std::optional<qint64>(prev.reference) : std::nullopt, volume.isZero());
 
         checkIssue(database, code, marketCodeOfIndex(position), f[2]);
 
         day.addNew();
-        day.setValue(QStringLiteral("コード"), code);
-        day.setValue(QStringLiteral("日付"), tradingDate);
-        day.setValue(QStringLiteral("始値"), open);
-        day.setValue(QStringLiteral("高値"), high);
-        day.setValue(QStringLiteral("安値"), low);
-        day.setValue(QStringLiteral("終値"), close);
-        day.setValue(QStringLiteral("前日比"), change);
-        day.setValue(QStringLiteral("出来高"), QVariant::fromValue(volume));
-        day.setValue(QStringLiteral("基準前日比"), reference);
+        setPriceFields(day, row);
         try {
             day.update();
         } catch (const db::DbError &e) {
@@ -260,7 +242,7 @@ private:
         }
         PreviousDay &written = m_written[size_t(code)];
         written.present = code > 0;
-        written.reference = reference;
+        written.reference = row.reference;
         return true;
     }
 

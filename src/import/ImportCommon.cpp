@@ -185,4 +185,31 @@ IssueCodes readIssueCodes(db::Database &database)
     return issues;
 }
 
+void setChangeFromPrevious(PriceRecord &row, std::optional<qint64> previousReference, bool noTrade)
+{
+    if (!previousReference) {
+        row.change = 0;
+        row.reference = row.close;
+    } else if (noTrade) {
+        row.change = 0;
+        row.reference = *previousReference;
+    } else {
+        row.change = *previousReference == 0 ? 0 : row.close - *previousReference;
+        row.reference = row.close;
+    }
+}
+
+void setPriceFields(db::Recordset &rs, const PriceRecord &row)
+{
+    rs.setValue(QStringLiteral("コード"), row.code);
+    rs.setValue(QStringLiteral("日付"), row.date);
+    rs.setValue(QStringLiteral("始値"), row.open);
+    rs.setValue(QStringLiteral("高値"), row.high);
+    rs.setValue(QStringLiteral("安値"), row.low);
+    rs.setValue(QStringLiteral("終値"), row.close);
+    rs.setValue(QStringLiteral("前日比"), row.change);
+    rs.setValue(QStringLiteral("出来高"), QVariant::fromValue(row.volume));
+    rs.setValue(QStringLiteral("基準前日比"), row.reference);
+}
+
 } // namespace importer

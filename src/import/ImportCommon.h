@@ -3,6 +3,7 @@
 // Pieces shared by the import procedures: the result handed back to the window that started a run,
 // the report of skipped input lines, the "##" percentage label, folder settings and field cutting.
 
+#include "app/Currency.h"
 #include "app/Ports.h"
 
 #include <QDate>
@@ -15,6 +16,7 @@
 
 namespace db {
 class Database;
+class Recordset;
 }
 
 namespace importer {
@@ -134,5 +136,26 @@ struct IssueCodes
     std::vector<qint64> codes;
 };
 IssueCodes readIssueCodes(db::Database &database);
+
+// A new daydata or weekdata row.
+struct PriceRecord
+{
+    qint64 code = 0;
+    QDate date;
+    qint64 open = 0, high = 0, low = 0, close = 0;
+    qint64 change = 0;    // 前日比
+    Currency volume;      // 出来高
+    qint64 reference = 0; // 基準前日比
+};
+
+// Sets 前日比 and 基準前日比 of row from the 基準前日比 of the issue's previous row (nothing when
+// there is none): without a previous row the change is 0 and the reference the close; a row
+// without trade keeps the previous reference with a change of 0; otherwise the change is taken
+// against the previous reference (0 when that is 0) and the close becomes the reference.
+void setChangeFromPrevious(PriceRecord &row, std::optional<qint64> previousReference, bool noTrade);
+
+// Sets the price columns of row on a recordset after addNew (weekdata's 売残 and 買残 are left to
+// the caller).
+void setPriceFields(db::Recordset &rs, const PriceRecord &row);
 
 } // namespace importer

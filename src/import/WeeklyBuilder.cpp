@@ -108,35 +108,17 @@ public:
     void write(qint64 code, const QDate &lastDaily, qint64 open, qint64 high, qint64 low, qint64 close, Currency volume)
     {
         const QDate friday = DateUtil::FridayOnOrAfter(lastDaily);
-        qint64 change = 0;
-        qint64 reference = close;
+        PriceRecord row{code, friday, open, high, low, close, 0, volume, 0};
         const std::optional<PreviousWeek> prev = previousWeek(code, friday);
-        if (!prev) {
-            change = 0;
-            reference = close;
-        } else if (close == 0) {
-            change = 0;
-            reference = prev->reference;
-        } else {
-            change = prev->reference == 0 ? 0 : close - prev->reference;
-            reference = close;
-        }
+        setChangeFromPrevious(row, prev ? std::optional<qint64>(prev->reference) : std::nullopt, close == 0);
         const Balances margin = m_margins.value(key(code, friday));
 
         m_week.addNew();
-        m_week.setValue(QStringLiteral("コード"), code);
-        m_week.setValue(QStringLiteral("日付"), friday);
-        m_week.setValue(QStringLiteral("始値"), open);
-        m_week.setValue(QStringLiteral("高値"), high);
-        m_week.setValue(QStringLiteral("安値"), low);
-        m_week.setValue(QStringLiteral("終値"), close);
-        m_week.setValue(QStringLiteral("前日比"), change);
-        m_week.setValue(QStringLiteral("出来高"), QVariant::fromValue(volume));
-        m_week.setValue(QStringLiteral("基準前日比"), reference);
+        setPriceFields(m_week, row);
         m_week.setValue(QStringLiteral("売残"), margin.sell);
         m_week.setValue(QStringLiteral("買残"), margin.buy);
         m_week.update();
-        m_lastWritten = PreviousWeek{friday, reference};
+        m_lastWritten = PreviousWeek{friday, row.reference};
     }
 
 private:
