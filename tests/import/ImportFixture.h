@@ -59,17 +59,8 @@ protected:
         testing_support::writeCp932File(marginPath(fileDate), lines);
     }
 
-    void execute(const QString &sql)
-    {
-        db::Database database(MainModule::DBPath);
-        database.execute(sql);
-    }
-
-    QVariant scalar(const QString &sql)
-    {
-        db::Database database(MainModule::DBPath);
-        return database.scalar(sql);
-    }
+    void execute(const QString &sql) { testing_support::executeSql(sql); }
+    QVariant scalar(const QString &sql) { return testing_support::scalarOf(sql); }
 
     qint64 count(const QString &table, const QString &where = QString())
     {

@@ -114,16 +114,8 @@ protected:
         services.shell = &shell;
     }
 
-    void execute(const QString &sql)
-    {
-        db::Database database(MainModule::DBPath);
-        database.execute(sql);
-    }
-    QVariant scalar(const QString &sql)
-    {
-        db::Database database(MainModule::DBPath);
-        return database.scalar(sql);
-    }
+    void execute(const QString &sql) { testing_support::executeSql(sql); }
+    QVariant scalar(const QString &sql) { return testing_support::scalarOf(sql); }
     qint64 count(const QString &table, const QString &where = QString())
     {
         return scalar(QStringLiteral("select Count(*) from %1 %2").arg(table, where)).toLongLong();

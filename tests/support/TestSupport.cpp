@@ -2,6 +2,7 @@
 
 #include "app/MainModule.h"
 #include "app/TextFile.h"
+#include "db/Database.h"
 #include "db/Schema.h"
 
 #include <QDir>
@@ -35,6 +36,18 @@ void TempProgramFolder::createDatabase() const
 {
     ScriptedPrompt prompt;
     ASSERT_TRUE(db::CreateDatabaseFile(dbPath(), &prompt));
+}
+
+void executeSql(const QString &sql)
+{
+    db::Database database(MainModule::DBPath);
+    database.execute(sql);
+}
+
+QVariant scalarOf(const QString &sql)
+{
+    db::Database database(MainModule::DBPath);
+    return database.scalar(sql);
 }
 
 void writeCp932File(const QString &path, const QStringList &lines, const QString &lineEnd)

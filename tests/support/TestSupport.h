@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QVariant>
 
 #include <deque>
 #include <memory>
@@ -32,6 +33,11 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// A statement run on the program's database (MainModule::DBPath), and the first value a query
+// there gives.
+void executeSql(const QString &sql);
+QVariant scalarOf(const QString &sql);
 
 // Writes lines in code page 932, each ended by CR LF (lineEnd overrides it for malformed fixtures).
 void writeCp932File(const QString &path, const QStringList &lines, const QString &lineEnd = QStringLiteral("\r\n"));
