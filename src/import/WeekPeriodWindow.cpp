@@ -78,6 +78,16 @@ void WeekPeriodWindow::completeWindow(QHBoxLayout *bottom)
     ShowOpeningWeekPeriod(ReadDateji, ReadDateitaru, m_services.prompt, m_services.clock);
 }
 
+std::optional<WeekPeriod> WeekPeriodWindow::checkedPeriod()
+{
+    const CheckedRange range = CheckRange(ReadDateji->text(), ReadDateitaru->text(), TodayOf(m_services.clock), true);
+    if (range.check != RangeCheck::Ok) {
+        ShowRangeProblem(*m_services.prompt, range.check, ReadDateji, ReadDateitaru);
+        return std::nullopt;
+    }
+    return WeekPeriod{range.first, range.last};
+}
+
 void WeekPeriodWindow::CmdStartDate_Click()
 {
     if (refusesSteps())

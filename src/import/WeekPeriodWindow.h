@@ -4,7 +4,11 @@
 // labels, the Monday/Friday stepping buttons with their direction choice, the cancel button and the
 // percentage label. Each window adds its own run button and bottom row.
 
+#include "import/ImportWindowLogic.h"
+
 #include <QDialog>
+
+#include <optional>
 
 class QGridLayout;
 class QGroupBox;
@@ -43,6 +47,10 @@ protected:
     // Puts the period rows above the window's bottom row, makes the boxes date boxes, wires the
     // stepping and cancel buttons and shows the opening period. Called last by the window.
     void completeWindow(QHBoxLayout *bottom);
+
+    // The typed period when it passes the checks of a Monday-to-Friday period; otherwise the failure
+    // is shown, the focus moved to its box, and nothing is returned.
+    std::optional<importer::WeekPeriod> checkedPeriod();
 
     // True while the stepping buttons do nothing.
     virtual bool refusesSteps() const { return false; }

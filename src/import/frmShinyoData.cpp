@@ -42,12 +42,10 @@ void frmShinyoData::CmdShinyoReadDate_Click()
     // Nothing yields while the import runs; the flag only keeps a question from being asked twice.
     if (m_running)
         return;
-    Prompt &prompt = *m_services.prompt;
-    const CheckedRange range = CheckRange(ReadDateji->text(), ReadDateitaru->text(), TodayOf(m_services.clock), true);
-    if (range.check != RangeCheck::Ok) {
-        ShowRangeProblem(prompt, range.check, ReadDateji, ReadDateitaru);
+    const std::optional<WeekPeriod> period = checkedPeriod();
+    if (!period)
         return;
-    }
+    Prompt &prompt = *m_services.prompt;
     m_running = true;
     if (!prompt.askYesNo(QStringLiteral("信用データーの読込みを開始します。"), QStringLiteral("確認"))) {
         m_running = false;
@@ -58,7 +56,7 @@ void frmShinyoData::CmdShinyoReadDate_Click()
     SkipReport skipped;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
-        stored = ImportMarginBalances(range.first, range.last, MainModule::sinyoPath, *m_progress, &skipped);
+        stored = ImportMarginBalances(period->first, period->last, MainModule::sinyoPath, *m_progress, &skipped);
     } catch (const db::DbError &e) {
         error = e.description();
     } catch (const InputError &e) {

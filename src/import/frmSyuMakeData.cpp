@@ -38,12 +38,10 @@ void frmSyuMakeData::CmdMakeWeekData_Click()
 {
     if (m_busy)
         return;
-    Prompt &prompt = *m_services.prompt;
-    const CheckedRange range = CheckRange(ReadDateji->text(), ReadDateitaru->text(), TodayOf(m_services.clock), true);
-    if (range.check != RangeCheck::Ok) {
-        ShowRangeProblem(prompt, range.check, ReadDateji, ReadDateitaru);
+    const std::optional<WeekPeriod> period = checkedPeriod();
+    if (!period)
         return;
-    }
+    Prompt &prompt = *m_services.prompt;
     // The mark before the question: a second click while it is open does nothing.
     m_busy = true;
     if (!prompt.askYesNo(QStringLiteral("週データーの作成を開始します。"), QStringLiteral("確認"))) {
@@ -53,7 +51,7 @@ void frmSyuMakeData::CmdMakeWeekData_Click()
     QString error;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
-        BuildWeeklyData(range.first, range.last, *m_progress);
+        BuildWeeklyData(period->first, period->last, *m_progress);
     } catch (const db::DbError &e) {
         error = e.description();
     }
