@@ -137,6 +137,26 @@ TEST_P(WeekWindowTest, RefusesBadPeriodsInOrderWithTheirFocus)
 INSTANTIATE_TEST_SUITE_P(Both, WeekWindowTest, ::testing::Values(Kind::Weekly, Kind::Margin),
                          [](const auto &info) { return info.param == Kind::Weekly ? "Weekly" : "Margin"; });
 
+// Plays the impatient user: while the run started by the button works, the user's actions run
+// once, as soon as the window reports busy. True when they ran.
+template <typename Window, typename User>
+bool actWhileBusy(Window &window, QPushButton *run, User user)
+{
+    bool acted = false;
+    QTimer timer;
+    timer.setInterval(0);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (!window.isBusy() || acted)
+            return;
+        acted = true;
+        user();
+    });
+    timer.start();
+    run->click();
+    timer.stop();
+    return acted;
+}
+
 class SyuMakeDataTest : public WindowFixture
 {
 };
@@ -157,13 +177,9 @@ TEST_F(SyuMakeDataTest, BuildsTheWeeksAndRefusesToCloseMeanwhile)
     w.ReadDateji->setText(QStringLiteral("00/07/10"));
     w.ReadDateitaru->setText(QStringLiteral("00/07/21"));
 
-    bool poked = false, stayedOpen = false;
-    QTimer user;
-    user.setInterval(0);
-    QObject::connect(&user, &QTimer::timeout, [&] {
-        if (!w.isBusy() || poked)
-            return;
-        poked = true;
+    bool stayedOpen = false;
+    prompt.answerYes();
+    const bool poked = actWhileBusy(w, w.CmdMakeWeekData, [&] {
         w.CmdMakeWeekData->click();
         w.CmdStartDate->click();
         w.CmdEndDate->click();
@@ -172,10 +188,6 @@ TEST_F(SyuMakeDataTest, BuildsTheWeeksAndRefusesToCloseMeanwhile)
         w.close();
         stayedOpen = w.isVisible();
     });
-    user.start();
-    prompt.answerYes();
-    w.CmdMakeWeekData->click();
-    user.stop();
 
     EXPECT_TRUE(poked);
     EXPECT_TRUE(stayedOpen);
@@ -270,22 +282,14 @@ TEST_F(ZenjitusaTest, RecalculatesTheChosenTableAndRefusesToCloseMeanwhile)
     w.txtStartDate->setText(QStringLiteral("００/０７/１０"));
     EXPECT_EQ(w.txtStartDate->text(), QStringLiteral("00/07/10"));
 
-    bool poked = false, stayedOpen = false;
-    QTimer user;
-    user.setInterval(0);
-    QObject::connect(&user, &QTimer::timeout, [&] {
-        if (!w.isBusy() || poked)
-            return;
-        poked = true;
+    bool stayedOpen = false;
+    prompt.answerYes();
+    const bool poked = actWhileBusy(w, w.CmdSaikeisan, [&] {
         w.CmdSaikeisan->click();
         pressKey(&w, Qt::Key_Escape);
         w.close();
         stayedOpen = w.isVisible();
     });
-    user.start();
-    prompt.answerYes();
-    w.CmdSaikeisan->click();
-    user.stop();
 
     EXPECT_TRUE(poked);
     EXPECT_TRUE(stayedOpen);
