@@ -4,20 +4,12 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <gtest/gtest.h>
 
 using namespace testing_support;
 
 namespace {
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
 
 QString readKey(const QString &path, const QString &section, const QString &key)
 {
@@ -56,7 +48,7 @@ TEST_P(ProfileLookup, ReadsTheValueAProfileReaderWould)
 {
     TempProgramFolder folder;
     const LookupCase &c = GetParam();
-    writeBytes(folder.iniPath(), c.file);
+    writeFileBytes(folder.iniPath(), c.file);
     EXPECT_EQ(readKey(folder.iniPath(), QString::fromUtf8(c.section), QString::fromUtf8(c.key)), c.expected);
 }
 
@@ -106,7 +98,7 @@ TEST(ProfileFile, ValuesAreCappedAt1023Characters)
 {
     TempProgramFolder folder;
     const QByteArray longValue(5000, 'x');
-    writeBytes(folder.iniPath(), "[Miravel]\r\nDURL=" + longValue + "\r\nmove1=4\r\n");
+    writeFileBytes(folder.iniPath(), "[Miravel]\r\nDURL=" + longValue + "\r\nmove1=4\r\n");
     EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("DURL")).size(), 1023);
     EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("move1")), QStringLiteral("4"));
 
@@ -117,7 +109,7 @@ TEST(ProfileFile, ValuesAreCappedAt1023Characters)
 TEST(ProfileFile, VeryLongLineWithoutLineEndsIsRead)
 {
     TempProgramFolder folder;
-    writeBytes(folder.iniPath(), QByteArray(2'000'000, 'z'));
+    writeFileBytes(folder.iniPath(), QByteArray(2'000'000, 'z'));
     EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("move1")), QString());
     writeKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("move1"), QStringLiteral("9"));
     EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("move1")), QStringLiteral("9"));
@@ -137,7 +129,7 @@ TEST(ProfileFile, WritingReplacesInPlaceAndKeepsEveryOtherLineByteForByte)
                               "\r\n"
                               "[Last]\r\n"
                               "x=1";
-    writeBytes(folder.iniPath(), before);
+    writeFileBytes(folder.iniPath(), before);
     writeKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("move1"), QStringLiteral("25"));
     QByteArray expected = before;
     expected.replace("  Move1 = 5   \r\n", "  Move1 =25\r\n");
@@ -148,7 +140,7 @@ TEST(ProfileFile, WritingReplacesInPlaceAndKeepsEveryOtherLineByteForByte)
 TEST(ProfileFile, NewKeyGoesAtTheEndOfItsSectionAndNewSectionAtTheEnd)
 {
     TempProgramFolder folder;
-    writeBytes(folder.iniPath(), "[Miravel]\r\nmove1=5\r\n\r\n[Other]\r\nz=1\r\n");
+    writeFileBytes(folder.iniPath(), "[Miravel]\r\nmove1=5\r\n\r\n[Other]\r\nz=1\r\n");
     writeKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("Version"), QStringLiteral("1.0.12"));
     writeKey(folder.iniPath(), QStringLiteral("Third"), QStringLiteral("k"), QStringLiteral("v"));
     EXPECT_EQ(readFileBytes(folder.iniPath()),
@@ -162,7 +154,7 @@ TEST(ProfileFile, WritingCreatesTheFileAndKeepsAnLfOnlyFileLfOnly)
     writeKey(fresh, QStringLiteral("Miravel"), QStringLiteral("ScreenMode"), QStringLiteral("2"));
     EXPECT_EQ(readFileBytes(fresh), QByteArray("[Miravel]\r\nScreenMode=2\r\n"));
 
-    writeBytes(folder.iniPath(), "[Miravel]\nmove1=5");
+    writeFileBytes(folder.iniPath(), "[Miravel]\nmove1=5");
     writeKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("move2"), QStringLiteral("6"));
     EXPECT_EQ(readFileBytes(folder.iniPath()), QByteArray("[Miravel]\nmove1=5\nmove2=6\n"));
 }
@@ -184,7 +176,7 @@ TEST(ProfileFile, JapaneseValuesRoundTripInCodePage932)
 TEST(ProfileFile, ByteOrderMarkFileStaysUtf8WhenWritten)
 {
     TempProgramFolder folder;
-    writeBytes(folder.iniPath(), "\xEF\xBB\xBF[Miravel]\r\nmove1=5\r\n");
+    writeFileBytes(folder.iniPath(), "\xEF\xBB\xBF[Miravel]\r\nmove1=5\r\n");
     writeKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("ReadSinyo"), QStringLiteral("金曜"));
     EXPECT_EQ(readFileBytes(folder.iniPath()),
               QByteArray("\xEF\xBB\xBF[Miravel]\r\nmove1=5\r\nReadSinyo=\xE9\x87\x91\xE6\x9B\x9C\r\n"));

@@ -21,13 +21,6 @@ using namespace testing_support;
 
 namespace {
 
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
 Startup::Result prepare(const TempProgramFolder &folder, ScriptedPrompt &prompt)
 {
     return Startup::prepareProgramFolder(folder.path(), prompt);
@@ -67,7 +60,7 @@ TEST(InstanceLock, LockLeftByACrashedCopyDoesNotBlock)
     ASSERT_TRUE(gone.waitForFinished(5000));
     const qint64 deadPid = gone.processId() > 0 ? gone.processId() : 999999;
     const QString lockPath = Startup::InstanceLock::lockFilePathFor(folder.path());
-    writeBytes(lockPath, QByteArray::number(deadPid) + "\nMiravel\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    writeFileBytes(lockPath, QByteArray::number(deadPid) + "\nMiravel\n" + QSysInfo::machineHostName().toUtf8() + "\n");
     Startup::InstanceLock next(folder.path());
     EXPECT_TRUE(next.tryLock());
 }
@@ -176,7 +169,7 @@ class ForeignDatabase : public ::testing::TestWithParam<ForeignCase>
 TEST_P(ForeignDatabase, IsRefusedAndLeftUntouched)
 {
     TempProgramFolder folder;
-    writeBytes(folder.dbPath(), GetParam().bytes);
+    writeFileBytes(folder.dbPath(), GetParam().bytes);
     ScriptedPrompt prompt;
     const Startup::Result r = prepare(folder, prompt);
     EXPECT_FALSE(r.ok);
@@ -233,7 +226,7 @@ TEST(Startup, FolderThatCannotBeCreatedEndsWithAMessage)
 {
     TempProgramFolder folder;
     ASSERT_TRUE(QDir(folder.path()).rmdir(QStringLiteral("htm")));
-    writeBytes(folder.filePath(QStringLiteral("htm")), "a file in the way");
+    writeFileBytes(folder.filePath(QStringLiteral("htm")), "a file in the way");
     ScriptedPrompt prompt;
     const Startup::Result r = prepare(folder, prompt);
     EXPECT_FALSE(r.ok);

@@ -68,6 +68,13 @@ QByteArray readFileBytes(const QString &path)
     return f.readAll();
 }
 
+void writeFileBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    f.write(bytes);
+}
+
 QString ScriptedPrompt::nextAnswer(const QString &what)
 {
     if (m_answers.empty()) {

@@ -42,6 +42,8 @@ QVariant scalarOf(const QString &sql);
 // Writes lines in code page 932, each ended by CR LF (lineEnd overrides it for malformed fixtures).
 void writeCp932File(const QString &path, const QStringList &lines, const QString &lineEnd = QStringLiteral("\r\n"));
 QByteArray readFileBytes(const QString &path);
+// Writes the bytes as they are, replacing the file; fails the running test when it cannot.
+void writeFileBytes(const QString &path, const QByteArray &bytes);
 
 struct PromptRecord
 {
