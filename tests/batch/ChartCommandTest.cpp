@@ -9,7 +9,6 @@
 #include "db/Schema.h"
 #include "db/SqlTranslator.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
@@ -20,22 +19,6 @@
 using namespace testing_support;
 
 namespace {
-
-QString batchProgram()
-{
-    static int argc = 1;
-    static char name[] = "test_batch";
-    static char *argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv);
-    const QString dir = QCoreApplication::applicationDirPath();
-    for (const QString &folder : {dir + QStringLiteral("/.."), dir + QStringLiteral("/../.."), dir}) {
-        const QFileInfo candidate(folder + QStringLiteral("/miravel-batch"));
-        if (candidate.isFile() && candidate.isExecutable())
-            return candidate.canonicalFilePath();
-    }
-    return {};
-}
 
 QStringList TextFileLines(const QString &path)
 {
@@ -61,7 +44,7 @@ class BatchTool : public ::testing::Test
 protected:
     void SetUp() override
     {
-        program = batchProgram();
+        program = batchToolPath();
         ASSERT_FALSE(program.isEmpty()) << "miravel-batch is built beside the tests";
     }
 

@@ -6,31 +6,11 @@
 #include "app/Settings.h"
 #include "import/Registration.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
 #include <QProcess>
 
 using namespace import_test;
 
 namespace {
-
-QString batchProgram()
-{
-    static int argc = 1;
-    static char name[] = "test_import";
-    static char *argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv); // QProcess wants an application object; it lives for the run
-    const QString dir = QCoreApplication::applicationDirPath();
-    for (const QString &folder : {dir + QStringLiteral("/.."), dir + QStringLiteral("/../.."), dir}) {
-        for (const QString &name : {QStringLiteral("/miravel-batch"), QStringLiteral("/miravel-batch.exe")}) {
-            const QFileInfo candidate(folder + name);
-            if (candidate.isFile() && candidate.isExecutable())
-                return candidate.canonicalFilePath();
-        }
-    }
-    return {};
-}
 
 struct BatchRun
 {
@@ -45,7 +25,7 @@ protected:
     void SetUp() override
     {
         ImportFixture::SetUp();
-        program = batchProgram();
+        program = testing_support::batchToolPath();
         if (program.isEmpty())
             GTEST_SKIP() << "miravel-batch was not built beside the tests";
         ASSERT_TRUE(Settings::WriteSettings(Settings::currentValues(), true));

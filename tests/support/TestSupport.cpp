@@ -5,8 +5,10 @@
 #include "db/Database.h"
 #include "db/Schema.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -36,6 +38,24 @@ void TempProgramFolder::createDatabase() const
 {
     ScriptedPrompt prompt;
     ASSERT_TRUE(db::CreateDatabaseFile(dbPath(), &prompt));
+}
+
+QString batchToolPath()
+{
+    static int argc = 1;
+    static char name[] = "miravel_tests";
+    static char *argv[] = {name, nullptr};
+    if (!QCoreApplication::instance())
+        new QCoreApplication(argc, argv);
+    const QString dir = QCoreApplication::applicationDirPath();
+    for (const QString &folder : {dir + QStringLiteral("/.."), dir + QStringLiteral("/../.."), dir}) {
+        for (const QString &name : {QStringLiteral("/miravel-batch"), QStringLiteral("/miravel-batch.exe")}) {
+            const QFileInfo candidate(folder + name);
+            if (candidate.isFile() && candidate.isExecutable())
+                return candidate.canonicalFilePath();
+        }
+    }
+    return {};
 }
 
 void executeSql(const QString &sql)

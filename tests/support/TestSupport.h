@@ -34,6 +34,10 @@ private:
     QTemporaryDir m_dir;
 };
 
+// The miravel-batch program built beside the test programs; empty when there is none. Makes the
+// application object QProcess wants when the test program has none yet (it lives for the run).
+QString batchToolPath();
+
 // A statement run on the program's database (MainModule::DBPath), and the first value a query
 // there gives.
 void executeSql(const QString &sql);
