@@ -6,7 +6,7 @@
 #include "app/AppServices.h"
 #include "app/MainModule.h"
 #include "app/Ports.h"
-#include "chart/ChartView.h"
+#include "ui/ChartView.h"
 #include "chart/frmMain.h"
 #include "db/Database.h"
 #include "db/Schema.h"

@@ -7,7 +7,7 @@
 #include "app/Ports.h"
 #include "board/Dialup.h"
 #include "chart/ChartFonts.h"
-#include "chart/ChartView.h"
+#include "ui/ChartView.h"
 #include "chart/IssueList.h"
 #include "chart/Navigation.h"
 #include "chart/frmMeiFind.h"

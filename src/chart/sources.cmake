@@ -14,7 +14,6 @@ list(APPEND MIRAVEL_CORE_SOURCES
 list(APPEND MIRAVEL_UI_SOURCES
   chart/frmMain.cpp
   chart/frmMainCommands.cpp
-  chart/ChartView.cpp
   chart/frmMeiFind.cpp
   chart/frmAbout.cpp
   chart/frmEditKabuka.cpp

@@ -8,7 +8,7 @@
 #include "db/DbError.h"
 #include "import/DailyImport.h"
 #include "import/ImportWindowLogic.h"
-#include "import/ImportWindowParts.h"
+#include "ui/ImportWindowParts.h"
 #include "import/Registration.h"
 #include "maint/frmReadDelMei.h"
 

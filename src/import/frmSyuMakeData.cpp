@@ -3,7 +3,7 @@
 #include "app/AppServices.h"
 #include "app/MainModule.h"
 #include "db/DbError.h"
-#include "import/ImportWindowParts.h"
+#include "ui/ImportWindowParts.h"
 #include "import/WeeklyBuilder.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 #include "app/DateUtil.h"
 #include "db/DbError.h"
 #include "import/ChangeRecalc.h"
-#include "import/ImportWindowParts.h"
+#include "ui/ImportWindowParts.h"
 
 #include <QApplication>
 #include <QGroupBox>

@@ -11,9 +11,7 @@ list(APPEND MIRAVEL_UI_SOURCES
   import/frmReadData.cpp
   import/frmSyuMakeData.cpp
   import/frmShinyoData.cpp
-  import/WeekPeriodWindow.cpp
   import/frmZenjitusa.cpp
-  import/ImportWindowParts.cpp
 )
 list(APPEND MIRAVEL_CORE_SOURCES
   import/ImportWindowLogic.cpp

@@ -5,7 +5,7 @@
 
 #include "app/DateUtil.h"
 #include "chart/ChartSeries.h"
-#include "chart/ChartView.h"
+#include "ui/ChartView.h"
 
 #include <QCheckBox>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "import/ImportWindowParts.h"
+#include "ui/ImportWindowParts.h"
 
 #include "app/DateUtil.h"
 #include "app/MainModule.h"

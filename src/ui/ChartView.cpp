@@ -1,4 +1,4 @@
-#include "chart/ChartView.h"
+#include "ui/ChartView.h"
 
 #include <QMouseEvent>
 #include <QPainter>

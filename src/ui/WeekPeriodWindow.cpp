@@ -1,7 +1,7 @@
-#include "import/WeekPeriodWindow.h"
+#include "ui/WeekPeriodWindow.h"
 
 #include "app/AppServices.h"
-#include "import/ImportWindowParts.h"
+#include "ui/ImportWindowParts.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
