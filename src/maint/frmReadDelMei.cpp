@@ -4,7 +4,7 @@
 #include "app/MainModule.h"
 #include "app/Ports.h"
 #include "db/DbError.h"
-#include "import/ImportWindowParts.h"
+#include "ui/ImportWindowParts.h"
 #include "maint/IssueDeletion.h"
 #include "ui/RecordsetTableModel.h"
 
