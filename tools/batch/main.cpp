@@ -8,6 +8,8 @@
 #include <QGuiApplication>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 using namespace batch;
 
@@ -44,11 +46,22 @@ static void printHelp(const std::vector<Command> &commands)
 
 int main(int argc, char **argv)
 {
-    // Chart rendering needs fonts and painting without a display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    QStringList args = app.arguments();
+    // Only chart rendering needs fonts and painting (offscreen, without a display); the other
+    // commands run on the core application alone.
+    bool paints = false;
+    for (int i = 1; i < argc; ++i)
+        paints = paints || std::strcmp(argv[i], "chart") == 0;
+    std::unique_ptr<QCoreApplication> app;
+    if (paints) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+            qputenv("XDG_RUNTIME_DIR", QDir::tempPath().toLocal8Bit() + "/runtime-miravel");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QStringList args = QCoreApplication::arguments();
     args.removeFirst();
 
     const auto commands = allCommands();
