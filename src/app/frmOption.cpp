@@ -3,6 +3,7 @@
 #include "app/AppServices.h"
 #include "app/Settings.h"
 #include "ui/DateBox.h"
+#include "ui/WindowHelpers.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,14 +17,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template <typename T, typename... Args>
-T *named(const char *name, Args &&...args)
-{
-    T *w = new T(std::forward<Args>(args)...);
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
 
 QLineEdit *textBox(const char *name, int width = 60)
 {

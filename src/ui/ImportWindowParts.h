@@ -5,6 +5,7 @@
 
 #include "app/Ports.h"
 #include "import/ImportWindowLogic.h"
+#include "ui/WindowHelpers.h"
 
 #include <QPointer>
 #include <QPushButton>
@@ -18,20 +19,8 @@ class QWidget;
 
 namespace importer {
 
-// A control with its objectName; buttons never act as the dialog's default (Enter in a date box
-// must not start an import).
-template <typename T, typename... Args>
-T *named(const char *name, Args &&...args)
-{
-    T *w = new T(std::forward<Args>(args)...);
-    w->setObjectName(QString::fromLatin1(name));
-    if constexpr (std::is_base_of_v<QPushButton, T>) {
-        w->setAutoDefault(false);
-        // Room around the caption, so a fallback font for the Japanese text is never clipped.
-        w->setMinimumWidth(w->sizeHint().width() + 16);
-    }
-    return w;
-}
+// named<T>(...) comes from ui/WindowHelpers.h.
+using ::named;
 
 // Shows the phase and the percentage on the window's labels, repainting them at once. When the
 // window yields, pending events run (labels repaint, clicks are answered); busy is kept in a flag

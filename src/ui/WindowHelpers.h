@@ -1,10 +1,31 @@
 #pragma once
 
-// Routines that act on widgets: the period caption and colour, the period button, keeping a
-// window on top.
+// Routines that act on widgets: named controls, the period caption and colour, the period
+// button, keeping a window on top.
+
+#include <QPushButton>
+#include <QString>
+
+#include <type_traits>
+#include <utility>
 
 class QAbstractButton;
 class QWidget;
+
+// A control with its objectName (tests find controls by name). Buttons never act as the dialog's
+// default, so Enter in a text box starts nothing, and get room around the caption so a fallback
+// font for the Japanese text is never clipped.
+template <typename T, typename... Args>
+T *named(const char *name, Args &&...args)
+{
+    T *w = new T(std::forward<Args>(args)...);
+    w->setObjectName(QString::fromLatin1(name));
+    if constexpr (std::is_base_of_v<QPushButton, T>) {
+        w->setAutoDefault(false);
+        w->setMinimumWidth(w->sizeHint().width() + 16);
+    }
+    return w;
+}
 
 // Mode 1: the caption ends in "(日)" and, when recolour, the background turns light grey
 // (192,192,192); mode 2: "(週)" and dark grey (128,128,128). Other modes: nothing.
