@@ -6,9 +6,9 @@
 // usage: chart_bench [--folder DIR] [--issues N] [--years Y] [--samples S] [--seed K]
 // The folder is filled only when it has no Miravel.mdb yet, so a second run measures the same data.
 
-#include "app/DateUtil.h"
-#include "app/MainModule.h"
-#include "app/Ports.h"
+#include "base/DateUtil.h"
+#include "base/MainModule.h"
+#include "base/Ports.h"
 #include "chart/ChartPainter.h"
 #include "chart/ChartSeries.h"
 #include "chart/Indicators.h"

@@ -6,8 +6,8 @@
 //  4. the everyday case: one new day imported into a database holding several years (median of 5).
 //   import_year [--issues N] [--days D] [--history-years Y] [--seed S] [--work DIR]
 
-#include "app/DateUtil.h"
-#include "app/MainModule.h"
+#include "base/DateUtil.h"
+#include "base/MainModule.h"
 #include "db/Database.h"
 #include "db/Schema.h"
 #include "db/SqlTranslator.h"

@@ -2,9 +2,9 @@
 // refused throughout, and how long the window goes without answering events (the gaps between the
 // ticks of a 10 ms timer).
 //   importwin_responsive [issues=4000]
-#include "app/AppServices.h"
-#include "app/MainModule.h"
-#include "app/Ports.h"
+#include "base/AppServices.h"
+#include "base/MainModule.h"
+#include "base/Ports.h"
 #include "db/Database.h"
 #include "db/Schema.h"
 #include "import/DataGenerator.h"

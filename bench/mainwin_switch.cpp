@@ -3,10 +3,11 @@
 //   mainwin_switch [issues=100] [years=10] [presses=100]
 // Runs offscreen unless QT_QPA_PLATFORM says otherwise.
 
-#include "app/AppServices.h"
-#include "app/MainModule.h"
-#include "app/Ports.h"
-#include "ui/ChartView.h"
+#include "base/AppServices.h"
+#include "base/MainModule.h"
+#include "base/Ports.h"
+#include "chart/ChartView.h"
+#include "app/MainCommands.h"
 #include "chart/frmMain.h"
 #include "db/Database.h"
 #include "db/Schema.h"
@@ -130,7 +131,7 @@ int main(int argc, char **argv)
     CountingPrompt prompt;
     SystemClock clock;
     AppServices services{&prompt, nullptr, nullptr, &clock};
-    frmMain window(services);
+    frmMain window(services, mainWindowCommands());
     window.show();
     QCoreApplication::processEvents();
     if (window.ListMei->count() < 2) {

@@ -1,14 +1,68 @@
 #!/usr/bin/env bash
-# The core library stays free of widgets: only windows (frm*) , src/ui and the program's main()
-# may include widget headers. The build enforces it too (miravel_core does not link Qt Widgets);
-# this names the offending file at once.
+# The folders of src/ depend on each other one way only. Every '#include "x/..."' in a file of
+# folder y is an edge y -> x; an edge the graph below does not allow fails, and so does a cycle
+# among the edges actually used. The core library stays free of widgets: a file listed in
+# MIRAVEL_CORE_SOURCES (and the headers of its folder that core files include) includes no
+# widget header; the link of miravel_core enforces the same.
+#   scripts/check-layers.sh          check
+#   scripts/check-layers.sh --graph  print the folder edges in use ("from to" per line)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bad=$(grep -rlE '#include *<(QtWidgets|QWidget|QDialog|QMessageBox|QMainWindow|QApplication|QFileDialog|QLineEdit|QPushButton|QTableView|QLabel|QListWidget)' src \
-      | grep -vE '/frm[A-Za-z0-9_]*\.(h|cpp)$|^src/ui/|^src/app/main\.cpp$' || true)
-if [ -n "$bad" ]; then
-  echo "Widget headers outside the windows and src/ui:" >&2
-  echo "$bad" >&2
-  exit 1
+
+# Which folders each folder may include (besides itself). Lower layers first.
+declare -A allowed=(
+  [base]=""
+  [db]="base"
+  [net]="base"
+  [ui]="base db"
+  [import]="base db net ui maint"
+  [chart]="base db net ui"
+  [board]="base db net ui"
+  [info]="base db net ui"
+  [ledger]="base db net ui"
+  [maint]="base db net ui"
+  [app]="base db net ui import chart board info ledger maint"
+)
+
+edges() {
+  grep -rHoE '^#include "[a-z]+/' src --include='*.h' --include='*.cpp' \
+    | sed -E 's#^src/([a-z]+)/[^:]*:\#include "([a-z]+)/#\1 \2#' \
+    | awk '$1 != $2' | sort -u
+}
+
+if [ "${1:-}" = "--graph" ]; then
+  edges
+  exit 0
 fi
-echo "layers: core files include no widget headers"
+
+status=0
+while read -r from to; do
+  case " ${allowed[$from]-__unknown__} " in
+    *" __unknown__ "*) echo "layers: folder src/$from is not in the layer graph" >&2; status=1 ;;
+    *" $to "*) ;;
+    *) echo "layers: src/$from may not include src/$to:" >&2
+       grep -rlE "^#include \"$to/" "src/$from" >&2
+       status=1 ;;
+  esac
+done < <(edges)
+
+# tsort reports a cycle on stderr.
+if edges | tsort 2>&1 >/dev/null | grep -q .; then
+  echo "layers: the folders include each other in a cycle:" >&2
+  edges | tsort 2>&1 >/dev/null | sed 's/^/  /' >&2
+  status=1
+fi
+
+# Core files: the sources of miravel_core and the headers they include from src/.
+core=$(sed -n '/MIRAVEL_CORE_SOURCES/,/)/p' src/*/sources.cmake | grep -oE '[a-z]+/[A-Za-z0-9_]+\.cpp' | sed 's#^#src/#')
+headers=$(grep -hoE '^#include "[a-z]+/[A-Za-z0-9_]+\.h"' $core | sed -E 's#^\#include "(.*)"#src/\1#' | sort -u)
+widgets='^#include *<(Qt(Widgets|Svg|PrintSupport)/|Q(Widget|Dialog|MessageBox|MainWindow|Application|FileDialog|LineEdit|PushButton|TableView|Label|ListWidget|ComboBox|CheckBox|Menu|MenuBar|ToolBar|Action|ScrollBar|Layout|[HV]BoxLayout|GridLayout|GroupBox|RadioButton)>)'
+bad=$(grep -lE "$widgets" $core $headers 2>/dev/null || true)
+if [ -n "$bad" ]; then
+  echo "layers: core files include widget headers:" >&2
+  echo "$bad" >&2
+  status=1
+fi
+
+[ $status -eq 0 ] && echo "layers: $(edges | wc -l) folder edges, all downward, no cycle; core files include no widget headers"
+exit $status

@@ -1,8 +1,8 @@
 #include "app/Startup.h"
 
-#include "app/MainModule.h"
-#include "app/Ports.h"
-#include "app/Settings.h"
+#include "base/MainModule.h"
+#include "base/Ports.h"
+#include "base/Settings.h"
 #include "db/Database.h"
 #include "db/Schema.h"
 

@@ -1,7 +1,7 @@
 #include "app/frmOption.h"
 
-#include "app/AppServices.h"
-#include "app/Settings.h"
+#include "base/AppServices.h"
+#include "base/Settings.h"
 #include "ui/DateBox.h"
 #include "ui/WindowHelpers.h"
 

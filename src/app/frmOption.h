@@ -2,7 +2,7 @@
 
 // The options window: every main setting, saved whenever the window closes (close box or Esc).
 
-#include "app/OptionValues.h"
+#include "base/OptionValues.h"
 
 #include <QDialog>
 

@@ -1,16 +1,14 @@
 #include "app/frmSplash.h"
 
 #include "app/Startup.h"
-#include "chart/frmMain.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QTimer>
 
-frmSplash::frmSplash(frmMain &mainWindow, QWidget *parent)
+frmSplash::frmSplash(QWidget &mainWindow, QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), m_main(mainWindow)
 {
     setObjectName(QStringLiteral("frmSplash"));
@@ -41,8 +39,6 @@ void frmSplash::Timer_Timer()
         m_main.show();
     } catch (...) {
     }
-    m_main.mnuchartdayandweek->setText(QStringLiteral("週チャートを表示"));
-    m_main.mnuchartslideshow->setText(QStringLiteral("ﾁｬｰﾄ・ｽﾗｲﾄﾞｼｮｰ・ｽﾀｰﾄ"));
     close();
     Q_EMIT mainWindowShown();
 }

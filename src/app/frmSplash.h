@@ -1,19 +1,18 @@
 #pragma once
 
-// The borderless start picture. Its one-shot Timer (1000 ms) shows the main window, sets the
-// main window's menu captions and closes the splash.
+// The borderless start picture. Its one-shot Timer (1000 ms) shows the main window and closes the
+// splash.
 
 #include <QWidget>
 
 class QTimer;
-class frmMain;
 
 class frmSplash final : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit frmSplash(frmMain &mainWindow, QWidget *parent = nullptr);
+    explicit frmSplash(QWidget &mainWindow, QWidget *parent = nullptr);
 
     QTimer *Timer;
 
@@ -31,5 +30,5 @@ private:
     void Form_Load();
     void Timer_Timer();
 
-    frmMain &m_main;
+    QWidget &m_main;
 };

@@ -1,11 +1,13 @@
 // The desktop program: start-up (Main), then the splash window, then the main window.
 
-#include "app/AppServices.h"
-#include "app/DesktopShell.h"
-#include "app/MainModule.h"
-#include "app/Ports.h"
+#include "app/MainCommands.h"
 #include "app/Startup.h"
+#include "app/frmOption.h"
 #include "app/frmSplash.h"
+#include "base/AppServices.h"
+#include "base/DesktopShell.h"
+#include "base/MainModule.h"
+#include "base/Ports.h"
 #include "chart/frmMain.h"
 #include "net/HttpClient.h"
 #include "ui/MessageBoxPrompt.h"
@@ -74,9 +76,13 @@ int main(int argc, char **argv)
     HttpClient http;
     SystemClock systemClock;
     AppServices services{&prompt, &shell, &http, &systemClock};
+    services.openOptions = [&services](QWidget *parent) {
+        frmOption window(services, parent);
+        window.exec();
+    };
 
     // Step 9: the main window, loaded and hidden, with the first-run marker.
-    frmMain mainWindow(services);
+    frmMain mainWindow(services, mainWindowCommands());
     messageBoxes.setOwner(&mainWindow);
     mainWindow.mainTag() = result.firstRunMarker;
 

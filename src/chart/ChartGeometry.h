@@ -3,7 +3,7 @@
 // The fixed pixel layout of the chart and the mapping of prices, volumes, margin balances, percents
 // and Ito-ratio angles to y pixels. Pure arithmetic: no painting.
 
-#include "app/Currency.h"
+#include "base/Currency.h"
 
 #include <QColor>
 #include <QString>

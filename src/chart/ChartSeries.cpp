@@ -1,8 +1,8 @@
 #include "chart/ChartSeries.h"
 
-#include "app/DateUtil.h"
-#include "app/MainModule.h"
-#include "app/Ports.h"
+#include "base/DateUtil.h"
+#include "base/MainModule.h"
+#include "base/Ports.h"
 #include "chart/Indicators.h"
 #include "db/Database.h"
 #include "db/SqlTranslator.h"

@@ -4,7 +4,7 @@
 // date, scaled by the units, with every indicator computed on them. The main window owns
 // one ChartSeries and one ScrollCalibration and hands them to LoadChartSeries.
 
-#include "app/Currency.h"
+#include "base/Currency.h"
 
 #include <QDate>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "chart/IssueList.h"
 
-#include "app/Helpers.h"
-#include "app/MainModule.h"
+#include "base/Helpers.h"
+#include "base/MainModule.h"
 #include "db/Database.h"
 #include "db/SqlTranslator.h"
 

@@ -1,7 +1,7 @@
 #include "chart/Navigation.h"
 
-#include "app/Currency.h"
-#include "app/DateUtil.h"
+#include "base/Currency.h"
+#include "base/DateUtil.h"
 #include "chart/ChartSeries.h"
 
 #include <cmath>
@@ -73,37 +73,6 @@ bool rowStartsWithDate(const QString &row)
 {
     const QString head = row.left(8);
     return head.size() == 8 && head[2] == QLatin1Char('/') && head[5] == QLatin1Char('/') && DateUtil::isDate(head);
-}
-
-QString dialupQuestion()
-{
-    return QStringLiteral("ﾀﾞｲﾔﾙｱｯﾌﾟを切断します　よろしいですか？");
-}
-
-QString dialupTitle()
-{
-    return QStringLiteral("ﾀﾞｲﾔﾙｱｯﾌﾟ");
-}
-
-QString optimiseQuestion()
-{
-    return QStringLiteral("ご使用ありがとうございました。\n\n時間がかかりますが株価データーを最適化とバックアップを行います。\n\n"
-                          "最適化するなら　はい　そのまま終了なら　いいえ");
-}
-
-QString optimiseTitle()
-{
-    return QStringLiteral("ｶﾞﾙﾃﾞｨｱ");
-}
-
-QString enterIssueCodeMessage()
-{
-    return QStringLiteral("銘柄コードを入力して下さい。");
-}
-
-QString infoPageAddress(const QString &murl, const QString &kind, const QString &code)
-{
-    return murl + QStringLiteral("default.asp?tp=") + kind + QStringLiteral("&co=") + code;
 }
 
 } // namespace chart

@@ -2,7 +2,7 @@
 
 // The main window's navigation rules that need no window: the captions of the lower-panel,
 // moving-average and slide-show controls, the record under a click on the chart, the price list
-// as the chart fills it, and the texts of the main window's questions.
+// as the chart fills it.
 
 #include "chart/PriceList.h"
 
@@ -43,16 +43,5 @@ PriceListFill priceListOf(const ChartSeries &series);
 
 // True when a price-list row starts with a date ("YY/MM/DD").
 bool rowStartsWithDate(const QString &row);
-
-// The closing questions.
-QString dialupQuestion();
-QString dialupTitle();
-QString optimiseQuestion();
-QString optimiseTitle();
-
-// The message of the web information items and the information search with no issue shown.
-QString enterIssueCodeMessage();
-// The address of a web information page: MURL + "default.asp?tp=" + kind + "&co=" + code.
-QString infoPageAddress(const QString &murl, const QString &kind, const QString &code);
 
 } // namespace chart

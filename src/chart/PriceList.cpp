@@ -1,6 +1,6 @@
 #include "chart/PriceList.h"
 
-#include "app/DateUtil.h"
+#include "base/DateUtil.h"
 #include "chart/ChartFonts.h"
 #include "chart/ChartSeries.h"
 

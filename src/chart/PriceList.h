@@ -3,7 +3,7 @@
 // The rows of the price list KabukaList and the indicator labels of one record, as texts the main
 // window shows.
 
-#include "app/Currency.h"
+#include "base/Currency.h"
 
 #include <QFont>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "chart/frmEditMei.h"
 
-#include "app/AppServices.h"
-#include "app/MainModule.h"
+#include "base/AppServices.h"
+#include "base/MainModule.h"
 #include "ui/RecordsetTableModel.h"
 
 #include <QHeaderView>

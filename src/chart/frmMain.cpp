@@ -1,13 +1,13 @@
 #include "chart/frmMain.h"
 
-#include "app/AppServices.h"
-#include "app/DateUtil.h"
-#include "app/Helpers.h"
-#include "app/MainModule.h"
-#include "app/Ports.h"
-#include "board/Dialup.h"
+#include "base/AppServices.h"
+#include "base/DateUtil.h"
+#include "base/Helpers.h"
+#include "base/MainModule.h"
+#include "base/Ports.h"
+#include "base/BusyGuard.h"
 #include "chart/ChartFonts.h"
-#include "ui/ChartView.h"
+#include "chart/ChartView.h"
 #include "chart/IssueList.h"
 #include "chart/Navigation.h"
 #include "chart/frmMeiFind.h"
@@ -30,30 +30,6 @@
 #include <QToolBar>
 
 namespace {
-
-// The busy pointer for the length of a scope.
-class BusyCursor final
-{
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-};
-
-// Sets a flag for the length of a scope.
-class FlagScope final
-{
-public:
-    explicit FlagScope(bool &flag) : m_flag(flag), m_old(flag) { m_flag = true; }
-    ~FlagScope() { m_flag = m_old; }
-    FlagScope(const FlagScope &) = delete;
-    FlagScope &operator=(const FlagScope &) = delete;
-
-private:
-    bool &m_flag;
-    bool m_old;
-};
 
 QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, const QRect &geometry)
 {
@@ -79,7 +55,8 @@ static void initResources()
     Q_INIT_RESOURCE(miravel);
 }
 
-frmMain::frmMain(AppServices &services, QWidget *parent) : QMainWindow(parent), m_services(services)
+frmMain::frmMain(AppServices &services, ui::CommandTable commands, QWidget *parent)
+    : QMainWindow(parent), m_services(services), m_table(std::move(commands))
 {
     initResources();
     setObjectName(QStringLiteral("frmMain"));
@@ -87,7 +64,6 @@ frmMain::frmMain(AppServices &services, QWidget *parent) : QMainWindow(parent), 
     createControls();
     createMenus();
     createToolbar();
-    connectCommands();
     Form_Load();
     qApp->installEventFilter(this);
 }
@@ -262,8 +238,7 @@ void frmMain::Form_Activate()
     if (MainModule::MainTag == QStringLiteral("3")) {
         MainModule::MainTag = QStringLiteral("1");
         MeiCode->setText(QStringLiteral("1"));
-        if (Dialup::IsDialupConnected(true))
-            Dialup::HangUpDialup();
+        runHooks(m_table.firstRunHooks());
     }
 }
 
@@ -275,13 +250,13 @@ void frmMain::reportError(const QString &text)
 
 void frmMain::setChartDateText(const QString &text)
 {
-    FlagScope suppressed(ListRefreshSuppressed);
+    BusyGuard suppressed(ListRefreshSuppressed);
     chartDate->setText(text);
 }
 
 void frmMain::setScrollValue(int value)
 {
-    FlagScope guard(m_settingScroll);
+    BusyGuard guard(m_settingScroll);
     HScroll->setValue(value);
 }
 
@@ -327,7 +302,7 @@ void frmMain::ShowIssue(bool redraw)
     }
     if (!redraw || !found)
         return;
-    BusyCursor busy;
+    BusyGuard busy;
     QString dateText = chartDate->text();
     static SystemClock systemClock;
     const Clock &clock = m_services.clock ? *m_services.clock : systemClock;
@@ -413,7 +388,7 @@ void frmMain::chartDate_Change()
     const QDate today = m_services.clock ? m_services.clock->today() : QDate::currentDate();
     if (!DateUtil::isDate(chartDate->text(), today))
         return;
-    FlagScope suppressed(ListRefreshSuppressed);
+    BusyGuard suppressed(ListRefreshSuppressed);
     ShowIssue(true);
 }
 
@@ -427,7 +402,7 @@ void frmMain::MeiCode_Change()
         const QString cut = text.left(5);
         const int caret = std::min(MeiCode->cursorPosition(), int(cut.size()));
         {
-            FlagScope guard(m_settingCode);
+            BusyGuard guard(m_settingCode);
             MeiCode->setText(cut);
         }
         MeiCode->setCursorPosition(text.size() >= 6 ? int(cut.size()) : caret);
@@ -483,7 +458,7 @@ void frmMain::ListMei_DblClick()
     QListWidgetItem *item = ListMei->currentItem();
     if (!item || ListMei->currentRow() < 0)
         return;
-    FlagScope suppressed(ListRefreshSuppressed);
+    BusyGuard suppressed(ListRefreshSuppressed);
     MeiCode->setText(item->text().left(4));
 }
 
@@ -504,7 +479,7 @@ void frmMain::CmdFind_Click()
     MeiCode->setFocus();
     MeiCode->selectAll();
     {
-        FlagScope suppressed(ListRefreshSuppressed);
+        BusyGuard suppressed(ListRefreshSuppressed);
         frmMeiFind::choose(m_services, this, MeiCode);
     }
     ListIssuesByCode(MeiCode->text().left(2));

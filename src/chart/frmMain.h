@@ -3,10 +3,12 @@
 // The program's one long-lived window: the chart of the issue in MeiCode ending at chartDate, the
 // issue list and search, the price list and value labels, the menus and toolbar, the slide show,
 // the flashing while minimised, and the closing sequence with the optional compaction. Every other
-// window is opened from here, modally; MainTag carries requests and their result messages.
+// window is opened from here, modally, by the commands of the table the window is built from;
+// MainTag carries requests and their result messages.
 
 #include "chart/ChartPainter.h"
 #include "chart/ChartSeries.h"
+#include "ui/CommandTable.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -23,12 +25,12 @@ class QToolBar;
 class ChartView;
 struct AppServices;
 
-class frmMain final : public QMainWindow
+class frmMain final : public QMainWindow, public ui::MainWindowAccess
 {
     Q_OBJECT
 
 public:
-    explicit frmMain(AppServices &services, QWidget *parent = nullptr);
+    frmMain(AppServices &services, ui::CommandTable commands, QWidget *parent = nullptr);
     ~frmMain() override;
 
     // The window's message slot (MainModule::MainTag).
@@ -84,7 +86,17 @@ public:
     void DrawChart(bool fillList);
     void ListIssuesByCode(const QString &prefix);
     void RemoveFromList();
-    void OpenInfoPage(const QString &kind);
+
+    // The chart commands of the menus and toolbar.
+    void switchPeriod();
+    void showSelectedIssue();
+    void toggleSlideShow();
+
+    // ui::MainWindowAccess.
+    QString issueCode() const override;
+    QString issueMarket() const override;
+    QString issueName() const override;
+    void settingsChanged() override;
 
     // Window state the routines share.
     bool ListRefreshSuppressed = false;
@@ -126,36 +138,17 @@ private:
     void clearValueLabels();
     void reportError(const QString &text);
 
-    // frmMainCommands.cpp: menus, toolbar, modal windows, slide show, flashing, closing.
+    // frmMainCommands.cpp: menus, toolbar, slide show, flashing, closing.
     void createMenus();
     void createToolbar();
-    void connectCommands();
-    void onCommand(const QString &name, void (frmMain::*handler)());
-    void reportBack();
-    void mnuReadData_Click();
-    void mnuReadShinyoData_Click();
-    void mnuMeiRegistData_Click();
-    void mnuMakeSyuData_Click();
-    void mnuKabkaEdit_Click();
-    void mnuMeiedit_Click();
-    void mnuoption_Click();
-    void mnuErrMei_Click();
-    void mnuZenjitusaKeisan_Click();
-    void mnuchartdayandweek_Click();
-    void mnuchartslideshow_Click();
-    void ChartslideButton_Click();
-    void ChartButton_Click();
-    void mnuabout_Click();
-    void mnuGaibuRun_Click();
-    void mnuVelkaaHP_Click();
-    void mnuHelp_Click();
-    void toggleSlideShow();
+    void connectCommand(QAction *action, const ui::Command &command);
+    void runHooks(const std::vector<ui::CommandHandler> &hooks);
     void chartTimer_Timer();
     void blinkTimer_Timer();
     void updateSlideShowCaption();
-    void Form_Unload();
 
     AppServices &m_services;
+    ui::CommandTable m_table;
     chart::ChartSeries m_series;
     chart::ScrollCalibration m_scroll;
     chart::ChartDisplayOptions m_options;

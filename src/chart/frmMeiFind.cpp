@@ -1,8 +1,8 @@
 #include "chart/frmMeiFind.h"
 
-#include "app/AppServices.h"
-#include "app/MainModule.h"
-#include "app/Ports.h"
+#include "base/AppServices.h"
+#include "base/MainModule.h"
+#include "base/Ports.h"
 #include "chart/IssueList.h"
 #include "db/DbError.h"
 #include "ui/DateBox.h"

@@ -1,7 +1,7 @@
 #include "db/Connection.h"
 
-#include "app/Currency.h"
-#include "app/DateUtil.h"
+#include "base/Currency.h"
+#include "base/DateUtil.h"
 
 #include <QDate>
 #include <QDateTime>

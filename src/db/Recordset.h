@@ -4,7 +4,7 @@
 // moveLast), values are read by field name (null-aware), and rows of a single-table source can be
 // added, edited and deleted.
 
-#include "app/Currency.h"
+#include "base/Currency.h"
 
 #include <QDate>
 #include <QDateTime>

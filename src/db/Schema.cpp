@@ -1,6 +1,6 @@
 #include "db/Schema.h"
 
-#include "app/Ports.h"
+#include "base/Ports.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
 #include "db/SqlTranslator.h"
 
-#include "app/DateUtil.h"
+#include "base/DateUtil.h"
 #include "db/DbError.h"
 
 #include <QHash>

@@ -1,6 +1,6 @@
 #include "import/ChangeRecalc.h"
 
-#include "app/MainModule.h"
+#include "base/MainModule.h"
 #include "db/Database.h"
 #include "db/SqlTranslator.h"
 #include "import/ImportCommon.h"

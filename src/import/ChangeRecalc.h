@@ -2,7 +2,7 @@
 
 // Recalculation of 前日比 and 基準前日比 of daydata or weekdata from a date onward.
 
-#include "app/Ports.h"
+#include "base/Ports.h"
 
 #include <QDate>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "import/DailyImport.h"
 
-#include "app/DateUtil.h"
-#include "app/MainModule.h"
+#include "base/DateUtil.h"
+#include "base/MainModule.h"
 #include "db/Database.h"
 #include "db/SqlTranslator.h"
 #include "import/MarginImport.h"

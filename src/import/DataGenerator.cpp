@@ -1,7 +1,7 @@
 #include "import/DataGenerator.h"
 
-#include "app/Currency.h"
-#include "app/TextFile.h"
+#include "base/Currency.h"
+#include "base/TextFile.h"
 #include "import/ImportCommon.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "import/ImportCommon.h"
 
-#include "app/Currency.h"
-#include "app/Settings.h"
-#include "app/TextFile.h"
+#include "base/Currency.h"
+#include "base/Settings.h"
+#include "base/TextFile.h"
 #include "db/Database.h"
 
 #include <QFile>

@@ -3,8 +3,8 @@
 // Pieces shared by the import procedures: the result handed back to the window that started a run,
 // the report of skipped input lines, the "##" percentage label, folder settings and field cutting.
 
-#include "app/Currency.h"
-#include "app/Ports.h"
+#include "base/Currency.h"
+#include "base/Ports.h"
 
 #include <QDate>
 #include <QString>

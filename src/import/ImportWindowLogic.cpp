@@ -1,6 +1,6 @@
 #include "import/ImportWindowLogic.h"
 
-#include "app/DateUtil.h"
+#include "base/DateUtil.h"
 #include "db/Database.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "import/Registration.h"
 
-#include "app/MainModule.h"
+#include "base/MainModule.h"
 #include "db/Database.h"
 
 #include <QDir>

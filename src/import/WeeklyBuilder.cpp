@@ -1,8 +1,8 @@
 #include "import/WeeklyBuilder.h"
 
-#include "app/Currency.h"
-#include "app/DateUtil.h"
-#include "app/MainModule.h"
+#include "base/Currency.h"
+#include "base/DateUtil.h"
+#include "base/MainModule.h"
 #include "db/Database.h"
 #include "db/SqlTranslator.h"
 #include "import/ImportCommon.h"

@@ -2,7 +2,7 @@
 
 // The weekly rows of weekdata, built from the daily rows of a period of calendar weeks.
 
-#include "app/Ports.h"
+#include "base/Ports.h"
 
 #include <QDate>
 

@@ -1,14 +1,13 @@
 #include "import/frmReadData.h"
 
-#include "app/AppServices.h"
-#include "app/DateUtil.h"
-#include "app/Helpers.h"
-#include "app/MainModule.h"
-#include "app/frmOption.h"
+#include "base/AppServices.h"
+#include "base/DateUtil.h"
+#include "base/Helpers.h"
+#include "base/MainModule.h"
 #include "db/DbError.h"
 #include "import/DailyImport.h"
 #include "import/ImportWindowLogic.h"
-#include "ui/ImportWindowParts.h"
+#include "import/ImportWindowParts.h"
 #include "import/Registration.h"
 #include "maint/frmReadDelMei.h"
 
@@ -216,15 +215,15 @@ bool frmReadData::checkBeforeRun()
     Prompt &prompt = *m_services.prompt;
     if (MainModule::hibiPath.trimmed().isEmpty()) {
         if (prompt.askYesNo(QStringLiteral("日々データーフォルダが登録されていません 今すぐ登録しますか？"), kConfirm)) {
-            frmOption option(m_services, this);
-            option.exec();
+            if (m_services.openOptions)
+                m_services.openOptions(this);
         }
         return false;
     }
     if (ChkShinyo->isChecked() && MainModule::sinyoPath.trimmed().isEmpty()) {
         if (prompt.askYesNo(QStringLiteral("信用データーフォルダが登録されていません 今すぐ登録しますか？"), kConfirm)) {
-            frmOption option(m_services, this);
-            option.exec();
+            if (m_services.openOptions)
+                m_services.openOptions(this);
         }
         return false;
     }

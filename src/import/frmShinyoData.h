@@ -2,7 +2,7 @@
 
 // "信用データ読込み": reads the margin balance files of a period (a Monday to a Friday).
 
-#include "ui/WeekPeriodWindow.h"
+#include "import/WeekPeriodWindow.h"
 
 #include <memory>
 

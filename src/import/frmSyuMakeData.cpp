@@ -1,9 +1,9 @@
 #include "import/frmSyuMakeData.h"
 
-#include "app/AppServices.h"
-#include "app/MainModule.h"
+#include "base/AppServices.h"
+#include "base/MainModule.h"
 #include "db/DbError.h"
-#include "ui/ImportWindowParts.h"
+#include "import/ImportWindowParts.h"
 #include "import/WeeklyBuilder.h"
 
 #include <QApplication>

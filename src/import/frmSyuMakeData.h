@@ -2,7 +2,7 @@
 
 // "週株価データ作成": builds the weekly rows of a period of calendar weeks (a Monday to a Friday).
 
-#include "ui/WeekPeriodWindow.h"
+#include "import/WeekPeriodWindow.h"
 
 #include <memory>
 

@@ -1,10 +1,10 @@
 #include "import/frmZenjitusa.h"
 
-#include "app/AppServices.h"
-#include "app/DateUtil.h"
+#include "base/AppServices.h"
+#include "base/DateUtil.h"
 #include "db/DbError.h"
 #include "import/ChangeRecalc.h"
-#include "ui/ImportWindowParts.h"
+#include "import/ImportWindowParts.h"
 
 #include <QApplication>
 #include <QGroupBox>

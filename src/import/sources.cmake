@@ -6,13 +6,14 @@ list(APPEND MIRAVEL_CORE_SOURCES
   import/WeeklyBuilder.cpp
   import/ChangeRecalc.cpp
   import/DataGenerator.cpp
+  import/ImportWindowLogic.cpp
 )
 list(APPEND MIRAVEL_UI_SOURCES
+  import/ImportWindowParts.cpp
+  import/WeekPeriodWindow.cpp
+  import/ImportCommands.cpp
   import/frmReadData.cpp
   import/frmSyuMakeData.cpp
   import/frmShinyoData.cpp
   import/frmZenjitusa.cpp
-)
-list(APPEND MIRAVEL_CORE_SOURCES
-  import/ImportWindowLogic.cpp
 )

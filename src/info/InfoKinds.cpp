@@ -1,6 +1,6 @@
 #include "info/InfoKinds.h"
 
-#include "app/TextFile.h"
+#include "base/TextFile.h"
 
 namespace InfoKinds {
 

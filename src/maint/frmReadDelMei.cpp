@@ -1,12 +1,13 @@
 #include "maint/frmReadDelMei.h"
 
-#include "app/AppServices.h"
-#include "app/MainModule.h"
-#include "app/Ports.h"
+#include "base/AppServices.h"
+#include "base/BusyGuard.h"
+#include "base/MainModule.h"
+#include "base/Ports.h"
 #include "db/DbError.h"
-#include "ui/ImportWindowParts.h"
 #include "maint/IssueDeletion.h"
 #include "ui/RecordsetTableModel.h"
+#include "ui/WindowHelpers.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -16,22 +17,10 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-using importer::named;
-
 namespace {
 
 const QString kConfirm = QStringLiteral("確認");
 const QString kFinished = QStringLiteral("終了しました。");
-
-// The hourglass while a deletion runs, restored however it ends.
-class WaitCursor final
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 } // namespace
 
@@ -155,7 +144,7 @@ void frmReadDelMei::CmdAllDelete_Click()
     m_working = true;
     QString error;
     {
-        WaitCursor wait;
+        BusyGuard wait;
         try {
             maint::DeleteUnupdatedIssues(MainModule::DBPath);
         } catch (const db::DbError &e) {

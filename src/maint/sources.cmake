@@ -1,12 +1,9 @@
-list(APPEND MIRAVEL_UI_SOURCES
-  maint/frmReadDelMei.cpp
-)
 list(APPEND MIRAVEL_CORE_SOURCES
   maint/IssueDeletion.cpp
-)
-list(APPEND MIRAVEL_CORE_SOURCES
   maint/Compaction.cpp
 )
 list(APPEND MIRAVEL_UI_SOURCES
+  maint/MaintCommands.cpp
+  maint/frmReadDelMei.cpp
   maint/frmCmpctMsg.cpp
 )

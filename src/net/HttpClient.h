@@ -2,7 +2,7 @@
 
 // The Http port over QNetworkAccessManager: whole bodies, a time-out per transfer, cancel.
 
-#include "app/Ports.h"
+#include "base/Ports.h"
 
 #include <QObject>
 #include <QSet>

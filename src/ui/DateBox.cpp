@@ -1,8 +1,8 @@
 #include "ui/DateBox.h"
 
-#include "app/DateUtil.h"
-#include "app/MainModule.h"
-#include "app/Ports.h"
+#include "base/DateUtil.h"
+#include "base/MainModule.h"
+#include "base/Ports.h"
 
 #include <QEvent>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #include "ui/MessageBoxPrompt.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 
 #include <QDir>
 #include <QFileDialog>

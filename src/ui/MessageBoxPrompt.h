@@ -2,7 +2,7 @@
 
 // The Prompt port on the desktop: message boxes and the file and folder dialogs.
 
-#include "app/Ports.h"
+#include "base/Ports.h"
 
 #include <QPointer>
 #include <QWidget>

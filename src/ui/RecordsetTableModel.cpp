@@ -1,8 +1,8 @@
 #include "ui/RecordsetTableModel.h"
 
-#include "app/Currency.h"
-#include "app/DateUtil.h"
-#include "app/Ports.h"
+#include "base/Currency.h"
+#include "base/DateUtil.h"
+#include "base/Ports.h"
 #include "db/Database.h"
 #include "db/SqlTranslator.h"
 

@@ -1,6 +1,6 @@
 #include "ui/WindowHelpers.h"
 
-#include "app/Helpers.h"
+#include "base/Helpers.h"
 
 #include <QAbstractButton>
 #include <QPalette>

@@ -1,9 +1,7 @@
 list(APPEND MIRAVEL_UI_SOURCES
+  ui/CommandTable.cpp
   ui/DateBox.cpp
   ui/MessageBoxPrompt.cpp
   ui/RecordsetTableModel.cpp
   ui/WindowHelpers.cpp
-  ui/ChartView.cpp
-  ui/ImportWindowParts.cpp
-  ui/WeekPeriodWindow.cpp
 )

@@ -1,8 +1,8 @@
-#include "app/Currency.h"
-#include "app/DateUtil.h"
-#include "app/Helpers.h"
-#include "app/MainModule.h"
-#include "app/Ports.h"
+#include "base/Currency.h"
+#include "base/DateUtil.h"
+#include "base/Helpers.h"
+#include "base/MainModule.h"
+#include "base/Ports.h"
 
 #include <QVariant>
 

@@ -1,6 +1,6 @@
-#include "app/MainModule.h"
-#include "app/OptionValues.h"
-#include "app/Settings.h"
+#include "base/MainModule.h"
+#include "base/OptionValues.h"
+#include "base/Settings.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "app/MainModule.h"
-#include "app/Settings.h"
-#include "app/TextFile.h"
+#include "base/MainModule.h"
+#include "base/Settings.h"
+#include "base/TextFile.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

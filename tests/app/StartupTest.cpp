@@ -1,7 +1,7 @@
-#include "app/MainModule.h"
-#include "app/Settings.h"
+#include "base/MainModule.h"
+#include "base/Settings.h"
 #include "app/Startup.h"
-#include "app/TextFile.h"
+#include "base/TextFile.h"
 #include "db/Database.h"
 #include "support/TestSupport.h"
 

@@ -3,8 +3,8 @@
 
 #include "support/TestSupport.h"
 
-#include "app/MainModule.h"
-#include "app/Settings.h"
+#include "base/MainModule.h"
+#include "base/Settings.h"
 #include "db/Database.h"
 #include "db/Schema.h"
 #include "db/SqlTranslator.h"

@@ -5,7 +5,7 @@
 #include "RealDailyData.h"
 #include "support/TestSupport.h"
 
-#include "app/MainModule.h"
+#include "base/MainModule.h"
 
 #include <gtest/gtest.h>
 

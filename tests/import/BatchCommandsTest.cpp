@@ -3,7 +3,7 @@
 
 #include "ImportFixture.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "import/Registration.h"
 
 #include <QProcess>

@@ -2,7 +2,7 @@
 
 #include "ImportFixture.h"
 
-#include "app/TextFile.h"
+#include "base/TextFile.h"
 #include "import/DailyImport.h"
 #include "import/DataGenerator.h"
 #include "import/Registration.h"

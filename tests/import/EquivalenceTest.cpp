@@ -3,7 +3,7 @@
 
 #include "ImportFixture.h"
 
-#include "app/DateUtil.h"
+#include "base/DateUtil.h"
 #include "import/DailyImport.h"
 #include "import/DataGenerator.h"
 #include "import/WeeklyBuilder.h"

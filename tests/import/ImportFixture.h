@@ -4,7 +4,7 @@
 
 #include "support/TestSupport.h"
 
-#include "app/MainModule.h"
+#include "base/MainModule.h"
 #include "db/Database.h"
 #include "db/SqlTranslator.h"
 #include "import/ImportCommon.h"

@@ -1,6 +1,6 @@
 // The dates the import windows propose, their stepping buttons and the checks of a typed range.
 
-#include "app/DateUtil.h"
+#include "base/DateUtil.h"
 #include "import/ImportWindowLogic.h"
 
 #include <QDir>

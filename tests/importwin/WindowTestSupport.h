@@ -5,8 +5,8 @@
 
 #include "support/TestSupport.h"
 
-#include "app/AppServices.h"
-#include "app/MainModule.h"
+#include "base/AppServices.h"
+#include "base/MainModule.h"
 #include "db/Database.h"
 
 #include <QApplication>

@@ -4,8 +4,9 @@
 // program folder, a scripted prompt, a fixed clock, issues and price rows written straight into
 // the database, and the main window itself.
 
-#include "app/AppServices.h"
-#include "app/MainModule.h"
+#include "app/MainCommands.h"
+#include "base/AppServices.h"
+#include "base/MainModule.h"
 #include "chart/frmMain.h"
 #include "db/Database.h"
 #include "db/SqlTranslator.h"
@@ -201,7 +202,7 @@ protected:
 
     frmMain &openWindow()
     {
-        window = std::make_unique<frmMain>(services);
+        window = std::make_unique<frmMain>(services, mainWindowCommands());
         return *window;
     }
 

@@ -2,8 +2,7 @@
 
 #include "MainWindowTestSupport.h"
 
-#include "chart/MainMenu.h"
-#include "chart/frmAbout.h"
+#include "app/frmAbout.h"
 
 #include <QFile>
 #include <QMenu>
@@ -63,16 +62,18 @@ TEST_F(MenuTest, TopLevelMenusAndTheirItemsInOrder)
                            QStringLiteral("mnuVelkaaHP=Velka株式情報ＨＰ|"), QStringLiteral("mnuHelp=ヘルプ|")}));
 }
 
-TEST_F(MenuTest, LaterItemsAreDisabledAndSaySo)
+TEST_F(MenuTest, CommandsWithoutAHandlerAreDisabledAndSaySo)
 {
     frmMain &w = openWindow();
+    const ui::CommandTable table = mainWindowCommands();
     int later = 0;
-    for (const chart::MenuSpec &menu : chart::mainMenuTable()) {
-        for (const chart::MenuItemSpec &item : menu.items) {
-            QAction *a = w.command(item.name);
-            ASSERT_NE(a, nullptr) << item.name.toStdString();
-            EXPECT_EQ(a->isEnabled(), item.available) << item.name.toStdString();
-            if (!item.available) {
+    for (const ui::Menu &menu : table.menus()) {
+        for (const ui::MenuEntry &item : menu.items) {
+            QAction *a = w.command(item.command.name);
+            ASSERT_NE(a, nullptr) << item.command.name.toStdString();
+            const bool available = bool(item.command.handler);
+            EXPECT_EQ(a->isEnabled(), available) << item.command.name.toStdString();
+            if (!available) {
                 ++later;
                 EXPECT_EQ(a->toolTip(), QStringLiteral("この機能はまだ利用できません。"));
             }

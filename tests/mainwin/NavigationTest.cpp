@@ -3,9 +3,9 @@
 
 #include "MainWindowTestSupport.h"
 
-#include "app/DateUtil.h"
+#include "base/DateUtil.h"
 #include "chart/ChartSeries.h"
-#include "ui/ChartView.h"
+#include "chart/ChartView.h"
 
 #include <QCheckBox>
 #include <QPushButton>

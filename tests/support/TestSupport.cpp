@@ -1,7 +1,7 @@
 #include "support/TestSupport.h"
 
-#include "app/MainModule.h"
-#include "app/TextFile.h"
+#include "base/MainModule.h"
+#include "base/TextFile.h"
 #include "db/Database.h"
 #include "db/Schema.h"
 

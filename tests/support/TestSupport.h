@@ -3,7 +3,7 @@
 // Test support: a fresh program folder per test, code-page-932 fixture files, a scripted prompt,
 // a fixed clock and a recording progress.
 
-#include "app/Ports.h"
+#include "base/Ports.h"
 
 #include <QDate>
 #include <QString>

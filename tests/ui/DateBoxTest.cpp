@@ -1,4 +1,4 @@
-#include "app/MainModule.h"
+#include "base/MainModule.h"
 #include "support/TestSupport.h"
 #include "ui/DateBox.h"
 #include "UiTestSupport.h"

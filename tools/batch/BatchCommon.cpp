@@ -1,8 +1,8 @@
 #include "BatchCommon.h"
 
-#include "app/DateUtil.h"
-#include "app/MainModule.h"
-#include "app/Settings.h"
+#include "base/DateUtil.h"
+#include "base/MainModule.h"
+#include "base/Settings.h"
 #include "db/Database.h"
 
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 
 // Shared pieces of the command-line tool: the program folder, a terminal prompt and progress.
 
-#include "app/Ports.h"
+#include "base/Ports.h"
 
 #include <QString>
 #include <QStringList>

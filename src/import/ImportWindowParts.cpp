@@ -1,7 +1,7 @@
-#include "ui/ImportWindowParts.h"
+#include "import/ImportWindowParts.h"
 
-#include "app/DateUtil.h"
-#include "app/MainModule.h"
+#include "base/DateUtil.h"
+#include "base/MainModule.h"
 #include "db/DbError.h"
 #include "ui/DateBox.h"
 

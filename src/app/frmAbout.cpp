@@ -1,4 +1,4 @@
-#include "chart/frmAbout.h"
+#include "app/frmAbout.h"
 
 #include "app/Startup.h"
 

@@ -31,7 +31,7 @@ OptionEntries fromSettings();
 // a moving-average or period entry not a number -> "0"; sonekipa not a number -> "4"; CmbShinyo
 // other than "金曜", "木曜", "水曜" -> "しない"; CmbDelJyoho not a number -> "10".
 void repair(OptionEntries &entries);
-// The eighteen settings texts in file order, MURL taken from MainModule unchanged.
+// The main settings texts in file order; keys the window does not show (MURL) keep their values.
 QStringList settingsValues(const OptionEntries &entries);
 // Repairs, writes the settings (filter keys untouched) and reads them back into MainModule.
 // False when the file could not be written or a value did not load (its message went to prompt).

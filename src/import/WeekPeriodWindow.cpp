@@ -1,7 +1,7 @@
-#include "ui/WeekPeriodWindow.h"
+#include "import/WeekPeriodWindow.h"
 
-#include "app/AppServices.h"
-#include "ui/ImportWindowParts.h"
+#include "base/AppServices.h"
+#include "import/ImportWindowParts.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

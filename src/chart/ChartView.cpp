@@ -1,4 +1,4 @@
-#include "ui/ChartView.h"
+#include "chart/ChartView.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,8 +1,8 @@
-#include "app/Helpers.h"
+#include "base/Helpers.h"
 
-#include "app/Currency.h"
-#include "app/MainModule.h"
-#include "app/Ports.h"
+#include "base/Currency.h"
+#include "base/MainModule.h"
+#include "base/Ports.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "app/DateUtil.h"
+#include "base/DateUtil.h"
 
 #include <QRegularExpression>
 

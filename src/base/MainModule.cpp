@@ -1,4 +1,6 @@
-#include "app/MainModule.h"
+#include "base/MainModule.h"
+
+#include "base/Settings.h"
 
 #include <QDir>
 
@@ -12,24 +14,24 @@ QString PriceTableName = QStringLiteral("daydata");
 bool ListPicked = true;
 bool LastKeyBackspace = false;
 
-std::int16_t ScreenMode = 1;
-float slidechart = 1.0f;
-std::int16_t move1 = 5;
-std::int16_t move2 = 15;
-std::int16_t move3 = 30;
-std::int16_t SaicoL = 12;
-std::int16_t RSIVR = 12;
+std::int16_t ScreenMode;
+float slidechart;
+std::int16_t move1;
+std::int16_t move2;
+std::int16_t move3;
+std::int16_t SaicoL;
+std::int16_t RSIVR;
 QString DURL;
 QString MURL;
-std::int16_t RDel = 0;
-Currency SonPa = Currency::fromInt(4);
+std::int16_t RDel;
+Currency SonPa;
 QString hibiPath;
 QString sinyoPath;
-std::int16_t MakeSyu = 1;
-QString ReadSinyo = QStringLiteral("しない");
-std::int16_t DelJyoho = 30;
-std::int16_t ALLITORSO = 1;
-std::int16_t ITORSO = 1;
+std::int16_t MakeSyu;
+QString ReadSinyo;
+std::int16_t DelJyoho;
+std::int16_t ALLITORSO;
+std::int16_t ITORSO;
 
 std::array<QString, 11> MarketAbbrev;
 QString SelectedInfoKind;
@@ -45,29 +47,17 @@ void reset()
     PriceTableName = QStringLiteral("daydata");
     ListPicked = true;
     LastKeyBackspace = false;
-    ScreenMode = 1;
-    slidechart = 1.0f;
-    move1 = 5;
-    move2 = 15;
-    move3 = 30;
-    SaicoL = 12;
-    RSIVR = 12;
-    DURL.clear();
-    MURL.clear();
-    RDel = 0;
-    SonPa = Currency::fromInt(4);
-    hibiPath.clear();
-    sinyoPath.clear();
-    MakeSyu = 1;
-    ReadSinyo = QStringLiteral("しない");
-    DelJyoho = 30;
-    ALLITORSO = 1;
-    ITORSO = 1;
+    Settings::resetVariables();
     MarketAbbrev = {};
     SelectedInfoKind.clear();
     SelectedInfoDate.clear();
     MainTag.clear();
 }
+
+namespace {
+// The settings variables start at their initial values (defined in the settings table).
+[[maybe_unused]] const bool started = (reset(), true);
+} // namespace
 
 void setProgramFolder(const QString &folder)
 {

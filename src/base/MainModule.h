@@ -2,7 +2,7 @@
 
 // Application-wide state, under the names the rest of the program uses. Nothing else is global.
 
-#include "app/Currency.h"
+#include "base/Currency.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "app/DesktopShell.h"
+#include "base/DesktopShell.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 
 #include <QDesktopServices>
 #include <QProcess>

@@ -3,7 +3,7 @@
 // The Shell port on the desktop: addresses and files open with their associated program, external
 // programs start detached.
 
-#include "app/Ports.h"
+#include "base/Ports.h"
 
 class DesktopShell final : public Shell
 {

@@ -1,4 +1,4 @@
-#include "app/Currency.h"
+#include "base/Currency.h"
 
 #include <QRegularExpression>
 

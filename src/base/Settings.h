@@ -2,8 +2,14 @@
 
 // The settings file Miravel.ini: one section "Miravel", key=value lines in code page 932, CR LF.
 
+#include "base/Currency.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <cstdint>
+#include <variant>
+#include <vector>
 
 class Prompt;
 
@@ -26,19 +32,46 @@ public:
 
 namespace Settings {
 
-// The eighteen main keys in file order (ScreenMode first, ITORSO last).
+// A text variable that names a folder: loading appends a missing trailing "\".
+struct FolderText
+{
+    QString *text;
+};
+
+// The application-wide variable a key loads into; none for a key that a window keeps itself.
+using SettingVariable = std::variant<std::monostate, std::int16_t *, float *, QString *, FolderText, Currency *>;
+
+// One key of the settings file. Adding a key is one line in table().
+struct SettingKey
+{
+    QString section;
+    QString key;
+    SettingVariable variable;
+    QString initial;   // the variable's value before the file is read (MainModule::reset)
+    QString firstRun;  // the value a new file gets; a folder starting with "\" lies in the program folder
+    int readOrder;     // ReadSettings loads the main keys in this order
+};
+
+// Every key, in file order.
+const std::vector<SettingKey> &table();
+
+// The main keys (those with a variable) in file order (ScreenMode first, ITORSO last).
 QStringList mainKeys();
 // Their first-run defaults, in the same order (hibiPath from the current program folder).
 QStringList defaultValues();
 
-// Writes the eighteen values (texts in mainKeys() order) and, when asked, empty FilterGaku and
-// FilterDekidaka. Creates the file when missing. False when the file cannot be written.
-bool WriteSettings(const QStringList &values, bool writeFilterKeys);
-// Loads the main keys into MainModule in the load order. A value that does not convert shows its
+// Writes the main keys' values (texts in mainKeys() order) and, when asked, the window keys with
+// their first-run values. Creates the file when missing. False when the file cannot be written.
+bool WriteSettings(const QStringList &values, bool writeWindowKeys);
+// Loads the main keys into MainModule in their read order. A value that does not convert shows its
 // description through prompt and stops loading (later variables keep their values); returns false then.
 bool ReadSettings(Prompt *prompt);
 // The current MainModule values as texts in mainKeys() order.
 QStringList currentValues();
+// The current value of one main key as text; "" for another key.
+QString currentValue(const QString &key);
+// Sets every main key's variable to its initial value.
+void resetVariables();
 
 // The folder picker: the chosen folder, or currentFolder unchanged when cancelled.
 QString BrowseForFolder(Prompt &prompt, const QString &currentFolder, const QString &title);

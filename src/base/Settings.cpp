@@ -1,16 +1,17 @@
-#include "app/Settings.h"
+#include "base/Settings.h"
 
-#include "app/MainModule.h"
-#include "app/Ports.h"
-#include "app/TextFile.h"
+#include "base/MainModule.h"
+#include "base/Ports.h"
+#include "base/TextFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
 
 #include <cmath>
-#include <functional>
+#include <algorithm>
 #include <limits>
+#include <variant>
 #include <vector>
 
 namespace {
@@ -253,24 +254,22 @@ namespace Settings {
 
 namespace {
 
-const QString SectionName = QStringLiteral("Miravel");
+// A function, not a constant: the table may be built while other files' statics start.
+QString mainSection()
+{
+    return QStringLiteral("Miravel");
+}
 
-cINI iniOf(const QString &key)
+cINI iniOf(const QString &section, const QString &key)
 {
     cINI ini;
-    ini.cstrSection = SectionName;
+    ini.cstrSection = section;
     ini.cstrPath = MainModule::IniPath;
     ini.cstrkey = key;
     return ini;
 }
 
-QString plainNumber(double v)
-{
-    return QString::number(v, 'g', 7);
-}
-
-// Reads a number as the settings file has always been read: blanks around are allowed, a fraction
-// rounds to the nearest whole number (ties to even) for integer keys.
+// Reads a number as the settings file has always been read: blanks around are allowed.
 bool parseNumber(const QString &text, double *out)
 {
     bool ok = false;
@@ -291,99 +290,147 @@ QString outOfRangeMessage(const QString &key, const QString &text)
     return QStringLiteral("設定 %1 の値 '%2' は範囲外です。").arg(key, text);
 }
 
-// One key's loader: converts and stores, or leaves the variable and gives the description.
-struct Loader
+// Converts text into the key's variable, or leaves it and gives the description.
+bool load(const SettingKey &setting, const QString &text, QString *error)
 {
-    QString key;
-    std::function<bool(const QString &text, QString *error)> load;
-};
+    struct Loader
+    {
+        const SettingKey &setting;
+        const QString &text;
+        QString *error;
 
-Loader int16Key(const char *key, std::int16_t *target)
-{
-    const QString name = QString::fromLatin1(key);
-    return {name, [name, target](const QString &text, QString *error) {
-                double v = 0;
-                if (!parseNumber(text, &v)) {
-                    *error = notNumberMessage(name, text);
-                    return false;
-                }
-                v = Rounding::nearest(v);
-                if (v < std::numeric_limits<std::int16_t>::min() || v > std::numeric_limits<std::int16_t>::max()) {
-                    *error = outOfRangeMessage(name, text);
-                    return false;
-                }
-                *target = std::int16_t(v);
+        bool number(double *v) const
+        {
+            if (parseNumber(text, v))
                 return true;
-            }};
+            *error = notNumberMessage(setting.key, text);
+            return false;
+        }
+        bool operator()(std::monostate) const { return true; }
+        bool operator()(std::int16_t *target) const
+        {
+            double v = 0;
+            if (!number(&v))
+                return false;
+            // A fraction rounds to the nearest whole number, ties to even.
+            v = Rounding::nearest(v);
+            if (v < std::numeric_limits<std::int16_t>::min() || v > std::numeric_limits<std::int16_t>::max()) {
+                *error = outOfRangeMessage(setting.key, text);
+                return false;
+            }
+            *target = std::int16_t(v);
+            return true;
+        }
+        bool operator()(float *target) const
+        {
+            double v = 0;
+            if (!number(&v))
+                return false;
+            if (std::fabs(v) > double(std::numeric_limits<float>::max())) {
+                *error = outOfRangeMessage(setting.key, text);
+                return false;
+            }
+            *target = float(v);
+            return true;
+        }
+        bool operator()(QString *target) const
+        {
+            *target = text;
+            return true;
+        }
+        bool operator()(FolderText target) const
+        {
+            // A folder always ends in "\"; an empty one means "not set" and stays empty.
+            *target.text = text;
+            if (!text.isEmpty() && !text.endsWith(QLatin1Char('\\')))
+                target.text->append(QLatin1Char('\\'));
+            return true;
+        }
+        bool operator()(Currency *target) const
+        {
+            bool ok = false;
+            const Currency c = Currency::fromText(text, &ok);
+            if (!ok) {
+                *error = notNumberMessage(setting.key, text);
+                return false;
+            }
+            *target = c;
+            return true;
+        }
+    };
+    return std::visit(Loader{setting, text, error}, setting.variable);
 }
 
-Loader textKey(const char *key, QString *target, bool folder)
+QString textOf(const SettingVariable &variable)
 {
-    const QString name = QString::fromLatin1(key);
-    return {name, [target, folder](const QString &text, QString *) {
-                *target = text;
-                if (folder && !target->isEmpty() && !target->endsWith(QLatin1Char('\\')))
-                    target->append(QLatin1Char('\\'));
-                return true;
-            }};
+    struct Text
+    {
+        QString operator()(std::monostate) const { return {}; }
+        QString operator()(const std::int16_t *v) const { return QString::number(*v); }
+        QString operator()(const float *v) const { return QString::number(double(*v), 'g', 7); }
+        QString operator()(const QString *v) const { return *v; }
+        QString operator()(FolderText v) const { return *v.text; }
+        QString operator()(const Currency *v) const { return v->toString(); }
+    };
+    return std::visit(Text{}, variable);
 }
 
-std::vector<Loader> loaders()
+bool isMainKey(const SettingKey &setting)
 {
-    using namespace MainModule;
-    std::vector<Loader> list;
-    list.push_back(int16Key("ScreenMode", &ScreenMode));
-    list.push_back({QStringLiteral("slidechart"), [](const QString &text, QString *error) {
-                        double v = 0;
-                        if (!parseNumber(text, &v)) {
-                            *error = notNumberMessage(QStringLiteral("slidechart"), text);
-                            return false;
-                        }
-                        if (std::fabs(v) > double(std::numeric_limits<float>::max())) {
-                            *error = outOfRangeMessage(QStringLiteral("slidechart"), text);
-                            return false;
-                        }
-                        slidechart = float(v);
-                        return true;
-                    }});
-    list.push_back(int16Key("move1", &move1));
-    list.push_back(int16Key("move2", &move2));
-    list.push_back(int16Key("move3", &move3));
-    list.push_back(int16Key("SaicoL", &SaicoL));
-    list.push_back(int16Key("RSIVR", &RSIVR));
-    list.push_back(textKey("DURL", &DURL, false));
-    list.push_back(textKey("hibiPath", &hibiPath, true));
-    list.push_back(textKey("sinyoPath", &sinyoPath, true));
-    list.push_back(textKey("MURL", &MURL, false));
-    list.push_back(int16Key("RDel", &RDel));
-    list.push_back({QStringLiteral("SonPa"), [](const QString &text, QString *error) {
-                        bool ok = false;
-                        const Currency c = Currency::fromText(text, &ok);
-                        if (!ok) {
-                            *error = notNumberMessage(QStringLiteral("SonPa"), text);
-                            return false;
-                        }
-                        SonPa = c;
-                        return true;
-                    }});
-    list.push_back(int16Key("MakeSyu", &MakeSyu));
-    list.push_back(textKey("ReadSinyo", &ReadSinyo, false));
-    list.push_back(int16Key("DelJyoho", &DelJyoho));
-    list.push_back(int16Key("ALLITORSO", &ALLITORSO));
-    list.push_back(int16Key("ITORSO", &ITORSO));
+    return !std::holds_alternative<std::monostate>(setting.variable);
+}
+
+std::vector<const SettingKey *> mainSettings()
+{
+    std::vector<const SettingKey *> list;
+    for (const SettingKey &s : table())
+        if (isMainKey(s))
+            list.push_back(&s);
     return list;
 }
 
 } // namespace
 
+const std::vector<SettingKey> &table()
+{
+    using namespace MainModule;
+    const QString m = mainSection();
+    const QString server = defaultServerAddress();
+    // File order. A key with a variable is a main key: written by WriteSettings, loaded by
+    // ReadSettings in readOrder, shown by the option window. One without belongs to a window that
+    // reads and writes it itself; a new file gets it empty.
+    //   section, key, variable, initial value, value in a new file, readOrder
+    static const std::vector<SettingKey> keys = {
+        {m, QStringLiteral("ScreenMode"), &ScreenMode, QStringLiteral("1"), QStringLiteral("1"), 1},
+        {m, QStringLiteral("slidechart"), &slidechart, QStringLiteral("1"), QStringLiteral("1"), 2},
+        {m, QStringLiteral("move1"), &move1, QStringLiteral("5"), QStringLiteral("5"), 3},
+        {m, QStringLiteral("move2"), &move2, QStringLiteral("15"), QStringLiteral("15"), 4},
+        {m, QStringLiteral("move3"), &move3, QStringLiteral("30"), QStringLiteral("30"), 5},
+        {m, QStringLiteral("SaicoL"), &SaicoL, QStringLiteral("12"), QStringLiteral("12"), 6},
+        {m, QStringLiteral("RSIVR"), &RSIVR, QStringLiteral("12"), QStringLiteral("12"), 7},
+        {m, QStringLiteral("DURL"), &DURL, QString(), server, 8},
+        {m, QStringLiteral("MURL"), &MURL, QString(), server, 11},
+        {m, QStringLiteral("RDel"), &RDel, QStringLiteral("0"), QStringLiteral("0"), 12},
+        {m, QStringLiteral("SonPa"), &SonPa, QStringLiteral("4"), QStringLiteral("4"), 13},
+        {m, QStringLiteral("hibiPath"), FolderText{&hibiPath}, QString(), QStringLiteral("\\Data\\"), 9},
+        {m, QStringLiteral("sinyoPath"), FolderText{&sinyoPath}, QString(), QString(), 10},
+        {m, QStringLiteral("MakeSyu"), &MakeSyu, QStringLiteral("1"), QStringLiteral("1"), 14},
+        {m, QStringLiteral("ReadSinyo"), &ReadSinyo, QStringLiteral("しない"), QStringLiteral("しない"), 15},
+        {m, QStringLiteral("DelJyoho"), &DelJyoho, QStringLiteral("30"), QStringLiteral("30"), 16},
+        {m, QStringLiteral("ALLITORSO"), &ALLITORSO, QStringLiteral("1"), QStringLiteral("1"), 17},
+        {m, QStringLiteral("ITORSO"), &ITORSO, QStringLiteral("1"), QStringLiteral("1"), 18},
+        {m, QStringLiteral("FilterGaku"), {}, QString(), QString(), 0},
+        {m, QStringLiteral("FilterDekidaka"), {}, QString(), QString(), 0},
+    };
+    return keys;
+}
+
 QStringList mainKeys()
 {
-    return {QStringLiteral("ScreenMode"), QStringLiteral("slidechart"), QStringLiteral("move1"),
-            QStringLiteral("move2"),      QStringLiteral("move3"),      QStringLiteral("SaicoL"),
-            QStringLiteral("RSIVR"),      QStringLiteral("DURL"),       QStringLiteral("MURL"),
-            QStringLiteral("RDel"),       QStringLiteral("SonPa"),      QStringLiteral("hibiPath"),
-            QStringLiteral("sinyoPath"),  QStringLiteral("MakeSyu"),    QStringLiteral("ReadSinyo"),
-            QStringLiteral("DelJyoho"),   QStringLiteral("ALLITORSO"),  QStringLiteral("ITORSO")};
+    QStringList keys;
+    for (const SettingKey *s : mainSettings())
+        keys.append(s->key);
+    return keys;
 }
 
 QString defaultServerAddress()
@@ -393,35 +440,39 @@ QString defaultServerAddress()
 
 QStringList defaultValues()
 {
-    return {QStringLiteral("1"),  QStringLiteral("1"),  QStringLiteral("5"),
-            QStringLiteral("15"), QStringLiteral("30"), QStringLiteral("12"),
-            QStringLiteral("12"), defaultServerAddress(), defaultServerAddress(),
-            QStringLiteral("0"),  QStringLiteral("4"),  MainModule::ProgramFolder + QStringLiteral("\\Data\\"),
-            QString(),            QStringLiteral("1"),  QStringLiteral("しない"),
-            QStringLiteral("30"), QStringLiteral("1"),  QStringLiteral("1")};
+    QStringList values;
+    for (const SettingKey *s : mainSettings()) {
+        // A folder default that starts with "\" lies in the program folder.
+        if (std::holds_alternative<FolderText>(s->variable) && s->firstRun.startsWith(QLatin1Char('\\')))
+            values.append(MainModule::ProgramFolder + s->firstRun);
+        else
+            values.append(s->firstRun);
+    }
+    return values;
 }
 
-bool WriteSettings(const QStringList &values, bool writeFilterKeys)
+bool WriteSettings(const QStringList &values, bool writeWindowKeys)
 {
-    const QStringList keys = mainKeys();
-    if (values.size() != keys.size())
+    const std::vector<const SettingKey *> settings = mainSettings();
+    if (values.size() != qsizetype(settings.size()))
         return false;
     if (!QFile::exists(MainModule::IniPath)) {
         QFile f(MainModule::IniPath);
         if (!f.open(QIODevice::WriteOnly))
             return false;
     }
-    cINI ini = iniOf(QString());
-    for (qsizetype i = 0; i < keys.size(); ++i) {
-        ini.cstrkey = keys[i];
-        ini.cstrData = values[i];
+    for (size_t i = 0; i < settings.size(); ++i) {
+        cINI ini = iniOf(settings[i]->section, settings[i]->key);
+        ini.cstrData = values[qsizetype(i)];
         if (!ini.WriteIni())
             return false;
     }
-    if (writeFilterKeys) {
-        for (const char *key : {"FilterGaku", "FilterDekidaka"}) {
-            ini.cstrkey = QString::fromLatin1(key);
-            ini.cstrData = QString();
+    if (writeWindowKeys) {
+        for (const SettingKey &s : table()) {
+            if (isMainKey(s))
+                continue;
+            cINI ini = iniOf(s.section, s.key);
+            ini.cstrData = s.firstRun;
             if (!ini.WriteIni())
                 return false;
         }
@@ -431,12 +482,13 @@ bool WriteSettings(const QStringList &values, bool writeFilterKeys)
 
 bool ReadSettings(Prompt *prompt)
 {
-    cINI ini = iniOf(QString());
-    for (const Loader &loader : loaders()) {
-        ini.cstrkey = loader.key;
-        const QString text = ini.GetLineINI();
+    std::vector<const SettingKey *> settings = mainSettings();
+    std::stable_sort(settings.begin(), settings.end(),
+                     [](const SettingKey *a, const SettingKey *b) { return a->readOrder < b->readOrder; });
+    for (const SettingKey *s : settings) {
+        const QString text = iniOf(s->section, s->key).GetLineINI();
         QString error;
-        if (!loader.load(text, &error)) {
+        if (!load(*s, text, &error)) {
             if (prompt)
                 prompt->inform(error, QStringLiteral("ミラベル"), PromptIcon::Critical);
             return false;
@@ -447,13 +499,26 @@ bool ReadSettings(Prompt *prompt)
 
 QStringList currentValues()
 {
-    using namespace MainModule;
-    return {QString::number(ScreenMode), plainNumber(double(slidechart)), QString::number(move1),
-            QString::number(move2),      QString::number(move3),          QString::number(SaicoL),
-            QString::number(RSIVR),      DURL,                            MURL,
-            QString::number(RDel),       SonPa.toString(),                hibiPath,
-            sinyoPath,                   QString::number(MakeSyu),        ReadSinyo,
-            QString::number(DelJyoho),   QString::number(ALLITORSO),      QString::number(ITORSO)};
+    QStringList values;
+    for (const SettingKey *s : mainSettings())
+        values.append(textOf(s->variable));
+    return values;
+}
+
+QString currentValue(const QString &key)
+{
+    for (const SettingKey *s : mainSettings())
+        if (s->key == key)
+            return textOf(s->variable);
+    return {};
+}
+
+void resetVariables()
+{
+    for (const SettingKey *s : mainSettings()) {
+        QString ignored;
+        load(*s, s->initial, &ignored);
+    }
 }
 
 QString BrowseForFolder(Prompt &prompt, const QString &currentFolder, const QString &title)
@@ -473,13 +538,12 @@ QString folderPath(const QString &text)
 
 QString settingsValue(const QString &key)
 {
-    cINI ini = iniOf(key);
-    return ini.GetLineINI();
+    return iniOf(mainSection(), key).GetLineINI();
 }
 
 bool writeSettingsValue(const QString &key, const QString &value)
 {
-    cINI ini = iniOf(key);
+    cINI ini = iniOf(mainSection(), key);
     ini.cstrData = value;
     return ini.WriteIni();
 }

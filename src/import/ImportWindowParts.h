@@ -3,7 +3,7 @@
 // Pieces the import, weekly, margin and recalculation windows share: the Progress port bound to a
 // window's LabFileName/LabPa labels, date boxes, and the way a failed range check is shown.
 
-#include "app/Ports.h"
+#include "base/Ports.h"
 #include "import/ImportWindowLogic.h"
 #include "ui/WindowHelpers.h"
 

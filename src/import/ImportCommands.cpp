@@ -1,0 +1,56 @@
+#include "import/ImportCommands.h"
+
+#include "base/AppServices.h"
+#include "base/Ports.h"
+#include "import/frmReadData.h"
+#include "import/frmShinyoData.h"
+#include "import/frmSyuMakeData.h"
+#include "import/frmZenjitusa.h"
+#include "ui/CommandTable.h"
+
+namespace {
+
+// frmReadData reads prices when the message slot holds "2" and the issue registration for "1";
+// it leaves its result message there.
+void readData(ui::CommandContext &c, const QString &request)
+{
+    c.mainTag = request;
+    ui::runModal<frmReadData>(c);
+    ui::reportBack(c);
+}
+
+void readPrices(ui::CommandContext &c)
+{
+    readData(c, QStringLiteral("2"));
+}
+
+void readRegistration(ui::CommandContext &c)
+{
+    const QString question = QStringLiteral("現在の銘柄登録は無くなり　新しく登録されます。\n"
+                                            "銘柄データーを読み込みします 宜しいですか？");
+    if (c.services.prompt->askYesNo(question, QStringLiteral("確認"), PromptIcon::Information))
+        readData(c, QStringLiteral("1"));
+}
+
+} // namespace
+
+void registerImportCommands(ui::CommandTable &table)
+{
+    const QString file = QStringLiteral("mnuFile");
+    table.addMenuItem(file, 10, {QStringLiteral("mnuReadData"), QStringLiteral("株価ﾃﾞｰﾀ読込"), QStringLiteral("Ctrl+R"), {},
+                                 false, readPrices});
+    table.addMenuItem(file, 20, {QStringLiteral("mnuReadShinyoData"), QStringLiteral("信用ﾃﾞｰﾀ読込み"), {}, {}, false,
+                                 &ui::runModal<frmShinyoData>});
+    table.addMenuItem(file, 30, {QStringLiteral("mnuMeiRegistData"), QStringLiteral("銘柄登録読込み"), {}, {}, true,
+                                 readRegistration});
+    table.addMenuItem(file, 40, {QStringLiteral("mnuMakeSyuData"), QStringLiteral("週データー作成"), {}, {}, true,
+                                 &ui::runModal<frmSyuMakeData>});
+    table.addMenuItem(file, 50, {QStringLiteral("mnuIntMeiRegistData"), QStringLiteral("ｲﾝﾀｰﾈｯﾄで銘柄登録読込み"), {}, {}, true});
+    table.addMenuItem(QStringLiteral("mnuEdit"), 120, {QStringLiteral("mnuZenjitusaKeisan"), QStringLiteral("前日比再計算"),
+                                                       {}, {}, false, &ui::runModal<frmZenjitusa>});
+
+    table.addButton(140, {QStringLiteral("IntReadKabukaButton"), QStringLiteral("株価データ読込み"), {}, QStringLiteral("import"),
+                          true, readPrices});
+    table.addButton(150, {QStringLiteral("IntReadMeiButton"), QStringLiteral("インターネット銘柄データー自動取得"), {},
+                          QStringLiteral("download-issues"), false});
+}

@@ -1,0 +1,3 @@
+list(APPEND MIRAVEL_UI_SOURCES
+  ledger/LedgerCommands.cpp
+)

@@ -1,0 +1,108 @@
+#pragma once
+
+// The main window's menus and toolbar as one table that each subsystem fills with its own
+// commands: the objectName, caption, shortcut, icon, where it sits, and the handler. The window
+// builds its menu bar and toolbar from the table and knows nothing of the commands behind them.
+// A command registered without a handler shows as "not yet available" (greyed, with a tooltip).
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class QWidget;
+struct AppServices;
+
+namespace ui {
+
+// What a command may ask of the main window without knowing its class.
+class MainWindowAccess
+{
+public:
+    virtual ~MainWindowAccess() = default;
+    // The issue on show: the code as typed, the market abbreviation and the name ("" when none).
+    virtual QString issueCode() const = 0;
+    virtual QString issueMarket() const = 0;
+    virtual QString issueName() const = 0;
+    // Redraws the chart after a setting that changes its look (screen mode, Ito ratio) changed.
+    virtual void settingsChanged() = 0;
+};
+
+// Everything a handler is handed when its command runs.
+struct CommandContext
+{
+    QWidget &window;          // the main window: parent of modal windows
+    AppServices &services;
+    QString &mainTag;         // the main window's message slot
+    MainWindowAccess &main;
+};
+
+using CommandHandler = std::function<void(CommandContext &)>;
+
+struct Command
+{
+    QString name;             // objectName of the menu item or toolbar action
+    QString caption;          // menu text, or the toolbar button's tooltip
+    QString shortcut = {};    // QKeySequence text
+    QString icon = {};        // toolbar only: icon file name under :/icons/ without ".svg"
+    bool separatorBefore = false;
+    CommandHandler handler = {}; // empty: the command is shown but not yet available
+};
+
+struct MenuEntry
+{
+    int position;
+    Command command;
+};
+
+struct Menu
+{
+    QString name;             // objectName of the top-level menu
+    QString caption;
+    int position;
+    std::vector<MenuEntry> items; // sorted by position
+};
+
+class CommandTable final
+{
+public:
+    // A top-level menu; menus stand in the bar in the order of their positions.
+    void addMenu(const QString &name, const QString &caption, int position);
+    // An item of a menu added before; items stand in the order of their positions.
+    void addMenuItem(const QString &menu, int position, Command command);
+    // A toolbar button; buttons stand in the order of their positions.
+    void addButton(int position, Command command);
+
+    // Run once, in registration order, when the main window is first activated after a first run.
+    void onFirstRun(const CommandHandler &hook) { m_firstRun.push_back(hook); }
+    // Run in registration order while the main window closes.
+    void onClosing(const CommandHandler &hook) { m_closing.push_back(hook); }
+
+    const std::vector<Menu> &menus() const { return m_menus; }
+    const std::vector<MenuEntry> &buttons() const { return m_buttons; }
+    const std::vector<CommandHandler> &firstRunHooks() const { return m_firstRun; }
+    const std::vector<CommandHandler> &closingHooks() const { return m_closing; }
+
+private:
+    std::vector<Menu> m_menus;
+    std::vector<MenuEntry> m_buttons;
+    std::vector<CommandHandler> m_firstRun;
+    std::vector<CommandHandler> m_closing;
+};
+
+// The tooltip and status tip of a command without a handler.
+QString notAvailableText();
+
+// After a modal window that leaves its result in the main window's message slot: shows the
+// message, when there is one.
+void reportBack(CommandContext &context);
+
+// Opens a modal window of type W (constructed from services and parent) and waits for it.
+template <typename W>
+void runModal(CommandContext &context)
+{
+    W window(context.services, &context.window);
+    window.exec();
+}
+
+} // namespace ui
