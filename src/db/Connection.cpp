@@ -47,13 +47,35 @@ Connection::Connection(const QString &path, sqlite3 *handle) : m_path(path), m_d
 
 Connection::~Connection()
 {
-    if (batchDepth > 0 && !sqlite3_get_autocommit(m_db))
-        sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+    try {
+        close();
+    } catch (const DbError &) {
+        // Reached only through an error path; the error that led there is the one reported.
+    }
+}
+
+void Connection::close()
+{
+    if (!m_db)
+        return;
+    sqlite3 *h = m_db;
+    m_db = nullptr;
+    int rc = SQLITE_OK;
+    if (!sqlite3_get_autocommit(h))
+        rc = sqlite3_exec(h, "COMMIT", nullptr, nullptr, nullptr);
     for (sqlite3_stmt *s : std::as_const(m_idle))
         sqlite3_finalize(s);
     m_idle.clear();
     // Closing the last connection checkpoints the write-ahead log into the file and removes it.
-    sqlite3_close_v2(m_db);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_close(h);
+    if (rc == SQLITE_OK)
+        return;
+    m_db = h;
+    const DbError error = errorFor(rc, QStringLiteral("close"));
+    m_db = nullptr;
+    sqlite3_close_v2(h);
+    throw error;
 }
 
 sqlite3_stmt *Connection::acquire(const QString &sqliteSql)
@@ -95,7 +117,7 @@ void Connection::release(const QString &sqliteSql, sqlite3_stmt *statement)
     m_idle.insert(sqliteSql, statement);
 }
 
-const TableInfo &Connection::tableInfo(const QString &table)
+std::shared_ptr<const TableInfo> Connection::tableInfo(const QString &table)
 {
     const QString key = table.toLower();
     auto it = m_tables.constFind(key);
@@ -118,7 +140,9 @@ const TableInfo &Connection::tableInfo(const QString &table)
     sqlite3_bind_text(n, 1, t.constData(), int(t.size()), SQLITE_TRANSIENT);
     info.name = sqlite3_step(n) == SQLITE_ROW ? QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(n, 0))) : table;
     release(QStringLiteral("SELECT name FROM sqlite_schema WHERE type='table' AND name=?1 COLLATE NOCASE"), n);
-    return *m_tables.insert(key, info);
+    auto shared = std::make_shared<const TableInfo>(std::move(info));
+    m_tables.insert(key, shared);
+    return shared;
 }
 
 DbError Connection::errorFor(int rc, const QString &context) const
@@ -156,6 +180,8 @@ DbError Connection::errorFor(int rc, const QString &context) const
         return DbError(ErrorNumber::UnrecognizedFormat, QStringLiteral("データベースの形式 '%1' を認識できません。").arg(m_path));
     case SQLITE_FULL:
         return DbError(ErrorNumber::DiskFull, QStringLiteral("ディスクがいっぱいのため、データベース '%1' に書き込めません。").arg(m_path));
+    case SQLITE_IOERR:
+        return DbError(ErrorNumber::DiskError, QStringLiteral("ディスクまたはネットワークのエラーのため、データベース '%1' に書き込めません。").arg(m_path));
     case SQLITE_CANTOPEN:
         return DbError(ErrorNumber::InvalidPath, QStringLiteral("'%1' は正しいパスではありません。").arg(m_path));
     case SQLITE_ERROR:

@@ -40,7 +40,13 @@ class Connection final
 {
 public:
     Connection(const QString &path, sqlite3 *handle);
-    ~Connection();
+    ~Connection(); // closes as close() does, without raising
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    // Commits an open transaction and closes the handle (the last connection of a file writes its
+    // log back into it). Throws DbError when either fails.
+    void close();
 
     sqlite3 *handle() const { return m_db; }
     const QString &path() const { return m_path; }
@@ -49,7 +55,8 @@ public:
     sqlite3_stmt *acquire(const QString &sqliteSql);
     void release(const QString &sqliteSql, sqlite3_stmt *statement);
 
-    const TableInfo &tableInfo(const QString &table);
+    // Shared, so that a record set keeps what it was opened with while the cache grows.
+    std::shared_ptr<const TableInfo> tableInfo(const QString &table);
 
     // Turns the last SQLite error into the layer's error.
     [[noreturn]] void fail(int rc, const QString &context) const;
@@ -66,7 +73,7 @@ private:
     QString m_path;
     sqlite3 *m_db;
     QMultiHash<QString, sqlite3_stmt *> m_idle;
-    QHash<QString, TableInfo> m_tables; // keyed by lower-case name
+    QHash<QString, std::shared_ptr<const TableInfo>> m_tables; // keyed by lower-case name
 };
 
 } // namespace db

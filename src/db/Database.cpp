@@ -13,6 +13,8 @@
 #include <sys/stat.h>
 #endif
 
+#include <exception>
+#include <optional>
 #include <vector>
 
 namespace db {
@@ -144,7 +146,23 @@ std::shared_ptr<Connection> takePooled(const QString &path, qint64 *totalChanges
 
 } // namespace
 
-void Database::closeAll() { pool().clear(); }
+void Database::closeAll()
+{
+    std::vector<Pooled> closing;
+    closing.swap(pool());
+    // Every connection is closed; the first failure is reported after the others closed.
+    std::optional<DbError> failure;
+    for (Pooled &entry : closing) {
+        try {
+            entry.connection->close();
+        } catch (const DbError &e) {
+            if (!failure)
+                failure = e;
+        }
+    }
+    if (failure)
+        throw *failure;
+}
 
 bool Database::isOwnDatabase(const QString &path)
 {
@@ -197,25 +215,53 @@ Database::Database(const QString &path) : m_path(path)
     m_changesAtOpen = sqlite3_total_changes64(h);
 }
 
-Database::~Database() { close(); }
+Database::~Database()
+{
+    try {
+        close();
+    } catch (const DbError &) {
+        // Only reached when close() was not called on the way out: an operation that ends by an
+        // exception reports that exception, and its committed rows are in the log, which the next
+        // open checkpoints.
+    }
+}
+
+// Writes the log back into the file and empties it.
+static void writeBackLog(Connection &c)
+{
+    const int rc = sqlite3_wal_checkpoint_v2(c.handle(), nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        c.fail(rc, QStringLiteral("checkpoint"));
+}
+
+void Database::checkpoint()
+{
+    if (!m_conn)
+        throw DbError(ErrorNumber::Other, QStringLiteral("データベースが閉じられています。"));
+    writeBackLog(*m_conn);
+}
 
 void Database::close()
 {
     if (!m_conn)
         return;
+    std::shared_ptr<Connection> conn = std::move(m_conn);
     // Keep the connection for the next operation only when nothing else holds it.
-    if (m_conn.use_count() == 1 && m_conn->batchDepth == 0 && sqlite3_get_autocommit(m_conn->handle())) {
-        sqlite3 *h = m_conn->handle();
-        const qint64 changes = sqlite3_total_changes64(h);
-        if (changes != m_changesAtOpen) // the file on disk is complete whenever no operation runs
-            sqlite3_exec(h, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
-        auto &p = pool();
-        if (p.size() >= 4)
-            p.erase(p.begin());
-        p.push_back({m_path, std::move(m_conn), stampOf(m_path), changes});
+    if (conn.use_count() != 1 || conn->batchDepth != 0 || !sqlite3_get_autocommit(conn->handle()))
+        return;
+    sqlite3 *h = conn->handle();
+    const qint64 changes = sqlite3_total_changes64(h);
+    if (changes != m_changesAtOpen) // the file on disk is complete whenever no operation runs
+        writeBackLog(*conn);
+    auto &p = pool();
+    if (p.size() >= 4) {
+        std::shared_ptr<Connection> oldest = std::move(p.front().connection);
+        p.erase(p.begin());
+        oldest->close();
     }
-    m_conn.reset();
+    p.push_back({m_path, std::move(conn), stampOf(m_path), changes});
 }
+
 bool Database::isOpen() const { return bool(m_conn); }
 sqlite3 *Database::handle() const { return m_conn ? m_conn->handle() : nullptr; }
 
@@ -275,22 +321,57 @@ WriteBatch::WriteBatch(Database &database) : m_conn(database.connection())
     ++c.batchDepth;
 }
 
-WriteBatch::~WriteBatch()
+// Commits the open transaction of c; when that fails, rolls back what is left of it and gives the error.
+static std::optional<DbError> commitTransaction(Connection &c)
 {
+    sqlite3 *h = c.handle();
+    if (sqlite3_get_autocommit(h))
+        return std::nullopt;
+    const int rc = sqlite3_exec(h, "COMMIT", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        return std::nullopt;
+    DbError error = c.errorFor(rc, QStringLiteral("COMMIT"));
+    if (!sqlite3_get_autocommit(h))
+        sqlite3_exec(h, "ROLLBACK", nullptr, nullptr, nullptr);
+    return error;
+}
+
+WriteBatch::~WriteBatch() noexcept(false)
+{
+    if (!m_conn)
+        return; // finished
     --m_conn->batchDepth;
-    if (m_outer && !sqlite3_get_autocommit(m_conn->handle()))
-        sqlite3_exec(m_conn->handle(), "COMMIT", nullptr, nullptr, nullptr);
+    if (!m_outer)
+        return;
+    const std::optional<DbError> error = commitTransaction(*m_conn);
+    // During an exception that exception is the one reported; otherwise the batch was left
+    // without finish() (a return inside the loop) and its failed commit must not pass unseen.
+    if (error && std::uncaught_exceptions() == m_uncaught)
+        throw *error;
+}
+
+void WriteBatch::finish()
+{
+    if (!m_conn)
+        return;
+    // The batch lets go of the connection, so that Database::close() can write the log back.
+    const std::shared_ptr<Connection> conn = std::move(m_conn);
+    --conn->batchDepth;
+    if (!m_outer)
+        return;
+    if (const std::optional<DbError> error = commitTransaction(*conn))
+        throw *error;
 }
 
 void WriteBatch::commit()
 {
-    if (m_outer && monotonicMs() - m_beganMs >= GroupMs)
+    if (m_outer && m_conn && monotonicMs() - m_beganMs >= GroupMs)
         commitNow();
 }
 
 void WriteBatch::commitNow()
 {
-    if (!m_outer)
+    if (!m_outer || !m_conn)
         return;
     if (!sqlite3_get_autocommit(m_conn->handle()))
         execOrThrow(*m_conn, "COMMIT");

@@ -1,8 +1,8 @@
 #pragma once
 
 // The database engine layer: one SQLite file, opened per operation, spoken to in the legacy
-// dialect. Every Update and every action query is durable when it returns; a WriteBatch groups a
-// long loop into one transaction that commits on every exit path.
+// dialect. Every Update and every action query is committed when it returns; a WriteBatch groups a
+// long loop into transactions and is finished explicitly; close() makes the file complete.
 
 #include "db/DbError.h"
 #include "db/Recordset.h"
@@ -10,6 +10,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <exception>
 #include <memory>
 
 struct sqlite3;
@@ -26,7 +27,7 @@ public:
     // Opens an existing database of this program. Throws DbError (3024 missing, 3343 not ours,
     // 3051 read-only) without touching the file.
     explicit Database(const QString &path);
-    ~Database(); // closes; closing checkpoints, so the file is complete afterwards
+    ~Database(); // closes as close() does, but an error of the checkpoint is not raised
     Database(const Database &) = delete;
     Database &operator=(const Database &) = delete;
 
@@ -35,7 +36,8 @@ public:
     // True when the file is a database of this program (checked without opening it for writing).
     static bool isOwnDatabase(const QString &path);
     // Closes the connections kept for reuse. Call it before copying, renaming or replacing a
-    // database file (backup, restore, compaction).
+    // database file (backup, restore, compaction). Throws DbError when a connection does not close
+    // cleanly (its log could not be written back into the file).
     static void closeAll();
 
     // Runs an action query (delete, update, insert, create). All-or-nothing: on failure it changes
@@ -49,7 +51,12 @@ public:
     // The first column of the first row, or a null QVariant when there is no row.
     QVariant scalar(const QString &legacySelect);
 
+    // Ends the operation: writes the log back into the file (so the file is complete and durable)
+    // and keeps the connection for the next one. Throws DbError when that fails; the committed rows
+    // then stay in the log. Call it at the end of an operation that wrote.
     void close();
+    // Writes the log back into the file now, so that the file alone holds the whole database.
+    void checkpoint();
     bool isOpen() const;
     const QString &path() const { return m_path; }
     sqlite3 *handle() const; // for benchmarks and the schema builder
@@ -61,27 +68,30 @@ private:
     qint64 m_changesAtOpen = 0;
 };
 
-// Groups the writes of a long loop into transactions. The transaction commits when the batch ends,
-// also when an exception leaves the scope, so "rows saved so far stay". commit() marks a safe point
-// (the end of a day file, of an issue): what is there is committed once the transaction has been open
-// for GroupMs or more, otherwise it goes on into the next safe point. So one file is always whole or
-// absent, a short run commits once, and a year of day files does not pay a commit per file (each
-// commit rewrites thousands of scattered index pages). commitNow() commits at once. Nested batches
-// join the outer one.
+// Groups the writes of a long loop into transactions. commit() marks a safe point (the end of a
+// day file, of an issue): what is there is committed once the transaction has been open for GroupMs
+// or more, otherwise it goes on into the next safe point. So a short run commits once, and a year of
+// day files does not pay a commit per file (each commit rewrites thousands of scattered index
+// pages). commitNow() commits at once. finish() ends a successful loop with the last commit and
+// throws DbError when it fails. When an exception leaves the scope the batch commits what is there
+// ("rows saved so far stay"); a batch left any other way without finish() commits too and throws
+// when that fails. Nested batches join the outer one.
 class WriteBatch final
 {
 public:
     static constexpr int GroupMs = 1000;
 
     explicit WriteBatch(Database &database);
-    ~WriteBatch();
+    ~WriteBatch() noexcept(false);
     WriteBatch(const WriteBatch &) = delete;
     WriteBatch &operator=(const WriteBatch &) = delete;
     void commit();
     void commitNow();
+    void finish();
 
 private:
     std::shared_ptr<Connection> m_conn;
+    int m_uncaught = std::uncaught_exceptions();
     bool m_outer = false;
     qint64 m_beganMs = 0;
 };

@@ -24,6 +24,7 @@ constexpr int UnrecognizedFormat = 3343; // not a database of this program
 constexpr int TypeMismatch = 3464;
 constexpr int UpdateWithoutEdit = 3020;
 constexpr int DiskFull = 3035;
+constexpr int DiskError = 3043;      // a write refused by the system (size limit, I/O error)
 constexpr int Other = 3000;
 }
 

@@ -34,7 +34,7 @@ struct RecordsetState
     enum class Mode { None, Add, Edit } mode = Mode::None;
     std::vector<QVariant> pending;  // per base-table column
     std::vector<char> pendingSet;
-    const TableInfo *base = nullptr; // resolved once; the connection owns it
+    std::shared_ptr<const TableInfo> base; // resolved once
     int lastSetColumn = -1;
     // The statement of the last Update, kept checked out while the same columns are written
     // (a loop of AddNew/Update reuses it without looking it up).
@@ -139,8 +139,8 @@ Recordset Database::openRecordset(const QString &tableOrSelect, RecordsetType)
         table = tableOrSelect.trimmed();
         if (table.startsWith(QLatin1Char('[')))
             table = table.mid(1, table.size() - 2);
-        const TableInfo &info = m_conn->tableInfo(table); // throws for an unknown table
-        table = info.name;
+        const std::shared_ptr<const TableInfo> info = m_conn->tableInfo(table); // throws for an unknown table
+        table = info->name;
         st->sql = QStringLiteral("SELECT rowid, * FROM \"%1\"").arg(table);
         st->rowidColumn = 0;
     } else {
@@ -149,7 +149,7 @@ Recordset Database::openRecordset(const QString &tableOrSelect, RecordsetType)
             throw DbError(ErrorNumber::SyntaxError, QStringLiteral("レコードセットを開けるのは SELECT だけです: %1").arg(tableOrSelect));
         st->sql = q.sql;
         if (!q.baseTable.isEmpty() && q.selectListStart >= 0) {
-            table = m_conn->tableInfo(q.baseTable).name;
+            table = m_conn->tableInfo(q.baseTable)->name;
             QString qualifier = q.baseQualifier;
             qualifier.replace(QLatin1Char('"'), QLatin1String("\"\""));
             st->sql.insert(q.selectListStart, QStringLiteral(" \"%1\".rowid,").arg(qualifier));
@@ -158,7 +158,7 @@ Recordset Database::openRecordset(const QString &tableOrSelect, RecordsetType)
     }
     st->baseTable = table;
     if (!table.isEmpty())
-        st->base = &m_conn->tableInfo(table);
+        st->base = m_conn->tableInfo(table);
     st->cursor = m_conn->acquire(st->sql);
     const int n = sqlite3_column_count(st->cursor);
     for (int i = 0; i < n; ++i) {

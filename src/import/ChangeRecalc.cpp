@@ -59,6 +59,9 @@ void RecalculateChanges(const QString &table, QDate start, Progress &progress)
             }
         }
     }
+    rows.close();
+    batch.finish();
+    database.close();
 }
 
 } // namespace importer

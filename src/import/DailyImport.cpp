@@ -110,6 +110,7 @@ public:
             importFile(database, path, lastFileDate);
             batch.commit();
         }
+        batch.finish();
     }
 
 private:
@@ -391,6 +392,7 @@ ImportResult ImportDailyFiles(const DailyImportRequest &request, ImportContext &
             {
                 db::Database database(MainModule::DBPath);
                 DailyRun(request, context, result).run(database);
+                database.close();
             }
             MainModule::MainTag = result.storedRecords > 0 ? QStringLiteral("読み込み終了")
                                                            : QStringLiteral("株式データーが存在しません｡");

@@ -151,16 +151,20 @@ bool ImportMarginBalances(QDate periodStart, QDate periodEnd, const QString &mar
     if (marginFolder.trimmed().isEmpty())
         return false;
     db::Database database(MainModule::DBPath);
-    db::WriteBatch batch(database);
     bool result = false;
-    for (QDate d = periodStart; d.isValid() && d <= periodEnd; d = d.addDays(1)) {
-        const QString path = fileIn(marginFolder, marginFileName(d));
-        if (!QFile::exists(path))
-            continue;
-        if (importFile(database, path, progress, skipped))
-            result = true;
-        batch.commit();
+    {
+        db::WriteBatch batch(database);
+        for (QDate d = periodStart; d.isValid() && d <= periodEnd; d = d.addDays(1)) {
+            const QString path = fileIn(marginFolder, marginFileName(d));
+            if (!QFile::exists(path))
+                continue;
+            if (importFile(database, path, progress, skipped))
+                result = true;
+            batch.commit();
+        }
+        batch.finish();
     }
+    database.close();
     return result;
 }
 

@@ -157,7 +157,9 @@ ImportResult ImportRegistration(ImportContext &context)
                 }
             }
             mei.close();
-            batch.commit();
+            // The file goes only once its rows are in the database file.
+            batch.finish();
+            database.close();
         } catch (const db::DbError &e) {
             result.errorDescription = e.description();
         } catch (const InputError &e) {

@@ -147,11 +147,8 @@ private:
     std::optional<PreviousWeek> m_lastWritten;
 };
 
-} // namespace
-
-void BuildWeeklyData(QDate periodStart, QDate periodEnd, Progress &progress)
+void buildWeeks(db::Database &database, QDate periodStart, QDate periodEnd, Progress &progress)
 {
-    db::Database database(MainModule::DBPath);
     db::WriteBatch batch(database);
 
     // Issues in code order: the rows written do not depend on the order, and the ordered daily
@@ -210,6 +207,16 @@ void BuildWeeklyData(QDate periodStart, QDate periodEnd, Progress &progress)
         if (hasData)
             writer.write(code, lastDaily, open, high, low, close, volume);
     }
+    batch.finish();
+}
+
+} // namespace
+
+void BuildWeeklyData(QDate periodStart, QDate periodEnd, Progress &progress)
+{
+    db::Database database(MainModule::DBPath);
+    buildWeeks(database, periodStart, periodEnd, progress);
+    database.close();
 }
 
 } // namespace importer

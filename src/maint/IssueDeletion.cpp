@@ -26,6 +26,8 @@ void DeleteIssue(const QString &databasePath, qint64 code)
     db::Database database(databasePath);
     db::WriteBatch batch(database);
     db::DeleteIssueRows(database, conditionFor(code));
+    batch.finish();
+    database.close();
 }
 
 int DeleteUnupdatedIssues(const QString &databasePath)
@@ -46,6 +48,8 @@ int DeleteUnupdatedIssues(const QString &databasePath)
         batch.commit();
         ++deleted;
     }
+    batch.finish();
+    database.close();
     return deleted;
 }
 
