@@ -16,6 +16,11 @@
 
 #include <sqlite3.h>
 
+#if defined(Q_OS_UNIX)
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 using namespace testing_support;
 
 namespace {
@@ -216,6 +221,95 @@ TEST_F(Engine, WriteBatchGroupsShortSafePointsAndCommitsOnRequest)
     QThread::msleep(db::WriteBatch::GroupMs + 50);
     batch.commit(); // open long enough: committed
     EXPECT_EQ(rowsSeenElsewhere(), 2);
+}
+
+void insertDays(db::Database &d, int codes)
+{
+    for (int code = 1; code <= codes; ++code)
+        d.execute(QStringLiteral("insert into daydata (コード, 日付, 終値) values (%1, #2000/07/14#, 100)").arg(code));
+}
+
+#if defined(Q_OS_UNIX)
+
+// Files of this process may not grow past limit bytes while it lives; writes beyond fail with
+// EFBIG instead of killing the process.
+class FileSizeLimit final
+{
+public:
+    explicit FileSizeLimit(rlim_t limit)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lower = m_old;
+        lower.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &lower);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+TEST_F(Engine, FailedCommitOfABatchIsRaisedNotDropped)
+{
+    // Far below what the log of 2000 rows needs.
+    const rlim_t limit = 32 * 1024;
+    // finish() raises, and nothing of the batch is kept.
+    {
+        db::Database d(folder.dbPath());
+        db::WriteBatch batch(d);
+        insertDays(d, 2000);
+        FileSizeLimit small(limit);
+        EXPECT_NE(errorOf([&] { batch.finish(); }), 0);
+    }
+    EXPECT_EQ(count(QStringLiteral("daydata")), 0);
+    // A batch left without finish() raises from its end of scope.
+    {
+        db::Database d(folder.dbPath());
+        EXPECT_NE(errorOf([&] {
+                      FileSizeLimit small(limit); // the rows stay in memory until the commit
+                      db::WriteBatch batch(d);
+                      insertDays(d, 2000);
+                  }),
+                  0);
+    }
+    EXPECT_EQ(count(QStringLiteral("daydata")), 0);
+}
+
+TEST_F(Engine, FailedWriteBackOnCloseIsRaisedAndTheRowsStayInTheLog)
+{
+    {
+        db::Database d(folder.dbPath());
+        db::WriteBatch batch(d);
+        insertDays(d, 2000);
+        batch.finish();
+        FileSizeLimit small(32 * 1024); // the database file is larger: writing back fails
+        EXPECT_NE(errorOf([&] { d.close(); }), 0);
+    }
+    db::Database::closeAll();
+    EXPECT_EQ(count(QStringLiteral("daydata")), 2000);
+}
+#endif
+
+TEST_F(Engine, BatchOnADatabaseThatRefusesWritesRaises)
+{
+    db::Database d(folder.dbPath());
+    d.executeRaw(QStringLiteral("PRAGMA query_only=1"));
+    EXPECT_EQ(errorOf([&] {
+                  db::WriteBatch batch(d);
+                  insertDays(d, 1);
+                  batch.finish();
+              }),
+              db::ErrorNumber::FileInUse);
+    d.executeRaw(QStringLiteral("PRAGMA query_only=0"));
+    EXPECT_EQ(d.scalar(QStringLiteral("select Count(*) from daydata")).toLongLong(), 0);
 }
 
 } // namespace

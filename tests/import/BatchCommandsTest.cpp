@@ -8,6 +8,9 @@
 
 #include <QProcess>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using namespace import_test;
 
 namespace {
@@ -31,9 +34,17 @@ protected:
         ASSERT_TRUE(Settings::WriteSettings(Settings::currentValues(), true));
     }
 
-    BatchRun batch(const QStringList &arguments)
+    // fileSizeLimit: the most bytes the tool may write into any one file (0: no limit).
+    BatchRun batch(const QStringList &arguments, rlim_t fileSizeLimit = 0)
     {
         QProcess p;
+        if (fileSizeLimit > 0) {
+            p.setChildProcessModifier([fileSizeLimit] {
+                std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of killing the tool
+                rlimit limit{fileSizeLimit, fileSizeLimit};
+                setrlimit(RLIMIT_FSIZE, &limit);
+            });
+        }
         p.setProgram(program);
         p.setArguments(QStringList{QStringLiteral("--folder"), folder.path()} + arguments);
         p.start();
@@ -100,6 +111,37 @@ TEST_F(BatchCommandsTest, ImportRegistrationReportsAMissingFileAndReadsAPresentO
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out.last(), QStringLiteral("読み込み終了"));
     EXPECT_EQ(count(QStringLiteral("Mei")), 1);
+}
+
+// A write the system refuses ends the import with the database's message and exit status 1; the
+// day is stored whole or not at all, and the registration file stays until its rows are stored.
+TEST_F(BatchCommandsTest, ImportsThatCannotWriteFailLoudly)
+{
+    QStringList records;
+    QStringList issues{QStringLiteral("0,3600")};
+    for (int code = 1000; code < 4600; ++code) {
+        records << QStringLiteral("%1,0,銘柄%1,100,110,95,105,5000").arg(code);
+        issues << QStringLiteral("%1,1,ﾒｲｶﾞﾗ%1,1000,1").arg(code);
+    }
+    writeDaily(QDate(2000, 7, 3), records);
+    const rlim_t limit = 64 * 1024;
+    BatchRun r = batch({QStringLiteral("import-daily"), QStringLiteral("2000-07-03"), QStringLiteral("2000-07-03")}, limit);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_FALSE(r.out.contains(QStringLiteral("読み込み終了")));
+    EXPECT_TRUE(r.err.contains(QStringLiteral("書き込めません"))) << r.err.toStdString();
+    EXPECT_EQ(count(QStringLiteral("daydata")), 0);
+
+    testing_support::writeCp932File(importer::registrationFilePath(), issues);
+    r = batch({QStringLiteral("import-registration")}, limit);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("書き込めません"))) << r.err.toStdString();
+    EXPECT_TRUE(QFile::exists(importer::registrationFilePath()));
+    EXPECT_EQ(count(QStringLiteral("Mei")), 0);
+
+    r = batch({QStringLiteral("import-registration")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(count(QStringLiteral("Mei")), 3600);
+    EXPECT_FALSE(QFile::exists(importer::registrationFilePath()));
 }
 
 struct RefusalCase
