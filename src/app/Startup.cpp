@@ -5,6 +5,7 @@
 #include "base/Settings.h"
 #include "db/Database.h"
 #include "db/Schema.h"
+#include "base/Version.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -16,11 +17,6 @@ namespace Startup {
 QString programTitle() { return QStringLiteral("ミラベル"); }
 
 QString alreadyRunningMessage() { return QStringLiteral("ミラベルはすでに起動しています。"); }
-
-QString versionText()
-{
-    return QStringLiteral("%1.%2.%3").arg(MIRAVEL_VERSION_MAJOR).arg(MIRAVEL_VERSION_MINOR).arg(MIRAVEL_VERSION_PATCH);
-}
 
 InstanceLock::InstanceLock(const QString &programFolder) : m_path(lockFilePathFor(programFolder)) {}
 

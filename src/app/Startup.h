@@ -16,8 +16,6 @@ namespace Startup {
 QString programTitle(); // "ミラベル"
 // "ミラベルはすでに起動しています。"
 QString alreadyRunningMessage();
-// "major.minor.revision" of this build.
-QString versionText();
 
 // Refuses a second running copy on the same program folder. The lock file lies in the system's
 // temporary folder under a name derived from the program folder (a read-only program folder still
@@ -47,13 +45,13 @@ struct Result
     QString firstRunMarker;      // "3" when the database was created in this run
 };
 
-// Steps 2 to 8: ListPicked, the paths, the "Data" and "htm" folders, the database (created when
+// Prepares a program folder for a run: ListPicked, the paths, the "Data" and "htm" folders, the database (created when
 // missing; a file that is not this program's database or that cannot be written ends start-up
 // without being touched), the default settings when the settings file is missing, ReadSettings,
 // PeriodMode 1 and "daydata". Messages go through prompt.
 Result prepareProgramFolder(const QString &programFolder, Prompt &prompt);
 
-// Step 10: the key "Version" of section "Miravel". False when the settings file cannot be written.
+// Records this version in the key "Version" of section "Miravel". False when the settings file cannot be written.
 bool writeVersionKey();
 
 } // namespace Startup

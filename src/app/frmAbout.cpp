@@ -1,6 +1,8 @@
 #include "app/frmAbout.h"
 
 #include "app/Startup.h"
+#include "ui/WindowHelpers.h"
+#include "base/Version.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -15,20 +17,17 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
     setFixedSize(460, 400);
 
-    LblTitle = new QLabel(Startup::programTitle(), this);
-    LblTitle->setObjectName(QStringLiteral("LblTitle"));
+    LblTitle = named<QLabel>("LblTitle", Startup::programTitle(), this);
     LblTitle->setGeometry(96, 18, 340, 40);
     QFont title = LblTitle->font();
     title.setPixelSize(28);
     title.setBold(true);
     LblTitle->setFont(title);
 
-    LblVersion = new QLabel(QStringLiteral("Version %1").arg(Startup::versionText()), this);
-    LblVersion->setObjectName(QStringLiteral("LblVersion"));
+    LblVersion = named<QLabel>("LblVersion", QStringLiteral("Version %1").arg(versionText()), this);
     LblVersion->setGeometry(98, 58, 340, 22);
 
-    TxtLicences = new QTextBrowser(this);
-    TxtLicences->setObjectName(QStringLiteral("TxtLicences"));
+    TxtLicences = named<QTextBrowser>("TxtLicences", this);
     TxtLicences->setGeometry(16, 96, 428, 248);
     TxtLicences->setOpenExternalLinks(false);
     const QString text =
@@ -43,8 +42,7 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
             .arg(QString::fromLatin1(qVersion()), QString::fromLatin1(sqlite3_libversion()));
     TxtLicences->setHtml(text);
 
-    CmdOK = new QPushButton(QStringLiteral("OK"), this);
-    CmdOK->setObjectName(QStringLiteral("CmdOK"));
+    CmdOK = named<QPushButton>("CmdOK", QStringLiteral("OK"), this);
     CmdOK->setGeometry(180, 354, 100, 32);
     CmdOK->setDefault(true);
     connect(CmdOK, &QPushButton::clicked, this, &QDialog::accept);

@@ -1,6 +1,7 @@
 #include "app/frmSplash.h"
 
 #include "app/Startup.h"
+#include "base/Version.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -77,7 +78,7 @@ void frmSplash::paintEvent(QPaintEvent *)
     small.setPixelSize(14);
     p.setFont(small);
     p.drawText(QRect(150, 130, width() - 170, 24), Qt::AlignRight | Qt::AlignVCenter,
-               QStringLiteral("Version %1").arg(Startup::versionText()));
+               QStringLiteral("Version %1").arg(versionText()));
     p.setPen(QColor(255, 255, 255, 120));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }

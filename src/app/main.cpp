@@ -60,14 +60,14 @@ int main(int argc, char **argv)
     Prompt &prompt = quitAfterShownHook() ? static_cast<Prompt &>(messagesOnStderr) : messageBoxes;
     const QString programFolder = QCoreApplication::applicationDirPath();
 
-    // Step 1: one copy per program folder.
+    // One copy per program folder.
     Startup::InstanceLock lock(programFolder);
     if (!lock.tryLock()) {
         prompt.inform(Startup::alreadyRunningMessage(), Startup::programTitle(), PromptIcon::Information);
         return 0;
     }
 
-    // Steps 2 to 8.
+    // Folders, database and settings of the program folder.
     const Startup::Result result = Startup::prepareProgramFolder(programFolder, prompt);
     if (!result.ok)
         return 1;
@@ -81,17 +81,17 @@ int main(int argc, char **argv)
         window.exec();
     };
 
-    // Step 9: the main window, loaded and hidden, with the first-run marker.
+    // The main window, loaded and hidden, with the first-run marker.
     frmMain mainWindow(services, mainWindowCommands());
     messageBoxes.setOwner(&mainWindow);
     mainWindow.mainTag() = result.firstRunMarker;
 
-    // Step 10.
+    // The settings file records the version that last ran on it.
     if (!Startup::writeVersionKey())
         prompt.inform(QStringLiteral("設定ファイル %1 に書き込めません。").arg(MainModule::IniPath),
                       Startup::programTitle(), PromptIcon::Warning);
 
-    // Step 11: the splash; its timer does step 12.
+    // The splash; its timer shows the main window.
     frmSplash splash(mainWindow);
     splash.show();
     const qint64 beforeSplash = clock.elapsed();

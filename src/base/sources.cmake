@@ -3,6 +3,7 @@ list(APPEND MIRAVEL_CORE_SOURCES
   base/DateUtil.cpp
   base/MainModule.cpp
   base/TextFile.cpp
+  base/Version.cpp
   base/Settings.cpp
   base/Helpers.cpp
   base/BusyGuard.cpp

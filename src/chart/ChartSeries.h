@@ -102,7 +102,7 @@ QString priceTableOf(int periodMode);
 // The message shown when nothing lies on or before the base date.
 QString noDataMessage();
 
-// Reads the rows (steps 1 to 8 of the loader): resets the header, clears the records, replaces an
+// Reads the rows: resets the header, clears the records, replaces an
 // invalid chartDateText by today's date ("YY/MM/DD"), recalibrates the scroll bar when the code or
 // the period mode changed, reads the units and the rows. Database failures are passed over step by
 // step. Reports noDataMessage() through prompt when no row lies on or before the base date.

@@ -23,22 +23,18 @@ frmEditKabuka::frmEditKabuka(AppServices &services, QWidget *parent) : QDialog(p
     setObjectName(QStringLiteral("frmEditKabuka"));
     setWindowTitle(QStringLiteral("株価メンテナンス"));
 
-    Lblshijyo = new QLabel(this);
-    Lblshijyo->setObjectName(QStringLiteral("Lblshijyo"));
+    Lblshijyo = named<QLabel>("Lblshijyo", this);
     Lblshijyo->setGeometry(8, 8, 60, 24);
-    LblMei = new QLabel(this);
-    LblMei->setObjectName(QStringLiteral("LblMei"));
+    LblMei = named<QLabel>("LblMei", this);
     LblMei->setGeometry(72, 8, 300, 24);
-    kabukaDataCaption = new QLabel(this);
-    kabukaDataCaption->setObjectName(QStringLiteral("kabukaDataCaption"));
+    kabukaDataCaption = named<QLabel>("kabukaDataCaption", this);
     kabukaDataCaption->setFrameShape(QFrame::Panel);
     kabukaDataCaption->setFrameShadow(QFrame::Raised);
     kabukaDataCaption->setGeometry(380, 8, 120, 24);
 
     kabukaData = new RecordsetTableModel(services.prompt, this);
     kabukaData->setObjectName(QStringLiteral("kabukaData"));
-    kabuDBGrid = new QTableView(this);
-    kabuDBGrid->setObjectName(QStringLiteral("kabuDBGrid"));
+    kabuDBGrid = named<QTableView>("kabuDBGrid", this);
     kabuDBGrid->setModel(kabukaData);
     kabuDBGrid->verticalHeader()->setDefaultSectionSize(22);
     kabuDBGrid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed

@@ -3,6 +3,7 @@
 #include "base/AppServices.h"
 #include "base/MainModule.h"
 #include "ui/RecordsetTableModel.h"
+#include "ui/WindowHelpers.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -18,17 +19,14 @@ frmEditMei::frmEditMei(AppServices &services, QWidget *parent) : QDialog(parent)
     MeiData->setObjectName(QStringLiteral("MeiData"));
     MeiData->setKeyFields({QStringLiteral("コード")});
     MeiData->setFieldHidden(QStringLiteral("更新Flg"), true);
-    MeiDBGrid = new QTableView(this);
-    MeiDBGrid->setObjectName(QStringLiteral("MeiDBGrid"));
+    MeiDBGrid = named<QTableView>("MeiDBGrid", this);
     MeiDBGrid->setModel(MeiData);
     MeiDBGrid->setGeometry(8, 8, 544, 450);
     MeiDBGrid->verticalHeader()->setDefaultSectionSize(22);
 
-    Label1 = new QLabel(QStringLiteral("市場ｺｰﾄﾞ  1:東証1部  2:東証2部"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1 = named<QLabel>("Label1", QStringLiteral("市場ｺｰﾄﾞ  1:東証1部  2:東証2部"), this);
     Label1->setGeometry(12, 464, 400, 22);
-    Label2 = new QLabel(QStringLiteral("          3:店頭"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2 = named<QLabel>("Label2", QStringLiteral("          3:店頭"), this);
     Label2->setGeometry(12, 488, 400, 22);
 
     MeiData->setRecordSource(MainModule::DBPath, QStringLiteral("select * from Mei order by 市場コード,コード;"));

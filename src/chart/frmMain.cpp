@@ -31,21 +31,16 @@
 
 namespace {
 
-QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, const QRect &geometry)
+// The window places its controls at fixed positions.
+template <typename T>
+T *placed(T *widget, const QRect &geometry)
 {
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(geometry);
-    return label;
-}
-
-QPushButton *makeButton(QWidget *parent, const QString &name, const QString &text, const QRect &geometry)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setGeometry(geometry);
-    button->setFocusPolicy(Qt::TabFocus);
-    return button;
+    if constexpr (std::is_base_of_v<QPushButton, T>) {
+        widget->setMinimumWidth(0); // the position decides the width here
+        widget->setFocusPolicy(Qt::TabFocus);
+    }
+    widget->setGeometry(geometry);
+    return widget;
 }
 
 } // namespace
@@ -80,68 +75,58 @@ QString &frmMain::mainTag()
 
 void frmMain::createControls()
 {
-    m_panel = new QWidget(this);
-    m_panel->setObjectName(QStringLiteral("chartPanel"));
+    m_panel = named<QWidget>("chartPanel", this);
     m_panel->setFixedSize(1010, 640);
     setCentralWidget(m_panel);
 
     chartView = new ChartView(m_series, m_options, m_panel);
     chartView->move(0, 0);
 
-    Label1 = makeLabel(m_panel, QStringLiteral("Label1"), QStringLiteral("銘柄ｺｰﾄﾞ(F1)"), QRect(4, 6, 120, 24));
-    MeiCode = new QLineEdit(m_panel);
-    MeiCode->setObjectName(QStringLiteral("MeiCode"));
+    Label1 = placed(named<QLabel>("Label1", QStringLiteral("銘柄ｺｰﾄﾞ(F1)"), m_panel), QRect(4, 6, 120, 24));
+    MeiCode = named<QLineEdit>("MeiCode", m_panel);
     MeiCode->setGeometry(4, 32, 70, 26);
     DateBox::attachSelectAll(MeiCode);
-    CmdFind = makeButton(m_panel, QStringLiteral("CmdFind"), QStringLiteral("検索..."), QRect(78, 32, 62, 26));
+    CmdFind = placed(named<QPushButton>("CmdFind", QStringLiteral("検索..."), m_panel), QRect(78, 32, 62, 26));
 
-    Lblshijyo = makeLabel(m_panel, QStringLiteral("Lblshijyo"), QString(), QRect(150, 6, 60, 24));
-    LblMei = makeLabel(m_panel, QStringLiteral("LblMei"), QString(), QRect(214, 6, 330, 24));
+    Lblshijyo = placed(named<QLabel>("Lblshijyo", QString(), m_panel), QRect(150, 6, 60, 24));
+    LblMei = placed(named<QLabel>("LblMei", QString(), m_panel), QRect(214, 6, 330, 24));
     QFont nameFont = LblMei->font();
     nameFont.setPixelSize(16);
     nameFont.setBold(true);
     LblMei->setFont(nameFont);
     Lblshijyo->setFont(nameFont);
 
-    Label24 = makeLabel(m_panel, QStringLiteral("Label24"), QStringLiteral("基準日"), QRect(552, 6, 50, 24));
-    chartDate = new QLineEdit(m_panel);
-    chartDate->setObjectName(QStringLiteral("chartDate"));
+    Label24 = placed(named<QLabel>("Label24", QStringLiteral("基準日"), m_panel), QRect(552, 6, 50, 24));
+    chartDate = named<QLineEdit>("chartDate", m_panel);
     chartDate->setGeometry(602, 4, 90, 26);
     DateBox::attach(chartDate);
-    Cmdchange = makeButton(m_panel, QStringLiteral("Cmdchange"), QString(), QRect(700, 4, 150, 28));
+    Cmdchange = placed(named<QPushButton>("Cmdchange", QString(), m_panel), QRect(700, 4, 150, 28));
 
-    CmdSRLRSI = makeButton(m_panel, QStringLiteral("CmdSRLRSI"), QStringLiteral("ALL"), QRect(150, 34, 96, 26));
-    Cmdidoheikin = makeButton(m_panel, QStringLiteral("Cmdidoheikin"), QStringLiteral("移動平均有"), QRect(252, 34, 100, 26));
-    Chkdekidaka = new QCheckBox(QStringLiteral("出来高"), m_panel);
-    Chkdekidaka->setObjectName(QStringLiteral("Chkdekidaka"));
+    CmdSRLRSI = placed(named<QPushButton>("CmdSRLRSI", QStringLiteral("ALL"), m_panel), QRect(150, 34, 96, 26));
+    Cmdidoheikin = placed(named<QPushButton>("Cmdidoheikin", QStringLiteral("移動平均有"), m_panel), QRect(252, 34, 100, 26));
+    Chkdekidaka = named<QCheckBox>("Chkdekidaka", QStringLiteral("出来高"), m_panel);
     Chkdekidaka->setGeometry(362, 34, 80, 26);
     Chkdekidaka->setFocusPolicy(Qt::TabFocus);
-    Chknijikyokusenn = new QCheckBox(QStringLiteral("二次曲線"), m_panel);
-    Chknijikyokusenn->setObjectName(QStringLiteral("Chknijikyokusenn"));
+    Chknijikyokusenn = named<QCheckBox>("Chknijikyokusenn", QStringLiteral("二次曲線"), m_panel);
     Chknijikyokusenn->setGeometry(446, 34, 90, 26);
     Chknijikyokusenn->setFocusPolicy(Qt::TabFocus);
 
-    HScroll = new QScrollBar(Qt::Horizontal, m_panel);
-    HScroll->setObjectName(QStringLiteral("HScroll"));
+    HScroll = named<QScrollBar>("HScroll", Qt::Horizontal, m_panel);
     HScroll->setGeometry(200, 70, 557, 20);
     HScroll->setRange(0, chart::ScrollMaximum);
     HScroll->setFocusPolicy(Qt::NoFocus);
 
-    ListMei = new QListWidget(m_panel);
-    ListMei->setObjectName(QStringLiteral("ListMei"));
+    ListMei = named<QListWidget>("ListMei", m_panel);
     ListMei->setGeometry(0, 92, 140, 431);
 
-    KabukaList = new QListWidget(m_panel);
-    KabukaList->setObjectName(QStringLiteral("KabukaList"));
+    KabukaList = named<QListWidget>("KabukaList", m_panel);
     KabukaList->setFont(chart::priceListFont());
     KabukaList->setGeometry(145, 462, 667, 174);
 
     createValueLabels(m_panel);
 
-    chartTimer = new QTimer(this);
-    chartTimer->setObjectName(QStringLiteral("chartTimer"));
-    blinkTimer = new QTimer(this);
-    blinkTimer->setObjectName(QStringLiteral("blinkTimer"));
+    chartTimer = named<QTimer>("chartTimer", this);
+    blinkTimer = named<QTimer>("blinkTimer", this);
     blinkTimer->setInterval(1000);
 
     connect(MeiCode, &QLineEdit::textChanged, this, &frmMain::MeiCode_Change);
@@ -186,10 +171,11 @@ void frmMain::createValueLabels(QWidget *parent)
     int y = 100;
     int n = 0;
     for (const Row &row : rows) {
-        auto *caption = makeLabel(parent, QStringLiteral("LblCaption%1").arg(n++), QString::fromUtf16(row.caption),
+        auto *caption = placed(named<QLabel>(QStringLiteral("LblCaption%1").arg(n++).toLatin1().constData(),
+                                             QString::fromUtf16(row.caption), parent),
                                   QRect(822, y, 100, 22));
         caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        QLabel *value = makeLabel(parent, QString::fromUtf16(row.name), QString(), QRect(922, y, 84, 22));
+        QLabel *value = placed(named<QLabel>(QString::fromUtf16(row.name).toLatin1().constData(), parent), QRect(922, y, 84, 22));
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         value->setFrameShape(QFrame::Panel);
         value->setFrameShadow(QFrame::Sunken);

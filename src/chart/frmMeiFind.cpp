@@ -6,6 +6,7 @@
 #include "chart/IssueList.h"
 #include "db/DbError.h"
 #include "ui/DateBox.h"
+#include "ui/WindowHelpers.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -20,18 +21,14 @@ frmMeiFind::frmMeiFind(AppServices &services, QWidget *parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("銘柄検索"));
     setFixedSize(420, 400);
 
-    Label1 = new QLabel(QStringLiteral("銘柄名"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1 = named<QLabel>("Label1", QStringLiteral("銘柄名"), this);
     Label1->setGeometry(12, 12, 60, 26);
-    txtFind = new QLineEdit(this);
-    txtFind->setObjectName(QStringLiteral("txtFind"));
+    txtFind = named<QLineEdit>("txtFind", this);
     txtFind->setGeometry(72, 12, 336, 26);
     DateBox::attachSelectAll(txtFind);
-    ListMei = new QListWidget(this);
-    ListMei->setObjectName(QStringLiteral("ListMei"));
+    ListMei = named<QListWidget>("ListMei", this);
     ListMei->setGeometry(12, 48, 396, 296);
-    Cmddecision = new QPushButton(QStringLiteral("選　択　終　了"), this);
-    Cmddecision->setObjectName(QStringLiteral("Cmddecision"));
+    Cmddecision = named<QPushButton>("Cmddecision", QStringLiteral("選　択　終　了"), this);
     Cmddecision->setGeometry(130, 354, 160, 32);
     Cmddecision->setAutoDefault(false);
 

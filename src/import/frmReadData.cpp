@@ -1,6 +1,7 @@
 #include "import/frmReadData.h"
 
 #include "base/AppServices.h"
+#include "base/BusyGuard.h"
 #include "base/DateUtil.h"
 #include "base/Helpers.h"
 #include "base/MainModule.h"
@@ -28,19 +29,6 @@ namespace {
 const QString kConfirm = QStringLiteral("確認");
 const QString kRegistrationCaption = QStringLiteral("銘柄データー読み込み");
 const QString kPriceCaption = QStringLiteral("株価データー読み込み");
-
-// Clears a flag when a handler ends, however it ends.
-class RunningMark final
-{
-public:
-    explicit RunningMark(bool &flag) : m_flag(flag) { m_flag = true; }
-    ~RunningMark() { m_flag = false; }
-    RunningMark(const RunningMark &) = delete;
-    RunningMark &operator=(const RunningMark &) = delete;
-
-private:
-    bool &m_flag;
-};
 
 } // namespace
 
@@ -178,7 +166,7 @@ void frmReadData::Form_Activate()
         setWindowTitle(kRegistrationCaption);
         CmdReadData->setText(kRegistrationCaption);
         {
-            RunningMark mark(m_running);
+            BusyGuard running(m_running);
             runRegistration();
         }
         if (m_tag != QLatin1String("4"))
@@ -241,7 +229,7 @@ void frmReadData::CmdReadData_Click()
         return;
     bool close = false;
     {
-        RunningMark mark(m_running);
+        BusyGuard running(m_running);
         if (!checkBeforeRun())
             return;
         if (!m_services.prompt->askYesNo(QStringLiteral("株価データーの読込みを開始します。"), kConfirm))
@@ -265,7 +253,7 @@ void frmReadData::CmdFileConvert_Click()
         return;
     bool close = false;
     {
-        RunningMark mark(m_running);
+        BusyGuard running(m_running);
         if (!checkBeforeRun())
             return;
         Prompt &prompt = *m_services.prompt;

@@ -63,7 +63,7 @@ private:
     void CmdReadData_Click();
     void CmdFileConvert_Click();
     void stepDate(QLineEdit *box, int days);
-    // Steps 1 to 4 shared by both buttons; false when the run must not start.
+    // The checks both buttons make first (folders set, period valid); false when the run must not start.
     bool checkBeforeRun();
     void runRegistration();
     void startConverter();

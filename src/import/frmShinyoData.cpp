@@ -1,12 +1,12 @@
 #include "import/frmShinyoData.h"
 
 #include "base/AppServices.h"
+#include "base/BusyGuard.h"
 #include "base/MainModule.h"
 #include "db/DbError.h"
 #include "import/ImportWindowParts.h"
 #include "import/MarginImport.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -46,24 +46,22 @@ void frmShinyoData::CmdShinyoReadDate_Click()
     if (!period)
         return;
     Prompt &prompt = *m_services.prompt;
-    m_running = true;
-    if (!prompt.askYesNo(QStringLiteral("信用データーの読込みを開始します。"), QStringLiteral("確認"))) {
-        m_running = false;
-        return;
-    }
     bool stored = false;
     QString error;
     SkipReport skipped;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        stored = ImportMarginBalances(period->first, period->last, MainModule::sinyoPath, *m_progress, &skipped);
-    } catch (const db::DbError &e) {
-        error = e.description();
-    } catch (const InputError &e) {
-        error = e.description();
+    {
+        BusyGuard running(m_running);
+        if (!prompt.askYesNo(QStringLiteral("信用データーの読込みを開始します。"), QStringLiteral("確認")))
+            return;
+        BusyGuard wait;
+        try {
+            stored = ImportMarginBalances(period->first, period->last, MainModule::sinyoPath, *m_progress, &skipped);
+        } catch (const db::DbError &e) {
+            error = e.description();
+        } catch (const InputError &e) {
+            error = e.description();
+        }
     }
-    QApplication::restoreOverrideCursor();
-    m_running = false;
     if (!error.isEmpty()) {
         prompt.inform(error, QString(), PromptIcon::Critical);
     } else if (stored) {

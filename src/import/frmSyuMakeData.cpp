@@ -1,12 +1,12 @@
 #include "import/frmSyuMakeData.h"
 
 #include "base/AppServices.h"
+#include "base/BusyGuard.h"
 #include "base/MainModule.h"
 #include "db/DbError.h"
 #include "import/ImportWindowParts.h"
 #include "import/WeeklyBuilder.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,21 +42,19 @@ void frmSyuMakeData::CmdMakeWeekData_Click()
     if (!period)
         return;
     Prompt &prompt = *m_services.prompt;
-    // The mark before the question: a second click while it is open does nothing.
-    m_busy = true;
-    if (!prompt.askYesNo(QStringLiteral("週データーの作成を開始します。"), QStringLiteral("確認"))) {
-        m_busy = false;
-        return;
-    }
     QString error;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        BuildWeeklyData(period->first, period->last, *m_progress);
-    } catch (const db::DbError &e) {
-        error = e.description();
+    {
+        // The mark before the question: a second click while it is open does nothing.
+        BusyGuard running(m_busy);
+        if (!prompt.askYesNo(QStringLiteral("週データーの作成を開始します。"), QStringLiteral("確認")))
+            return;
+        BusyGuard wait;
+        try {
+            BuildWeeklyData(period->first, period->last, *m_progress);
+        } catch (const db::DbError &e) {
+            error = e.description();
+        }
     }
-    QApplication::restoreOverrideCursor();
-    m_busy = false;
     if (error.isEmpty())
         prompt.inform(QStringLiteral("週データーの作成終了しました。"));
     else

@@ -1,12 +1,12 @@
 #include "import/frmZenjitusa.h"
 
 #include "base/AppServices.h"
+#include "base/BusyGuard.h"
 #include "base/DateUtil.h"
 #include "db/DbError.h"
 #include "import/ChangeRecalc.h"
 #include "import/ImportWindowParts.h"
 
-#include <QApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -79,22 +79,20 @@ void frmZenjitusa::CmdSaikeisan_Click()
         txtStartDate->setFocus();
         return;
     }
-    // The mark before the question: a second click while it is open does nothing.
-    m_busy = true;
-    if (!prompt.askYesNo(QStringLiteral("前日差再計算を開始します。"), QStringLiteral("確認"))) {
-        m_busy = false;
-        return;
-    }
-    const QString table = Option1->isChecked() ? QStringLiteral("daydata") : QStringLiteral("weekdata");
     QString error;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        RecalculateChanges(table, start, *m_progress);
-    } catch (const db::DbError &e) {
-        error = e.description();
+    {
+        // The mark before the question: a second click while it is open does nothing.
+        BusyGuard running(m_busy);
+        if (!prompt.askYesNo(QStringLiteral("前日差再計算を開始します。"), QStringLiteral("確認")))
+            return;
+        const QString table = Option1->isChecked() ? QStringLiteral("daydata") : QStringLiteral("weekdata");
+        BusyGuard wait;
+        try {
+            RecalculateChanges(table, start, *m_progress);
+        } catch (const db::DbError &e) {
+            error = e.description();
+        }
     }
-    QApplication::restoreOverrideCursor();
-    m_busy = false;
     if (error.isEmpty())
         prompt.inform(QStringLiteral("前日差再計算終了しました。"));
     else

@@ -9,7 +9,6 @@
 #include "ui/RecordsetTableModel.h"
 #include "ui/WindowHelpers.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>

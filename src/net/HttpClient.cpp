@@ -1,5 +1,7 @@
 #include "net/HttpClient.h"
 
+#include "base/Version.h"
+
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -21,7 +23,7 @@ QNetworkReply *HttpClient::start(const QString &url, int timeoutMs)
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setHeader(QNetworkRequest::UserAgentHeader,
-                      QStringLiteral("Miravel/%1.%2.%3").arg(MIRAVEL_VERSION_MAJOR).arg(MIRAVEL_VERSION_MINOR).arg(MIRAVEL_VERSION_PATCH));
+                      QStringLiteral("Miravel/") + versionText());
     QNetworkReply *reply = m_manager->get(request);
     m_active.insert(reply);
     if (timeoutMs > 0) {

@@ -4,6 +4,7 @@
 #include "base/TextFile.h"
 #include "db/Database.h"
 #include "support/TestSupport.h"
+#include "base/Version.h"
 
 #include <QDir>
 #include <QFile>
@@ -137,9 +138,9 @@ TEST(Startup, WithBothFilesPresentOnlyTheVersionKeyIsWritten)
     ASSERT_TRUE(Startup::writeVersionKey());
     EXPECT_EQ(readFileBytes(folder.dbPath()), database);
     QByteArray expected = settings;
-    expected.replace("Version=0.9.1\r\n", "Version=" + Startup::versionText().toLatin1() + "\r\n");
+    expected.replace("Version=0.9.1\r\n", "Version=" + versionText().toLatin1() + "\r\n");
     EXPECT_EQ(readFileBytes(folder.iniPath()), expected);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$")).match(Startup::versionText()).hasMatch());
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$")).match(versionText()).hasMatch());
     EXPECT_TRUE(prompt.messages().isEmpty());
 }
 

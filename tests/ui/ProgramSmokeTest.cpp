@@ -4,6 +4,7 @@
 #include "base/MainModule.h"
 #include "app/Startup.h"
 #include "support/TestSupport.h"
+#include "base/Version.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -78,7 +79,7 @@ TEST_F(ProgramSmoke, FirstStartPreparesTheFolderAndShowsTheMainWindow)
     EXPECT_TRUE(QFileInfo(file(QStringLiteral("htm"))).isDir());
     EXPECT_TRUE(QFileInfo::exists(file(QStringLiteral("Miravel.mdb"))));
     const QByteArray ini = testing_support::readFileBytes(file(QStringLiteral("Miravel.ini")));
-    EXPECT_TRUE(ini.contains("\r\nVersion=" + Startup::versionText().toLatin1() + "\r\n")) << ini.toStdString();
+    EXPECT_TRUE(ini.contains("\r\nVersion=" + versionText().toLatin1() + "\r\n")) << ini.toStdString();
 }
 
 TEST_F(ProgramSmoke, StartsOnAnExistingProgramFolderAndWritesOnlyTheVersion)
@@ -93,7 +94,7 @@ TEST_F(ProgramSmoke, StartsOnAnExistingProgramFolderAndWritesOnlyTheVersion)
     EXPECT_EQ(p->exitCode(), 0) << err.toStdString();
     EXPECT_TRUE(err.contains(QStringLiteral("startup_ms="))) << err.toStdString();
     EXPECT_EQ(testing_support::readFileBytes(file(QStringLiteral("Miravel.ini"))),
-              settings + "Version=" + Startup::versionText().toLatin1() + "\r\n");
+              settings + "Version=" + versionText().toLatin1() + "\r\n");
 }
 
 TEST_F(ProgramSmoke, ForeignDatabaseEndsTheProgramAndStaysUntouched)

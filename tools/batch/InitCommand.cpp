@@ -8,7 +8,7 @@ namespace batch {
 
 namespace {
 
-// Start-up steps 3 to 7 on the program folder: folders, database, settings.
+// What the program does to a program folder when it starts: folders, database, settings.
 int runInit(Context &context, const QStringList &arguments)
 {
     if (!arguments.isEmpty()) {

@@ -2,6 +2,7 @@
 // rendering), sharing the core code with the windows.
 
 #include "BatchCommon.h"
+#include "base/Version.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,20 +17,11 @@ using namespace batch;
 static std::vector<Command> allCommands()
 {
     std::vector<Command> all = initCommands();
-#ifdef MIRAVEL_HAS_IMPORT_COMMANDS
     for (auto &c : importCommands())
         all.push_back(c);
-#endif
-#ifdef MIRAVEL_HAS_CHART_COMMAND
     for (auto &c : chartCommands())
         all.push_back(c);
-#endif
     return all;
-}
-
-static QString versionText()
-{
-    return QStringLiteral("%1.%2.%3").arg(MIRAVEL_VERSION_MAJOR).arg(MIRAVEL_VERSION_MINOR).arg(MIRAVEL_VERSION_PATCH);
 }
 
 static void printHelp(const std::vector<Command> &commands)

@@ -1,0 +1,6 @@
+#include "base/Version.h"
+
+QString versionText()
+{
+    return QStringLiteral(MIRAVEL_VERSION);
+}
