@@ -1,19 +1,35 @@
 #include "board/Dialup.h"
 
-#include <QNetworkInterface>
+#include <QEventLoop>
+#include <QHostAddress>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QUrl>
 
 namespace Dialup {
 
-bool AttemptConnect()
+bool AttemptConnect(const QString &address, int timeoutMs)
 {
-    const auto interfaces = QNetworkInterface::allInterfaces();
-    for (const QNetworkInterface &i : interfaces) {
-        const auto flags = i.flags();
-        if (flags.testFlag(QNetworkInterface::IsUp) && flags.testFlag(QNetworkInterface::IsRunning)
-            && !flags.testFlag(QNetworkInterface::IsLoopBack))
-            return true;
-    }
-    return false;
+    const QUrl url(QStringLiteral("http://") + address.trimmed(), QUrl::TolerantMode);
+    const QString host = url.host();
+    if (host.isEmpty())
+        return false;
+    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 || QHostAddress(host).isLoopback())
+        return true;
+    QTcpSocket socket;
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&socket, &QTcpSocket::connected, &loop, &QEventLoop::quit);
+    QObject::connect(&socket, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    socket.connectToHost(host, quint16(url.port(80)));
+    timer.start(timeoutMs);
+    if (socket.state() != QAbstractSocket::ConnectedState && socket.state() != QAbstractSocket::UnconnectedState)
+        loop.exec();
+    const bool reached = socket.state() == QAbstractSocket::ConnectedState;
+    socket.abort();
+    return reached;
 }
 
 bool IsDialupConnected(bool remember)

@@ -21,6 +21,8 @@ static std::vector<Command> allCommands()
         all.push_back(c);
     for (auto &c : chartCommands())
         all.push_back(c);
+    for (auto &c : boardCommands())
+        all.push_back(c);
     return all;
 }
 

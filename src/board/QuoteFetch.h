@@ -1,0 +1,84 @@
+#pragma once
+
+// The quote fetch of one board: Timer1 (500 ms) hands the board's issues in turn to two channels,
+// each with at most one page in flight; each page's handler stores the price, change and volume
+// on the issue's row. The fetch ends when every issue was requested and both channels are idle.
+
+#include "board/BoardStore.h"
+
+#include <QObject>
+#include <QString>
+
+#include <vector>
+
+class Clock;
+class Http;
+class Prompt;
+class QTimer;
+
+namespace board {
+
+class InetHttp;
+
+// The quote site's address held by the setting QURL (host and path without "http://"); the
+// default when the key is missing or empty.
+QString quoteAddress();
+QString defaultQuoteAddress();
+// The request address of an issue: "http://" + address + "/q?s=" + code + "&d=v2", or, when the
+// address holds "{code}", "http://" + address with "{code}" replaced by the code.
+QString quoteUrl(const QString &address, qint32 code);
+
+class QuoteFetch final : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int TimerIntervalMs = 500;
+    static constexpr int DefaultTimeoutMs = 20000;
+
+    QuoteFetch(const QString &dbPath, int kind, Http &http, Prompt &prompt, const Clock &clock,
+               QObject *parent = nullptr);
+    ~QuoteFetch() override;
+
+    void setTimeoutMs(int timeoutMs) { m_timeoutMs = timeoutMs; }
+
+    // CmdInet: asks, checks the connection, stamps the fetch time, clears the current quotes and
+    // starts Timer1. False when it did not start (answered No, no connection, no issues, running).
+    bool start();
+    // Timer1 runs: issues are still waiting to be requested.
+    bool timerRunning() const;
+    // Timer1 runs or a page is still awaited.
+    bool isFetching() const;
+
+Q_SIGNALS:
+    void fetchTimeChanged(const QString &text); // LblboardDate
+    void quoteTimeChanged(const QString &text); // LblInt
+    void rowsChanged();                         // a quote was stored: refresh the grid
+    void busyChanged(bool busy);                // hourglass on / off
+    void finished();                            // after "取得終了しました。"
+
+private:
+    void Timer1_Timer();
+    void GetHttp1_Gethtm1(const QString &html, qint32 cookie);
+    void GetHttp2_Gethtm2(const QString &html, qint32 cookie);
+    void handlePage(int channel, const QString &html, qint32 cookie);
+    void endIfDone();
+    void stopTimer();
+
+    QString m_dbPath;
+    int m_kind;
+    Http &m_http;
+    Prompt &m_prompt;
+    const Clock &m_clock;
+    int m_timeoutMs = DefaultTimeoutMs;
+    QString m_address;
+    QTimer *Timer1;
+    std::vector<qint32> m_codes;
+    std::size_t m_next = 0;
+    bool m_busy1 = false;
+    bool m_busy2 = false;
+    InetHttp *GetHttp1 = nullptr;
+    InetHttp *GetHttp2 = nullptr;
+};
+
+} // namespace board
