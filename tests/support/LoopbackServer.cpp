@@ -38,6 +38,14 @@ void LoopbackServer::hang(const QString &pathAndQuery)
     m_answers.insert(pathAndQuery, a);
 }
 
+void LoopbackServer::serveCutOff(const QString &pathAndQuery, const QByteArray &body, int sentBytes)
+{
+    Answer a;
+    a.body = body;
+    a.sentBytes = sentBytes;
+    m_answers.insert(pathAndQuery, a);
+}
+
 int LoopbackServer::requestCount(const QString &pathAndQuery) const { return m_counts.value(pathAndQuery); }
 
 void LoopbackServer::onConnection()
@@ -88,7 +96,7 @@ void LoopbackServer::respond(QTcpSocket *socket, const Answer &answer)
     out += "Content-Type: application/octet-stream\r\n";
     out += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
     out += "Connection: close\r\n\r\n";
-    out += answer.body;
+    out += answer.sentBytes >= 0 ? answer.body.left(answer.sentBytes) : answer.body;
     socket->write(out);
     socket->flush();
     socket->disconnectFromHost();

@@ -32,6 +32,8 @@ public:
     void serve(const QString &pathAndQuery, const QByteArray &body, int status = 200, int delayMs = 0);
     // Accepts the request and never answers.
     void hang(const QString &pathAndQuery);
+    // Announces the whole body but sends only its first sentBytes, then closes the connection.
+    void serveCutOff(const QString &pathAndQuery, const QByteArray &body, int sentBytes);
 
     int requestCount(const QString &pathAndQuery) const;
     int totalRequests() const { return m_total; }
@@ -43,6 +45,7 @@ private:
         QByteArray body;
         int delayMs = 0;
         bool hang = false;
+        int sentBytes = -1; // all
     };
     void onConnection();
     void onReadable(QTcpSocket *socket);
