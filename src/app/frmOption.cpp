@@ -49,6 +49,7 @@ frmOption::frmOption(AppServices &services, QWidget *parent) : QDialog(parent), 
     SaicoL = textBox("SaicoL");
     RSIVR = textBox("RSIVR");
     TxtUrl = textBox("TxtUrl", 320);
+    TxtQUrl = textBox("TxtQUrl", 320);
     ChkRDel = named<QCheckBox>("ChkRDel", QStringLiteral("株価データーを削除して読み込む"));
     sonekipa = textBox("sonekipa");
     TxthidiFold = textBox("TxthidiFold", 320);
@@ -109,6 +110,7 @@ frmOption::frmOption(AppServices &services, QWidget *parent) : QDialog(parent), 
     addRow(QStringLiteral("ｻｲｺﾛｼﾞｶﾙﾗｲﾝ"), SaicoL);
     addRow(QStringLiteral("RSI　VR"), RSIVR);
     addRow(QStringLiteral("URL"), TxtUrl);
+    addRow(QStringLiteral("株価ボードURL"), TxtQUrl);
     grid->addWidget(new QLabel(QStringLiteral("株価データーを読み込む時 読込日の")), row++, 0, 1, 3);
     grid->addWidget(ChkRDel, row++, 0, 1, 3);
     addRow(QStringLiteral("損益分岐点簡易計算"), withUnit(sonekipa, QStringLiteral("%")));
@@ -148,6 +150,7 @@ void frmOption::showEntries(const OptionEntries &e)
     SaicoL->setText(e.SaicoL);
     RSIVR->setText(e.RSIVR);
     TxtUrl->setText(e.TxtUrl);
+    TxtQUrl->setText(e.TxtQUrl);
     ChkRDel->setChecked(e.ChkRDel == 1);
     sonekipa->setText(e.sonekipa);
     TxthidiFold->setText(e.TxthidiFold);
@@ -171,6 +174,7 @@ OptionEntries frmOption::entries() const
     e.SaicoL = SaicoL->text();
     e.RSIVR = RSIVR->text();
     e.TxtUrl = TxtUrl->text();
+    e.TxtQUrl = TxtQUrl->text();
     e.ChkRDel = ChkRDel->isChecked() ? 1 : 0;
     e.sonekipa = sonekipa->text();
     e.TxthidiFold = TxthidiFold->text();

@@ -36,6 +36,7 @@ public:
     QLineEdit *SaicoL;
     QLineEdit *RSIVR;
     QLineEdit *TxtUrl;
+    QLineEdit *TxtQUrl;
     QCheckBox *ChkRDel;
     QLineEdit *sonekipa;
     QLineEdit *TxthidiFold;

@@ -23,6 +23,7 @@ std::int16_t SaicoL;
 std::int16_t RSIVR;
 QString DURL;
 QString MURL;
+QString QURL;
 std::int16_t RDel;
 Currency SonPa;
 QString hibiPath;

@@ -33,6 +33,7 @@ extern std::int16_t SaicoL;
 extern std::int16_t RSIVR;
 extern QString DURL;
 extern QString MURL;
+extern QString QURL; // the boards' quote site
 extern std::int16_t RDel;
 extern Currency SonPa;
 extern QString hibiPath;

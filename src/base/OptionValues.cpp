@@ -29,6 +29,7 @@ OptionEntries fromSettings()
     e.SaicoL = value("SaicoL");
     e.RSIVR = value("RSIVR");
     e.TxtUrl = value("DURL");
+    e.TxtQUrl = value("QURL").isEmpty() ? Settings::defaultQuoteAddress() : value("QURL");
     e.ChkRDel = number("RDel");
     e.sonekipa = value("SonPa");
     e.TxthidiFold = value("hibiPath");
@@ -73,6 +74,7 @@ QStringList settingsValues(const OptionEntries &e)
         {"move1", e.move1},                            {"move2", e.move2},
         {"move3", e.move3},                            {"SaicoL", e.SaicoL},
         {"RSIVR", e.RSIVR},                            {"DURL", e.TxtUrl},
+        {"QURL", e.TxtQUrl.trimmed()},
         {"RDel", QString::number(e.ChkRDel)},          {"SonPa", e.sonekipa},
         {"hibiPath", e.TxthidiFold},                   {"sinyoPath", e.TxtsinyoFold},
         {"MakeSyu", QString::number(e.ChkMakeSyu)},    {"ReadSinyo", e.CmbShinyo},

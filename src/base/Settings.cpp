@@ -410,6 +410,7 @@ const std::vector<SettingKey> &table()
         {m, QStringLiteral("RSIVR"), &RSIVR, QStringLiteral("12"), QStringLiteral("12"), 7},
         {m, QStringLiteral("DURL"), &DURL, QString(), server, 8},
         {m, QStringLiteral("MURL"), &MURL, QString(), server, 11},
+        {m, QStringLiteral("QURL"), &QURL, QString(), defaultQuoteAddress(), 19},
         {m, QStringLiteral("RDel"), &RDel, QStringLiteral("0"), QStringLiteral("0"), 12},
         {m, QStringLiteral("SonPa"), &SonPa, QStringLiteral("4"), QStringLiteral("4"), 13},
         {m, QStringLiteral("hibiPath"), FolderText{&hibiPath}, QString(), QStringLiteral("\\Data\\"), 9},
@@ -436,6 +437,17 @@ QStringList mainKeys()
 QString defaultServerAddress()
 {
     return QStringLiteral("miravel.example.jp/kabu/");
+}
+
+QString defaultQuoteAddress()
+{
+    return QStringLiteral("quote.miravel.example.jp");
+}
+
+QString quoteAddress()
+{
+    const QString stored = settingsValue(QStringLiteral("QURL"));
+    return stored.isEmpty() ? defaultQuoteAddress() : stored;
 }
 
 QStringList defaultValues()

@@ -80,6 +80,11 @@ QString BrowseForFolder(Prompt &prompt, const QString &currentFolder, const QStr
 // which the download and browser routines put in front.
 QString defaultServerAddress();
 
+// The quote site of the boards (key QURL): host and path without "http://"; read from the file,
+// the default when the key is missing or empty (a settings file older than the key).
+QString defaultQuoteAddress();
+QString quoteAddress();
+
 // Folder values (hibiPath, sinyoPath, BackPath, ...) are stored with "\" as the separator, as the
 // settings file has always held them. File access goes through this: every "\" becomes "/",
 // which Qt accepts on every platform ("C:\Kabu\Data\" -> "C:/Kabu/Data/").

@@ -1,11 +1,11 @@
 #include "board/BoardStore.h"
 
-#include "app/Currency.h"
-#include "app/Helpers.h"
-#include "app/MainModule.h"
-#include "app/Ports.h"
-#include "app/Settings.h"
-#include "app/TextFile.h"
+#include "base/Currency.h"
+#include "base/Helpers.h"
+#include "base/MainModule.h"
+#include "base/Ports.h"
+#include "base/Settings.h"
+#include "base/TextFile.h"
 #include "chart/IssueList.h"
 #include "db/Database.h"
 #include "db/Schema.h"
@@ -334,9 +334,8 @@ std::vector<qint32> boardCodes(const QString &dbPath, int kind)
     return codes;
 }
 
-void StoreQuote(const QString &dbPath, int kind, qint32 code, qint32 price, qint32 change, qint32 volume)
+void StoreQuote(db::Database &database, int kind, qint32 code, qint32 price, qint32 change, qint32 volume)
 {
-    db::Database database(dbPath);
     database.execute(QStringLiteral("update board set 現在値=%1, 現前日比=%2, 現出来高=%3 where 区分=%4 and コード=%5 ;")
                          .arg(price)
                          .arg(change)

@@ -14,6 +14,9 @@
 #include <vector>
 
 class Prompt;
+namespace db {
+class Database;
+}
 
 namespace board {
 
@@ -74,7 +77,7 @@ void ClearQuotes(const BoardContext &ctx, int kind);
 // The codes of the board's rows, in the order the quote fetch requests them.
 std::vector<qint32> boardCodes(const QString &dbPath, int kind);
 // Stores a fetched quote on the board's row of the code; nothing when the row is gone.
-void StoreQuote(const QString &dbPath, int kind, qint32 code, qint32 price, qint32 change, qint32 volume);
+void StoreQuote(db::Database &database, int kind, qint32 code, qint32 price, qint32 change, qint32 volume);
 
 // Writes the board file and remembers its name under boardA/boardB; "保存しました。".
 bool SaveBoardFile(const BoardContext &ctx, const QString &path, int kind);

@@ -1,6 +1,6 @@
 #include "board/InetHttp.h"
 
-#include "app/Ports.h"
+#include "base/Ports.h"
 #include "board/QuoteParser.h"
 
 #include <QTimer>

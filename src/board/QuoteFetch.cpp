@@ -1,23 +1,15 @@
 #include "board/QuoteFetch.h"
 
-#include "app/Ports.h"
-#include "app/Settings.h"
+#include "base/Ports.h"
+#include "base/Settings.h"
 #include "board/Dialup.h"
 #include "board/InetHttp.h"
 #include "board/QuoteParser.h"
-#include "db/DbError.h"
+#include "db/Database.h"
 
 #include <QTimer>
 
 namespace board {
-
-QString defaultQuoteAddress() { return QStringLiteral("quote.miravel.example.jp"); }
-
-QString quoteAddress()
-{
-    const QString stored = Settings::settingsValue(QStringLiteral("QURL"));
-    return stored.isEmpty() ? defaultQuoteAddress() : stored;
-}
 
 QString quoteUrl(const QString &address, qint32 code)
 {
@@ -48,7 +40,7 @@ bool QuoteFetch::start()
         return false;
     if (!m_prompt.askYesNo(QStringLiteral("インターネットから株価を取得します　宜しいですか？"), QStringLiteral("確認")))
         return false;
-    m_address = quoteAddress();
+    m_address = Settings::quoteAddress();
     if (!Dialup::AttemptConnect(m_address)) {
         m_prompt.inform(QStringLiteral("接続に失敗しました。"));
         return false;
@@ -62,6 +54,9 @@ bool QuoteFetch::start()
     Q_EMIT rowsChanged();
     try {
         m_codes = boardCodes(m_dbPath, m_kind);
+        // Open for the whole fetch: each quote is then one short write, and the file is
+        // checkpointed once when the fetch ends instead of after every page.
+        m_database = std::make_unique<db::Database>(m_dbPath);
     } catch (const db::DbError &e) {
         Q_EMIT busyChanged(false);
         m_prompt.inform(e.description(), QStringLiteral("ミラベル"), PromptIcon::Critical);
@@ -69,6 +64,7 @@ bool QuoteFetch::start()
     }
     m_next = 0;
     if (m_codes.empty()) {
+        m_database.reset();
         Q_EMIT busyChanged(false);
         m_prompt.inform(QStringLiteral("取得する銘柄がありません。"));
         return false;
@@ -113,7 +109,8 @@ void QuoteFetch::handlePage(int channel, const QString &html, qint32 cookie)
     if (const auto quote = ParseQuotePage(html, cookie)) {
         Q_EMIT quoteTimeChanged(quote->quoteTime);
         try {
-            StoreQuote(m_dbPath, m_kind, cookie, quote->price, quote->change, quote->volume);
+            if (m_database)
+                StoreQuote(*m_database, m_kind, cookie, quote->price, quote->change, quote->volume);
         } catch (const db::DbError &) {
             // The row stays as it was; the fetch goes on with the next issues.
         }
@@ -137,6 +134,7 @@ void QuoteFetch::endIfDone()
 {
     if (Timer1->isActive() || m_busy1 || m_busy2)
         return;
+    m_database.reset();
     Q_EMIT busyChanged(false);
     if (Dialup::IsDialupConnected(true))
         Dialup::HangUpDialup();

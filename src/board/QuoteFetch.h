@@ -9,21 +9,21 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
 #include <vector>
 
 class Clock;
 class Http;
 class Prompt;
 class QTimer;
+namespace db {
+class Database;
+}
 
 namespace board {
 
 class InetHttp;
 
-// The quote site's address held by the setting QURL (host and path without "http://"); the
-// default when the key is missing or empty.
-QString quoteAddress();
-QString defaultQuoteAddress();
 // The request address of an issue: "http://" + address + "/q?s=" + code + "&d=v2", or, when the
 // address holds "{code}", "http://" + address with "{code}" replaced by the code.
 QString quoteUrl(const QString &address, qint32 code);
@@ -73,6 +73,7 @@ private:
     int m_timeoutMs = DefaultTimeoutMs;
     QString m_address;
     QTimer *Timer1;
+    std::unique_ptr<db::Database> m_database;
     std::vector<qint32> m_codes;
     std::size_t m_next = 0;
     bool m_busy1 = false;

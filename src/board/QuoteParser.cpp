@@ -1,7 +1,7 @@
 #include "board/QuoteParser.h"
 
-#include "app/Currency.h"
-#include "app/TextFile.h"
+#include "base/Currency.h"
+#include "base/TextFile.h"
 
 #include <limits>
 

@@ -1,9 +1,9 @@
 #include "board/frmKabukaboard.h"
 
-#include "app/AppServices.h"
-#include "app/MainModule.h"
-#include "app/Ports.h"
-#include "app/Settings.h"
+#include "base/AppServices.h"
+#include "base/MainModule.h"
+#include "base/Ports.h"
+#include "base/Settings.h"
 #include "board/BoardStore.h"
 #include "board/QuoteFetch.h"
 #include "chart/IssueList.h"

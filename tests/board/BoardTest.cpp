@@ -3,10 +3,10 @@
 
 #include "board/BoardStore.h"
 
-#include "app/Currency.h"
-#include "app/MainModule.h"
-#include "app/Settings.h"
-#include "app/TextFile.h"
+#include "base/Currency.h"
+#include "base/MainModule.h"
+#include "base/Settings.h"
+#include "base/TextFile.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

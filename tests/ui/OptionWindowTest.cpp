@@ -87,6 +87,7 @@ TEST_F(OptionWindow, LoadsTheSettings)
     EXPECT_EQ(window.slidechart->text(), QStringLiteral("2.5"));
     EXPECT_EQ(window.move2->text(), QStringLiteral("15"));
     EXPECT_EQ(window.TxtUrl->text(), Settings::defaultServerAddress());
+    EXPECT_EQ(window.TxtQUrl->text(), u"quote.miravel.example.jp");
     EXPECT_EQ(window.CmbShinyo->currentText(), QStringLiteral("木曜"));
     EXPECT_EQ(window.CmbDelJyoho->currentText(), QStringLiteral("45"));
     EXPECT_TRUE(window.Option4->isChecked());
@@ -107,6 +108,7 @@ TEST_F(OptionWindow, EscapeSavesWithTheRepairs)
     window.Option5->setChecked(true);
     window.CmbShinyo->setCurrentIndex(3);
     window.CmbDelJyoho->setEditText(QStringLiteral("十日"));
+    window.TxtQUrl->setText(QStringLiteral("myhost/q/{code}.html"));
     pressKey(&window, Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(Settings::settingsValue(QStringLiteral("slidechart")), QStringLiteral("1"));
@@ -117,6 +119,7 @@ TEST_F(OptionWindow, EscapeSavesWithTheRepairs)
     EXPECT_EQ(Settings::settingsValue(QStringLiteral("ReadSinyo")), QStringLiteral("金曜"));
     EXPECT_EQ(Settings::settingsValue(QStringLiteral("DelJyoho")), QStringLiteral("10"));
     EXPECT_EQ(Settings::settingsValue(QStringLiteral("MURL")), QStringLiteral("info.example/kabu/"));
+    EXPECT_EQ(Settings::quoteAddress(), u"myhost/q/{code}.html");
     // Read back at once.
     EXPECT_EQ(MainModule::move3, 40);
     EXPECT_EQ(MainModule::ScreenMode, 2);

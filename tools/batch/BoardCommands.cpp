@@ -3,7 +3,7 @@
 
 #include "BatchCommon.h"
 
-#include "app/MainModule.h"
+#include "base/MainModule.h"
 #include "board/BoardStore.h"
 #include "board/QuoteFetch.h"
 #include "db/Database.h"

@@ -1,0 +1,4 @@
+# The quote fetch of a board against a loopback quote site.
+add_executable(board_fetch ${CMAKE_CURRENT_LIST_DIR}/board_fetch.cpp)
+target_link_libraries(board_fetch PRIVATE miravel_ui miravel_test_support)
+target_compile_options(board_fetch PRIVATE ${MIRAVEL_WARNINGS})
