@@ -3,10 +3,18 @@
 // requests per 500 ms tick), and how long the window goes without answering events (the gaps
 // between the ticks of a 10 ms timer).
 //   board_fetch [issues=200] [--kind A|B] [--shot FILE.png]
+<<<<<<< HEAD
 #include "base/AppServices.h"
 #include "base/MainModule.h"
 #include "base/Ports.h"
 #include "base/Settings.h"
+=======
+#include "app/AppServices.h"
+#include "app/MainModule.h"
+#include "app/Ports.h"
+#include "app/Settings.h"
+#include "board/BoardStore.h"
+>>>>>>> aeb7281 (Screenshots of both boards with fetched quotes; README and architecture notes on boards, QURL and board_fetch; quote columns sized after a fetch)
 #include "board/QuoteFetch.h"
 #include "board/QuotePage.h"
 #include "board/frmKabukaboard.h"
@@ -28,6 +36,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <map>
 #include <cstdio>
 #include <random>
 #include <vector>
@@ -101,22 +110,26 @@ int main(int argc, char **argv)
             mei.setValue(QStringLiteral("コード"), issue.code);
             mei.setValue(QStringLiteral("市場コード"), importer::DataGenerator::marketCodeOfPosition(issue.position));
             mei.setValue(QStringLiteral("銘柄"), issue.name);
-            mei.setValue(QStringLiteral("出来高単位"), issue.volumeUnit);
+            mei.setValue(QStringLiteral("出来高単位"), 1);
             mei.setValue(QStringLiteral("株価単位"), 1);
             mei.update();
             d.execute(QStringLiteral("insert into board (区分, コード, 市場コード, 銘柄) values (%1, %2, 1, '')").arg(kind).arg(issue.code));
         }
+        std::map<int, qint32> previousClose;
         gen.generate([&](int, const QDate &date, const std::vector<importer::GeneratedRecord> &records) {
             for (const auto &r : records)
                 d.execute(QStringLiteral("insert into daydata (コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高) values "
-                                         "(%1, #%2#, %3, %4, %5, %6, 0, %7)")
+                                         "(%1, #%2#, %3, %4, %5, %6, %8, %7)")
                               .arg(r.code)
                               .arg(date.toString(QStringLiteral("yyyy/MM/dd")))
                               .arg(r.open)
                               .arg(r.high)
                               .arg(r.low)
                               .arg(r.close)
-                              .arg(r.volume));
+                              .arg(r.volume)
+                              .arg(previousClose.count(r.code) ? r.close - previousClose[r.code] : 0));
+            for (const auto &r : records)
+                previousClose[r.code] = r.close;
             lastDay = records;
         });
         batch.commitNow();
@@ -136,13 +149,14 @@ int main(int argc, char **argv)
         q.change = int(random() % 7) * step - 3 * step;
         q.price = std::max(1, r.close + q.change);
         q.change = q.price - r.close;
-        q.volume = int(random() % 500) * 1000;
+        q.volume = qint32(std::min<qint64>(r.volume * qint64(50 + random() % 100) / 100, 2000000000));
         q.open = r.close;
         q.high = std::max(q.price, r.close);
         q.low = std::min(q.price, r.close);
         server.serve(QStringLiteral("/q?s=%1&d=v2").arg(r.code), QuotePage::render(q), 200, int(random() % 301));
     }
 
+    Settings::writeSettingsValue(board::fileKey(kind), QStringLiteral("watch.") + board::letter(kind));
     HttpClient http;
     DayClock clock;
     clock.day = day;

@@ -132,6 +132,8 @@ frmKabukaboard::frmKabukaboard(AppServices &services, int kind, Hooks hooks, QWi
     });
     connect(m_fetch, &board::QuoteFetch::rowsChanged, boardData, &RecordsetTableModel::refresh);
     connect(m_fetch, &board::QuoteFetch::busyChanged, this, &frmKabukaboard::setBusyPointer);
+    // The quote columns were zeros when the columns were sized.
+    connect(m_fetch, &board::QuoteFetch::finished, boardDBGrid, &QTableView::resizeColumnsToContents);
 
     Form_Load();
 }
