@@ -8,6 +8,7 @@ list(APPEND MIRAVEL_CORE_SOURCES
 )
 list(APPEND MIRAVEL_UI_SOURCES
   board/frmKabukaboard.cpp
+  board/frmMainBoard.cpp
 )
 list(APPEND MIRAVEL_UI_SOURCES
   board/BoardCommands.cpp
