@@ -98,7 +98,8 @@ TEST_F(QuoteFetchTest, StoresGoodPagesAndPassesOverEveryKindOfFailure)
     server.serve(path(1003), pageOf(4444, 500, 5, 5));       // another issue's page: no row marker
     server.serve(path(1004), pageOf(1004, 500, 5, 5), 500);  // error status
     server.hang(path(1005));                                 // never answers
-    server.serveCutOff(path(1006), pageOf(1006, 500, 5, 5), 300);
+    const QByteArray whole = pageOf(1006, 500, 5, 5);
+    server.serveCutOff(path(1006), whole, int(whole.size()) - 12); // cut after the last marker the handler needs
     server.serve(path(1007), "<html><body>maintenance</body></html>");
     board::QuoteFetch fetch(MainModule::DBPath, 1, http, prompt, clock);
     fetch.setTimeoutMs(600);
@@ -164,7 +165,9 @@ TEST_F(QuoteFetchTest, BoardWindowStaysUsableAndOpenDuringAFetch)
     window.CmdInet->click();
     ASSERT_TRUE(window.fetch()->isFetching());
     window.CmdfrmboardAdd->click(); // no question: buttons wait for the fetch
-    window.Cmdclear->click();       // but clearing works
+    executeSql(QStringLiteral("update board set 現在値=99"));
+    window.Cmdclear->click(); // but clearing works
+    EXPECT_EQ(window.boardData->rawValue(0, QStringLiteral("現在値")).toLongLong(), 0);
     window.close();
     EXPECT_TRUE(window.isVisible());
     QTimer::singleShot(10000, &loop, &QEventLoop::quit);
