@@ -30,9 +30,9 @@ QuoteFetch::QuoteFetch(const QString &dbPath, int kind, Http &http, Prompt &prom
 
 QuoteFetch::~QuoteFetch() = default;
 
-bool QuoteFetch::timerRunning() const { return Timer1->isActive(); }
+bool QuoteFetch::timerRunning() const { return m_connecting || Timer1->isActive(); }
 
-bool QuoteFetch::isFetching() const { return Timer1->isActive() || m_busy1 || m_busy2; }
+bool QuoteFetch::isFetching() const { return m_connecting || Timer1->isActive() || m_busy1 || m_busy2; }
 
 bool QuoteFetch::start()
 {
@@ -41,7 +41,11 @@ bool QuoteFetch::start()
     if (!m_prompt.askYesNo(QStringLiteral("インターネットから株価を取得します　宜しいですか？"), QStringLiteral("確認")))
         return false;
     m_address = Settings::quoteAddress();
-    if (!Dialup::AttemptConnect(m_address)) {
+    // Events run while the host is tried: the window keeps its buttons and its close box shut.
+    m_connecting = true;
+    const bool connected = Dialup::AttemptConnect(m_address);
+    m_connecting = false;
+    if (!connected) {
         m_prompt.inform(QStringLiteral("接続に失敗しました。"));
         return false;
     }

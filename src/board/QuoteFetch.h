@@ -45,7 +45,7 @@ public:
     // CmdInet: asks, checks the connection, stamps the fetch time, clears the current quotes and
     // starts Timer1. False when it did not start (answered No, no connection, no issues, running).
     bool start();
-    // Timer1 runs: issues are still waiting to be requested.
+    // Timer1 runs (issues are still waiting to be requested), or the fetch is trying the host.
     bool timerRunning() const;
     // Timer1 runs or a page is still awaited.
     bool isFetching() const;
@@ -76,6 +76,7 @@ private:
     std::unique_ptr<db::Database> m_database;
     std::vector<qint32> m_codes;
     std::size_t m_next = 0;
+    bool m_connecting = false;
     bool m_busy1 = false;
     bool m_busy2 = false;
     InetHttp *GetHttp1 = nullptr;
