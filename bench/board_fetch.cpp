@@ -3,18 +3,11 @@
 // requests per 500 ms tick), and how long the window goes without answering events (the gaps
 // between the ticks of a 10 ms timer).
 //   board_fetch [issues=200] [--kind A|B] [--shot FILE.png]
-<<<<<<< HEAD
 #include "base/AppServices.h"
 #include "base/MainModule.h"
 #include "base/Ports.h"
 #include "base/Settings.h"
-=======
-#include "app/AppServices.h"
-#include "app/MainModule.h"
-#include "app/Ports.h"
-#include "app/Settings.h"
 #include "board/BoardStore.h"
->>>>>>> aeb7281 (Screenshots of both boards with fetched quotes; README and architecture notes on boards, QURL and board_fetch; quote columns sized after a fetch)
 #include "board/QuoteFetch.h"
 #include "board/QuotePage.h"
 #include "board/frmKabukaboard.h"

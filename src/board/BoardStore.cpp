@@ -6,7 +6,6 @@
 #include "base/Ports.h"
 #include "base/Settings.h"
 #include "base/TextFile.h"
-#include "chart/IssueList.h"
 #include "db/Database.h"
 #include "db/Schema.h"
 
@@ -299,7 +298,7 @@ bool MoveBoardIssue(const BoardContext &ctx, int fromKind, qint32 code, const QS
     return true;
 }
 
-QStringList ListBoard(const QString &dbPath, int kind)
+std::vector<BoardIssue> ListBoard(const QString &dbPath, int kind)
 {
     db::Database database(dbPath);
     db::Recordset rs = database.openRecordset(
@@ -307,11 +306,26 @@ QStringList ListBoard(const QString &dbPath, int kind)
                        "FROM board INNER JOIN Mei AS Mei ON (board.市場コード = Mei.市場コード) where (board.区分 = %1) "
                        "AND (board.コード = Mei.コード)  ORDER BY board.市場コード, board.コード;")
             .arg(kind));
-    QStringList entries;
+    std::vector<BoardIssue> issues;
     for (; !rs.eof(); rs.moveNext())
-        entries.append(chart::issueListEntry(rs.toLong(QStringLiteral("コード")), int(rs.toLong(QStringLiteral("市場コード"))),
-                                             rs.toText(QStringLiteral("銘柄"))));
-    return entries;
+        issues.push_back({rs.toLong(QStringLiteral("コード")), int(rs.toLong(QStringLiteral("市場コード"))),
+                          rs.toText(QStringLiteral("銘柄"))});
+    return issues;
+}
+
+IssueLabels LookUpIssue(const QString &dbPath, qint64 code)
+{
+    db::Database database(dbPath);
+    db::Recordset rs = database.openRecordset(QStringLiteral("select * from mei where コード=%1 ;").arg(code));
+    IssueLabels labels;
+    if (rs.eof())
+        return labels;
+    labels.found = true;
+    const qint64 market = rs.toLong(QStringLiteral("市場コード"));
+    if (market >= 0 && market < qint64(MainModule::MarketAbbrev.size()))
+        labels.market = MainModule::MarketAbbrev[size_t(market)];
+    labels.name = rs.toText(QStringLiteral("銘柄"));
+    return labels;
 }
 
 void ClearQuotes(const BoardContext &ctx, int kind)

@@ -68,8 +68,24 @@ bool MoveBoardIssue(const BoardContext &ctx, int fromKind, qint32 code, const QS
 // The menu title of a move: "株価ボードＡからＢへ移動" / "株価ボードＢからＡへ移動".
 QString moveTitle(int fromKind);
 
-// Issue-list entries ("1301 東１ 極洋") of the board's issues that Mei holds under the row's market.
-QStringList ListBoard(const QString &dbPath, int kind);
+// The board's issues that Mei holds under the row's market, for the issue list, with the name from
+// Mei.
+struct BoardIssue
+{
+    qint64 code = 0;
+    int market = 0;
+    QString name;
+};
+std::vector<BoardIssue> ListBoard(const QString &dbPath, int kind);
+
+// The board window's code box: the market abbreviation and the name of a registered issue.
+struct IssueLabels
+{
+    bool found = false;
+    QString market;
+    QString name;
+};
+IssueLabels LookUpIssue(const QString &dbPath, qint64 code);
 
 // Sets 現在値, 現前日比 and 現出来高 of every row of the board to 0.
 void ClearQuotes(const BoardContext &ctx, int kind);

@@ -6,7 +6,6 @@
 #include "base/Settings.h"
 #include "board/BoardStore.h"
 #include "board/QuoteFetch.h"
-#include "chart/IssueList.h"
 #include "db/DbError.h"
 #include "ui/RecordsetTableModel.h"
 #include "ui/WindowHelpers.h"
@@ -181,9 +180,9 @@ void frmKabukaboard::MeiCode_Change()
     if (!numeric)
         return;
     try {
-        const chart::IssueInfo issue = chart::FindIssue(MainModule::DBPath, code);
+        const board::IssueLabels issue = board::LookUpIssue(MainModule::DBPath, code);
         if (issue.found) {
-            Lblshijyo->setText(issue.marketAbbrev);
+            Lblshijyo->setText(issue.market);
             LblMei->setText(issue.name);
         }
     } catch (const db::DbError &) {

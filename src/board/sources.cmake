@@ -7,9 +7,6 @@ list(APPEND MIRAVEL_CORE_SOURCES
   board/QuoteParser.cpp
 )
 list(APPEND MIRAVEL_UI_SOURCES
-  board/frmKabukaboard.cpp
-  board/frmMainBoard.cpp
-)
-list(APPEND MIRAVEL_UI_SOURCES
   board/BoardCommands.cpp
+  board/frmKabukaboard.cpp
 )

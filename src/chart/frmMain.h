@@ -97,6 +97,16 @@ public:
     QString issueMarket() const override;
     QString issueName() const override;
     void settingsChanged() override;
+    QStringList listEntries() const override;
+    int selectedListRow() const override;
+    void selectListRow(int row) override;
+    void showList(const std::vector<ui::ListedIssue> &issues) override;
+    void rebuildList() override;
+    void showIssue(const QString &code) override;
+    bool codeBoxHasFocus() const override;
+    void findIssue(QWidget *window, QLineEdit *codeBox) override;
+    bool pauseSlideShow() override;
+    void resumeSlideShow(bool running) override;
 
     // Window state the routines share.
     bool ListRefreshSuppressed = false;

@@ -4,7 +4,9 @@
 #include "chart/frmMain.h"
 
 #include "base/MainModule.h"
+#include "chart/IssueList.h"
 #include "chart/Navigation.h"
+#include "chart/frmMeiFind.h"
 
 #include <QAction>
 #include <QApplication>
@@ -117,6 +119,76 @@ void frmMain::settingsChanged()
     m_options.screenMode = MainModule::ScreenMode;
     m_options.allItoRso = MainModule::ALLITORSO;
     DrawChart(false);
+}
+
+QStringList frmMain::listEntries() const
+{
+    QStringList entries;
+    for (int i = 0; i < ListMei->count(); ++i)
+        entries.append(ListMei->item(i)->text());
+    return entries;
+}
+
+int frmMain::selectedListRow() const
+{
+    return ListMei->currentItem() ? ListMei->currentRow() : -1;
+}
+
+void frmMain::selectListRow(int row)
+{
+    if (row >= 0 && row < ListMei->count())
+        ListMei->setCurrentRow(row);
+}
+
+void frmMain::showList(const std::vector<ui::ListedIssue> &issues)
+{
+    QStringList entries;
+    for (const ui::ListedIssue &issue : issues)
+        entries.append(chart::issueListEntry(issue.code, issue.market, issue.name));
+    ListMei->clear();
+    ListMei->addItems(entries);
+    for (int i = 0; i < ListMei->count(); ++i)
+        ListMei->item(i)->setToolTip(entries[i]); // the list is narrower than most names
+    if (entries.isEmpty())
+        return;
+    ListMei->setCurrentRow(0);
+    showIssue(entries.first().left(4));
+}
+
+void frmMain::rebuildList()
+{
+    ListIssuesByCode(MeiCode->text().left(2));
+}
+
+void frmMain::showIssue(const QString &code)
+{
+    ListRefreshSuppressed = true; // the list keeps what it shows
+    MeiCode->setText(code);
+    ListRefreshSuppressed = false;
+}
+
+bool frmMain::codeBoxHasFocus() const
+{
+    return QApplication::focusWidget() == MeiCode;
+}
+
+void frmMain::findIssue(QWidget *window, QLineEdit *codeBox)
+{
+    frmMeiFind::choose(m_services, window, codeBox);
+}
+
+bool frmMain::pauseSlideShow()
+{
+    const bool running = chartTimer->isActive();
+    chartTimer->stop();
+    return running;
+}
+
+void frmMain::resumeSlideShow(bool running)
+{
+    if (running)
+        chartTimer->start();
+    mnuchartslideshow->setText(chart::slideShowCaption(chartTimer->isActive()));
 }
 
 // ---------------------------------------------------------------------------------------------

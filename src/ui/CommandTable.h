@@ -6,14 +6,24 @@
 // A command registered without a handler shows as "not yet available" (greyed, with a tooltip).
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <vector>
 
+class QLineEdit;
 class QWidget;
 struct AppServices;
 
 namespace ui {
+
+// An issue as the issue list lists it.
+struct ListedIssue
+{
+    qint64 code = 0;
+    int market = 0;
+    QString name;
+};
 
 // What a command may ask of the main window without knowing its class.
 class MainWindowAccess
@@ -26,6 +36,25 @@ public:
     virtual QString issueName() const = 0;
     // Redraws the chart after a setting that changes its look (screen mode, Ito ratio) changed.
     virtual void settingsChanged() = 0;
+
+    // The issue list (ListMei): its entries and the selected row (-1 when none).
+    virtual QStringList listEntries() const = 0;
+    virtual int selectedListRow() const = 0;
+    virtual void selectListRow(int row) = 0;
+    // Fills the list with these issues, selects the first one and shows it.
+    virtual void showList(const std::vector<ListedIssue> &issues) = 0;
+    // Refills the list from the code box, as typing a code does.
+    virtual void rebuildList() = 0;
+    // Shows an issue: its code goes into the code box; the list stays as it is.
+    virtual void showIssue(const QString &code) = 0;
+    // The code box has the keyboard focus.
+    virtual bool codeBoxHasFocus() const = 0;
+    // Opens the issue search over window; the chosen code goes into codeBox.
+    virtual void findIssue(QWidget *window, QLineEdit *codeBox) = 0;
+    // Stops the slide show and tells whether it was running; resumeSlideShow(true) starts it
+    // again. The slide show command's caption follows either way.
+    virtual bool pauseSlideShow() = 0;
+    virtual void resumeSlideShow(bool running) = 0;
 };
 
 // Everything a handler is handed when its command runs.

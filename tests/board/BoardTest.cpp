@@ -89,8 +89,10 @@ TEST_F(BoardTest, MovingKeepsTheRowAndRefusesWhatCannotMove)
 TEST_F(BoardTest, ListingNeedsTheIssueUnderTheRowsMarket)
 {
     executeSql(QStringLiteral("insert into board (区分, コード, 市場コード, 銘柄) values (1, 7203, 1, 'x'), (1, 1301, 3, 'y')"));
-    MainModule::MarketAbbrev[1] = QStringLiteral("東１");
-    EXPECT_EQ(ListBoard(MainModule::DBPath, BoardA), QStringList{QStringLiteral("7203 東１ トヨタ")});
+    const std::vector<BoardIssue> listed = ListBoard(MainModule::DBPath, BoardA);
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].code, 7203);
+    EXPECT_EQ(listed[0].name, u"トヨタ"); // from Mei, not the board row
 }
 
 TEST_F(BoardTest, FilesRoundTripNamesWithCommasAndQuotes)
