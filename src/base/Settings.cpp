@@ -410,7 +410,6 @@ const std::vector<SettingKey> &table()
         {m, QStringLiteral("RSIVR"), &RSIVR, QStringLiteral("12"), QStringLiteral("12"), 7},
         {m, QStringLiteral("DURL"), &DURL, QString(), server, 8},
         {m, QStringLiteral("MURL"), &MURL, QString(), server, 11},
-        {m, QStringLiteral("QURL"), &QURL, QString(), defaultQuoteAddress(), 19},
         {m, QStringLiteral("RDel"), &RDel, QStringLiteral("0"), QStringLiteral("0"), 12},
         {m, QStringLiteral("SonPa"), &SonPa, QStringLiteral("4"), QStringLiteral("4"), 13},
         {m, QStringLiteral("hibiPath"), FolderText{&hibiPath}, QString(), QStringLiteral("\\Data\\"), 9},
@@ -420,6 +419,7 @@ const std::vector<SettingKey> &table()
         {m, QStringLiteral("DelJyoho"), &DelJyoho, QStringLiteral("30"), QStringLiteral("30"), 16},
         {m, QStringLiteral("ALLITORSO"), &ALLITORSO, QStringLiteral("1"), QStringLiteral("1"), 17},
         {m, QStringLiteral("ITORSO"), &ITORSO, QStringLiteral("1"), QStringLiteral("1"), 18},
+        {m, QStringLiteral("QURL"), &QURL, QString(), defaultQuoteAddress(), 19},
         {m, QStringLiteral("FilterGaku"), {}, QString(), QString(), 0},
         {m, QStringLiteral("FilterDekidaka"), {}, QString(), QString(), 0},
     };

@@ -190,13 +190,14 @@ TEST(Settings, DefaultFileHasExactlyTheMainKeysAndTheFilterKeys)
     QStringList expected{QStringLiteral("[Miravel]")};
     const QStringList keys = Settings::mainKeys();
     const QStringList values = Settings::defaultValues();
-    ASSERT_EQ(keys.size(), 18);
+    ASSERT_EQ(keys.size(), 19);
     for (int i = 0; i < keys.size(); ++i)
         expected.append(keys[i] + QLatin1Char('=') + values[i]);
     expected << QStringLiteral("FilterGaku=") << QStringLiteral("FilterDekidaka=");
     EXPECT_EQ(lines, expected);
     EXPECT_EQ(keys.first(), QStringLiteral("ScreenMode"));
-    EXPECT_EQ(keys.last(), QStringLiteral("ITORSO"));
+    EXPECT_EQ(keys.last(), QStringLiteral("QURL")); // the boards' quote site, added after the original keys
+    EXPECT_EQ(values.last(), Settings::defaultQuoteAddress());
 
     // Reading the defaults back over other values yields the defaults.
     MainModule::move1 = 99;
@@ -226,7 +227,7 @@ TEST(Settings, WritingWithoutFilterKeysLeavesThemAlone)
     EXPECT_EQ(Settings::settingsValue(QStringLiteral("FilterGaku")), QStringLiteral("500"));
     EXPECT_EQ(Settings::settingsValue(QStringLiteral("JyohoHi")), QStringLiteral("3"));
     EXPECT_EQ(Settings::settingsValue(QStringLiteral("FilterDekidaka")), QString());
-    EXPECT_EQ(TextFile::readLines(folder.iniPath()).size(), 1 + 2 + 18);
+    EXPECT_EQ(TextFile::readLines(folder.iniPath()).size(), 1 + 2 + 19);
 }
 
 TEST(Settings, FoldersGetATrailingBackslashOnLoadButTheFileKeepsTheValue)
