@@ -1,6 +1,7 @@
 #include "board/frmKabukaboard.h"
 
 #include "base/AppServices.h"
+#include "base/BusyGuard.h"
 #include "base/MainModule.h"
 #include "base/Ports.h"
 #include "base/Settings.h"
@@ -10,7 +11,6 @@
 #include "ui/RecordsetTableModel.h"
 #include "ui/WindowHelpers.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -275,13 +275,10 @@ void frmKabukaboard::CmdFileclear_Click()
 
 void frmKabukaboard::setBusyPointer(bool busy)
 {
-    if (busy == m_busyPointer)
-        return;
-    m_busyPointer = busy;
-    if (busy)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
+    if (!busy)
+        m_busyPointer.reset();
+    else if (!m_busyPointer)
+        m_busyPointer = std::make_unique<BusyGuard>();
 }
 
 void frmKabukaboard::Form_Unload()

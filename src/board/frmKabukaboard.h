@@ -6,7 +6,9 @@
 #include <QDialog>
 
 #include <functional>
+#include <memory>
 
+class BusyGuard;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -85,7 +87,7 @@ private:
     int m_kind;
     Hooks m_hooks;
     board::QuoteFetch *m_fetch;
-    bool m_busyPointer = false;
+    std::unique_ptr<BusyGuard> m_busyPointer; // the wait pointer while a fetch runs
     bool m_unloaded = false;
     int m_gridRightMargin = 0;
     int m_gridBottomMargin = 0;
