@@ -125,7 +125,7 @@ int main(int argc, char **argv)
                 previousClose[r.code] = r.close;
             lastDay = records;
         });
-        batch.commitNow();
+        batch.finish();
     }
 
     // The quote site: one page per issue, each answered after its own random delay.

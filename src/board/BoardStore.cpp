@@ -158,7 +158,7 @@ void RefreshDailyFigures(const BoardContext &ctx, int kind)
             }
             rows.update();
         }
-        batch.commitNow();
+        batch.finish();
     } catch (const db::DbError &e) {
         reportDbError(ctx.prompt, e);
     }
@@ -417,7 +417,7 @@ bool LoadBoardFile(const BoardContext &ctx, const QString &path, int kind)
             rows.setValue(QStringLiteral("銘柄"), b.name);
             rows.update();
         }
-        batch.commitNow();
+        batch.finish();
     } catch (const db::DbError &e) {
         reportDbError(ctx.prompt, e);
         return false;
