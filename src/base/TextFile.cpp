@@ -19,6 +19,17 @@ QString decode(const QByteArray &bytes)
     return decoder.decode(bytes);
 }
 
+QString decodeAny(const QByteArray &bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return decode(bytes);
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString asUtf8 = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return asUtf8; // plain ASCII reads the same either way
+    return decode(bytes);
+}
+
 QByteArray encode(const QString &text)
 {
     QStringEncoder encoder(CodePage);

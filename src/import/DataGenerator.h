@@ -5,6 +5,8 @@
 // days and new listings, written as Regist.Mei, daily files Ds… and margin files Ys… in code page 932
 // with CR LF. The same options and seed give the same files.
 
+#include "import/PriceFiles.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -48,13 +50,7 @@ struct GeneratedRecord
     qint64 volume = 0;
 };
 
-struct GeneratedMargin
-{
-    int code = 0;
-    qint32 sell = 0;
-    qint32 buy = 0;
-    qint32 unit = 0;
-};
+using GeneratedMargin = MarginFileRecord;
 
 class DataGenerator final
 {
