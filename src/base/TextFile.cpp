@@ -68,18 +68,26 @@ QStringList readLines(const QString &path, bool *ok)
     return splitLines(decode(file.readAll()));
 }
 
-bool writeLines(const QString &path, const QStringList &lines)
+bool writeBytes(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+bool writeLines(const QString &path, const QStringList &lines)
+{
     QString all;
     for (const QString &line : lines) {
         all += line;
         all += QLatin1String("\r\n");
     }
-    file.write(encode(all));
-    return file.commit();
+    return writeBytes(path, encode(all));
 }
 
 } // namespace TextFile

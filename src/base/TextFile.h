@@ -22,5 +22,7 @@ QStringList splitLines(const QString &text);
 QStringList readLines(const QString &path, bool *ok = nullptr);
 // Writes lines, each ended by CR LF, through a temporary file renamed into place.
 bool writeLines(const QString &path, const QStringList &lines);
+// Writes bytes as a whole file through a temporary file renamed into place.
+bool writeBytes(const QString &path, const QByteArray &bytes);
 
 } // namespace TextFile

@@ -16,6 +16,8 @@ using namespace batch;
 static std::vector<Command> allCommands()
 {
     std::vector<Command> all = initCommands();
+    for (auto &c : publishCommands())
+        all.push_back(c);
 #ifdef MIRAVEL_HAS_IMPORT_COMMANDS
     for (auto &c : importCommands())
         all.push_back(c);
