@@ -377,7 +377,8 @@ bool Writer::writeDays(const QDate &from, const QDate &to)
                 return false;
             }
             ++result.dailyFiles;
-            say(QStringLiteral("%1 %2 銘柄").arg(importer::dailyFileName(date)).arg(rows.size()));
+            if (result.dailyFiles % 20 == 0 || date == to)
+                say(QStringLiteral("%1 まで書き出しました").arg(date.toString(QStringLiteral("yyyy/MM/dd"))));
         }
         remember(date, rows);
         return true;

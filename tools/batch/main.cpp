@@ -16,8 +16,6 @@ using namespace batch;
 static std::vector<Command> allCommands()
 {
     std::vector<Command> all = initCommands();
-    for (auto &c : publishCommands())
-        all.push_back(c);
 #ifdef MIRAVEL_HAS_IMPORT_COMMANDS
     for (auto &c : importCommands())
         all.push_back(c);
@@ -26,6 +24,8 @@ static std::vector<Command> allCommands()
     for (auto &c : chartCommands())
         all.push_back(c);
 #endif
+    for (auto &c : publishCommands())
+        all.push_back(c);
     return all;
 }
 
