@@ -23,7 +23,9 @@
 #include <QHash>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -148,9 +150,19 @@ int main(int argc, char **argv)
     std::printf("database             %lld daily rows over %d years (made in %.0f s)\n", rows, years, seconds(t));
     std::fflush(stdout);
 
-    const publish::PublishResult day =
-        publish::publish(MainModule::DBPath, {QDir(tmp.path()).filePath(QStringLiteral("day")), end, end});
-    const double daySeconds = seconds(t);
+    // One day: the median of three runs (the first also reads the file into the cache).
+    std::vector<double> dayRuns;
+    publish::PublishResult day;
+    for (int i = 0; i < 3; ++i) {
+        const QString out = QDir(tmp.path()).filePath(QStringLiteral("day%1").arg(i));
+        day = publish::publish(MainModule::DBPath, {out, end, end}, [&](const QString &m) {
+            if (qEnvironmentVariableIsSet("BENCH_TRACE"))
+                std::fprintf(stderr, "%6lld ms %s\n", t.elapsed(), qPrintable(m));
+        });
+        dayRuns.push_back(seconds(t));
+    }
+    std::sort(dayRuns.begin(), dayRuns.end());
+    const double daySeconds = dayRuns[1];
     const publish::PublishResult year =
         publish::publish(MainModule::DBPath, {QDir(tmp.path()).filePath(QStringLiteral("year")), yearStart, end});
     const double yearSeconds = seconds(t);
@@ -158,7 +170,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "publishing failed: %s%s\n", qPrintable(day.error), qPrintable(year.error));
         return 1;
     }
-    std::printf("publish one day      %.2f s  (%d ranking files; target <= 1 s)\n", daySeconds, day.rankingFiles);
+    std::printf("publish one day      median %.2f s of 3 (%.2f .. %.2f; %d ranking files; target <= 1 s)\n", daySeconds,
+                dayRuns.front(), dayRuns.back(), day.rankingFiles);
     std::printf("publish one year     %.2f s  (%d daily, %d ranking files; target <= 60 s)\n", yearSeconds, year.dailyFiles,
                 year.rankingFiles);
     return 0;

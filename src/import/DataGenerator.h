@@ -47,7 +47,7 @@ struct GeneratedRecord
     qint32 high = 0;
     qint32 low = 0;
     qint32 close = 0;
-    qint64 volume = 0;
+    qint64 volume = 0; // in the volume unit
 };
 
 using GeneratedMargin = MarginFileRecord;

@@ -319,38 +319,43 @@ bool Writer::rankDay(const QDate &date, const std::vector<PriceRow> &rows)
     return true;
 }
 
-// Streams the rows of a price table in date order, a day at a time.
+// Streams the rows of a price table in date order, a day at a time; a month is read at once, so
+// that a year does not sit in memory.
 template <typename DayFunction>
 void forEachDay(db::Database &database, const QString &table, const QDate &from, const QDate &to, DayFunction day)
 {
-    db::Recordset rs = database.openRecordset(
-        QStringLiteral("select コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高 from %1 where 日付 between %2 and %3 order by 日付, コード ;")
-            .arg(table, db::dateLiteral(from), db::dateLiteral(to)));
     std::vector<PriceRow> rows;
-    QDate current;
-    for (; !rs.eof(); rs.moveNext()) {
-        const QDate date = rs.toDate(QStringLiteral("日付"));
-        if (date != current) {
-            if (current.isValid() && !day(current, rows))
-                return;
-            rows.clear();
-            current = date;
+    for (QDate chunk = from; chunk <= to; chunk = chunk.addDays(31)) {
+        const QDate chunkEnd = std::min(to, chunk.addDays(30));
+        db::Recordset rs = database.openRecordset(
+            QStringLiteral("select コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高 from %1 where 日付 between %2 and %3 order by 日付, コード ;")
+                .arg(table, db::dateLiteral(chunk), db::dateLiteral(chunkEnd)));
+        QDate current;
+        rows.clear();
+        for (; !rs.eof(); rs.moveNext()) {
+            const QDate date = rs.toDate(QStringLiteral("日付"));
+            if (date != current) {
+                if (current.isValid() && !day(current, rows))
+                    return;
+                rows.clear();
+                current = date;
+            }
+            const qint64 code = rs.value(0).toLongLong();
+            if (code <= 0 || code >= CodeLimit)
+                continue;
+            PriceRow r;
+            r.code = int(code);
+            r.open = qint32(rs.value(2).toLongLong());
+            r.high = qint32(rs.value(3).toLongLong());
+            r.low = qint32(rs.value(4).toLongLong());
+            r.close = qint32(rs.value(5).toLongLong());
+            r.change = rs.value(6).toLongLong();
+            r.volume = Currency::fromVariant(rs.value(7));
+            rows.push_back(r);
         }
-        const qint64 code = rs.value(0).toLongLong();
-        if (code <= 0 || code >= CodeLimit)
-            continue;
-        PriceRow r;
-        r.code = int(code);
-        r.open = qint32(rs.value(2).toLongLong());
-        r.high = qint32(rs.value(3).toLongLong());
-        r.low = qint32(rs.value(4).toLongLong());
-        r.close = qint32(rs.value(5).toLongLong());
-        r.change = rs.value(6).toLongLong();
-        r.volume = Currency::fromVariant(rs.value(7));
-        rows.push_back(r);
+        if (current.isValid() && !day(current, rows))
+            return;
     }
-    if (current.isValid())
-        day(current, rows);
 }
 
 bool Writer::writeDays(const QDate &from, const QDate &to)
