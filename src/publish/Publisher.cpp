@@ -51,7 +51,11 @@ struct History
     std::deque<qint64> volumes;          // raw volumes of the last rows, newest last
     std::deque<qint32> closes;           // closes of the last traded rows, newest last
     int year = 0;
-    std::optional<qint32> yearHigh, yearLow;
+    std::optional<qint32> yearHigh, yearLow; // of the rows read so far in that year
+    // The year's extremes before the rows read (looked up only when a close reaches past the
+    // extremes read, which few do on a day).
+    bool earlierLoaded = false;
+    std::optional<qint32> earlierHigh, earlierLow;
 };
 
 // A candidate of a ranking: the figure as an exact fraction where it can be, so that equal figures
@@ -131,7 +135,9 @@ private:
     const Issue &issue(int code) const { return m_issues[size_t(code)]; }
     bool write(const QString &relative, const QByteArray &bytes);
     bool writeRanking(const QString &kind, const QDate &date, std::vector<Candidate> &candidates);
-    void loadYearExtremes(const QDate &yearStart, const QDate &before);
+    // The year's highest and lowest traded close before the first row read.
+    void loadEarlierExtremes(int code, History &h);
+    QDate m_readFrom;
     void remember(const QDate &date, const std::vector<PriceRow> &rows);
     bool rankDay(const QDate &date, const std::vector<PriceRow> &rows);
     void say(const QString &text) { if (m_log) m_log(text); }
@@ -194,21 +200,19 @@ bool Writer::writeKinds()
     return write(QStringLiteral("kabumei/infodata"), InfoKinds::kindsFileBytes(InfoKinds::shipped(), InfoKinds::listDate()));
 }
 
-void Writer::loadYearExtremes(const QDate &yearStart, const QDate &before)
+void Writer::loadEarlierExtremes(int code, History &h)
 {
-    if (before < yearStart)
+    h.earlierLoaded = true;
+    const QDate yearStart(m_readFrom.year(), 1, 1);
+    if (m_readFrom <= yearStart)
         return;
     db::Recordset rs = m_database.openRecordset(
-        QStringLiteral("select コード, Max(終値) as H, Min(終値) as L from daydata where 日付 between %1 and %2 and 出来高 > 0 group by コード ;")
-            .arg(db::dateLiteral(yearStart), db::dateLiteral(before)));
-    for (; !rs.eof(); rs.moveNext()) {
-        const qint64 code = rs.value(0).toLongLong();
-        if (code <= 0 || code >= CodeLimit)
-            continue;
-        History &h = m_history[size_t(code)];
-        h.year = yearStart.year();
-        h.yearHigh = qint32(rs.value(1).toLongLong());
-        h.yearLow = qint32(rs.value(2).toLongLong());
+        QStringLiteral("select Max(終値) as H, Min(終値) as L from daydata where コード=%1 and 日付 between %2 and %3 and 出来高 > 0 ;")
+            .arg(code)
+            .arg(db::dateLiteral(yearStart), db::dateLiteral(m_readFrom.addDays(-1))));
+    if (!rs.eof() && !rs.value(0).isNull()) {
+        h.earlierHigh = qint32(rs.value(0).toLongLong());
+        h.earlierLow = qint32(rs.value(1).toLongLong());
     }
 }
 
@@ -267,7 +271,7 @@ bool Writer::rankDay(const QDate &date, const std::vector<PriceRow> &rows)
     for (const PriceRow &r : rows) {
         if (r.volume.raw() <= 0 || r.close <= 0)
             continue;
-        const History &h = m_history[size_t(r.code)];
+        History &h = m_history[size_t(r.code)];
         const Currency thousands = thousandShares(r.volume, issue(r.code).volumeUnit);
         if (h.previousClose && *h.previousClose > 0) {
             const double rate = double(r.close - *h.previousClose) / double(*h.previousClose);
@@ -298,12 +302,25 @@ bool Writer::rankDay(const QDate &date, const std::vector<PriceRow> &rows)
             if (deviation < 0)
                 lists[6].push_back({deviation, &r, percent(deviation)});
         }
-        if (h.year == date.year() && h.yearHigh && r.close > *h.yearHigh) {
-            const double rise = double(r.close - *h.yearHigh) / double(*h.yearHigh);
+        // New highs and lows of the year: against the rows read this year and, in the year the
+        // reading began, the rows before it.
+        const std::optional<qint32> readHigh = h.year == date.year() ? h.yearHigh : std::nullopt;
+        const std::optional<qint32> readLow = h.year == date.year() ? h.yearLow : std::nullopt;
+        const bool beyondRead = !readHigh || !readLow || r.close > *readHigh || r.close < *readLow;
+        if (beyondRead && date.year() == m_readFrom.year() && !h.earlierLoaded)
+            loadEarlierExtremes(r.code, h);
+        const bool earlierCounts = date.year() == m_readFrom.year();
+        std::optional<qint32> high = readHigh, low = readLow;
+        if (earlierCounts && h.earlierHigh) {
+            high = std::max(high.value_or(*h.earlierHigh), *h.earlierHigh);
+            low = std::min(low.value_or(*h.earlierLow), *h.earlierLow);
+        }
+        if (high && *high > 0 && r.close > *high) {
+            const double rise = double(r.close - *high) / double(*high);
             lists[7].push_back({rise, &r, percent(rise)});
         }
-        if (h.year == date.year() && h.yearLow && r.close < *h.yearLow && *h.yearLow > 0) {
-            const double fall = double(r.close - *h.yearLow) / double(*h.yearLow);
+        if (low && *low > 0 && r.close < *low) {
+            const double fall = double(r.close - *low) / double(*low);
             lists[8].push_back({fall, &r, percent(fall)});
         }
     }
@@ -360,9 +377,9 @@ void forEachDay(db::Database &database, const QString &table, const QDate &from,
 
 bool Writer::writeDays(const QDate &from, const QDate &to)
 {
-    // Enough earlier rows for the 25-day figures; the year's extremes before them in one query.
+    // Enough earlier rows for the 25-day figures; the year's extremes before them per issue, when needed.
     const QDate windowStart = from.addDays(-60);
-    loadYearExtremes(QDate(windowStart.year(), 1, 1), windowStart.addDays(-1));
+    m_readFrom = windowStart;
     bool ok = true;
     forEachDay(m_database, QStringLiteral("daydata"), windowStart, to, [&](const QDate &date, const std::vector<PriceRow> &rows) {
         if (date >= from) {

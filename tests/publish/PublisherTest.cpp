@@ -98,6 +98,21 @@ TEST_F(PublisherTest, RankingsOfTheDayWithTheirHistory)
               InfoKinds::kindsFileBytes(InfoKinds::shipped(), InfoKinds::listDate()));
 }
 
+// The year's highs and lows count from January even when the rows read for the day start later.
+TEST_F(PublisherTest, NewHighsAndLowsAgainstTheWholeYear)
+{
+    const QDate january(2024, 1, 10), june(2024, 6, 6);
+    const struct { qint64 code, januaryClose, todayClose; } issues[] = {{1301, 500, 200}, {1332, 150, 200}, {1333, 50, 80}, {1334, 90, 80}};
+    for (const auto &i : issues) {
+        addPrice(QStringLiteral("daydata"), i.code, january, i.januaryClose, i.januaryClose, i.januaryClose, i.januaryClose, 1);
+        addPrice(QStringLiteral("daydata"), i.code, june.addDays(-1), 100, 100, 100, 100, 1);
+        addPrice(QStringLiteral("daydata"), i.code, june, i.todayClose, i.todayClose, i.todayClose, i.todayClose, 1);
+    }
+    ASSERT_TRUE(publishRange(june, june).ok);
+    EXPECT_EQ(lines(QStringLiteral("jyhodata/20240606.d08")).mid(1), QStringList{QStringLiteral("1,1332,200,1,0,33.3")});
+    EXPECT_EQ(lines(QStringLiteral("jyhodata/20240606.d09")).mid(1), QStringList{QStringLiteral("1,1334,80,1,0,-11.1")});
+}
+
 TEST_F(PublisherTest, WeeklyKindsAndMarginFilesOnWeeklyDates)
 {
     addIssue(1301, 1, QStringLiteral("極洋"));
