@@ -136,7 +136,7 @@ private:
     bool write(const QString &relative, const QByteArray &bytes);
     bool writeRanking(const QString &kind, const QDate &date, std::vector<Candidate> &candidates);
     // The year's highest and lowest traded close before the first row read.
-    void loadEarlierExtremes(int code, History &h);
+    void loadEarlierExtremes(const QDate &date, const std::vector<PriceRow> &rows);
     QDate m_readFrom;
     void remember(const QDate &date, const std::vector<PriceRow> &rows);
     bool rankDay(const QDate &date, const std::vector<PriceRow> &rows);
@@ -200,19 +200,29 @@ bool Writer::writeKinds()
     return write(QStringLiteral("kabumei/infodata"), InfoKinds::kindsFileBytes(InfoKinds::shipped(), InfoKinds::listDate()));
 }
 
-void Writer::loadEarlierExtremes(int code, History &h)
+void Writer::loadEarlierExtremes(const QDate &date, const std::vector<PriceRow> &rows)
 {
-    h.earlierLoaded = true;
     const QDate yearStart(m_readFrom.year(), 1, 1);
-    if (m_readFrom <= yearStart)
+    if (date.year() != m_readFrom.year())
+        return;
+    QStringList codes;
+    for (const PriceRow &r : rows) {
+        History &h = m_history[size_t(r.code)];
+        const bool readThisYear = h.year == date.year() && h.yearHigh && h.yearLow;
+        if (h.earlierLoaded || r.volume.raw() <= 0 || (readThisYear && r.close <= *h.yearHigh && r.close >= *h.yearLow))
+            continue;
+        h.earlierLoaded = true;
+        codes.append(QString::number(r.code));
+    }
+    if (codes.isEmpty() || m_readFrom <= yearStart)
         return;
     db::Recordset rs = m_database.openRecordset(
-        QStringLiteral("select Max(終値) as H, Min(終値) as L from daydata where コード=%1 and 日付 between %2 and %3 and 出来高 > 0 ;")
-            .arg(code)
-            .arg(db::dateLiteral(yearStart), db::dateLiteral(m_readFrom.addDays(-1))));
-    if (!rs.eof() && !rs.value(0).isNull()) {
-        h.earlierHigh = qint32(rs.value(0).toLongLong());
-        h.earlierLow = qint32(rs.value(1).toLongLong());
+        QStringLiteral("select コード, Max(終値) as H, Min(終値) as L from daydata where コード in (%1) and 日付 between %2 and %3 and 出来高 > 0 group by コード ;")
+            .arg(codes.join(QLatin1Char(',')), db::dateLiteral(yearStart), db::dateLiteral(m_readFrom.addDays(-1))));
+    for (; !rs.eof(); rs.moveNext()) {
+        History &h = m_history[size_t(rs.value(0).toLongLong())];
+        h.earlierHigh = qint32(rs.value(1).toLongLong());
+        h.earlierLow = qint32(rs.value(2).toLongLong());
     }
 }
 
@@ -268,10 +278,11 @@ bool Writer::writeRanking(const QString &kind, const QDate &date, std::vector<Ca
 bool Writer::rankDay(const QDate &date, const std::vector<PriceRow> &rows)
 {
     std::array<std::vector<Candidate>, 9> lists; // d01 .. d09
+    loadEarlierExtremes(date, rows);
     for (const PriceRow &r : rows) {
         if (r.volume.raw() <= 0 || r.close <= 0)
             continue;
-        History &h = m_history[size_t(r.code)];
+        const History &h = m_history[size_t(r.code)];
         const Currency thousands = thousandShares(r.volume, issue(r.code).volumeUnit);
         if (h.previousClose && *h.previousClose > 0) {
             const double rate = double(r.close - *h.previousClose) / double(*h.previousClose);
@@ -306,9 +317,6 @@ bool Writer::rankDay(const QDate &date, const std::vector<PriceRow> &rows)
         // reading began, the rows before it.
         const std::optional<qint32> readHigh = h.year == date.year() ? h.yearHigh : std::nullopt;
         const std::optional<qint32> readLow = h.year == date.year() ? h.yearLow : std::nullopt;
-        const bool beyondRead = !readHigh || !readLow || r.close > *readHigh || r.close < *readLow;
-        if (beyondRead && date.year() == m_readFrom.year() && !h.earlierLoaded)
-            loadEarlierExtremes(r.code, h);
         const bool earlierCounts = date.year() == m_readFrom.year();
         std::optional<qint32> high = readHigh, low = readLow;
         if (earlierCounts && h.earlierHigh) {
