@@ -3,8 +3,8 @@
 // Pieces the benchmark programs share: a prompt that answers Yes, a fresh program folder, and the
 // rows the daily import stores inserted raw (for large databases made quickly).
 
-#include "app/MainModule.h"
-#include "app/Ports.h"
+#include "base/MainModule.h"
+#include "base/Ports.h"
 #include "db/Schema.h"
 #include "import/DataGenerator.h"
 

@@ -4,8 +4,8 @@
 //  2. publishing one day and one year from a database of several years of daily rows.
 //   convert_publish [--issues N] [--days D] [--years Y] [--seed S] [--work DIR]
 
-#include "app/DateUtil.h"
-#include "app/MainModule.h"
+#include "base/DateUtil.h"
+#include "base/MainModule.h"
 #include "convert/Converter.h"
 #include "db/Database.h"
 #include "import/DailyImport.h"

@@ -1,7 +1,7 @@
 #include "publish/Publisher.h"
 
-#include "app/Helpers.h"
-#include "app/TextFile.h"
+#include "base/Helpers.h"
+#include "base/TextFile.h"
 #include "db/Database.h"
 #include "db/DbError.h"
 #include "db/Recordset.h"

@@ -4,7 +4,7 @@
 // web server can serve: kabumei/Regist.mei and kabumei/infodata, jyhodata/YYYYMMDD.<kind> rankings,
 // kabudata/DsYYYYMM.DD daily files and kabudata/YsYYYYMM.DD margin files.
 
-#include "app/Currency.h"
+#include "base/Currency.h"
 
 #include <QByteArray>
 #include <QDate>

@@ -1,9 +1,9 @@
 // The converter: each source format into daily files, the rounding and volume rules, and bad input
 // reported by file and line.
 
-#include "app/MainModule.h"
-#include "app/Settings.h"
-#include "app/TextFile.h"
+#include "base/MainModule.h"
+#include "base/Settings.h"
+#include "base/TextFile.h"
 #include "convert/Converter.h"
 #include "import/ImportCommon.h"
 #include "net/HttpClient.h"

@@ -3,7 +3,7 @@
 
 #include "import/ImportFixture.h"
 
-#include "app/TextFile.h"
+#include "base/TextFile.h"
 #include "import/DailyImport.h"
 #include "import/DataGenerator.h"
 #include "import/Registration.h"
