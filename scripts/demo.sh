@@ -18,7 +18,7 @@ install_programs() {
   done
 }
 
-# Sets one key of section [Miravel] in a settings file (code page 932, CR LF; the values are ASCII).
+# Sets a key of a new settings file (code page 932, CR LF; the values are ASCII).
 set_setting() {
   local ini="$1" key="$2" value="$3"
   sed -i "s|^$key=.*\$|$key=${value//\\/\\\\}\r|" "$ini"
@@ -55,10 +55,9 @@ if [ ! -f "$dir/.prepared" ]; then
   "${batch[@]}" import-daily "$first" "$last" --margin --weekly >/dev/null
   # The last three months are enough to browse; a whole two years would take half a minute more.
   "${batch[@]}" publish "$dir/server" --from "$(date -d "$last -3 months" +%F)" >/dev/null 2>&1
-  # The converter's source, for a try of its button: the published daily files are not CSV, so
-  # point it at a folder the user fills.
+  # The converter's source, for a try of its button: a folder for the user's CSV files.
   mkdir -p "$dir/csv"
-  printf '[Convt]\r\nSource=%s\r\n' "$dir/csv" >>"$dir/Miravel.ini"
+  set_setting "$dir/Miravel.ini" Source "$dir/csv"
   touch "$dir/.prepared"
   echo "demo prepared in $(( $(date +%s) - started )) s" >&2
 fi
