@@ -160,21 +160,8 @@ TEST_F(PublisherTest, RoundTripThroughThePublishedFiles)
         ASSERT_TRUE(importer::ImportDailyFiles(importer::DailyImportRequest::fromSettings(first, lastDay, true, true), c).completed);
     };
     const auto tables = [&]() {
-        QStringList all;
-        db::Database database(MainModule::DBPath);
-        for (const QString &sql : {QStringLiteral("select * from daydata order by コード, 日付"),
-                                   QStringLiteral("select * from weekdata order by コード, 日付"),
-                                   QStringLiteral("select * from ShinYo order by コード, 日付"),
-                                   QStringLiteral("select コード, 市場コード, 銘柄, 出来高単位, 株価単位 from Mei order by コード")}) {
-            db::Recordset rs = database.openRecordset(sql);
-            for (; !rs.eof(); rs.moveNext()) {
-                QStringList values;
-                for (int i = 0; i < rs.fieldCount(); ++i)
-                    values << rs.value(i).toString();
-                all << values.join(QLatin1Char(','));
-            }
-        }
-        return all;
+        return table(QStringLiteral("daydata")) + table(QStringLiteral("weekdata")) + table(QStringLiteral("ShinYo"))
+            + rowsOf(QStringLiteral("select コード, 市場コード, 銘柄, 出来高単位, 株価単位 from Mei order by コード"));
     };
     importAll();
     const QStringList original = tables();
