@@ -21,6 +21,8 @@ declare -A allowed=(
   [info]="base db net ui"
   [ledger]="base db net ui"
   [maint]="base db net ui"
+  [convert]="base db net ui import"
+  [publish]="base db net ui import info"
   [app]="base db net ui import chart board info ledger maint"
 )
 

@@ -164,3 +164,12 @@ std::int16_t MarketCodeOfIndex(int position)
         return 0;
     return codes[position];
 }
+
+int MarketIndexOfCode(int marketCode)
+{
+    for (int position = 0; position <= 5; ++position) {
+        if (MarketCodeOfIndex(position) == marketCode)
+            return position;
+    }
+    return -1;
+}

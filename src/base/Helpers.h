@@ -49,3 +49,5 @@ void OpenWebPage(Shell &shell, const QString &address);
 
 // The market code (Shijyo) of a market's position 0..5 in the daily price files; 0 otherwise.
 std::int16_t MarketCodeOfIndex(int position);
+// The inverse: the daily files' market position of a Shijyo code, -1 for a code without one.
+int MarketIndexOfCode(int marketCode);

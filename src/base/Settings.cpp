@@ -422,6 +422,8 @@ const std::vector<SettingKey> &table()
         {m, QStringLiteral("QURL"), &QURL, QString(), defaultQuoteAddress(), 19},
         {m, QStringLiteral("FilterGaku"), {}, QString(), QString(), 0},
         {m, QStringLiteral("FilterDekidaka"), {}, QString(), QString(), 0},
+        // The converter's source (a folder, a file or an address template); Convt reads it.
+        {QStringLiteral("Convt"), QStringLiteral("Source"), {}, QString(), QString(), 0},
     };
     return keys;
 }

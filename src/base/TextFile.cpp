@@ -19,6 +19,17 @@ QString decode(const QByteArray &bytes)
     return decoder.decode(bytes);
 }
 
+QString decodeAny(const QByteArray &bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return decode(bytes);
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString asUtf8 = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return asUtf8; // plain ASCII reads the same either way
+    return decode(bytes);
+}
+
 QByteArray encode(const QString &text)
 {
     QStringEncoder encoder(CodePage);
@@ -57,18 +68,26 @@ QStringList readLines(const QString &path, bool *ok)
     return splitLines(decode(file.readAll()));
 }
 
-bool writeLines(const QString &path, const QStringList &lines)
+bool writeBytes(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+bool writeLines(const QString &path, const QStringList &lines)
+{
     QString all;
     for (const QString &line : lines) {
         all += line;
         all += QLatin1String("\r\n");
     }
-    file.write(encode(all));
-    return file.commit();
+    return writeBytes(path, encode(all));
 }
 
 } // namespace TextFile

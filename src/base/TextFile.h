@@ -11,6 +11,9 @@ namespace TextFile {
 // Decodes code page 932 bytes. A UTF-8 byte order mark makes the rest read as UTF-8.
 QString decode(const QByteArray &bytes);
 QByteArray encode(const QString &text);
+// Decodes a file a user brings, recognised by its bytes: UTF-8 when it has a byte order mark or is
+// well-formed UTF-8 with non-ASCII characters, else code page 932.
+QString decodeAny(const QByteArray &bytes);
 
 // Splits into lines at CR LF, LF or CR; a last empty line after the final line end is not a line.
 QStringList splitLines(const QString &text);
@@ -19,5 +22,7 @@ QStringList splitLines(const QString &text);
 QStringList readLines(const QString &path, bool *ok = nullptr);
 // Writes lines, each ended by CR LF, through a temporary file renamed into place.
 bool writeLines(const QString &path, const QStringList &lines);
+// Writes bytes as a whole file through a temporary file renamed into place.
+bool writeBytes(const QString &path, const QByteArray &bytes);
 
 } // namespace TextFile

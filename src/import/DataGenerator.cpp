@@ -1,6 +1,7 @@
 #include "import/DataGenerator.h"
 
 #include "base/Currency.h"
+#include "base/Helpers.h"
 #include "base/TextFile.h"
 #include "import/ImportCommon.h"
 
@@ -105,8 +106,7 @@ double DataGenerator::normal()
 
 int DataGenerator::marketCodeOfPosition(int position)
 {
-    static const int codes[] = {1, 2, 4, 5, 6, 3};
-    return position >= 0 && position < 6 ? codes[position] : 0;
+    return MarketCodeOfIndex(position);
 }
 
 QStringList DataGenerator::registrationLines() const
@@ -152,7 +152,8 @@ void DataGenerator::generate(const std::function<void(int, const QDate &, const 
             r.close = tickRound(close);
             r.high = std::max({tickRound(high), r.open, r.close});
             r.low = std::min({tickRound(low), r.open, r.close});
-            r.volume = qint64(1 + below(400)) * issue.volumeUnit;
+            // Daily files give the volume in the issue's volume unit (1 to 400 units a day).
+            r.volume = qint64(1 + below(400));
             records.push_back(r);
         }
         if (day)
@@ -194,25 +195,16 @@ QStringList DataGenerator::dailyFileLines(const QDate &date, const std::vector<G
 {
     QStringList lines;
     lines.reserve(qsizetype(records.size()) + 1);
-    lines.append(date.toString(QStringLiteral("yyyyMMdd")) + QLatin1Char(',') + QString::number(records.size()) + QStringLiteral(",0"));
-    for (const GeneratedRecord &r : records) {
-        lines.append(QString::number(r.code) + QLatin1Char(',') + QString::number(r.position) + QLatin1Char(',')
-                     + (r.name ? *r.name : QString()) + QLatin1Char(',') + QString::number(r.open) + QLatin1Char(',')
-                     + QString::number(r.high) + QLatin1Char(',') + QString::number(r.low) + QLatin1Char(',')
-                     + QString::number(r.close) + QLatin1Char(',') + QString::number(r.volume));
-    }
+    lines.append(dailyHeaderLine(date, qsizetype(records.size())));
+    for (const GeneratedRecord &r : records)
+        lines.append(dailyRecordLine(r.code, r.position, r.name ? QStringView(*r.name) : QStringView(), r.open, r.high,
+                                     r.low, r.close, Currency::fromInt(r.volume)));
     return lines;
 }
 
 QStringList DataGenerator::marginFileLines(const QDate &date, const std::vector<GeneratedMargin> &records)
 {
-    QStringList lines;
-    lines.reserve(qsizetype(records.size()) + 2);
-    lines.append(date.toString(QStringLiteral("yyyyMMdd")));
-    lines.append(QString::number(records.size()) + QLatin1Char(','));
-    for (const GeneratedMargin &m : records)
-        lines.append(QStringLiteral("%1,0,0,%2,%3,%4").arg(m.code).arg(m.sell).arg(m.buy).arg(m.unit));
-    return lines;
+    return importer::marginFileLines(date, records);
 }
 
 bool DataGenerator::writeLines(const QString &path, const QStringList &lines)

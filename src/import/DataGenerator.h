@@ -5,6 +5,8 @@
 // days and new listings, written as Regist.Mei, daily files Ds… and margin files Ys… in code page 932
 // with CR LF. The same options and seed give the same files.
 
+#include "import/PriceFiles.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -45,16 +47,10 @@ struct GeneratedRecord
     qint32 high = 0;
     qint32 low = 0;
     qint32 close = 0;
-    qint64 volume = 0;
+    qint64 volume = 0; // in the volume unit
 };
 
-struct GeneratedMargin
-{
-    int code = 0;
-    qint32 sell = 0;
-    qint32 buy = 0;
-    qint32 unit = 0;
-};
+using GeneratedMargin = MarginFileRecord;
 
 class DataGenerator final
 {

@@ -7,6 +7,7 @@ list(APPEND MIRAVEL_CORE_SOURCES
   import/ChangeRecalc.cpp
   import/DataGenerator.cpp
   import/ImportWindowLogic.cpp
+  import/PriceFiles.cpp
 )
 list(APPEND MIRAVEL_UI_SOURCES
   import/ImportWindowParts.cpp

@@ -193,7 +193,8 @@ TEST(Settings, DefaultFileHasExactlyTheMainKeysAndTheFilterKeys)
     ASSERT_EQ(keys.size(), 19);
     for (int i = 0; i < keys.size(); ++i)
         expected.append(keys[i] + QLatin1Char('=') + values[i]);
-    expected << QStringLiteral("FilterGaku=") << QStringLiteral("FilterDekidaka=");
+    expected << QStringLiteral("FilterGaku=") << QStringLiteral("FilterDekidaka=") << QStringLiteral("[Convt]")
+             << QStringLiteral("Source=");
     EXPECT_EQ(lines, expected);
     EXPECT_EQ(keys.first(), QStringLiteral("ScreenMode"));
     EXPECT_EQ(keys.last(), QStringLiteral("QURL")); // the boards' quote site, added after the original keys

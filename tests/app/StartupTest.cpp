@@ -82,7 +82,7 @@ TEST(Startup, FreshFolderGetsFoldersDatabaseAndDefaultSettings)
     EXPECT_TRUE(QFileInfo(folder.filePath(QStringLiteral("Data"))).isDir());
     EXPECT_TRUE(QFileInfo(folder.filePath(QStringLiteral("htm"))).isDir());
     EXPECT_TRUE(db::Database::isOwnDatabase(folder.dbPath()));
-    EXPECT_EQ(TextFile::readLines(folder.iniPath()).size(), 1 + 19 + 2);
+    EXPECT_EQ(TextFile::readLines(folder.iniPath()).size(), 1 + 19 + 2 + 2); // [Miravel], main keys, filters, [Convt] Source
     EXPECT_TRUE(MainModule::ListPicked);
     EXPECT_EQ(MainModule::PeriodMode, 1);
     EXPECT_EQ(MainModule::PriceTableName, QStringLiteral("daydata"));
@@ -104,7 +104,7 @@ TEST(Startup, DeletedSettingsFileIsRecreatedAndTheDatabaseLeftAsItWas)
     EXPECT_EQ(r.firstRunMarker, QString());
     EXPECT_EQ(readFileBytes(folder.dbPath()), database);
     EXPECT_EQ(Settings::settingsValue(QStringLiteral("move3")), QStringLiteral("30"));
-    EXPECT_EQ(TextFile::readLines(folder.iniPath()).size(), 1 + 19 + 2);
+    EXPECT_EQ(TextFile::readLines(folder.iniPath()).size(), 1 + 19 + 2 + 2); // [Miravel], main keys, filters, [Convt] Source
 }
 
 TEST(Startup, DeletedDatabaseIsRecreatedWithTheMarketRows)

@@ -35,20 +35,6 @@ protected:
         return importer::ImportDailyFiles(importer::DailyImportRequest::fromSettings(from, to, margin, false), context);
     }
 
-    QStringList table(const QString &name, const QString &order = QStringLiteral("コード, 日付"))
-    {
-        db::Database database(MainModule::DBPath);
-        db::Recordset rs = database.openRecordset(QStringLiteral("select * from %1 order by %2").arg(name, order));
-        QStringList out;
-        for (; !rs.eof(); rs.moveNext()) {
-            QStringList values;
-            for (int i = 0; i < rs.fieldCount(); ++i)
-                values << rs.value(i).toString();
-            out << values.join(QLatin1Char(','));
-        }
-        return out;
-    }
-
     // The weekly build read plainly: per issue its daily rows, per week the previous weekly row and
     // the margin row from the table.
     void plainWeeklyBuild(const QDate &start, const QDate &end)

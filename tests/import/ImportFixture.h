@@ -89,6 +89,26 @@ protected:
         return r;
     }
 
+    // Every row of a query as comma-joined values, for comparing whole tables.
+    QStringList rowsOf(const QString &select)
+    {
+        db::Database database(MainModule::DBPath);
+        db::Recordset rs = database.openRecordset(select);
+        QStringList out;
+        for (; !rs.eof(); rs.moveNext()) {
+            QStringList values;
+            for (int i = 0; i < rs.fieldCount(); ++i)
+                values << rs.value(i).toString();
+            out << values.join(QLatin1Char(','));
+        }
+        return out;
+    }
+
+    QStringList table(const QString &name, const QString &order = QStringLiteral("コード, 日付"))
+    {
+        return rowsOf(QStringLiteral("select * from %1 order by %2").arg(name, order));
+    }
+
     // The dates of an issue's rows in a table, oldest first.
     QList<QDate> dates(const QString &table, qint64 code)
     {

@@ -76,5 +76,6 @@ std::vector<Command> initCommands();
 std::vector<Command> importCommands();
 std::vector<Command> chartCommands();
 std::vector<Command> boardCommands();
+std::vector<Command> publishCommands();
 
 } // namespace batch

@@ -16,13 +16,18 @@ using namespace batch;
 
 static std::vector<Command> allCommands()
 {
-    std::vector<Command> all = initCommands();
-    for (auto &c : importCommands())
-        all.push_back(c);
-    for (auto &c : chartCommands())
-        all.push_back(c);
-    for (auto &c : boardCommands())
-        all.push_back(c);
+    // One line per subsystem.
+    const std::vector<Command> (*const groups[])() = {
+        initCommands,
+        importCommands,
+        chartCommands,
+        boardCommands,
+        publishCommands,
+    };
+    std::vector<Command> all;
+    for (auto group : groups)
+        for (auto &c : group())
+            all.push_back(c);
     return all;
 }
 

@@ -1,0 +1,182 @@
+// The converter and the publisher measured on generated data:
+//  1. converting a year of per-issue CSV files (one per issue) into daily files, against the time
+//     the import of those daily files then takes;
+//  2. publishing one day and one year from a database of several years of daily rows.
+//   convert_publish [--issues N] [--days D] [--years Y] [--seed S] [--work DIR]
+
+#include "base/DateUtil.h"
+#include "base/MainModule.h"
+#include "convert/Converter.h"
+#include "db/Database.h"
+#include "import/DailyImport.h"
+#include "import/DataGenerator.h"
+#include "import/ImportCommon.h"
+#include "import/Registration.h"
+#include "import/WeeklyBuilder.h"
+#include "publish/Publisher.h"
+
+#include "BenchSupport.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHash>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <ctime>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+void importRegistration(const importer::DataGenerator &generator)
+{
+    generator.writeRegistration(QDir(MainModule::dataFolder()).filePath(QStringLiteral("Regist.Mei")));
+    NullProgress progress;
+    bench::QuietPrompt prompt;
+    importer::ImportContext context{progress, prompt, QString(), QString()};
+    MainModule::MainTag = QStringLiteral("1");
+    importer::ImportRegistration(context);
+}
+
+double seconds(QElapsedTimer &t)
+{
+    const double s = t.elapsed() / 1000.0;
+    t.restart();
+    return s;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments();
+    args.removeFirst();
+    importer::GeneratorOptions options;
+    options.tradingDays = 245;
+    int years = 10;
+    QString work;
+    while (!args.isEmpty()) {
+        const QString a = args.takeFirst();
+        const QString v = args.isEmpty() ? QString() : args.takeFirst();
+        if (a == QLatin1String("--issues")) options.issues = v.toInt();
+        else if (a == QLatin1String("--days")) options.tradingDays = v.toInt();
+        else if (a == QLatin1String("--years")) years = v.toInt();
+        else if (a == QLatin1String("--seed")) options.seed = v.toULongLong();
+        else if (a == QLatin1String("--work")) work = v;
+        else {
+            std::fprintf(stderr, "usage: convert_publish [--issues N] [--days D] [--years Y] [--seed S] [--work DIR]\n");
+            return 2;
+        }
+    }
+    QTemporaryDir tmp((work.isEmpty() ? QDir::tempPath() : work) + QStringLiteral("/convert_publish-XXXXXX"));
+    if (!tmp.isValid())
+        return 1;
+    QElapsedTimer t;
+
+    // 1. A year of per-issue files, converted, then imported.
+    bench::makeProgramFolder(tmp.path(), QStringLiteral("convert"));
+    importer::DataGenerator generator(options);
+    importRegistration(generator);
+    const QString csv = QDir(tmp.path()).filePath(QStringLiteral("csv"));
+    QDir().mkpath(csv);
+    {
+        QHash<int, qint64> unit;
+        for (const importer::GeneratedIssue &i : generator.issues())
+            unit.insert(i.code, i.volumeUnit);
+        QHash<int, QByteArray> files;
+        generator.generate([&](int, const QDate &date, const std::vector<importer::GeneratedRecord> &records) {
+            const QByteArray d = date.toString(Qt::ISODate).toLatin1();
+            for (const auto &r : records) {
+                QByteArray &f = files[r.code];
+                if (f.isEmpty())
+                    f = "Date,Open,High,Low,Close,Volume\n";
+                f += d + ',' + QByteArray::number(r.open) + ',' + QByteArray::number(r.high) + ','
+                    + QByteArray::number(r.low) + ',' + QByteArray::number(r.close) + ','
+                    + QByteArray::number(r.volume * unit.value(r.code)) + '\n';
+            }
+        });
+        for (auto it = files.cbegin(); it != files.cend(); ++it) {
+            QFile f(QDir(csv).filePath(QString::number(it.key()) + QStringLiteral(".csv")));
+            if (!f.open(QIODevice::WriteOnly) || f.write(it.value()) != it.value().size())
+                return 1;
+        }
+    }
+    const QDate first = generator.tradingDays().front(), last = generator.tradingDays().back();
+    t.start();
+    const convert::IssueRegister issues = convert::IssueRegister::load(MainModule::DBPath);
+    const convert::ConvertResult converted =
+        convert::convert({first, last, csv, importer::folderPath(MainModule::hibiPath)}, issues, nullptr, {});
+    const double convertSeconds = seconds(t);
+    if (!converted.ok) {
+        std::fprintf(stderr, "conversion failed: %s\n", qPrintable(converted.error));
+        return 1;
+    }
+    NullProgress progress;
+    bench::QuietPrompt prompt;
+    importer::ImportContext context{progress, prompt, QString(), QString()};
+    const importer::ImportResult imported =
+        importer::ImportDailyFiles(importer::DailyImportRequest::fromSettings(first, last, false, false), context);
+    const double importSeconds = seconds(t);
+    std::printf("convert (year)       %.2f s  %d per-issue files -> %d daily files, %lld records\n", convertSeconds,
+                options.issues, converted.filesWritten, converted.recordsWritten);
+    std::printf("import of the result %.2f s  (%d rows)\n", importSeconds, imported.storedRecords);
+    std::printf("convert / import     %.2f  (target <= 2.00)\n", convertSeconds / importSeconds);
+    std::fflush(stdout);
+
+    // 2. Publishing from a database of several years.
+    if (years <= 0)
+        return 0;
+    bench::makeProgramFolder(tmp.path(), QStringLiteral("history"));
+    importer::GeneratorOptions h = options;
+    h.tradingDays = years * 245;
+    importer::DataGenerator history(h);
+    importRegistration(history);
+    qint64 rows = 0;
+    {
+        db::Database d(MainModule::DBPath);
+        bench::RawInserter raw(d.handle());
+        sqlite3_exec(d.handle(), "BEGIN", nullptr, nullptr, nullptr);
+        history.generate([&](int, const QDate &date, const std::vector<importer::GeneratedRecord> &records) {
+            rows += raw.day(date, records);
+        });
+        sqlite3_exec(d.handle(), "COMMIT", nullptr, nullptr, nullptr);
+    }
+    const QDate end = history.tradingDays().back();
+    const QDate yearStart = history.tradingDays()[history.tradingDays().size() - 245];
+    importer::BuildWeeklyData(DateUtil::MondayOnOrBefore(yearStart), DateUtil::FridayOnOrAfter(end), progress);
+    db::Database::closeAll();
+    std::printf("database             %lld daily rows over %d years (made in %.0f s)\n", rows, years, seconds(t));
+    std::fflush(stdout);
+
+    // One day: the median of three runs (the first also reads the file into the cache).
+    // The machine may be shared: the processor time of the run is printed beside the wall time.
+    std::vector<double> dayRuns, dayCpu;
+    publish::PublishResult day;
+    for (int i = 0; i < 3; ++i) {
+        const std::clock_t cpu = std::clock();
+        const QString out = QDir(tmp.path()).filePath(QStringLiteral("day%1").arg(i));
+        day = publish::publish(MainModule::DBPath, {out, end, end});
+        dayRuns.push_back(seconds(t));
+        dayCpu.push_back(double(std::clock() - cpu) / CLOCKS_PER_SEC);
+    }
+    std::sort(dayRuns.begin(), dayRuns.end());
+    std::sort(dayCpu.begin(), dayCpu.end());
+    const double daySeconds = dayRuns[1];
+    const std::clock_t yearCpu = std::clock();
+    const publish::PublishResult year =
+        publish::publish(MainModule::DBPath, {QDir(tmp.path()).filePath(QStringLiteral("year")), yearStart, end});
+    const double yearSeconds = seconds(t);
+    const double yearCpuSeconds = double(std::clock() - yearCpu) / CLOCKS_PER_SEC;
+    if (!day.ok || !year.ok) {
+        std::fprintf(stderr, "publishing failed: %s%s\n", qPrintable(day.error), qPrintable(year.error));
+        return 1;
+    }
+    std::printf("publish one day      median %.2f s of 3 (%.2f .. %.2f), processor %.2f s; %d ranking files; target <= 1 s\n",
+                daySeconds, dayRuns.front(), dayRuns.back(), dayCpu[1], day.rankingFiles);
+    std::printf("publish one year     %.2f s, processor %.2f s  (%d daily, %d ranking files; target <= 60 s)\n", yearSeconds,
+                yearCpuSeconds, year.dailyFiles, year.rankingFiles);
+    return 0;
+}

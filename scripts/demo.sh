@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Prepares a program folder for ./run and prints its path.
+#   scripts/demo.sh          build/demo: two years of generated prices for about 300 issues,
+#                            imported with margin balances and weekly rows, a published data-server
+#                            tree in build/demo/server, a board and a few ledger lots. Prepared once.
+#   scripts/demo.sh --fresh  build/fresh: an empty program folder, for the true first start.
+# Expects Miravel, miravel-batch and Convt in build/, generate_data in build/bench/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="$PWD/build"
+
+install_programs() {
+  local dir="$1"
+  mkdir -p "$dir"
+  # The program folder is the folder of the executable, so the programs are copied into it.
+  for f in Miravel Convt infodata; do
+    if [ -e "$build/$f" ]; then cp -p "$build/$f" "$dir/$f"; fi
+  done
+}
+
+# Sets a key of a new settings file (code page 932, CR LF; the values are ASCII).
+set_setting() {
+  local ini="$1" key="$2" value="$3"
+  sed -i "s|^$key=.*\$|$key=${value//\\/\\\\}\r|" "$ini"
+}
+
+# True when the batch tool knows a command (board and ledger commands may not be built yet).
+has_command() {
+  "$build/miravel-batch" --help | grep -q "^  $1\b"
+}
+
+if [ "${1:-}" = "--fresh" ]; then
+  dir="$build/fresh"
+  rm -rf "$dir"
+  install_programs "$dir"
+  echo "$dir"
+  exit 0
+fi
+
+dir="$build/demo"
+batch=("$build/miravel-batch" --folder "$dir")
+if [ ! -f "$dir/.prepared" ]; then
+  started=$(date +%s)
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  echo "preparing the demo program folder $dir (once)..." >&2
+  "${batch[@]}" init >/dev/null
+  first=$(date -d '2 years ago' +%F)
+  "$build/bench/generate_data" --issues 300 --days 480 --first "$first" --seed 7 "$dir" >/dev/null
+  set_setting "$dir/Miravel.ini" sinyoPath "$dir/Margin\\"
+  set_setting "$dir/Miravel.ini" DURL "127.0.0.1:8080/"
+  last=$(ls "$dir/Data" | sed -n 's/^Ds\([0-9]\{6\}\)\.\([0-9]\{2\}\)$/\1\2/p' | sort | tail -1)
+  last="${last:0:4}-${last:4:2}-${last:6:2}"
+  "${batch[@]}" import-registration >/dev/null
+  "${batch[@]}" import-daily "$first" "$last" --margin --weekly >/dev/null
+  # The last three months are enough to browse; a whole two years would take half a minute more.
+  "${batch[@]}" publish "$dir/server" --from "$(date -d "$last -3 months" +%F)" >/dev/null 2>&1
+  # The converter's source, for a try of its button: a folder for the user's CSV files.
+  mkdir -p "$dir/csv"
+  set_setting "$dir/Miravel.ini" Source "$dir/csv"
+  touch "$dir/.prepared"
+  echo "demo prepared in $(( $(date +%s) - started )) s" >&2
+fi
+
+# The board and the ledger lots, once their commands exist.
+if [ ! -f "$dir/.board" ] && has_command board; then
+  for code in $(sed -n '2,7p' "$dir/server/kabumei/Regist.mei" | cut -d, -f1); do
+    "${batch[@]}" board add A "$code" >/dev/null
+  done
+  touch "$dir/.board"
+fi
+if [ ! -f "$dir/.ledger" ] && has_command ledger; then
+  lots=$(sed -n '2,4p' "$dir/server/kabumei/Regist.mei" | cut -d, -f1)
+  day=$(date -d '1 year ago' +%F)
+  for code in $lots; do
+    close=$("${batch[@]}" chart "$code" --date "$day" --series /dev/stdout 2>/dev/null | tail -1 | cut -d, -f5)
+    "${batch[@]}" ledger add "$code" "$day" "${close:-1000}" 1000 >/dev/null
+  done
+  touch "$dir/.ledger"
+fi
+
+install_programs "$dir"
+echo "$dir"

@@ -1,0 +1,564 @@
+#include "publish/Publisher.h"
+
+#include "base/Helpers.h"
+#include "base/TextFile.h"
+#include "db/Database.h"
+#include "db/DbError.h"
+#include "db/Recordset.h"
+#include "db/SqlTranslator.h"
+#include "import/ImportCommon.h"
+#include "import/PriceFiles.h"
+#include "info/InfoKinds.h"
+
+#include <QDir>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <deque>
+#include <optional>
+
+namespace publish {
+
+namespace {
+
+constexpr int CodeLimit = 10000;
+constexpr int AverageDays = 25;
+// The four characters between the record count and the comment, which readers skip.
+const QString HeaderFiller = QStringLiteral("0000");
+
+struct Issue
+{
+    QString name;
+    int position = 0;
+    qint64 volumeUnit = 1000;
+    bool registered = false;
+};
+
+struct PriceRow
+{
+    int code = 0;
+    qint32 open = 0, high = 0, low = 0, close = 0;
+    qint64 change = 0;
+    Currency volume;
+};
+
+// What the rankings remember of an issue from the rows before the day being ranked.
+struct History
+{
+    std::optional<qint32> previousClose; // the last traded close
+    std::deque<qint64> volumes;          // raw volumes of the last rows, newest last
+    std::deque<qint32> closes;           // closes of the last traded rows, newest last
+    int year = 0;
+    std::optional<qint32> yearHigh, yearLow; // of the rows read so far in that year
+    // The year's extremes before the rows read (looked up only when a close reaches past the
+    // extremes read, which few do on a day).
+    bool earlierLoaded = false;
+    std::optional<qint32> earlierHigh, earlierLow;
+};
+
+// A candidate of a ranking: the figure as an exact fraction where it can be, so that equal figures
+// tie and fall back to the code.
+struct Candidate
+{
+    double figure = 0;
+    const PriceRow *row = nullptr;
+    QString value;
+};
+
+QString percent(double fraction)
+{
+    return QString::number(Rounding::nearest(fraction * 1000.0) / 10.0, 'f', 1);
+}
+
+Currency thousandShares(const Currency &volume, qint64 volumeUnit)
+{
+    // volume × unit ÷ 1000, exact to 1/10000 for the units in use (100, 1000, ...).
+    return Currency::fromDouble(volume.toDouble() * double(volumeUnit) / 1000.0);
+}
+
+struct KindRule
+{
+    const char *code;
+    const char16_t *comment;
+    bool highestFirst;
+};
+
+// What each kind ranks, in the words of its comment. The universe is every issue with a traded
+// row on the day (the week) that has the rows the figure needs.
+const KindRule Rules[] = {
+    {"d01", u"前日比上昇率(%)の高い順　対象:当日売買のあった全銘柄", true},
+    {"d02", u"前日比下落率(%)の高い順　対象:当日売買のあった全銘柄", false},
+    {"d03", u"出来高(千株)の多い順　対象:当日売買のあった全銘柄", true},
+    {"d04", u"出来高÷過去25日平均出来高(倍)の高い順　対象:25日以上の記録がある全銘柄", true},
+    {"d05", u"売買代金(千円)の多い順　対象:当日売買のあった全銘柄", true},
+    {"d06", u"25日移動平均からの上方乖離率(%)　対象:25日以上売買のあった全銘柄", true},
+    {"d07", u"25日移動平均からの下方乖離率(%)　対象:25日以上売買のあった全銘柄", false},
+    {"d08", u"年初来高値を更新した銘柄　前高値からの上昇率(%)順　対象:全銘柄", true},
+    {"d09", u"年初来安値を更新した銘柄　前安値からの下落率(%)順　対象:全銘柄", false},
+    {"w01", u"前週比上昇率(%)の高い順　対象:当週売買のあった全銘柄", true},
+    {"w02", u"前週比下落率(%)の高い順　対象:当週売買のあった全銘柄", false},
+    {"w03", u"週間出来高(千株)の多い順　対象:当週売買のあった全銘柄", true},
+};
+
+const KindRule *ruleOf(const QString &code)
+{
+    for (const KindRule &r : Rules) {
+        if (code == QLatin1String(r.code))
+            return &r;
+    }
+    return nullptr;
+}
+
+class Writer final
+{
+public:
+    Writer(db::Database &database, const QString &outputFolder, const std::function<void(const QString &)> &log)
+        : m_database(database), m_root(outputFolder), m_log(log)
+    {
+        m_issues.resize(CodeLimit);
+        m_history.resize(CodeLimit);
+    }
+
+    void loadIssues();
+    bool writeRegistration(const QDate &date);
+    bool writeKinds();
+    bool writeDays(const QDate &from, const QDate &to);
+    bool writeWeeks(const QDate &from, const QDate &to);
+    bool writeMargins(const QDate &from, const QDate &to);
+
+    PublishResult result;
+    QString error;
+
+private:
+    const Issue &issue(int code) const { return m_issues[size_t(code)]; }
+    bool write(const QString &relative, const QByteArray &bytes);
+    bool writeRanking(const QString &kind, const QDate &date, std::vector<Candidate> &candidates);
+    // The year's highest and lowest traded close before the first row read.
+    void loadEarlierExtremes(const QDate &date, const std::vector<PriceRow> &rows);
+    QDate m_readFrom;
+    void remember(const QDate &date, const std::vector<PriceRow> &rows);
+    bool rankDay(const QDate &date, const std::vector<PriceRow> &rows);
+    void say(const QString &text) { if (m_log) m_log(text); }
+
+    db::Database &m_database;
+    QDir m_root;
+    std::function<void(const QString &)> m_log;
+    std::vector<Issue> m_issues;
+    std::vector<History> m_history;
+};
+
+bool Writer::write(const QString &relative, const QByteArray &bytes)
+{
+    const QString path = m_root.filePath(relative);
+    if (!QDir().mkpath(QFileInfo(path).path()) || !TextFile::writeBytes(path, bytes)) {
+        error = QStringLiteral("%1 を書き込めません。").arg(path);
+        return false;
+    }
+    return true;
+}
+
+void Writer::loadIssues()
+{
+    db::Recordset rs = m_database.openRecordset(
+        QStringLiteral("select コード, 市場コード, 銘柄, 出来高単位 from Mei order by コード ;"));
+    for (; !rs.eof(); rs.moveNext()) {
+        const qint64 code = rs.value(0).toLongLong();
+        if (code <= 0 || code >= CodeLimit)
+            continue;
+        Issue &i = m_issues[size_t(code)];
+        i.position = std::max(0, MarketIndexOfCode(rs.value(1).toInt()));
+        i.name = rs.value(2).toString();
+        i.volumeUnit = rs.value(3).toLongLong() > 0 ? rs.value(3).toLongLong() : 1000;
+        i.registered = true;
+    }
+}
+
+bool Writer::writeRegistration(const QDate &date)
+{
+    QStringList lines;
+    db::Recordset rs = m_database.openRecordset(
+        QStringLiteral("select コード, 市場コード, 銘柄, 出来高単位, 株価単位 from Mei order by コード ;"));
+    for (; !rs.eof(); rs.moveNext()) {
+        lines.append(QStringLiteral("%1,%2,%3,%4,%5")
+                         .arg(rs.value(0).toLongLong())
+                         .arg(rs.value(1).toInt())
+                         .arg(rs.value(2).toString())
+                         .arg(rs.value(3).toLongLong())
+                         .arg(rs.value(4).toLongLong()));
+    }
+    lines.prepend(date.toString(QStringLiteral("yyyyMMdd")) + QLatin1Char(',') + QString::number(lines.size()));
+    QString all;
+    for (const QString &l : lines)
+        all += l + QStringLiteral("\r\n");
+    return write(QStringLiteral("kabumei/Regist.mei"), TextFile::encode(all));
+}
+
+bool Writer::writeKinds()
+{
+    return write(QStringLiteral("kabumei/infodata"), InfoKinds::kindsFileBytes(InfoKinds::shipped(), InfoKinds::listDate()));
+}
+
+void Writer::loadEarlierExtremes(const QDate &date, const std::vector<PriceRow> &rows)
+{
+    const QDate yearStart(m_readFrom.year(), 1, 1);
+    if (date.year() != m_readFrom.year())
+        return;
+    QStringList codes;
+    for (const PriceRow &r : rows) {
+        History &h = m_history[size_t(r.code)];
+        const bool readThisYear = h.year == date.year() && h.yearHigh && h.yearLow;
+        if (h.earlierLoaded || r.volume.raw() <= 0 || (readThisYear && r.close <= *h.yearHigh && r.close >= *h.yearLow))
+            continue;
+        h.earlierLoaded = true;
+        codes.append(QString::number(r.code));
+    }
+    if (codes.isEmpty() || m_readFrom <= yearStart)
+        return;
+    db::Recordset rs = m_database.openRecordset(
+        QStringLiteral("select コード, Max(終値) as H, Min(終値) as L from daydata where コード in (%1) and 日付 between %2 and %3 and 出来高 > 0 group by コード ;")
+            .arg(codes.join(QLatin1Char(',')), db::dateLiteral(yearStart), db::dateLiteral(m_readFrom.addDays(-1))));
+    for (; !rs.eof(); rs.moveNext()) {
+        History &h = m_history[size_t(rs.value(0).toLongLong())];
+        h.earlierHigh = qint32(rs.value(1).toLongLong());
+        h.earlierLow = qint32(rs.value(2).toLongLong());
+    }
+}
+
+void Writer::remember(const QDate &date, const std::vector<PriceRow> &rows)
+{
+    for (const PriceRow &r : rows) {
+        History &h = m_history[size_t(r.code)];
+        h.volumes.push_back(r.volume.raw());
+        if (h.volumes.size() > AverageDays)
+            h.volumes.pop_front();
+        if (r.volume.isZero())
+            continue;
+        h.previousClose = r.close;
+        h.closes.push_back(r.close);
+        if (h.closes.size() > AverageDays)
+            h.closes.pop_front();
+        if (h.year != date.year()) {
+            h.year = date.year();
+            h.yearHigh = r.close;
+            h.yearLow = r.close;
+        } else {
+            h.yearHigh = std::max(h.yearHigh.value_or(r.close), r.close);
+            h.yearLow = std::min(h.yearLow.value_or(r.close), r.close);
+        }
+    }
+}
+
+bool Writer::writeRanking(const QString &kind, const QDate &date, std::vector<Candidate> &candidates)
+{
+    const KindRule *rule = ruleOf(kind);
+    const bool highestFirst = rule->highestFirst;
+    const auto better = [highestFirst](const Candidate &a, const Candidate &b) {
+        if (a.figure != b.figure)
+            return highestFirst ? a.figure > b.figure : a.figure < b.figure;
+        return a.row->code < b.row->code;
+    };
+    const size_t kept = std::min(candidates.size(), size_t(RankingSize));
+    std::partial_sort(candidates.begin(), candidates.begin() + qsizetype(kept), candidates.end(), better);
+    Ranking ranking;
+    ranking.kind = kind;
+    ranking.date = date;
+    ranking.comment = QString::fromUtf16(rule->comment);
+    for (size_t i = 0; i < kept; ++i) {
+        const Candidate &c = candidates[i];
+        ranking.rows.push_back({c.row->code, c.row->close, thousandShares(c.row->volume, issue(c.row->code).volumeUnit),
+                                c.row->change, c.value});
+    }
+    ++result.rankingFiles;
+    return write(QStringLiteral("jyhodata/") + date.toString(QStringLiteral("yyyyMMdd")) + QLatin1Char('.') + kind,
+                 rankingFileBytes(ranking));
+}
+
+bool Writer::rankDay(const QDate &date, const std::vector<PriceRow> &rows)
+{
+    std::array<std::vector<Candidate>, 9> lists; // d01 .. d09
+    loadEarlierExtremes(date, rows);
+    for (const PriceRow &r : rows) {
+        if (r.volume.raw() <= 0 || r.close <= 0)
+            continue;
+        const History &h = m_history[size_t(r.code)];
+        const Currency thousands = thousandShares(r.volume, issue(r.code).volumeUnit);
+        if (h.previousClose && *h.previousClose > 0) {
+            const double rate = double(r.close - *h.previousClose) / double(*h.previousClose);
+            if (rate > 0)
+                lists[0].push_back({rate, &r, percent(rate)});
+            if (rate < 0)
+                lists[1].push_back({rate, &r, percent(rate)});
+        }
+        lists[2].push_back({thousands.toDouble(), &r, thousands.toString()});
+        if (h.volumes.size() == AverageDays) {
+            qint64 sum = 0;
+            for (qint64 v : h.volumes)
+                sum += v;
+            if (sum > 0) {
+                const double ratio = double(r.volume.raw()) * AverageDays / double(sum);
+                lists[3].push_back({ratio, &r, QString::number(Rounding::nearest(ratio * 100.0) / 100.0, 'f', 2)});
+            }
+        }
+        const double amount = double(r.close) * thousands.toDouble(); // thousands of yen
+        lists[4].push_back({amount, &r, QString::number(Rounding::nearest(amount), 'f', 0)});
+        if (h.closes.size() >= AverageDays - 1) {
+            qint64 sum = r.close;
+            for (size_t i = h.closes.size() - (AverageDays - 1); i < h.closes.size(); ++i)
+                sum += h.closes[i];
+            const double deviation = double(qint64(r.close) * AverageDays - sum) / double(sum);
+            if (deviation > 0)
+                lists[5].push_back({deviation, &r, percent(deviation)});
+            if (deviation < 0)
+                lists[6].push_back({deviation, &r, percent(deviation)});
+        }
+        // New highs and lows of the year: against the rows read this year and, in the year the
+        // reading began, the rows before it.
+        const std::optional<qint32> readHigh = h.year == date.year() ? h.yearHigh : std::nullopt;
+        const std::optional<qint32> readLow = h.year == date.year() ? h.yearLow : std::nullopt;
+        const bool earlierCounts = date.year() == m_readFrom.year();
+        std::optional<qint32> high = readHigh, low = readLow;
+        if (earlierCounts && h.earlierHigh) {
+            high = std::max(high.value_or(*h.earlierHigh), *h.earlierHigh);
+            low = std::min(low.value_or(*h.earlierLow), *h.earlierLow);
+        }
+        if (high && *high > 0 && r.close > *high) {
+            const double rise = double(r.close - *high) / double(*high);
+            lists[7].push_back({rise, &r, percent(rise)});
+        }
+        if (low && *low > 0 && r.close < *low) {
+            const double fall = double(r.close - *low) / double(*low);
+            lists[8].push_back({fall, &r, percent(fall)});
+        }
+    }
+    for (const InfoKinds::Kind &kind : InfoKinds::shipped()) {
+        if (!kind.code.startsWith(QLatin1Char('d')) || !ruleOf(kind.code))
+            continue;
+        const int index = kind.code.mid(1).toInt() - 1;
+        if (index < 0 || index >= int(lists.size()) || lists[size_t(index)].empty())
+            continue;
+        if (!writeRanking(kind.code, date, lists[size_t(index)]))
+            return false;
+    }
+    return true;
+}
+
+// Streams the rows of a price table in date order, a day at a time; a month is read at once, so
+// that a year does not sit in memory.
+template <typename DayFunction>
+void forEachDay(db::Database &database, const QString &table, const QDate &from, const QDate &to, DayFunction day)
+{
+    std::vector<PriceRow> rows;
+    for (QDate chunk = from; chunk <= to; chunk = chunk.addDays(31)) {
+        const QDate chunkEnd = std::min(to, chunk.addDays(30));
+        db::Recordset rs = database.openRecordset(
+            QStringLiteral("select コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高 from %1 where 日付 between %2 and %3 order by 日付, コード ;")
+                .arg(table, db::dateLiteral(chunk), db::dateLiteral(chunkEnd)));
+        QDate current;
+        rows.clear();
+        for (; !rs.eof(); rs.moveNext()) {
+            const QDate date = rs.toDate(QStringLiteral("日付"));
+            if (date != current) {
+                if (current.isValid() && !day(current, rows))
+                    return;
+                rows.clear();
+                current = date;
+            }
+            const qint64 code = rs.value(0).toLongLong();
+            if (code <= 0 || code >= CodeLimit)
+                continue;
+            PriceRow r;
+            r.code = int(code);
+            r.open = qint32(rs.value(2).toLongLong());
+            r.high = qint32(rs.value(3).toLongLong());
+            r.low = qint32(rs.value(4).toLongLong());
+            r.close = qint32(rs.value(5).toLongLong());
+            r.change = rs.value(6).toLongLong();
+            r.volume = Currency::fromVariant(rs.value(7));
+            rows.push_back(r);
+        }
+        if (current.isValid() && !day(current, rows))
+            return;
+    }
+}
+
+bool Writer::writeDays(const QDate &from, const QDate &to)
+{
+    // Enough earlier rows for the 25-day figures; the year's extremes before them per issue, when needed.
+    const QDate windowStart = from.addDays(-60);
+    m_readFrom = windowStart;
+    bool ok = true;
+    forEachDay(m_database, QStringLiteral("daydata"), windowStart, to, [&](const QDate &date, const std::vector<PriceRow> &rows) {
+        if (date >= from) {
+            std::vector<importer::DailyFileRecord> records;
+            records.reserve(rows.size());
+            for (const PriceRow &r : rows) {
+                const Issue &i = issue(r.code);
+                records.push_back({r.code, i.position, i.registered ? i.name : QStringLiteral("銘柄") + QString::number(r.code),
+                                   r.open, r.high, r.low, r.close, r.volume});
+            }
+            QString all;
+            for (const QString &l : importer::dailyFileLines(date, records))
+                all += l + QStringLiteral("\r\n");
+            if (!write(QStringLiteral("kabudata/") + importer::dailyFileName(date), TextFile::encode(all))
+                || !rankDay(date, rows)) {
+                ok = false;
+                return false;
+            }
+            ++result.dailyFiles;
+            if (result.dailyFiles % 20 == 0 || date == to)
+                say(QStringLiteral("%1 まで書き出しました").arg(date.toString(QStringLiteral("yyyy/MM/dd"))));
+        }
+        remember(date, rows);
+        return true;
+    });
+    return ok;
+}
+
+bool Writer::writeWeeks(const QDate &from, const QDate &to)
+{
+    std::vector<std::optional<qint32>> previousClose(CodeLimit);
+    bool ok = true;
+    forEachDay(m_database, QStringLiteral("weekdata"), from.addDays(-21), to, [&](const QDate &date, const std::vector<PriceRow> &rows) {
+        if (date >= from) {
+            std::vector<Candidate> rising, falling, volume;
+            for (const PriceRow &r : rows) {
+                if (r.volume.raw() <= 0 || r.close <= 0)
+                    continue;
+                const Currency thousands = thousandShares(r.volume, issue(r.code).volumeUnit);
+                volume.push_back({thousands.toDouble(), &r, thousands.toString()});
+                const std::optional<qint32> before = previousClose[size_t(r.code)];
+                if (before && *before > 0) {
+                    const double rate = double(r.close - *before) / double(*before);
+                    if (rate > 0)
+                        rising.push_back({rate, &r, percent(rate)});
+                    if (rate < 0)
+                        falling.push_back({rate, &r, percent(rate)});
+                }
+            }
+            for (auto [kind, list] : {std::pair{QStringLiteral("w01"), &rising}, std::pair{QStringLiteral("w02"), &falling},
+                                      std::pair{QStringLiteral("w03"), &volume}}) {
+                if (!list->empty() && !writeRanking(kind, date, *list)) {
+                    ok = false;
+                    return false;
+                }
+            }
+        }
+        for (const PriceRow &r : rows) {
+            if (r.volume.raw() > 0)
+                previousClose[size_t(r.code)] = r.close;
+        }
+        return true;
+    });
+    return ok;
+}
+
+bool Writer::writeMargins(const QDate &from, const QDate &to)
+{
+    db::Recordset rs = m_database.openRecordset(
+        QStringLiteral("select コード, 日付, 売残, 買残, 単位 from ShinYo where 日付 between %1 and %2 order by 日付, コード ;")
+            .arg(db::dateLiteral(from), db::dateLiteral(to)));
+    std::vector<importer::MarginFileRecord> records;
+    QDate current;
+    const auto flush = [&]() {
+        if (!current.isValid())
+            return true;
+        QString all;
+        for (const QString &l : importer::marginFileLines(current, records))
+            all += l + QStringLiteral("\r\n");
+        ++result.marginFiles;
+        return write(QStringLiteral("kabudata/") + importer::marginFileName(current), TextFile::encode(all));
+    };
+    for (; !rs.eof(); rs.moveNext()) {
+        const QDate date = rs.toDate(QStringLiteral("日付"));
+        if (date != current) {
+            if (!flush())
+                return false;
+            records.clear();
+            current = date;
+        }
+        records.push_back({int(rs.value(0).toLongLong()), qint32(rs.value(2).toLongLong()), qint32(rs.value(3).toLongLong()),
+                           qint32(rs.value(4).toLongLong())});
+    }
+    return flush();
+}
+
+// The newest DsYYYYMM.DD already in the folder.
+QDate newestPublishedDay(const QDir &kabudata)
+{
+    static const QRegularExpression name(QStringLiteral("^Ds(\\d{6})\\.(\\d{2})$"));
+    QDate newest;
+    for (const QString &file : kabudata.entryList(QDir::Files)) {
+        const auto m = name.match(file);
+        if (!m.hasMatch())
+            continue;
+        const QDate d = QDate::fromString(m.captured(1) + m.captured(2), QStringLiteral("yyyyMMdd"));
+        if (d.isValid() && (!newest.isValid() || d > newest))
+            newest = d;
+    }
+    return newest;
+}
+
+} // namespace
+
+QByteArray rankingFileBytes(const Ranking &ranking)
+{
+    QString text = ranking.date.toString(QStringLiteral("yyyyMMdd")) + QLatin1Char(',') + QString::number(ranking.rows.size())
+        + QLatin1Char(',') + HeaderFiller + ranking.comment + QStringLiteral("\r\n");
+    int rank = 0;
+    for (const RankingRow &r : ranking.rows) {
+        text += QStringLiteral("%1,%2,%3,%4,%5,%6\r\n")
+                    .arg(++rank)
+                    .arg(r.code)
+                    .arg(r.price)
+                    .arg(r.thousandShares.toString())
+                    .arg(r.change)
+                    .arg(r.value);
+    }
+    return TextFile::encode(text);
+}
+
+PublishResult publish(const QString &databasePath, const PublishRequest &request,
+                      const std::function<void(const QString &)> &log)
+{
+    PublishResult failed;
+    if (request.outputFolder.isEmpty()) {
+        failed.error = QStringLiteral("出力フォルダを指定して下さい。");
+        return failed;
+    }
+    try {
+        db::Database database(databasePath);
+        Writer writer(database, request.outputFolder, log);
+        PublishResult &result = writer.result;
+        const QVariant first = database.scalar(QStringLiteral("SELECT Min(日付) AS MinDate FROM daydata ;"));
+        const QVariant last = database.scalar(QStringLiteral("SELECT Max(日付) AS MaxDate FROM daydata ;"));
+        const auto asDate = [](const QVariant &v) {
+            return v.typeId() == QMetaType::QDate ? v.toDate() : QDate::fromString(v.toString().left(10), Qt::ISODate);
+        };
+        result.to = request.to.isValid() ? request.to : asDate(last);
+        result.from = request.from;
+        if (!result.from.isValid()) {
+            const QDate published = newestPublishedDay(QDir(QDir(request.outputFolder).filePath(QStringLiteral("kabudata"))));
+            result.from = published.isValid() ? published.addDays(1) : asDate(first);
+        }
+        writer.loadIssues();
+        const QDate registrationDate = result.to.isValid() ? result.to : QDate::currentDate();
+        bool ok = writer.writeRegistration(registrationDate) && writer.writeKinds();
+        if (ok && result.from.isValid() && result.to.isValid() && result.from <= result.to) {
+            ok = writer.writeDays(result.from, result.to) && writer.writeWeeks(result.from, result.to)
+                && writer.writeMargins(result.from, result.to);
+        }
+        if (!ok) {
+            result.error = writer.error;
+            return result;
+        }
+        result.ok = true;
+        return result;
+    } catch (const db::DbError &e) {
+        failed.error = e.description();
+        return failed;
+    }
+}
+
+} // namespace publish

@@ -1,0 +1,64 @@
+#pragma once
+
+// The data server's files, written from a program folder's database into a folder that any static
+// web server can serve: kabumei/Regist.mei and kabumei/infodata, jyhodata/YYYYMMDD.<kind> rankings,
+// kabudata/DsYYYYMM.DD daily files and kabudata/YsYYYYMM.DD margin files.
+
+#include "base/Currency.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace publish {
+
+// One ranked issue of a ranking file.
+struct RankingRow
+{
+    int code = 0;
+    qint32 price = 0;
+    Currency thousandShares; // volume in thousands of shares
+    qint64 change = 0;
+    QString value;           // the figure the kind ranks by
+};
+
+struct Ranking
+{
+    QString kind;
+    QDate date;
+    QString comment;
+    std::vector<RankingRow> rows; // in rank order, at most RankingSize
+};
+
+constexpr int RankingSize = 50;
+
+// "YYYYMMDD,count,0000comment" + CR LF, then "rank,code,price,volume,change,value" + CR LF per row,
+// in code page 932.
+QByteArray rankingFileBytes(const Ranking &ranking);
+
+struct PublishRequest
+{
+    QString outputFolder;
+    QDate from; // invalid: the day after the newest daily file already published, else the first stored day
+    QDate to;   // invalid: the last stored day
+};
+
+struct PublishResult
+{
+    bool ok = false;
+    QString error;
+    QDate from, to;
+    int dailyFiles = 0;
+    int marginFiles = 0;
+    int rankingFiles = 0;
+};
+
+// Writes the tree for the range; every file is written whole. The registration and kinds files are
+// replaced on every run. Database errors end the run with their description.
+PublishResult publish(const QString &databasePath, const PublishRequest &request,
+                      const std::function<void(const QString &)> &log = {});
+
+} // namespace publish

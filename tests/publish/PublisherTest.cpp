@@ -1,0 +1,208 @@
+// The data server's tree: rankings on a small hand-made database, and a round trip through the
+// published files into a new program folder.
+
+#include "import/ImportFixture.h"
+
+#include "base/TextFile.h"
+#include "import/DailyImport.h"
+#include "import/DataGenerator.h"
+#include "import/Registration.h"
+#include "import/WeeklyBuilder.h"
+#include "info/InfoKinds.h"
+#include "publish/Publisher.h"
+
+#include <QDirIterator>
+#include <QTemporaryDir>
+
+using namespace import_test;
+using testing_support::readFileBytes;
+
+namespace {
+
+class PublisherTest : public ImportFixture
+{
+protected:
+    QStringList lines(const QString &relative) const
+    {
+        bool ok = false;
+        const QStringList l = TextFile::readLines(QDir(out.path()).filePath(relative), &ok);
+        return ok ? l : QStringList{QStringLiteral("<missing>")};
+    }
+
+    publish::PublishResult publishRange(const QDate &from = {}, const QDate &to = {})
+    {
+        return publish::publish(MainModule::DBPath, {out.path(), from, to});
+    }
+
+    QTemporaryDir out;
+};
+
+TEST_F(PublisherTest, RankingsOfTheDayWithTheirHistory)
+{
+    addIssue(1301, 1, QStringLiteral("極洋"));
+    addIssue(1332, 2, QStringLiteral("日本水産"));
+    addIssue(1333, 1, QStringLiteral("ﾏﾙﾊﾆﾁﾛ"));
+    addIssue(1334, 1, QStringLiteral("売買なし"));
+    // 26 trading days; on the last, 1301 and 1332 rise alike (a tie broken by code), 1333 (two
+    // rows only) falls to a new low, 1334 does not trade, and 1335 is not in Mei.
+    QList<QDate> days;
+    for (QDate d(2024, 1, 4); days.size() < 26; d = d.addDays(1)) {
+        if (d.dayOfWeek() <= 5)
+            days.append(d);
+    }
+    for (int i = 0; i < 25; ++i) {
+        addPrice(QStringLiteral("daydata"), 1301, days[i], 100, 100, 100, 100, 10);
+        addPrice(QStringLiteral("daydata"), 1332, days[i], 100, 100, 100, 100, 10);
+    }
+    const QDate last = days[25];
+    addPrice(QStringLiteral("daydata"), 1301, last, 100, 112, 100, 110, 30, 10);
+    addPrice(QStringLiteral("daydata"), 1332, last, 100, 110, 100, 110, 20, 10);
+    addPrice(QStringLiteral("daydata"), 1333, days[24], 200, 200, 200, 200, 5);
+    addPrice(QStringLiteral("daydata"), 1333, last, 200, 200, 190, 190, 5, -10);
+    addPrice(QStringLiteral("daydata"), 1334, last, 0, 0, 0, 0, 0);
+    addPrice(QStringLiteral("daydata"), 1335, days[24], 100, 100, 100, 100, 1);
+    addPrice(QStringLiteral("daydata"), 1335, last, 105, 105, 105, 105, 1, 5);
+
+    const auto r = publishRange(last, last);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.dailyFiles, 1);
+    const QString stamp = last.toString(QStringLiteral("yyyyMMdd"));
+    const QString d = QStringLiteral("jyhodata/") + stamp + QLatin1Char('.');
+
+    const QStringList rising = lines(d + QStringLiteral("d01"));
+    ASSERT_EQ(rising.size(), 4);
+    EXPECT_TRUE(rising[0].startsWith(stamp + QStringLiteral(",3,0000")));
+    EXPECT_EQ(rising.mid(1), (QStringList{QStringLiteral("1,1301,110,30,10,10.0"), QStringLiteral("2,1332,110,20,10,10.0"),
+                                          QStringLiteral("3,1335,105,1,5,5.0")}));
+    EXPECT_EQ(lines(d + QStringLiteral("d02")).mid(1), QStringList{QStringLiteral("1,1333,190,5,-10,-5.0")});
+    // 25 earlier rows are needed for the volume surge and the 25-day average.
+    EXPECT_EQ(lines(d + QStringLiteral("d04")).mid(1),
+              (QStringList{QStringLiteral("1,1301,110,30,10,3.00"), QStringLiteral("2,1332,110,20,10,2.00")}));
+    EXPECT_EQ(lines(d + QStringLiteral("d06")).mid(1),
+              (QStringList{QStringLiteral("1,1301,110,30,10,9.6"), QStringLiteral("2,1332,110,20,10,9.6")}));
+    EXPECT_EQ(lines(d + QStringLiteral("d05")).value(1), QStringLiteral("1,1301,110,30,10,3300"));
+    EXPECT_EQ(lines(d + QStringLiteral("d08")).mid(1),
+              (QStringList{QStringLiteral("1,1301,110,30,10,10.0"), QStringLiteral("2,1332,110,20,10,10.0"),
+                           QStringLiteral("3,1335,105,1,5,5.0")}));
+    EXPECT_EQ(lines(d + QStringLiteral("d09")).mid(1), QStringList{QStringLiteral("1,1333,190,5,-10,-5.0")});
+    EXPECT_FALSE(QFileInfo::exists(QDir(out.path()).filePath(d + QStringLiteral("d07"))));
+
+    // The day's daily file lists every row, the unregistered issue under a made-up name.
+    EXPECT_EQ(lines(QStringLiteral("kabudata/") + importer::dailyFileName(last)),
+              (QStringList{stamp + QStringLiteral(",5,0"), QStringLiteral("1301,0,極洋,100,112,100,110,30"),
+                           QStringLiteral("1332,1,日本水産,100,110,100,110,20"), QStringLiteral("1333,0,ﾏﾙﾊﾆﾁﾛ,200,200,190,190,5"),
+                           QStringLiteral("1334,0,売買なし,0,0,0,0,0"), QStringLiteral("1335,0,銘柄1335,105,105,105,105,1")}));
+    EXPECT_EQ(lines(QStringLiteral("kabumei/Regist.mei")).value(0), stamp + QStringLiteral(",4"));
+    EXPECT_EQ(lines(QStringLiteral("kabumei/Regist.mei")).value(3), QStringLiteral("1333,1,ﾏﾙﾊﾆﾁﾛ,1000,1"));
+    EXPECT_EQ(readFileBytes(QDir(out.path()).filePath(QStringLiteral("kabumei/infodata"))),
+              InfoKinds::kindsFileBytes(InfoKinds::shipped(), InfoKinds::listDate()));
+}
+
+// The year's highs and lows count from January even when the rows read for the day start later.
+TEST_F(PublisherTest, NewHighsAndLowsAgainstTheWholeYear)
+{
+    const QDate january(2024, 1, 10), june(2024, 6, 6);
+    const struct { qint64 code, januaryClose, todayClose; } issues[] = {{1301, 500, 200}, {1332, 150, 200}, {1333, 50, 80}, {1334, 90, 80}};
+    for (const auto &i : issues) {
+        addPrice(QStringLiteral("daydata"), i.code, january, i.januaryClose, i.januaryClose, i.januaryClose, i.januaryClose, 1);
+        addPrice(QStringLiteral("daydata"), i.code, june.addDays(-1), 100, 100, 100, 100, 1);
+        addPrice(QStringLiteral("daydata"), i.code, june, i.todayClose, i.todayClose, i.todayClose, i.todayClose, 1);
+    }
+    ASSERT_TRUE(publishRange(june, june).ok);
+    EXPECT_EQ(lines(QStringLiteral("jyhodata/20240606.d08")).mid(1), QStringList{QStringLiteral("1,1332,200,1,0,33.3")});
+    EXPECT_EQ(lines(QStringLiteral("jyhodata/20240606.d09")).mid(1), QStringList{QStringLiteral("1,1334,80,1,0,-11.1")});
+}
+
+TEST_F(PublisherTest, WeeklyKindsAndMarginFilesOnWeeklyDates)
+{
+    addIssue(1301, 1, QStringLiteral("極洋"));
+    addIssue(1332, 1, QStringLiteral("日本水産"));
+    const QDate f1(2024, 1, 12), f2(2024, 1, 19);
+    for (qint64 code : {1301, 1332}) {
+        addPrice(QStringLiteral("daydata"), code, f2, 100, 100, 100, 100, 1);
+        addPrice(QStringLiteral("weekdata"), code, f1, 100, 100, 100, 100, 50);
+    }
+    addPrice(QStringLiteral("weekdata"), 1301, f2, 100, 130, 100, 120, 40, 20);
+    addPrice(QStringLiteral("weekdata"), 1332, f2, 100, 100, 80, 90, 70, -10);
+    execute(QStringLiteral("insert into ShinYo (コード, 日付, 売残, 買残, 単位) values (1332, #2024/01/19#, 3, 4, 1000)"));
+    execute(QStringLiteral("insert into ShinYo (コード, 日付, 売残, 買残, 単位) values (1301, #2024/01/19#, 1, 2, 100)"));
+
+    ASSERT_TRUE(publishRange(f2, f2).ok);
+    EXPECT_EQ(lines(QStringLiteral("jyhodata/20240119.w01")).mid(1), QStringList{QStringLiteral("1,1301,120,40,20,20.0")});
+    EXPECT_EQ(lines(QStringLiteral("jyhodata/20240119.w02")).mid(1), QStringList{QStringLiteral("1,1332,90,70,-10,-10.0")});
+    EXPECT_EQ(lines(QStringLiteral("jyhodata/20240119.w03")).value(1), QStringLiteral("1,1332,90,70,-10,70"));
+    EXPECT_EQ(lines(QStringLiteral("kabudata/Ys202401.19")),
+              (QStringList{QStringLiteral("20240119"), QStringLiteral("2,"), QStringLiteral("1301,0,0,1,2,100"),
+                           QStringLiteral("1332,0,0,3,4,1000")}));
+}
+
+// Generated files imported into one folder, published, and the published files imported into a
+// second folder give the same tables; the daily and margin files come back byte for byte.
+TEST_F(PublisherTest, RoundTripThroughThePublishedFiles)
+{
+    importer::GeneratorOptions o;
+    o.issues = 30;
+    o.tradingDays = 40;
+    o.firstDay = QDate(2023, 12, 1);
+    o.seed = 5;
+    o.zeroVolumePerMille = 60;
+    o.otherMarketPercent = 0; // files of markets the import skips could not come back byte for byte
+    importer::DataGenerator generator(o);
+    const QString source = importer::folderPath(MainModule::hibiPath);
+    ASSERT_TRUE(generator.writeRegistration(folder.filePath(QStringLiteral("Data/Regist.Mei"))));
+    generator.writeFiles(source, importer::folderPath(MainModule::sinyoPath));
+    const QDate first = generator.tradingDays().front(), lastDay = generator.tradingDays().back();
+
+    const auto importAll = [&]() {
+        importer::ImportContext c{progress, prompt, QString(), QString()};
+        MainModule::MainTag = QStringLiteral("1");
+        ASSERT_TRUE(importer::ImportRegistration(c).completed);
+        ASSERT_TRUE(importer::ImportDailyFiles(importer::DailyImportRequest::fromSettings(first, lastDay, true, true), c).completed);
+    };
+    const auto tables = [&]() {
+        return table(QStringLiteral("daydata")) + table(QStringLiteral("weekdata")) + table(QStringLiteral("ShinYo"))
+            + rowsOf(QStringLiteral("select コード, 市場コード, 銘柄, 出来高単位, 株価単位 from Mei order by コード"));
+    };
+    importAll();
+    const QStringList original = tables();
+    ASSERT_GT(original.size(), 1000);
+
+    // Two runs: the second adds the later days.
+    const QDate middle = generator.tradingDays()[20];
+    ASSERT_TRUE(publishRange({}, middle).ok);
+    const auto second = publishRange();
+    ASSERT_TRUE(second.ok);
+    EXPECT_EQ(second.from, middle.addDays(1));
+    EXPECT_EQ(second.to, lastDay);
+
+    QDirIterator files(QDir(out.path()).filePath(QStringLiteral("kabudata")), QDir::Files);
+    int compared = 0;
+    while (files.hasNext()) {
+        const QFileInfo f(files.next());
+        const QString sourceFile = f.fileName().startsWith(QLatin1String("Ds"))
+            ? QDir(source).filePath(f.fileName())
+            : importer::fileIn(MainModule::sinyoPath, f.fileName());
+        if (QFileInfo::exists(sourceFile)) {
+            EXPECT_EQ(readFileBytes(f.filePath()), readFileBytes(sourceFile)) << f.fileName().toStdString();
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 40);
+
+    // A new program folder fed only from the published tree.
+    testing_support::TempProgramFolder fresh;
+    fresh.createDatabase();
+    QDir(fresh.path()).mkdir(QStringLiteral("Margin"));
+    MainModule::sinyoPath = fresh.filePath(QStringLiteral("Margin/"));
+    QFile::copy(QDir(out.path()).filePath(QStringLiteral("kabumei/Regist.mei")), fresh.filePath(QStringLiteral("Data/Regist.Mei")));
+    QDirIterator published(QDir(out.path()).filePath(QStringLiteral("kabudata")), QDir::Files);
+    while (published.hasNext()) {
+        const QFileInfo f(published.next());
+        const QString into = f.fileName().startsWith(QLatin1String("Ds")) ? QStringLiteral("Data/") : QStringLiteral("Margin/");
+        ASSERT_TRUE(QFile::copy(f.filePath(), fresh.filePath(into + f.fileName())));
+    }
+    importAll();
+    EXPECT_EQ(tables(), original);
+}
+
+} // namespace
