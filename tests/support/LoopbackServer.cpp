@@ -38,6 +38,14 @@ void LoopbackServer::hang(const QString &pathAndQuery)
     m_answers.insert(pathAndQuery, a);
 }
 
+void LoopbackServer::serveTruncated(const QString &pathAndQuery, const QByteArray &body, qsizetype declaredSize)
+{
+    Answer a;
+    a.body = body;
+    a.declaredSize = declaredSize;
+    m_answers.insert(pathAndQuery, a);
+}
+
 int LoopbackServer::requestCount(const QString &pathAndQuery) const { return m_counts.value(pathAndQuery); }
 
 void LoopbackServer::onConnection()
@@ -86,7 +94,7 @@ void LoopbackServer::respond(QTcpSocket *socket, const Answer &answer)
     const QByteArray reason = answer.status == 200 ? "OK" : answer.status == 404 ? "Not Found" : "Status";
     QByteArray out = "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' + reason + "\r\n";
     out += "Content-Type: application/octet-stream\r\n";
-    out += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
+    out += "Content-Length: " + QByteArray::number(answer.declaredSize >= 0 ? answer.declaredSize : answer.body.size()) + "\r\n";
     out += "Connection: close\r\n\r\n";
     out += answer.body;
     socket->write(out);

@@ -30,6 +30,8 @@ public:
     // Answers GET pathAndQuery ("/kabu/file.txt", "/q?s=1301&d=v2") with status and body, after
     // delayMs when given. Paths without an answer get 404.
     void serve(const QString &pathAndQuery, const QByteArray &body, int status = 200, int delayMs = 0);
+    // Announces declaredSize bytes, sends only body and closes: a transfer cut off.
+    void serveTruncated(const QString &pathAndQuery, const QByteArray &body, qsizetype declaredSize);
     // Accepts the request and never answers.
     void hang(const QString &pathAndQuery);
 
@@ -43,6 +45,7 @@ private:
         QByteArray body;
         int delayMs = 0;
         bool hang = false;
+        qsizetype declaredSize = -1;
     };
     void onConnection();
     void onReadable(QTcpSocket *socket);

@@ -75,5 +75,6 @@ private:
 std::vector<Command> initCommands();
 std::vector<Command> importCommands();
 std::vector<Command> chartCommands();
+std::vector<Command> infoCommands();
 
 } // namespace batch

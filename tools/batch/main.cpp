@@ -19,6 +19,8 @@ static std::vector<Command> allCommands()
     std::vector<Command> all = initCommands();
     for (auto &c : importCommands())
         all.push_back(c);
+    for (auto &c : infoCommands())
+        all.push_back(c);
     for (auto &c : chartCommands())
         all.push_back(c);
     return all;
