@@ -113,7 +113,6 @@ void RunFirstStart(frmMain &main, AppServices &services)
         Dialup::HangUpDialup();
     services.prompt->inform(QStringLiteral("銘柄登録を最新にしました 株価データの読込みを行ってください。"), QString(),
                             PromptIcon::Information);
-    MainModule::MainTag.clear();
 }
 
 } // namespace info
