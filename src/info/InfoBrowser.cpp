@@ -71,8 +71,11 @@ QString KindsSource()
 
 QString DatesSource(const QString &kind)
 {
-    return QStringLiteral("SELECT 種類コード, 日付, コメント From informationData GROUP BY 種類コード, 日付, コメント HAVING ")
-           + kindCondition(kind) + QStringLiteral(" ORDER BY 日付 desc;");
+    // One row per date, found through the primary key alone (each file has one comment): grouping
+    // every row of a kind by date and comment would read ten years of rows.
+    return QStringLiteral("SELECT 種類コード, 日付, コメント From informationData WHERE rowid IN (SELECT Min(rowid) "
+                          "FROM informationData WHERE ")
+           + kindCondition(kind) + QStringLiteral(" GROUP BY 日付) ORDER BY 日付 desc;");
 }
 
 QString RankingSource(const QString &kind, const QDate &first, const QDate &last)

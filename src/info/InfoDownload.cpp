@@ -153,15 +153,20 @@ private:
 
     void downloadRankings(const QDate &first, const QDate &last)
     {
+        // One write batch for the run: each file is a safe point, so the files before an error or a
+        // stop stay and the file in progress is never half-stored.
+        db::Database database(MainModule::DBPath);
+        db::WriteBatch batch(database);
         for (const QChar letter : {QLatin1Char('d'), QLatin1Char('w')}) {
-            if (!runPass(letter, first, last) && cancelled())
+            if (!runPass(database, batch, letter, first, last) && cancelled())
                 return;
         }
+        batch.commitNow();
         bar(1.0);
     }
 
     // One pass; false when an empty answer ended it.
-    bool runPass(QChar letter, const QDate &first, const QDate &last)
+    bool runPass(db::Database &database, db::WriteBatch &batch, QChar letter, const QDate &first, const QDate &last)
     {
         const QString like = QStringLiteral(" WHERE 種類コード Like '") + letter + QStringLiteral("' & '*'");
         for (QDate day = first; day <= last; day = day.addDays(1)) {
@@ -175,7 +180,6 @@ private:
             QStringList kinds;
             int n = 0;
             {
-                db::Database database(MainModule::DBPath);
                 const QVariant count = database.scalar(QStringLiteral("SELECT Count(Left([種類コード],1)) AS wCount From wrkinformationClass")
                                                        + like + QStringLiteral(" ;"));
                 if (count.isValid() && !count.isNull())
@@ -202,41 +206,46 @@ private:
                     status(stamp + QStringLiteral(" ｽｷｯﾌﾟ.."));
                     continue;
                 }
-                storeRanking(kind, day, body);
+                storeRanking(database, kind, day, body);
+                batch.commit();
             }
         }
         return true;
     }
 
-    // Replaces the rows of one kind and date with the file's records, in one transaction.
-    void storeRanking(const QString &kind, const QDate &day, const QString &body)
+    // Replaces the rows of one kind and date with the file's records, all or nothing.
+    void storeRanking(db::Database &database, const QString &kind, const QDate &day, const QString &body)
     {
         const RankingFile file = ParseRankingFile(body, day.toString(QStringLiteral("yyyyMMdd.")) + kind);
-        db::Database database(MainModule::DBPath);
-        db::WriteBatch batch(database);
-        database.execute(QStringLiteral("delete * from informationData where 種類コード =") + db::quoteText(kind)
-                         + QStringLiteral(" and 日付 =") + db::dateLiteral(day) + QStringLiteral(";"));
-        db::Recordset rs = database.openRecordset(QStringLiteral("informationData"));
-        const QString top = kind.left(1);
-        const QString comment = file.comment.left(kShortTextSize);
+        database.executeRaw(QStringLiteral("SAVEPOINT ranking_file"));
         int added = 0;
-        for (const RankingRecord &r : file.records) {
-            rs.addNew();
-            rs.setValue(QStringLiteral("種類コード"), kind);
-            rs.setValue(QStringLiteral("日付"), file.date);
-            rs.setValue(QStringLiteral("順位"), r.rank);
-            rs.setValue(QStringLiteral("コード"), r.code);
-            rs.setValue(QStringLiteral("株価"), r.price);
-            rs.setValue(QStringLiteral("出来高"), QVariant::fromValue(Currency::fromInt(r.volume)));
-            rs.setValue(QStringLiteral("前日比"), r.change);
-            rs.setValue(QStringLiteral("値"), r.value.left(kShortTextSize));
-            rs.setValue(QStringLiteral("コメント"), comment);
-            rs.setValue(QStringLiteral("Top種類コード"), top);
-            rs.update();
-            ++added;
+        try {
+            database.execute(QStringLiteral("delete * from informationData where 種類コード =") + db::quoteText(kind)
+                             + QStringLiteral(" and 日付 =") + db::dateLiteral(day) + QStringLiteral(";"));
+            db::Recordset rs = database.openRecordset(QStringLiteral("informationData"));
+            const QString top = kind.left(1);
+            const QString comment = file.comment.left(kShortTextSize);
+            for (const RankingRecord &r : file.records) {
+                rs.addNew();
+                rs.setValue(QStringLiteral("種類コード"), kind);
+                rs.setValue(QStringLiteral("日付"), file.date);
+                rs.setValue(QStringLiteral("順位"), r.rank);
+                rs.setValue(QStringLiteral("コード"), r.code);
+                rs.setValue(QStringLiteral("株価"), r.price);
+                rs.setValue(QStringLiteral("出来高"), QVariant::fromValue(Currency::fromInt(r.volume)));
+                rs.setValue(QStringLiteral("前日比"), r.change);
+                rs.setValue(QStringLiteral("値"), r.value.left(kShortTextSize));
+                rs.setValue(QStringLiteral("コメント"), comment);
+                rs.setValue(QStringLiteral("Top種類コード"), top);
+                rs.update();
+                ++added;
+            }
+        } catch (const db::DbError &) {
+            database.executeRaw(QStringLiteral("ROLLBACK TO ranking_file"));
+            database.executeRaw(QStringLiteral("RELEASE ranking_file"));
+            throw;
         }
-        rs.close();
-        batch.commitNow();
+        database.executeRaw(QStringLiteral("RELEASE ranking_file"));
         if (added == file.count)
             m_found = true;
     }

@@ -74,6 +74,10 @@ TEST_F(InfoBrowser, NarrowingKeepsTheRangeAndReplacesAnEarlierNarrowing)
         row(k, d, 1, 1301, 900, 5000);
         row(k, d, 2, 1332, 1500, 100);
     }
+    row(QStringLiteral("d02"), d1, 1, 1301, 900, 5000);
+    EXPECT_EQ(column(info::DatesSource(k), QStringLiteral("日付")),
+              (QStringList{QStringLiteral("2000-07-14"), QStringLiteral("2000-07-13"), QStringLiteral("2000-07-12")}));
+    EXPECT_EQ(column(info::DatesSource(k), QStringLiteral("コメント")).first(), QStringLiteral("c"));
     const QString range = info::RankingSource(k, d2, d3);
     EXPECT_EQ(column(range, QStringLiteral("コード")).size(), 4);
     const QString once = info::NarrowedSource(range, k, d3, QStringLiteral("1000"), QString());
