@@ -167,7 +167,8 @@ void frmInformation::Form_Load()
 {
     Txten->setEditText(Settings::settingsValue(QStringLiteral("FilterGaku")));
     Txtdekidaka->setText(Settings::settingsValue(QStringLiteral("FilterDekidaka")));
-    TxtHi->setEditText(Settings::settingsValue(QStringLiteral("JyohoHi")));
+    const QString days = Settings::settingsValue(QStringLiteral("JyohoHi"));
+    TxtHi->setEditText(days.isEmpty() ? QStringLiteral("5") : days);
     if (MainModule::DelJyoho > 0)
         reportDbError([this] {
             m_referenceDate = info::NewestRankingDate(MainModule::DBPath, importer::TodayOf(m_services.clock));
@@ -244,6 +245,7 @@ void frmInformation::setRanking(const QString &source)
     DatainformationData->setFieldHidden(QStringLiteral("種類コード"), true);
     LblKensu->setText(QStringLiteral("件数：") + QString::number(DatainformationData->rowCount()));
     DBGridinformationData->resizeColumnsToContents();
+    selectRow(DBGridinformationData, 0);
 }
 
 void frmInformation::kindChanged()
@@ -270,7 +272,8 @@ void frmInformation::kindChanged()
     selectRow(DBGridinformationDataList, row);
     DBGridinformationDataList->resizeColumnsToContents();
     setFilterColour(false);
-    LalHani->setText(selected.isValid() ? DateUtil::formatYYMMDD(selected) : QString());
+    const QDate shown = DateUtil::parseDate(MainModule::SelectedInfoDate);
+    LalHani->setText(shown.isValid() ? DateUtil::formatYYMMDD(shown) : QString());
 }
 
 void frmInformation::dateChanged()

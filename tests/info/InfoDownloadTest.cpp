@@ -129,6 +129,8 @@ TEST_F(RankingsDownload, DailyKindsOnWeekdaysAndWeeklyKindsOnFridays)
     EXPECT_EQ(server.totalRequests(), 11); // 5 days × 2 daily kinds + the Friday of the weekly kind
     EXPECT_EQ(server.requestCount(path(QDate(2000, 7, 15), QStringLiteral("d01"))), 0);
     EXPECT_EQ(server.requestCount(path(QDate(2000, 7, 13), QStringLiteral("w01"))), 0);
+    // Committed: another connection of the file sees the rows.
+    db::Database::closeAll();
     EXPECT_EQ(count(QStringLiteral("Top種類コード='w'")), 2);
     EXPECT_EQ(count(QStringLiteral("1=1")), 22);
 
