@@ -98,6 +98,8 @@ void DownloadWindow::done(int result)
         MainModule::MainTag.clear();
         m_cancelled = true;
     }
+    if (!Busy && m_clearTagWhenIdle)
+        MainModule::MainTag.clear();
     if (m_services.http)
         m_services.http->cancel();
     if (parentWidget() && parentWidget()->window()->isMinimized())

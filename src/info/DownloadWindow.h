@@ -47,6 +47,8 @@ protected:
     QDate today() const;
 
     AppServices &m_services;
+    // Closing before anything started leaves nothing to report (the registration window).
+    bool m_clearTagWhenIdle = false;
 
 private:
     void stepDate(QLineEdit *box, int days);

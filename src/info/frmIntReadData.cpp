@@ -31,6 +31,7 @@ frmIntReadData::frmIntReadData(AppServices &services, QWidget *parent)
     : DownloadWindow(services, "frmIntReadData", parent), m_mode(MainModule::MainTag)
 {
     setWindowTitle(QStringLiteral("株価データー取得"));
+    m_clearTagWhenIdle = true;
     Label1 = named<QLabel>("Label1", QStringLiteral("期間"));
     Label2 = named<QLabel>("Label2", QStringLiteral("日付"));
     ChkShinyo = named<QCheckBox>("ChkShinyo", QStringLiteral("信用残も取得する"));
