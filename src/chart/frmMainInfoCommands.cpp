@@ -1,4 +1,4 @@
-#include "info/InfoMainCommands.h"
+#include "chart/frmMainInfoCommands.h"
 
 #include "app/AppServices.h"
 #include "app/Helpers.h"

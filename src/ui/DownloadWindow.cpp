@@ -1,4 +1,4 @@
-#include "info/DownloadWindow.h"
+#include "ui/DownloadWindow.h"
 
 #include "app/AppServices.h"
 #include "app/MainModule.h"
