@@ -3,6 +3,7 @@
 #include "app/AppServices.h"
 #include "app/Helpers.h"
 #include "app/MainModule.h"
+#include "app/Ports.h"
 #include "info/frmIntReadData.h"
 #include "ui/WindowHelpers.h"
 
@@ -43,5 +44,8 @@ void frmFarstMsg::cmdFirstKido_Click()
         download.move(parentWidget() ? parentWidget()->window()->geometry().topLeft() : QPoint(0, 0));
         download.exec();
     }
+    // Offline or without a file the user learns why before the program goes on.
+    if (!MainModule::MainTag.isEmpty() && MainModule::MainTag != QLatin1String("1") && m_services.prompt)
+        m_services.prompt->inform(MainModule::MainTag, QString(), PromptIcon::Information);
     accept();
 }
