@@ -195,20 +195,29 @@ TEST_F(RankingsDownload, SkipsPagesThatAreNotRankingsAndRefetchReplacesRows)
     EXPECT_EQ(count(QStringLiteral("種類コード='d02'")), 3);
 }
 
-TEST_F(RankingsDownload, AMalformedLineEndsTheRunKeepingWholeFilesOnly)
+TEST_F(RankingsDownload, AnErrorEndsTheRunKeepingWholeFilesOnly)
 {
     serveDay(monday, QStringLiteral("d01"));
+    // A rank given twice fails in the middle of storing the file: none of its rows stay.
     server.serve(path(monday, QStringLiteral("d02")),
-                 rankingFile(monday, QStringLiteral("d02"), QString(), {QStringLiteral("1,1301,1,1,1,a"), QStringLiteral("2,1302,1")}));
+                 rankingFile(monday, QStringLiteral("d02"), QString(), {QStringLiteral("1,1301,1,1,1,a"), QStringLiteral("1,1302,1,1,1,b")}));
     MainModule::MainTag = QStringLiteral("before");
     prompt.answerYes();
     EXPECT_EQ(download(0, QStringLiteral("00/07/10"), QStringLiteral("00/07/11")), info::DownloadEnd::Failed);
     EXPECT_EQ(MainModule::MainTag, QStringLiteral("before"));
-    ASSERT_EQ(prompt.messages().size(), 1);
-    EXPECT_TRUE(prompt.messages().first().contains(QStringLiteral("20000710.d02")));
+    EXPECT_EQ(prompt.messages().size(), 1);
+    db::Database::closeAll();
     EXPECT_EQ(count(QStringLiteral("種類コード='d01'")), 2);
     EXPECT_EQ(count(QStringLiteral("種類コード='d02'")), 0);
     EXPECT_EQ(server.requestCount(path(monday.addDays(1), QStringLiteral("d01"))), 0);
+
+    // A line with too few fields names the file and its line.
+    server.serve(path(monday, QStringLiteral("d02")),
+                 rankingFile(monday, QStringLiteral("d02"), QString(), {QStringLiteral("1,1301,1,1,1,a"), QStringLiteral("2,1302,1")}));
+    prompt.answerYes();
+    EXPECT_EQ(download(0, QStringLiteral("00/07/10"), QStringLiteral("00/07/10")), info::DownloadEnd::Failed);
+    EXPECT_TRUE(prompt.messages().last().contains(QStringLiteral("20000710.d02 の 3 行目")));
+    EXPECT_EQ(count(QStringLiteral("種類コード='d02'")), 0);
 }
 
 TEST_F(RankingsDownload, WrongDatesAreRefusedAndCancelStopsCleanly)
