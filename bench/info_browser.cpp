@@ -186,14 +186,14 @@ int main(int argc, char **argv)
             rising = readAll(info::CurrentPriceSource(k, first, picked, false, QString(), QString()));
         }));
     }
+    std::printf("pick a kind (its %d dates):          median %7.2f ms  (aim <= 30)\n", dates, median(pickKind));
+    std::printf("pick a date (its %d ranking rows):    median %7.2f ms  (aim <= 10)\n", ranks, median(pickDate));
+    std::printf("current prices of the last 20 dates: median %7.2f ms  (aim <= 300; %d rows above 0)\n", median(current), rising);
     // The issue search has no index on the issue code to use: it reads every ranking row.
     std::vector<double> search;
     int found = 0;
     for (int i = 0; i < 5; ++i)
         search.push_back(timedMs([&] { found = readAll(info::IssueSearchSource(1000 + i * 97, QString(), info::SearchOrder::ByDate)); }));
-    std::printf("pick a kind (its %d dates):          median %7.2f ms  (aim <= 30)\n", dates, median(pickKind));
-    std::printf("pick a date (its %d ranking rows):    median %7.2f ms  (aim <= 10)\n", ranks, median(pickDate));
-    std::printf("current prices of the last 20 dates: median %7.2f ms  (aim <= 300; %d rows above 0)\n", median(current), rising);
     std::printf("rankings of one issue (%d rows):      median %7.2f ms\n", found, median(search));
     plan("the date list", info::DatesSource(QStringLiteral("d01")));
     plan("a ranking", info::RankingSource(QStringLiteral("d01"), days.last(), days.last()));
