@@ -3,8 +3,8 @@
 // loopback server against fetching the same files without storing them, in the same run.
 //   info_browser [years=10] [database file to keep between runs]
 
-#include "app/MainModule.h"
-#include "app/TextFile.h"
+#include "base/MainModule.h"
+#include "base/TextFile.h"
 #include "db/Database.h"
 #include "db/Schema.h"
 #include "db/SqlTranslator.h"

@@ -97,6 +97,8 @@ public:
     QString issueMarket() const override;
     QString issueName() const override;
     void settingsChanged() override;
+    void showIssueList(const QStringList &entries) override;
+    void requestFlash() override { BlinkRequest = true; }
 
     // Window state the routines share.
     bool ListRefreshSuppressed = false;

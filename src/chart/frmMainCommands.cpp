@@ -3,6 +3,7 @@
 
 #include "chart/frmMain.h"
 
+#include "base/BusyGuard.h"
 #include "base/MainModule.h"
 #include "chart/Navigation.h"
 
@@ -95,6 +96,18 @@ void frmMain::runHooks(const std::vector<ui::CommandHandler> &hooks)
     ui::CommandContext context{*this, m_services, MainModule::MainTag, *this};
     for (const ui::CommandHandler &hook : hooks)
         hook(context);
+}
+
+void frmMain::showIssueList(const QStringList &entries)
+{
+    // The list stays as given while the code box changes.
+    BusyGuard suppressed(ListRefreshSuppressed);
+    ListMei->clear();
+    ListMei->addItems(entries);
+    if (entries.isEmpty())
+        return;
+    ListMei->setCurrentRow(0);
+    MeiCode->setText(entries.first().section(QLatin1Char(' '), 0, 0));
 }
 
 QString frmMain::issueCode() const

@@ -13,7 +13,6 @@ list(APPEND MIRAVEL_UI_SOURCES
   chart/ChartCommands.cpp
   chart/frmMain.cpp
   chart/frmMainCommands.cpp
-  chart/frmMainInfoCommands.cpp
   chart/frmMeiFind.cpp
   chart/frmEditKabuka.cpp
   chart/frmEditMei.cpp

@@ -30,15 +30,15 @@ const QString kConfirm = QStringLiteral("確認");
 const QString kRegistrationCaption = QStringLiteral("銘柄データー読み込み");
 const QString kPriceCaption = QStringLiteral("株価データー読み込み");
 
-std::function<void(QWidget *)> &registrationDownload()
+std::function<void(AppServices &, QWidget *)> &registrationDownload()
 {
-    static std::function<void(QWidget *)> open;
+    static std::function<void(AppServices &, QWidget *)> open;
     return open;
 }
 
 } // namespace
 
-void frmReadData::setRegistrationDownload(std::function<void(QWidget *parent)> open)
+void frmReadData::setRegistrationDownload(std::function<void(AppServices &, QWidget *parent)> open)
 {
     registrationDownload() = std::move(open);
 }
@@ -273,7 +273,7 @@ void frmReadData::CmdFileConvert_Click()
             if (m_services.shell)
                 OpenWebPage(*m_services.shell, MainModule::MURL);
             if (registrationDownload())
-                registrationDownload()(this);
+                registrationDownload()(m_services, this);
             MainModule::MainTag = QStringLiteral("4");
             runRegistration();
             prompt.inform(MainModule::MainTag);

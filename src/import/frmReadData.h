@@ -53,9 +53,9 @@ public:
     // Runs the action of the mode in MainTag; called once, when the window is first shown.
     void Form_Activate();
 
-    // The window that downloads the registration file before a conversion (MainTag "4"); set by the
-    // main window. Without one the conversion goes on with the file already there.
-    static void setRegistrationDownload(std::function<void(QWidget *parent)> open);
+    // The window that downloads the registration file before a conversion (MainTag "4"); set when the
+    // information commands are registered. Without one the conversion goes on with the file already there.
+    static void setRegistrationDownload(std::function<void(AppServices &, QWidget *parent)> open);
 
     // Every way of closing ends here: refused while busy, otherwise the unload sequence.
     void done(int result) override;

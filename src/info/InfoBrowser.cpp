@@ -1,7 +1,6 @@
 #include "info/InfoBrowser.h"
 
-#include "app/MainModule.h"
-#include "chart/IssueList.h"
+#include "base/MainModule.h"
 #include "db/Database.h"
 #include "db/SqlTranslator.h"
 
@@ -159,8 +158,11 @@ QStringList IssueListEntries(const QString &databasePath, const QString &source)
         if (once && listed.contains(code))
             continue;
         listed.insert(code);
-        entries.append(chart::issueListEntry(code, int(rs.toLong(QStringLiteral("市場コード"))),
-                                             rs.toText(QStringLiteral("銘柄"))));
+        // The main window's entry form: code, market abbreviation and name, one blank apart.
+        const qint64 market = rs.toLong(QStringLiteral("市場コード"));
+        const QString abbrev = market > 0 && market < qint64(MainModule::MarketAbbrev.size()) ? MainModule::MarketAbbrev[size_t(market)]
+                                                                                             : QString();
+        entries.append(QString::number(code) + QLatin1Char(' ') + abbrev + QLatin1Char(' ') + rs.toText(QStringLiteral("銘柄")));
     }
     return entries;
 }

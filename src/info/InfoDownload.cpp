@@ -1,8 +1,8 @@
 #include "info/InfoDownload.h"
 
-#include "app/DateUtil.h"
-#include "app/MainModule.h"
-#include "app/TextFile.h"
+#include "base/DateUtil.h"
+#include "base/MainModule.h"
+#include "base/TextFile.h"
 #include "db/Database.h"
 #include "db/SqlTranslator.h"
 #include "import/ImportWindowLogic.h"

@@ -3,7 +3,7 @@
 // The download of the ranking kinds and of the ranking files from the data server into
 // informationClass, wrkinformationClass and informationData.
 
-#include "app/Ports.h"
+#include "base/Ports.h"
 
 #include <QDate>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "info/InfoServer.h"
 
-#include "app/Currency.h"
+#include "base/Currency.h"
 #include "import/ImportCommon.h"
 
 #include <cmath>

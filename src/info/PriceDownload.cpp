@@ -1,8 +1,8 @@
 #include "info/PriceDownload.h"
 
-#include "app/DateUtil.h"
-#include "app/MainModule.h"
-#include "app/TextFile.h"
+#include "base/DateUtil.h"
+#include "base/MainModule.h"
+#include "base/TextFile.h"
 #include "import/ImportCommon.h"
 #include "info/InfoServer.h"
 

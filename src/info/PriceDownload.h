@@ -4,7 +4,7 @@
 // and margin (Ys…) files of a date range. A file is stored only when its first line carries the
 // date it should, and always whole (temporary file, then rename).
 
-#include "app/Ports.h"
+#include "base/Ports.h"
 
 #include <QDate>
 #include <QString>

@@ -1,14 +1,15 @@
 #include "info/frmInformation.h"
 
-#include "app/AppServices.h"
-#include "app/DateUtil.h"
-#include "app/MainModule.h"
-#include "app/Ports.h"
-#include "app/Settings.h"
+#include "base/AppServices.h"
+#include "base/DateUtil.h"
+#include "base/BusyGuard.h"
+#include "base/MainModule.h"
+#include "base/Ports.h"
+#include "base/Settings.h"
 #include "db/DbError.h"
 #include "info/InfoBrowser.h"
 #include "info/frmJyohoList.h"
-#include "ui/ImportWindowParts.h"
+#include "import/ImportWindowParts.h"
 #include "ui/RecordsetTableModel.h"
 #include "ui/WindowHelpers.h"
 
@@ -41,13 +42,6 @@ QTableView *grid(const char *name, RecordsetTableModel *model)
     view->horizontalHeader()->setStretchLastSection(true);
     return view;
 }
-
-class BusyCursor final
-{
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 } // namespace
 
@@ -304,7 +298,7 @@ void frmInformation::showCurrentPrices(const QDate &first, const QDate &last)
 {
     Lblkeisantyu->show();
     Lblkeisantyu->repaint();
-    BusyCursor busy;
+    BusyGuard busy;
     const QString kind = currentKind();
     const bool narrowed = DatainformationData->recordSource().contains(QStringLiteral("株価<="));
     if (reportDbError([&] { info::UpdateCurrentPrices(MainModule::DBPath, kind, first, last); }))
@@ -358,7 +352,7 @@ void frmInformation::CmdDelete_Click()
     if (!m_services.prompt->askYesNo(DateUtil::formatYYMMDD(date) + QStringLiteral(" を削除します　よろしいですか？"), kConfirm))
         return;
     {
-        BusyCursor busy;
+        BusyGuard busy;
         if (!reportDbError([&] { info::DeleteRankingDate(MainModule::DBPath, currentKind(), date); }))
             return;
     }
@@ -416,12 +410,12 @@ void frmInformation::Form_Unload()
         return;
     bool old = false;
     {
-        BusyCursor busy;
+        BusyGuard busy;
         if (!reportDbError([&] { old = info::HasOldRankings(MainModule::DBPath, m_referenceDate, days); }))
             return;
     }
     if (old && m_services.prompt->askYesNo(info::OldRankingsQuestion(days), QStringLiteral("削除確認"))) {
-        BusyCursor busy;
+        BusyGuard busy;
         reportDbError([&] { info::DeleteOldRankings(MainModule::DBPath, m_referenceDate, days); });
     }
 }

@@ -1,12 +1,12 @@
 #include "info/frmIntInformation.h"
 
-#include "app/AppServices.h"
-#include "app/DateUtil.h"
-#include "app/MainModule.h"
-#include "app/Ports.h"
+#include "base/AppServices.h"
+#include "base/DateUtil.h"
+#include "base/MainModule.h"
+#include "base/Ports.h"
 #include "db/DbError.h"
 #include "info/InfoDownload.h"
-#include "ui/ImportWindowParts.h"
+#include "import/ImportWindowParts.h"
 
 #include <QApplication>
 #include <QFrame>

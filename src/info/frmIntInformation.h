@@ -3,7 +3,7 @@
 // "株式情報取得": downloads the rankings of a date range or the list of kinds from the data server.
 // The outcome is left in MainTag for the main window.
 
-#include "ui/DownloadWindow.h"
+#include "info/DownloadWindow.h"
 
 class QFrame;
 

@@ -1,15 +1,15 @@
 #include "info/frmIntReadData.h"
 
-#include "app/AppServices.h"
-#include "app/DateUtil.h"
-#include "app/MainModule.h"
-#include "app/Ports.h"
+#include "base/AppServices.h"
+#include "base/DateUtil.h"
+#include "base/MainModule.h"
+#include "base/Ports.h"
 #include "db/DbError.h"
 #include "import/ImportWindowLogic.h"
 #include "import/frmReadData.h"
 #include "info/InfoServer.h"
 #include "info/PriceDownload.h"
-#include "ui/ImportWindowParts.h"
+#include "import/ImportWindowParts.h"
 #include "ui/WindowHelpers.h"
 
 #include <QApplication>

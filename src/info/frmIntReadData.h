@@ -4,7 +4,7 @@
 // and with "信用残も取得する" the margin files, of a date range (MainTag "2") from the data server,
 // then leads on to the import window.
 
-#include "ui/DownloadWindow.h"
+#include "info/DownloadWindow.h"
 
 class QCheckBox;
 

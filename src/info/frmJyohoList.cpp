@@ -1,8 +1,8 @@
 #include "info/frmJyohoList.h"
 
-#include "app/AppServices.h"
-#include "app/MainModule.h"
-#include "app/Ports.h"
+#include "base/AppServices.h"
+#include "base/MainModule.h"
+#include "base/Ports.h"
 #include "db/DbError.h"
 #include "ui/RecordsetTableModel.h"
 #include "ui/WindowHelpers.h"

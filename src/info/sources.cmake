@@ -8,6 +8,7 @@ list(APPEND MIRAVEL_CORE_SOURCES
 )
 list(APPEND MIRAVEL_UI_SOURCES
   info/InfoCommands.cpp
+  info/DownloadWindow.cpp
   info/frmIntInformation.cpp
   info/frmIntReadData.cpp
   info/frmInformation.cpp

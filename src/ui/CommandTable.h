@@ -6,6 +6,7 @@
 // A command registered without a handler shows as "not yet available" (greyed, with a tooltip).
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <vector>
@@ -26,6 +27,10 @@ public:
     virtual QString issueName() const = 0;
     // Redraws the chart after a setting that changes its look (screen mode, Ito ratio) changed.
     virtual void settingsChanged() = 0;
+    // Replaces the issue list with entries ("1301 東１ 極洋"), selects the first and shows its issue.
+    virtual void showIssueList(const QStringList &entries) { (void)entries; }
+    // Asks for the minimised window to flash until the user comes back to it.
+    virtual void requestFlash() {}
 };
 
 // Everything a handler is handed when its command runs.

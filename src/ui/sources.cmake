@@ -4,5 +4,4 @@ list(APPEND MIRAVEL_UI_SOURCES
   ui/MessageBoxPrompt.cpp
   ui/RecordsetTableModel.cpp
   ui/WindowHelpers.cpp
-  ui/DownloadWindow.cpp
 )

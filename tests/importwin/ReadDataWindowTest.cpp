@@ -307,7 +307,7 @@ TEST_F(ReadDataWindowTest, ConversionWithRegistrationKeepsTheWindowOpenAndSkipsT
     MainModule::MURL = QStringLiteral("example.invalid/miravel/");
     // The registration download runs first, asked for in mode "4".
     QString downloadTag;
-    frmReadData::setRegistrationDownload([&](QWidget *) { downloadTag = MainModule::MainTag; });
+    frmReadData::setRegistrationDownload([&](AppServices &, QWidget *) { downloadTag = MainModule::MainTag; });
     auto w = openWindow();
     prompt.answerYes();
     w->CmdFileConvert->click();

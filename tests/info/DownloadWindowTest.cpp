@@ -3,8 +3,8 @@
 
 #include "InfoTestSupport.h"
 
-#include "app/AppServices.h"
-#include "app/Settings.h"
+#include "base/AppServices.h"
+#include "base/Settings.h"
 #include "import/frmReadData.h"
 #include "info/frmInformation.h"
 #include "info/frmIntInformation.h"

@@ -5,8 +5,8 @@
 #include "support/LoopbackServer.h"
 #include "support/TestSupport.h"
 
-#include "app/MainModule.h"
-#include "app/TextFile.h"
+#include "base/MainModule.h"
+#include "base/TextFile.h"
 #include "db/SqlTranslator.h"
 #include "info/InfoDownload.h"
 #include "info/InfoKinds.h"

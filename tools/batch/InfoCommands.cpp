@@ -3,8 +3,8 @@
 
 #include "BatchCommon.h"
 
-#include "app/DateUtil.h"
-#include "app/MainModule.h"
+#include "base/DateUtil.h"
+#include "base/MainModule.h"
 #include "db/Database.h"
 #include "import/ImportCommon.h"
 #include "import/Registration.h"

@@ -1,9 +1,9 @@
-#include "ui/DownloadWindow.h"
+#include "info/DownloadWindow.h"
 
-#include "app/AppServices.h"
-#include "app/MainModule.h"
-#include "app/Ports.h"
-#include "ui/ImportWindowParts.h"
+#include "base/AppServices.h"
+#include "base/MainModule.h"
+#include "base/Ports.h"
+#include "import/ImportWindowParts.h"
 #include "ui/WindowHelpers.h"
 
 #include <QLabel>
