@@ -180,7 +180,7 @@ void DeleteKind(const QString &databasePath, const QString &kind)
     db::WriteBatch batch(database);
     database.execute(QStringLiteral("delete * from informationData where ") + kindCondition(kind) + QLatin1Char(';'));
     database.execute(QStringLiteral("delete * from informationClass where ") + kindCondition(kind) + QLatin1Char(';'));
-    batch.commitNow();
+    batch.finish();
 }
 
 QDate NewestRankingDate(const QString &databasePath, const QDate &today)
@@ -216,7 +216,7 @@ void DeleteOldRankings(const QString &databasePath, const QDate &reference, int 
     for (bool weekly : {false, true})
         database.execute(QStringLiteral("delete * from informationData where ") + oldCondition(reference, days, weekly)
                          + QLatin1Char(';'));
-    batch.commitNow();
+    batch.finish();
 }
 
 QString OldRankingsQuestion(int days)

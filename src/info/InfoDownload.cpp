@@ -141,7 +141,7 @@ private:
             }
             m_found = true;
         }
-        batch.commitNow();
+        batch.finish();
     }
 
     static void setKind(db::Recordset &rs, const InfoKinds::Kind &kind)
@@ -159,9 +159,11 @@ private:
         db::WriteBatch batch(database);
         for (const QChar letter : {QLatin1Char('d'), QLatin1Char('w')}) {
             if (!runPass(database, batch, letter, first, last) && cancelled())
-                return;
+                break;
         }
-        batch.commitNow();
+        batch.finish();
+        if (cancelled())
+            return;
         bar(1.0);
     }
 
