@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the program need, when one is missing.
 set -euo pipefail
 packages=(g++ cmake ninja-build ccache pkg-config qt6-base-dev libsqlite3-dev libgtest-dev libgmock-dev
-          fonts-noto-cjk xvfb xauth libgl-dev)
+          libqt6svg6 fonts-noto-cjk xvfb xauth libgl-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

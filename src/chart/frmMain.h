@@ -107,6 +107,8 @@ public:
     void findIssue(QWidget *window, QLineEdit *codeBox) override;
     bool pauseSlideShow() override;
     void resumeSlideShow(bool running) override;
+    void showIssueList(const QStringList &entries) override;
+    void requestFlash() override { BlinkRequest = true; }
 
     // Window state the routines share.
     bool ListRefreshSuppressed = false;

@@ -3,6 +3,7 @@
 
 #include "chart/frmMain.h"
 
+#include "base/BusyGuard.h"
 #include "base/MainModule.h"
 #include "chart/IssueList.h"
 #include "chart/Navigation.h"
@@ -99,6 +100,18 @@ void frmMain::runHooks(const std::vector<ui::CommandHandler> &hooks)
         hook(context);
 }
 
+void frmMain::showIssueList(const QStringList &entries)
+{
+    ListMei->clear();
+    ListMei->addItems(entries);
+    for (int i = 0; i < ListMei->count(); ++i)
+        ListMei->item(i)->setToolTip(entries[i]); // the list is narrower than most names
+    if (entries.isEmpty())
+        return;
+    ListMei->setCurrentRow(0);
+    showIssue(entries.first().left(4));
+}
+
 QString frmMain::issueCode() const
 {
     return MeiCode->text();
@@ -145,14 +158,7 @@ void frmMain::showList(const std::vector<ui::ListedIssue> &issues)
     QStringList entries;
     for (const ui::ListedIssue &issue : issues)
         entries.append(chart::issueListEntry(issue.code, issue.market, issue.name));
-    ListMei->clear();
-    ListMei->addItems(entries);
-    for (int i = 0; i < ListMei->count(); ++i)
-        ListMei->item(i)->setToolTip(entries[i]); // the list is narrower than most names
-    if (entries.isEmpty())
-        return;
-    ListMei->setCurrentRow(0);
-    showIssue(entries.first().left(4));
+    showIssueList(entries);
 }
 
 void frmMain::rebuildList()

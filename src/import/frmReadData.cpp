@@ -30,7 +30,18 @@ const QString kConfirm = QStringLiteral("確認");
 const QString kRegistrationCaption = QStringLiteral("銘柄データー読み込み");
 const QString kPriceCaption = QStringLiteral("株価データー読み込み");
 
+std::function<void(AppServices &, QWidget *)> &registrationDownload()
+{
+    static std::function<void(AppServices &, QWidget *)> open;
+    return open;
+}
+
 } // namespace
+
+void frmReadData::setRegistrationDownload(std::function<void(AppServices &, QWidget *parent)> open)
+{
+    registrationDownload() = std::move(open);
+}
 
 frmReadData::frmReadData(AppServices &services, QWidget *parent) : QDialog(parent), m_services(services)
 {
@@ -261,8 +272,8 @@ void frmReadData::CmdFileConvert_Click()
             MainModule::MainTag = QStringLiteral("4");
             if (m_services.shell)
                 OpenWebPage(*m_services.shell, MainModule::MURL);
-            // The download of the registration file has no window yet.
-            prompt.inform(QStringLiteral("この機能はまだ利用できません。"));
+            if (registrationDownload())
+                registrationDownload()(m_services, this);
             MainModule::MainTag = QStringLiteral("4");
             runRegistration();
             prompt.inform(MainModule::MainTag);

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -51,6 +52,10 @@ public:
 
     // Runs the action of the mode in MainTag; called once, when the window is first shown.
     void Form_Activate();
+
+    // The window that downloads the registration file before a conversion (MainTag "4"); set when the
+    // information commands are registered. Without one the conversion goes on with the file already there.
+    static void setRegistrationDownload(std::function<void(AppServices &, QWidget *parent)> open);
 
     // Every way of closing ends here: refused while busy, otherwise the unload sequence.
     void done(int result) override;

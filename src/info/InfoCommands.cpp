@@ -4,15 +4,29 @@
 #include "base/Helpers.h"
 #include "base/MainModule.h"
 #include "base/Ports.h"
+#include "import/frmReadData.h"
+#include "info/InfoDownload.h"
+#include "info/frmFarstMsg.h"
+#include "info/frmInformation.h"
+#include "info/frmIntInformation.h"
+#include "info/frmIntReadData.h"
+#include "info/frmJyohoList.h"
 #include "ui/CommandTable.h"
 
+#include <QApplication>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
 namespace {
+
+const QString kEnterCode = QStringLiteral("銘柄コードを入力して下さい。");
 
 // The data server's page of one kind (a..g) for the issue on show.
 void openInfoPage(ui::CommandContext &c, const QString &kind)
 {
     if (c.main.issueMarket().isEmpty() || c.main.issueName().isEmpty()) {
-        c.services.prompt->inform(QStringLiteral("銘柄コードを入力して下さい。"), QString(), PromptIcon::Information);
+        c.services.prompt->inform(kEnterCode, QString(), PromptIcon::Information);
         return;
     }
     if (c.services.shell)
@@ -20,15 +34,79 @@ void openInfoPage(ui::CommandContext &c, const QString &kind)
                     MainModule::MURL + QStringLiteral("default.asp?tp=") + kind + QStringLiteral("&co=") + c.main.issueCode());
 }
 
+// A download window as the main window has always opened one: itself minimised and flashing, the
+// data server's page in the browser, the request in the message slot, the outcome shown afterwards.
+template <typename Window>
+void openDownloadWindow(ui::CommandContext &c, const QString &request)
+{
+    c.main.requestFlash();
+    c.window.showMinimized();
+    if (c.services.shell)
+        OpenWebPage(*c.services.shell, MainModule::MURL);
+    c.mainTag = request;
+    ui::runModal<Window>(c);
+    ui::reportBack(c);
+}
+
+void browse(ui::CommandContext &c)
+{
+    ui::MainWindowAccess &main = c.main;
+    frmInformation window(c.services, [&main](const QStringList &entries) { main.showIssueList(entries); }, &c.window);
+    window.exec();
+}
+
+void searchIssue(ui::CommandContext &c)
+{
+    if (c.main.issueMarket().isEmpty() || c.main.issueName().isEmpty()) {
+        c.services.prompt->inform(kEnterCode, QString(), PromptIcon::Information);
+        return;
+    }
+    c.mainTag = c.main.issueCode();
+    ui::runModal<frmJyohoList>(c);
+    c.mainTag.clear();
+}
+
+void downloadRankings(ui::CommandContext &c) { openDownloadWindow<frmIntInformation>(c, QString()); }
+void downloadRegistration(ui::CommandContext &c) { openDownloadWindow<frmIntReadData>(c, QStringLiteral("1")); }
+void downloadPrices(ui::CommandContext &c) { openDownloadWindow<frmIntReadData>(c, QStringLiteral("2")); }
+
+// The first start: the shipped kinds, then the way to the registration download. It opens modal
+// windows, so it runs once the activation that triggered it has been handled.
+void firstStart(ui::CommandContext &c)
+{
+    AppServices *services = &c.services;
+    QPointer<QWidget> window = &c.window;
+    QTimer::singleShot(0, &c.window, [services, window] {
+        if (!window)
+            return;
+        info::LoadShippedKinds(*services->prompt);
+        MainModule::MainTag = QStringLiteral("1");
+        {
+            frmFarstMsg message(*services, window);
+            message.exec();
+        }
+        services->prompt->inform(QStringLiteral("銘柄登録を最新にしました 株価データの読込みを行ってください。"), QString(),
+                                 PromptIcon::Information);
+    });
+}
+
 } // namespace
 
 void registerInfoCommands(ui::CommandTable &table)
 {
+    const QString file = QStringLiteral("mnuFile");
+    table.addMenuItem(file, 50, {QStringLiteral("mnuIntMeiRegistData"), QStringLiteral("ｲﾝﾀｰﾈｯﾄで銘柄登録読込み"), {}, {}, true,
+                                 downloadRegistration});
+    table.addMenuItem(file, 55, {QStringLiteral("mnuIntReadData"), QStringLiteral("ｲﾝﾀｰﾈｯﾄで株価ﾃﾞｰﾀ取得"), {}, {}, false,
+                                 downloadPrices});
+
     const QString info = QStringLiteral("mnuInformation");
     table.addMenu(info, QStringLiteral("株式情報"), 50);
-    table.addMenuItem(info, 10, {QStringLiteral("mnukabusikijyouhoopen"), QStringLiteral("株式情報表示"), QStringLiteral("Ctrl+J")});
-    table.addMenuItem(info, 20, {QStringLiteral("mnuMeisyutoku"), QStringLiteral("株式情報取得")});
-    table.addMenuItem(info, 30, {QStringLiteral("mnuJyohouList"), QStringLiteral("情報銘柄検索"), QStringLiteral("Ctrl+K")});
+    table.addMenuItem(info, 10, {QStringLiteral("mnukabusikijyouhoopen"), QStringLiteral("株式情報表示"), QStringLiteral("Ctrl+J"),
+                                 {}, false, browse});
+    table.addMenuItem(info, 20, {QStringLiteral("mnuMeisyutoku"), QStringLiteral("株式情報取得"), {}, {}, false, downloadRankings});
+    table.addMenuItem(info, 30, {QStringLiteral("mnuJyohouList"), QStringLiteral("情報銘柄検索"), QStringLiteral("Ctrl+K"), {},
+                                 false, searchIssue});
     const struct
     {
         const char16_t *name;
@@ -47,6 +125,17 @@ void registerInfoCommands(ui::CommandTable &table)
         position += 10;
     }
 
-    table.addButton(160, {QStringLiteral("IntReadinfodataButton"), QStringLiteral("株式情報取得"), {}, QStringLiteral("download-info")});
-    table.addButton(170, {QStringLiteral("InfodataButton"), QStringLiteral("株式情報"), {}, QStringLiteral("information")});
+    table.addButton(150, {QStringLiteral("IntReadMeiButton"), QStringLiteral("インターネット銘柄データー自動取得"), {},
+                          QStringLiteral("download-issues"), false, downloadRegistration});
+    table.addButton(160, {QStringLiteral("IntReadinfodataButton"), QStringLiteral("株式情報取得"), {}, QStringLiteral("download-info"),
+                          false, downloadRankings});
+    table.addButton(170, {QStringLiteral("InfodataButton"), QStringLiteral("株式情報"), {}, QStringLiteral("information"), false,
+                          browse});
+    table.onFirstRun(firstStart);
+
+    // The import window fetches the registration file before a conversion through this window.
+    frmReadData::setRegistrationDownload([](AppServices &services, QWidget *parent) {
+        frmIntReadData download(services, parent);
+        download.exec();
+    });
 }

@@ -305,12 +305,17 @@ TEST_F(ReadDataWindowTest, ConversionWithRegistrationKeepsTheWindowOpenAndSkipsT
     addIssue(1332, 1, QStringLiteral("日本水産"), false);
     writeCp932File(importer::registrationFilePath(), {QStringLiteral("0,1"), QStringLiteral("1301,1,極洋,1000,1")});
     MainModule::MURL = QStringLiteral("example.invalid/miravel/");
+    // The registration download runs first, asked for in mode "4".
+    QString downloadTag;
+    frmReadData::setRegistrationDownload([&](AppServices &, QWidget *) { downloadTag = MainModule::MainTag; });
     auto w = openWindow();
     prompt.answerYes();
     w->CmdFileConvert->click();
+    frmReadData::setRegistrationDownload({});
+    EXPECT_EQ(downloadTag, QStringLiteral("4"));
     EXPECT_EQ(shell.opened, QStringList{QStringLiteral("http://example.invalid/miravel/")});
     EXPECT_EQ(prompt.messages(),
-              QStringList({QStringLiteral("この機能はまだ利用できません。"), QStringLiteral("読み込み終了"),
+              QStringList({QStringLiteral("読み込み終了"),
                            QStringLiteral("ファイル変換プログラム Convt がプログラムフォルダ（%1）にありません。")
                                .arg(QDir::toNativeSeparators(folder.path()))}));
     EXPECT_EQ(MainModule::MainTag, QString());

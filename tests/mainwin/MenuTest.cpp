@@ -42,7 +42,8 @@ TEST_F(MenuTest, TopLevelMenusAndTheirItemsInOrder)
     EXPECT_EQ(captionsOf(menus[0]->menu()),
               (QStringList{QStringLiteral("mnuReadData=株価ﾃﾞｰﾀ読込|Ctrl+R"), QStringLiteral("mnuReadShinyoData=信用ﾃﾞｰﾀ読込み|"),
                            QStringLiteral("mnuMeiRegistData=銘柄登録読込み|"), QStringLiteral("mnuMakeSyuData=週データー作成|"),
-                           QStringLiteral("mnuIntMeiRegistData=ｲﾝﾀｰﾈｯﾄで銘柄登録読込み|"), QStringLiteral("mnuEnd=終　了|")}));
+                           QStringLiteral("mnuIntMeiRegistData=ｲﾝﾀｰﾈｯﾄで銘柄登録読込み|"),
+                           QStringLiteral("mnuIntReadData=ｲﾝﾀｰﾈｯﾄで株価ﾃﾞｰﾀ取得|"), QStringLiteral("mnuEnd=終　了|")}));
     EXPECT_EQ(captionsOf(menus[2]->menu()),
               (QStringList{QStringLiteral("mnuchartdayandweek=週チャートを表示|Ctrl+T"),
                            QStringLiteral("mnuchartslideshow=ﾁｬｰﾄ・ｽﾗｲﾄﾞｼｮｰ・ｽﾀｰﾄ|Ctrl+S")}));

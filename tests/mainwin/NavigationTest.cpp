@@ -51,10 +51,23 @@ TEST_F(NavigationTest, FirstActivationAfterACreatedDatabaseRunsOnce)
 {
     frmMain &w = openWindow();
     w.mainTag() = QStringLiteral("3");
+    // The first-start message opens once; the user closes it.
+    int messages = 0;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (modal && modal->objectName() == QLatin1String("frmFarstMsg")) {
+            ++messages;
+            modal->close();
+        }
+    });
+    closer.start(20);
     w.show();
     w.activateWindow();
-    ASSERT_TRUE(waitFor([&] { return w.isActiveWindow(); }));
-    letEventsRun(20);
+    ASSERT_TRUE(waitFor([&] { return messages == 1 && !prompt.messages().isEmpty(); }));
+    letEventsRun(100);
+    EXPECT_EQ(messages, 1);
+    EXPECT_EQ(prompt.messages().last(), QStringLiteral("銘柄登録を最新にしました 株価データの読込みを行ってください。"));
     EXPECT_EQ(MainModule::MainTag, QStringLiteral("1"));
     EXPECT_EQ(w.MeiCode->text(), QStringLiteral("1"));
     EXPECT_EQ(w.ListMei->count(), 2);

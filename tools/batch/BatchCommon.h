@@ -77,5 +77,6 @@ std::vector<Command> importCommands();
 std::vector<Command> chartCommands();
 std::vector<Command> boardCommands();
 std::vector<Command> publishCommands();
+std::vector<Command> infoCommands();
 
 } // namespace batch

@@ -21,6 +21,7 @@ static std::vector<Command> allCommands()
         initCommands,
         importCommands,
         chartCommands,
+        infoCommands,
         boardCommands,
         publishCommands,
     };

@@ -1,0 +1,66 @@
+#pragma once
+
+// The download of the ranking kinds and of the ranking files from the data server into
+// informationClass, wrkinformationClass and informationData.
+
+#include "base/Ports.h"
+
+#include <QDate>
+#include <QString>
+
+#include <functional>
+
+namespace info {
+
+enum class DownloadMode { Rankings = 0, Kinds = 1 };
+
+// What the download window hands the routine.
+struct DownloadView
+{
+    Http *http = nullptr;               // null: no server (the first start reads a local file)
+    Prompt &prompt;
+    Progress &progress;                 // setPhase: the status line LblText; yield between dates
+    std::function<void(double)> bar;    // the progress bar, 0..1 of its width
+    std::function<void()> confirmed;    // the user said Yes: the window turns busy
+    const bool *cancelled = nullptr;    // set by the window when the user stopped the download
+};
+
+struct DownloadRequest
+{
+    int mode = 0;              // DownloadMode; any other value only runs the closing steps
+    bool interactive = true;   // false: the first start, kinds from Data/infodata
+    QString firstText;         // the date boxes (rankings mode)
+    QString lastText;
+    QDate today;               // the two-digit-year window of the boxes
+    int timeoutMs = 30000;
+};
+
+enum class DownloadEnd {
+    NotStarted, // a check failed or the user said No; MainTag untouched
+    Finished,   // MainTag holds the outcome; an interactive window closes
+    Failed,     // an error was shown; MainTag untouched, the window stays open
+    Cancelled,  // the user stopped it; MainTag untouched
+};
+
+// Runs the download and leaves "ダウンロード終了しました。" or "取得するファイルが見つかりません。" in
+// MainModule::MainTag when it finishes. Rankings: for every weekday of the range each daily ("d")
+// kind, then for every Friday each weekly ("w") kind; an empty answer (failed transfer, error
+// status) ends its pass; a file not starting with a date is skipped; each file replaces the rows of
+// its kind and date in one transaction, and counts as found when its row count matches its header.
+DownloadEnd DownloadInformation(const DownloadRequest &request, DownloadView &view);
+
+// The proposed first and last dates of the rankings window: the day after the newest stored
+// ranking (the Monday after a Friday or Saturday) up to today, or that day alone when it lies after
+// today; today alone when nothing is stored. Throws db::DbError.
+struct ProposedRange
+{
+    QDate first;
+    QDate last;
+};
+ProposedRange ProposeRankingRange(const QString &databasePath, const QDate &today);
+
+// The first start: loads the shipped kinds file (program folder/infodata, copied to Data/infodata)
+// when informationClass is empty. Returns true when the kinds were stored. Errors go to prompt.
+bool LoadShippedKinds(Prompt &prompt);
+
+} // namespace info

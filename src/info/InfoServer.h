@@ -1,0 +1,73 @@
+#pragma once
+
+// Addresses on the data server and the formats of the files it serves: the kinds list, the ranking
+// files, the registration file and the daily and margin price files.
+
+#include "info/InfoKinds.h"
+
+#include <QDate>
+#include <QString>
+
+#include <stdexcept>
+#include <vector>
+
+namespace info {
+
+// "http://" + DURL, followed by "/" unless DURL already ends with one.
+QString ServerBase(const QString &durl);
+QString KindsAddress(const QString &durl);                                        // kabumei/infodata
+QString RankingAddress(const QString &durl, const QDate &date, const QString &kind); // jyhodata/YYYYMMDD.kind
+QString RegistrationAddress(const QString &durl);                                 // kabumei/Regist.mei
+QString DailyFileAddress(const QString &durl, const QDate &date);                 // kabudata/DsYYYYMM.DD
+QString MarginFileAddress(const QString &durl, const QDate &date);                // kabudata/YsYYYYMM.DD
+
+// The date of characters 1-8 ("YYYYMMDD"); invalid when they are not a date.
+QDate LeadingDate(const QString &text);
+
+// A line of a served file that cannot be read; the description names the file and the line.
+class FormatError final : public std::runtime_error
+{
+public:
+    explicit FormatError(const QString &description);
+    const QString &description() const { return m_description; }
+
+private:
+    QString m_description;
+};
+
+// A kinds file whose first 8 characters are a date. The list ends at the first empty line or at a
+// last line without CR LF. Throws FormatError for a line with fewer than two commas or a count or
+// display order that is not a number.
+struct KindsFile
+{
+    QDate date;
+    int count = 0; // the number of kinds the file announces
+    QList<InfoKinds::Kind> kinds;
+};
+KindsFile ParseKindsFile(const QString &text);
+
+// One ranking line.
+struct RankingRecord
+{
+    int rank = 0;          // 順位
+    qint32 code = 0;       // コード
+    qint32 price = 0;      // 株価
+    qint32 volume = 0;     // 出来高 in shares (the file has thousands)
+    qint32 change = 0;     // 前日比
+    QString value;         // 値
+};
+
+// A ranking file: "YYYYMMDD" + one separator + count + "," + four characters not read + comment,
+// then six comma-separated fields per line. Records end at the first empty line or at a last line
+// without CR LF. Throws FormatError for a line with fewer than five commas or a rank, code or count
+// that is not a whole number of its range.
+struct RankingFile
+{
+    QDate date;
+    int count = 0;
+    QString comment;
+    std::vector<RankingRecord> records;
+};
+RankingFile ParseRankingFile(const QString &text, const QString &name);
+
+} // namespace info

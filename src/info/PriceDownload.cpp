@@ -1,0 +1,108 @@
+#include "info/PriceDownload.h"
+
+#include "base/DateUtil.h"
+#include "base/MainModule.h"
+#include "base/TextFile.h"
+#include "import/ImportCommon.h"
+#include "info/InfoServer.h"
+
+#include <QDir>
+#include <QSaveFile>
+
+namespace info {
+
+namespace {
+
+QString firstLine(const QByteArray &body)
+{
+    qsizetype end = body.indexOf('\n');
+    if (end < 0)
+        end = body.size();
+    return TextFile::decode(body.first(end)).trimmed();
+}
+
+// Fetches one price file and stores it when it carries its date; true when stored.
+bool fetchPriceFile(Http &http, const QString &address, const QDate &date, QDate (*dateOf)(const QByteArray &),
+                    const QString &path, int timeoutMs, QString &error)
+{
+    const HttpResult result = http.fetch(address, timeoutMs);
+    if (!result.ok || dateOf(result.body) != date)
+        return false;
+    return WriteWholeFile(path, result.body, &error);
+}
+
+} // namespace
+
+bool WriteWholeFile(const QString &path, const QByteArray &bytes, QString *why)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (why)
+            *why = QStringLiteral("%1 に書き込めません（%2）。").arg(QDir::toNativeSeparators(path), file.errorString());
+        return false;
+    }
+    return true;
+}
+
+QDate DailyFileDate(const QByteArray &body)
+{
+    const QString line = firstLine(body);
+    const QDate date = LeadingDate(line);
+    return line.size() == 8 || (line.size() > 8 && line.at(8) == QLatin1Char(',')) ? date : QDate();
+}
+
+QDate MarginFileDate(const QByteArray &body)
+{
+    const QString line = firstLine(body);
+    if (line.size() < 8)
+        return {};
+    bool y = false, m = false, d = false;
+    const int year = line.first(4).toInt(&y);
+    const int month = line.sliced(4, 2).toInt(&m);
+    const int day = line.last(2).toInt(&d);
+    return y && m && d ? QDate(year, month, day) : QDate();
+}
+
+FileOutcome DownloadRegistrationFile(Http &http, const QString &durl, int timeoutMs)
+{
+    FileOutcome outcome;
+    const HttpResult result = http.fetch(RegistrationAddress(durl), timeoutMs);
+    if (!result.ok || result.body.isEmpty())
+        return outcome;
+    const QString text = TextFile::decode(result.body);
+    if (!LeadingDate(text).isValid())
+        return outcome;
+    const QString path = QDir(MainModule::dataFolder()).filePath(QStringLiteral("Regist.Mei"));
+    outcome.stored = WriteWholeFile(path, TextFile::encode(text + QStringLiteral("\r\n")), &outcome.error);
+    return outcome;
+}
+
+PriceDownloadResult DownloadPriceFiles(const QDate &first, const QDate &last, bool margin, const QString &durl,
+                                       const QString &hibiFolder, const QString &sinyoFolder, PriceDownloadView &view,
+                                       int timeoutMs)
+{
+    PriceDownloadResult result;
+    auto stopped = [&] { return view.cancelled && *view.cancelled; };
+    for (QDate day = first; day <= last && result.error.isEmpty(); day = day.addDays(1)) {
+        const int weekday = DateUtil::weekdayNumber(day);
+        if (weekday == 1 || weekday == 7)
+            continue;
+        view.progress.setPhase(importer::dailyFileName(day) + QStringLiteral(" 取得中"));
+        view.progress.yield();
+        if (stopped())
+            break;
+        if (fetchPriceFile(view.http, DailyFileAddress(durl, day), day, &DailyFileDate,
+                           importer::fileIn(hibiFolder, importer::dailyFileName(day)), timeoutMs, result.error))
+            ++result.dailyStored;
+        if (!margin || !result.error.isEmpty() || stopped())
+            continue;
+        view.progress.setPhase(importer::marginFileName(day) + QStringLiteral(" 取得中"));
+        if (fetchPriceFile(view.http, MarginFileAddress(durl, day), day, &MarginFileDate,
+                           importer::fileIn(sinyoFolder, importer::marginFileName(day)), timeoutMs, result.error))
+            ++result.marginStored;
+    }
+    result.cancelled = stopped();
+    return result;
+}
+
+} // namespace info

@@ -1,0 +1,135 @@
+#include "InfoTestSupport.h"
+
+#include "db/Database.h"
+#include "info/InfoBrowser.h"
+#include "info/InfoSearch.h"
+
+using namespace info_test;
+
+namespace {
+
+class InfoBrowser : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        MainModule::reset();
+        folder = std::make_unique<TempProgramFolder>();
+        folder->createDatabase();
+        executeSql(QStringLiteral("insert into Mei (コード, 市場コード, 銘柄, 出来高単位, 株価単位, 更新Flg) values (1301, 1, '極洋', 1000, 1, True)"));
+        executeSql(QStringLiteral("insert into Mei (コード, 市場コード, 銘柄, 出来高単位, 株価単位, 更新Flg) values (1332, 2, 'ﾆｯｽｲ', 1000, 1, True)"));
+        MainModule::MarketAbbrev[1] = QStringLiteral("東１");
+        MainModule::MarketAbbrev[2] = QStringLiteral("東２");
+    }
+    void TearDown() override { MainModule::reset(); }
+
+    void row(const QString &kind, const QDate &date, int rank, int code, int price, int volume)
+    {
+        executeSql(QStringLiteral("insert into informationData (種類コード, 日付, 順位, コード, 株価, 出来高, 前日比, 値, コメント, Top種類コード) "
+                                  "values (%1, %2, %3, %4, %5, %6, 0, '', 'c', %7)")
+                       .arg(db::quoteText(kind), db::dateLiteral(date)).arg(rank).arg(code).arg(price).arg(volume)
+                       .arg(db::quoteText(kind.left(1))));
+    }
+    void close(int code, const QDate &date, int value)
+    {
+        executeSql(QStringLiteral("insert into dayData (コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高, 基準前日比) values (%1, %2, 0, 0, 0, %3, 0, 0, %3)")
+                       .arg(code).arg(db::dateLiteral(date)).arg(value));
+    }
+    QStringList column(const QString &source, const QString &field)
+    {
+        QStringList values;
+        db::Database database(MainModule::DBPath);
+        for (db::Recordset rs = database.openRecordset(source); !rs.eof(); rs.moveNext())
+            values.append(rs.toText(field));
+        return values;
+    }
+
+    std::unique_ptr<TempProgramFolder> folder;
+    const QDate d1{2000, 7, 12}, d2{2000, 7, 13}, d3{2000, 7, 14};
+};
+
+TEST_F(InfoBrowser, CurrentPricesCutTowardZeroAndShowOnlyRisers)
+{
+    const QString k = QStringLiteral("d'1"); // a quote in the kind code is data, not query text
+    row(k, d3, 1, 1301, 400, 1000);
+    row(k, d3, 2, 1332, 400, 1000);
+    row(k, d3, 3, 1333, 0, 1000);  // no price: change 0
+    row(k, d3, 4, 9999, 300, 1000); // no daily close: left alone
+    close(1301, d2, 1);
+    close(1301, d3, 437);
+    close(1332, d3, 363);
+    close(1333, d3, 50);
+    EXPECT_EQ(info::UpdateCurrentPrices(MainModule::DBPath, k, d3, d3), 3);
+    const QString all = QStringLiteral("select * from informationData order by 順位");
+    EXPECT_EQ(column(all, QStringLiteral("現比")), (QStringList{QStringLiteral("9.2"), QStringLiteral("-9.2"), QStringLiteral("0"), QString()}));
+    EXPECT_EQ(column(all, QStringLiteral("現株価")), (QStringList{QStringLiteral("437"), QStringLiteral("363"), QStringLiteral("50"), QString()}));
+    const QString view = info::CurrentPriceSource(k, d3, d3, false, QString(), QString());
+    EXPECT_EQ(column(view, QStringLiteral("銘柄")), QStringList{QStringLiteral("極洋")});
+}
+
+TEST_F(InfoBrowser, NarrowingKeepsTheRangeAndReplacesAnEarlierNarrowing)
+{
+    const QString k = QStringLiteral("d01");
+    for (const QDate &d : {d1, d2, d3}) {
+        row(k, d, 1, 1301, 900, 5000);
+        row(k, d, 2, 1332, 1500, 100);
+    }
+    row(QStringLiteral("d02"), d1, 1, 1301, 900, 5000);
+    EXPECT_EQ(column(info::DatesSource(k), QStringLiteral("日付")),
+              (QStringList{QStringLiteral("2000-07-14"), QStringLiteral("2000-07-13"), QStringLiteral("2000-07-12")}));
+    EXPECT_EQ(column(info::DatesSource(k), QStringLiteral("コメント")).first(), QStringLiteral("c"));
+    const QString range = info::RankingSource(k, d2, d3);
+    EXPECT_EQ(column(range, QStringLiteral("コード")).size(), 4);
+    const QString once = info::NarrowedSource(range, k, d3, QStringLiteral("1000"), QString());
+    EXPECT_EQ(column(once, QStringLiteral("コード")), (QStringList{QStringLiteral("1301"), QStringLiteral("1301")}));
+    const QString twice = info::NarrowedSource(once, k, d3, QStringLiteral("2000"), QStringLiteral("1000"));
+    EXPECT_EQ(column(twice, QStringLiteral("コード")), (QStringList{QStringLiteral("1301"), QStringLiteral("1301")}));
+    const QString wider = info::NarrowedSource(twice, k, d3, QStringLiteral("2000"), QStringLiteral("0"));
+    EXPECT_EQ(column(wider, QStringLiteral("コード")).size(), 4);
+    // A range view lists each issue once in the main window's list.
+    EXPECT_EQ(info::IssueListEntries(MainModule::DBPath, wider),
+              (QStringList{QStringLiteral("1301 東１ 極洋"), QStringLiteral("1332 東２ ﾆｯｽｲ")}));
+    EXPECT_EQ(info::FirstOfLastDates(MainModule::DBPath, k, d3, 2), d2);
+    EXPECT_EQ(info::FirstOfLastDates(MainModule::DBPath, k, d3, 20), d1);
+    // No kind picked: nothing matches.
+    EXPECT_TRUE(column(info::RankingSource(QString(), d3, d3), QStringLiteral("コード")).isEmpty());
+}
+
+TEST_F(InfoBrowser, OldRankingsAreFoundAndDeletedByTheirPeriod)
+{
+    const QDate newest(2000, 7, 14);
+    row(QStringLiteral("d01"), newest, 1, 1301, 1, 1);
+    row(QStringLiteral("d01"), QDate(2000, 6, 14), 1, 1301, 1, 1); // kept: not before R - 30
+    row(QStringLiteral("w01"), QDate(1999, 12, 17), 1, 1301, 1, 1); // kept: not before R - 210
+    EXPECT_EQ(info::NewestRankingDate(MainModule::DBPath, QDate(2001, 1, 1)), newest);
+    EXPECT_FALSE(info::HasOldRankings(MainModule::DBPath, newest, 30));
+    row(QStringLiteral("w01"), QDate(1999, 12, 16), 1, 1301, 1, 1);
+    EXPECT_TRUE(info::HasOldRankings(MainModule::DBPath, newest, 30));
+    row(QStringLiteral("d01"), QDate(2000, 6, 13), 1, 1301, 1, 1);
+    info::DeleteOldRankings(MainModule::DBPath, newest, 30);
+    EXPECT_EQ(column(QStringLiteral("select 日付 from informationData order by 日付"), QStringLiteral("日付")),
+              (QStringList{QStringLiteral("1999-12-17"), QStringLiteral("2000-06-14"), QStringLiteral("2000-07-14")}));
+    EXPECT_EQ(info::OldRankingsQuestion(30), QStringLiteral("オプション設定で設定した30日以上の削除すべきデーターがあります　削除しますか？"));
+}
+
+TEST_F(InfoBrowser, IssueSearchListsRankingsOfRemovedKindsAndOffersNoSKinds)
+{
+    executeSql(QStringLiteral("insert into informationClass (種類コード, 種類名, 表示順) values ('d01', '値上がり率上位', 2)"));
+    executeSql(QStringLiteral("insert into informationClass (種類コード, 種類名, 表示順) values ('s01', '特別', 1)"));
+    executeSql(QStringLiteral("insert into informationClass (種類コード, 種類名, 表示順) values ('w01', '週間', 3)"));
+    row(QStringLiteral("d01"), d1, 5, 1301, 1, 1);
+    row(QStringLiteral("w01"), d3, 1, 1301, 1, 1);
+    row(QStringLiteral("x09"), d2, 2, 1301, 1, 1); // a kind no longer listed
+    row(QStringLiteral("d01"), d2, 1, 1332, 1, 1);
+    const auto kinds = info::OfferedKinds(MainModule::DBPath);
+    EXPECT_EQ(kinds.codes, (QStringList{QStringLiteral("d01"), QStringLiteral("w01")}));
+    EXPECT_EQ(column(info::IssueSearchSource(1301, QString(), info::SearchOrder::ByDate), QStringLiteral("種類コード")),
+              (QStringList{QStringLiteral("w01"), QStringLiteral("x09"), QStringLiteral("d01")}));
+    EXPECT_EQ(column(info::IssueSearchSource(1301, QString(), info::SearchOrder::ByKind), QStringLiteral("種類コード")),
+              (QStringList{QStringLiteral("x09"), QStringLiteral("d01"), QStringLiteral("w01")}));
+    EXPECT_EQ(column(info::IssueSearchSource(1301, QStringLiteral("d01"), info::SearchOrder::ByDate), QStringLiteral("順位")),
+              QStringList{QStringLiteral("5")});
+    EXPECT_TRUE(column(info::IssueSearchSource(7203, QString(), info::SearchOrder::ByDate), QStringLiteral("順位")).isEmpty());
+}
+
+} // namespace
