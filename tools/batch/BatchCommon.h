@@ -75,5 +75,7 @@ private:
 std::vector<Command> initCommands();
 std::vector<Command> importCommands();
 std::vector<Command> chartCommands();
+std::vector<Command> ledgerCommands();
+std::vector<Command> maintenanceCommands();
 
 } // namespace batch

@@ -21,6 +21,10 @@ static std::vector<Command> allCommands()
         all.push_back(c);
     for (auto &c : chartCommands())
         all.push_back(c);
+    for (auto &c : ledgerCommands())
+        all.push_back(c);
+    for (auto &c : maintenanceCommands())
+        all.push_back(c);
     return all;
 }
 
