@@ -15,4 +15,5 @@ list(APPEND MIRAVEL_UI_SOURCES
   maint/frmDatament.cpp
   maint/frmBackUp.cpp
   maint/MaintWindowParts.cpp
+  maint/DataFileCommands.cpp
 )
