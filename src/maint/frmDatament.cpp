@@ -29,6 +29,8 @@ frmDatament::frmDatament(AppServices &services, QWidget *parent) : QDialog(paren
     CmdDelData = named<QPushButton>("CmdDelData", QStringLiteral("選択株価ﾃﾞｰﾀｰ削除"));
     CmdDelMei = named<QPushButton>("CmdDelMei", QStringLiteral("選択銘柄登録削除"));
     CmdMeiRegist = named<QPushButton>("CmdMeiRegist", QStringLiteral("銘柄メンテナンス"));
+    for (QPushButton *b : {CmdMake1, CmdMake2, CmdDelData, CmdDelMei, CmdMeiRegist})
+        b->setMinimumWidth(CmdMake1->sizeHint().width() + 40);
     MenteData = new RecordsetTableModel(m_services.prompt, this);
     MenteData->setObjectName(QStringLiteral("MenteData"));
     MenteData->setReadOnly(true);
