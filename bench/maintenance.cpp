@@ -25,6 +25,7 @@
 #include <sqlite3.h>
 
 #include <cstdio>
+#include <unistd.h>
 #include <functional>
 #include <random>
 
@@ -60,13 +61,11 @@ void build(const QString &path, int years, int issues)
     sqlite3_open(path.toUtf8().constData(), &h);
     exec(h, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA cache_size=-400000; BEGIN");
     std::mt19937 random(7);
-    QList<QDate> days, fridays;
+    QList<QDate> days;
     const QDate last(2024, 12, 27);
     for (QDate d = last.addYears(-years).addDays(1); d <= last; d = d.addDays(1)) {
         if (d.dayOfWeek() <= 5)
             days.append(d);
-        if (d.dayOfWeek() == 5)
-            fridays.append(d);
     }
     sqlite3_stmt *mei = nullptr, *day = nullptr, *week = nullptr, *margin = nullptr;
     sqlite3_prepare_v2(h, "INSERT INTO Mei VALUES (?,1,'銘柄',1000,1,1)", -1, &mei, nullptr);
@@ -80,30 +79,35 @@ void build(const QString &path, int years, int issues)
         }
         sqlite3_reset(s);
     };
+    // Rows go in day by day, as the daily import writes them, so the tables are laid out by date.
+    std::vector<int> closes;
     for (int i = 0; i < issues; ++i) {
-        const int code = 1000 + i * 2;
+        closes.push_back(200 + int(random() % 3000));
         if (i % 500 != 7) { // a few codes have prices but no registration
-            sqlite3_bind_int(mei, 1, code);
+            sqlite3_bind_int(mei, 1, 1000 + i * 2);
             step(mei);
         }
-        int close = 200 + int(random() % 3000);
-        auto fill = [&](sqlite3_stmt *s, const QDate &d) {
-            close = std::max(1, close + int(random() % 21) - 10);
-            const QByteArray iso = d.toString(Qt::ISODate).toLatin1();
-            sqlite3_bind_int(s, 1, code);
-            sqlite3_bind_text(s, 2, iso.constData(), int(iso.size()), SQLITE_TRANSIENT);
-            for (int c = 3; c <= 6; ++c)
-                sqlite3_bind_int(s, c, close);
-            sqlite3_bind_double(s, 7, double(random() % 100000));
-            sqlite3_bind_int(s, 8, close);
-            step(s);
-        };
-        for (const QDate &d : days)
-            fill(day, d);
-        for (const QDate &d : fridays) {
-            fill(week, d);
-            const QByteArray iso = d.toString(Qt::ISODate).toLatin1();
-            sqlite3_bind_int(margin, 1, code);
+    }
+    auto fill = [&](sqlite3_stmt *s, int i, const QByteArray &iso) {
+        int &close = closes[size_t(i)];
+        close = std::max(1, close + int(random() % 21) - 10);
+        sqlite3_bind_int(s, 1, 1000 + i * 2);
+        sqlite3_bind_text(s, 2, iso.constData(), int(iso.size()), SQLITE_TRANSIENT);
+        for (int c = 3; c <= 6; ++c)
+            sqlite3_bind_int(s, c, close);
+        sqlite3_bind_double(s, 7, double(random() % 100000));
+        sqlite3_bind_int(s, 8, close);
+        step(s);
+    };
+    for (const QDate &d : days) {
+        const QByteArray iso = d.toString(Qt::ISODate).toLatin1();
+        for (int i = 0; i < issues; ++i)
+            fill(day, i, iso);
+        if (d.dayOfWeek() != 5)
+            continue;
+        for (int i = 0; i < issues; ++i) {
+            fill(week, i, iso);
+            sqlite3_bind_int(margin, 1, 1000 + i * 2);
             sqlite3_bind_text(margin, 2, iso.constData(), int(iso.size()), SQLITE_TRANSIENT);
             step(margin);
         }
@@ -118,8 +122,11 @@ void build(const QString &path, int years, int issues)
     sqlite3_close(h);
 }
 
+// Every measurement starts with the disk's write-back done, so that no step pays for the one
+// before it (a 1 GB file written just before slows every write that follows).
 double seconds(const std::function<void()> &work)
 {
+    ::sync();
     QElapsedTimer t;
     t.start();
     work();
@@ -159,7 +166,7 @@ int main(int argc, char **argv)
     QTemporaryDir scratch(QDir::tempPath() + QStringLiteral("/maintenance-XXXXXX"));
     const QString sourceFolder = keep.isEmpty() ? scratch.path() : keep;
     QDir().mkpath(sourceFolder);
-    const QString source = sourceFolder + QStringLiteral("/source-%1y-%2.mdb").arg(years).arg(issues);
+    const QString source = sourceFolder + QStringLiteral("/bydate-%1y-%2.mdb").arg(years).arg(issues);
     if (!QFileInfo::exists(source)) {
         const double s = seconds([&] { build(source, years, issues); });
         std::printf("built %s in %.1f s\n", qPrintable(source), s);
@@ -179,23 +186,30 @@ int main(int argc, char **argv)
     QDir().mkpath(media);
     QFile::copy(dbPath, media + QStringLiteral("/warm.mdb"));
     QFile::remove(media + QStringLiteral("/warm.mdb"));
-    const double copy = seconds([&] { QFile::copy(dbPath, media + QStringLiteral("/copy.mdb")); });
+    // Best of two rounds, taken in turn, so that neither pays alone for the disk's write-back.
     QString error;
-    const double backup = seconds([&] {
-        if (!maint::BackUpDatabase(dbPath, media + QStringLiteral("/Miravel.mdb"), &error))
-            std::fprintf(stderr, "backup: %s\n", qPrintable(error));
-    });
+    double copy = 1e9, backup = 1e9;
+    for (int round = 0; round < 2; ++round) {
+        copy = std::min(copy, seconds([&] { QFile::copy(dbPath, media + QStringLiteral("/copy.mdb")); }));
+        QFile::remove(media + QStringLiteral("/copy.mdb"));
+        backup = std::min(backup, seconds([&] {
+            if (!maint::BackUpDatabase(dbPath, media + QStringLiteral("/Miravel.mdb"), &error))
+                std::fprintf(stderr, "backup: %s\n", qPrintable(error));
+        }));
+        QFile::remove(media + QStringLiteral("/Miravel.mdb"));
+    }
     std::printf("backup             %7.3f s   plain copy %7.3f s   ratio %.2f (aim <= 1.5)\n", backup, copy, backup / copy);
-    QFile::remove(media + QStringLiteral("/copy.mdb"));
-    QFile::remove(media + QStringLiteral("/Miravel.mdb"));
 
     // Compaction against VACUUM INTO by the sqlite3 library.
-    const double vacuum = seconds([&] { vacuumInto(dbPath, media + QStringLiteral("/vacuum.mdb")); });
-    QFile::remove(media + QStringLiteral("/vacuum.mdb"));
-    const double compact = seconds([&] {
-        if (!maint::CompactDatabase(dbPath, &error))
-            std::fprintf(stderr, "compact: %s\n", qPrintable(error));
-    });
+    double vacuum = 1e9, compact = 1e9;
+    for (int round = 0; round < 2; ++round) {
+        vacuum = std::min(vacuum, seconds([&] { vacuumInto(dbPath, media + QStringLiteral("/vacuum.mdb")); }));
+        QFile::remove(media + QStringLiteral("/vacuum.mdb"));
+        compact = std::min(compact, seconds([&] {
+            if (!maint::CompactDatabase(dbPath, &error))
+                std::fprintf(stderr, "compact: %s\n", qPrintable(error));
+        }));
+    }
     std::printf("compaction         %7.3f s   VACUUM INTO %6.3f s   ratio %.2f (aim <= 1.2)\n", compact, vacuum,
                 compact / vacuum);
     QFile::remove(maint::OldDbPathOf(dbPath));
@@ -210,11 +224,22 @@ int main(int argc, char **argv)
     });
     std::printf("issues w/o prices  %7.3f s   (%zu codes, aim <= 2 s)\n", check2, found.size());
 
+    // The same statements on another issue, straight through the sqlite3 library.
+    const double rawChange = seconds([&] {
+        sqlite3 *h = nullptr;
+        sqlite3_open_v2(dbPath.toUtf8().constData(), &h, SQLITE_OPEN_READWRITE, nullptr);
+        exec(h, "PRAGMA synchronous=NORMAL");
+        for (const char *table : {"dayData", "weekData", "informationData", "board", "shinyo", "stockmarket"})
+            exec(h, QStringLiteral("UPDATE %1 SET コード=9802 WHERE コード=1202").arg(QLatin1String(table)).toUtf8().constData());
+        exec(h, "UPDATE Mei SET コード=9802, 市場コード=2 WHERE コード=1202");
+        sqlite3_close(h);
+    });
     const double change = seconds([&] {
         maint::ChangeCodeAndMarket(context, QStringLiteral("1200"), QStringLiteral("1"), QStringLiteral("9800"),
                                    QStringLiteral("2"));
     });
-    std::printf("code change        %7.3f s   (%s, aim <= 0.5 s)\n", change, qPrintable(prompt.last));
+    std::printf("code change        %7.3f s   raw updates %6.3f s   ratio %.2f (%s, aim <= 0.5 s)\n", change,
+                rawChange, change / rawChange, qPrintable(prompt.last));
 
     const QDate lastDay(2024, 12, 27);
     const double range = seconds([&] {
