@@ -23,29 +23,24 @@ const QString kUnsoldDate = QStringLiteral("00/00/00");
 const char16_t *const kFields[ColumnCount] = {u"コード", u"市場コード", u"銘柄", u"購入日", u"購入額", u"購入数",
                                                 u"損益分岐点", u"現在額", u"売却日", u"売却額", u"売却数", u"利益"};
 
-qint64 &numberOf(Lot &lot, int column);
-qint64 numberOf(const Lot &lot, int column)
-{
-    return numberOf(const_cast<Lot &>(lot), column);
-}
-
 bool isNumberColumn(int column)
 {
     return column != ColName && column != ColBuyDate && column != ColSellDate;
 }
 
-qint64 &numberOf(Lot &lot, int column)
+// The member behind a number column.
+qint64 Lot::*numberField(int column)
 {
     switch (column) {
-    case ColCode: return lot.code;
-    case ColMarket: return lot.market;
-    case ColBuyPrice: return lot.buyPrice;
-    case ColBuyShares: return lot.buyShares;
-    case ColBreakEven: return lot.breakEven;
-    case ColCurrent: return lot.current;
-    case ColSellPrice: return lot.sellPrice;
-    case ColSellShares: return lot.sellShares;
-    default: return lot.profit;
+    case ColCode: return &Lot::code;
+    case ColMarket: return &Lot::market;
+    case ColBuyPrice: return &Lot::buyPrice;
+    case ColBuyShares: return &Lot::buyShares;
+    case ColBreakEven: return &Lot::breakEven;
+    case ColCurrent: return &Lot::current;
+    case ColSellPrice: return &Lot::sellPrice;
+    case ColSellShares: return &Lot::sellShares;
+    default: return &Lot::profit;
     }
 }
 
@@ -72,7 +67,7 @@ Lot readLot(const db::Recordset &rs)
     lot.id = rs.toLong(QStringLiteral("ID"));
     for (int c = 0; c < ColumnCount; ++c) {
         if (isNumberColumn(c))
-            numberOf(lot, c) = SafeLong(rs.value(FieldOf(c)));
+            lot.*numberField(c) = SafeLong(rs.value(FieldOf(c)));
     }
     lot.name = SafeText(rs.value(FieldOf(ColName)));
     lot.buyDate = SafeText(rs.value(FieldOf(ColBuyDate)));
@@ -84,7 +79,7 @@ void writeLot(db::Recordset &rs, const Lot &lot)
 {
     for (int c = 0; c < ColumnCount; ++c) {
         if (isNumberColumn(c))
-            rs.setValue(FieldOf(c), numberOf(lot, c));
+            rs.setValue(FieldOf(c), lot.*numberField(c));
     }
     rs.setValue(FieldOf(ColName), lot.name);
     rs.setValue(FieldOf(ColBuyDate), lot.buyDate);
@@ -176,7 +171,7 @@ std::array<QString, ColumnCount> Lot::texts() const
     std::array<QString, ColumnCount> t;
     for (int c = 0; c < ColumnCount; ++c) {
         if (isNumberColumn(c))
-            t[size_t(c)] = QString::number(numberOf(*this, c));
+            t[size_t(c)] = QString::number(this->*numberField(c));
     }
     t[ColName] = name;
     t[ColBuyDate] = buyDate;
@@ -261,7 +256,7 @@ bool ChangeCell(const Context &context, qint64 id, int column, const QString &te
         else if (column == ColSellDate)
             lot.sellDate = text;
         else if (column >= 0 && column < ColumnCount)
-            numberOf(lot, column) = numberOrZero(text);
+            lot.*numberField(column) = numberOrZero(text);
         lot.buyDate = dateOr(lot.buyDate, DateUtil::formatYYMMDD(context.today), context.today);
         lot.sellDate = dateOr(lot.sellDate, kUnsoldDate, context.today);
 
