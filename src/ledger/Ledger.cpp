@@ -44,8 +44,7 @@ qint64 Lot::*numberField(int column)
     }
 }
 
-// A typed number; anything else (letters, an empty cell) is 0. A number too large for the column
-// is kept so that the engine reports it.
+// A typed number; anything else (letters, an empty cell) is 0.
 qint64 numberOrZero(const QString &text)
 {
     bool ok = false;
@@ -257,6 +256,12 @@ bool ChangeCell(const Context &context, qint64 id, int column, const QString &te
             lot.sellDate = text;
         else if (column >= 0 && column < ColumnCount)
             lot.*numberField(column) = numberOrZero(text);
+        if (column >= 0 && column < ColumnCount && isNumberColumn(column)
+            && (lot.*numberField(column) < std::numeric_limits<qint32>::min()
+                || lot.*numberField(column) > std::numeric_limits<qint32>::max())) {
+            prompt.inform(overflowText(), QString(), PromptIcon::Critical);
+            return false;
+        }
         lot.buyDate = dateOr(lot.buyDate, DateUtil::formatYYMMDD(context.today), context.today);
         lot.sellDate = dateOr(lot.sellDate, kUnsoldDate, context.today);
 

@@ -106,6 +106,11 @@ TEST_F(LedgerTest, CellChangesCleanTheRowLookUpTheIssueAndSplitAPartialSale)
     EXPECT_EQ(unsold[0].breakEven, 520);
     EXPECT_EQ(unsold[0].sellDate, QStringLiteral("00/00/00"));
 
+    // A number the column cannot hold is refused, not wrapped.
+    EXPECT_FALSE(ledger::ChangeCell(context(), id, ledger::ColBuyPrice, QStringLiteral("99999999999999")));
+    EXPECT_EQ(prompt.messages().last(), QStringLiteral("オーバーフローしました。"));
+    EXPECT_EQ(lot(id).buyPrice, 500);
+
     // A code that is not registered empties the name.
     ASSERT_TRUE(ledger::ChangeCell(context(), id, ledger::ColCode, QStringLiteral("9999")));
     EXPECT_EQ(lot(id).name, QString());
