@@ -144,6 +144,11 @@ QString FieldOf(int column)
     return column >= 0 && column < ColumnCount ? QString::fromUtf16(kFields[column]) : QString();
 }
 
+bool fitsColumn(qint64 value)
+{
+    return value >= std::numeric_limits<qint32>::min() && value <= std::numeric_limits<qint32>::max();
+}
+
 QString overflowText()
 {
     return QStringLiteral("オーバーフローしました。");
@@ -160,7 +165,7 @@ qint64 BreakEven(qint64 price, Currency sonPa)
 std::optional<qint32> Profit(qint64 price, qint64 breakEven, qint64 shares)
 {
     const qint64 p = price * shares - breakEven * shares;
-    if (p < std::numeric_limits<qint32>::min() || p > std::numeric_limits<qint32>::max())
+    if (!fitsColumn(p))
         return std::nullopt;
     return qint32(p);
 }
@@ -256,9 +261,7 @@ bool ChangeCell(const Context &context, qint64 id, int column, const QString &te
             lot.sellDate = text;
         else if (column >= 0 && column < ColumnCount)
             lot.*numberField(column) = numberOrZero(text);
-        if (column >= 0 && column < ColumnCount && isNumberColumn(column)
-            && (lot.*numberField(column) < std::numeric_limits<qint32>::min()
-                || lot.*numberField(column) > std::numeric_limits<qint32>::max())) {
+        if (column >= 0 && column < ColumnCount && isNumberColumn(column) && !fitsColumn(lot.*numberField(column))) {
             prompt.inform(overflowText(), QString(), PromptIcon::Critical);
             return false;
         }

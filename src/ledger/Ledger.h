@@ -28,6 +28,9 @@ enum Column { ColCode, ColMarket, ColName, ColBuyDate, ColBuyPrice, ColBuyShares
 // The field of a column.
 QString FieldOf(int column);
 
+// True when a value fits the 32-bit money and share columns.
+bool fitsColumn(qint64 value);
+
 // The message of a profit that the column cannot hold.
 QString overflowText();
 

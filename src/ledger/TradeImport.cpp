@@ -156,7 +156,7 @@ ImportReport ImportTrades(const Context &context, const QString &path)
         const bool sell = side == QStringLiteral("売") || side.compare(QLatin1String("sell"), Qt::CaseInsensitive) == 0;
         if (!date.isValid() || !wholeNumber(f.at(at[FCode]), &code) || code <= 0 || code > 9999
             || !wholeNumber(f.at(at[FPrice]), &price) || price < 0 || !wholeNumber(f.at(at[FShares]), &shares)
-            || shares <= 0 || (!buy && !sell)) {
+            || shares <= 0 || !fitsColumn(price) || !fitsColumn(shares) || (!buy && !sell)) {
             report.skipped.append(where + QStringLiteral(" (日付・コード・売買・単価・株数を確認して下さい)"));
             continue;
         }

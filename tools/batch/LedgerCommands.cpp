@@ -27,7 +27,7 @@ bool numbers(const QStringList &texts, std::vector<qint64> &values)
     for (const QString &t : texts) {
         bool ok = false;
         values.push_back(t.toLongLong(&ok));
-        if (!ok) {
+        if (!ok || !ledger::fitsColumn(values.back())) {
             err(QStringLiteral("数値ではありません: %1").arg(t));
             return false;
         }
