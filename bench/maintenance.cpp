@@ -5,9 +5,9 @@
 // on a fresh copy. Reported: the code change of one issue, both issue checks, a one-year range
 // deletion, a backup against a plain file copy, and the compaction against VACUUM INTO.
 
-#include "app/DateUtil.h"
-#include "app/MainModule.h"
-#include "app/Ports.h"
+#include "base/DateUtil.h"
+#include "base/MainModule.h"
+#include "base/Ports.h"
 #include "db/Database.h"
 #include "db/Schema.h"
 #include "maint/Backup.h"

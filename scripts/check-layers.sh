@@ -20,7 +20,7 @@ declare -A allowed=(
   [board]="base db net ui"
   [info]="base db net ui"
   [ledger]="base db net ui"
-  [maint]="base db net ui"
+  [maint]="base db net ui chart"
   [app]="base db net ui import chart board info ledger maint"
 )
 

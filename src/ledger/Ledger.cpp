@@ -1,10 +1,10 @@
 #include "ledger/Ledger.h"
 
-#include "app/DateUtil.h"
-#include "app/Helpers.h"
-#include "app/MainModule.h"
-#include "app/Ports.h"
-#include "app/TextFile.h"
+#include "base/DateUtil.h"
+#include "base/Helpers.h"
+#include "base/MainModule.h"
+#include "base/Ports.h"
+#include "base/TextFile.h"
 #include "db/Database.h"
 #include "db/Schema.h"
 

@@ -4,7 +4,7 @@
 // and profit are whole yen computed exactly; a profit outside the 32-bit range of the column is
 // reported, never wrapped.
 
-#include "app/Currency.h"
+#include "base/Currency.h"
 
 #include <QDate>
 #include <QString>

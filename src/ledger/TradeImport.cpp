@@ -1,7 +1,7 @@
 #include "ledger/TradeImport.h"
 
-#include "app/DateUtil.h"
-#include "app/TextFile.h"
+#include "base/DateUtil.h"
+#include "base/TextFile.h"
 #include "db/Database.h"
 
 #include <QFile>

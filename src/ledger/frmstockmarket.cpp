@@ -1,9 +1,9 @@
 #include "ledger/frmstockmarket.h"
 
-#include "app/AppServices.h"
-#include "app/Helpers.h"
-#include "app/MainModule.h"
-#include "app/Ports.h"
+#include "base/AppServices.h"
+#include "base/Helpers.h"
+#include "base/MainModule.h"
+#include "base/Ports.h"
 #include "db/Database.h"
 #include "ledger/TradeImport.h"
 #include "ui/RecordsetTableModel.h"

@@ -1,8 +1,8 @@
 #include "maint/DataDeletion.h"
 
-#include "app/DateUtil.h"
-#include "app/Helpers.h"
-#include "app/Ports.h"
+#include "base/DateUtil.h"
+#include "base/Helpers.h"
+#include "base/Ports.h"
 #include "db/Database.h"
 #include "db/Schema.h"
 #include "db/SqlTranslator.h"

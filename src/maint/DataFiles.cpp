@@ -1,10 +1,13 @@
 #include "maint/DataFiles.h"
 
-#include "app/Helpers.h"
-#include "app/MainModule.h"
-#include "app/TextFile.h"
+#include "base/BusyGuard.h"
+#include "base/Helpers.h"
+#include "base/MainModule.h"
+#include "base/Ports.h"
+#include "base/TextFile.h"
 #include "chart/IssueList.h"
 #include "db/Database.h"
+#include "db/DbError.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -126,6 +129,64 @@ QStringList ReadIssueList(const QString &dbPath, const QString &path, bool *ok)
                                                  SafeText(rs.value(QStringLiteral("銘柄")))));
     }
     return entries;
+}
+
+void ExportShownIssueCsv(Prompt &prompt, const QString &code, const QString &market, const QString &name,
+                         int periodMode)
+{
+    if (!prompt.askYesNo(QStringLiteral("株価データをCsv形式で出力します よろしいですか？"), QStringLiteral("確認")))
+        return;
+    if (market.isEmpty() || name.isEmpty()) {
+        prompt.inform(QStringLiteral("銘柄コードを入力して下さい。"));
+        return;
+    }
+    QString error;
+    bool ok = false;
+    try {
+        BusyGuard wait;
+        ok = ExportPriceCsv(MainModule::DBPath, code, market, name, periodMode, &error);
+    } catch (const db::DbError &e) {
+        error = e.description();
+    }
+    if (ok)
+        prompt.inform(priceCsvDoneText(code));
+    else
+        prompt.inform(error, QString(), PromptIcon::Critical);
+}
+
+void WriteIssueListFile(Prompt &prompt, const QStringList &entries, const QDate &today)
+{
+    const QString folder = MainModule::dataFolder();
+    const QString path = prompt.pickSaveFile(QStringLiteral("銘柄リスト(*.Lis)|*.Lis|すべてのﾌｧｲﾙ(*.*)|*.*"), folder,
+                                             DefaultListName(folder, today));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo::exists(path)
+        && !prompt.askYesNo(QDir::toNativeSeparators(path) + QStringLiteral("のファイルは存在します 上書きしますか？"),
+                            QStringLiteral("確認")))
+        return;
+    if (!WriteIssueList(path, entries))
+        prompt.inform(QStringLiteral("%1 に書き込めません。").arg(QDir::toNativeSeparators(path)), QString(),
+                      PromptIcon::Critical);
+}
+
+bool ReadIssueListFile(Prompt &prompt, QStringList *entries)
+{
+    const QString path = prompt.pickOpenFile(
+        QStringLiteral("銘柄出力ファイル（*.Lis） |*.TXT;*.Lis|すべてのﾌｧｲﾙ(*.*)|*.*"), MainModule::dataFolder());
+    if (path.isEmpty() || !QFileInfo::exists(path))
+        return false;
+    try {
+        bool ok = false;
+        *entries = ReadIssueList(MainModule::DBPath, path, &ok);
+        if (!ok)
+            prompt.inform(QStringLiteral("%1 を読み込めません。").arg(QDir::toNativeSeparators(path)), QString(),
+                          PromptIcon::Critical);
+        return ok;
+    } catch (const db::DbError &e) {
+        prompt.inform(e.description(), QString(), PromptIcon::Critical);
+        return false;
+    }
 }
 
 } // namespace maint

@@ -9,6 +9,8 @@
 
 #include <vector>
 
+class Prompt;
+
 namespace maint {
 
 // "<data folder>/<code>.Csv".
@@ -40,5 +42,15 @@ std::vector<qint64> IssueListCodes(const QStringList &lines);
 // The issue-list entries ("1301 東１ 極洋") of the registered codes of a file, in file order; codes
 // not registered are left out. ok is false when the file cannot be read. Throws db::DbError.
 QStringList ReadIssueList(const QString &dbPath, const QString &path, bool *ok);
+
+// The main window's commands, with their questions and messages.
+// mnudataoutputcsv: the issue on show (code as typed, market abbreviation and name as shown).
+void ExportShownIssueCsv(Prompt &prompt, const QString &code, const QString &market, const QString &name,
+                         int periodMode);
+// mnuMeiListOutput: the entries of the issue list, to a file the user names (today's default name).
+void WriteIssueListFile(Prompt &prompt, const QStringList &entries, const QDate &today);
+// mnuMeiListInput: the entries read from a file the user picks; false when none was read (the list
+// is then left as it is).
+bool ReadIssueListFile(Prompt &prompt, QStringList *entries);
 
 } // namespace maint

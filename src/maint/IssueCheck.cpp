@@ -1,6 +1,6 @@
 #include "maint/IssueCheck.h"
 
-#include "app/Ports.h"
+#include "base/Ports.h"
 #include "db/Database.h"
 #include "db/Schema.h"
 #include "maint/LongWork.h"

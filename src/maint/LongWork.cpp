@@ -1,6 +1,6 @@
 #include "maint/LongWork.h"
 
-#include "app/Ports.h"
+#include "base/Ports.h"
 #include "db/Database.h"
 
 #include <sqlite3.h>

@@ -1,16 +1,6 @@
 #include "maint/MaintWindowParts.h"
 
-#include <QApplication>
-
-WaitCursor::WaitCursor()
-{
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-}
-
-WaitCursor::~WaitCursor()
-{
-    QApplication::restoreOverrideCursor();
-}
+#include <QCoreApplication>
 
 void PaintingProgress::yield()
 {
@@ -19,11 +9,8 @@ void PaintingProgress::yield()
 
 void PaintingProgress::setBusy(bool busy)
 {
-    if (busy == m_busy)
-        return;
-    m_busy = busy;
-    if (busy)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
+    if (busy && !m_busy)
+        m_busy.emplace();
+    else if (!busy)
+        m_busy.reset();
 }

@@ -1,18 +1,12 @@
 #pragma once
 
-// What the maintenance windows share: the hourglass while they work, and a progress that keeps
-// the window painting (user input waits until the work is done).
+// A progress for maintenance windows at work: the hourglass while busy, and the window keeps
+// painting while a long statement runs (user input waits until the work is done).
 
-#include "app/Ports.h"
+#include "base/BusyGuard.h"
+#include "base/Ports.h"
 
-class WaitCursor final
-{
-public:
-    WaitCursor();
-    ~WaitCursor();
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
+#include <optional>
 
 class PaintingProgress final : public Progress
 {
@@ -20,10 +14,9 @@ public:
     void setPhase(const QString &) override {}
     void setPercent(const QString &) override {}
     void yield() override;
-    // Busy shows the hourglass until the work ends.
     void setBusy(bool busy) override;
-    bool busy() const { return m_busy; }
+    bool busy() const { return m_busy.has_value(); }
 
 private:
-    bool m_busy = false;
+    std::optional<BusyGuard> m_busy;
 };

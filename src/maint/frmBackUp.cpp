@@ -1,12 +1,12 @@
 #include "maint/frmBackUp.h"
 
-#include "app/AppServices.h"
-#include "app/MainModule.h"
-#include "app/Ports.h"
-#include "app/Settings.h"
+#include "base/AppServices.h"
+#include "base/MainModule.h"
+#include "base/Ports.h"
+#include "base/Settings.h"
 #include "maint/Backup.h"
 #include "maint/Compaction.h"
-#include "maint/MaintWindowParts.h"
+#include "base/BusyGuard.h"
 #include "ui/WindowHelpers.h"
 
 #include <QCloseEvent>
@@ -99,7 +99,7 @@ void frmBackUp::Cmdbackup_Click()
     QString error;
     bool ok = false;
     {
-        WaitCursor wait;
+        BusyGuard wait;
         ok = maint::BackUpDatabase(MainModule::DBPath,
                                    Settings::folderPath(maint::BackupFileOf(txtbackuppath->text())), &error);
     }
@@ -122,7 +122,7 @@ void frmBackUp::CmdRebackup_Click()
     QString error;
     bool ok = false;
     {
-        WaitCursor wait;
+        BusyGuard wait;
         ok = maint::RestoreDatabase(Settings::folderPath(maint::BackupFileOf(txtbackuppath->text())),
                                     MainModule::DBPath, &error);
     }
@@ -145,7 +145,7 @@ void frmBackUp::CmdoladmdbRebackup_Click()
     QString error;
     bool ok = false;
     {
-        WaitCursor wait;
+        BusyGuard wait;
         ok = maint::RestoreDatabase(old, MainModule::DBPath, &error);
     }
     if (ok)

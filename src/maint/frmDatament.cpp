@@ -1,7 +1,7 @@
 #include "maint/frmDatament.h"
 
-#include "app/AppServices.h"
-#include "app/MainModule.h"
+#include "base/AppServices.h"
+#include "base/MainModule.h"
 #include "chart/frmEditMei.h"
 #include "db/DbError.h"
 #include "maint/IssueCheck.h"

@@ -1,7 +1,7 @@
 #include "maint/frmDeleteData.h"
 
-#include "app/AppServices.h"
-#include "app/MainModule.h"
+#include "base/AppServices.h"
+#include "base/MainModule.h"
 #include "maint/DataDeletion.h"
 #include "ui/DateBox.h"
 #include "ui/WindowHelpers.h"

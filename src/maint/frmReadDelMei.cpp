@@ -6,7 +6,6 @@
 #include "base/Ports.h"
 #include "db/DbError.h"
 #include "maint/IssueDeletion.h"
-#include "maint/MaintWindowParts.h"
 #include "ui/RecordsetTableModel.h"
 #include "ui/WindowHelpers.h"
 

@@ -15,5 +15,4 @@ list(APPEND MIRAVEL_UI_SOURCES
   maint/frmDatament.cpp
   maint/frmBackUp.cpp
   maint/MaintWindowParts.cpp
-  maint/DataFileCommands.cpp
 )

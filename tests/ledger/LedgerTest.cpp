@@ -3,7 +3,7 @@
 
 #include "importwin/WindowTestSupport.h"
 
-#include "app/TextFile.h"
+#include "base/TextFile.h"
 #include "ledger/Ledger.h"
 #include "ledger/TradeImport.h"
 #include "ledger/frmstockmarket.h"

@@ -2,7 +2,7 @@
 
 #include "support/TestSupport.h"
 
-#include "app/MainModule.h"
+#include "base/MainModule.h"
 #include "db/Database.h"
 
 #include <QDir>

@@ -3,8 +3,8 @@
 
 #include "importwin/WindowTestSupport.h"
 
-#include "app/Settings.h"
-#include "app/TextFile.h"
+#include "base/Settings.h"
+#include "base/TextFile.h"
 #include "maint/Backup.h"
 #include "maint/Compaction.h"
 #include "maint/DataDeletion.h"

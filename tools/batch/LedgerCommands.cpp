@@ -3,7 +3,7 @@
 
 #include "BatchCommon.h"
 
-#include "app/MainModule.h"
+#include "base/MainModule.h"
 #include "db/DbError.h"
 #include "ledger/Ledger.h"
 #include "ledger/TradeImport.h"

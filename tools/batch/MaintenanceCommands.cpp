@@ -3,9 +3,9 @@
 
 #include "BatchCommon.h"
 
-#include "app/Helpers.h"
-#include "app/MainModule.h"
-#include "app/Settings.h"
+#include "base/Helpers.h"
+#include "base/MainModule.h"
+#include "base/Settings.h"
 #include "chart/IssueList.h"
 #include "db/Database.h"
 #include "maint/Backup.h"
