@@ -222,7 +222,8 @@ void RefreshLots(const Context &context)
         writeLot(rs, lot);
         rs.update();
     }
-    batch.commitNow();
+    batch.finish();
+    database.close();
     if (!overflowed.isEmpty())
         context.prompt.inform(overflowText() + QStringLiteral("\n") + overflowed.join(QStringLiteral("\n")),
                               QString(), PromptIcon::Critical);
@@ -309,7 +310,9 @@ bool ChangeCell(const Context &context, qint64 id, int column, const QString &te
         rs.edit();
         writeLot(rs, lot);
         rs.update();
-        batch.commitNow();
+        rs.close();
+        batch.finish();
+        database.close();
         return true;
     } catch (const db::DbError &e) {
         prompt.inform(e.description(), QString(), PromptIcon::Critical);
@@ -354,7 +357,9 @@ bool SellLot(const Context &context, qint64 id, const QDate &date, qint64 price,
     rs.edit();
     writeLot(rs, lot);
     rs.update();
-    batch.commitNow();
+    rs.close();
+    batch.finish();
+    database.close();
     return true;
 }
 
@@ -368,7 +373,9 @@ qint64 AddLot(const Context &context, qint64 code, const QDate &date, qint64 pri
     lot.buyPrice = price;
     lot.buyShares = shares;
     lot.breakEven = BreakEven(price, context.sonPa);
-    return appendLot(database, lot);
+    const qint64 id = appendLot(database, lot);
+    database.close();
+    return id;
 }
 
 QStringList CsvLines(const std::vector<Lot> &lots)

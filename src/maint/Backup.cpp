@@ -67,6 +67,18 @@ bool opens(const QString &path)
     return ok;
 }
 
+// Closes the connections kept for reuse, so that no log holds pages the file lacks.
+bool closeConnections(QString *error)
+{
+    try {
+        db::Database::closeAll();
+        return true;
+    } catch (const db::DbError &e) {
+        *error = e.description();
+        return false;
+    }
+}
+
 } // namespace
 
 QString BackupFileOf(const QString &folder)
@@ -84,7 +96,8 @@ QString InitialBackupFolder(const QString &backPath)
 
 bool BackUpDatabase(const QString &dbPath, const QString &target, QString *error)
 {
-    db::Database::closeAll(); // closing checkpoints the log, so the file alone is the database
+    if (!closeConnections(error)) // closing writes the log back, so the file alone is the database
+        return false;
     if (QFileInfo::exists(companion(dbPath, "-wal")) && QFileInfo(companion(dbPath, "-wal")).size() > 0) {
         *error = QStringLiteral("データベースが使用中です。しばらくしてからやり直して下さい。");
         return false;
@@ -108,8 +121,7 @@ bool RestoreDatabase(const QString &source, const QString &dbPath, QString *erro
         *error = refusal;
         return false;
     }
-    db::Database::closeAll();
-    if (!copyToTemporary(source, dbPath, error))
+    if (!closeConnections(error) || !copyToTemporary(source, dbPath, error))
         return false;
     // The log of the database being replaced must never be replayed into the restored file.
     QFile::remove(companion(dbPath, "-wal"));

@@ -40,8 +40,11 @@ bool run(const MaintenanceContext &context, const std::function<void(db::Databas
     bool ok = true;
     try {
         db::Database database(context.dbPath);
-        YieldDuringQueries yielding(database, context.progress);
-        work(database);
+        {
+            YieldDuringQueries yielding(database, context.progress);
+            work(database);
+        }
+        database.close();
     } catch (const db::DbError &e) {
         ok = false;
         context.progress.setBusy(false);
@@ -191,7 +194,12 @@ bool ClearAllData(const MaintenanceContext &context)
         context.prompt.inform(QStringLiteral("株価データーが無い為削除しませんでした。"));
         return false;
     }
-    db::Database::closeAll();
+    try {
+        db::Database::closeAll();
+    } catch (const db::DbError &e) {
+        context.prompt.inform(e.description(), QString(), PromptIcon::Critical);
+        return false;
+    }
     for (const QString &companion : {QStringLiteral("-wal"), QStringLiteral("-shm")})
         QFile::remove(context.dbPath + companion);
     if (!QFile::remove(context.dbPath)) {

@@ -7,6 +7,8 @@
 
 #include <QSet>
 
+#include <optional>
+
 namespace maint {
 
 namespace {
@@ -30,12 +32,13 @@ void ClearWorkList(const QString &dbPath)
 {
     db::Database database(dbPath);
     database.execute(QStringLiteral("delete * from wrkMei;"));
+    database.close();
 }
 
 std::vector<qint64> CompareIssues(const QString &dbPath, const QString &priceTable, IssueCheck check, Progress &progress)
 {
     db::Database database(dbPath);
-    YieldDuringQueries yielding(database, progress);
+    std::optional<YieldDuringQueries> yielding(std::in_place, database, progress);
     database.execute(QStringLiteral("delete * from wrkMei;"));
 
     std::vector<qint64> registered;
@@ -68,18 +71,23 @@ std::vector<qint64> CompareIssues(const QString &dbPath, const QString &priceTab
         work.update();
     }
     work.close();
-    batch.commitNow();
+    batch.finish();
+    yielding.reset();
+    database.close();
     return found;
 }
 
 void DeleteCodeData(const QString &dbPath, qint64 code, Progress &progress)
 {
     db::Database database(dbPath);
-    YieldDuringQueries yielding(database, progress);
-    db::WriteBatch batch(database);
-    db::DeleteIssueRows(database, QStringLiteral(" where コード=%1;").arg(code));
-    database.execute(QStringLiteral("delete * from wrkMei where コード=%1;").arg(code));
-    batch.commitNow();
+    {
+        YieldDuringQueries yielding(database, progress);
+        db::WriteBatch batch(database);
+        db::DeleteIssueRows(database, QStringLiteral(" where コード=%1;").arg(code));
+        database.execute(QStringLiteral("delete * from wrkMei where コード=%1;").arg(code));
+        batch.finish();
+    }
+    database.close();
 }
 
 void DeleteCodeRegistration(const QString &dbPath, qint64 code)
@@ -88,7 +96,8 @@ void DeleteCodeRegistration(const QString &dbPath, qint64 code)
     db::WriteBatch batch(database);
     database.execute(QStringLiteral("delete * from Mei where コード=%1;").arg(code));
     database.execute(QStringLiteral("delete * from wrkMei where コード=%1;").arg(code));
-    batch.commitNow();
+    batch.finish();
+    database.close();
 }
 
 } // namespace maint
