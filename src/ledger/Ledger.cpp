@@ -320,9 +320,8 @@ bool ChangeCell(const Context &context, qint64 id, int column, const QString &te
     }
 }
 
-bool SellLot(const Context &context, qint64 id, const QDate &date, qint64 price, qint64 shares, QString *error)
+bool SellLot(db::Database &database, qint64 id, const QDate &date, qint64 price, qint64 shares, QString *error)
 {
-    db::Database database(context.dbPath);
     Lot lot;
     {
         db::Recordset rs = openLot(database, id);
@@ -359,21 +358,33 @@ bool SellLot(const Context &context, qint64 id, const QDate &date, qint64 price,
     rs.update();
     rs.close();
     batch.finish();
-    database.close();
     return true;
 }
 
-qint64 AddLot(const Context &context, qint64 code, const QDate &date, qint64 price, qint64 shares)
+bool SellLot(const Context &context, qint64 id, const QDate &date, qint64 price, qint64 shares, QString *error)
 {
     db::Database database(context.dbPath);
+    const bool sold = SellLot(database, id, date, price, shares, error);
+    database.close();
+    return sold;
+}
+
+qint64 AddLot(db::Database &database, Currency sonPa, qint64 code, const QDate &date, qint64 price, qint64 shares)
+{
     Lot lot;
     lot.code = code;
     lookUpIssue(database, lot);
     lot.buyDate = DateUtil::formatYYMMDD(date);
     lot.buyPrice = price;
     lot.buyShares = shares;
-    lot.breakEven = BreakEven(price, context.sonPa);
-    const qint64 id = appendLot(database, lot);
+    lot.breakEven = BreakEven(price, sonPa);
+    return appendLot(database, lot);
+}
+
+qint64 AddLot(const Context &context, qint64 code, const QDate &date, qint64 price, qint64 shares)
+{
+    db::Database database(context.dbPath);
+    const qint64 id = AddLot(database, context.sonPa, code, date, price, shares);
     database.close();
     return id;
 }

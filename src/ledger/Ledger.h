@@ -15,6 +15,10 @@
 
 class Prompt;
 
+namespace db {
+class Database;
+}
+
 namespace ledger {
 
 enum class View { Unsold, Sold, All };
@@ -89,6 +93,9 @@ bool ChangeCell(const Context &context, qint64 id, int column, const QString &te
 bool SellLot(const Context &context, qint64 id, const QDate &date, qint64 price, qint64 shares, QString *error);
 // Adds a purchase lot; returns its ID. Throws db::DbError.
 qint64 AddLot(const Context &context, qint64 code, const QDate &date, qint64 price, qint64 shares);
+// The same on an open database, for a loop that closes it once at its end.
+bool SellLot(db::Database &database, qint64 id, const QDate &date, qint64 price, qint64 shares, QString *error);
+qint64 AddLot(db::Database &database, Currency sonPa, qint64 code, const QDate &date, qint64 price, qint64 shares);
 
 // The export text lines of lots (header first; a final empty line when there are no lots, so that
 // the file ends in two line ends as it always has).

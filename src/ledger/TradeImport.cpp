@@ -65,10 +65,9 @@ struct OpenLot
 };
 
 // The unsold lots of a code, oldest purchase first (the ID breaks ties and orders undated lots).
-std::vector<OpenLot> openLotsOf(const QString &dbPath, qint64 code, const QDate &today)
+std::vector<OpenLot> openLotsOf(db::Database &database, qint64 code, const QDate &today)
 {
     std::vector<OpenLot> lots;
-    db::Database database(dbPath);
     db::Recordset rs = database.openRecordset(
         QStringLiteral("select ID, 購入日 from stockmarket where コード=%1 and 売却数=0 ;").arg(code));
     for (; !rs.eof(); rs.moveNext())
@@ -81,9 +80,8 @@ std::vector<OpenLot> openLotsOf(const QString &dbPath, qint64 code, const QDate 
     return lots;
 }
 
-qint64 sharesOf(const QString &dbPath, qint64 id)
+qint64 sharesOf(db::Database &database, qint64 id)
 {
-    db::Database database(dbPath);
     return database.scalar(QStringLiteral("select 購入数 from stockmarket where ID=%1 ;").arg(id)).toLongLong();
 }
 
@@ -138,6 +136,9 @@ ImportReport ImportTrades(const Context &context, const QString &path)
     }
     report.readable = true;
 
+    // One transaction for the whole file, closed once at its end.
+    db::Database database(context.dbPath);
+    db::WriteBatch batch(database);
     for (int i = headerLine + 1; i < lines.size(); ++i) {
         const QString &line = lines.at(i);
         if (line.trimmed().isEmpty())
@@ -161,15 +162,15 @@ ImportReport ImportTrades(const Context &context, const QString &path)
             continue;
         }
         if (buy) {
-            AddLot(context, code, date, price, shares);
+            AddLot(database, context.sonPa, code, date, price, shares);
             ++report.purchases;
             continue;
         }
-        const std::vector<OpenLot> lots = openLotsOf(context.dbPath, code, context.today);
+        const std::vector<OpenLot> lots = openLotsOf(database, code, context.today);
         qint64 open = 0;
         std::vector<std::pair<qint64, qint64>> held; // lot ID, shares bought
         for (const OpenLot &lot : lots) {
-            const qint64 n = sharesOf(context.dbPath, lot.id);
+            const qint64 n = sharesOf(database, lot.id);
             held.emplace_back(lot.id, n);
             open += n;
         }
@@ -184,7 +185,7 @@ ImportReport ImportTrades(const Context &context, const QString &path)
             if (remaining == 0)
                 break;
             const qint64 take = std::min(remaining, bought);
-            if (!SellLot(context, id, date, price, take, &error)) {
+            if (!SellLot(database, id, date, price, take, &error)) {
                 report.skipped.append(where + QStringLiteral(" (%1)").arg(error));
                 break;
             }
@@ -193,6 +194,8 @@ ImportReport ImportTrades(const Context &context, const QString &path)
         if (remaining == 0)
             ++report.sales;
     }
+    batch.finish();
+    database.close();
     RefreshLots(context);
     return report;
 }
