@@ -96,6 +96,8 @@ public:
     QString issueCode() const override;
     QString issueMarket() const override;
     QString issueName() const override;
+    QStringList issueListEntries() const override;
+    void replaceIssueList(const QStringList &entries) override;
     void settingsChanged() override;
     QStringList listEntries() const override;
     int selectedListRow() const override;

@@ -127,6 +127,20 @@ QString frmMain::issueName() const
     return LblMei->text();
 }
 
+QStringList frmMain::issueListEntries() const
+{
+    QStringList entries;
+    for (int i = 0; i < ListMei->count(); ++i)
+        entries.append(ListMei->item(i)->text());
+    return entries;
+}
+
+void frmMain::replaceIssueList(const QStringList &entries)
+{
+    ListMei->clear();
+    ListMei->addItems(entries);
+}
+
 void frmMain::settingsChanged()
 {
     m_options.screenMode = MainModule::ScreenMode;

@@ -7,6 +7,10 @@
 #include "db/Database.h"
 #include "maint/Compaction.h"
 #include "maint/frmCmpctMsg.h"
+#include "maint/DataFiles.h"
+#include "maint/frmBackUp.h"
+#include "maint/frmDatament.h"
+#include "maint/frmDeleteData.h"
 #include "maint/frmReadDelMei.h"
 #include "ui/CommandTable.h"
 
@@ -45,23 +49,49 @@ void offerCompaction(ui::CommandContext &c)
         c.services.prompt->inform(error, OptimiseTitle, PromptIcon::Critical);
 }
 
+void exportPriceCsv(ui::CommandContext &c)
+{
+    maint::ExportShownIssueCsv(*c.services.prompt, c.main.issueCode(), c.main.issueMarket(), c.main.issueName(),
+                               MainModule::PeriodMode);
+}
+
+void writeIssueList(ui::CommandContext &c)
+{
+    const QDate today = c.services.clock ? c.services.clock->today() : QDate::currentDate();
+    maint::WriteIssueListFile(*c.services.prompt, c.main.issueListEntries(), today);
+}
+
+void readIssueList(ui::CommandContext &c)
+{
+    QStringList entries;
+    if (maint::ReadIssueListFile(*c.services.prompt, &entries))
+        c.main.replaceIssueList(entries);
+}
+
 } // namespace
 
 void registerMaintCommands(ui::CommandTable &table)
 {
     const QString edit = QStringLiteral("mnuEdit");
-    table.addMenuItem(edit, 10, {QStringLiteral("mnurestore"), QStringLiteral("ﾃﾞｰﾀｰのﾊﾞｯｸｱｯﾌﾟ 復元")});
-    table.addMenuItem(edit, 40, {QStringLiteral("mnukabukatyousa"), QStringLiteral("株価ﾃﾞｰﾀｰ調査")});
-    table.addMenuItem(edit, 50, {QStringLiteral("mnukabukaDeleteEdit"), QStringLiteral("株価ﾃﾞｰﾀｰ削除　変更")});
-    table.addMenuItem(edit, 70, {QStringLiteral("mnudataoutputcsv"), QStringLiteral("株価データCSV出力"), {}, {}, true});
-    table.addMenuItem(edit, 80, {QStringLiteral("mnuMeiListOutput"), QStringLiteral("銘柄ﾘｽﾄ出力")});
-    table.addMenuItem(edit, 90, {QStringLiteral("mnuMeiListInput"), QStringLiteral("銘柄ﾘｽﾄ出力から入力")});
+    table.addMenuItem(edit, 10, {QStringLiteral("mnurestore"), QStringLiteral("ﾃﾞｰﾀｰのﾊﾞｯｸｱｯﾌﾟ 復元"), {}, {}, false,
+                                 &ui::runModal<frmBackUp>});
+    table.addMenuItem(edit, 40, {QStringLiteral("mnukabukatyousa"), QStringLiteral("株価ﾃﾞｰﾀｰ調査"), {}, {}, false,
+                                 &ui::runModal<frmDatament>});
+    table.addMenuItem(edit, 50, {QStringLiteral("mnukabukaDeleteEdit"), QStringLiteral("株価ﾃﾞｰﾀｰ削除　変更"), {}, {}, false,
+                                 &ui::runModal<frmDeleteData>});
+    table.addMenuItem(edit, 70, {QStringLiteral("mnudataoutputcsv"), QStringLiteral("株価データCSV出力"), {}, {}, true,
+                                 exportPriceCsv});
+    table.addMenuItem(edit, 80, {QStringLiteral("mnuMeiListOutput"), QStringLiteral("銘柄ﾘｽﾄ出力"), {}, {}, false,
+                                 writeIssueList});
+    table.addMenuItem(edit, 90, {QStringLiteral("mnuMeiListInput"), QStringLiteral("銘柄ﾘｽﾄ出力から入力"), {}, {}, false,
+                                 readIssueList});
     table.addMenuItem(edit, 110, {QStringLiteral("mnuErrMei"), QStringLiteral("エラー銘柄確認"), {}, {}, true,
                                   &ui::runModal<frmReadDelMei>});
 
     table.addButton(110, {QStringLiteral("DMentButton"), QStringLiteral("株価データーメンテナンス"), {},
-                          QStringLiteral("data-maintenance")});
-    table.addButton(120, {QStringLiteral("DataDelButton"), QStringLiteral("データー削除"), {}, QStringLiteral("data-delete")});
+                          QStringLiteral("data-maintenance"), false, &ui::runModal<frmDatament>});
+    table.addButton(120, {QStringLiteral("DataDelButton"), QStringLiteral("データー削除"), {}, QStringLiteral("data-delete"),
+                          false, &ui::runModal<frmDeleteData>});
 
     table.onClosing(offerCompaction);
 }

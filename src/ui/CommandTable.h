@@ -34,6 +34,9 @@ public:
     virtual QString issueCode() const = 0;
     virtual QString issueMarket() const = 0;
     virtual QString issueName() const = 0;
+    // The entries of the issue list ("1301 東１ 極洋"), in list order; and replacing them all.
+    virtual QStringList issueListEntries() const = 0;
+    virtual void replaceIssueList(const QStringList &entries) = 0;
     // Redraws the chart after a setting that changes its look (screen mode, Ito ratio) changed.
     virtual void settingsChanged() = 0;
 

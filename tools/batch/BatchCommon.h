@@ -78,5 +78,7 @@ std::vector<Command> chartCommands();
 std::vector<Command> boardCommands();
 std::vector<Command> publishCommands();
 std::vector<Command> infoCommands();
+std::vector<Command> ledgerCommands();
+std::vector<Command> maintenanceCommands();
 
 } // namespace batch

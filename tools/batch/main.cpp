@@ -24,6 +24,8 @@ static std::vector<Command> allCommands()
         infoCommands,
         boardCommands,
         publishCommands,
+        ledgerCommands,
+        maintenanceCommands,
     };
     std::vector<Command> all;
     for (auto group : groups)
