@@ -95,7 +95,7 @@ TEST_F(ProgramSmoke, StartsOnAnExistingProgramFolderAndWritesOnlyTheVersion)
     EXPECT_TRUE(err.contains(QStringLiteral("startup_ms="))) << err.toStdString();
     // The version line goes into the program's section; every other byte stays.
     QByteArray after = testing_support::readFileBytes(file(QStringLiteral("Miravel.ini")));
-    const QByteArray versionLine = "Version=" + Startup::versionText().toLatin1() + "\r\n";
+    const QByteArray versionLine = "Version=" + versionText().toLatin1() + "\r\n";
     ASSERT_EQ(after.count(versionLine), 1) << after.toStdString();
     EXPECT_LT(after.indexOf(versionLine), after.indexOf("[Convt]"));
     after.replace(versionLine, QByteArray());
