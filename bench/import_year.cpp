@@ -78,7 +78,8 @@ QString makeProgramFolder(const QString &parent, const QString &name)
 // change against the carried reference.
 struct RawInserter
 {
-    explicit RawInserter(sqlite3 *handle) : h(handle), previous(10000, -1)
+    explicit RawInserter(sqlite3 *handle)
+        : h(handle), previous(10000, -1)
     {
         sqlite3_prepare_v2(h, "INSERT INTO dayData (コード,日付,始値,高値,安値,終値,前日比,出来高,基準前日比) VALUES (?,?,?,?,?,?,?,?,?)", -1, &s, nullptr);
     }
@@ -143,11 +144,16 @@ int main(int argc, char **argv)
     while (!args.isEmpty()) {
         const QString a = args.takeFirst();
         const QString v = args.isEmpty() ? QString() : args.takeFirst();
-        if (a == QLatin1String("--issues")) options.issues = v.toInt();
-        else if (a == QLatin1String("--days")) options.tradingDays = v.toInt();
-        else if (a == QLatin1String("--history-years")) historyYears = v.toInt();
-        else if (a == QLatin1String("--seed")) options.seed = v.toULongLong();
-        else if (a == QLatin1String("--work")) work = v;
+        if (a == QLatin1String("--issues"))
+            options.issues = v.toInt();
+        else if (a == QLatin1String("--days"))
+            options.tradingDays = v.toInt();
+        else if (a == QLatin1String("--history-years"))
+            historyYears = v.toInt();
+        else if (a == QLatin1String("--seed"))
+            options.seed = v.toULongLong();
+        else if (a == QLatin1String("--work"))
+            work = v;
         else {
             std::fprintf(stderr, "usage: import_year [--issues N] [--days D] [--history-years Y] [--seed S] [--work DIR]\n");
             return 2;

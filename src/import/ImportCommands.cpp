@@ -37,20 +37,13 @@ void readRegistration(ui::CommandContext &c)
 void registerImportCommands(ui::CommandTable &table)
 {
     const QString file = QStringLiteral("mnuFile");
-    table.addMenuItem(file, 10, {QStringLiteral("mnuReadData"), QStringLiteral("株価ﾃﾞｰﾀ読込"), QStringLiteral("Ctrl+R"), {},
-                                 false, readPrices});
-    table.addMenuItem(file, 20, {QStringLiteral("mnuReadShinyoData"), QStringLiteral("信用ﾃﾞｰﾀ読込み"), {}, {}, false,
-                                 &ui::runModal<frmShinyoData>});
-    table.addMenuItem(file, 30, {QStringLiteral("mnuMeiRegistData"), QStringLiteral("銘柄登録読込み"), {}, {}, true,
-                                 readRegistration});
-    table.addMenuItem(file, 40, {QStringLiteral("mnuMakeSyuData"), QStringLiteral("週データー作成"), {}, {}, true,
-                                 &ui::runModal<frmSyuMakeData>});
+    table.addMenuItem(file, 10, {QStringLiteral("mnuReadData"), QStringLiteral("株価ﾃﾞｰﾀ読込"), QStringLiteral("Ctrl+R"), {}, false, readPrices});
+    table.addMenuItem(file, 20, {QStringLiteral("mnuReadShinyoData"), QStringLiteral("信用ﾃﾞｰﾀ読込み"), {}, {}, false, &ui::runModal<frmShinyoData>});
+    table.addMenuItem(file, 30, {QStringLiteral("mnuMeiRegistData"), QStringLiteral("銘柄登録読込み"), {}, {}, true, readRegistration});
+    table.addMenuItem(file, 40, {QStringLiteral("mnuMakeSyuData"), QStringLiteral("週データー作成"), {}, {}, true, &ui::runModal<frmSyuMakeData>});
     table.addMenuItem(file, 50, {QStringLiteral("mnuIntMeiRegistData"), QStringLiteral("ｲﾝﾀｰﾈｯﾄで銘柄登録読込み"), {}, {}, true});
-    table.addMenuItem(QStringLiteral("mnuEdit"), 120, {QStringLiteral("mnuZenjitusaKeisan"), QStringLiteral("前日比再計算"),
-                                                       {}, {}, false, &ui::runModal<frmZenjitusa>});
+    table.addMenuItem(QStringLiteral("mnuEdit"), 120, {QStringLiteral("mnuZenjitusaKeisan"), QStringLiteral("前日比再計算"), {}, {}, false, &ui::runModal<frmZenjitusa>});
 
-    table.addButton(140, {QStringLiteral("IntReadKabukaButton"), QStringLiteral("株価データ読込み"), {}, QStringLiteral("import"),
-                          true, readPrices});
-    table.addButton(150, {QStringLiteral("IntReadMeiButton"), QStringLiteral("インターネット銘柄データー自動取得"), {},
-                          QStringLiteral("download-issues"), false});
+    table.addButton(140, {QStringLiteral("IntReadKabukaButton"), QStringLiteral("株価データ読込み"), {}, QStringLiteral("import"), true, readPrices});
+    table.addButton(150, {QStringLiteral("IntReadMeiButton"), QStringLiteral("インターネット銘柄データー自動取得"), {}, QStringLiteral("download-issues"), false});
 }

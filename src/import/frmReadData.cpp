@@ -32,7 +32,8 @@ const QString kPriceCaption = QStringLiteral("株価データー読み込み");
 
 } // namespace
 
-frmReadData::frmReadData(AppServices &services, QWidget *parent) : QDialog(parent), m_services(services)
+frmReadData::frmReadData(AppServices &services, QWidget *parent)
+    : QDialog(parent), m_services(services)
 {
     setObjectName(QStringLiteral("frmReadData"));
     setWindowTitle(kPriceCaption);

@@ -56,11 +56,9 @@ void registerMaintCommands(ui::CommandTable &table)
     table.addMenuItem(edit, 70, {QStringLiteral("mnudataoutputcsv"), QStringLiteral("株価データCSV出力"), {}, {}, true});
     table.addMenuItem(edit, 80, {QStringLiteral("mnuMeiListOutput"), QStringLiteral("銘柄ﾘｽﾄ出力")});
     table.addMenuItem(edit, 90, {QStringLiteral("mnuMeiListInput"), QStringLiteral("銘柄ﾘｽﾄ出力から入力")});
-    table.addMenuItem(edit, 110, {QStringLiteral("mnuErrMei"), QStringLiteral("エラー銘柄確認"), {}, {}, true,
-                                  &ui::runModal<frmReadDelMei>});
+    table.addMenuItem(edit, 110, {QStringLiteral("mnuErrMei"), QStringLiteral("エラー銘柄確認"), {}, {}, true, &ui::runModal<frmReadDelMei>});
 
-    table.addButton(110, {QStringLiteral("DMentButton"), QStringLiteral("株価データーメンテナンス"), {},
-                          QStringLiteral("data-maintenance")});
+    table.addButton(110, {QStringLiteral("DMentButton"), QStringLiteral("株価データーメンテナンス"), {}, QStringLiteral("data-maintenance")});
     table.addButton(120, {QStringLiteral("DataDelButton"), QStringLiteral("データー削除"), {}, QStringLiteral("data-delete")});
 
     table.onClosing(offerCompaction);

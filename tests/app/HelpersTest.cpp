@@ -1,6 +1,6 @@
+#include "base/Helpers.h"
 #include "base/Currency.h"
 #include "base/DateUtil.h"
-#include "base/Helpers.h"
 #include "base/MainModule.h"
 #include "base/Ports.h"
 

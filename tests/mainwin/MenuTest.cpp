@@ -7,8 +7,8 @@
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTextBrowser>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <QToolBar>
 
 using namespace mainwin_test;
@@ -36,8 +36,7 @@ TEST_F(MenuTest, TopLevelMenusAndTheirItemsInOrder)
     QStringList tops;
     for (QAction *a : w.menuBar()->actions())
         tops.append(a->text());
-    EXPECT_EQ(tops, (QStringList{QStringLiteral("ﾌｧｲﾙ"), QStringLiteral("編集"), QStringLiteral("ﾁｬｰﾄ"),
-                                 QStringLiteral("株価ボード"), QStringLiteral("株式情報"), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報")}));
+    EXPECT_EQ(tops, (QStringList{QStringLiteral("ﾌｧｲﾙ"), QStringLiteral("編集"), QStringLiteral("ﾁｬｰﾄ"), QStringLiteral("株価ボード"), QStringLiteral("株式情報"), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報")}));
     const QList<QAction *> menus = w.menuBar()->actions();
     EXPECT_EQ(captionsOf(menus[0]->menu()),
               (QStringList{QStringLiteral("mnuReadData=株価ﾃﾞｰﾀ読込|Ctrl+R"), QStringLiteral("mnuReadShinyoData=信用ﾃﾞｰﾀ読込み|"),
@@ -116,8 +115,7 @@ TEST_F(MenuTest, InformationPagesNeedAnIssueAndOpenTheServersPage)
     w.MeiCode->setText(QStringLiteral("1301"));
     w.command(QStringLiteral("mnuBSPL"))->trigger();
     w.command(QStringLiteral("mnuVelkaaHP"))->trigger();
-    EXPECT_EQ(shell.opened, (QStringList{QStringLiteral("http://www.example.jp/default.asp?tp=d&co=1301"),
-                                         QStringLiteral("http://www.example.jp/")}));
+    EXPECT_EQ(shell.opened, (QStringList{QStringLiteral("http://www.example.jp/default.asp?tp=d&co=1301"), QStringLiteral("http://www.example.jp/")}));
 }
 
 TEST_F(MenuTest, HelpAndExternalFile)
