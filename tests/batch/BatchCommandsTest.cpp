@@ -1,7 +1,7 @@
 // The import commands of miravel-batch: exit statuses, the result message as the last stdout line,
 // refusals with the windows' messages.
 
-#include "ImportFixture.h"
+#include "import/ImportFixture.h"
 
 #include "base/Settings.h"
 #include "import/Registration.h"

@@ -1,7 +1,7 @@
 // frmReadDelMei: the issues the last import did not mark, deleted one by one or all together with
 // every row they have.
 
-#include "WindowTestSupport.h"
+#include "importwin/WindowTestSupport.h"
 
 #include "maint/frmReadDelMei.h"
 #include "ui/RecordsetTableModel.h"
