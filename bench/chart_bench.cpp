@@ -47,7 +47,8 @@ public:
 class BenchClock final : public Clock
 {
 public:
-    explicit BenchClock(QDate today) : m_today(today) {}
+    explicit BenchClock(QDate today)
+        : m_today(today) { }
     QDate today() const override { return m_today; }
     QDateTime now() const override { return QDateTime(m_today, QTime(12, 0)); }
 
@@ -72,7 +73,10 @@ void check(int rc, sqlite3 *db, const char *what)
     }
 }
 
-int codeOf(int issue) { return 1000 + issue; }
+int codeOf(int issue)
+{
+    return 1000 + issue;
+}
 
 // CPU time of this thread in milliseconds (wall time suffers when other programs share the cores).
 double threadCpuMs()
@@ -98,12 +102,17 @@ void fill(const Options &o, QDate first, QDate last)
 
     sqlite3_stmt *mei = nullptr, *day = nullptr, *week = nullptr;
     check(sqlite3_prepare_v2(h, "insert into Mei (\"コード\", \"市場コード\", \"銘柄\", \"出来高単位\", \"株価単位\", \"更新Flg\") "
-                                "values (?, 1, ?, 1000, 1, 1)", -1, &mei, nullptr), h, "prepare Mei");
+                                "values (?, 1, ?, 1000, 1, 1)",
+                             -1, &mei, nullptr),
+          h, "prepare Mei");
     check(sqlite3_prepare_v2(h, "insert into dayData (\"コード\", \"日付\", \"始値\", \"高値\", \"安値\", \"終値\", \"前日比\", "
-                                "\"出来高\", \"基準前日比\") values (?, ?, ?, ?, ?, ?, ?, ?, ?)", -1, &day, nullptr), h, "prepare dayData");
+                                "\"出来高\", \"基準前日比\") values (?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                             -1, &day, nullptr),
+          h, "prepare dayData");
     check(sqlite3_prepare_v2(h, "insert into weekData (\"コード\", \"日付\", \"始値\", \"高値\", \"安値\", \"終値\", \"前日比\", "
                                 "\"出来高\", \"基準前日比\", \"売残\", \"買残\") values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-                          -1, &week, nullptr), h, "prepare weekData");
+                             -1, &week, nullptr),
+          h, "prepare weekData");
 
     std::vector<QByteArray> dayText;
     for (const QDate &d : days)
@@ -261,11 +270,16 @@ int main(int argc, char **argv)
     for (int i = 1; i + 1 < args.size(); i += 2) {
         const QString &k = args[i];
         const QString &v = args[i + 1];
-        if (k == QLatin1String("--folder")) o.folder = v;
-        else if (k == QLatin1String("--issues")) o.issues = v.toInt();
-        else if (k == QLatin1String("--years")) o.years = v.toInt();
-        else if (k == QLatin1String("--samples")) o.samples = v.toInt();
-        else if (k == QLatin1String("--seed")) o.seed = v.toUInt();
+        if (k == QLatin1String("--folder"))
+            o.folder = v;
+        else if (k == QLatin1String("--issues"))
+            o.issues = v.toInt();
+        else if (k == QLatin1String("--years"))
+            o.years = v.toInt();
+        else if (k == QLatin1String("--samples"))
+            o.samples = v.toInt();
+        else if (k == QLatin1String("--seed"))
+            o.seed = v.toUInt();
     }
     QTemporaryDir temp;
     if (o.folder.isEmpty())

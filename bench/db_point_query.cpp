@@ -36,13 +36,15 @@ void fill(const QString &path, int rows)
     for (int i = 0; i < rows; ++i) {
         if (i % Issues == 0 && i) {
             day = day.addDays(1);
-            while (day.dayOfWeek() > 5) day = day.addDays(1);
+            while (day.dayOfWeek() > 5)
+                day = day.addDays(1);
         }
         const QByteArray date = day.toString(Qt::ISODate).toLatin1();
         const int price = 500 + (i * 7919) % 3000;
         sqlite3_bind_int(s, 1, 1000 + i % Issues);
         sqlite3_bind_text(s, 2, date.constData(), int(date.size()), SQLITE_TRANSIENT);
-        for (int c = 3; c <= 7; ++c) sqlite3_bind_int(s, c, price);
+        for (int c = 3; c <= 7; ++c)
+            sqlite3_bind_int(s, c, price);
         sqlite3_bind_int(s, 7, 0);
         sqlite3_bind_int64(s, 8, 10000);
         sqlite3_bind_int(s, 9, price);
@@ -84,7 +86,11 @@ int main(int argc, char **argv)
     }
     const int days = rows / Issues;
     QRandomGenerator rng(42);
-    struct Q { int code; QDate date; };
+    struct Q
+    {
+        int code;
+        QDate date;
+    };
     std::vector<Q> qs, rawQs; // two samples of the same distribution
     for (int i = 0; i < queries; ++i) {
         qs.push_back({1000 + int(rng.bounded(Issues)), QDate(2000, 1, 3).addDays(qint64(rng.bounded(days * 7 / 5)))});
@@ -130,7 +136,8 @@ int main(int argc, char **argv)
         t.start();
         db::Database d(path);
         db::Recordset rs = d.openRecordset(legacy(q));
-        while (!rs.eof()) rs.moveNext();
+        while (!rs.eof())
+            rs.moveNext();
         rs.close();
         d.close();
         layerOpenClose.push_back(t.nsecsElapsed() / 1e6);

@@ -71,11 +71,16 @@ int main(int argc, char **argv)
     while (!args.isEmpty()) {
         const QString a = args.takeFirst();
         const QString v = args.isEmpty() ? QString() : args.takeFirst();
-        if (a == QLatin1String("--issues")) options.issues = v.toInt();
-        else if (a == QLatin1String("--days")) options.tradingDays = v.toInt();
-        else if (a == QLatin1String("--history-years")) historyYears = v.toInt();
-        else if (a == QLatin1String("--seed")) options.seed = v.toULongLong();
-        else if (a == QLatin1String("--work")) work = v;
+        if (a == QLatin1String("--issues"))
+            options.issues = v.toInt();
+        else if (a == QLatin1String("--days"))
+            options.tradingDays = v.toInt();
+        else if (a == QLatin1String("--history-years"))
+            historyYears = v.toInt();
+        else if (a == QLatin1String("--seed"))
+            options.seed = v.toULongLong();
+        else if (a == QLatin1String("--work"))
+            work = v;
         else {
             std::fprintf(stderr, "usage: import_year [--issues N] [--days D] [--history-years Y] [--seed S] [--work DIR]\n");
             return 2;

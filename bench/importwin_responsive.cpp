@@ -63,7 +63,8 @@ int main(int argc, char **argv)
     options.firstDay = QDate(2023, 1, 4);
     options.tradingDays = 245;
     importer::DataGenerator gen(options);
-    QElapsedTimer gt; gt.start();
+    QElapsedTimer gt;
+    gt.start();
     const qint64 records = gen.writeFiles(MainModule::hibiPath, QString());
     std::printf("generated %lld records in %lld ms\n", records, gt.elapsed());
 
@@ -85,7 +86,8 @@ int main(int argc, char **argv)
     QTimer t;
     t.setInterval(10);
     QObject::connect(&t, &QTimer::timeout, [&] {
-        if (!w.isBusy()) return;
+        if (!w.isBusy())
+            return;
         if (since.isValid()) {
             gaps.push_back(since.elapsed());
             if (gaps.back() > 150)
@@ -94,12 +96,24 @@ int main(int argc, char **argv)
         }
         since.restart();
         ++ticks;
-        if (w.LabFileName->text() != lastPhase) { lastPhase = w.LabFileName->text(); ++phaseChanges; }
-        if (w.LabPa->text() != lastPa) { lastPa = w.LabPa->text(); ++paChanges; }
-        if (ticks % 100 == 0) { w.CmdReadData->click(); w.close(); if (w.isVisible()) ++refusedCloses; }
+        if (w.LabFileName->text() != lastPhase) {
+            lastPhase = w.LabFileName->text();
+            ++phaseChanges;
+        }
+        if (w.LabPa->text() != lastPa) {
+            lastPa = w.LabPa->text();
+            ++paChanges;
+        }
+        if (ticks % 100 == 0) {
+            w.CmdReadData->click();
+            w.close();
+            if (w.isVisible())
+                ++refusedCloses;
+        }
     });
     t.start();
-    QElapsedTimer run; run.start();
+    QElapsedTimer run;
+    run.start();
     w.CmdReadData->click();
     const qint64 total = run.elapsed();
     std::sort(gaps.begin(), gaps.end());

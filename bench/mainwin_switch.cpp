@@ -3,11 +3,11 @@
 //   mainwin_switch [issues=100] [years=10] [presses=100]
 // Runs offscreen unless QT_QPA_PLATFORM says otherwise.
 
+#include "app/MainCommands.h"
 #include "base/AppServices.h"
 #include "base/MainModule.h"
 #include "base/Ports.h"
 #include "chart/ChartView.h"
-#include "app/MainCommands.h"
 #include "chart/frmMain.h"
 #include "db/Database.h"
 #include "db/Schema.h"
@@ -32,7 +32,11 @@ namespace {
 class CountingPrompt final : public Prompt
 {
 public:
-    bool askYesNo(const QString &, const QString &, PromptIcon) override { ++questions; return false; }
+    bool askYesNo(const QString &, const QString &, PromptIcon) override
+    {
+        ++questions;
+        return false;
+    }
     void inform(const QString &, const QString &, PromptIcon) override { ++messages; }
     QString pickOpenFile(const QString &, const QString &) override { return {}; }
     QString pickSaveFile(const QString &, const QString &, const QString &) override { return {}; }
@@ -61,7 +65,8 @@ void fill(const QString &path, int issues, int years, const QDate &today)
 
     sqlite3_stmt *s = nullptr;
     sqlite3_prepare_v2(h, "INSERT INTO dayData (コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高, 基準前日比) "
-                          "VALUES (?,?,?,?,?,?,?,?,?)", -1, &s, nullptr);
+                          "VALUES (?,?,?,?,?,?,?,?,?)",
+                       -1, &s, nullptr);
     const QDate first = today.addYears(-years);
     quint32 seed = 12345;
     auto next = [&seed] { seed = seed * 1103515245u + 12345u; return int((seed >> 16) & 0x7fff); };

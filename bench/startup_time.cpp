@@ -25,8 +25,8 @@ namespace {
 struct Run
 {
     bool ok = false;
-    double startupMs = 0;  // as the program measured it
-    double processMs = 0;  // wall time of the whole process minus the splash second
+    double startupMs = 0; // as the program measured it
+    double processMs = 0; // wall time of the whole process minus the splash second
 };
 
 Run runOnce(const QString &program)

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the program need, when one is missing.
 set -euo pipefail
+# Build: g++ … libgl-dev. Run time: fonts-noto-cjk (the Japanese text), libqt6svg6 (the toolbar's
+# SVG icons: without its image and icon-engine plugins the buttons are blank), xvfb and xauth (the
+# program and its window tests without a display).
 packages=(g++ cmake ninja-build ccache pkg-config qt6-base-dev libsqlite3-dev libgtest-dev libgmock-dev
           libqt6svg6 fonts-noto-cjk xvfb xauth libgl-dev)
 missing=()

@@ -51,21 +51,18 @@ void registerShellCommands(ui::CommandTable &table)
     table.addMenu(QStringLiteral("mnuEdit"), QStringLiteral("編集"), 20);
     table.addMenu(QStringLiteral("mnuVersion"), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"), 60);
 
-    table.addMenuItem(QStringLiteral("mnuFile"), 90, {QStringLiteral("mnuEnd"), QStringLiteral("終　了"), {}, {}, true,
-                                                      [](ui::CommandContext &c) { c.window.close(); }});
+    table.addMenuItem(QStringLiteral("mnuFile"), 90, {QStringLiteral("mnuEnd"), QStringLiteral("終　了"), {}, {}, true, [](ui::CommandContext &c) { c.window.close(); }});
     table.addMenuItem(QStringLiteral("mnuEdit"), 100,
                       {QStringLiteral("mnuoption"), QStringLiteral("オプション"), {}, {}, true, options});
     table.addButton(130, {QStringLiteral("OptionButton"), QStringLiteral("ｵﾌﾟｼｮﾝ設定"), {}, QStringLiteral("option"), true, options});
 
     const QString version = QStringLiteral("mnuVersion");
-    table.addMenuItem(version, 10, {QStringLiteral("mnuabout"), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"), {}, {}, false,
-                                    [](ui::CommandContext &c) {
+    table.addMenuItem(version, 10, {QStringLiteral("mnuabout"), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"), {}, {}, false, [](ui::CommandContext &c) {
                                         frmAbout window(&c.window);
                                         window.exec();
                                     }});
     table.addMenuItem(version, 20, {QStringLiteral("mnuGaibuRun"), QStringLiteral("外部ファイル実行"), {}, {}, true, runFile});
-    table.addMenuItem(version, 30, {QStringLiteral("mnuVelkaaHP"), QStringLiteral("Velka株式情報ＨＰ"), {}, {}, false,
-                                    [](ui::CommandContext &c) {
+    table.addMenuItem(version, 30, {QStringLiteral("mnuVelkaaHP"), QStringLiteral("Velka株式情報ＨＰ"), {}, {}, false, [](ui::CommandContext &c) {
                                         if (c.services.shell)
                                             OpenWebPage(*c.services.shell, MainModule::MURL);
                                     }});

@@ -3,9 +3,9 @@
 #include "base/MainModule.h"
 #include "base/Ports.h"
 #include "base/Settings.h"
+#include "base/Version.h"
 #include "db/Database.h"
 #include "db/Schema.h"
-#include "base/Version.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -14,24 +14,34 @@
 
 namespace Startup {
 
-QString programTitle() { return QStringLiteral("ミラベル"); }
+QString programTitle()
+{
+    return QStringLiteral("ミラベル");
+}
 
-QString alreadyRunningMessage() { return QStringLiteral("ミラベルはすでに起動しています。"); }
+QString alreadyRunningMessage()
+{
+    return QStringLiteral("ミラベルはすでに起動しています。");
+}
 
-InstanceLock::InstanceLock(const QString &programFolder) : m_path(lockFilePathFor(programFolder)) {}
+InstanceLock::InstanceLock(const QString &programFolder)
+    : m_path(lockFilePathFor(programFolder)) { }
 
 InstanceLock::~InstanceLock() = default;
 
 QString InstanceLock::lockFilePathFor(const QString &programFolder)
 {
     const QString canonical = QFileInfo(programFolder).canonicalFilePath().isEmpty()
-                                  ? QDir::cleanPath(QFileInfo(programFolder).absoluteFilePath())
-                                  : QFileInfo(programFolder).canonicalFilePath();
+        ? QDir::cleanPath(QFileInfo(programFolder).absoluteFilePath())
+        : QFileInfo(programFolder).canonicalFilePath();
     const QByteArray key = QCryptographicHash::hash(canonical.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
     return QDir(QDir::tempPath()).filePath(QStringLiteral("Miravel-%1.lock").arg(QString::fromLatin1(key)));
 }
 
-QString InstanceLock::lockFilePath() const { return m_path; }
+QString InstanceLock::lockFilePath() const
+{
+    return m_path;
+}
 
 bool InstanceLock::tryLock()
 {

@@ -40,9 +40,9 @@ private:
 
 struct Result
 {
-    bool ok = false;             // false: a message was shown, the program ends
+    bool ok = false; // false: a message was shown, the program ends
     bool settingsLoaded = false; // ReadSettings converted every key
-    QString firstRunMarker;      // "3" when the database was created in this run
+    QString firstRunMarker; // "3" when the database was created in this run
 };
 
 // Prepares a program folder for a run: ListPicked, the paths, the "Data" and "htm" folders, the database (created when

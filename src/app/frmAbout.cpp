@@ -1,8 +1,8 @@
 #include "app/frmAbout.h"
 
 #include "app/Startup.h"
-#include "ui/WindowHelpers.h"
 #include "base/Version.h"
+#include "ui/WindowHelpers.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -11,7 +11,8 @@
 
 #include <sqlite3.h>
 
-frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
+frmAbout::frmAbout(QWidget *parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));

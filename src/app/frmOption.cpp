@@ -28,7 +28,8 @@ QLineEdit *textBox(const char *name, int width = 60)
 
 } // namespace
 
-frmOption::frmOption(AppServices &services, QWidget *parent) : QDialog(parent), m_services(services)
+frmOption::frmOption(AppServices &services, QWidget *parent)
+    : QDialog(parent), m_services(services)
 {
     setObjectName(QStringLiteral("frmOption"));
     setWindowTitle(QStringLiteral("オプション"));
@@ -160,7 +161,9 @@ void frmOption::showEntries(const OptionEntries &e)
     CmbShinyo->setCurrentIndex(shinyo >= 0 ? shinyo : 0);
     CmbDelJyoho->setEditText(e.CmbDelJyoho);
     (e.allItoRso == 2 ? Option7 : Option6)->setChecked(true);
-    (e.itoRso == 2 ? Option4 : e.itoRso == 3 ? Option5 : Option3)->setChecked(true);
+    (e.itoRso == 2 ? Option4 : e.itoRso == 3 ? Option5
+                                             : Option3)
+        ->setChecked(true);
 }
 
 OptionEntries frmOption::entries() const
@@ -182,8 +185,11 @@ OptionEntries frmOption::entries() const
     e.ChkMakeSyu = ChkMakeSyu->isChecked() ? 1 : 0;
     e.CmbShinyo = CmbShinyo->currentText();
     e.CmbDelJyoho = CmbDelJyoho->currentText();
-    e.allItoRso = Option6->isChecked() ? 1 : Option7->isChecked() ? 2 : 3;
-    e.itoRso = Option3->isChecked() ? 1 : Option4->isChecked() ? 2 : Option5->isChecked() ? 3 : 1;
+    e.allItoRso = Option6->isChecked() ? 1 : Option7->isChecked() ? 2
+                                                                  : 3;
+    e.itoRso = Option3->isChecked() ? 1 : Option4->isChecked() ? 2
+        : Option5->isChecked()                                 ? 3
+                                                               : 1;
     return e;
 }
 

@@ -13,7 +13,8 @@ bool hasPointer()
 
 } // namespace
 
-BusyGuard::BusyGuard() : m_pointer(hasPointer())
+BusyGuard::BusyGuard()
+    : m_pointer(hasPointer())
 {
     if (m_pointer)
         QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));

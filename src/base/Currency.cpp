@@ -5,10 +5,19 @@
 #include <cmath>
 
 namespace Rounding {
-double nearest(double x) { return std::nearbyint(x); } // default FE_TONEAREST: ties to even
-double Fix(double x) { return std::trunc(x); }
-double Int(double x) { return std::floor(x); }
+double nearest(double x)
+{
+    return std::nearbyint(x);
+} // default FE_TONEAREST: ties to even
+double Fix(double x)
+{
+    return std::trunc(x);
 }
+double Int(double x)
+{
+    return std::floor(x);
+}
+} // namespace Rounding
 
 Currency Currency::fromDouble(double value)
 {
@@ -29,31 +38,45 @@ Currency Currency::fromText(const QString &text, bool *ok)
         if (frac.size() <= 4) {
             fracRaw = (frac + QStringLiteral("0000")).left(4).toLongLong();
             std::int64_t raw = whole * Scale + fracRaw;
-            if (ok) *ok = true;
+            if (ok)
+                *ok = true;
             return fromRaw(m.captured(1) == QLatin1String("-") ? -raw : raw);
         }
     }
     const double d = t.toDouble(&good);
-    if (ok) *ok = good && std::isfinite(d);
+    if (ok)
+        *ok = good && std::isfinite(d);
     return (good && std::isfinite(d)) ? fromDouble(d) : Currency();
 }
 
 Currency Currency::fromVariant(const QVariant &value, bool *ok)
 {
     if (value.metaType() == QMetaType::fromType<Currency>()) {
-        if (ok) *ok = true;
+        if (ok)
+            *ok = true;
         return value.value<Currency>();
     }
     switch (value.typeId()) {
-    case QMetaType::Int: case QMetaType::LongLong: case QMetaType::UInt: case QMetaType::ULongLong:
-    case QMetaType::Short: case QMetaType::UShort:
-        if (ok) *ok = true;
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        if (ok)
+            *ok = true;
         return fromInt(value.toLongLong());
-    case QMetaType::Double: case QMetaType::Float:
-        if (ok) *ok = true;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        if (ok)
+            *ok = true;
         return fromDouble(value.toDouble());
     default:
-        if (value.isNull()) { if (ok) *ok = false; return {}; }
+        if (value.isNull()) {
+            if (ok)
+                *ok = false;
+            return {};
+        }
         return fromText(value.toString(), ok);
     }
 }
@@ -66,7 +89,8 @@ QString Currency::toString() const
     std::uint64_t frac = a % Scale;
     if (frac) {
         QString f = QStringLiteral("%1").arg(frac, 4, 10, QLatin1Char('0'));
-        while (f.endsWith(QLatin1Char('0'))) f.chop(1);
+        while (f.endsWith(QLatin1Char('0')))
+            f.chop(1);
         s += QLatin1Char('.') + f;
     }
     return neg ? QLatin1Char('-') + s : s;

@@ -14,7 +14,12 @@ public:
     static constexpr std::int64_t Scale = 10000;
 
     constexpr Currency() = default;
-    static constexpr Currency fromRaw(std::int64_t raw) { Currency c; c.m_raw = raw; return c; }
+    static constexpr Currency fromRaw(std::int64_t raw)
+    {
+        Currency c;
+        c.m_raw = raw;
+        return c;
+    }
     static constexpr Currency fromInt(std::int64_t whole) { return fromRaw(whole * Scale); }
     static Currency fromDouble(double value);
     // Parses a plain decimal text ("12", "-3.5", " 1e3 "); ok is false when it is not a number.
@@ -30,8 +35,16 @@ public:
     constexpr Currency operator-() const { return fromRaw(-m_raw); }
     constexpr Currency operator+(Currency o) const { return fromRaw(m_raw + o.m_raw); }
     constexpr Currency operator-(Currency o) const { return fromRaw(m_raw - o.m_raw); }
-    Currency &operator+=(Currency o) { m_raw += o.m_raw; return *this; }
-    Currency &operator-=(Currency o) { m_raw -= o.m_raw; return *this; }
+    Currency &operator+=(Currency o)
+    {
+        m_raw += o.m_raw;
+        return *this;
+    }
+    Currency &operator-=(Currency o)
+    {
+        m_raw -= o.m_raw;
+        return *this;
+    }
     // Products and quotients go through double and round back, as the original arithmetic did.
     Currency operator*(Currency o) const { return fromDouble(toDouble() * o.toDouble()); }
     Currency operator/(Currency o) const { return fromDouble(toDouble() / o.toDouble()); }
@@ -49,6 +62,6 @@ double nearest(double x);
 double Fix(double x);
 // Largest integer not above x.
 double Int(double x);
-}
+} // namespace Rounding
 
 Q_DECLARE_METATYPE(Currency)

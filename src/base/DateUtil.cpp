@@ -43,13 +43,28 @@ QDate parseDate(const QString &text, const QDate &today)
     return QDate(year, m.captured(2).toInt(), m.captured(3).toInt());
 }
 
-bool isDate(const QString &text, const QDate &today) { return parseDate(text, today).isValid(); }
+bool isDate(const QString &text, const QDate &today)
+{
+    return parseDate(text, today).isValid();
+}
 
-QString formatYYMMDD(const QDate &date) { return date.isValid() ? date.toString(QStringLiteral("yy/MM/dd")) : QString(); }
-QString formatYYYYMMDD(const QDate &date) { return date.isValid() ? date.toString(QStringLiteral("yyyy/MM/dd")) : QString(); }
-QString formatIso(const QDate &date) { return date.isValid() ? date.toString(Qt::ISODate) : QString(); }
+QString formatYYMMDD(const QDate &date)
+{
+    return date.isValid() ? date.toString(QStringLiteral("yy/MM/dd")) : QString();
+}
+QString formatYYYYMMDD(const QDate &date)
+{
+    return date.isValid() ? date.toString(QStringLiteral("yyyy/MM/dd")) : QString();
+}
+QString formatIso(const QDate &date)
+{
+    return date.isValid() ? date.toString(Qt::ISODate) : QString();
+}
 
-int weekdayNumber(const QDate &date) { return date.dayOfWeek() % 7 + 1; }
+int weekdayNumber(const QDate &date)
+{
+    return date.dayOfWeek() % 7 + 1;
+}
 
 QString weekdayName(const QDate &date)
 {
@@ -69,14 +84,38 @@ static QDate stepTo(QDate d, int weekday, int step)
     return d;
 }
 
-QDate MondayOnOrBefore(const QDate &d) { return stepTo(d, 2, -1); }
-QDate FridayOnOrBefore(const QDate &d) { return stepTo(d, 6, -1); }
-QDate MondayOnOrAfter(const QDate &d) { return stepTo(d, 2, 1); }
-QDate FridayOnOrAfter(const QDate &d) { return stepTo(d, 6, 1); }
+QDate MondayOnOrBefore(const QDate &d)
+{
+    return stepTo(d, 2, -1);
+}
+QDate FridayOnOrBefore(const QDate &d)
+{
+    return stepTo(d, 6, -1);
+}
+QDate MondayOnOrAfter(const QDate &d)
+{
+    return stepTo(d, 2, 1);
+}
+QDate FridayOnOrAfter(const QDate &d)
+{
+    return stepTo(d, 6, 1);
+}
 
-QDateTime MondayOnOrBefore(const QDateTime &w) { return QDateTime(MondayOnOrBefore(w.date()), w.time()); }
-QDateTime FridayOnOrBefore(const QDateTime &w) { return QDateTime(FridayOnOrBefore(w.date()), w.time()); }
-QDateTime MondayOnOrAfter(const QDateTime &w) { return QDateTime(MondayOnOrAfter(w.date()), w.time()); }
-QDateTime FridayOnOrAfter(const QDateTime &w) { return QDateTime(FridayOnOrAfter(w.date()), w.time()); }
+QDateTime MondayOnOrBefore(const QDateTime &w)
+{
+    return QDateTime(MondayOnOrBefore(w.date()), w.time());
+}
+QDateTime FridayOnOrBefore(const QDateTime &w)
+{
+    return QDateTime(FridayOnOrBefore(w.date()), w.time());
+}
+QDateTime MondayOnOrAfter(const QDateTime &w)
+{
+    return QDateTime(MondayOnOrAfter(w.date()), w.time());
+}
+QDateTime FridayOnOrAfter(const QDateTime &w)
+{
+    return QDateTime(FridayOnOrAfter(w.date()), w.time());
+}
 
 } // namespace DateUtil

@@ -15,9 +15,9 @@ bool isDate(const QString &text, const QDate &today = QDate::currentDate());
 // Expands a two-digit year with the window above.
 int expandYear(int twoDigitYear, const QDate &today = QDate::currentDate());
 
-QString formatYYMMDD(const QDate &date);     // "00/07/14"
-QString formatYYYYMMDD(const QDate &date);   // "2000/07/14", the form our query texts use
-QString formatIso(const QDate &date);        // "2000-07-14"
+QString formatYYMMDD(const QDate &date); // "00/07/14"
+QString formatYYYYMMDD(const QDate &date); // "2000/07/14", the form our query texts use
+QString formatIso(const QDate &date); // "2000-07-14"
 
 // Sunday = 1 ... Saturday = 7.
 int weekdayNumber(const QDate &date);

@@ -37,7 +37,8 @@ QString PeriodButtonText(int mode);
 class cShellFile final
 {
 public:
-    explicit cShellFile(Shell &shell) : m_shell(shell) {}
+    explicit cShellFile(Shell &shell)
+        : m_shell(shell) { }
     void ShellFile(const QString &pathOrAddress);
 
 private:

@@ -13,8 +13,8 @@ namespace MainModule {
 
 // Paths (set by start-up or by the batch tool from the program folder).
 extern QString ProgramFolder; // native separators, no trailing separator
-extern QString DBPath;        // ProgramFolder + "/Miravel.mdb"
-extern QString IniPath;       // ProgramFolder + "/Miravel.ini"
+extern QString DBPath; // ProgramFolder + "/Miravel.mdb"
+extern QString IniPath; // ProgramFolder + "/Miravel.ini"
 
 // Period of charts and tables: 1 daily, 2 weekly.
 extern std::int16_t PeriodMode;

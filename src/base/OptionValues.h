@@ -9,7 +9,7 @@ class Prompt;
 
 struct OptionEntries
 {
-    int screenMode = 1;      // Option1 selected: 1, else 2
+    int screenMode = 1; // Option1 selected: 1, else 2
     QString slidechart;
     QString move1, move2, move3, SaicoL, RSIVR;
     QString TxtUrl;
@@ -20,8 +20,8 @@ struct OptionEntries
     int ChkMakeSyu = 0;
     QString CmbShinyo;
     QString CmbDelJyoho;
-    int allItoRso = 1;       // Option6: 1, Option7: 2, neither: 3
-    int itoRso = 1;          // Option3: 1, Option4: 2, Option5: 3, none: 1
+    int allItoRso = 1; // Option6: 1, Option7: 2, neither: 3
+    int itoRso = 1; // Option3: 1, Option4: 2, Option5: 3, none: 1
 };
 
 namespace OptionValues {

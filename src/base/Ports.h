@@ -11,7 +11,14 @@
 
 #include <functional>
 
-enum class PromptIcon { None, Information, Question, Warning, Critical };
+enum class PromptIcon
+{
+    None,
+    Information,
+    Question,
+    Warning,
+    Critical
+};
 
 class Prompt
 {
@@ -32,11 +39,11 @@ class Progress
 {
 public:
     virtual ~Progress() = default;
-    virtual void setPhase(const QString &text) = 0;   // LabFileName
+    virtual void setPhase(const QString &text) = 0; // LabFileName
     virtual void setPercent(const QString &text) = 0; // LabPa, already formatted "##"
     virtual void setCaption(const QString &text) { (void)text; }
     // Lets pending window messages run (labels repaint, clicks answered); nothing in the batch tool.
-    virtual void yield() {}
+    virtual void yield() { }
     virtual void setBusy(bool busy) { (void)busy; }
 };
 
@@ -44,8 +51,8 @@ public:
 class NullProgress final : public Progress
 {
 public:
-    void setPhase(const QString &) override {}
-    void setPercent(const QString &) override {}
+    void setPhase(const QString &) override { }
+    void setPercent(const QString &) override { }
 };
 
 class Shell
@@ -60,10 +67,10 @@ public:
 
 struct HttpResult
 {
-    bool ok = false;       // a whole body arrived with a 2xx status
-    int status = 0;        // HTTP status, 0 when none
-    QByteArray body;       // the whole body, or nothing
-    QString error;         // a description when !ok
+    bool ok = false; // a whole body arrived with a 2xx status
+    int status = 0; // HTTP status, 0 when none
+    QByteArray body; // the whole body, or nothing
+    QString error; // a description when !ok
 };
 
 class Http

@@ -8,8 +8,8 @@
 #include <QFile>
 #include <QSaveFile>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <variant>
 #include <vector>

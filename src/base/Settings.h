@@ -47,9 +47,9 @@ struct SettingKey
     QString section;
     QString key;
     SettingVariable variable;
-    QString initial;   // the variable's value before the file is read (MainModule::reset)
-    QString firstRun;  // the value a new file gets; a folder starting with "\" lies in the program folder
-    int readOrder;     // ReadSettings loads the main keys in this order
+    QString initial; // the variable's value before the file is read (MainModule::reset)
+    QString firstRun; // the value a new file gets; a folder starting with "\" lies in the program folder
+    int readOrder; // ReadSettings loads the main keys in this order
 };
 
 // Every key, in file order.

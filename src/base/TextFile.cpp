@@ -61,10 +61,12 @@ QStringList readLines(const QString &path, bool *ok)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        if (ok) *ok = false;
+        if (ok)
+            *ok = false;
         return {};
     }
-    if (ok) *ok = true;
+    if (ok)
+        *ok = true;
     return splitLines(decode(file.readAll()));
 }
 

@@ -39,28 +39,20 @@ void registerChartCommands(ui::CommandTable &table)
     table.addMenuItem(QStringLiteral("mnuEdit"), 30,
                       {QStringLiteral("mnuMeiedit"), QStringLiteral("登録銘柄編集"), {}, {}, false, editIssues});
     table.addMenuItem(QStringLiteral("mnuEdit"), 60,
-                      {QStringLiteral("mnuDelList"), QStringLiteral("銘柄リストから削除"), QStringLiteral("Del"), {}, true,
-                       [](ui::CommandContext &c) { mainWindow(c).RemoveFromList(); }});
+                      {QStringLiteral("mnuDelList"), QStringLiteral("銘柄リストから削除"), QStringLiteral("Del"), {}, true, [](ui::CommandContext &c) { mainWindow(c).RemoveFromList(); }});
 
     table.addMenu(QStringLiteral("mnuChart"), QStringLiteral("ﾁｬｰﾄ"), 30);
     table.addMenuItem(QStringLiteral("mnuChart"), 10,
-                      {QStringLiteral("mnuchartdayandweek"), QStringLiteral("週チャートを表示"), QStringLiteral("Ctrl+T"), {},
-                       false, [](ui::CommandContext &c) { mainWindow(c).switchPeriod(); }});
+                      {QStringLiteral("mnuchartdayandweek"), QStringLiteral("週チャートを表示"), QStringLiteral("Ctrl+T"), {}, false, [](ui::CommandContext &c) { mainWindow(c).switchPeriod(); }});
     table.addMenuItem(QStringLiteral("mnuChart"), 20,
-                      {QStringLiteral("mnuchartslideshow"), QStringLiteral("ﾁｬｰﾄ・ｽﾗｲﾄﾞｼｮｰ・ｽﾀｰﾄ"), QStringLiteral("Ctrl+S"),
-                       {}, true, [](ui::CommandContext &c) {
+                      {QStringLiteral("mnuchartslideshow"), QStringLiteral("ﾁｬｰﾄ・ｽﾗｲﾄﾞｼｮｰ・ｽﾀｰﾄ"), QStringLiteral("Ctrl+S"), {}, true, [](ui::CommandContext &c) {
                            // From the menu the show starts at the list's current issue, not at the one typed.
                            MainModule::ListPicked = false;
                            mainWindow(c).toggleSlideShow();
                        }});
 
-    table.addButton(10, {QStringLiteral("ChartButton"), QStringLiteral("チャート"), {}, QStringLiteral("chart"), false,
-                         [](ui::CommandContext &c) { mainWindow(c).showSelectedIssue(); }});
-    table.addButton(20, {QStringLiteral("ChartslideButton"), QStringLiteral("チャートのスライドショースタートとストップ"), {},
-                         QStringLiteral("slideshow"), false,
-                         [](ui::CommandContext &c) { mainWindow(c).toggleSlideShow(); }});
-    table.addButton(90, {QStringLiteral("KDMentButton"), QStringLiteral("株価データーメンテナンス"), {},
-                         QStringLiteral("price-edit"), true, editPrices});
-    table.addButton(100, {QStringLiteral("MMentButton"), QStringLiteral("登録銘柄メンテナンス"), {}, QStringLiteral("issue-edit"),
-                          false, editIssues});
+    table.addButton(10, {QStringLiteral("ChartButton"), QStringLiteral("チャート"), {}, QStringLiteral("chart"), false, [](ui::CommandContext &c) { mainWindow(c).showSelectedIssue(); }});
+    table.addButton(20, {QStringLiteral("ChartslideButton"), QStringLiteral("チャートのスライドショースタートとストップ"), {}, QStringLiteral("slideshow"), false, [](ui::CommandContext &c) { mainWindow(c).toggleSlideShow(); }});
+    table.addButton(90, {QStringLiteral("KDMentButton"), QStringLiteral("株価データーメンテナンス"), {}, QStringLiteral("price-edit"), true, editPrices});
+    table.addButton(100, {QStringLiteral("MMentButton"), QStringLiteral("登録銘柄メンテナンス"), {}, QStringLiteral("issue-edit"), false, editIssues});
 }

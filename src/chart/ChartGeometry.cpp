@@ -19,7 +19,7 @@ double ScaleFactor::value() const
 
 namespace {
 
-template<typename F>
+template <typename F>
 ScaleFactor fitFactor(int digits, F &&countAt)
 {
     ScaleFactor f;

@@ -18,9 +18,12 @@ namespace layout {
 constexpr int OuterLeft = 145, OuterTop = 100, OuterRight = 812, OuterBottom = 452;
 constexpr int PlotLeft = 200, PlotTop = 100, PlotRight = 757, PlotBottom = 437;
 constexpr int PriceTop = 100, PriceBottom = 356; // 256 pixels
-constexpr int LowerTop = 356, LowerZero = 436;   // 80 pixels
+constexpr int LowerTop = 356, LowerZero = 436; // 80 pixels
 constexpr int ImageWidth = 820, ImageHeight = 460;
-constexpr int centreX(int position) { return 200 + 5 * position; }
+constexpr int centreX(int position)
+{
+    return 200 + 5 * position;
+}
 } // namespace layout
 
 // A colour given as 0x00BBGGRR.

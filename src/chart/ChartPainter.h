@@ -21,7 +21,8 @@ class QPainter;
 namespace chart {
 
 // Entries of the colour table (0x00BBGGRR each).
-enum ColourIndex {
+enum ColourIndex
+{
     ColourMaShort = 0,
     ColourMaMiddle = 1,
     ColourMaLong = 2,
@@ -50,13 +51,13 @@ constexpr std::uint32_t Text = 0x000000;
 // The display state of the main window that decides what is drawn.
 struct ChartDisplayOptions
 {
-    int lowerPanelMode = 0;     // 0 ALL, 1 RSI VR, 2 psychological, 3 Ito ratio / margin, 4 none
-    bool volume = true;         // Chkdekidaka
-    bool curve = false;         // Chknijikyokusenn
+    int lowerPanelMode = 0; // 0 ALL, 1 RSI VR, 2 psychological, 3 Ito ratio / margin, 4 none
+    bool volume = true; // Chkdekidaka
+    bool curve = false; // Chknijikyokusenn
     ColourTable colourTable = defaultColourTable();
-    int periodMode = 1;         // 1 daily, 2 weekly
-    int screenMode = 1;         // 1 sharp, otherwise pale
-    int allItoRso = 1;          // 2: the Ito ratio also in mode 0
+    int periodMode = 1; // 1 daily, 2 weekly
+    int screenMode = 1; // 1 sharp, otherwise pale
+    int allItoRso = 1; // 2: the Ito ratio also in mode 0
     std::uint32_t windowBackground = colours::WindowDaily;
     std::uint32_t textColour = colours::Text;
 
@@ -81,13 +82,13 @@ struct OscillatorPoints
 // What DrawChart leaves for the window to show.
 struct ChartDrawResult
 {
-    bool listFilled = false;       // KabukaList was cleared (and refilled when rows exist)
-    QStringList KabukaList;        // one row per record, index 0 the oldest
-    int selectedRow = -1;          // the newest row when the list was filled
-    bool labelsSet = false;        // false when the chart stopped at the frame
-    IndicatorLabels labels;        // of the selected row (when the list was filled)
-    QString Lblsaitakane;          // MaxHigh
-    QString Lblsaiyasune;          // MinLow
+    bool listFilled = false; // KabukaList was cleared (and refilled when rows exist)
+    QStringList KabukaList; // one row per record, index 0 the oldest
+    int selectedRow = -1; // the newest row when the list was filled
+    bool labelsSet = false; // false when the chart stopped at the frame
+    IndicatorLabels labels; // of the selected row (when the list was filled)
+    QString Lblsaitakane; // MaxHigh
+    QString Lblsaiyasune; // MinLow
 };
 
 void DrawChartFrame(QPainter &painter, const ChartDisplayOptions &options);

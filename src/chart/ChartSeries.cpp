@@ -143,7 +143,7 @@ int adjustedScrollValue(const ScrollCalibration &scroll, int lastValue, int valu
 namespace {
 
 // Runs one step of the loader; a database failure ends the step and the loader goes on.
-template<typename F>
+template <typename F>
 void step(F &&f)
 {
     try {

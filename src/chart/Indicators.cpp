@@ -36,7 +36,10 @@ Currency fromWide(Wide raw)
     return Currency::fromRaw(std::int64_t(std::clamp(raw, lo, hi)));
 }
 
-double wideToDouble(Wide raw) { return double(raw) / double(Currency::Scale); }
+double wideToDouble(Wide raw)
+{
+    return double(raw) / double(Currency::Scale);
+}
 
 std::int16_t saturated16(double value)
 {
@@ -45,13 +48,20 @@ std::int16_t saturated16(double value)
     return std::int16_t(std::clamp(value, -32768.0, 32767.0));
 }
 
-enum class Pass { MaShort, MaMiddle, MaLong, Psychological, RsiVr };
+enum class Pass
+{
+    MaShort,
+    MaMiddle,
+    MaLong,
+    Psychological,
+    RsiVr
+};
 
 struct WindowSums
 {
     Wide S = 0; // CloseCarried, raw currency
-    int Z = 0;  // non-zero CloseCarried values
-    int U = 0;  // up days
+    int Z = 0; // non-zero CloseCarried values
+    int U = 0; // up days
     Wide G = 0, A = 0;
     Wide VU = 0, VS = 0, VD = 0; // volumes as raw currency
 
@@ -88,7 +98,8 @@ struct QuadSums
 class PassRunner
 {
 public:
-    PassRunner(ChartSeries &series, QuadSums &quad) : m_s(series), m_quad(quad) {}
+    PassRunner(ChartSeries &series, QuadSums &quad)
+        : m_s(series), m_quad(quad) { }
 
     void run(Pass pass, int period)
     {
@@ -127,15 +138,18 @@ private:
 
     Currency &average(ChartRecord &r)
     {
-        return m_pass == Pass::MaShort ? r.MaShort : m_pass == Pass::MaMiddle ? r.MaMiddle : r.MaLong;
+        return m_pass == Pass::MaShort ? r.MaShort : m_pass == Pass::MaMiddle ? r.MaMiddle
+                                                                              : r.MaLong;
     }
     Currency &slope(ChartRecord &r)
     {
-        return m_pass == Pass::MaShort ? r.SlopeShort : m_pass == Pass::MaMiddle ? r.SlopeMiddle : r.SlopeLong;
+        return m_pass == Pass::MaShort ? r.SlopeShort : m_pass == Pass::MaMiddle ? r.SlopeMiddle
+                                                                                 : r.SlopeLong;
     }
     std::int16_t &deviation(ChartRecord &r)
     {
-        return m_pass == Pass::MaShort ? r.DevShort : m_pass == Pass::MaMiddle ? r.DevMiddle : r.DevLong;
+        return m_pass == Pass::MaShort ? r.DevShort : m_pass == Pass::MaMiddle ? r.DevMiddle
+                                                                               : r.DevLong;
     }
 
     void compute(const WindowSums &w, int p, bool rolling)

@@ -33,11 +33,11 @@ int chartClickRow(int x, int rowCount);
 // What DrawChart(True) puts into the price list and the labels beside it.
 struct PriceListFill
 {
-    QStringList rows;        // index 0 the oldest record; empty when the chart stops at the frame
-    int selectedRow = -1;    // the newest row
-    bool labelsSet = false;  // false when the chart has nothing but its frame
-    QString Lblsaitakane;    // MaxHigh
-    QString Lblsaiyasune;    // MinLow
+    QStringList rows; // index 0 the oldest record; empty when the chart stops at the frame
+    int selectedRow = -1; // the newest row
+    bool labelsSet = false; // false when the chart has nothing but its frame
+    QString Lblsaitakane; // MaxHigh
+    QString Lblsaiyasune; // MinLow
 };
 PriceListFill priceListOf(const ChartSeries &series);
 

@@ -28,15 +28,15 @@ QString closeColumnValue(const QString &row);
 // The labels that show one record.
 struct IndicatorLabels
 {
-    QString LblDate;        // "YY/MM/DD"
-    QString Lblowarine;     // close as a whole number
+    QString LblDate; // "YY/MM/DD"
+    QString Lblowarine; // close as a whole number
     QString Lbltanidoheikn; // MaShort
     QString Lbltyuidoheikn; // MaMiddle
     QString Lbltyoidoheikn; // MaLong
-    QString Lbltankairi;    // DevShort / 10
-    QString Lbltyukairi;    // DevMiddle / 10
-    QString Lbltyokairi;    // DevLong / 10
-    QString LblSRL;         // Psychological (-1 when not available)
+    QString Lbltankairi; // DevShort / 10
+    QString Lbltyukairi; // DevMiddle / 10
+    QString Lbltyokairi; // DevLong / 10
+    QString LblSRL; // Psychological (-1 when not available)
     QString LblRSI;
     QString LblVR;
 };

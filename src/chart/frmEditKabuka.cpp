@@ -18,7 +18,8 @@ constexpr int WeeklyWidth = 750;
 
 } // namespace
 
-frmEditKabuka::frmEditKabuka(AppServices &services, QWidget *parent) : QDialog(parent), m_services(services)
+frmEditKabuka::frmEditKabuka(AppServices &services, QWidget *parent)
+    : QDialog(parent), m_services(services)
 {
     setObjectName(QStringLiteral("frmEditKabuka"));
     setWindowTitle(QStringLiteral("株価メンテナンス"));
@@ -55,9 +56,7 @@ void frmEditKabuka::Form_Load()
     const bool weekly = MainModule::PeriodMode == 2;
     kabukaData->setFieldHidden(QStringLiteral("売残"), !weekly);
     kabukaData->setFieldHidden(QStringLiteral("買残"), !weekly);
-    kabukaData->setRecordSource(MainModule::DBPath, QStringLiteral("select * from %1 where コード=%2 order by 日付 ;")
-                                                        .arg(MainModule::PriceTableName)
-                                                        .arg(code.toLongLong()));
+    kabukaData->setRecordSource(MainModule::DBPath, QStringLiteral("select * from %1 where コード=%2 order by 日付 ;").arg(MainModule::PriceTableName).arg(code.toLongLong()));
 
     kabukaDataCaption->setText(code);
     Lblshijyo->setText(market);

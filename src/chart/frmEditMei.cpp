@@ -9,7 +9,8 @@
 #include <QLabel>
 #include <QTableView>
 
-frmEditMei::frmEditMei(AppServices &services, QWidget *parent) : QDialog(parent)
+frmEditMei::frmEditMei(AppServices &services, QWidget *parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmEditMei"));
     setWindowTitle(QStringLiteral("銘柄ﾒﾝﾃﾅﾝｽ"));

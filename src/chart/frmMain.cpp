@@ -1,11 +1,11 @@
 #include "chart/frmMain.h"
 
 #include "base/AppServices.h"
+#include "base/BusyGuard.h"
 #include "base/DateUtil.h"
 #include "base/Helpers.h"
 #include "base/MainModule.h"
 #include "base/Ports.h"
-#include "base/BusyGuard.h"
 #include "chart/ChartFonts.h"
 #include "chart/ChartView.h"
 #include "chart/IssueList.h"
@@ -173,7 +173,7 @@ void frmMain::createValueLabels(QWidget *parent)
     for (const Row &row : rows) {
         auto *caption = placed(named<QLabel>(QStringLiteral("LblCaption%1").arg(n++).toLatin1().constData(),
                                              QString::fromUtf16(row.caption), parent),
-                                  QRect(822, y, 100, 22));
+                               QRect(822, y, 100, 22));
         caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         QLabel *value = placed(named<QLabel>(QString::fromUtf16(row.name).toLatin1().constData(), parent), QRect(922, y, 84, 22));
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -182,7 +182,9 @@ void frmMain::createValueLabels(QWidget *parent)
         value->setFont(chart::fixedPitchFont());
         *row.label = value;
         y += (row.label == &Lblowarine || row.label == &Lbltyoidoheikn || row.label == &Lbltyokairi
-              || row.label == &LblVR) ? 32 : 24;
+              || row.label == &LblVR)
+            ? 32
+            : 24;
     }
 }
 

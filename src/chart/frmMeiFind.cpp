@@ -15,7 +15,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
-frmMeiFind::frmMeiFind(AppServices &services, QWidget *parent) : QDialog(parent), m_services(services)
+frmMeiFind::frmMeiFind(AppServices &services, QWidget *parent)
+    : QDialog(parent), m_services(services)
 {
     setObjectName(QStringLiteral("frmMeiFind"));
     setWindowTitle(QStringLiteral("銘柄検索"));

@@ -27,12 +27,19 @@ ColumnInfo columnInfoFromDecl(const QString &name, const char *declType)
     ColumnInfo c;
     c.name = name;
     const QString d = QString::fromUtf8(declType ? declType : "").toUpper();
-    if (d == QLatin1String("INTEGER32")) c.type = FieldType::Long;
-    else if (d == QLatin1String("INTEGER")) { c.type = FieldType::Long; c.autoNumber = true; }
-    else if (d == QLatin1String("SMALLINT")) c.type = FieldType::Integer;
-    else if (d == QLatin1String("CURRENCY")) c.type = FieldType::Currency;
-    else if (d == QLatin1String("DATETEXT")) c.type = FieldType::Date;
-    else if (d == QLatin1String("BOOLINT")) c.type = FieldType::Boolean;
+    if (d == QLatin1String("INTEGER32"))
+        c.type = FieldType::Long;
+    else if (d == QLatin1String("INTEGER")) {
+        c.type = FieldType::Long;
+        c.autoNumber = true;
+    } else if (d == QLatin1String("SMALLINT"))
+        c.type = FieldType::Integer;
+    else if (d == QLatin1String("CURRENCY"))
+        c.type = FieldType::Currency;
+    else if (d == QLatin1String("DATETEXT"))
+        c.type = FieldType::Date;
+    else if (d == QLatin1String("BOOLINT"))
+        c.type = FieldType::Boolean;
     else if (d.startsWith(QLatin1String("TEXT"))) {
         c.type = FieldType::Text;
         c.emptyAllowed = !d.contains(QLatin1String("NONEMPTY"));
@@ -43,7 +50,8 @@ ColumnInfo columnInfoFromDecl(const QString &name, const char *declType)
     return c;
 }
 
-Connection::Connection(const QString &path, sqlite3 *handle) : m_path(path), m_db(handle) {}
+Connection::Connection(const QString &path, sqlite3 *handle)
+    : m_path(path), m_db(handle) { }
 
 Connection::~Connection()
 {
@@ -197,7 +205,10 @@ DbError Connection::errorFor(int rc, const QString &context) const
     }
 }
 
-void Connection::fail(int rc, const QString &context) const { throw errorFor(rc, context); }
+void Connection::fail(int rc, const QString &context) const
+{
+    throw errorFor(rc, context);
+}
 
 // 'YYYY-MM-DD' without going through the general formatter (hot in imports).
 static QString isoDate(const QDate &d)
@@ -225,17 +236,23 @@ static qint64 toWhole(const ColumnInfo &c, const QVariant &v)
     } else {
         switch (v.typeId()) {
         case QMetaType::Bool: return v.toBool() ? -1 : 0;
-        case QMetaType::Int: case QMetaType::LongLong: case QMetaType::Short: case QMetaType::UShort:
-        case QMetaType::UInt: case QMetaType::ULongLong:
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::UInt:
+        case QMetaType::ULongLong:
             return v.toLongLong();
-        case QMetaType::Double: case QMetaType::Float:
+        case QMetaType::Double:
+        case QMetaType::Float:
             d = v.toDouble();
             break;
         default:
             d = v.toString().trimmed().toDouble(&ok);
             if (!ok) {
                 const qint64 w = v.toString().trimmed().toLongLong(&ok);
-                if (ok) return w;
+                if (ok)
+                    return w;
                 throw typeMismatch(c, v);
             }
         }
@@ -271,19 +288,24 @@ QVariant Connection::toStorage(const ColumnInfo &c, const QVariant &v)
     case FieldType::Boolean:
         if (v.typeId() == QMetaType::QString) {
             const QString s = v.toString().trimmed();
-            if (s.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) return QVariant(qint64(1));
-            if (s.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0) return QVariant(qint64(0));
+            if (s.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
+                return QVariant(qint64(1));
+            if (s.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
+                return QVariant(qint64(0));
         }
         return QVariant(qint64(toWhole(c, v) != 0 ? 1 : 0));
     case FieldType::Date: {
         if (v.typeId() == QMetaType::QDate) {
-            if (!v.toDate().isValid()) throw typeMismatch(c, v);
+            if (!v.toDate().isValid())
+                throw typeMismatch(c, v);
             return isoDate(v.toDate());
         }
         if (v.typeId() == QMetaType::QDateTime) {
             const QDateTime dt = v.toDateTime();
-            if (!dt.isValid()) throw typeMismatch(c, v);
-            if (dt.time() == QTime(0, 0)) return dt.date().toString(Qt::ISODate);
+            if (!dt.isValid())
+                throw typeMismatch(c, v);
+            if (dt.time() == QTime(0, 0))
+                return dt.date().toString(Qt::ISODate);
             return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
         }
         const QString s = v.toString().trimmed();
@@ -291,7 +313,8 @@ QVariant Connection::toStorage(const ColumnInfo &c, const QVariant &v)
         if (withTime.isValid())
             return withTime.time() == QTime(0, 0) ? withTime.date().toString(Qt::ISODate) : s;
         const QDate d = DateUtil::parseDate(s);
-        if (!d.isValid()) throw typeMismatch(c, v);
+        if (!d.isValid())
+            throw typeMismatch(c, v);
         return d.toString(Qt::ISODate);
     }
     case FieldType::Text: {
@@ -316,11 +339,16 @@ void Connection::bind(sqlite3_stmt *s, int index, const QVariant &v)
         return;
     }
     switch (v.typeId()) {
-    case QMetaType::LongLong: case QMetaType::Int: case QMetaType::Bool: case QMetaType::Short:
-    case QMetaType::UInt: case QMetaType::UShort:
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+    case QMetaType::Bool:
+    case QMetaType::Short:
+    case QMetaType::UInt:
+    case QMetaType::UShort:
         sqlite3_bind_int64(s, index, v.toLongLong());
         return;
-    case QMetaType::Double: case QMetaType::Float:
+    case QMetaType::Double:
+    case QMetaType::Float:
         sqlite3_bind_double(s, index, v.toDouble());
         return;
     case QMetaType::QDate:
@@ -329,8 +357,10 @@ void Connection::bind(sqlite3_stmt *s, int index, const QVariant &v)
     default:
         if (v.metaType() == QMetaType::fromType<Currency>()) {
             const Currency c = v.value<Currency>();
-            if (c.raw() % Currency::Scale == 0) sqlite3_bind_int64(s, index, c.raw() / Currency::Scale);
-            else sqlite3_bind_double(s, index, c.toDouble());
+            if (c.raw() % Currency::Scale == 0)
+                sqlite3_bind_int64(s, index, c.raw() / Currency::Scale);
+            else
+                sqlite3_bind_double(s, index, c.toDouble());
             return;
         }
         const QByteArray b = v.toString().toUtf8();
@@ -342,17 +372,20 @@ static QVariant dateFromText(const char *text, int len)
 {
     if (len == 10) {
         const QDate d = QDate::fromString(QString::fromLatin1(text, len), Qt::ISODate);
-        if (d.isValid()) return d;
+        if (d.isValid())
+            return d;
     } else if (len == 19) {
         const QDateTime dt = QDateTime::fromString(QString::fromLatin1(text, len), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        if (dt.isValid()) return dt;
+        if (dt.isValid())
+            return dt;
     }
     return QVariant();
 }
 
 static bool looksLikeDate(const char *t, int len)
 {
-    if (len != 10 && len != 19) return false;
+    if (len != 10 && len != 19)
+        return false;
     return t[4] == '-' && t[7] == '-' && t[0] >= '0' && t[0] <= '9';
 }
 
@@ -364,20 +397,26 @@ QVariant Connection::readColumn(sqlite3_stmt *s, int i, FieldType type)
     switch (type) {
     case FieldType::Long:
     case FieldType::Integer:
-        if (st == SQLITE_INTEGER) return QVariant(qint64(sqlite3_column_int64(s, i)));
-        if (st == SQLITE_FLOAT) return QVariant(qint64(Rounding::nearest(sqlite3_column_double(s, i))));
+        if (st == SQLITE_INTEGER)
+            return QVariant(qint64(sqlite3_column_int64(s, i)));
+        if (st == SQLITE_FLOAT)
+            return QVariant(qint64(Rounding::nearest(sqlite3_column_double(s, i))));
         break;
     case FieldType::Currency:
-        if (st == SQLITE_INTEGER) return QVariant::fromValue(Currency::fromInt(sqlite3_column_int64(s, i)));
-        if (st == SQLITE_FLOAT) return QVariant::fromValue(Currency::fromDouble(sqlite3_column_double(s, i)));
+        if (st == SQLITE_INTEGER)
+            return QVariant::fromValue(Currency::fromInt(sqlite3_column_int64(s, i)));
+        if (st == SQLITE_FLOAT)
+            return QVariant::fromValue(Currency::fromDouble(sqlite3_column_double(s, i)));
         break;
     case FieldType::Boolean:
-        if (st == SQLITE_INTEGER) return QVariant(sqlite3_column_int64(s, i) != 0);
+        if (st == SQLITE_INTEGER)
+            return QVariant(sqlite3_column_int64(s, i) != 0);
         break;
     case FieldType::Date:
         if (st == SQLITE_TEXT) {
             const QVariant d = dateFromText(reinterpret_cast<const char *>(sqlite3_column_text(s, i)), sqlite3_column_bytes(s, i));
-            if (d.isValid()) return d;
+            if (d.isValid())
+                return d;
         }
         break;
     default:
@@ -391,7 +430,8 @@ QVariant Connection::readColumn(sqlite3_stmt *s, int i, FieldType type)
         const int len = sqlite3_column_bytes(s, i);
         if (type == FieldType::Other && looksLikeDate(t, len)) {
             const QVariant d = dateFromText(t, len);
-            if (d.isValid()) return d;
+            if (d.isValid())
+                return d;
         }
         return QString::fromUtf8(t, len);
     }

@@ -21,14 +21,14 @@ struct ColumnInfo
 {
     QString name;
     FieldType type = FieldType::Other;
-    int size = 0;              // text size in characters
-    bool emptyAllowed = true;  // text only
+    int size = 0; // text size in characters
+    bool emptyAllowed = true; // text only
     bool autoNumber = false;
 };
 
 struct TableInfo
 {
-    QString name;              // as created
+    QString name; // as created
     std::vector<ColumnInfo> columns;
     int indexOf(const QString &column) const;
 };

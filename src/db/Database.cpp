@@ -26,7 +26,10 @@ constexpr quint32 ApplicationId = 0x4D495256; // "MIRV"
 
 void leftFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) { sqlite3_result_null(ctx); return; }
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
     const QString s = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(argv[0])));
     const QByteArray r = s.left(qMax(0, sqlite3_value_int(argv[1]))).toUtf8();
     sqlite3_result_text(ctx, r.constData(), int(r.size()), SQLITE_TRANSIENT);
@@ -34,7 +37,10 @@ void leftFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
 
 void rightFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) { sqlite3_result_null(ctx); return; }
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
     const QString s = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(argv[0])));
     const QByteArray r = s.right(qMax(0, sqlite3_value_int(argv[1]))).toUtf8();
     sqlite3_result_text(ctx, r.constData(), int(r.size()), SQLITE_TRANSIENT);
@@ -42,7 +48,10 @@ void rightFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
 
 void midFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 {
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) { sqlite3_result_null(ctx); return; }
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
     const QString s = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(argv[0])));
     const int start = qMax(1, sqlite3_value_int(argv[1]));
     const QByteArray r = (argc > 2 ? s.mid(start - 1, qMax(0, sqlite3_value_int(argv[2]))) : s.mid(start - 1)).toUtf8();
@@ -51,7 +60,10 @@ void midFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 
 void lenFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) { sqlite3_result_null(ctx); return; }
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
     sqlite3_result_int64(ctx, QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(argv[0]))).size());
 }
 
@@ -190,7 +202,8 @@ void Database::createEmpty(const QString &path)
     execOrThrow(*conn, "PRAGMA journal_mode=WAL");
 }
 
-Database::Database(const QString &path) : m_path(path)
+Database::Database(const QString &path)
+    : m_path(path)
 {
     m_conn = takePooled(path, &m_changesAtOpen);
     if (m_conn)
@@ -262,8 +275,14 @@ void Database::close()
     p.push_back({m_path, std::move(conn), stampOf(m_path), changes});
 }
 
-bool Database::isOpen() const { return bool(m_conn); }
-sqlite3 *Database::handle() const { return m_conn ? m_conn->handle() : nullptr; }
+bool Database::isOpen() const
+{
+    return bool(m_conn);
+}
+sqlite3 *Database::handle() const
+{
+    return m_conn ? m_conn->handle() : nullptr;
+}
 
 static Connection &open(const std::shared_ptr<Connection> &c)
 {
@@ -310,7 +329,8 @@ static qint64 monotonicMs()
     return clock.elapsed();
 }
 
-WriteBatch::WriteBatch(Database &database) : m_conn(database.connection())
+WriteBatch::WriteBatch(Database &database)
+    : m_conn(database.connection())
 {
     Connection &c = open(m_conn);
     if (c.batchDepth == 0 && sqlite3_get_autocommit(c.handle())) {

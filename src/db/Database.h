@@ -19,7 +19,11 @@ namespace db {
 
 class Connection;
 
-enum class RecordsetType { Table = 1, Dynaset = 2 };
+enum class RecordsetType
+{
+    Table = 1,
+    Dynaset = 2
+};
 
 class Database final
 {

@@ -21,18 +21,23 @@ struct FieldInfo
 struct RecordsetState
 {
     std::shared_ptr<Connection> conn;
-    QString sql;                    // SQLite text of the cursor
+    QString sql; // SQLite text of the cursor
     sqlite3_stmt *cursor = nullptr; // null once every row is read
-    std::vector<FieldInfo> fields;  // visible fields
-    int rowidColumn = -1;           // column of the rowid in the cursor, -1 when not updatable
+    std::vector<FieldInfo> fields; // visible fields
+    int rowidColumn = -1; // column of the rowid in the cursor, -1 when not updatable
     std::vector<std::vector<QVariant>> rows;
     std::vector<qint64> rowids;
     std::vector<char> deleted;
-    qsizetype pos = 0;              // -1 = BOF
+    qsizetype pos = 0; // -1 = BOF
     bool noMatch = false;
-    QString baseTable;              // empty when not updatable
-    enum class Mode { None, Add, Edit } mode = Mode::None;
-    std::vector<QVariant> pending;  // per base-table column
+    QString baseTable; // empty when not updatable
+    enum class Mode
+    {
+        None,
+        Add,
+        Edit
+    } mode = Mode::None;
+    std::vector<QVariant> pending; // per base-table column
     std::vector<char> pendingSet;
     std::shared_ptr<const TableInfo> base; // resolved once
     int lastSetColumn = -1;
@@ -95,7 +100,11 @@ struct RecordsetState
         return true;
     }
 
-    void fetchAll() { while (fetchOne()) {} }
+    void fetchAll()
+    {
+        while (fetchOne()) {
+        }
+    }
 
     // The first row at or after index that is not deleted; rows.size() when none.
     qsizetype forwardFrom(qsizetype index)
@@ -172,17 +181,33 @@ Recordset Database::openRecordset(const QString &tableOrSelect, RecordsetType)
 }
 
 Recordset::Recordset() = default;
-Recordset::Recordset(std::shared_ptr<RecordsetState> state) : m_state(std::move(state)) {}
+Recordset::Recordset(std::shared_ptr<RecordsetState> state)
+    : m_state(std::move(state)) { }
 Recordset::~Recordset() = default;
 Recordset::Recordset(Recordset &&) noexcept = default;
 Recordset &Recordset::operator=(Recordset &&) noexcept = default;
 
-bool Recordset::isOpen() const { return bool(m_state); }
-void Recordset::close() { m_state.reset(); }
+bool Recordset::isOpen() const
+{
+    return bool(m_state);
+}
+void Recordset::close()
+{
+    m_state.reset();
+}
 
-int Recordset::fieldCount() const { return int(stateOf(m_state).fields.size()); }
-QString Recordset::fieldName(int index) const { return stateOf(m_state).fields.at(size_t(index)).name; }
-FieldType Recordset::fieldType(int index) const { return stateOf(m_state).fields.at(size_t(index)).type; }
+int Recordset::fieldCount() const
+{
+    return int(stateOf(m_state).fields.size());
+}
+QString Recordset::fieldName(int index) const
+{
+    return stateOf(m_state).fields.at(size_t(index)).name;
+}
+FieldType Recordset::fieldType(int index) const
+{
+    return stateOf(m_state).fields.at(size_t(index)).type;
+}
 
 int Recordset::fieldIndex(const QString &name) const
 {
@@ -211,13 +236,18 @@ QVariant Recordset::value(const QString &name) const
     return value(i);
 }
 
-bool Recordset::isNull(const QString &name) const { return value(name).isNull(); }
+bool Recordset::isNull(const QString &name) const
+{
+    return value(name).isNull();
+}
 
 qint64 Recordset::toLong(const QString &name) const
 {
     const QVariant v = value(name);
-    if (v.isNull()) return 0;
-    if (v.metaType() == QMetaType::fromType<Currency>()) return qint64(Rounding::nearest(v.value<Currency>().toDouble()));
+    if (v.isNull())
+        return 0;
+    if (v.metaType() == QMetaType::fromType<Currency>())
+        return qint64(Rounding::nearest(v.value<Currency>().toDouble()));
     bool ok = false;
     const double d = v.toDouble(&ok);
     return ok ? qint64(Rounding::nearest(d)) : 0;
@@ -233,20 +263,27 @@ Currency Recordset::toCurrency(const QString &name) const
 QDate Recordset::toDate(const QString &name) const
 {
     const QVariant v = value(name);
-    if (v.typeId() == QMetaType::QDate) return v.toDate();
-    if (v.typeId() == QMetaType::QDateTime) return v.toDateTime().date();
+    if (v.typeId() == QMetaType::QDate)
+        return v.toDate();
+    if (v.typeId() == QMetaType::QDateTime)
+        return v.toDateTime().date();
     return QDate::fromString(v.toString().left(10), Qt::ISODate);
 }
 
 QString Recordset::toText(const QString &name) const
 {
     const QVariant v = value(name);
-    if (v.isNull()) return QString();
-    if (v.metaType() == QMetaType::fromType<Currency>()) return v.value<Currency>().toString();
+    if (v.isNull())
+        return QString();
+    if (v.metaType() == QMetaType::fromType<Currency>())
+        return v.value<Currency>().toString();
     return v.toString();
 }
 
-bool Recordset::toBool(const QString &name) const { return value(name).toBool(); }
+bool Recordset::toBool(const QString &name) const
+{
+    return value(name).toBool();
+}
 
 bool Recordset::eof() const
 {
@@ -254,7 +291,10 @@ bool Recordset::eof() const
     return s.pos >= 0 && !s.ensure(s.pos);
 }
 
-bool Recordset::bof() const { return stateOf(m_state).pos < 0 || (stateOf(m_state).rows.empty() && eof()); }
+bool Recordset::bof() const
+{
+    return stateOf(m_state).pos < 0 || (stateOf(m_state).rows.empty() && eof());
+}
 
 void Recordset::moveFirst()
 {
@@ -303,7 +343,8 @@ int Recordset::recordCount() const
 int Recordset::absolutePosition() const
 {
     RecordsetState &s = stateOf(m_state);
-    if (s.pos < 0 || !s.ensure(s.pos)) return -1;
+    if (s.pos < 0 || !s.ensure(s.pos))
+        return -1;
     int n = 0;
     for (qsizetype i = 0; i < s.pos; ++i)
         n += s.deleted[size_t(i)] ? 0 : 1;
@@ -326,7 +367,8 @@ bool Recordset::findFirst(const QString &criteria)
     sqlite3_stmt *st = s.conn->acquire(sql);
     bool found = false;
     for (size_t r = 0; r < s.rows.size() && !found; ++r) {
-        if (s.deleted[r]) continue;
+        if (s.deleted[r])
+            continue;
         sqlite3_reset(st);
         for (size_t i = 0; i < s.fields.size(); ++i) {
             const QVariant &v = s.rows[r][i];
@@ -352,7 +394,10 @@ bool Recordset::findFirst(const QString &criteria)
     return found;
 }
 
-bool Recordset::noMatch() const { return stateOf(m_state).noMatch; }
+bool Recordset::noMatch() const
+{
+    return stateOf(m_state).noMatch;
+}
 
 Recordset Recordset::clone() const
 {
@@ -372,7 +417,10 @@ Recordset Recordset::clone() const
     return Recordset(c);
 }
 
-bool Recordset::isUpdatable() const { return !stateOf(m_state).baseTable.isEmpty(); }
+bool Recordset::isUpdatable() const
+{
+    return !stateOf(m_state).baseTable.isEmpty();
+}
 
 static RecordsetState &updatable(const std::shared_ptr<RecordsetState> &p)
 {
@@ -486,9 +534,12 @@ void Recordset::update()
                     row[f] = v;
                     if (!v.isNull()) {
                         const FieldType ft = t.columns[size_t(c)].type;
-                        if (ft == FieldType::Date) row[f] = QDate::fromString(v.toString().left(10), Qt::ISODate);
-                        else if (ft == FieldType::Currency) row[f] = QVariant::fromValue(Currency::fromVariant(v));
-                        else if (ft == FieldType::Boolean) row[f] = v.toLongLong() != 0;
+                        if (ft == FieldType::Date)
+                            row[f] = QDate::fromString(v.toString().left(10), Qt::ISODate);
+                        else if (ft == FieldType::Currency)
+                            row[f] = QVariant::fromValue(Currency::fromVariant(v));
+                        else if (ft == FieldType::Boolean)
+                            row[f] = v.toLongLong() != 0;
                     }
                 }
         }
@@ -496,7 +547,10 @@ void Recordset::update()
     s.mode = RecordsetState::Mode::None;
 }
 
-void Recordset::cancelUpdate() { stateOf(m_state).mode = RecordsetState::Mode::None; }
+void Recordset::cancelUpdate()
+{
+    stateOf(m_state).mode = RecordsetState::Mode::None;
+}
 
 void Recordset::deleteCurrent()
 {

@@ -19,7 +19,16 @@ namespace db {
 class Connection;
 struct RecordsetState;
 
-enum class FieldType { Long, Integer, Currency, Date, Boolean, Text, Other };
+enum class FieldType
+{
+    Long,
+    Integer,
+    Currency,
+    Date,
+    Boolean,
+    Text,
+    Other
+};
 
 class Recordset final
 {

@@ -8,7 +8,16 @@ namespace db {
 
 namespace {
 
-enum class T { Long, Integer, Currency, Date, Boolean, Text, AutoNumber };
+enum class T
+{
+    Long,
+    Integer,
+    Currency,
+    Date,
+    Boolean,
+    Text,
+    AutoNumber
+};
 
 struct Field
 {
@@ -41,8 +50,15 @@ struct Table
 const std::vector<Field> &priceFields()
 {
     static const std::vector<Field> f = {
-        {u"コード", T::Long}, {u"日付", T::Date}, {u"始値", T::Long}, {u"高値", T::Long}, {u"安値", T::Long},
-        {u"終値", T::Long}, {u"前日比", T::Long}, {u"出来高", T::Currency}, {u"基準前日比", T::Long},
+        {u"コード", T::Long},
+        {u"日付", T::Date},
+        {u"始値", T::Long},
+        {u"高値", T::Long},
+        {u"安値", T::Long},
+        {u"終値", T::Long},
+        {u"前日比", T::Long},
+        {u"出来高", T::Currency},
+        {u"基準前日比", T::Long},
     };
     return f;
 }
@@ -57,8 +73,7 @@ const std::vector<Table> &tables()
 {
     static const std::vector<Table> t = {
         {u"dayData", priceFields(), {{u"Primary", {{u"コード"}, {u"日付"}}}, {u"日付", {{u"日付"}}}}},
-        {u"weekData", plus(priceFields(), {{u"売残", T::Long}, {u"買残", T::Long}}),
-         {{u"Primary", {{u"コード"}, {u"日付"}}}, {u"日付", {{u"日付"}}}}},
+        {u"weekData", plus(priceFields(), {{u"売残", T::Long}, {u"買残", T::Long}}), {{u"Primary", {{u"コード"}, {u"日付"}}}, {u"日付", {{u"日付"}}}}},
         {u"shinyo",
          {{u"コード", T::Long}, {u"日付", T::Date}, {u"売残", T::Long}, {u"買残", T::Long}, {u"単位", T::Long}},
          {{u"Primary", {{u"コード"}, {u"日付"}}}, {u"日付", {{u"日付", true}}}}},
@@ -68,17 +83,13 @@ const std::vector<Table> &tables()
          {{u"Primary", {{u"日付"}}}}},
         {u"wrkMei", {{u"コード", T::Long}}, {{u"Primary", {{u"コード"}}}}},
         {u"Mei",
-         {{u"コード", T::Long}, {u"市場コード", T::Integer}, {u"銘柄", T::Text, 20, true}, {u"出来高単位", T::Long},
-          {u"株価単位", T::Long}, {u"更新Flg", T::Boolean}},
+         {{u"コード", T::Long}, {u"市場コード", T::Integer}, {u"銘柄", T::Text, 20, true}, {u"出来高単位", T::Long}, {u"株価単位", T::Long}, {u"更新Flg", T::Boolean}},
          {{u"Primary", {{u"コード"}}}, {u"市場コード", {{u"市場コード"}, {u"コード"}}, true}}},
         {u"Shijyo",
          {{u"コード", T::Long}, {u"市場", T::Text, 20, true}, {u"略称", T::Text, 10, true}},
          {{u"Primary", {{u"コード"}}}}},
         {u"board",
-         {{u"区分", T::Integer}, {u"コード", T::Long}, {u"市場コード", T::Integer}, {u"銘柄", T::Text, 20, true},
-          {u"日付", T::Date}, {u"始値", T::Long}, {u"高値", T::Long}, {u"安値", T::Long}, {u"終値", T::Long},
-          {u"前日比", T::Long}, {u"出来高", T::Currency}, {u"現在値", T::Long}, {u"現前日比", T::Long},
-          {u"現出来高", T::Currency}},
+         {{u"区分", T::Integer}, {u"コード", T::Long}, {u"市場コード", T::Integer}, {u"銘柄", T::Text, 20, true}, {u"日付", T::Date}, {u"始値", T::Long}, {u"高値", T::Long}, {u"安値", T::Long}, {u"終値", T::Long}, {u"前日比", T::Long}, {u"出来高", T::Currency}, {u"現在値", T::Long}, {u"現前日比", T::Long}, {u"現出来高", T::Currency}},
          {{u"Primary", {{u"区分"}, {u"コード"}}}}},
         {u"informationClass",
          {{u"種類コード", T::Text, 3, false}, {u"種類名", T::Text, 40, true}, {u"表示順", T::Integer}},
@@ -87,21 +98,19 @@ const std::vector<Table> &tables()
          {{u"種類コード", T::Text, 3, false}, {u"種類名", T::Text, 40, true}, {u"表示順", T::Integer}},
          {{u"Primary", {{u"種類コード"}}}}},
         {u"informationData",
-         {{u"種類コード", T::Text, 3, false}, {u"日付", T::Date}, {u"順位", T::Integer}, {u"コード", T::Long},
-          {u"株価", T::Long}, {u"出来高", T::Currency}, {u"前日比", T::Long}, {u"値", T::Text, 10, true},
-          {u"現株価", T::Long}, {u"現比", T::Currency}, {u"コメント", T::Text, 10, true}, {u"Top種類コード", T::Text, 3, false}},
-         {{u"Primary", {{u"種類コード"}, {u"日付"}, {u"順位"}}}, {u"日付", {{u"日付", true}}}, {u"Top種類コード", {{u"Top種類コード"}}},
-          {u"種類コード", {{u"種類コード"}}}}},
+         {{u"種類コード", T::Text, 3, false}, {u"日付", T::Date}, {u"順位", T::Integer}, {u"コード", T::Long}, {u"株価", T::Long}, {u"出来高", T::Currency}, {u"前日比", T::Long}, {u"値", T::Text, 10, true}, {u"現株価", T::Long}, {u"現比", T::Currency}, {u"コメント", T::Text, 10, true}, {u"Top種類コード", T::Text, 3, false}},
+         {{u"Primary", {{u"種類コード"}, {u"日付"}, {u"順位"}}}, {u"日付", {{u"日付", true}}}, {u"Top種類コード", {{u"Top種類コード"}}}, {u"種類コード", {{u"種類コード"}}}}},
         {u"stockmarket",
-         {{u"ID", T::AutoNumber}, {u"コード", T::Long}, {u"市場コード", T::Integer}, {u"銘柄", T::Text, 20, true},
-          {u"購入日", T::Text, 8, true}, {u"購入額", T::Long}, {u"購入数", T::Long}, {u"損益分岐点", T::Long},
-          {u"現在額", T::Long}, {u"売却日", T::Text, 8, true}, {u"売却額", T::Long}, {u"売却数", T::Long}, {u"利益", T::Long}},
+         {{u"ID", T::AutoNumber}, {u"コード", T::Long}, {u"市場コード", T::Integer}, {u"銘柄", T::Text, 20, true}, {u"購入日", T::Text, 8, true}, {u"購入額", T::Long}, {u"購入数", T::Long}, {u"損益分岐点", T::Long}, {u"現在額", T::Long}, {u"売却日", T::Text, 8, true}, {u"売却額", T::Long}, {u"売却数", T::Long}, {u"利益", T::Long}},
          {{u"Primary", {{u"ID"}}}}},
     };
     return t;
 }
 
-QString q(const QString &name) { return QLatin1Char('"') + name + QLatin1Char('"'); }
+QString q(const QString &name)
+{
+    return QLatin1Char('"') + name + QLatin1Char('"');
+}
 
 // One column with the checks that keep values inside the field's type (names tell the error).
 QString columnSql(const Field &f)
@@ -116,21 +125,21 @@ QString columnSql(const Field &f)
         return c + QStringLiteral(" INTEGER PRIMARY KEY AUTOINCREMENT");
     case T::Long:
         return c + QStringLiteral(" INTEGER32") + check("type", QStringLiteral("typeof(%1)='integer'").arg(c))
-               + check("range", QStringLiteral("%1 BETWEEN -2147483648 AND 2147483647").arg(c));
+            + check("range", QStringLiteral("%1 BETWEEN -2147483648 AND 2147483647").arg(c));
     case T::Integer:
         return c + QStringLiteral(" SMALLINT") + check("type", QStringLiteral("typeof(%1)='integer'").arg(c))
-               + check("range", QStringLiteral("%1 BETWEEN -32768 AND 32767").arg(c));
+            + check("range", QStringLiteral("%1 BETWEEN -32768 AND 32767").arg(c));
     case T::Currency:
         return c + QStringLiteral(" CURRENCY") + check("type", QStringLiteral("typeof(%1) IN ('integer','real')").arg(c))
-               + check("range", QStringLiteral("%1 BETWEEN -922337203685477.5808 AND 922337203685477.5807").arg(c));
+            + check("range", QStringLiteral("%1 BETWEEN -922337203685477.5808 AND 922337203685477.5807").arg(c));
     case T::Date:
         return c + QStringLiteral(" DATETEXT")
-               + check("type", QStringLiteral("%1 GLOB '[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9]*'").arg(c));
+            + check("type", QStringLiteral("%1 GLOB '[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9]*'").arg(c));
     case T::Boolean:
         return c + QStringLiteral(" BOOLINT") + check("type", QStringLiteral("%1 IN (0,1)").arg(c));
     case T::Text: {
         QString s = c + QStringLiteral(" TEXT%1(%2)").arg(f.emptyAllowed ? QString() : QStringLiteral(" NONEMPTY")).arg(f.size)
-                    + check("size", QStringLiteral("length(%1)<=%2").arg(c).arg(f.size));
+            + check("size", QStringLiteral("length(%1)<=%2").arg(c).arg(f.size));
         if (!f.emptyAllowed)
             s += check("empty", QStringLiteral("%1<>''").arg(c));
         return s;
@@ -147,7 +156,7 @@ QString indexSql(const Table &t, const Index &ix)
     QString cols;
     for (size_t i = 0; i < ix.fields.size(); ++i)
         cols += (i ? QStringLiteral(", ") : QString()) + q(QString::fromUtf16(ix.fields[i].name))
-                + (ix.fields[i].descending ? QStringLiteral(" DESC") : QString());
+            + (ix.fields[i].descending ? QStringLiteral(" DESC") : QString());
     return QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
         .arg(unique ? QStringLiteral("UNIQUE ") : QString(), q(table + QLatin1Char('.') + name), q(table), cols);
 }
@@ -179,9 +188,18 @@ bool CreateDatabaseFile(const QString &path, Prompt *prompt)
         }
         Database db(path);
         Recordset rs = db.openRecordset(QStringLiteral("Shijyo"), RecordsetType::Dynaset);
-        static const struct { int code; const char16_t *name; const char16_t *abbrev; } seed[] = {
-            {1, u"東証１部", u"東１"}, {2, u"東証２部", u"東２"}, {4, u"大証", u"大証"},
-            {5, u"名証", u"名証"}, {6, u"その他", u"その他"}, {3, u"店頭", u"店頭"},
+        static const struct
+        {
+            int code;
+            const char16_t *name;
+            const char16_t *abbrev;
+        } seed[] = {
+            {1, u"東証１部", u"東１"},
+            {2, u"東証２部", u"東２"},
+            {4, u"大証", u"大証"},
+            {5, u"名証", u"名証"},
+            {6, u"その他", u"その他"},
+            {3, u"店頭", u"店頭"},
         };
         for (const auto &s : seed) {
             rs.addNew();

@@ -12,7 +12,21 @@ namespace db {
 
 namespace {
 
-enum class Tok { Space, Word, Number, String, Bracket, DateLit, Op, LParen, RParen, Comma, Semicolon, Dot };
+enum class Tok
+{
+    Space,
+    Word,
+    Number,
+    String,
+    Bracket,
+    DateLit,
+    Op,
+    LParen,
+    RParen,
+    Comma,
+    Semicolon,
+    Dot
+};
 
 struct Token
 {
@@ -37,7 +51,8 @@ std::vector<Token> tokenize(const QString &s)
         const QChar c = s.at(i);
         if (c.isSpace()) {
             qsizetype j = i;
-            while (j < n && s.at(j).isSpace()) ++j;
+            while (j < n && s.at(j).isSpace())
+                ++j;
             out.push_back({Tok::Space, QStringLiteral(" ")});
             i = j;
         } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
@@ -46,7 +61,11 @@ std::vector<Token> tokenize(const QString &s)
             bool closed = false;
             while (j < n) {
                 if (s.at(j) == c) {
-                    if (j + 1 < n && s.at(j + 1) == c) { inner += c; j += 2; continue; }
+                    if (j + 1 < n && s.at(j + 1) == c) {
+                        inner += c;
+                        j += 2;
+                        continue;
+                    }
                     closed = true;
                     ++j;
                     break;
@@ -71,10 +90,12 @@ std::vector<Token> tokenize(const QString &s)
             i = j + 1;
         } else if (c.isDigit() || (c == QLatin1Char('.') && i + 1 < n && s.at(i + 1).isDigit())) {
             qsizetype j = i;
-            while (j < n && (s.at(j).isDigit() || s.at(j) == QLatin1Char('.'))) ++j;
+            while (j < n && (s.at(j).isDigit() || s.at(j) == QLatin1Char('.')))
+                ++j;
             // A word that starts with digits and goes on with letters is a name.
             if (j < n && isWordChar(s.at(j)) && !s.at(j).isDigit()) {
-                while (j < n && isWordChar(s.at(j))) ++j;
+                while (j < n && isWordChar(s.at(j)))
+                    ++j;
                 out.push_back({Tok::Word, s.mid(i, j - i)});
             } else {
                 out.push_back({Tok::Number, s.mid(i, j - i)});
@@ -82,15 +103,26 @@ std::vector<Token> tokenize(const QString &s)
             i = j;
         } else if (isWordChar(c)) {
             qsizetype j = i;
-            while (j < n && isWordChar(s.at(j))) ++j;
+            while (j < n && isWordChar(s.at(j)))
+                ++j;
             out.push_back({Tok::Word, s.mid(i, j - i)});
             i = j;
-        } else if (c == QLatin1Char('(')) { out.push_back({Tok::LParen, QStringLiteral("(")}); ++i; }
-        else if (c == QLatin1Char(')')) { out.push_back({Tok::RParen, QStringLiteral(")")}); ++i; }
-        else if (c == QLatin1Char(',')) { out.push_back({Tok::Comma, QStringLiteral(",")}); ++i; }
-        else if (c == QLatin1Char(';')) { out.push_back({Tok::Semicolon, QStringLiteral(";")}); ++i; }
-        else if (c == QLatin1Char('.')) { out.push_back({Tok::Dot, QStringLiteral(".")}); ++i; }
-        else {
+        } else if (c == QLatin1Char('(')) {
+            out.push_back({Tok::LParen, QStringLiteral("(")});
+            ++i;
+        } else if (c == QLatin1Char(')')) {
+            out.push_back({Tok::RParen, QStringLiteral(")")});
+            ++i;
+        } else if (c == QLatin1Char(',')) {
+            out.push_back({Tok::Comma, QStringLiteral(",")});
+            ++i;
+        } else if (c == QLatin1Char(';')) {
+            out.push_back({Tok::Semicolon, QStringLiteral(";")});
+            ++i;
+        } else if (c == QLatin1Char('.')) {
+            out.push_back({Tok::Dot, QStringLiteral(".")});
+            ++i;
+        } else {
             // Operators: <=, >=, <>, !=, and single characters.
             QString op(c);
             if (i + 1 < n) {
@@ -130,15 +162,21 @@ QString likePattern(const QString &p)
     QString out;
     for (qsizetype i = 0; i < p.size(); ++i) {
         const QChar c = p.at(i);
-        if (c == QLatin1Char('*')) out += QLatin1Char('%');
-        else if (c == QLatin1Char('?')) out += QLatin1Char('_');
-        else if (c == QLatin1Char('%') || c == QLatin1Char('_') || c == QLatin1Char('\\')) { out += QLatin1Char('\\'); out += c; }
-        else if (c == QLatin1Char('[') && i + 2 < p.size() && p.at(i + 2) == QLatin1Char(']')) {
+        if (c == QLatin1Char('*'))
+            out += QLatin1Char('%');
+        else if (c == QLatin1Char('?'))
+            out += QLatin1Char('_');
+        else if (c == QLatin1Char('%') || c == QLatin1Char('_') || c == QLatin1Char('\\')) {
+            out += QLatin1Char('\\');
+            out += c;
+        } else if (c == QLatin1Char('[') && i + 2 < p.size() && p.at(i + 2) == QLatin1Char(']')) {
             const QChar lit = p.at(i + 1);
-            if (lit == QLatin1Char('%') || lit == QLatin1Char('_') || lit == QLatin1Char('\\')) out += QLatin1Char('\\');
+            if (lit == QLatin1Char('%') || lit == QLatin1Char('_') || lit == QLatin1Char('\\'))
+                out += QLatin1Char('\\');
             out += lit;
             i += 2;
-        } else out += c;
+        } else
+            out += c;
     }
     return out;
 }
@@ -155,8 +193,10 @@ QString translateDate(const QString &inner, const QDate &today)
             d = QDate(c.toInt(), a.toInt(), b.toInt());
         else if (c.size() <= 2) {
             int year = a.toInt();
-            if (a.size() <= 2) year = DateUtil::expandYear(year, today);
-            else if (a.size() == 3) year = -1;
+            if (a.size() <= 2)
+                year = DateUtil::expandYear(year, today);
+            else if (a.size() == 3)
+                year = -1;
             d = QDate(year, b.toInt(), c.toInt());
         }
     }
@@ -199,7 +239,8 @@ TranslatedQuery translate(const QString &legacySql, const QDate &today)
 
     auto nextSignificant = [&](size_t i) {
         size_t j = i + 1;
-        while (j < toks.size() && toks[j].kind == Tok::Space) ++j;
+        while (j < toks.size() && toks[j].kind == Tok::Space)
+            ++j;
         return j;
     };
 
@@ -207,7 +248,7 @@ TranslatedQuery translate(const QString &legacySql, const QDate &today)
     // Pending LIMIT per parenthesis depth (TOP n of a select at that depth).
     std::vector<QString> limits(1);
     int depth = 0;
-    bool inLike = false;       // inside the pattern operand of a LIKE
+    bool inLike = false; // inside the pattern operand of a LIKE
     int likeDepth = 0;
     bool firstSelectSeen = false;
     // Facts for the single-table test of the outermost select.
@@ -227,7 +268,8 @@ TranslatedQuery translate(const QString &legacySql, const QDate &today)
         const Token &t = toks[i];
         if (inLike && depth == likeDepth && endsLikeOperand(t)) {
             // Trim a space before the escape clause for tidiness.
-            while (out.endsWith(QLatin1Char(' '))) out.chop(1);
+            while (out.endsWith(QLatin1Char(' ')))
+                out.chop(1);
             closeLike();
             if (t.kind == Tok::Word)
                 out += QLatin1Char(' ');
@@ -242,7 +284,8 @@ TranslatedQuery translate(const QString &legacySql, const QDate &today)
         case Tok::Bracket:
             out += sqlIdentifier(t.text);
             if (inOuterFrom && depth == 0) {
-                if (fromTable.isEmpty()) fromTable = t.text;
+                if (fromTable.isEmpty())
+                    fromTable = t.text;
             }
             break;
         case Tok::DateLit:
@@ -253,12 +296,14 @@ TranslatedQuery translate(const QString &legacySql, const QDate &today)
             break;
         case Tok::LParen:
             ++depth;
-            if (int(limits.size()) <= depth) limits.resize(size_t(depth) + 1);
+            if (int(limits.size()) <= depth)
+                limits.resize(size_t(depth) + 1);
             limits[size_t(depth)].clear();
             out += QLatin1Char('(');
             break;
         case Tok::RParen:
-            if (inLike && depth == likeDepth) closeLike();
+            if (inLike && depth == likeDepth)
+                closeLike();
             if (depth > 0) {
                 if (!limits[size_t(depth)].isEmpty()) {
                     out += QStringLiteral(" LIMIT ") + limits[size_t(depth)];
@@ -269,7 +314,8 @@ TranslatedQuery translate(const QString &legacySql, const QDate &today)
             out += QLatin1Char(')');
             break;
         case Tok::Comma:
-            if (inOuterFrom && depth == 0) multipleFrom = true;
+            if (inOuterFrom && depth == 0)
+                multipleFrom = true;
             out += QLatin1Char(',');
             break;
         case Tok::Semicolon:
@@ -279,15 +325,21 @@ TranslatedQuery translate(const QString &legacySql, const QDate &today)
             out += QLatin1Char('.');
             break;
         case Tok::Op:
-            if (t.text == QLatin1String("&")) out += QLatin1String("||");
-            else if (t.text == QLatin1String("!=")) out += QLatin1String("<>");
-            else out += t.text;
+            if (t.text == QLatin1String("&"))
+                out += QLatin1String("||");
+            else if (t.text == QLatin1String("!="))
+                out += QLatin1String("<>");
+            else
+                out += t.text;
             break;
         case Tok::Word: {
             const size_t nx = nextSignificant(i);
             const bool followedByParen = nx < toks.size() && toks[nx].kind == Tok::LParen;
             const bool afterDot = !out.isEmpty() && out.endsWith(QLatin1Char('.'));
-            if (afterDot) { out += t.text; break; }
+            if (afterDot) {
+                out += t.text;
+                break;
+            }
             if (isKeyword(t, "select")) {
                 out += QLatin1String("SELECT");
                 if (depth == 0 && !firstSelectSeen) {
@@ -298,7 +350,8 @@ TranslatedQuery translate(const QString &legacySql, const QDate &today)
                 size_t j = nextSignificant(i);
                 if (j < toks.size() && (isKeyword(toks[j], "distinct") || isKeyword(toks[j], "distinctrow"))) {
                     out += QLatin1String(" DISTINCT");
-                    if (depth == 0) hasGroupOrDistinct = true;
+                    if (depth == 0)
+                        hasGroupOrDistinct = true;
                     i = j;
                     j = nextSignificant(i);
                 }
@@ -323,12 +376,27 @@ TranslatedQuery translate(const QString &legacySql, const QDate &today)
                     i = j; // "delete * from" → "DELETE from"
                 break;
             }
-            if (isKeyword(t, "true") && !followedByParen) { out += QLatin1Char('1'); break; }
-            if (isKeyword(t, "false") && !followedByParen) { out += QLatin1Char('0'); break; }
-            if (isKeyword(t, "mod")) { out += QLatin1Char('%'); break; }
+            if (isKeyword(t, "true") && !followedByParen) {
+                out += QLatin1Char('1');
+                break;
+            }
+            if (isKeyword(t, "false") && !followedByParen) {
+                out += QLatin1Char('0');
+                break;
+            }
+            if (isKeyword(t, "mod")) {
+                out += QLatin1Char('%');
+                break;
+            }
             // Left and Right are join keywords in SQLite: their functions go by other names.
-            if (followedByParen && isKeyword(t, "left")) { out += QLatin1String("jet_left"); break; }
-            if (followedByParen && isKeyword(t, "right")) { out += QLatin1String("jet_right"); break; }
+            if (followedByParen && isKeyword(t, "left")) {
+                out += QLatin1String("jet_left");
+                break;
+            }
+            if (followedByParen && isKeyword(t, "right")) {
+                out += QLatin1String("jet_right");
+                break;
+            }
             if (isKeyword(t, "like")) {
                 out += QLatin1String("LIKE");
                 inLike = true;
@@ -336,9 +404,14 @@ TranslatedQuery translate(const QString &legacySql, const QDate &today)
                 break;
             }
             if (depth == 0 && result.isSelect) {
-                if (isKeyword(t, "from")) { inOuterFrom = true; out += t.text; break; }
+                if (isKeyword(t, "from")) {
+                    inOuterFrom = true;
+                    out += t.text;
+                    break;
+                }
                 if (isKeyword(t, "where") || isKeyword(t, "order") || isKeyword(t, "group") || isKeyword(t, "having")) {
-                    if (isKeyword(t, "group") || isKeyword(t, "having")) hasGroupOrDistinct = true;
+                    if (isKeyword(t, "group") || isKeyword(t, "having"))
+                        hasGroupOrDistinct = true;
                     inOuterFrom = false;
                     out += t.text;
                     break;
@@ -346,16 +419,21 @@ TranslatedQuery translate(const QString &legacySql, const QDate &today)
                 if (inOuterFrom) {
                     if (isKeyword(t, "join") || isKeyword(t, "inner") || isKeyword(t, "left") || isKeyword(t, "right") || isKeyword(t, "outer") || isKeyword(t, "on"))
                         hasJoin = true;
-                    else if (isKeyword(t, "as")) { /* alias follows */ }
-                    else if (fromTable.isEmpty()) { fromTable = t.text; ++fromItems; }
-                    else if (fromAlias.isEmpty()) fromAlias = t.text;
-                    else multipleFrom = true;
+                    else if (isKeyword(t, "as")) { /* alias follows */
+                    } else if (fromTable.isEmpty()) {
+                        fromTable = t.text;
+                        ++fromItems;
+                    } else if (fromAlias.isEmpty())
+                        fromAlias = t.text;
+                    else
+                        multipleFrom = true;
                 }
             }
             if (followedByParen && depth == 0 && result.isSelect && !inOuterFrom) {
                 static const char *const aggregates[] = {"count", "max", "min", "sum", "avg", "first", "last"};
                 for (const char *a : aggregates)
-                    if (isKeyword(t, a)) hasAggregate = true;
+                    if (isKeyword(t, a))
+                        hasAggregate = true;
             }
             out += t.text;
             break;

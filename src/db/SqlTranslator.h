@@ -10,7 +10,7 @@ namespace db {
 
 struct TranslatedQuery
 {
-    QString sql;         // SQLite text, without a trailing ';'
+    QString sql; // SQLite text, without a trailing ';'
     bool isSelect = false;
     // For a select from one table without grouping, aggregates, DISTINCT or joins: the table and
     // the name its columns are qualified with (the alias when there is one). Empty otherwise.

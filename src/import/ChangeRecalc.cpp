@@ -33,7 +33,7 @@ void RecalculateChanges(const QString &table, QDate start, Progress &progress)
         bool first = true;
         for (; !rows.eof() && rows.toLong(QStringLiteral("コード")) == code; rows.moveNext()) {
             const qint64 close = rows.toLong(QStringLiteral("終値"));
-            std::optional<qint64> change;    // set when the row's 前日比 is recomputed
+            std::optional<qint64> change; // set when the row's 前日比 is recomputed
             std::optional<qint64> reference; // set when the row's 基準前日比 is recomputed
             if (first) {
                 base = close;

@@ -23,7 +23,6 @@ void showPhase(Progress &progress, const QString &text)
     progress.yield();
 }
 
-
 constexpr int CodeLimit = 10000;
 constexpr int FieldCount = 8;
 constexpr int LookBackDays = 60;

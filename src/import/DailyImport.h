@@ -10,12 +10,12 @@ namespace importer {
 
 struct DailyImportRequest
 {
-    QDate start;              // ReadDateji
-    QDate end;                // ReadDateitaru
-    QString dailyFolder;      // setting hibiPath
-    QString marginFolder;     // setting sinyoPath
-    int rdel = 0;             // setting RDel: 1 replaces the rows of a date already stored
-    bool readMargin = false;  // check box ChkShinyo
+    QDate start; // ReadDateji
+    QDate end; // ReadDateitaru
+    QString dailyFolder; // setting hibiPath
+    QString marginFolder; // setting sinyoPath
+    int rdel = 0; // setting RDel: 1 replaces the rows of a date already stored
+    bool readMargin = false; // check box ChkShinyo
     bool buildWeekly = false; // check box ChkMakeSyu
 
     // The request with the folders and RDel of the loaded settings.

@@ -16,13 +16,47 @@ namespace importer {
 namespace {
 
 const char16_t *const Heads[] = {
-    u"日本", u"東洋", u"大和", u"三和", u"北海道", u"関西", u"中央", u"昭和", u"富士", u"新日本",
-    u"ｱｻﾋ", u"ﾄﾖﾀ", u"ｻﾝﾜ", u"ﾆｯｺｰ", u"ﾐﾗｲ", u"ｴｰｽ", u"ｺｽﾓ", u"ﾀｶﾗ", u"ﾊﾟｲｵﾆｱ", u"ﾌｼﾞ",
+    u"日本",
+    u"東洋",
+    u"大和",
+    u"三和",
+    u"北海道",
+    u"関西",
+    u"中央",
+    u"昭和",
+    u"富士",
+    u"新日本",
+    u"ｱｻﾋ",
+    u"ﾄﾖﾀ",
+    u"ｻﾝﾜ",
+    u"ﾆｯｺｰ",
+    u"ﾐﾗｲ",
+    u"ｴｰｽ",
+    u"ｺｽﾓ",
+    u"ﾀｶﾗ",
+    u"ﾊﾟｲｵﾆｱ",
+    u"ﾌｼﾞ",
 };
 const char16_t *const Middles[] = {u"", u"", u"", u"第一", u"ﾃﾞﾝｼ", u"国際", u"ｸﾞﾛｰﾊﾞﾙ", u"精密"};
 const char16_t *const Tails[] = {
-    u"製作所", u"電気", u"化学", u"工業", u"銀行", u"商事", u"建設", u"食品", u"ﾎｰﾙﾃﾞｨﾝｸﾞｽ", u"精機",
-    u"物産", u"薬品", u"証券", u"ｼｽﾃﾑ", u"ｺｰﾎﾟﾚｰｼｮﾝ", u"運輸", u"紙業", u"鉄鋼",
+    u"製作所",
+    u"電気",
+    u"化学",
+    u"工業",
+    u"銀行",
+    u"商事",
+    u"建設",
+    u"食品",
+    u"ﾎｰﾙﾃﾞｨﾝｸﾞｽ",
+    u"精機",
+    u"物産",
+    u"薬品",
+    u"証券",
+    u"ｼｽﾃﾑ",
+    u"ｺｰﾎﾟﾚｰｼｮﾝ",
+    u"運輸",
+    u"紙業",
+    u"鉄鋼",
 };
 
 template <size_t N>
@@ -42,7 +76,8 @@ bool isHoliday(const QDate &d)
 
 qint32 tickRound(double price)
 {
-    const double tick = price < 3000 ? 1 : price < 30000 ? 5 : 10;
+    const double tick = price < 3000 ? 1 : price < 30000 ? 5
+                                                         : 10;
     return qint32(std::max(1.0, Rounding::nearest(price / tick) * tick));
 }
 
@@ -95,7 +130,10 @@ std::uint64_t DataGenerator::next()
     return z ^ (z >> 31);
 }
 
-double DataGenerator::uniform() { return double(next() >> 11) * (1.0 / 9007199254740992.0); }
+double DataGenerator::uniform()
+{
+    return double(next() >> 11) * (1.0 / 9007199254740992.0);
+}
 
 double DataGenerator::normal()
 {
@@ -120,7 +158,10 @@ QStringList DataGenerator::registrationLines() const
     return lines;
 }
 
-bool DataGenerator::writeRegistration(const QString &path) const { return writeLines(path, registrationLines()); }
+bool DataGenerator::writeRegistration(const QString &path) const
+{
+    return writeLines(path, registrationLines());
+}
 
 void DataGenerator::generate(const std::function<void(int, const QDate &, const std::vector<GeneratedRecord> &)> &day,
                              const std::function<void(const QDate &, const std::vector<GeneratedMargin> &)> &weekEnd)

@@ -23,19 +23,19 @@ struct GeneratorOptions
     QDate firstDay = QDate(2023, 1, 4); // the first calendar day considered
     int tradingDays = 245;
     std::uint64_t seed = 1;
-    int zeroVolumePerMille = 15;   // share of (issue, day) records without trade
-    int newListingPercent = 4;     // issues that list only during the range
-    int otherMarketPercent = 6;    // issues on markets the import passes over
+    int zeroVolumePerMille = 15; // share of (issue, day) records without trade
+    int newListingPercent = 4; // issues that list only during the range
+    int otherMarketPercent = 6; // issues on markets the import passes over
 };
 
 struct GeneratedIssue
 {
     int code = 0;
-    int position = 0;  // market position of the daily files, 0 to 5
+    int position = 0; // market position of the daily files, 0 to 5
     QString name;
     int volumeUnit = 1000;
-    int listDay = 0;   // index of the first trading day it appears on
-    double price = 0;  // the walk's current price
+    int listDay = 0; // index of the first trading day it appears on
+    double price = 0; // the walk's current price
 };
 
 struct GeneratedRecord
@@ -82,7 +82,7 @@ public:
 
 private:
     std::uint64_t next();
-    double uniform();  // [0, 1)
+    double uniform(); // [0, 1)
     double normal();
     int below(int n) { return int(uniform() * n); }
 

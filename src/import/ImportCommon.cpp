@@ -16,7 +16,7 @@ namespace importer {
 namespace {
 constexpr int ShownPlaces = 3;
 constexpr int NameLength = 20;
-}
+} // namespace
 
 void SkipReport::add(const QString &file, int line, const QString &reason)
 {

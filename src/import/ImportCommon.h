@@ -17,7 +17,7 @@
 namespace db {
 class Database;
 class Recordset;
-}
+} // namespace db
 
 namespace importer {
 
@@ -61,12 +61,12 @@ private:
 // What a run leaves for the window that started it.
 struct ImportResult
 {
-    bool completed = false;       // false when an error ended the run
-    QString errorDescription;     // the error shown to the user when !completed
-    QString windowTag;            // the import window's own tag afterwards
-    bool closeWindow = false;     // the import window unloads itself
-    int storedRecords = 0;        // rows stored by the run
-    SkipReport skipped;           // lines or files passed over
+    bool completed = false; // false when an error ended the run
+    QString errorDescription; // the error shown to the user when !completed
+    QString windowTag; // the import window's own tag afterwards
+    bool closeWindow = false; // the import window unloads itself
+    int storedRecords = 0; // rows stored by the run
+    SkipReport skipped; // lines or files passed over
 };
 
 // The ports and window state an import runs with.
@@ -74,7 +74,7 @@ struct ImportContext
 {
     Progress &progress;
     Prompt &prompt;
-    QString windowTag;   // the import window's own tag before the run
+    QString windowTag; // the import window's own tag before the run
     QString mainCaption; // the main window's caption, restored after the registration import
 };
 
@@ -84,7 +84,7 @@ class PercentLabel final
 {
 public:
     explicit PercentLabel(Progress &progress, bool alsoCaption = false)
-        : m_progress(progress), m_alsoCaption(alsoCaption) {}
+        : m_progress(progress), m_alsoCaption(alsoCaption) { }
     void update(double count, double total);
     void show(const QString &text);
 
@@ -143,8 +143,8 @@ struct PriceRecord
     qint64 code = 0;
     QDate date;
     qint64 open = 0, high = 0, low = 0, close = 0;
-    qint64 change = 0;    // 前日比
-    Currency volume;      // 出来高
+    qint64 change = 0; // 前日比
+    Currency volume; // 出来高
     qint64 reference = 0; // 基準前日比
 };
 

@@ -135,8 +135,14 @@ CheckedRange CheckRange(const QString &firstText, const QString &lastText, const
     return r;
 }
 
-QString WrongDateMessage() { return QStringLiteral("日付の入力が誤っています。"); }
-QString WrongRangeMessage() { return QStringLiteral("日付の範囲が誤っています。"); }
+QString WrongDateMessage()
+{
+    return QStringLiteral("日付の入力が誤っています。");
+}
+QString WrongRangeMessage()
+{
+    return QStringLiteral("日付の範囲が誤っています。");
+}
 
 QString RangeCheckMessage(RangeCheck check)
 {

@@ -22,8 +22,8 @@ bool HasUnupdatedIssues(const QString &databasePath);
 // What frmReadData shows on opening.
 struct ImportProposal
 {
-    QDate first;            // ReadDateji
-    QDate last;             // ReadDateitaru
+    QDate first; // ReadDateji
+    QDate last; // ReadDateitaru
     bool readMargin = false; // ChkShinyo
     bool buildWeekly = false; // ChkMakeSyu
 };
@@ -43,7 +43,7 @@ ImportProposal ProposeImportRange(const std::optional<QDate> &lastStored, const 
 struct WeekPeriod
 {
     QDate first; // a Monday
-    QDate last;  // a Friday
+    QDate last; // a Friday
 };
 WeekPeriod ProposeWeekPeriod(const std::optional<QDate> &lastStored, const QDate &today);
 
@@ -58,13 +58,14 @@ QString HalfWidthDateText(const QString &text);
 QDate ParseBoxDate(const QString &text, const QDate &today);
 
 // The checks of a typed range, in the order the windows make them.
-enum class RangeCheck {
+enum class RangeCheck
+{
     Ok,
-    FirstNotDate,   // "日付の入力が誤っています。", focus on the first box
-    LastNotDate,    // the same message, focus on the last box
-    Reversed,       // "日付の範囲が誤っています。", focus on the last box
+    FirstNotDate, // "日付の入力が誤っています。", focus on the first box
+    LastNotDate, // the same message, focus on the last box
+    Reversed, // "日付の範囲が誤っています。", focus on the last box
     FirstNotMonday, // "期間自は必ず月曜日を指定して下さい。", focus on the first box
-    LastNotFriday,  // "期間至は必ず金曜日を指定して下さい。", focus on the last box
+    LastNotFriday, // "期間至は必ず金曜日を指定して下さい。", focus on the last box
 };
 struct CheckedRange
 {
@@ -80,7 +81,7 @@ QString RangeCheckMessage(RangeCheck check);
 bool RangeCheckFocusesFirst(RangeCheck check);
 
 // Messages shared by the windows.
-QString WrongDateMessage();  // "日付の入力が誤っています。"
+QString WrongDateMessage(); // "日付の入力が誤っています。"
 QString WrongRangeMessage(); // "日付の範囲が誤っています。"
 
 // The external converter in the program folder: "Convt" or "Convt.exe"; empty when neither is there.

@@ -46,8 +46,8 @@ class DailyStream
 public:
     DailyStream(db::Database &database, const QDate &start, const QDate &end)
         : m_rows(database.openRecordset(
-              QStringLiteral("select コード, 日付, 始値, 高値, 安値, 終値, 出来高 from daydata where 日付 between %1 and %2 order by コード, 日付 ;")
-                  .arg(db::dateLiteral(start), db::dateLiteral(end))))
+            QStringLiteral("select コード, 日付, 始値, 高値, 安値, 終値, 出来高 from daydata where 日付 between %1 and %2 order by コード, 日付 ;")
+                .arg(db::dateLiteral(start), db::dateLiteral(end))))
     {
         read();
     }

@@ -17,7 +17,8 @@
 
 using namespace importer;
 
-frmZenjitusa::frmZenjitusa(AppServices &services, QWidget *parent) : QDialog(parent), m_services(services)
+frmZenjitusa::frmZenjitusa(AppServices &services, QWidget *parent)
+    : QDialog(parent), m_services(services)
 {
     setObjectName(QStringLiteral("frmZenjitusa"));
     setWindowTitle(QStringLiteral("前日比再計算"));

@@ -113,15 +113,18 @@ void registerInfoCommands(ui::CommandTable &table)
         const char16_t *caption;
         const char16_t *kind;
     } pages[] = {
-        {u"mnukyone", u"株価今日の値動き", u"a"}, {u"mnukyosyosai", u"株価詳細情報", u"b"}, {u"mnusyosai", u"企業情報", u"c"},
-        {u"mnuBSPL", u"BS・PL情報", u"d"},        {u"mnugyoseki", u"業績推移", u"e"},       {u"mnuseityoritu", u"成長率", u"f"},
+        {u"mnukyone", u"株価今日の値動き", u"a"},
+        {u"mnukyosyosai", u"株価詳細情報", u"b"},
+        {u"mnusyosai", u"企業情報", u"c"},
+        {u"mnuBSPL", u"BS・PL情報", u"d"},
+        {u"mnugyoseki", u"業績推移", u"e"},
+        {u"mnuseityoritu", u"成長率", u"f"},
         {u"mnukeijiban", u"掲示板", u"g"},
     };
     int position = 40;
     for (const auto &page : pages) {
         const QString kind = QString::fromUtf16(page.kind);
-        table.addMenuItem(info, position, {QString::fromUtf16(page.name), QString::fromUtf16(page.caption), {}, {},
-                                           position == 40, [kind](ui::CommandContext &c) { openInfoPage(c, kind); }});
+        table.addMenuItem(info, position, {QString::fromUtf16(page.name), QString::fromUtf16(page.caption), {}, {}, position == 40, [kind](ui::CommandContext &c) { openInfoPage(c, kind); }});
         position += 10;
     }
 

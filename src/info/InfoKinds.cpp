@@ -31,10 +31,10 @@ QDate listDate()
 QByteArray kindsFileBytes(const QList<Kind> &kinds, const QDate &date)
 {
     QString text = date.toString(QStringLiteral("yyyyMMdd")) + QLatin1Char(',')
-                   + QString::number(kinds.size()) + QStringLiteral("\r\n");
+        + QString::number(kinds.size()) + QStringLiteral("\r\n");
     for (const Kind &kind : kinds)
         text += kind.code + QLatin1Char(',') + kind.name + QLatin1Char(',') + QString::number(kind.order)
-                + QStringLiteral("\r\n");
+            + QStringLiteral("\r\n");
     return TextFile::encode(text);
 }
 

@@ -10,8 +10,9 @@
 
 namespace InfoKinds {
 
-struct Kind {
-    QString code;  // "d.." daily, "w.." weekly
+struct Kind
+{
+    QString code; // "d.." daily, "w.." weekly
     QString name;
     int order = 0; // display order
 };

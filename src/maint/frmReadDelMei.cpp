@@ -23,7 +23,8 @@ const QString kFinished = QStringLiteral("終了しました。");
 
 } // namespace
 
-frmReadDelMei::frmReadDelMei(AppServices &services, QWidget *parent) : QDialog(parent), m_services(services)
+frmReadDelMei::frmReadDelMei(AppServices &services, QWidget *parent)
+    : QDialog(parent), m_services(services)
 {
     setObjectName(QStringLiteral("frmReadDelMei"));
     setWindowTitle(QStringLiteral("エラー銘柄"));

@@ -10,7 +10,8 @@
 #include <QTimer>
 #include <QUrl>
 
-HttpClient::HttpClient(QObject *parent) : QObject(parent), m_manager(new QNetworkAccessManager(this)) {}
+HttpClient::HttpClient(QObject *parent)
+    : QObject(parent), m_manager(new QNetworkAccessManager(this)) { }
 
 HttpClient::~HttpClient()
 {

@@ -67,9 +67,9 @@ public:
 // Everything a handler is handed when its command runs.
 struct CommandContext
 {
-    QWidget &window;          // the main window: parent of modal windows
+    QWidget &window; // the main window: parent of modal windows
     AppServices &services;
-    QString &mainTag;         // the main window's message slot
+    QString &mainTag; // the main window's message slot
     MainWindowAccess &main;
 };
 
@@ -77,10 +77,10 @@ using CommandHandler = std::function<void(CommandContext &)>;
 
 struct Command
 {
-    QString name;             // objectName of the menu item or toolbar action
-    QString caption;          // menu text, or the toolbar button's tooltip
-    QString shortcut = {};    // QKeySequence text
-    QString icon = {};        // toolbar only: icon file name under :/icons/ without ".svg"
+    QString name; // objectName of the menu item or toolbar action
+    QString caption; // menu text, or the toolbar button's tooltip
+    QString shortcut = {}; // QKeySequence text
+    QString icon = {}; // toolbar only: icon file name under :/icons/ without ".svg"
     bool separatorBefore = false;
     CommandHandler handler = {}; // empty: the command is shown but not yet available
 };
@@ -93,7 +93,7 @@ struct MenuEntry
 
 struct Menu
 {
-    QString name;             // objectName of the top-level menu
+    QString name; // objectName of the top-level menu
     QString caption;
     int position;
     std::vector<MenuEntry> items; // sorted by position

@@ -11,7 +11,8 @@
 #include <QPointer>
 #include <QTimer>
 
-DateBox::DateBox(QLineEdit *edit, bool dateRules) : QObject(edit), m_edit(edit), m_dateRules(dateRules)
+DateBox::DateBox(QLineEdit *edit, bool dateRules)
+    : QObject(edit), m_edit(edit), m_dateRules(dateRules)
 {
     edit->installEventFilter(this);
     if (dateRules)

@@ -10,7 +10,8 @@
 class MessageBoxPrompt final : public Prompt
 {
 public:
-    explicit MessageBoxPrompt(QWidget *owner = nullptr) : m_owner(owner) {}
+    explicit MessageBoxPrompt(QWidget *owner = nullptr)
+        : m_owner(owner) { }
     void setOwner(QWidget *owner) { m_owner = owner; }
 
     bool askYesNo(const QString &text, const QString &title, PromptIcon icon) override;

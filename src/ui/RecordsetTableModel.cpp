@@ -6,7 +6,8 @@
 #include "db/Database.h"
 #include "db/SqlTranslator.h"
 
-RecordsetTableModel::RecordsetTableModel(Prompt *prompt, QObject *parent) : QAbstractTableModel(parent), m_prompt(prompt) {}
+RecordsetTableModel::RecordsetTableModel(Prompt *prompt, QObject *parent)
+    : QAbstractTableModel(parent), m_prompt(prompt) { }
 
 bool RecordsetTableModel::setRecordSource(const QString &databasePath, const QString &source)
 {

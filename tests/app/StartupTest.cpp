@@ -1,10 +1,10 @@
+#include "app/Startup.h"
 #include "base/MainModule.h"
 #include "base/Settings.h"
-#include "app/Startup.h"
 #include "base/TextFile.h"
+#include "base/Version.h"
 #include "db/Database.h"
 #include "support/TestSupport.h"
-#include "base/Version.h"
 
 #include <QDir>
 #include <QFile>

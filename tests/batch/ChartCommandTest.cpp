@@ -112,7 +112,7 @@ TEST_F(BatchTool, ChartWritesImageSeriesListAndTheSeriesFigures)
     const QString png = folder.filePath(QStringLiteral("c.png")), csv = folder.filePath(QStringLiteral("s.csv")),
                   list = folder.filePath(QStringLiteral("l.txt"));
     BatchRun r = run({QStringLiteral("chart"), QStringLiteral("7203"), QStringLiteral("--date"), QStringLiteral("18/06/29"),
-                 QStringLiteral("--png"), png, QStringLiteral("--series"), csv, QStringLiteral("--list"), list});
+                      QStringLiteral("--png"), png, QStringLiteral("--series"), csv, QStringLiteral("--list"), list});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.value(QStringLiteral("Count")), QStringLiteral("110"));
     EXPECT_EQ(r.value(QStringLiteral("CenterIndex")), QStringLiteral("55"));

@@ -43,7 +43,12 @@ TEST(ChartGeometry, MarginFactorOnlyOnWeeklyChartsWithBalances)
 
 TEST(ChartGeometry, ARangeWithAFractionKeepsTheFactorInSixteenBits)
 {
-    struct Case { Currency range; int count; int digits; };
+    struct Case
+    {
+        Currency range;
+        int count;
+        int digits;
+    };
     // "12.5" has 4 characters; 10^4 * 256 / 12.5 = 204800 does not fit, 10^3 gives 20480.
     for (const Case &c : {Case{Currency::fromDouble(12.5), 20480, 3}, Case{Currency::fromInt(270), 948, 3},
                           Case{Currency::fromDouble(0.0001), 32767, 0}, Case{Currency::fromInt(10), 2560, 2}}) {
@@ -90,7 +95,7 @@ protected:
 
 TEST_F(ScrollArithmetic, StepsFollowTheRangeInDays)
 {
-    EXPECT_EQ(scroll.SmallChange, 90);  // 32767 / 365 = 89.77
+    EXPECT_EQ(scroll.SmallChange, 90); // 32767 / 365 = 89.77
     EXPECT_EQ(scroll.LargeChange, 449); // 448.86
     scroll.NewestDate = QDate(2020, 1, 8);
     setScrollSteps(scroll);
@@ -111,7 +116,7 @@ TEST_F(ScrollArithmetic, DateOfAValueIsCutToTheWholeDay)
     EXPECT_EQ(dateOfScrollValue(scroll, 0), QDate(2020, 1, 1));
     EXPECT_EQ(dateOfScrollValue(scroll, 32767), QDate(2020, 12, 31));
     EXPECT_EQ(dateOfScrollValue(scroll, 16383), QDate(2020, 7, 1)); // 182.49 days
-    EXPECT_EQ(dateOfScrollValue(scroll, 359), QDate(2020, 1, 4));   // 3.9988 days
+    EXPECT_EQ(dateOfScrollValue(scroll, 359), QDate(2020, 1, 4)); // 3.9988 days
 }
 
 struct StepCase

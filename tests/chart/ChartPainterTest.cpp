@@ -127,7 +127,7 @@ TEST_F(ChartPainterTest, PriceAxisEndsLandOnTheirPixels)
 {
     ChartSeries s = seriesOf({1100, 1100});
     s.Records[0].High = Currency::fromInt(1240); // ChartTop 1250
-    s.Records[1].Low = Currency::fromInt(980);   // ChartBottom 980
+    s.Records[1].Low = Currency::fromInt(980); // ChartBottom 980
     s.Records[1].Open = Currency::fromInt(1200);
     ComputeIndicators(s, IndicatorSettings());
     s.Records[1].High = Currency::fromInt(1250);

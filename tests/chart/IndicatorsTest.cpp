@@ -33,7 +33,10 @@ IndicatorSettings settings(int m1, int m2, int m3, int saico, int rsivr, int ito
     return s;
 }
 
-Currency money(double v) { return Currency::fromDouble(v); }
+Currency money(double v)
+{
+    return Currency::fromDouble(v);
+}
 
 } // namespace
 
@@ -125,7 +128,10 @@ TEST(Indicators, LeadingZeroClosesAreLeftOutOfTheAverage)
 
 TEST(Indicators, PriceAxisRoundsOutToTens)
 {
-    struct Case { qint64 high, low, top, bottom; };
+    struct Case
+    {
+        qint64 high, low, top, bottom;
+    };
     for (const Case &c : {Case{1234, 987, 1240, 980}, Case{1240, 980, 1250, 980}, Case{9, 5, 10, 0}}) {
         ChartSeries s = seriesOf(std::vector<qint64>(20, c.low + 1));
         s.Records[7].High = Currency::fromInt(c.high);

@@ -302,10 +302,12 @@ TEST_F(LoadChartSeriesTest, AveragesAndRsiMatchAPlainComputationOnRealPrices)
             }
             const double average = std::floor(sum / n + 0.5);
             const ChartRecord &r = series.Records[size_t(k)];
-            const Currency &ma = period == 5 ? r.MaShort : period == 15 ? r.MaMiddle : r.MaLong;
+            const Currency &ma = period == 5 ? r.MaShort : period == 15 ? r.MaMiddle
+                                                                        : r.MaLong;
             ASSERT_EQ(ma.toDouble(), average) << "period " << period << " index " << k;
             const int deviation = int(std::nearbyint(carried[size_t(k)] / average * 1000.0 - 1000.0));
-            const int got = period == 5 ? r.DevShort : period == 15 ? r.DevMiddle : r.DevLong;
+            const int got = period == 5 ? r.DevShort : period == 15 ? r.DevMiddle
+                                                                    : r.DevLong;
             ASSERT_EQ(got, deviation) << "period " << period << " index " << k;
         }
     }

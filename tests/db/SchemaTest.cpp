@@ -77,7 +77,9 @@ struct KeyCase
     bool duplicate;
 };
 
-class Keys : public Schema, public ::testing::WithParamInterface<KeyCase> {};
+class Keys : public Schema, public ::testing::WithParamInterface<KeyCase>
+{
+};
 
 TEST_P(Keys, PrimaryAndUniqueIndexesRefuseDuplicates)
 {

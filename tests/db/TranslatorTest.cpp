@@ -13,7 +13,9 @@ struct TranslationCase
     const char *sqlite;
 };
 
-class Translation : public ::testing::TestWithParam<TranslationCase> {};
+class Translation : public ::testing::TestWithParam<TranslationCase>
+{
+};
 
 TEST_P(Translation, ProducesSqlite)
 {

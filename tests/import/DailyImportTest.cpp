@@ -29,8 +29,7 @@ TEST_F(DailyImportTest, CarriesTheReferenceCloseThroughHolidaysZeroVolumeDaysAnd
     writeDaily(Mon, {QStringLiteral("1301,0,極洋,100,110,95,105,5000"), QStringLiteral("1332,0,日本水産,50,52,49,51,1000")});
     writeDaily(Tue, {QStringLiteral("1301,0,極洋,0,0,0,0,0"), QStringLiteral("1332,0,日本水産,51,53,50,52,1000")});
     // Wednesday is a holiday: no file.
-    writeDaily(Thu, {QStringLiteral("1301,0,極洋,108,112,100,111,3000"), QStringLiteral("1332,0,日本水産,53,54,52,50,2000"),
-                     QStringLiteral("1333,1,ﾏﾙﾊ,200,210,190,205,800")});
+    writeDaily(Thu, {QStringLiteral("1301,0,極洋,108,112,100,111,3000"), QStringLiteral("1332,0,日本水産,53,54,52,50,2000"), QStringLiteral("1333,1,ﾏﾙﾊ,200,210,190,205,800")});
     MainModule::MainTag = QStringLiteral("2");
 
     const ImportResult result = run(Mon, Fri);
@@ -117,9 +116,7 @@ TEST_F(DailyImportTest, StoredDateIsKeptWithRDel0AndReplacedWithRDel1)
 
 TEST_F(DailyImportTest, OnlyMarketPositions0_1And5AreStored)
 {
-    writeDaily(Mon, {QStringLiteral("1001,0,東一,1,1,1,1,1"), QStringLiteral("1002,1,東二,1,1,1,1,1"),
-                     QStringLiteral("1003,2,大証,1,1,1,1,1"), QStringLiteral("1004,3,名証,1,1,1,1,1"),
-                     QStringLiteral("1005,4,他,1,1,1,1,1"), QStringLiteral("1006,5,店頭,1,1,1,1,1")});
+    writeDaily(Mon, {QStringLiteral("1001,0,東一,1,1,1,1,1"), QStringLiteral("1002,1,東二,1,1,1,1,1"), QStringLiteral("1003,2,大証,1,1,1,1,1"), QStringLiteral("1004,3,名証,1,1,1,1,1"), QStringLiteral("1005,4,他,1,1,1,1,1"), QStringLiteral("1006,5,店頭,1,1,1,1,1")});
     run(Mon, Mon);
     EXPECT_EQ(dates(QStringLiteral("daydata"), 1001).size(), 1);
     EXPECT_EQ(dates(QStringLiteral("daydata"), 1002).size(), 1);
@@ -139,8 +136,7 @@ TEST_F(DailyImportTest, RegistersNewIssuesCorrectsRenamedOnesAndMarksTheLastFile
     addIssue(1332, 1, QStringLiteral("日本水産"), true);
     addIssue(1333, 1, QStringLiteral("マルハ"), true);
     writeDaily(Mon, {QStringLiteral("1301,0,極洋,1,1,1,1,1"), QStringLiteral("1333,0,マルハ,1,1,1,1,1")});
-    writeDaily(Tue, {QStringLiteral("1301,1,極洋,1,1,1,1,1"), QStringLiteral("1332,0,ﾆｯｽｲ  ,1,1,1,1,1"),
-                     QStringLiteral("1400,5,新規上場,1,1,1,1,1")});
+    writeDaily(Tue, {QStringLiteral("1301,1,極洋,1,1,1,1,1"), QStringLiteral("1332,0,ﾆｯｽｲ  ,1,1,1,1,1"), QStringLiteral("1400,5,新規上場,1,1,1,1,1")});
 
     run(Mon, Tue);
 
@@ -148,11 +144,8 @@ TEST_F(DailyImportTest, RegistersNewIssuesCorrectsRenamedOnesAndMarksTheLastFile
     db::Recordset rs = database.openRecordset(QStringLiteral("select * from Mei order by コード"));
     QStringList seen;
     for (; !rs.eof(); rs.moveNext())
-        seen << QStringLiteral("%1 %2 %3 %4 %5 %6").arg(rs.toLong(QStringLiteral("コード"))).arg(rs.toLong(QStringLiteral("市場コード")))
-                    .arg(rs.toText(QStringLiteral("銘柄"))).arg(rs.toLong(QStringLiteral("出来高単位")))
-                    .arg(rs.toLong(QStringLiteral("株価単位"))).arg(int(rs.toBool(QStringLiteral("更新Flg"))));
-    EXPECT_EQ(seen, QStringList({QStringLiteral("1301 2 極洋 100 5 1"), QStringLiteral("1332 1 ﾆｯｽｲ 1000 1 1"),
-                                 QStringLiteral("1333 1 マルハ 1000 1 0"), QStringLiteral("1400 3 新規上場 1000 1 1")}));
+        seen << QStringLiteral("%1 %2 %3 %4 %5 %6").arg(rs.toLong(QStringLiteral("コード"))).arg(rs.toLong(QStringLiteral("市場コード"))).arg(rs.toText(QStringLiteral("銘柄"))).arg(rs.toLong(QStringLiteral("出来高単位"))).arg(rs.toLong(QStringLiteral("株価単位"))).arg(int(rs.toBool(QStringLiteral("更新Flg"))));
+    EXPECT_EQ(seen, QStringList({QStringLiteral("1301 2 極洋 100 5 1"), QStringLiteral("1332 1 ﾆｯｽｲ 1000 1 1"), QStringLiteral("1333 1 マルハ 1000 1 0"), QStringLiteral("1400 3 新規上場 1000 1 1")}));
 }
 
 TEST_F(DailyImportTest, MarksNothingWhenTheLastFileStoredNothing)
@@ -181,8 +174,7 @@ TEST_F(DailyImportTest, ShowsProgressPhasesAndPercentagesAtMultiplesOfFive)
         records << QStringLiteral("%1,0,銘柄%1,10,10,10,10,100").arg(2000 + i);
     writeDaily(Mon, records);
     run(Mon, Mon);
-    EXPECT_EQ(progress.phases.mid(0, 4), QStringList({QStringLiteral("前処理中..."), QStringLiteral("銘柄データ読込み中..."),
-                                                      QStringLiteral("前日データ読込み中..."), QStringLiteral("Ds200007.03 処理中.....")}));
+    EXPECT_EQ(progress.phases.mid(0, 4), QStringList({QStringLiteral("前処理中..."), QStringLiteral("銘柄データ読込み中..."), QStringLiteral("前日データ読込み中..."), QStringLiteral("Ds200007.03 処理中.....")}));
     EXPECT_EQ(progress.phases.last(), QStringLiteral("銘柄処理中..."));
     QStringList expected;
     for (int p = 5; p <= 100; p += 5)
@@ -215,8 +207,7 @@ TEST_F(DailyImportTest, MarginAndWeeklyStepsRunForTheWeeksOfTheRange)
 
 TEST_F(DailyImportTest, ShortLinesAndBadHeadersAreSkippedAndReported)
 {
-    writeDaily(Mon, {QStringLiteral("1301,0,極洋,100,110,95,105,5000"), QStringLiteral("1332,0,日本水産,50,52"),
-                     QStringLiteral("1333,0,ﾏﾙﾊ,1,1,1,1,1")});
+    writeDaily(Mon, {QStringLiteral("1301,0,極洋,100,110,95,105,5000"), QStringLiteral("1332,0,日本水産,50,52"), QStringLiteral("1333,0,ﾏﾙﾊ,1,1,1,1,1")});
     testing_support::writeCp932File(dailyPath(Tue), {QStringLiteral("2000/07/04,1"), QStringLiteral("1301,0,極洋,1,1,1,1,1")});
     testing_support::writeCp932File(dailyPath(Wed), {QStringLiteral("20000705,1"), QStringLiteral("1301,0,極洋,1,1,1,1,1")});
 
@@ -237,8 +228,7 @@ TEST_F(DailyImportTest, ShortLinesAndBadHeadersAreSkippedAndReported)
 TEST_F(DailyImportTest, BadIssueCodeEndsTheRunNamingFileLineAndText)
 {
     writeDaily(Mon, {QStringLiteral("1301,0,極洋,100,110,95,105,5000")});
-    writeDaily(Tue, {QStringLiteral("1301,0,極洋,100,110,95,105,5000"), QStringLiteral("13x2,0,日本水産,1,1,1,1,1"),
-                     QStringLiteral("1333,0,ﾏﾙﾊ,1,1,1,1,1")});
+    writeDaily(Tue, {QStringLiteral("1301,0,極洋,100,110,95,105,5000"), QStringLiteral("13x2,0,日本水産,1,1,1,1,1"), QStringLiteral("1333,0,ﾏﾙﾊ,1,1,1,1,1")});
     writeDaily(Wed, {QStringLiteral("1301,0,極洋,100,110,95,105,5000")});
     MainModule::MainTag = QStringLiteral("2");
 
@@ -267,7 +257,8 @@ TEST_F(DailyImportTest, ToleratesOddButReadableFiles)
     // larger than the lines, extra fields.
     QFile f(dailyPath(Mon));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QStringLiteral("\xFEFF" "20000703,9,0  \n1301 , 0 , 極洋株式会社ホールディングスグループ本社ビル , 100 , 110 , 95 , 105 , 5000 , x  \n\n1332,0,日本水産,50,52,49,51,1000\n")
+    f.write(QStringLiteral("\xFEFF"
+                           "20000703,9,0  \n1301 , 0 , 極洋株式会社ホールディングスグループ本社ビル , 100 , 110 , 95 , 105 , 5000 , x  \n\n1332,0,日本水産,50,52,49,51,1000\n")
                 .toUtf8());
     f.close();
     // A header count smaller than the lines: the rest is not read.
@@ -306,8 +297,7 @@ TEST_F(DailyImportTest, NonNumericPricesAndVolumeReadAsZero)
 
 TEST_F(DailyImportTest, DuplicateRecordInOneFileIsPassedOver)
 {
-    writeDaily(Mon, {QStringLiteral("1301,0,極洋,100,110,95,105,5000"), QStringLiteral("1301,0,極洋,1,1,1,1,1"),
-                     QStringLiteral("1332,0,日本水産,50,52,49,51,1000")});
+    writeDaily(Mon, {QStringLiteral("1301,0,極洋,100,110,95,105,5000"), QStringLiteral("1301,0,極洋,1,1,1,1,1"), QStringLiteral("1332,0,日本水産,50,52,49,51,1000")});
     const ImportResult result = run(Mon, Mon);
     EXPECT_TRUE(result.completed);
     EXPECT_EQ(result.storedRecords, 2);

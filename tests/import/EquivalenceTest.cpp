@@ -46,7 +46,8 @@ protected:
         for (; !mei.eof(); mei.moveNext()) {
             const qint64 code = mei.toLong(QStringLiteral("コード"));
             db::Recordset d = database.openRecordset(QStringLiteral("select * from daydata where コード=%1 and 日付 between %2 and %3 order by  日付 ;")
-                                                         .arg(code).arg(db::dateLiteral(start), db::dateLiteral(end)));
+                                                         .arg(code)
+                                                         .arg(db::dateLiteral(start), db::dateLiteral(end)));
             qint64 open = 0, high = 0, low = 0, close = 0;
             Currency volume;
             QDate last;
@@ -56,7 +57,8 @@ protected:
                 const QDate friday = DateUtil::FridayOnOrAfter(last);
                 db::Recordset p = database.openRecordset(
                     QStringLiteral("SELECT TOP 1 終値, 日付, 基準前日比 FROM weekdata WHERE コード=%1 And 日付<%2 ORDER BY 日付 DESC;")
-                        .arg(code).arg(db::dateLiteral(friday)));
+                        .arg(code)
+                        .arg(db::dateLiteral(friday)));
                 qint64 change = 0, reference = close;
                 if (!p.eof() && close == 0)
                     reference = p.toLong(QStringLiteral("基準前日比"));

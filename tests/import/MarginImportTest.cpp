@@ -23,9 +23,7 @@ protected:
         db::Recordset rs = database.openRecordset(QStringLiteral("select * from ShinYo order by 日付, コード"));
         QStringList out;
         for (; !rs.eof(); rs.moveNext())
-            out << QStringLiteral("%1 %2 %3 %4 %5").arg(rs.toLong(QStringLiteral("コード")))
-                       .arg(rs.toDate(QStringLiteral("日付")).toString(Qt::ISODate)).arg(rs.toLong(QStringLiteral("売残")))
-                       .arg(rs.toLong(QStringLiteral("買残"))).arg(rs.toLong(QStringLiteral("単位")));
+            out << QStringLiteral("%1 %2 %3 %4 %5").arg(rs.toLong(QStringLiteral("コード"))).arg(rs.toDate(QStringLiteral("日付")).toString(Qt::ISODate)).arg(rs.toLong(QStringLiteral("売残"))).arg(rs.toLong(QStringLiteral("買残"))).arg(rs.toLong(QStringLiteral("単位")));
         return out;
     }
     std::optional<PriceRow> week(qint64 code) { return priceRow(QStringLiteral("weekdata"), code, Fri); }
@@ -77,8 +75,7 @@ TEST_F(MarginImportTest, ReadsOnlyTheDaysOfThePeriod)
 
 TEST_F(MarginImportTest, ReadsUpToOneRecordMoreThanTheCount)
 {
-    writeMargin(Fri, {QStringLiteral("1001,a,b,1,1,1"), QStringLiteral("1002,a,b,1,1,1"), QStringLiteral("1003,a,b,1,1,1"),
-                      QStringLiteral("1004,a,b,1,1,1")},
+    writeMargin(Fri, {QStringLiteral("1001,a,b,1,1,1"), QStringLiteral("1002,a,b,1,1,1"), QStringLiteral("1003,a,b,1,1,1"), QStringLiteral("1004,a,b,1,1,1")},
                 2);
     run(Fri, Fri);
     EXPECT_EQ(count(QStringLiteral("ShinYo")), 3);
@@ -93,9 +90,7 @@ TEST_F(MarginImportTest, NonNumericCodeEndsTheFileKeepingEarlierRecords)
 
 TEST_F(MarginImportTest, ShortRecordsAndACountLineWithoutCommaAreReported)
 {
-    testing_support::writeCp932File(marginPath(Fri), {QStringLiteral("20000714"), QStringLiteral("3"), QStringLiteral("1001,a,b,1,1,1"),
-                                                       QStringLiteral("1002,a,b,1"), QStringLiteral("1003,a,b,2,2,2"),
-                                                       QStringLiteral("1004,a,b,3,3,3")});
+    testing_support::writeCp932File(marginPath(Fri), {QStringLiteral("20000714"), QStringLiteral("3"), QStringLiteral("1001,a,b,1,1,1"), QStringLiteral("1002,a,b,1"), QStringLiteral("1003,a,b,2,2,2"), QStringLiteral("1004,a,b,3,3,3")});
     EXPECT_TRUE(run(Fri, Fri));
     // Without a count the whole file is read.
     EXPECT_EQ(count(QStringLiteral("ShinYo")), 3);
@@ -134,8 +129,7 @@ TEST_F(MarginImportTest, OddFilesNeitherCrashNorLoseTheReadableRecords)
     testing_support::writeCp932File(marginPath(Mon), {});
     testing_support::writeCp932File(marginPath(Wed), {QStringLiteral("20000712")});
     // LF line ends and trailing blanks.
-    testing_support::writeCp932File(marginPath(Fri), {QStringLiteral(" 20000714 "), QStringLiteral("2 , x"), QStringLiteral("1001 ,a,b, 1 ,2 ,3  "),
-                                                       QStringLiteral("1002,a,b,4,5,6")},
+    testing_support::writeCp932File(marginPath(Fri), {QStringLiteral(" 20000714 "), QStringLiteral("2 , x"), QStringLiteral("1001 ,a,b, 1 ,2 ,3  "), QStringLiteral("1002,a,b,4,5,6")},
                                     QStringLiteral("\n"));
     EXPECT_TRUE(run(Mon, Fri));
     EXPECT_EQ(shinyo(), QStringList({QStringLiteral("1001 2000-07-14 1 2 3"), QStringLiteral("1002 2000-07-14 4 5 6")}));

@@ -36,9 +36,7 @@ protected:
         db::Recordset rs = database.openRecordset(QStringLiteral("select * from Mei order by コード"));
         QStringList out;
         for (; !rs.eof(); rs.moveNext())
-            out << QStringLiteral("%1 %2 %3 %4 %5 %6").arg(rs.toLong(QStringLiteral("コード"))).arg(rs.toLong(QStringLiteral("市場コード")))
-                       .arg(rs.toText(QStringLiteral("銘柄"))).arg(rs.toLong(QStringLiteral("出来高単位")))
-                       .arg(rs.toLong(QStringLiteral("株価単位"))).arg(int(rs.toBool(QStringLiteral("更新Flg"))));
+            out << QStringLiteral("%1 %2 %3 %4 %5 %6").arg(rs.toLong(QStringLiteral("コード"))).arg(rs.toLong(QStringLiteral("市場コード"))).arg(rs.toText(QStringLiteral("銘柄"))).arg(rs.toLong(QStringLiteral("出来高単位"))).arg(rs.toLong(QStringLiteral("株価単位"))).arg(int(rs.toBool(QStringLiteral("更新Flg"))));
         return out;
     }
 };
@@ -65,8 +63,7 @@ TEST_F(RegistrationTest, AddsNewRenamesChangedAndLeavesUnitOnlyChanges)
     writeRegistration({QStringLiteral("1301,1,極洋,1000,1"), QStringLiteral("1332,2,ﾆｯｽｲ,100,1"),
                        QStringLiteral("1333,1,マルハ,100,5"), QStringLiteral("1400,3,新規,1000,1")});
     run();
-    EXPECT_EQ(register_(), QStringList({QStringLiteral("1301 1 極洋 1000 1 0"), QStringLiteral("1332 2 ﾆｯｽｲ 100 1 0"),
-                                        QStringLiteral("1333 1 マルハ 1000 1 0"), QStringLiteral("1400 3 新規 1000 1 1")}));
+    EXPECT_EQ(register_(), QStringList({QStringLiteral("1301 1 極洋 1000 1 0"), QStringLiteral("1332 2 ﾆｯｽｲ 100 1 0"), QStringLiteral("1333 1 マルハ 1000 1 0"), QStringLiteral("1400 3 新規 1000 1 1")}));
 }
 
 TEST_F(RegistrationTest, UnchangedFileChangesNothingAndIsStillDeleted)

@@ -24,7 +24,7 @@ protected:
 TEST_F(WeeklyBuilderTest, AggregatesAWeekFromItsTradedDays)
 {
     addIssue(1301, 1, QStringLiteral("極洋"));
-    day(1301, Mon1, 0, 0, 0, 0, 0);          // no trade: adds nothing but its date
+    day(1301, Mon1, 0, 0, 0, 0, 0); // no trade: adds nothing but its date
     day(1301, Mon1.addDays(1), 100, 120, 90, 110, 1000);
     day(1301, Mon1.addDays(2), 111, 130, 0, 0, 500); // zero close: not counted
     day(1301, Mon1.addDays(3), 109, 115, 80, 112, 2000);

@@ -1,7 +1,7 @@
 // The dates the import windows propose, their stepping buttons and the checks of a typed range.
 
-#include "base/DateUtil.h"
 #include "import/ImportWindowLogic.h"
+#include "base/DateUtil.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,7 +13,10 @@ using namespace importer;
 
 namespace {
 
-QDate d(int y, int m, int day) { return QDate(y, m, day); }
+QDate d(int y, int m, int day)
+{
+    return QDate(y, m, day);
+}
 
 // 2000-07-10 is a Monday.
 struct ImportRangeCase

@@ -203,7 +203,7 @@ TEST_F(ReadDataWindowTest, ImportsGeneratedFilesWithLiveLabelsAndRefusesToCloseM
         percents.insert(w->LabPa->text());
         if (!pokedWhileBusy) {
             pokedWhileBusy = true;
-            w->CmdReadData->click();    // a second run must not start
+            w->CmdReadData->click(); // a second run must not start
             w->CmdFileConvert->click(); // nor the converter
             w->CmdClose->click();
             pressKey(w.get(), Qt::Key_Escape);

@@ -52,7 +52,11 @@ WeekWindow wrap(std::unique_ptr<W> w, QPushButton *run)
     return v;
 }
 
-enum class Kind { Weekly, Margin };
+enum class Kind
+{
+    Weekly,
+    Margin
+};
 
 class WeekWindowTest : public WindowFixture, public ::testing::WithParamInterface<Kind>
 {

@@ -81,8 +81,7 @@ TEST_F(EditTest, DailyGridShowsTheIssuesRowsAndWritesAnEditBack)
     });
     prompt.answerYes();
     w.command(QStringLiteral("mnuKabkaEdit"))->trigger();
-    EXPECT_EQ(columns, (QStringList{QStringLiteral("コード"), QStringLiteral("日付"), QStringLiteral("始値"), QStringLiteral("高値"),
-                                    QStringLiteral("安値"), QStringLiteral("終値"), QStringLiteral("前日比"), QStringLiteral("出来高")}));
+    EXPECT_EQ(columns, (QStringList{QStringLiteral("コード"), QStringLiteral("日付"), QStringLiteral("始値"), QStringLiteral("高値"), QStringLiteral("安値"), QStringLiteral("終値"), QStringLiteral("前日比"), QStringLiteral("出来高")}));
     EXPECT_EQ(rows, 20);
     EXPECT_EQ(caption, QStringLiteral("1301"));
     EXPECT_EQ(name, QStringLiteral("極洋"));
@@ -127,8 +126,7 @@ TEST_F(EditTest, IssueGridListsTheIssueTableAndWritesBack)
         EXPECT_TRUE(edit->MeiData->setData(edit->MeiData->index(1, 2), QStringLiteral("ニッスイ")));
     });
     w.command(QStringLiteral("MMentButton"))->trigger();
-    EXPECT_EQ(columns, (QStringList{QStringLiteral("コード"), QStringLiteral("市場コード"), QStringLiteral("銘柄"),
-                                    QStringLiteral("出来高単位"), QStringLiteral("株価単位")}));
+    EXPECT_EQ(columns, (QStringList{QStringLiteral("コード"), QStringLiteral("市場コード"), QStringLiteral("銘柄"), QStringLiteral("出来高単位"), QStringLiteral("株価単位")}));
     db::Database d(MainModule::DBPath);
     EXPECT_EQ(d.scalar(QStringLiteral("select 銘柄 from Mei where コード=1332")).toString(), QStringLiteral("ニッスイ"));
 }

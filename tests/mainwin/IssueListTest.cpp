@@ -58,13 +58,13 @@ TEST_P(ListByCodeTest, TypedPrefixDecidesTheList)
 }
 
 INSTANTIATE_TEST_SUITE_P(Prefixes, ListByCodeTest,
-                         ::testing::Values(PrefixCase{"7", 46, "7201"},      // market 1 first, then market 2
+                         ::testing::Values(PrefixCase{"7", 46, "7201"}, // market 1 first, then market 2
                                            PrefixCase{"72", 36, "7201"},
-                                           PrefixCase{"720", 9, "7201"},     // 36 entries: replaced by 7200-7209
-                                           PrefixCase{"7203", 9, "7201"},    // 9 entries: kept
+                                           PrefixCase{"720", 9, "7201"}, // 36 entries: replaced by 7200-7209
+                                           PrefixCase{"7203", 9, "7201"}, // 9 entries: kept
                                            PrefixCase{"73", 10, "7301"},
-                                           PrefixCase{"730", 10, "7301"},    // 10 entries: kept as 7300-7399
-                                           PrefixCase{"7a", 46, "7201"}));   // not numeric: unchanged
+                                           PrefixCase{"730", 10, "7301"}, // 10 entries: kept as 7300-7399
+                                           PrefixCase{"7a", 46, "7201"})); // not numeric: unchanged
 
 TEST_F(IssueListTest, MarketOrderThenCodeOrder)
 {

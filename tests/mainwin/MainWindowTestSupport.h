@@ -13,14 +13,14 @@
 #include "support/TestSupport.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QElapsedTimer>
-#include <QKeyEvent>
 #include <QMouseEvent>
-#include <QThread>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>

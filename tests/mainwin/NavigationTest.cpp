@@ -172,8 +172,7 @@ TEST_F(NavigationTest, ArrowStepsCarryOverWeekends)
         } else if (raw.dayOfWeek() == 7) {
             sawSunday = true;
             EXPECT_EQ(shown, raw) << "Sunday stays";
-            EXPECT_TRUE(w.KabukaList->item(w.KabukaList->count() - 1)->text().startsWith(
-                DateUtil::formatYYMMDD(raw.addDays(-2))));
+            EXPECT_TRUE(w.KabukaList->item(w.KabukaList->count() - 1)->text().startsWith(DateUtil::formatYYMMDD(raw.addDays(-2))));
         } else {
             EXPECT_EQ(shown, raw);
         }
@@ -224,8 +223,7 @@ TEST_F(NavigationTest, LowerPanelButtonCyclesWithThePeriodsCaption)
         w.CmdSRLRSI->click();
         daily.append(w.CmdSRLRSI->text());
     }
-    EXPECT_EQ(daily, (QStringList{QStringLiteral("RSI VR"), QStringLiteral("ｻｲｺﾛｼﾞｶﾙ"), QStringLiteral("伊藤ﾚｼｵ"),
-                                  QStringLiteral("表示なし"), QStringLiteral("ALL")}));
+    EXPECT_EQ(daily, (QStringList{QStringLiteral("RSI VR"), QStringLiteral("ｻｲｺﾛｼﾞｶﾙ"), QStringLiteral("伊藤ﾚｼｵ"), QStringLiteral("表示なし"), QStringLiteral("ALL")}));
     w.Cmdchange->click();
     QStringList weekly;
     for (int i = 0; i < 5; ++i) {

@@ -8,7 +8,8 @@
 
 namespace testing_support {
 
-LoopbackServer::LoopbackServer() : m_server(new QTcpServer(this))
+LoopbackServer::LoopbackServer()
+    : m_server(new QTcpServer(this))
 {
     m_server->listen(QHostAddress::LocalHost, 0);
     connect(m_server, &QTcpServer::newConnection, this, &LoopbackServer::onConnection);
@@ -16,11 +17,20 @@ LoopbackServer::LoopbackServer() : m_server(new QTcpServer(this))
 
 LoopbackServer::~LoopbackServer() = default;
 
-quint16 LoopbackServer::port() const { return m_server->serverPort(); }
+quint16 LoopbackServer::port() const
+{
+    return m_server->serverPort();
+}
 
-QString LoopbackServer::baseUrl() const { return QStringLiteral("http://") + hostAndPort(); }
+QString LoopbackServer::baseUrl() const
+{
+    return QStringLiteral("http://") + hostAndPort();
+}
 
-QString LoopbackServer::hostAndPort() const { return QStringLiteral("127.0.0.1:%1").arg(port()); }
+QString LoopbackServer::hostAndPort() const
+{
+    return QStringLiteral("127.0.0.1:%1").arg(port());
+}
 
 void LoopbackServer::serve(const QString &pathAndQuery, const QByteArray &body, int status, int delayMs)
 {
@@ -46,7 +56,10 @@ void LoopbackServer::serveCutOff(const QString &pathAndQuery, const QByteArray &
     m_answers.insert(pathAndQuery, a);
 }
 
-int LoopbackServer::requestCount(const QString &pathAndQuery) const { return m_counts.value(pathAndQuery); }
+int LoopbackServer::requestCount(const QString &pathAndQuery) const
+{
+    return m_counts.value(pathAndQuery);
+}
 
 void LoopbackServer::onConnection()
 {
@@ -91,7 +104,8 @@ void LoopbackServer::onReadable(QTcpSocket *socket)
 
 void LoopbackServer::respond(QTcpSocket *socket, const Answer &answer)
 {
-    const QByteArray reason = answer.status == 200 ? "OK" : answer.status == 404 ? "Not Found" : "Status";
+    const QByteArray reason = answer.status == 200 ? "OK" : answer.status == 404 ? "Not Found"
+                                                                                 : "Status";
     QByteArray out = "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' + reason + "\r\n";
     out += "Content-Type: application/octet-stream\r\n";
     out += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n";

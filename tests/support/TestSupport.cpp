@@ -29,10 +29,22 @@ TempProgramFolder::~TempProgramFolder()
     MainModule::reset();
 }
 
-QString TempProgramFolder::path() const { return m_dir.path(); }
-QString TempProgramFolder::filePath(const QString &relative) const { return QDir(m_dir.path()).filePath(relative); }
-QString TempProgramFolder::dbPath() const { return filePath(QStringLiteral("Miravel.mdb")); }
-QString TempProgramFolder::iniPath() const { return filePath(QStringLiteral("Miravel.ini")); }
+QString TempProgramFolder::path() const
+{
+    return m_dir.path();
+}
+QString TempProgramFolder::filePath(const QString &relative) const
+{
+    return QDir(m_dir.path()).filePath(relative);
+}
+QString TempProgramFolder::dbPath() const
+{
+    return filePath(QStringLiteral("Miravel.mdb"));
+}
+QString TempProgramFolder::iniPath() const
+{
+    return filePath(QStringLiteral("Miravel.ini"));
+}
 
 void TempProgramFolder::createDatabase() const
 {

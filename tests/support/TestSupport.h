@@ -51,7 +51,14 @@ void writeFileBytes(const QString &path, const QByteArray &bytes);
 
 struct PromptRecord
 {
-    enum Kind { Question, Message, OpenFile, SaveFile, Folder } kind;
+    enum Kind
+    {
+        Question,
+        Message,
+        OpenFile,
+        SaveFile,
+        Folder
+    } kind;
     QString title;
     QString text;
 };
@@ -86,7 +93,8 @@ private:
 class FixedClock final : public Clock
 {
 public:
-    explicit FixedClock(QDate today, QTime time = QTime(10, 0)) : m_today(today), m_time(time) {}
+    explicit FixedClock(QDate today, QTime time = QTime(10, 0))
+        : m_today(today), m_time(time) { }
     QDate today() const override { return m_today; }
     QDateTime now() const override { return QDateTime(m_today, m_time); }
     void set(QDate today) { m_today = today; }

@@ -1,7 +1,7 @@
-#include "base/MainModule.h"
-#include "support/TestSupport.h"
 #include "ui/DateBox.h"
 #include "UiTestSupport.h"
+#include "base/MainModule.h"
+#include "support/TestSupport.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,9 +1,9 @@
+#include "UiTestSupport.h"
+#include "app/frmOption.h"
 #include "base/AppServices.h"
 #include "base/MainModule.h"
 #include "base/Settings.h"
-#include "app/frmOption.h"
 #include "support/TestSupport.h"
-#include "UiTestSupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -44,14 +44,7 @@ TEST_F(OptionWindow, EveryControlIsThereUnderItsNameWithItsCaption)
         QString caption;
     };
     const Expected captions[] = {
-        {"FrmChartMode", QStringLiteral("ﾁｬｰﾄ表示ﾓｰﾄﾞ")},   {"Option1", QStringLiteral("ハッキリクッキリモード")},
-        {"Option2", QStringLiteral("淡色ﾓｰﾄﾞ")},            {"Frame2", QStringLiteral("ALLの時伊藤レシオの表示")},
-        {"Option6", QStringLiteral("表示しない")},           {"Option7", QStringLiteral("表示する")},
-        {"Frame1", QStringLiteral("伊藤ﾚｼｵの為の採用移動平均線")}, {"Option3", QStringLiteral("短期")},
-        {"Option4", QStringLiteral("中期")},                 {"Option5", QStringLiteral("長期")},
-        {"ChkMakeSyu", QStringLiteral("金曜の株価読込時に週ﾃﾞｰﾀを作成する")},
-        {"CmdPath", QStringLiteral("参照...")},              {"CmdPath2", QStringLiteral("参照...")},
-        {"Label10", QStringLiteral("60秒以上0.5秒未満は登録できません。")}};
+        {"FrmChartMode", QStringLiteral("ﾁｬｰﾄ表示ﾓｰﾄﾞ")}, {"Option1", QStringLiteral("ハッキリクッキリモード")}, {"Option2", QStringLiteral("淡色ﾓｰﾄﾞ")}, {"Frame2", QStringLiteral("ALLの時伊藤レシオの表示")}, {"Option6", QStringLiteral("表示しない")}, {"Option7", QStringLiteral("表示する")}, {"Frame1", QStringLiteral("伊藤ﾚｼｵの為の採用移動平均線")}, {"Option3", QStringLiteral("短期")}, {"Option4", QStringLiteral("中期")}, {"Option5", QStringLiteral("長期")}, {"ChkMakeSyu", QStringLiteral("金曜の株価読込時に週ﾃﾞｰﾀを作成する")}, {"CmdPath", QStringLiteral("参照...")}, {"CmdPath2", QStringLiteral("参照...")}, {"Label10", QStringLiteral("60秒以上0.5秒未満は登録できません。")}};
     for (const auto &c : captions) {
         QWidget *w = window.findChild<QWidget *>(QString::fromLatin1(c.name));
         ASSERT_NE(w, nullptr) << c.name;

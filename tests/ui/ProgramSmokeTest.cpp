@@ -1,10 +1,10 @@
 // Starts the real program offscreen from a copy in a fresh folder (its program folder) and ends it
 // through its test hook, MIRAVEL_TEST_QUIT_AFTER_SHOWN.
 
-#include "base/MainModule.h"
 #include "app/Startup.h"
-#include "support/TestSupport.h"
+#include "base/MainModule.h"
 #include "base/Version.h"
+#include "support/TestSupport.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
+#include "ui/RecordsetTableModel.h"
 #include "db/Database.h"
 #include "support/TestSupport.h"
-#include "ui/RecordsetTableModel.h"
 
 #include <gtest/gtest.h>
 

@@ -31,7 +31,10 @@ inline void typeText(QWidget *widget, const QString &text)
     }
 }
 
-inline void backspace(QWidget *widget) { pressKey(widget, Qt::Key_Backspace); }
+inline void backspace(QWidget *widget)
+{
+    pressKey(widget, Qt::Key_Backspace);
+}
 
 inline void focusIn(QWidget *widget, Qt::FocusReason reason = Qt::OtherFocusReason)
 {

@@ -1,5 +1,5 @@
-#include "ui/MessageBoxPrompt.h"
 #include "ui/WindowHelpers.h"
+#include "ui/MessageBoxPrompt.h"
 
 #include <QPushButton>
 #include <QWidget>

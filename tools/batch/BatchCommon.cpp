@@ -60,7 +60,10 @@ QDate parseDateArgument(const QString &text)
     return {};
 }
 
-bool TerminalPrompt::askYesNo(const QString &, const QString &, PromptIcon) { return true; }
+bool TerminalPrompt::askYesNo(const QString &, const QString &, PromptIcon)
+{
+    return true;
+}
 
 void TerminalPrompt::inform(const QString &text, const QString &, PromptIcon)
 {
@@ -68,7 +71,8 @@ void TerminalPrompt::inform(const QString &text, const QString &, PromptIcon)
     err(text);
 }
 
-TerminalProgress::TerminalProgress() : m_tty(isatty(fileno(stderr)) != 0) {}
+TerminalProgress::TerminalProgress()
+    : m_tty(isatty(fileno(stderr)) != 0) { }
 
 TerminalProgress::~TerminalProgress()
 {

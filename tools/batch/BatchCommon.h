@@ -26,7 +26,7 @@ using CommandFunction = int (*)(Context &context, const QStringList &arguments);
 struct Command
 {
     QString name;
-    QString usage;   // one line, after "miravel-batch [--folder DIR] "
+    QString usage; // one line, after "miravel-batch [--folder DIR] "
     QString summary; // Japanese or English one-liner for --help
     CommandFunction run;
 };

@@ -1,5 +1,5 @@
-#include "base/MainModule.h"
 #include "base/OptionValues.h"
+#include "base/MainModule.h"
 #include "base/Settings.h"
 #include "support/TestSupport.h"
 

@@ -1,5 +1,5 @@
-#include "base/MainModule.h"
 #include "base/Settings.h"
+#include "base/MainModule.h"
 #include "base/TextFile.h"
 #include "support/TestSupport.h"
 
@@ -52,7 +52,10 @@ TEST_P(ProfileLookup, ReadsTheValueAProfileReaderWould)
     EXPECT_EQ(readKey(folder.iniPath(), QString::fromUtf8(c.section), QString::fromUtf8(c.key)), c.expected);
 }
 
-QByteArray cp932(const QString &text) { return TextFile::encode(text); }
+QByteArray cp932(const QString &text)
+{
+    return TextFile::encode(text);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ProfileLookup,
@@ -125,10 +128,10 @@ TEST(ProfileFile, WritingReplacesInPlaceAndKeepsEveryOtherLineByteForByte)
                               "[miravel]\r\n"
                               "  Move1 = 5   \r\n"
                               "odd line without equals\n"
-                              + cp932(QStringLiteral("ReadSinyo=水曜")) + "\r\n"
-                              "\r\n"
-                              "[Last]\r\n"
-                              "x=1";
+        + cp932(QStringLiteral("ReadSinyo=水曜")) + "\r\n"
+                                                    "\r\n"
+                                                    "[Last]\r\n"
+                                                    "x=1";
     writeFileBytes(folder.iniPath(), before);
     writeKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("move1"), QStringLiteral("25"));
     QByteArray expected = before;
@@ -252,7 +255,7 @@ struct FailureCase
 {
     const char *name;
     const char *key;
-    QString text;      // null: the key is left out of the file
+    QString text; // null: the key is left out of the file
     QString message;
 };
 
@@ -267,10 +270,10 @@ TEST_P(ReadSettingsFailure, ShowsTheDescriptionAndStopsAtTheBadKey)
     QStringList lines{QStringLiteral("[Miravel]")};
     const QStringList keys = Settings::mainKeys();
     QStringList values = Settings::defaultValues();
-    values[2] = QStringLiteral("8");   // move1
-    values[6] = QStringLiteral("20");  // RSIVR
+    values[2] = QStringLiteral("8"); // move1
+    values[6] = QStringLiteral("20"); // RSIVR
     values[7] = QStringLiteral("durl.example/kabu/");
-    values[17] = QStringLiteral("3");  // ITORSO
+    values[17] = QStringLiteral("3"); // ITORSO
     for (int i = 0; i < keys.size(); ++i) {
         if (keys[i] == QLatin1String(c.key)) {
             if (!c.text.isNull())

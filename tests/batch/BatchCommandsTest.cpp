@@ -1,7 +1,7 @@
 // The import commands of miravel-batch: exit statuses, the result message as the last stdout line,
 // refusals with the windows' messages.
 
-#include "ImportFixture.h"
+#include "import/ImportFixture.h"
 
 #include "base/Settings.h"
 #include "import/Registration.h"
@@ -212,8 +212,7 @@ TEST_F(BatchCommandsTest, FolderWithoutDatabaseIsAnError)
 {
     testing_support::TempProgramFolder other;
     QProcess p;
-    p.start(program, {QStringLiteral("--folder"), other.path(), QStringLiteral("build-weekly"), QStringLiteral("2000-07-03"),
-                      QStringLiteral("2000-07-07")});
+    p.start(program, {QStringLiteral("--folder"), other.path(), QStringLiteral("build-weekly"), QStringLiteral("2000-07-03"), QStringLiteral("2000-07-07")});
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitCode(), 1);
 }

@@ -12,7 +12,9 @@ struct DateTextCase
     QDate expected; // invalid when the text is not a date
 };
 
-class DateText : public ::testing::TestWithParam<DateTextCase> {};
+class DateText : public ::testing::TestWithParam<DateTextCase>
+{
+};
 
 TEST_P(DateText, ReadsAsTheBoxesAndQueriesDo)
 {
@@ -21,7 +23,7 @@ TEST_P(DateText, ReadsAsTheBoxesAndQueriesDo)
 
 const DateTextCase dateTexts[] = {
     {"00/07/14", QDate(2000, 7, 14)},
-    {"46/01/01", QDate(1946, 1, 1)},  // this year - 80 is the window's first year
+    {"46/01/01", QDate(1946, 1, 1)}, // this year - 80 is the window's first year
     {"45/12/31", QDate(2045, 12, 31)}, // this year + 19 its last
     {"2000/07/14", QDate(2000, 7, 14)},
     {"2000-7-4", QDate(2000, 7, 4)},

@@ -1,7 +1,7 @@
 // frmReadDelMei: the issues the last import did not mark, deleted one by one or all together with
 // every row they have.
 
-#include "WindowTestSupport.h"
+#include "importwin/WindowTestSupport.h"
 
 #include "maint/frmReadDelMei.h"
 #include "ui/RecordsetTableModel.h"
@@ -46,8 +46,7 @@ TEST_F(ReadDelMeiTest, ListsUnmarkedIssuesAndDeletesTheCurrentOneWithAllItsRows)
     QStringList headers;
     for (int c = 0; c < w.MeiData->columnCount(); ++c)
         headers << w.MeiData->headerData(c, Qt::Horizontal).toString();
-    EXPECT_EQ(headers, QStringList({QStringLiteral("コード"), QStringLiteral("市場コード"), QStringLiteral("銘柄"),
-                                    QStringLiteral("出来高単位"), QStringLiteral("株価単位")}));
+    EXPECT_EQ(headers, QStringList({QStringLiteral("コード"), QStringLiteral("市場コード"), QStringLiteral("銘柄"), QStringLiteral("出来高単位"), QStringLiteral("株価単位")}));
 
     w.MeiDBGrid->setCurrentIndex(w.MeiData->index(1, 2));
     prompt.answerNo();

@@ -12,7 +12,7 @@ public:
     void SetUp() override
     {
         static int argc = 1;
-        static char name[] = "test_app";
+        static char name[] = "miravel_test";
         static char *argv[] = {name, nullptr};
         if (!QCoreApplication::instance())
             m_app = new QCoreApplication(argc, argv);

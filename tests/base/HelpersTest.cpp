@@ -1,6 +1,6 @@
+#include "base/Helpers.h"
 #include "base/Currency.h"
 #include "base/DateUtil.h"
-#include "base/Helpers.h"
 #include "base/MainModule.h"
 #include "base/Ports.h"
 
@@ -103,15 +103,6 @@ INSTANTIATE_TEST_SUITE_P(
                       CaptionCase{QString(), 2, QStringLiteral("(週)")},
                       CaptionCase{QStringLiteral("ミラベル(日)"), 3, QStringLiteral("ミラベル(日)")},
                       CaptionCase{QStringLiteral("ミラベル"), 0, QStringLiteral("ミラベル")}));
-
-TEST(MarketCode, OfEachPositionInTheDailyFiles)
-{
-    const int expected[] = {1, 2, 4, 5, 6, 3};
-    for (int position = 0; position < 6; ++position)
-        EXPECT_EQ(MarketCodeOfIndex(position), expected[position]) << position;
-    EXPECT_EQ(MarketCodeOfIndex(-1), 0);
-    EXPECT_EQ(MarketCodeOfIndex(6), 0);
-}
 
 class RecordingShell final : public Shell
 {
