@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 [ -f build/compile_commands.json ] || scripts/build.sh --target miravel_core
 files=$(git ls-files 'src/*.cpp' 'tools/*.cpp')
-out=$(run-clang-tidy -quiet -p build -j "$(nproc)" $files 2>/dev/null | grep -E '^/.*(warning|error):' | sort -u || true)
+out=$(run-clang-tidy -quiet -p build -j "$(nproc)" $files 2>/dev/null | sed 's/\x1b\[[0-9;]*m//g' \
+      | grep -E '^/.*(warning|error):' | sort -u || true)
 if [ -n "$out" ]; then
   echo "$out"
   echo "tidy: $(echo "$out" | wc -l) findings" >&2

@@ -414,7 +414,7 @@ QVariant Connection::readColumn(sqlite3_stmt *s, int i, FieldType type)
         break;
     case FieldType::Date:
         if (st == SQLITE_TEXT) {
-            const QVariant d = dateFromText(reinterpret_cast<const char *>(sqlite3_column_text(s, i)), sqlite3_column_bytes(s, i));
+            QVariant d = dateFromText(reinterpret_cast<const char *>(sqlite3_column_text(s, i)), sqlite3_column_bytes(s, i));
             if (d.isValid())
                 return d;
         }
@@ -429,7 +429,7 @@ QVariant Connection::readColumn(sqlite3_stmt *s, int i, FieldType type)
         const char *t = reinterpret_cast<const char *>(sqlite3_column_text(s, i));
         const int len = sqlite3_column_bytes(s, i);
         if (type == FieldType::Other && looksLikeDate(t, len)) {
-            const QVariant d = dateFromText(t, len);
+            QVariant d = dateFromText(t, len);
             if (d.isValid())
                 return d;
         }
