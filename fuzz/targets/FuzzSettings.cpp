@@ -1,0 +1,39 @@
+// The settings file: any bytes as Miravel.ini, read key by key and as a whole, then one key written
+// and read back.
+
+#include "FuzzSupport.h"
+
+#include "app/MainModule.h"
+#include "app/Settings.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    static QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("Miravel.ini"));
+    {
+        QFile file(path);
+        fuzzing::check(file.open(QIODevice::WriteOnly | QIODevice::Truncate), "temporary settings file");
+        file.write(fuzzing::bytesOf(data, size));
+    }
+    MainModule::setProgramFolder(folder.path());
+
+    cINI ini;
+    ini.cstrPath = path;
+    ini.cstrSection = QStringLiteral("Miravel");
+    for (const QString &key : Settings::mainKeys()) {
+        ini.cstrkey = key;
+        const QString value = ini.GetLineINI();
+        fuzzing::check(value.size() <= 1023 && value == value.trimmed(), "value not trimmed or not capped");
+    }
+    fuzzing::SilentPrompt prompt;
+    Settings::ReadSettings(&prompt);
+
+    ini.cstrkey = QStringLiteral("hibiPath");
+    ini.cstrData = QStringLiteral("C:\\kabu\\データ\\");
+    if (ini.WriteIni())
+        fuzzing::check(ini.GetLineINI() == ini.cstrData, "a written value does not read back");
+    return 0;
+}
