@@ -3,7 +3,7 @@
 // What the fuzz targets share: the input as bytes and text, an invariant check that stops the run
 // in fuzzing and in the plain replay alike, and a prompt that answers nothing.
 
-#include "app/Ports.h"
+#include "base/Ports.h"
 
 #include <QByteArray>
 #include <QString>

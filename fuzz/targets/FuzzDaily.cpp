@@ -2,7 +2,7 @@
 
 #include "FuzzSupport.h"
 
-#include "app/TextFile.h"
+#include "base/TextFile.h"
 #include "db/SqlTranslator.h"
 #include "import/InputRecords.h"
 

@@ -2,8 +2,8 @@
 
 #include "FuzzSupport.h"
 
-#include "app/DateUtil.h"
-#include "app/TextFile.h"
+#include "base/DateUtil.h"
+#include "base/TextFile.h"
 #include "db/SqlTranslator.h"
 #include "import/InputRecords.h"
 

@@ -3,8 +3,8 @@
 
 #include "FuzzSupport.h"
 
-#include "app/MainModule.h"
-#include "app/Settings.h"
+#include "base/MainModule.h"
+#include "base/Settings.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -3,8 +3,8 @@
 
 #include "FuzzSupport.h"
 
-#include "app/Currency.h"
-#include "app/DateUtil.h"
+#include "base/Currency.h"
+#include "base/DateUtil.h"
 #include "import/ImportCommon.h"
 #include "import/InputRecords.h"
 

@@ -294,8 +294,9 @@ void frmMain::ShowIssue(bool redraw)
     QString dateText = chartDate->text();
     static SystemClock systemClock;
     const Clock &clock = m_services.clock ? *m_services.clock : systemClock;
-    chart::LoadChartSeries(m_series, m_scroll, code, dateText, MainModule::PeriodMode,
-                           chart::IndicatorSettings::fromMainModule(), *m_services.prompt, clock);
+    m_seriesSettings = chart::IndicatorSettings::fromMainModule();
+    chart::LoadChartSeries(m_series, m_scroll, code, dateText, MainModule::PeriodMode, m_seriesSettings,
+                           *m_services.prompt, clock);
     if (dateText != chartDate->text())
         setChartDateText(dateText);
     HScroll->setSingleStep(m_scroll.SmallChange);
@@ -432,7 +433,7 @@ void frmMain::RemoveFromList()
         return;
     const QString text = ListMei->currentItem()->text();
     if (!m_services.prompt->askYesNo(chart::removeFromListQuestion(text), QStringLiteral("確認"),
-                                     PromptIcon::Question))
+                                     PromptIcon::Information))
         return;
     delete ListMei->takeItem(row);
     const int next = chart::selectionAfterRemoval(row, ListMei->count());
