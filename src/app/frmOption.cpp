@@ -199,6 +199,13 @@ void frmOption::Form_Unload()
 
 void frmOption::done(int result)
 {
+    // A value the settings file could not load again is refused here, not saved.
+    const QString problem = m_saved ? QString() : OptionValues::firstProblem(entries());
+    if (!problem.isEmpty()) {
+        if (m_services.prompt)
+            m_services.prompt->inform(problem, QStringLiteral("オプション"), PromptIcon::Information);
+        return;
+    }
     if (!m_saved) {
         m_saved = true;
         Form_Unload();

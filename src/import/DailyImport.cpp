@@ -79,7 +79,14 @@ public:
             const QString path = folder.find(dailyFileName(d));
             if (path.isEmpty())
                 continue;
-            importFile(database, path, lastFileDate);
+            FileWrites fileWrites(database);
+            try {
+                importFile(database, path, lastFileDate);
+            } catch (...) {
+                m_meiAppend.close();
+                throw;
+            }
+            fileWrites.release();
             batch.commit();
         }
         batch.finish();
@@ -170,7 +177,8 @@ private:
         m_meiAppend.close();
         m_result.storedRecords += storedFromFile;
 
-        if (m_result.storedRecords > 0 && tradingDate == lastFileDate) {
+        // Only a file that was actually imported says which issues are current.
+        if (storedFromFile > 0 && tradingDate == lastFileDate) {
             showPhase(progress, QStringLiteral("銘柄処理中..."));
             markIssuesOfLastFile(database);
         }

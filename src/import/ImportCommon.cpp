@@ -242,6 +242,28 @@ QString baseName(const QString &path)
     return QFileInfo(path).fileName();
 }
 
+FileWrites::FileWrites(db::Database &database) : m_database(database)
+{
+    m_database.executeRaw(QStringLiteral("SAVEPOINT import_file"));
+}
+
+FileWrites::~FileWrites()
+{
+    if (!m_open)
+        return;
+    try {
+        m_database.executeRaw(QStringLiteral("ROLLBACK TO import_file; RELEASE import_file"));
+    } catch (const db::DbError &) {
+        // The error that brought us here is the one the user sees.
+    }
+}
+
+void FileWrites::release()
+{
+    m_database.executeRaw(QStringLiteral("RELEASE import_file"));
+    m_open = false;
+}
+
 IssueCodes readIssueCodes(db::Database &database)
 {
     IssueCodes issues;

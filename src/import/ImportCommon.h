@@ -151,6 +151,23 @@ QString marginFileName(const QDate &date);
 // The file name alone (for messages).
 QString baseName(const QString &path);
 
+// The writes of one input file inside a run's write batch: kept by release() when the file ends
+// well, taken back whole when an error ends the run during the file (the files before it stay).
+// Record sets reading the file's tables are closed before it is left.
+class FileWrites final
+{
+public:
+    explicit FileWrites(db::Database &database);
+    ~FileWrites();
+    FileWrites(const FileWrites &) = delete;
+    FileWrites &operator=(const FileWrites &) = delete;
+    void release();
+
+private:
+    db::Database &m_database;
+    bool m_open = true;
+};
+
 // The issues a run over all of Mei goes through: their codes in code order, and the count its
 // percentage label runs to. Throws db::DbError.
 struct IssueCodes

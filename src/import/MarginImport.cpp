@@ -21,8 +21,7 @@ struct Balances
 
 // Writes the products of the records read so far into the weekly rows of the Friday. One pass over
 // that Friday's weekly rows replaces a look-up per record: each row gets the product of its code's
-// record (the last one when a code repeats), and rows without a record keep the cleared zeros, as
-// with the look-ups. It runs after the file's records, and also when an error ends the file.
+// record, and rows without a record keep the cleared zeros, as with the look-ups.
 void applyToWeeklyRows(db::Database &database, const QDate &friday, const QHash<qint64, Balances> &products)
 {
     if (products.isEmpty())
@@ -57,7 +56,10 @@ bool importFile(db::Database &database, const QString &path, Progress &progress,
         skip(1, QStringLiteral("1 行目が年月日 8 桁ではありません"));
         return false;
     }
-    const QString dateText = db::dateLiteral(date);
+    // The balances are stored under the Friday of the file's week (a holiday week's file is dated
+    // on another day), so that Friday's rows are the ones replaced.
+    const QDate friday = DateUtil::FridayOnOrAfter(date);
+    const QString dateText = db::dateLiteral(friday);
     database.execute(QStringLiteral("delete * from ShinYo where 日付=%1;").arg(dateText));
     database.execute(QStringLiteral("UPDATE weekData SET 売残 = 0, 買残 = 0 WHERE 日付=%1;").arg(dateText));
     db::Recordset shinyo = database.openRecordset(QStringLiteral("select * from ShinYo where 日付=%1;").arg(dateText));
@@ -74,50 +76,44 @@ bool importFile(db::Database &database, const QString &path, Progress &progress,
     }
     progress.setPhase(QStringLiteral("Ys") + fileName.mid(2) + QStringLiteral(" 処理中....."));
 
-    const QDate friday = DateUtil::FridayOnOrAfter(date);
     QHash<qint64, Balances> products;
     PercentLabel percent(progress);
     const double shownTotal = total >= 0 ? double(total) : double(lines.size() - 2);
     bool stored = false;
     int count = 0;
-    try {
-        for (int i = 2; i < lines.size() && (total < 0 || count <= total); ++i) {
-            ++count;
-            percent.update(count, shownTotal);
-            const int lineNumber = i + 1;
-            if (text.isUndecodable(i)) {
-                skip(lineNumber, undecodableReason());
-                continue;
-            }
-            MarginRecord r;
-            const LineKind kind = parseMarginRecord(lines.at(i), fileName, lineNumber, r, why);
-            if (kind == LineKind::End)
-                break;
-            if (kind == LineKind::Skipped) {
-                skip(lineNumber, why);
-                continue;
-            }
-            shinyo.addNew();
-            shinyo.setValue(QStringLiteral("コード"), r.code);
-            shinyo.setValue(QStringLiteral("日付"), friday);
-            shinyo.setValue(QStringLiteral("売残"), r.sell);
-            shinyo.setValue(QStringLiteral("買残"), r.buy);
-            shinyo.setValue(QStringLiteral("単位"), r.unit);
-            try {
-                shinyo.update();
-            } catch (const db::DbError &e) {
-                if (e.number() != db::ErrorNumber::DuplicateKey)
-                    throw;
-                shinyo.cancelUpdate();
-                skip(lineNumber, QStringLiteral("銘柄コード %1 が重複しています").arg(r.code));
-                continue;
-            }
-            stored = true;
-            products.insert(r.code, Balances{r.sellBalance, r.buyBalance});
+    for (int i = 2; i < lines.size() && (total < 0 || count <= total); ++i) {
+        ++count;
+        percent.update(count, shownTotal);
+        const int lineNumber = i + 1;
+        if (text.isUndecodable(i)) {
+            skip(lineNumber, undecodableReason());
+            continue;
         }
-    } catch (...) {
-        applyToWeeklyRows(database, friday, products);
-        throw;
+        MarginRecord r;
+        const LineKind kind = parseMarginRecord(lines.at(i), fileName, lineNumber, r, why);
+        if (kind == LineKind::End)
+            break;
+        if (kind == LineKind::Skipped) {
+            skip(lineNumber, why);
+            continue;
+        }
+        shinyo.addNew();
+        shinyo.setValue(QStringLiteral("コード"), r.code);
+        shinyo.setValue(QStringLiteral("日付"), friday);
+        shinyo.setValue(QStringLiteral("売残"), r.sell);
+        shinyo.setValue(QStringLiteral("買残"), r.buy);
+        shinyo.setValue(QStringLiteral("単位"), r.unit);
+        try {
+            shinyo.update();
+        } catch (const db::DbError &e) {
+            if (e.number() != db::ErrorNumber::DuplicateKey)
+                throw;
+            shinyo.cancelUpdate();
+            skip(lineNumber, QStringLiteral("銘柄コード %1 が重複しています").arg(r.code));
+            continue;
+        }
+        stored = true;
+        products.insert(r.code, Balances{r.sellBalance, r.buyBalance});
     }
     applyToWeeklyRows(database, friday, products);
     return stored;
@@ -139,8 +135,10 @@ bool ImportMarginBalances(QDate periodStart, QDate periodEnd, const QString &mar
             const QString path = folder.find(marginFileName(d));
             if (path.isEmpty())
                 continue;
+            FileWrites fileWrites(database);
             if (importFile(database, path, progress, skipped))
                 result = true;
+            fileWrites.release();
             batch.commit();
         }
         batch.finish();

@@ -6,7 +6,7 @@
 
 #include "db/Recordset.h"
 
-#include "app/Currency.h"
+#include "base/Currency.h"
 
 #include <QAbstractTableModel>
 #include <QHash>

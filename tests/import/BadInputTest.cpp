@@ -148,4 +148,42 @@ TEST_F(BadInputTest, AHugeBadFieldIsEchoedCut)
     EXPECT_TRUE(result.errorDescription.startsWith(QStringLiteral("Ds200007.03 の 3 行目: 銘柄コード 'xxxx")));
 }
 
+TEST_F(BadInputTest, ReadingAgainOverImportedFilesSucceedsAndKeepsTheFlags)
+{
+    // A holiday week's margin file is dated on its Tuesday and stored under the Friday.
+    writeMargin(Tue, {QStringLiteral("1301,0,極洋,10,20,1000")});
+    importer::SkipReport skipped;
+    ASSERT_TRUE(importer::ImportMarginBalances(Mon, Fri, MainModule::sinyoPath, progress, &skipped));
+    EXPECT_TRUE(importer::ImportMarginBalances(Mon, Fri, MainModule::sinyoPath, progress, &skipped));
+    EXPECT_EQ(count(QStringLiteral("shinyo"), QStringLiteral("where 日付=#2000/07/07#")), 1);
+
+    writeDaily(Mon, {QStringLiteral("1301,0,極洋,100,110,95,105,5000")});
+    ASSERT_TRUE(runDaily(Mon, Mon).completed);
+    EXPECT_EQ(count(QStringLiteral("mei"), QStringLiteral("where 更新Flg=True")), 1);
+    // The same range again: the file is already stored, so nothing says which issues are current.
+    EXPECT_TRUE(runDaily(Mon, Mon).completed);
+    EXPECT_EQ(count(QStringLiteral("mei"), QStringLiteral("where 更新Flg=True")), 1);
+}
+
+TEST_F(BadInputTest, AFileThatEndsTheRunIsTakenBackWholeAndImportsOnceCorrected)
+{
+    writeDaily(Mon, {QStringLiteral("1301,0,極洋,100,110,95,105,5000")});
+    writeDaily(Tue, {QStringLiteral("1301,0,極洋,101,111,96,106,5000"), QStringLiteral("13O1,0,誤り,1,1,1,1,1")});
+    writeMargin(Fri, {QStringLiteral("1301,0,極洋,10,20,1000")});
+    importer::SkipReport skipped;
+    ASSERT_TRUE(importer::ImportMarginBalances(Mon, Fri, MainModule::sinyoPath, progress, &skipped));
+    writeMargin(Fri, {QStringLiteral("1301,0,極洋,11,21,1000"), QStringLiteral("1332,0,日本水産,x,1,1")});
+
+    EXPECT_FALSE(runDaily(Mon, Tue).completed);
+    EXPECT_THROW(importer::ImportMarginBalances(Mon, Fri, MainModule::sinyoPath, progress, &skipped), importer::InputError);
+
+    EXPECT_EQ(dates(QStringLiteral("daydata"), 1301), QList<QDate>{Mon});
+    EXPECT_EQ(scalar(QStringLiteral("select 売残 from shinyo where コード=1301")).toLongLong(), 10)
+        << "the Friday's earlier balances stay";
+    writeDaily(Tue, {QStringLiteral("1301,0,極洋,101,111,96,106,5000"), QStringLiteral("1302,0,正しい,1,1,1,1,1")});
+    EXPECT_TRUE(runDaily(Tue, Tue).completed);
+    EXPECT_EQ(MainModule::MainTag, QStringLiteral("読み込み終了"));
+    EXPECT_EQ(count(QStringLiteral("daydata"), QStringLiteral("where 日付=#2000/07/04#")), 2);
+}
+
 } // namespace
