@@ -32,7 +32,7 @@ inline void check(bool condition, const char *what)
 // Messages a user reads: short enough for a message box whatever the input was.
 inline void checkReadable(const QString &message)
 {
-    check(message.size() <= 400, "a message echoes a field uncut");
+    check(message.size() <= 2000, "a message echoes a field uncut");
 }
 
 class SilentPrompt final : public Prompt

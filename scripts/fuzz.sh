@@ -35,6 +35,8 @@ fi
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export QT_QPA_PLATFORM=offscreen
+# The settings target writes a file per input: keep it in memory where there is a tmpfs.
+[ -d /dev/shm ] && export TMPDIR=/dev/shm
 printf '%-14s %12s %10s %s\n' target executions findings log
 for t in $targets; do
   mkdir -p $out/corpus/$t $out/findings/$t

@@ -5,6 +5,7 @@
 
 #include "base/Currency.h"
 #include "base/DateUtil.h"
+#include "base/Helpers.h"
 #include "import/ImportCommon.h"
 #include "import/InputRecords.h"
 
@@ -36,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             for (int i = 0; i < count; ++i)
                 check(views[i] == fields.at(i), "field cutters disagree on a field");
         }
-        check(importer::echoed(t).size() <= 41, "echoed text not cut");
+        check(echoedText(t).size() <= 41, "echoed text not cut");
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "app/frmOption.h"
 
 #include "base/AppServices.h"
+#include "base/Ports.h"
 #include "base/Settings.h"
 #include "ui/DateBox.h"
 #include "ui/WindowHelpers.h"

@@ -164,3 +164,11 @@ std::int16_t MarketCodeOfIndex(int position)
         return 0;
     return codes[position];
 }
+
+QString echoedText(QStringView field)
+{
+    constexpr int Length = 40;
+    if (field.size() <= Length)
+        return field.toString();
+    return field.left(Length).toString() + QStringLiteral("…");
+}

@@ -1,5 +1,6 @@
 #include "base/Settings.h"
 
+#include "base/Helpers.h"
 #include "base/MainModule.h"
 #include "base/Ports.h"
 #include "base/TextFile.h"
@@ -298,12 +299,12 @@ bool parseNumber(const QString &text, double *out)
 
 QString notNumberMessage(const QString &key, const QString &text)
 {
-    return QStringLiteral("設定 %1 の値 '%2' を数値に変換できません。").arg(key, text);
+    return QStringLiteral("設定 %1 の値 '%2' を数値に変換できません。").arg(key, echoedText(text));
 }
 
 QString outOfRangeMessage(const QString &key, const QString &text)
 {
-    return QStringLiteral("設定 %1 の値 '%2' は範囲外です。").arg(key, text);
+    return QStringLiteral("設定 %1 の値 '%2' は範囲外です。").arg(key, echoedText(text));
 }
 
 // Converts text into the key's variable, or leaves it and gives the description.

@@ -1,12 +1,13 @@
 #include "import/InputRecords.h"
 
+#include "base/Helpers.h"
+
 #include <limits>
 
 namespace importer {
 
 namespace {
 
-constexpr int EchoLength = 40;
 constexpr int CodeLimit = 10000;
 constexpr int DailyFields = 8;
 constexpr int RegistrationFields = 5;
@@ -32,12 +33,12 @@ Number checkedNumber(QStringView text, qint64 low, qint64 high, qint64 &out)
 
 QString outOfRange(const QString &what, QStringView text)
 {
-    return QStringLiteral("%1 '%2' が範囲外です").arg(what, echoed(text));
+    return QStringLiteral("%1 '%2' が範囲外です").arg(what, echoedText(text));
 }
 
 [[noreturn]] void notConvertible(const QString &file, int line, const QString &what, QStringView text)
 {
-    throw InputError(QStringLiteral("%1 の %2 行目: %3 '%4' を読み込めません。").arg(file).arg(line).arg(what, echoed(text)));
+    throw InputError(QStringLiteral("%1 の %2 行目: %3 '%4' を読み込めません。").arg(file).arg(line).arg(what, echoedText(text)));
 }
 
 // A number that must convert: out of range skips the line (false with why), anything else that is
@@ -113,13 +114,6 @@ bool dailyVolume(QStringView text, Currency &out, QString &why)
 
 } // namespace
 
-QString echoed(QStringView field)
-{
-    if (field.size() <= EchoLength)
-        return field.toString();
-    return field.left(EchoLength).toString() + QStringLiteral("…");
-}
-
 bool isPlausibleFileDate(const QDate &date)
 {
     return date.isValid() && date.year() >= 1900 && date.year() <= 9999;
@@ -143,10 +137,10 @@ std::optional<DailyHeader> parseDailyHeader(QStringView line, QString *why)
     if (digits)
         h.date = QDate(d.left(4).toInt(), d.mid(4, 2).toInt(), d.mid(6, 2).toInt());
     if (!isPlausibleFileDate(h.date))
-        return fail(QStringLiteral("見出し行の日付 '%1' が正しくありません").arg(echoed(d)));
+        return fail(QStringLiteral("見出し行の日付 '%1' が正しくありません").arg(echoedText(d)));
     const auto n = wholeNumber(f.at(1));
     if (!n)
-        return fail(QStringLiteral("見出し行の件数 '%1' が数値ではありません").arg(echoed(f.at(1))));
+        return fail(QStringLiteral("見出し行の件数 '%1' が数値ではありません").arg(echoedText(f.at(1))));
     h.records = int(std::clamp<qint64>(*n, 0, std::numeric_limits<qint32>::max()));
     return h;
 }
@@ -163,7 +157,7 @@ LineKind parseDailyRecord(QStringView line, const QString &file, int lineNumber,
         notConvertible(file, lineNumber, QStringLiteral("銘柄コード"), f[0]);
     const auto position = wholeNumber(f[1]);
     if (!position) {
-        why = QStringLiteral("市場区分 '%1' が数値ではありません").arg(echoed(f[1]));
+        why = QStringLiteral("市場区分 '%1' が数値ではありません").arg(echoedText(f[1]));
         return LineKind::Skipped;
     }
     if (*position != 0 && *position != 1 && *position != 5)
@@ -233,7 +227,7 @@ std::optional<qint64> parseMarginCount(QStringView line, QString *why)
     qint64 count = 0;
     if (checkedNumber(line.left(comma), 0, std::numeric_limits<qint32>::max(), count) != Number::Ok) {
         if (why)
-            *why = QStringLiteral("件数 '%1' が数値ではありません").arg(echoed(line.left(comma).trimmed()));
+            *why = QStringLiteral("件数 '%1' が数値ではありません").arg(echoedText(line.left(comma).trimmed()));
         return std::nullopt;
     }
     return count;

@@ -13,9 +13,6 @@
 
 namespace importer {
 
-// A field echoed in a message, cut to a readable length.
-QString echoed(QStringView field);
-
 enum class LineKind {
     Record,  // out holds the record
     Skipped, // why says what is wrong; the line is reported and left out
