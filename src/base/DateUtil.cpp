@@ -48,18 +48,15 @@ bool isDate(const QString &text, const QDate &today)
     return parseDate(text, today).isValid();
 }
 
-QString formatYYMMDD(const QDate &date)
+bool isCompleteDate(const QString &text, const QDate &today)
 {
-    return date.isValid() ? date.toString(QStringLiteral("yy/MM/dd")) : QString();
+    static const QRegularExpression re(QStringLiteral("^\\s*([0-9]{2}|[0-9]{4})[/\\-][0-9]{2}[/\\-][0-9]{2}\\s*$"));
+    return re.match(halfWidth(text)).hasMatch() && isDate(text, today);
 }
-QString formatYYYYMMDD(const QDate &date)
-{
-    return date.isValid() ? date.toString(QStringLiteral("yyyy/MM/dd")) : QString();
-}
-QString formatIso(const QDate &date)
-{
-    return date.isValid() ? date.toString(Qt::ISODate) : QString();
-}
+
+QString formatYYMMDD(const QDate &date) { return date.isValid() ? date.toString(QStringLiteral("yy/MM/dd")) : QString(); }
+QString formatYYYYMMDD(const QDate &date) { return date.isValid() ? date.toString(QStringLiteral("yyyy/MM/dd")) : QString(); }
+QString formatIso(const QDate &date) { return date.isValid() ? date.toString(Qt::ISODate) : QString(); }
 
 int weekdayNumber(const QDate &date)
 {

@@ -131,6 +131,14 @@ void frmMain::createControls()
 
     connect(MeiCode, &QLineEdit::textChanged, this, &frmMain::MeiCode_Change);
     connect(chartDate, &QLineEdit::textChanged, this, &frmMain::chartDate_Change);
+    // Enter acts on any date the box holds ("26/3/1").
+    connect(chartDate, &QLineEdit::returnPressed, this, [this] {
+        const QDate today = m_services.clock ? m_services.clock->today() : QDate::currentDate();
+        if (DateUtil::isDate(chartDate->text(), today)) {
+            BusyGuard suppressed(ListRefreshSuppressed);
+            ShowIssue(true);
+        }
+    });
     connect(HScroll, &QScrollBar::valueChanged, this, &frmMain::HScroll_Change);
     connect(KabukaList, &QListWidget::currentRowChanged, this, &frmMain::KabukaList_Click);
     connect(chartView, &ChartView::pressed, this, &frmMain::chartView_MouseDown);
@@ -375,7 +383,7 @@ void frmMain::HScroll_Change(int value)
 void frmMain::chartDate_Change()
 {
     const QDate today = m_services.clock ? m_services.clock->today() : QDate::currentDate();
-    if (!DateUtil::isDate(chartDate->text(), today))
+    if (!DateUtil::isCompleteDate(chartDate->text(), today))
         return;
     BusyGuard suppressed(ListRefreshSuppressed);
     ShowIssue(true);
