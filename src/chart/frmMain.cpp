@@ -118,6 +118,9 @@ void frmMain::createControls()
 
     ListMei = named<QListWidget>("ListMei", m_panel);
     ListMei->setGeometry(0, 92, 140, 431);
+    // Long names scroll sideways instead of being cut off.
+    ListMei->setTextElideMode(Qt::ElideNone);
+    ListMei->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
     KabukaList = named<QListWidget>("KabukaList", m_panel);
     KabukaList->setFont(chart::priceListFont());
