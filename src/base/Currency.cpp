@@ -59,7 +59,8 @@ Currency Currency::fromText(const QString &text, bool *ok)
     }
     const double d = t.toDouble(&good);
     good = good && fits(d);
-    if (ok) *ok = good;
+    if (ok)
+        *ok = good;
     return good ? fromDouble(d) : Currency();
 }
 

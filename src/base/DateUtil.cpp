@@ -54,9 +54,18 @@ bool isCompleteDate(const QString &text, const QDate &today)
     return re.match(halfWidth(text)).hasMatch() && isDate(text, today);
 }
 
-QString formatYYMMDD(const QDate &date) { return date.isValid() ? date.toString(QStringLiteral("yy/MM/dd")) : QString(); }
-QString formatYYYYMMDD(const QDate &date) { return date.isValid() ? date.toString(QStringLiteral("yyyy/MM/dd")) : QString(); }
-QString formatIso(const QDate &date) { return date.isValid() ? date.toString(Qt::ISODate) : QString(); }
+QString formatYYMMDD(const QDate &date)
+{
+    return date.isValid() ? date.toString(QStringLiteral("yy/MM/dd")) : QString();
+}
+QString formatYYYYMMDD(const QDate &date)
+{
+    return date.isValid() ? date.toString(QStringLiteral("yyyy/MM/dd")) : QString();
+}
+QString formatIso(const QDate &date)
+{
+    return date.isValid() ? date.toString(Qt::ISODate) : QString();
+}
 
 int weekdayNumber(const QDate &date)
 {

@@ -242,7 +242,8 @@ QString baseName(const QString &path)
     return QFileInfo(path).fileName();
 }
 
-FileWrites::FileWrites(db::Database &database) : m_database(database)
+FileWrites::FileWrites(db::Database &database)
+    : m_database(database)
 {
     m_database.executeRaw(QStringLiteral("SAVEPOINT import_file"));
 }

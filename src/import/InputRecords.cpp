@@ -15,7 +15,12 @@ constexpr int MarginFields = 6;
 // The largest whole volume a Currency holds.
 constexpr qint64 VolumeLimit = std::numeric_limits<qint64>::max() / Currency::Scale;
 
-enum class Number { Ok, NotNumber, OutOfRange };
+enum class Number
+{
+    Ok,
+    NotNumber,
+    OutOfRange
+};
 
 Number checkedNumber(QStringView text, qint64 low, qint64 high, qint64 &out)
 {

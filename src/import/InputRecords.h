@@ -13,11 +13,12 @@
 
 namespace importer {
 
-enum class LineKind {
-    Record,  // out holds the record
+enum class LineKind
+{
+    Record, // out holds the record
     Skipped, // why says what is wrong; the line is reported and left out
     Ignored, // a line the file may hold that is not stored (a market the program does not keep)
-    End,     // the records end here (margin files: a first field that is not a number)
+    End, // the records end here (margin files: a first field that is not a number)
 };
 
 // The smallest and largest date a file header may carry.

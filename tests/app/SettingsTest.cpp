@@ -275,7 +275,7 @@ TEST_P(ReadSettingsFailure, RepairsTheBadKeyAndLoadsTheRest)
     values[2] = QStringLiteral("8"); // move1
     values[6] = QStringLiteral("20"); // RSIVR
     values[7] = QStringLiteral("durl.example/kabu/");
-    values[17] = QStringLiteral("3");  // ITORSO
+    values[17] = QStringLiteral("3"); // ITORSO
     const QString key = QString::fromLatin1(c.key);
     const QString defaultText = Settings::defaultValues()[keys.indexOf(key)];
     for (int i = 0; i < keys.size(); ++i) {

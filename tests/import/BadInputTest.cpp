@@ -81,19 +81,12 @@ TEST_F(BadInputTest, FileNamesAndTheDataFolderMatchWithoutRegardToCase)
 TEST_F(BadInputTest, NumbersBeyondTheirColumnsSkipTheirLineInsteadOfWrappingOrEndingTheRun)
 {
     addPrice(QStringLiteral("daydata"), 1305, Mon.addDays(-3), 10, 10, 10, 2147483647, 1, 0, 2147483647);
-    writeDaily(Mon, {QStringLiteral("1301,0,極洋,100,110,95,105,922337203685478"),
-                     QStringLiteral("1332,0,日本水産,1,1,1,2147483648,10"),
-                     QStringLiteral("1333,0,ﾏﾙﾊ,1,1,1,1,1e300"),
-                     QStringLiteral("1305,0,大東,1,1,1,-2147483648,10"),
-                     QStringLiteral("1306,0,正常,1,1,1,1,922337203685477")});
+    writeDaily(Mon, {QStringLiteral("1301,0,極洋,100,110,95,105,922337203685478"), QStringLiteral("1332,0,日本水産,1,1,1,2147483648,10"), QStringLiteral("1333,0,ﾏﾙﾊ,1,1,1,1,1e300"), QStringLiteral("1305,0,大東,1,1,1,-2147483648,10"), QStringLiteral("1306,0,正常,1,1,1,1,922337203685477")});
 
     const ImportResult result = runDaily(Mon, Mon);
 
     EXPECT_TRUE(result.completed);
-    EXPECT_EQ(reasons(result), QStringList({QStringLiteral("Ds200007.03:2 出来高 '922337203685478' が範囲外です"),
-                                            QStringLiteral("Ds200007.03:3 終値 '2147483648' が範囲外です"),
-                                            QStringLiteral("Ds200007.03:4 出来高 '1e300' が範囲外です"),
-                                            QStringLiteral("Ds200007.03:5 前日比が範囲外です")}));
+    EXPECT_EQ(reasons(result), QStringList({QStringLiteral("Ds200007.03:2 出来高 '922337203685478' が範囲外です"), QStringLiteral("Ds200007.03:3 終値 '2147483648' が範囲外です"), QStringLiteral("Ds200007.03:4 出来高 '1e300' が範囲外です"), QStringLiteral("Ds200007.03:5 前日比が範囲外です")}));
     EXPECT_EQ(count(QStringLiteral("daydata"), QStringLiteral("where 日付=#2000/07/03#")), 1);
     EXPECT_EQ(priceRow(QStringLiteral("daydata"), 1306, Mon)->volume, QStringLiteral("922337203685477"));
 }
@@ -108,9 +101,7 @@ TEST_F(BadInputTest, HeaderDatesThatAreNoDateAreReportedAsSuch)
     const ImportResult result = runDaily(Mon, Fri);
 
     EXPECT_TRUE(result.completed);
-    EXPECT_EQ(reasons(result), QStringList({QStringLiteral("Ds200007.03:1 見出し行の日付 '20001301' が正しくありません"),
-                                            QStringLiteral("Ds200007.04:1 見出し行の日付 '00011102' が正しくありません"),
-                                            QStringLiteral("Ds200007.07:1 見出し行の件数 'many' が数値ではありません")}));
+    EXPECT_EQ(reasons(result), QStringList({QStringLiteral("Ds200007.03:1 見出し行の日付 '20001301' が正しくありません"), QStringLiteral("Ds200007.04:1 見出し行の日付 '00011102' が正しくありません"), QStringLiteral("Ds200007.07:1 見出し行の件数 'many' が数値ではありません")}));
     EXPECT_EQ(count(QStringLiteral("daydata")), 0);
 }
 
@@ -118,20 +109,14 @@ TEST_F(BadInputTest, MarginProblemsNameFileAndLineAndKeepTheGoodRecords)
 {
     addIssue(1301, 1, QStringLiteral("極洋"));
     addPrice(QStringLiteral("weekdata"), 1301, Fri, 1, 1, 1, 1, 1);
-    testing_support::writeCp932File(marginPath(Fri), {QStringLiteral("20000707"), QStringLiteral("ten,"),
-                                                      QStringLiteral("1301,0,極洋,10,20,1000"),
-                                                      QStringLiteral("1301,0,極洋,11,21,1000"),
-                                                      QStringLiteral("1332,0,日本水産,3000000,1,1000"),
-                                                      QStringLiteral("1333,0,ﾏﾙﾊ,1,1,1")});
+    testing_support::writeCp932File(marginPath(Fri), {QStringLiteral("20000707"), QStringLiteral("ten,"), QStringLiteral("1301,0,極洋,10,20,1000"), QStringLiteral("1301,0,極洋,11,21,1000"), QStringLiteral("1332,0,日本水産,3000000,1,1000"), QStringLiteral("1333,0,ﾏﾙﾊ,1,1,1")});
     importer::SkipReport skipped;
 
     EXPECT_TRUE(importer::ImportMarginBalances(Mon, Fri, MainModule::sinyoPath, progress, &skipped));
 
     ImportResult r;
     r.skipped = skipped;
-    EXPECT_EQ(reasons(r), QStringList({QStringLiteral("Ys200007.07:2 件数 'ten' が数値ではありません"),
-                                       QStringLiteral("Ys200007.07:4 銘柄コード 1301 が重複しています"),
-                                       QStringLiteral("Ys200007.07:5 売残・買残 × 単位が範囲外です")}));
+    EXPECT_EQ(reasons(r), QStringList({QStringLiteral("Ys200007.07:2 件数 'ten' が数値ではありません"), QStringLiteral("Ys200007.07:4 銘柄コード 1301 が重複しています"), QStringLiteral("Ys200007.07:5 売残・買残 × 単位が範囲外です")}));
     EXPECT_EQ(count(QStringLiteral("shinyo")), 2);
     EXPECT_EQ(priceRow(QStringLiteral("weekdata"), 1301, Fri)->sell, 10000);
 }

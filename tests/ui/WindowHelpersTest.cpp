@@ -1,7 +1,6 @@
-#include "ui/MessageBoxPrompt.h"
-#include "ui/QtJapanese.h"
 #include "ui/WindowHelpers.h"
 #include "ui/MessageBoxPrompt.h"
+#include "ui/QtJapanese.h"
 
 #include <QApplication>
 #include <QMessageBox>
