@@ -5,7 +5,7 @@ set -euo pipefail
 # SVG icons: without its image and icon-engine plugins the buttons are blank), xvfb and xauth (the
 # program and its window tests without a display).
 packages=(g++ cmake ninja-build ccache pkg-config qt6-base-dev libsqlite3-dev libgtest-dev libgmock-dev
-          libqt6svg6 fonts-noto-cjk xvfb xauth libgl-dev)
+          libqt6svg6 qt6-translations-l10n fonts-noto-cjk xvfb xauth libgl-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -113,13 +113,9 @@ Result prepareProgramFolder(const QString &programFolder, Prompt &prompt)
         return result;
     }
 
-    const QFileInfo ini(MainModule::IniPath);
-    if (!ini.exists() || !ini.isFile()) {
-        // A folder of that name is in the way as much as a read-only program folder.
-        if (ini.exists() || !Settings::WriteSettings(Settings::defaultValues(), true)) {
-            fail(prompt, QStringLiteral("設定ファイル %1 を作成できません。\n終了します。").arg(MainModule::IniPath));
-            return result;
-        }
+    if (!Settings::ensureSettingsFile()) {
+        fail(prompt, QStringLiteral("設定ファイル %1 を作成できません。\n終了します。").arg(MainModule::IniPath));
+        return result;
     }
     result.settingsLoaded = Settings::ReadSettings(&prompt);
 

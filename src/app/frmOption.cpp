@@ -1,6 +1,7 @@
 #include "app/frmOption.h"
 
 #include "base/AppServices.h"
+#include "base/Ports.h"
 #include "base/Settings.h"
 #include "ui/DateBox.h"
 #include "ui/WindowHelpers.h"
@@ -203,6 +204,13 @@ void frmOption::Form_Unload()
 
 void frmOption::done(int result)
 {
+    // A value the settings file could not load again is refused here, not saved.
+    const QString problem = m_saved ? QString() : OptionValues::firstProblem(entries());
+    if (!problem.isEmpty()) {
+        if (m_services.prompt)
+            m_services.prompt->inform(problem, QStringLiteral("オプション"), PromptIcon::Information);
+        return;
+    }
     if (!m_saved) {
         m_saved = true;
         Form_Unload();

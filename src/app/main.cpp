@@ -11,6 +11,7 @@
 #include "chart/frmMain.h"
 #include "net/HttpClient.h"
 #include "ui/MessageBoxPrompt.h"
+#include "ui/QtJapanese.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -53,7 +54,8 @@ int main(int argc, char **argv)
     clock.start();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Miravel"));
-    QApplication::setApplicationDisplayName(Startup::programTitle());
+    // No display name: X11 would append it to every caption ("ミラベル(日) — ミラベル").
+    ui::installQtJapanese(app);
 
     MessageBoxPrompt messageBoxes;
     StderrPrompt messagesOnStderr;

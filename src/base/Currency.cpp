@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 
 #include <cmath>
+#include <limits>
 
 namespace Rounding {
 double nearest(double x)
@@ -19,8 +20,21 @@ double Int(double x)
 }
 } // namespace Rounding
 
+bool Currency::fits(double value)
+{
+    const double scaled = Rounding::nearest(value * double(Scale));
+    // 2^63 is exactly representable; every double below it converts without overflow.
+    return std::isfinite(scaled) && scaled < 9223372036854775808.0 && scaled >= -9223372036854775808.0;
+}
+
 Currency Currency::fromDouble(double value)
 {
+    // Beyond the range the value saturates instead of overflowing the conversion.
+    if (!fits(value)) {
+        if (std::isnan(value))
+            return Currency();
+        return fromRaw(value > 0 ? std::numeric_limits<std::int64_t>::max() : std::numeric_limits<std::int64_t>::min());
+    }
     return fromRaw(static_cast<std::int64_t>(Rounding::nearest(value * double(Scale))));
 }
 
@@ -44,9 +58,10 @@ Currency Currency::fromText(const QString &text, bool *ok)
         }
     }
     const double d = t.toDouble(&good);
+    good = good && fits(d);
     if (ok)
-        *ok = good && std::isfinite(d);
-    return (good && std::isfinite(d)) ? fromDouble(d) : Currency();
+        *ok = good;
+    return good ? fromDouble(d) : Currency();
 }
 
 Currency Currency::fromVariant(const QVariant &value, bool *ok)

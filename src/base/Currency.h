@@ -21,8 +21,11 @@ public:
         return c;
     }
     static constexpr Currency fromInt(std::int64_t whole) { return fromRaw(whole * Scale); }
+    // A value beyond the range saturates (NaN gives 0); fits() tells beforehand.
     static Currency fromDouble(double value);
-    // Parses a plain decimal text ("12", "-3.5", " 1e3 "); ok is false when it is not a number.
+    static bool fits(double value);
+    // Parses a plain decimal text ("12", "-3.5", " 1e3 "); ok is false when it is not a number or
+    // does not fit.
     static Currency fromText(const QString &text, bool *ok = nullptr);
     static Currency fromVariant(const QVariant &value, bool *ok = nullptr);
 

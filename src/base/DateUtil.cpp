@@ -48,6 +48,12 @@ bool isDate(const QString &text, const QDate &today)
     return parseDate(text, today).isValid();
 }
 
+bool isCompleteDate(const QString &text, const QDate &today)
+{
+    static const QRegularExpression re(QStringLiteral("^\\s*([0-9]{2}|[0-9]{4})[/\\-][0-9]{2}[/\\-][0-9]{2}\\s*$"));
+    return re.match(halfWidth(text)).hasMatch() && isDate(text, today);
+}
+
 QString formatYYMMDD(const QDate &date)
 {
     return date.isValid() ? date.toString(QStringLiteral("yy/MM/dd")) : QString();

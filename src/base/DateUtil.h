@@ -12,6 +12,9 @@ namespace DateUtil {
 // [this year - 80, this year + 19] of the given today. Invalid QDate when the text is not a date.
 QDate parseDate(const QString &text, const QDate &today = QDate::currentDate());
 bool isDate(const QString &text, const QDate &today = QDate::currentDate());
+// A date typed to its end: two-digit month and day and a two- or four-digit year ("26/03/10", not
+// "26/03/1", which is already a date while the user is still typing).
+bool isCompleteDate(const QString &text, const QDate &today = QDate::currentDate());
 // Expands a two-digit year with the window above.
 int expandYear(int twoDigitYear, const QDate &today = QDate::currentDate());
 

@@ -173,3 +173,11 @@ int MarketIndexOfCode(int marketCode)
     }
     return -1;
 }
+
+QString echoedText(QStringView field)
+{
+    constexpr int Length = 40;
+    if (field.size() <= Length)
+        return field.toString();
+    return field.left(Length).toString() + QStringLiteral("…");
+}

@@ -18,6 +18,9 @@ QVariant SafeValue(const QVariant &value, const QVariant &kind);
 qint32 SafeLong(const QVariant &value);
 QString SafeText(const QVariant &value);
 
+// A field a message echoes, cut to a readable length (a 5 MB line must not become a 5 MB message).
+QString echoedText(QStringView field);
+
 // "daydata" for 1, "weekdata" for 2, "" for anything else.
 QString PriceTableOf(int mode);
 

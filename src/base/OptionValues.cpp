@@ -89,6 +89,20 @@ QStringList settingsValues(const OptionEntries &e)
     return values;
 }
 
+QString firstProblem(const OptionEntries &entries)
+{
+    OptionEntries repaired = entries;
+    repair(repaired);
+    const QStringList keys = Settings::mainKeys();
+    const QStringList values = settingsValues(repaired);
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        const QString error = Settings::conversionError(keys[i], values[i]);
+        if (!error.isEmpty())
+            return error;
+    }
+    return {};
+}
+
 bool save(OptionEntries &entries, Prompt *prompt)
 {
     repair(entries);

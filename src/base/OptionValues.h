@@ -37,6 +37,9 @@ QStringList settingsValues(const OptionEntries &entries);
 // Repairs, writes the settings (filter keys untouched) and reads them back into MainModule.
 // False when the file could not be written or a value did not load (its message went to prompt).
 bool save(OptionEntries &entries, Prompt *prompt);
+// Why the entries cannot be saved (a number beyond what its setting holds), after the repairs;
+// "" when they can.
+QString firstProblem(const OptionEntries &entries);
 // True when the text reads as a number (blanks around allowed).
 bool isNumeric(const QString &text);
 

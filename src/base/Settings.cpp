@@ -1,11 +1,13 @@
 #include "base/Settings.h"
 
+#include "base/Helpers.h"
 #include "base/MainModule.h"
 #include "base/Ports.h"
 #include "base/TextFile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -111,9 +113,17 @@ QString valueOf(const QString &line)
     if (nul >= 0)
         v.truncate(nul);
     v = v.trimmed();
+    // Windows' profile functions drop one pair of double quotes around a value; users' files have them.
+    if (v.size() >= 2 && v.startsWith(QLatin1Char('"')) && v.endsWith(QLatin1Char('"')))
+        v = v.mid(1, v.size() - 2);
     if (v.size() > MaxValueLength)
         v.truncate(MaxValueLength);
     return v;
+}
+
+bool fitsCodePage(const QString &text)
+{
+    return TextFile::decode(TextFile::encode(text)) == text;
 }
 
 bool sameName(const QString &a, const QString &b)
@@ -214,6 +224,13 @@ bool cINI::WriteIni() const
         }
     }
     const QString value = lineSafe(cstrData);
+    if (!file.utf8 && !fitsCodePage(value + cstrkey + cstrSection)) {
+        // Code page 932 cannot hold the value ("/home/josé", "데이터"): the file becomes UTF-8 with a
+        // byte order mark, which the reader takes, instead of losing characters to "?".
+        for (RawLine &line : file.lines)
+            line.bytes = TextFile::decode(line.bytes).toUtf8();
+        file.utf8 = true;
+    }
     const Location loc = locate(file, cstrSection, cstrkey);
     if (loc.keyLine >= 0) {
         // Keep everything up to and including "=" as it was; replace only the value.
@@ -282,12 +299,12 @@ bool parseNumber(const QString &text, double *out)
 
 QString notNumberMessage(const QString &key, const QString &text)
 {
-    return QStringLiteral("設定 %1 の値 '%2' を数値に変換できません。").arg(key, text);
+    return QStringLiteral("設定 %1 の値 '%2' を数値に変換できません。").arg(key, echoedText(text));
 }
 
 QString outOfRangeMessage(const QString &key, const QString &text)
 {
-    return QStringLiteral("設定 %1 の値 '%2' は範囲外です。").arg(key, text);
+    return QStringLiteral("設定 %1 の値 '%2' は範囲外です。").arg(key, echoedText(text));
 }
 
 // Converts text into the key's variable, or leaves it and gives the description.
@@ -452,16 +469,19 @@ QString quoteAddress()
     return stored.isEmpty() ? defaultQuoteAddress() : stored;
 }
 
+QString defaultValueOf(const SettingKey &setting)
+{
+    // A folder default that starts with "\" lies in the program folder.
+    if (std::holds_alternative<FolderText>(setting.variable) && setting.firstRun.startsWith(QLatin1Char('\\')))
+        return MainModule::ProgramFolder + setting.firstRun;
+    return setting.firstRun;
+}
+
 QStringList defaultValues()
 {
     QStringList values;
-    for (const SettingKey *s : mainSettings()) {
-        // A folder default that starts with "\" lies in the program folder.
-        if (std::holds_alternative<FolderText>(s->variable) && s->firstRun.startsWith(QLatin1Char('\\')))
-            values.append(MainModule::ProgramFolder + s->firstRun);
-        else
-            values.append(s->firstRun);
-    }
+    for (const SettingKey *s : mainSettings())
+        values.append(defaultValueOf(*s));
     return values;
 }
 
@@ -499,16 +519,59 @@ bool ReadSettings(Prompt *prompt)
     std::vector<const SettingKey *> settings = mainSettings();
     std::stable_sort(settings.begin(), settings.end(),
                      [](const SettingKey *a, const SettingKey *b) { return a->readOrder < b->readOrder; });
+    // A value that does not convert is put back to its default, in the file too, so that it is
+    // reported once and the keys after it still load.
+    QStringList repaired;
     for (const SettingKey *s : settings) {
-        const QString text = iniOf(s->section, s->key).GetLineINI();
+        cINI ini = iniOf(s->section, s->key);
+        const QString text = ini.GetLineINI();
         QString error;
-        if (!load(*s, text, &error)) {
-            if (prompt)
-                prompt->inform(error, QStringLiteral("ミラベル"), PromptIcon::Critical);
-            return false;
-        }
+        if (load(*s, text, &error))
+            continue;
+        ini.cstrData = defaultValueOf(*s);
+        QString ignored;
+        load(*s, ini.cstrData, &ignored);
+        ini.WriteIni();
+        repaired.append(error);
     }
-    return true;
+    if (!repaired.isEmpty() && prompt)
+        prompt->inform(repaired.join(QLatin1Char('\n')) + QStringLiteral("\n既定値に戻しました。"), QStringLiteral("ミラベル"),
+                       PromptIcon::Warning);
+    return repaired.isEmpty();
+}
+
+QString conversionError(const QString &key, const QString &text)
+{
+    for (const SettingKey *s : mainSettings()) {
+        if (s->key != key)
+            continue;
+        // Converted into a scratch variable of the same type; the real one stays as it is. Texts
+        // and folders always load.
+        std::int16_t whole = 0;
+        float real = 0;
+        Currency money;
+        SettingKey probe = *s;
+        if (std::holds_alternative<std::int16_t *>(s->variable))
+            probe.variable = &whole;
+        else if (std::holds_alternative<float *>(s->variable))
+            probe.variable = &real;
+        else if (std::holds_alternative<Currency *>(s->variable))
+            probe.variable = &money;
+        else
+            return {};
+        QString error;
+        return load(probe, text, &error) ? QString() : error;
+    }
+    return {};
+}
+
+bool ensureSettingsFile()
+{
+    const QFileInfo ini(MainModule::IniPath);
+    if (ini.isFile())
+        return true;
+    // A folder of that name is in the way as much as a read-only program folder.
+    return !ini.exists() && WriteSettings(defaultValues(), true);
 }
 
 QStringList currentValues()

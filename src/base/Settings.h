@@ -63,9 +63,17 @@ QStringList defaultValues();
 // Writes the main keys' values (texts in mainKeys() order) and, when asked, the window keys with
 // their first-run values. Creates the file when missing. False when the file cannot be written.
 bool WriteSettings(const QStringList &values, bool writeWindowKeys);
-// Loads the main keys into MainModule in their read order. A value that does not convert shows its
-// description through prompt and stops loading (later variables keep their values); returns false then.
+// One key's first-run value (a folder in the program folder made whole).
+QString defaultValueOf(const SettingKey &setting);
+// Loads the main keys into MainModule in their read order. A value that does not convert is put
+// back to its default in the variable and the file, and the rest still load; the repaired values are
+// reported once through prompt, and the result is false then.
 bool ReadSettings(Prompt *prompt);
+// Why text cannot be a main key's value (a number beyond its variable: "99999" for SaicoL); "" when it can.
+QString conversionError(const QString &key, const QString &text);
+// Writes the default settings when IniPath is missing, as the program's start does. False when it
+// cannot be created.
+bool ensureSettingsFile();
 // The current MainModule values as texts in mainKeys() order.
 QStringList currentValues();
 // The current value of one main key as text; "" for another key.

@@ -5,6 +5,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
+
 namespace TextFile {
 
 static const char *const CodePage = "windows-31j";
@@ -36,6 +38,110 @@ QByteArray encode(const QString &text)
     if (!encoder.isValid())
         return text.toLocal8Bit();
     return encoder.encode(text);
+}
+
+bool DecodedText::isUndecodable(int index) const
+{
+    return std::binary_search(undecodable.begin(), undecodable.end(), index);
+}
+
+namespace {
+
+bool hasNonAscii(const QByteArray &bytes)
+{
+    return std::any_of(bytes.begin(), bytes.end(), [](char c) { return (unsigned char)c >= 0x80; });
+}
+
+// The decoder a text of this file needs; decodes without replacing silently (hasError tells).
+QStringDecoder decoderFor(bool utf8)
+{
+    return utf8 ? QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless)
+                : QStringDecoder(CodePage, QStringConverter::Flag::Stateless);
+}
+
+// Byte lines at CR LF, LF or CR. CR and LF are never the second byte of a code page 932 character,
+// so splitting before decoding is safe.
+std::vector<QByteArray> splitByteLines(const QByteArray &bytes)
+{
+    std::vector<QByteArray> lines;
+    qsizetype start = 0;
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = bytes.at(i);
+        if (c == '\r' || c == '\n') {
+            lines.push_back(bytes.mid(start, i - start));
+            if (c == '\r' && i + 1 < n && bytes.at(i + 1) == '\n')
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < n)
+        lines.push_back(bytes.mid(start));
+    return lines;
+}
+
+} // namespace
+
+DecodedText decodeLines(const QByteArray &bytes)
+{
+    DecodedText text;
+    QByteArray body = bytes;
+    bool marked = false;
+    if (body.startsWith("\xEF\xBB\xBF")) {
+        body.remove(0, 3);
+        marked = text.utf8 = true;
+    }
+    QStringDecoder fallback(CodePage);
+    if (!fallback.isValid()) {
+        text.lines = splitLines(QString::fromLocal8Bit(body));
+        return text;
+    }
+    // Fast paths: the whole file decodes in one of the two.
+    if (marked || hasNonAscii(body)) {
+        QStringDecoder utf8 = decoderFor(true);
+        const QString decoded = utf8.decode(body);
+        if (!utf8.hasError()) {
+            text.utf8 = true;
+            text.lines = splitLines(decoded);
+            return text;
+        }
+    }
+    if (!marked) {
+        QStringDecoder cp932 = decoderFor(false);
+        const QString decoded = cp932.decode(body);
+        if (!cp932.hasError()) {
+            text.lines = splitLines(decoded);
+            return text;
+        }
+    }
+    // Some lines are wrong: the encoding most non-ASCII lines are valid in is the file's, and the
+    // lines not valid in it are listed.
+    const std::vector<QByteArray> raw = splitByteLines(body);
+    if (!marked) {
+        int utf8Lines = 0, cp932Lines = 0;
+        for (const QByteArray &line : raw) {
+            if (!hasNonAscii(line))
+                continue;
+            QStringDecoder utf8 = decoderFor(true);
+            (void)utf8.decode(line);
+            if (!utf8.hasError()) {
+                ++utf8Lines;
+                continue;
+            }
+            QStringDecoder cp932 = decoderFor(false);
+            (void)cp932.decode(line);
+            if (!cp932.hasError())
+                ++cp932Lines;
+        }
+        text.utf8 = utf8Lines > cp932Lines;
+    }
+    for (size_t i = 0; i < raw.size(); ++i) {
+        QStringDecoder one = decoderFor(text.utf8);
+        text.lines.append(one.decode(raw[i]));
+        if (one.hasError())
+            text.undecodable.push_back(int(i));
+    }
+    return text;
 }
 
 QStringList splitLines(const QString &text)

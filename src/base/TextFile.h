@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 namespace TextFile {
 
 // Decodes code page 932 bytes. A UTF-8 byte order mark makes the rest read as UTF-8.
@@ -14,6 +16,19 @@ QByteArray encode(const QString &text);
 // Decodes a file a user brings, recognised by its bytes: UTF-8 when it has a byte order mark or is
 // well-formed UTF-8 with non-ASCII characters, else code page 932.
 QString decodeAny(const QByteArray &bytes);
+
+// The lines of a file a user brings. Code page 932, unless the file starts with a UTF-8 byte order
+// mark or is valid UTF-8 with non-ASCII bytes (Japanese code page 932 text is practically never
+// valid UTF-8). Lines whose bytes are valid in neither are listed, never silently altered.
+struct DecodedText
+{
+    QStringList lines;
+    std::vector<int> undecodable; // 0-based indexes into lines, ascending
+    bool utf8 = false;
+
+    bool isUndecodable(int index) const;
+};
+DecodedText decodeLines(const QByteArray &bytes);
 
 // Splits into lines at CR LF, LF or CR; a last empty line after the final line end is not a line.
 QStringList splitLines(const QString &text);

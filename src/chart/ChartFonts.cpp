@@ -37,4 +37,12 @@ QFont fixedPitchFont()
     return font;
 }
 
+QFont priceListFont()
+{
+    static const QFont font = pick({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"),
+                                    QStringLiteral("Noto Sans Mono CJK JP")},
+                                   QFontDatabase::FixedFont);
+    return font;
+}
+
 } // namespace chart

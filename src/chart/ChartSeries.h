@@ -94,6 +94,7 @@ struct IndicatorSettings
 
     static IndicatorSettings fromMainModule();
     IndicatorSettings clamped() const;
+    bool operator==(const IndicatorSettings &) const = default;
 };
 
 // "daydata" for 1, "weekdata" for 2.

@@ -5,6 +5,8 @@
 #include "db/Database.h"
 #include "db/SqlTranslator.h"
 
+#include <QRegularExpression>
+
 namespace chart {
 
 namespace {
@@ -88,15 +90,39 @@ QStringList IssuesByCode(const QString &dbPath, const QString &prefix)
     return readEntries(dbPath, query, false);
 }
 
-QString issueSearchQuery(const QString &text)
+QString foldedForSearch(const QString &text)
 {
-    return QStringLiteral("select コード, 市場コード, 銘柄 from Mei where 銘柄 like ")
-        + db::quoteText(QLatin1Char('*') + text + QLatin1Char('*')) + QStringLiteral(" order by 市場コード, コード ;");
+    return text.normalized(QString::NormalizationForm_KC).toCaseFolded();
+}
+
+static QRegularExpression nameSearchPattern(const QString &text)
+{
+    // "*" and "?" keep the wildcard meaning of the like-search users know; everything else is literal.
+    QString pattern;
+    for (const QChar c : foldedForSearch(text)) {
+        if (c == QLatin1Char('*'))
+            pattern += QStringLiteral(".*");
+        else if (c == QLatin1Char('?'))
+            pattern += QLatin1Char('.');
+        else
+            pattern += QRegularExpression::escape(QString(c));
+    }
+    return QRegularExpression(pattern, QRegularExpression::DotMatchesEverythingOption);
 }
 
 QStringList IssuesByName(const QString &dbPath, const QString &text)
 {
-    return readEntries(dbPath, issueSearchQuery(text), true);
+    const QRegularExpression pattern = nameSearchPattern(text);
+    QStringList entries;
+    db::Database database(dbPath);
+    db::Recordset rs = database.openRecordset(
+        QStringLiteral("select コード, 市場コード, 銘柄 from Mei order by 市場コード, コード ;"));
+    for (; !rs.eof(); rs.moveNext()) {
+        const QString name = SafeText(rs.value(QStringLiteral("銘柄")));
+        if (pattern.match(foldedForSearch(name)).hasMatch())
+            entries.append(searchListEntry(rs.toLong(QStringLiteral("コード")), int(rs.toLong(QStringLiteral("市場コード"))), name));
+    }
+    return entries;
 }
 
 QString removeFromListQuestion(const QString &entry)

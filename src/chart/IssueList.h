@@ -31,9 +31,11 @@ QString searchListEntry(qint64 code, int market, const QString &name);
 // Throws db::DbError.
 QStringList IssuesByCode(const QString &dbPath, const QString &prefix);
 
-// The like-search of the search window; a quote character in the text is quoted, not a break.
-QString issueSearchQuery(const QString &text);
-// Throws db::DbError.
+// Text as the issue search compares it: full- and half-width forms alike (NFKC: "ﾄﾖﾀ" and "トヨタ",
+// "ＡＢＣ" and "abc"), letter case ignored.
+QString foldedForSearch(const QString &text);
+// The search window's entries whose name contains text ("*" and "?" are wildcards, as in the
+// like-search), compared folded; in market and code order. Throws db::DbError.
 QStringList IssuesByName(const QString &dbPath, const QString &text);
 
 // The question asked before an entry leaves the list.

@@ -58,9 +58,4 @@ IndicatorLabels labelsForRecord(const ChartSeries &series, int index)
     return l;
 }
 
-QFont priceListFont()
-{
-    return fixedPitchFont();
-}
-
 } // namespace chart

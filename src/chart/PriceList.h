@@ -46,7 +46,4 @@ IndicatorLabels labelsForRecord(const ChartSeries &series, int index);
 // A deviation in tenths of a percent as the label shows it ("12.5", "-3", "0").
 QString deviationText(int tenths);
 
-// The fixed-pitch font of the price list (so its columns line up).
-QFont priceListFont();
-
 } // namespace chart

@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QTableView>
 
+#include <limits>
+
 namespace {
 
 // Widths of the window and the grid in pixels (daily: 9150 and 8895 twips; weekly: 11250).
@@ -52,6 +54,9 @@ void frmEditKabuka::Form_Load()
     MainModule::MainTag.clear();
 
     kabukaData->setKeyFields({QStringLiteral("コード"), QStringLiteral("日付")});
+    kabukaData->setDateFormat(QStringLiteral("yy/MM/dd"));
+    // The chart holds a volume in 32 bits.
+    kabukaData->setFieldMaximum(QStringLiteral("出来高"), Currency::fromInt(std::numeric_limits<qint32>::max()));
     kabukaData->setFieldHidden(QStringLiteral("基準前日比"), true);
     const bool weekly = MainModule::PeriodMode == 2;
     kabukaData->setFieldHidden(QStringLiteral("売残"), !weekly);

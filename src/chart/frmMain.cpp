@@ -118,6 +118,9 @@ void frmMain::createControls()
 
     ListMei = named<QListWidget>("ListMei", m_panel);
     ListMei->setGeometry(0, 92, 140, 431);
+    // Long names scroll sideways instead of being cut off.
+    ListMei->setTextElideMode(Qt::ElideNone);
+    ListMei->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
     KabukaList = named<QListWidget>("KabukaList", m_panel);
     KabukaList->setFont(chart::priceListFont());
@@ -131,6 +134,14 @@ void frmMain::createControls()
 
     connect(MeiCode, &QLineEdit::textChanged, this, &frmMain::MeiCode_Change);
     connect(chartDate, &QLineEdit::textChanged, this, &frmMain::chartDate_Change);
+    // Enter acts on any date the box holds ("26/3/1").
+    connect(chartDate, &QLineEdit::returnPressed, this, [this] {
+        const QDate today = m_services.clock ? m_services.clock->today() : QDate::currentDate();
+        if (DateUtil::isDate(chartDate->text(), today)) {
+            BusyGuard suppressed(ListRefreshSuppressed);
+            ShowIssue(true);
+        }
+    });
     connect(HScroll, &QScrollBar::valueChanged, this, &frmMain::HScroll_Change);
     connect(KabukaList, &QListWidget::currentRowChanged, this, &frmMain::KabukaList_Click);
     connect(chartView, &ChartView::pressed, this, &frmMain::chartView_MouseDown);
@@ -155,13 +166,13 @@ void frmMain::createValueLabels(QWidget *parent)
     };
     const Row rows[] = {
         {u"日付", &LblDate, u"LblDate"},
-        {u"終値", &Lblowarine, u"Lblowarine"},
-        {u"短期移動平均", &Lbltanidoheikn, u"Lbltanidoheikn"},
-        {u"中期移動平均", &Lbltyuidoheikn, u"Lbltyuidoheikn"},
-        {u"長期移動平均", &Lbltyoidoheikn, u"Lbltyoidoheikn"},
-        {u"短期乖離率%", &Lbltankairi, u"Lbltankairi"},
-        {u"中期乖離率%", &Lbltyukairi, u"Lbltyukairi"},
-        {u"長期乖離率%", &Lbltyokairi, u"Lbltyokairi"},
+        {u"終　値", &Lblowarine, u"Lblowarine"},
+        {u"短移平", &Lbltanidoheikn, u"Lbltanidoheikn"},
+        {u"中移平", &Lbltyuidoheikn, u"Lbltyuidoheikn"},
+        {u"長移平", &Lbltyoidoheikn, u"Lbltyoidoheikn"},
+        {u"短乖離", &Lbltankairi, u"Lbltankairi"},
+        {u"中乖離", &Lbltyukairi, u"Lbltyukairi"},
+        {u"長乖離", &Lbltyokairi, u"Lbltyokairi"},
         {u"ｻｲｺﾛｼﾞｶﾙ%", &LblSRL, u"LblSRL"},
         {u"RSI%", &LblRSI, u"LblRSI"},
         {u"VR%", &LblVR, u"LblVR"},
@@ -294,8 +305,9 @@ void frmMain::ShowIssue(bool redraw)
     QString dateText = chartDate->text();
     static SystemClock systemClock;
     const Clock &clock = m_services.clock ? *m_services.clock : systemClock;
-    chart::LoadChartSeries(m_series, m_scroll, code, dateText, MainModule::PeriodMode,
-                           chart::IndicatorSettings::fromMainModule(), *m_services.prompt, clock);
+    m_seriesSettings = chart::IndicatorSettings::fromMainModule();
+    chart::LoadChartSeries(m_series, m_scroll, code, dateText, MainModule::PeriodMode, m_seriesSettings,
+                           *m_services.prompt, clock);
     if (dateText != chartDate->text())
         setChartDateText(dateText);
     HScroll->setSingleStep(m_scroll.SmallChange);
@@ -374,7 +386,7 @@ void frmMain::HScroll_Change(int value)
 void frmMain::chartDate_Change()
 {
     const QDate today = m_services.clock ? m_services.clock->today() : QDate::currentDate();
-    if (!DateUtil::isDate(chartDate->text(), today))
+    if (!DateUtil::isCompleteDate(chartDate->text(), today))
         return;
     BusyGuard suppressed(ListRefreshSuppressed);
     ShowIssue(true);
@@ -432,7 +444,7 @@ void frmMain::RemoveFromList()
         return;
     const QString text = ListMei->currentItem()->text();
     if (!m_services.prompt->askYesNo(chart::removeFromListQuestion(text), QStringLiteral("確認"),
-                                     PromptIcon::Question))
+                                     PromptIcon::Information))
         return;
     delete ListMei->takeItem(row);
     const int next = chart::selectionAfterRemoval(row, ListMei->count());

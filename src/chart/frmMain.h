@@ -164,6 +164,7 @@ private:
     AppServices &m_services;
     ui::CommandTable m_table;
     chart::ChartSeries m_series;
+    chart::IndicatorSettings m_seriesSettings; // the periods m_series was computed with
     chart::ScrollCalibration m_scroll;
     chart::ChartDisplayOptions m_options;
     QHash<QString, QAction *> m_commands;

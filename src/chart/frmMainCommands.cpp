@@ -145,7 +145,11 @@ void frmMain::settingsChanged()
 {
     m_options.screenMode = MainModule::ScreenMode;
     m_options.allItoRso = MainModule::ALLITORSO;
-    DrawChart(false);
+    // New periods change the series itself: the shown issue is loaded again.
+    if (!(chart::IndicatorSettings::fromMainModule() == m_seriesSettings) && m_series.Count > 0)
+        ShowIssue(true);
+    else
+        DrawChart(false);
 }
 
 QStringList frmMain::listEntries() const

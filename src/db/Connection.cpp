@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <sqlite3.h>
@@ -180,6 +181,15 @@ DbError Connection::errorFor(int rc, const QString &context) const
         return DbError(ErrorNumber::Other, QStringLiteral("制約違反のため変更できませんでした。(%1)").arg(msg));
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
+    case SQLITE_CANTOPEN:
+        // The write-ahead log lives beside the file: a folder that cannot be written looks like a
+        // lock or a bad path to the engine.
+        if (!QFileInfo(QFileInfo(m_path).absolutePath()).isWritable())
+            return DbError(ErrorNumber::FileInUse,
+                           QStringLiteral("フォルダ '%1' に書き込めないため、データベース '%2' の作業ファイルを作れません。")
+                               .arg(QFileInfo(m_path).absolutePath(), m_path));
+        if ((rc & 0xff) == SQLITE_CANTOPEN)
+            return DbError(ErrorNumber::InvalidPath, QStringLiteral("'%1' は正しいパスではありません。").arg(m_path));
         return DbError(ErrorNumber::LockedRecord, QStringLiteral("データベース '%1' は他の処理でロックされているため更新できません。").arg(m_path));
     case SQLITE_READONLY:
         return DbError(ErrorNumber::FileInUse, QStringLiteral("ファイル '%1' は既に使用されているか、読み取り専用です。").arg(m_path));
@@ -190,8 +200,6 @@ DbError Connection::errorFor(int rc, const QString &context) const
         return DbError(ErrorNumber::DiskFull, QStringLiteral("ディスクがいっぱいのため、データベース '%1' に書き込めません。").arg(m_path));
     case SQLITE_IOERR:
         return DbError(ErrorNumber::DiskError, QStringLiteral("ディスクまたはネットワークのエラーのため、データベース '%1' に書き込めません。").arg(m_path));
-    case SQLITE_CANTOPEN:
-        return DbError(ErrorNumber::InvalidPath, QStringLiteral("'%1' は正しいパスではありません。").arg(m_path));
     case SQLITE_ERROR:
         if (msg.startsWith(QLatin1String("no such table")))
             return DbError(ErrorNumber::TableNotFound,

@@ -4,12 +4,14 @@
 #include "base/MainModule.h"
 #include "db/Database.h"
 #include "db/SqlTranslator.h"
+#include "import/InputRecords.h"
 #include "import/MarginImport.h"
 #include "import/WeeklyBuilder.h"
 
 #include <QFile>
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 namespace importer {
@@ -24,7 +26,6 @@ void showPhase(Progress &progress, const QString &text)
 }
 
 constexpr int CodeLimit = 10000;
-constexpr int FieldCount = 8;
 constexpr int LookBackDays = 60;
 constexpr int NameLength = 20;
 
@@ -56,35 +57,6 @@ struct PreviousDay
     qint64 reference = 0;
 };
 
-struct DailyHeader
-{
-    QDate date;
-    int records = 0;
-};
-
-std::optional<DailyHeader> readHeader(const QStringList &lines)
-{
-    if (lines.isEmpty())
-        return std::nullopt;
-    const QStringList f = lines.first().trimmed().split(QLatin1Char(','));
-    if (f.size() != 3)
-        return std::nullopt;
-    const QString d = f.at(0).trimmed();
-    if (d.size() != 8)
-        return std::nullopt;
-    bool ok = false;
-    d.toInt(&ok);
-    if (!ok)
-        return std::nullopt;
-    DailyHeader h;
-    h.date = QDate(d.left(4).toInt(), d.mid(4, 2).toInt(), d.mid(6, 2).toInt());
-    const auto n = wholeNumber(f.at(1));
-    if (!h.date.isValid() || !n)
-        return std::nullopt;
-    h.records = int(std::clamp<qint64>(*n, 0, INT32_MAX));
-    return h;
-}
-
 class DailyRun
 {
 public:
@@ -96,17 +68,25 @@ public:
 
     void run(db::Database &database)
     {
+        const FolderFiles folder(m_request.dailyFolder);
         QDate lastFileDate;
         for (QDate d = m_request.start; d.isValid() && d <= m_request.end; d = d.addDays(1))
-            if (QFile::exists(fileIn(m_request.dailyFolder, dailyFileName(d))))
+            if (!folder.find(dailyFileName(d)).isEmpty())
                 lastFileDate = d;
 
         db::WriteBatch batch(database);
         for (QDate d = m_request.start; d.isValid() && d <= m_request.end; d = d.addDays(1)) {
-            const QString path = fileIn(m_request.dailyFolder, dailyFileName(d));
-            if (!QFile::exists(path))
+            const QString path = folder.find(dailyFileName(d));
+            if (path.isEmpty())
                 continue;
-            importFile(database, path, lastFileDate);
+            FileWrites fileWrites(database);
+            try {
+                importFile(database, path, lastFileDate);
+            } catch (...) {
+                m_meiAppend.close();
+                throw;
+            }
+            fileWrites.release();
             batch.commit();
         }
         batch.finish();
@@ -117,15 +97,21 @@ private:
     {
         Progress &progress = m_context.progress;
         const QString fileName = baseName(path);
-        QStringList lines;
+        TextFile::DecodedText text;
         QString why;
-        if (!readTextLines(path, lines, &why)) {
-            m_result.skipped.add(fileName, 0, QStringLiteral("読み込めません: %1").arg(why));
-            return;
-        }
-        const auto header = readHeader(lines);
+        // A file that is there but cannot be read ends the run: going on would report "no data".
+        if (!readTextLines(path, text, &why))
+            throw InputError(QStringLiteral("%1 を読み込めません（%2）。").arg(fileName, why));
+        const QStringList &lines = text.lines;
+        std::optional<DailyHeader> header;
+        if (lines.isEmpty())
+            why = QStringLiteral("見出し行がありません");
+        else if (text.isUndecodable(0))
+            why = undecodableReason();
+        else
+            header = parseDailyHeader(lines.first(), &why);
         if (!header) {
-            m_result.skipped.add(fileName, 1, QStringLiteral("見出し行が日付・件数・予備の 3 項目ではありません"));
+            m_result.skipped.add(fileName, 1, why);
             return;
         }
         const QDate tradingDate = header->date;
@@ -165,7 +151,7 @@ private:
         PercentLabel percent(progress);
         int counted = 0;
         int storedFromFile = 0;
-        QStringView f[FieldCount + 1];
+        DailyRecord record;
         for (int i = 1; reading && i < lines.size() && counted < header->records; ++i) {
             progress.yield();
             const QString &line = lines.at(i);
@@ -175,60 +161,42 @@ private:
             ++counted;
             percent.update(counted, header->records);
 
-            const int fields = cutFieldViews(line, FieldCount + 1, f);
-            if (fields < FieldCount) {
-                m_result.skipped.add(fileName, lineNumber, QStringLiteral("項目が 8 つありません"));
+            if (text.isUndecodable(i)) {
+                m_result.skipped.add(fileName, lineNumber, undecodableReason());
                 continue;
             }
-            const auto code = wholeNumber(f[0]);
-            if (!code || *code < 0 || *code >= CodeLimit)
-                throw InputError(QStringLiteral("%1 の %2 行目: 銘柄コード '%3' を読み込めません。").arg(fileName).arg(lineNumber).arg(f[0]));
-            const auto position = wholeNumber(f[1]);
-            if (!position) {
-                m_result.skipped.add(fileName, lineNumber, QStringLiteral("市場区分 '%1' が数値ではありません").arg(f[1]));
+            const LineKind kind = parseDailyRecord(line, fileName, lineNumber, record, why);
+            if (kind == LineKind::Skipped)
+                m_result.skipped.add(fileName, lineNumber, why);
+            if (kind != LineKind::Record)
                 continue;
-            }
-            if (*position != 0 && *position != 1 && *position != 5)
-                continue;
-            if (storeRecord(database, day, f, *code, int(*position), tradingDate))
+            if (storeRecord(database, day, record, tradingDate, fileName, lineNumber))
                 ++storedFromFile;
         }
         day.close();
         m_meiAppend.close();
         m_result.storedRecords += storedFromFile;
 
-        if (m_result.storedRecords > 0 && tradingDate == lastFileDate) {
+        // Only a file that was actually imported says which issues are current.
+        if (storedFromFile > 0 && tradingDate == lastFileDate) {
             showPhase(progress, QStringLiteral("銘柄処理中..."));
             markIssuesOfLastFile(database);
         }
     }
 
-    bool storeRecord(db::Database &database, db::Recordset &day, const QStringView *f, qint64 code, int position,
-                     const QDate &tradingDate)
+    bool storeRecord(db::Database &database, db::Recordset &day, const DailyRecord &r, const QDate &tradingDate,
+                     const QString &fileName, int lineNumber)
     {
-        qint32 open = safeLong(f[3]);
-        qint32 high = safeLong(f[4]);
-        qint32 low = safeLong(f[5]);
-        qint32 close = safeLong(f[6]);
-        Currency volume;
-        bool wholeVolume = false;
-        const qint64 shares = f[7].toLongLong(&wholeVolume);
-        if (wholeVolume) {
-            volume = Currency::fromInt(shares);
-        } else {
-            bool volumeOk = false;
-            volume = Currency::fromText(f[7].toString(), &volumeOk);
-            if (!volumeOk)
-                volume = Currency();
-        }
-        if (volume.isZero())
-            open = high = low = close = 0;
-
+        const qint64 code = r.code;
         const PreviousDay &prev = m_previous[size_t(code)];
-        PriceRecord row{code, tradingDate, open, high, low, close, 0, volume, 0};
-        setChangeFromPrevious(row, prev.present ? std::optional<qint64>(prev.reference) : std::nullopt, volume.isZero());
+        PriceRecord row{code, tradingDate, r.open, r.high, r.low, r.close, 0, r.volume, 0};
+        setChangeFromPrevious(row, prev.present ? std::optional<qint64>(prev.reference) : std::nullopt, r.volume.isZero());
+        if (row.change < std::numeric_limits<qint32>::min() || row.change > std::numeric_limits<qint32>::max()) {
+            m_result.skipped.add(fileName, lineNumber, QStringLiteral("前日比が範囲外です"));
+            return false;
+        }
 
-        checkIssue(database, code, marketCodeOfIndex(position), f[2]);
+        checkIssue(database, code, marketCodeOfIndex(r.position), r.name);
 
         day.addNew();
         setPriceFields(day, row);

@@ -5,6 +5,7 @@
 #include "base/TextFile.h"
 #include "db/Database.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -90,7 +91,53 @@ QString fileIn(const QString &folderSetting, const QString &name)
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
 
-bool readTextLines(const QString &path, QStringList &lines, QString *why)
+QString pathIgnoringCase(const QString &path)
+{
+    if (path.isEmpty() || QFileInfo::exists(path))
+        return path;
+    const bool absolute = path.startsWith(QLatin1Char('/'));
+    const QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    QString found = absolute ? QStringLiteral("/") : QString();
+    for (const QString &part : parts) {
+        const QString exact = found.isEmpty() ? part : QDir(found).filePath(part);
+        if (QFileInfo::exists(exact)) {
+            found = exact;
+            continue;
+        }
+        const QDir parent(found.isEmpty() ? QStringLiteral(".") : found);
+        QString match;
+        for (const QString &entry : parent.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+            if (entry.compare(part, Qt::CaseInsensitive) == 0) {
+                match = entry;
+                break;
+            }
+        if (match.isEmpty())
+            return path;
+        found = found.isEmpty() ? match : parent.filePath(match);
+    }
+    return found;
+}
+
+FolderFiles::FolderFiles(const QString &folderSetting)
+    : m_folder(pathIgnoringCase(folderPath(folderSetting)))
+{
+    const QDir dir(m_folder.isEmpty() ? QStringLiteral(".") : m_folder);
+    for (const QString &entry : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        m_byFoldedName.insert(entry.toCaseFolded(), entry);
+}
+
+QString FolderFiles::find(const QString &name) const
+{
+    const QString exact = m_folder.isEmpty() ? name : m_folder + QLatin1Char('/') + name;
+    if (QFileInfo(exact).isFile())
+        return exact;
+    const auto it = m_byFoldedName.constFind(name.toCaseFolded());
+    if (it == m_byFoldedName.constEnd())
+        return QString();
+    return m_folder.isEmpty() ? *it : m_folder + QLatin1Char('/') + *it;
+}
+
+bool readTextLines(const QString &path, TextFile::DecodedText &text, QString *why)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -98,8 +145,28 @@ bool readTextLines(const QString &path, QStringList &lines, QString *why)
             *why = file.errorString();
         return false;
     }
-    lines = TextFile::splitLines(TextFile::decode(file.readAll()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (why)
+            *why = file.errorString();
+        return false;
+    }
+    text = TextFile::decodeLines(bytes);
     return true;
+}
+
+bool readTextLines(const QString &path, QStringList &lines, QString *why)
+{
+    TextFile::DecodedText text;
+    if (!readTextLines(path, text, why))
+        return false;
+    lines = std::move(text.lines);
+    return true;
+}
+
+QString undecodableReason()
+{
+    return QStringLiteral("文字コードが Shift_JIS でも UTF-8 でもありません");
 }
 
 QStringList cutFields(const QString &line, int count)
@@ -173,6 +240,29 @@ QString marginFileName(const QDate &date)
 QString baseName(const QString &path)
 {
     return QFileInfo(path).fileName();
+}
+
+FileWrites::FileWrites(db::Database &database)
+    : m_database(database)
+{
+    m_database.executeRaw(QStringLiteral("SAVEPOINT import_file"));
+}
+
+FileWrites::~FileWrites()
+{
+    if (!m_open)
+        return;
+    try {
+        m_database.executeRaw(QStringLiteral("ROLLBACK TO import_file; RELEASE import_file"));
+    } catch (const db::DbError &) {
+        // The error that brought us here is the one the user sees.
+    }
+}
+
+void FileWrites::release()
+{
+    m_database.executeRaw(QStringLiteral("RELEASE import_file"));
+    m_open = false;
 }
 
 IssueCodes readIssueCodes(db::Database &database)

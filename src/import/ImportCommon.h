@@ -5,8 +5,10 @@
 
 #include "base/Currency.h"
 #include "base/Ports.h"
+#include "base/TextFile.h"
 
 #include <QDate>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -100,9 +102,30 @@ QString folderPath(const QString &setting);
 // The path of name inside a folder setting.
 QString fileIn(const QString &folderSetting, const QString &name);
 
-// Reads a whole text file in code page 932 (a UTF-8 byte order mark switches to UTF-8). false with
-// the reason when it cannot be read.
+// A path as it lies on disk when only the letter case of its parts differs (files copied from
+// Windows keep theirs: "DATA/REGIST.MEI"); the path itself when it exists or nothing matches.
+QString pathIgnoringCase(const QString &path);
+
+// The files of one folder, found by name without regard to letter case. Listed once, so that a
+// run over many dates does not list the folder per date.
+class FolderFiles final
+{
+public:
+    explicit FolderFiles(const QString &folderSetting);
+    // The path of the file called name (exact name first); empty when there is none.
+    QString find(const QString &name) const;
+
+private:
+    QString m_folder;
+    QHash<QString, QString> m_byFoldedName;
+};
+
+// Reads a whole text file a user brings (see TextFile::decodeLines). false with the reason when it
+// cannot be read.
+bool readTextLines(const QString &path, TextFile::DecodedText &text, QString *why = nullptr);
 bool readTextLines(const QString &path, QStringList &lines, QString *why = nullptr);
+// The skip reason of a line whose bytes are neither code page 932 nor UTF-8.
+QString undecodableReason();
 
 // Cuts a record line into at most count fields at its commas; the last field is the rest of the
 // line. Every field is trimmed of blanks.
@@ -127,6 +150,23 @@ QString marginFileName(const QDate &date);
 
 // The file name alone (for messages).
 QString baseName(const QString &path);
+
+// The writes of one input file inside a run's write batch: kept by release() when the file ends
+// well, taken back whole when an error ends the run during the file (the files before it stay).
+// Record sets reading the file's tables are closed before it is left.
+class FileWrites final
+{
+public:
+    explicit FileWrites(db::Database &database);
+    ~FileWrites();
+    FileWrites(const FileWrites &) = delete;
+    FileWrites &operator=(const FileWrites &) = delete;
+    void release();
+
+private:
+    db::Database &m_database;
+    bool m_open = true;
+};
 
 // The issues a run over all of Mei goes through: their codes in code order, and the count its
 // percentage label runs to. Throws db::DbError.

@@ -4,6 +4,7 @@
 #include "base/MainModule.h"
 #include "db/Database.h"
 #include "db/SqlTranslator.h"
+#include "import/InputRecords.h"
 
 #include <QFile>
 #include <QHash>
@@ -12,41 +13,15 @@ namespace importer {
 
 namespace {
 
-constexpr int FieldCount = 6;
-
 struct Balances
 {
     qint64 sell = 0;
     qint64 buy = 0;
 };
 
-qint64 convert(const QString &text, const QString &what, const QString &file, int line)
-{
-    const auto n = wholeNumber(text);
-    if (!n || *n < INT32_MIN || *n > INT32_MAX)
-        throw InputError(QStringLiteral("%1 の %2 行目: %3 '%4' を読み込めません。").arg(file).arg(line).arg(what, text));
-    return *n;
-}
-
-// Line 1: eight digits, year from characters 1-4, month from 5-6, day from the last two.
-QDate balanceDate(const QString &line)
-{
-    const QString t = line.trimmed();
-    if (t.size() < 8)
-        return {};
-    bool ok1 = false, ok2 = false, ok3 = false;
-    const int y = t.left(4).toInt(&ok1);
-    const int m = t.mid(4, 2).toInt(&ok2);
-    const int d = t.right(2).toInt(&ok3);
-    if (!ok1 || !ok2 || !ok3)
-        return {};
-    return QDate(y, m, d);
-}
-
 // Writes the products of the records read so far into the weekly rows of the Friday. One pass over
 // that Friday's weekly rows replaces a look-up per record: each row gets the product of its code's
-// record (the last one when a code repeats), and rows without a record keep the cleared zeros, as
-// with the look-ups. It runs after the file's records, and also when an error ends the file.
+// record, and rows without a record keep the cleared zeros, as with the look-ups.
 void applyToWeeklyRows(db::Database &database, const QDate &friday, const QHash<qint64, Balances> &products)
 {
     if (products.isEmpty())
@@ -71,18 +46,20 @@ bool importFile(db::Database &database, const QString &path, Progress &progress,
         if (skipped)
             skipped->add(fileName, line, reason);
     };
-    QStringList lines;
+    TextFile::DecodedText text;
     QString why;
-    if (!readTextLines(path, lines, &why)) {
-        skip(0, QStringLiteral("読み込めません: %1").arg(why));
-        return false;
-    }
-    const QDate date = lines.isEmpty() ? QDate() : balanceDate(lines.first());
+    if (!readTextLines(path, text, &why))
+        throw InputError(QStringLiteral("%1 を読み込めません（%2）。").arg(fileName, why));
+    const QStringList &lines = text.lines;
+    const QDate date = lines.isEmpty() || text.isUndecodable(0) ? QDate() : parseMarginDate(lines.first());
     if (!date.isValid()) {
         skip(1, QStringLiteral("1 行目が年月日 8 桁ではありません"));
         return false;
     }
-    const QString dateText = db::dateLiteral(date);
+    // The balances are stored under the Friday of the file's week (a holiday week's file is dated
+    // on another day), so that Friday's rows are the ones replaced.
+    const QDate friday = DateUtil::FridayOnOrAfter(date);
+    const QString dateText = db::dateLiteral(friday);
     database.execute(QStringLiteral("delete * from ShinYo where 日付=%1;").arg(dateText));
     database.execute(QStringLiteral("UPDATE weekData SET 売残 = 0, 買残 = 0 WHERE 日付=%1;").arg(dateText));
     db::Recordset shinyo = database.openRecordset(QStringLiteral("select * from ShinYo where 日付=%1;").arg(dateText));
@@ -91,53 +68,52 @@ bool importFile(db::Database &database, const QString &path, Progress &progress,
     // line is reported and every following line is read as a record.
     qint64 total = -1;
     if (lines.size() >= 2) {
-        const QString &second = lines.at(1);
-        const qsizetype comma = second.indexOf(QLatin1Char(','));
-        if (comma < 0)
-            skip(2, QStringLiteral("件数の後に ',' がありません"));
+        const auto count = text.isUndecodable(1) ? std::nullopt : parseMarginCount(lines.at(1), &why);
+        if (count)
+            total = *count;
         else
-            total = safeLong(second.left(comma));
+            skip(2, text.isUndecodable(1) ? undecodableReason() : why);
     }
     progress.setPhase(QStringLiteral("Ys") + fileName.mid(2) + QStringLiteral(" 処理中....."));
 
-    const QDate friday = DateUtil::FridayOnOrAfter(date);
     QHash<qint64, Balances> products;
     PercentLabel percent(progress);
     const double shownTotal = total >= 0 ? double(total) : double(lines.size() - 2);
     bool stored = false;
     int count = 0;
-    try {
-        for (int i = 2; i < lines.size() && (total < 0 || count <= total); ++i) {
-            ++count;
-            percent.update(count, shownTotal);
-            const int lineNumber = i + 1;
-            const QStringList f = cutFields(lines.at(i), FieldCount);
-            if (!wholeNumber(f.at(0)))
-                break;
-            if (f.size() < FieldCount) {
-                skip(lineNumber, QStringLiteral("項目が 6 つありません"));
-                continue;
-            }
-            const qint64 code = wholeNumber(f.at(0)).value();
-            if (code < -32768 || code > 32767)
-                throw InputError(QStringLiteral("%1 の %2 行目: 銘柄コード '%3' を読み込めません。").arg(fileName).arg(lineNumber).arg(f.at(0)));
-            const qint64 sell = convert(f.at(3), QStringLiteral("売残"), fileName, lineNumber);
-            const qint64 buy = convert(f.at(4), QStringLiteral("買残"), fileName, lineNumber);
-            const qint64 unit = convert(f.at(5), QStringLiteral("単位"), fileName, lineNumber);
-
-            shinyo.addNew();
-            shinyo.setValue(QStringLiteral("コード"), code);
-            shinyo.setValue(QStringLiteral("日付"), friday);
-            shinyo.setValue(QStringLiteral("売残"), sell);
-            shinyo.setValue(QStringLiteral("買残"), buy);
-            shinyo.setValue(QStringLiteral("単位"), unit);
-            stored = true;
-            products.insert(code, Balances{sell * unit, buy * unit});
-            shinyo.update();
+    for (int i = 2; i < lines.size() && (total < 0 || count <= total); ++i) {
+        ++count;
+        percent.update(count, shownTotal);
+        const int lineNumber = i + 1;
+        if (text.isUndecodable(i)) {
+            skip(lineNumber, undecodableReason());
+            continue;
         }
-    } catch (...) {
-        applyToWeeklyRows(database, friday, products);
-        throw;
+        MarginRecord r;
+        const LineKind kind = parseMarginRecord(lines.at(i), fileName, lineNumber, r, why);
+        if (kind == LineKind::End)
+            break;
+        if (kind == LineKind::Skipped) {
+            skip(lineNumber, why);
+            continue;
+        }
+        shinyo.addNew();
+        shinyo.setValue(QStringLiteral("コード"), r.code);
+        shinyo.setValue(QStringLiteral("日付"), friday);
+        shinyo.setValue(QStringLiteral("売残"), r.sell);
+        shinyo.setValue(QStringLiteral("買残"), r.buy);
+        shinyo.setValue(QStringLiteral("単位"), r.unit);
+        try {
+            shinyo.update();
+        } catch (const db::DbError &e) {
+            if (e.number() != db::ErrorNumber::DuplicateKey)
+                throw;
+            shinyo.cancelUpdate();
+            skip(lineNumber, QStringLiteral("銘柄コード %1 が重複しています").arg(r.code));
+            continue;
+        }
+        stored = true;
+        products.insert(r.code, Balances{r.sellBalance, r.buyBalance});
     }
     applyToWeeklyRows(database, friday, products);
     return stored;
@@ -153,13 +129,16 @@ bool ImportMarginBalances(QDate periodStart, QDate periodEnd, const QString &mar
     db::Database database(MainModule::DBPath);
     bool result = false;
     {
+        const FolderFiles folder(marginFolder);
         db::WriteBatch batch(database);
         for (QDate d = periodStart; d.isValid() && d <= periodEnd; d = d.addDays(1)) {
-            const QString path = fileIn(marginFolder, marginFileName(d));
-            if (!QFile::exists(path))
+            const QString path = folder.find(marginFileName(d));
+            if (path.isEmpty())
                 continue;
+            FileWrites fileWrites(database);
             if (importFile(database, path, progress, skipped))
                 result = true;
+            fileWrites.release();
             batch.commit();
         }
         batch.finish();

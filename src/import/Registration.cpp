@@ -2,6 +2,7 @@
 
 #include "base/MainModule.h"
 #include "db/Database.h"
+#include "import/InputRecords.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,23 +25,6 @@ struct RegisteredIssue
     qint64 priceUnit = 0;
 };
 
-struct RegistrationRecord
-{
-    qint64 code = 0;
-    qint64 market = 0;
-    QString name;
-    qint64 volumeUnit = 0;
-    qint64 priceUnit = 0;
-};
-
-qint64 convert(const QString &text, const QString &what, const QString &file, int line, qint64 low, qint64 high)
-{
-    const auto n = wholeNumber(text);
-    if (!n || *n < low || *n > high)
-        throw InputError(QStringLiteral("%1 の %2 行目: %3 '%4' を読み込めません。").arg(file).arg(line).arg(what, text));
-    return *n;
-}
-
 void writeIssue(db::Recordset &rs, const RegistrationRecord &r)
 {
     rs.setValue(QStringLiteral("市場コード"), r.market);
@@ -62,7 +46,7 @@ void addIssue(db::Recordset &rs, const RegistrationRecord &r)
 
 QString registrationFilePath()
 {
-    return QDir(MainModule::dataFolder()).filePath(QStringLiteral("Regist.Mei"));
+    return pathIgnoringCase(QDir(MainModule::dataFolder()).filePath(QStringLiteral("Regist.Mei")));
 }
 
 ImportResult ImportRegistration(ImportContext &context)
@@ -78,10 +62,11 @@ ImportResult ImportRegistration(ImportContext &context)
         result.completed = true;
     } else {
         try {
-            QStringList lines;
+            TextFile::DecodedText text;
             QString why;
-            if (!readTextLines(path, lines, &why))
+            if (!readTextLines(path, text, &why))
                 throw InputError(QStringLiteral("%1 を読み込めません（%2）。").arg(fileName, why));
+            const QStringList &lines = text.lines;
 
             db::Database database(MainModule::DBPath);
             db::WriteBatch batch(database);
@@ -102,12 +87,7 @@ ImportResult ImportRegistration(ImportContext &context)
                 c.priceUnit = mei.toLong(QStringLiteral("株価単位"));
             }
 
-            double total = 0;
-            if (!lines.isEmpty()) {
-                const QStringList header = cutFields(lines.first(), 2);
-                if (header.size() == 2)
-                    total = double(safeLong(header.at(1)));
-            }
+            const double total = lines.isEmpty() ? 0.0 : parseRegistrationCount(lines.first());
             PercentLabel percent(context.progress, true);
             int counted = 0;
             for (int i = 1; i < lines.size(); ++i) {
@@ -119,17 +99,15 @@ ImportResult ImportRegistration(ImportContext &context)
                 percent.update(counted, total);
                 context.progress.yield();
 
-                const QStringList f = cutFields(line, 5);
-                if (f.size() < 5) {
-                    result.skipped.add(fileName, lineNumber, QStringLiteral("項目が 5 つありません"));
+                if (text.isUndecodable(i)) {
+                    result.skipped.add(fileName, lineNumber, undecodableReason());
                     continue;
                 }
                 RegistrationRecord r;
-                r.code = convert(f.at(0), QStringLiteral("銘柄コード"), fileName, lineNumber, 0, CodeLimit - 1);
-                r.market = convert(f.at(1), QStringLiteral("市場コード"), fileName, lineNumber, -32768, 32767);
-                r.name = fitName(f.at(2));
-                r.volumeUnit = convert(f.at(3), QStringLiteral("出来高単位"), fileName, lineNumber, INT32_MIN, INT32_MAX);
-                r.priceUnit = convert(f.at(4), QStringLiteral("株価単位"), fileName, lineNumber, INT32_MIN, INT32_MAX);
+                if (parseRegistrationRecord(line, fileName, lineNumber, r, why) != LineKind::Record) {
+                    result.skipped.add(fileName, lineNumber, why);
+                    continue;
+                }
 
                 const RegisteredIssue &c = cache[size_t(r.code)];
                 const bool changed = !c.present || c.code == 0 || c.market != r.market || c.name != r.name
@@ -167,7 +145,11 @@ ImportResult ImportRegistration(ImportContext &context)
         }
 
         if (result.errorDescription.isEmpty()) {
-            QFile::remove(path);
+            QFile file(path);
+            if (!file.remove())
+                context.prompt.inform(QStringLiteral("%1 は読み込みましたが、削除できません（%2）。次の読込みで同じ内容をもう一度読み込みます。")
+                                          .arg(fileName, file.errorString()),
+                                      QStringLiteral("読込み"), PromptIcon::Warning);
             result.windowTag = MainModule::MainTag;
             MainModule::MainTag = QStringLiteral("読み込み終了");
             result.completed = true;

@@ -1,5 +1,6 @@
 list(APPEND MIRAVEL_CORE_SOURCES
   import/ImportCommon.cpp
+  import/InputRecords.cpp
   import/Registration.cpp
   import/DailyImport.cpp
   import/MarginImport.cpp

@@ -55,8 +55,12 @@ QString MessageBoxPrompt::qtFilter(const QString &filter)
         if (paren > 0)
             description = description.left(paren).trimmed();
         QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
-        for (QString &p : patterns)
+        for (QString &p : patterns) {
             p = p.trimmed();
+            // On Windows "*.*" also matches names without an extension ("Regist" copies).
+            if (p == QLatin1String("*.*"))
+                p = QStringLiteral("*");
+        }
         out.append(QStringLiteral("%1 (%2)").arg(description, patterns.join(QLatin1Char(' '))));
     }
     if (out.isEmpty() && !filter.isEmpty())

@@ -268,7 +268,12 @@ bool RecordsetTableModel::setData(const QModelIndex &index, const QVariant &valu
     bool ok = false;
     const QVariant newValue = fromEditText(value, field.type, &ok);
     if (!ok) {
-        report(QStringLiteral("'%1' は %2 の値として使えません。").arg(value.toString(), field.name));
+        report(QStringLiteral("'%1' は %2 の値として使えません。").arg(value.toString().left(40), field.name));
+        return false;
+    }
+    const auto limit = m_maximum.constFind(field.name.toCaseFolded());
+    if (limit != m_maximum.constEnd() && newValue.isValid() && Currency::fromVariant(newValue) > *limit) {
+        report(QStringLiteral("%1 は %2 以下にして下さい。").arg(field.name, limit->toString()));
         return false;
     }
     try {

@@ -6,6 +6,8 @@
 
 #include "db/Recordset.h"
 
+#include "base/Currency.h"
+
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QSet>
@@ -38,6 +40,8 @@ public:
     void setHeaderCaption(const QString &field, const QString &caption);
     // How dates are shown (QDate format); "yyyy/MM/dd" unless set.
     void setDateFormat(const QString &format) { m_dateFormat = format; }
+    // A number field whose readers hold less than its column: a typed value beyond high is refused.
+    void setFieldMaximum(const QString &field, Currency high) { m_maximum.insert(field.toCaseFolded(), high); }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -70,6 +74,7 @@ private:
     QStringList m_keyFields;
     QSet<QString> m_hidden;
     QHash<QString, QString> m_captions; // case-folded field name -> caption
+    QHash<QString, Currency> m_maximum; // case-folded field name -> largest value accepted
     bool m_readOnly = false;
     QString m_dateFormat = QStringLiteral("yyyy/MM/dd");
     std::vector<Field> m_fields;

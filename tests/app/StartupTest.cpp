@@ -258,7 +258,7 @@ TEST(Startup, BadSettingValueIsReportedButStartUpGoesOn)
     const Startup::Result r = prepare(folder, prompt);
     EXPECT_TRUE(r.ok);
     EXPECT_FALSE(r.settingsLoaded);
-    EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("設定 DelJyoho の値 'many' を数値に変換できません。")});
+    EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("設定 DelJyoho の値 'many' を数値に変換できません。\n既定値に戻しました。")});
 }
 
 } // namespace

@@ -62,6 +62,19 @@ INSTANTIATE_TEST_SUITE_P(
         RepairCase{"UrlNullBecomesEmpty", &OptionEntries::TxtUrl, QString(), QStringLiteral("")}),
     [](const ::testing::TestParamInfo<RepairCase> &info) { return std::string(info.param.name); });
 
+TEST(OptionSave, ANumberItsSettingCannotHoldIsRefusedBeforeSaving)
+{
+    TempProgramFolder folder;
+    ASSERT_TRUE(Settings::WriteSettings(Settings::defaultValues(), true));
+    ScriptedPrompt prompt;
+    ASSERT_TRUE(Settings::ReadSettings(&prompt));
+    OptionEntries e = OptionValues::fromSettings();
+    EXPECT_EQ(OptionValues::firstProblem(e), QString());
+    e.SaicoL = QStringLiteral("99999");
+    EXPECT_EQ(OptionValues::firstProblem(e), QStringLiteral("設定 SaicoL の値 '99999' は範囲外です。"));
+    EXPECT_EQ(MainModule::SaicoL, 12) << "checking converts nothing into the settings";
+}
+
 TEST(OptionSave, WritesEveryKeyKeepsMurlAndReadsBack)
 {
     TempProgramFolder folder;

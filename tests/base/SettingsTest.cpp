@@ -4,6 +4,7 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -87,7 +88,10 @@ INSTANTIATE_TEST_SUITE_P(
                    QStringLiteral("abc")},
         LookupCase{"HalfWidthKatakanaInCodePage932", cp932(QStringLiteral("[Miravel]\r\nX=ﾁｬｰﾄ･ｽﾗｲﾄﾞ\r\n")),
                    "Miravel", "X", QStringLiteral("ﾁｬｰﾄ･ｽﾗｲﾄﾞ")},
-        LookupCase{"EmptyFile", QByteArray(), "Miravel", "move1", QString()}),
+        LookupCase{"EmptyFile", QByteArray(), "Miravel", "move1", QString()},
+        LookupCase{"DoubleQuotesAroundAreDropped", "[Miravel]\r\nhibiPath=\"C:\\kabu\\\" \r\n", "Miravel", "hibiPath",
+                   QStringLiteral("C:\\kabu\\")},
+        LookupCase{"InnerQuotesStay", "[Miravel]\r\nDURL=a\"b\"\r\n", "Miravel", "DURL", QStringLiteral("a\"b\"")}),
     [](const ::testing::TestParamInfo<LookupCase> &info) { return std::string(info.param.name); });
 
 TEST(ProfileFile, MissingFileReadsEmpty)
@@ -249,8 +253,8 @@ TEST(Settings, FoldersGetATrailingBackslashOnLoadButTheFileKeepsTheValue)
     EXPECT_EQ(Settings::folderPath(MainModule::hibiPath), QStringLiteral("C:/Kabu/Data/"));
 }
 
-// A value that does not load stops loading: earlier keys are loaded, that key and later ones keep
-// their previous values, and the description is shown.
+// A value that does not load is reported once, put back to its default (in the file too), and the
+// keys after it still load.
 struct FailureCase
 {
     const char *name;
@@ -263,7 +267,7 @@ class ReadSettingsFailure : public ::testing::TestWithParam<FailureCase>
 {
 };
 
-TEST_P(ReadSettingsFailure, ShowsTheDescriptionAndStopsAtTheBadKey)
+TEST_P(ReadSettingsFailure, RepairsTheBadKeyAndLoadsTheRest)
 {
     TempProgramFolder folder;
     const FailureCase &c = GetParam();
@@ -274,8 +278,10 @@ TEST_P(ReadSettingsFailure, ShowsTheDescriptionAndStopsAtTheBadKey)
     values[6] = QStringLiteral("20"); // RSIVR
     values[7] = QStringLiteral("durl.example/kabu/");
     values[17] = QStringLiteral("3"); // ITORSO
+    const QString key = QString::fromLatin1(c.key);
+    const QString defaultText = Settings::defaultValues()[keys.indexOf(key)];
     for (int i = 0; i < keys.size(); ++i) {
-        if (keys[i] == QLatin1String(c.key)) {
+        if (keys[i] == key) {
             if (!c.text.isNull())
                 lines.append(keys[i] + QLatin1Char('=') + c.text);
         } else {
@@ -283,24 +289,19 @@ TEST_P(ReadSettingsFailure, ShowsTheDescriptionAndStopsAtTheBadKey)
         }
     }
     writeCp932File(folder.iniPath(), lines);
-    MainModule::DURL = QStringLiteral("previous");
-    MainModule::ITORSO = 2;
 
     ScriptedPrompt prompt;
     EXPECT_FALSE(Settings::ReadSettings(&prompt));
-    EXPECT_EQ(prompt.messages(), QStringList{c.message});
-    const QString key = QString::fromLatin1(c.key);
-    // slidechart comes before move1 in the load order.
-    EXPECT_EQ(MainModule::move1, key == QLatin1String("slidechart") ? 5 : 8);
-    EXPECT_EQ(MainModule::ITORSO, 2) << "keys after the bad one keep their values";
-    // RSIVR and DURL come before RDel.
-    if (key == QLatin1String("RDel")) {
-        EXPECT_EQ(MainModule::RSIVR, 20);
-        EXPECT_EQ(MainModule::DURL, QStringLiteral("durl.example/kabu/"));
-    } else {
-        EXPECT_EQ(MainModule::RSIVR, 12);
-        EXPECT_EQ(MainModule::DURL, QStringLiteral("previous"));
-    }
+    EXPECT_EQ(prompt.messages(), QStringList{c.message + QStringLiteral("\n既定値に戻しました。")});
+    EXPECT_EQ(Settings::currentValue(key), defaultText);
+    EXPECT_EQ(Settings::settingsValue(key), defaultText) << "the file is repaired, so the next start is quiet";
+    EXPECT_EQ(MainModule::ITORSO, 3) << "keys after the bad one load";
+    EXPECT_EQ(MainModule::RSIVR, 20);
+    EXPECT_EQ(MainModule::DURL, QStringLiteral("durl.example/kabu/"));
+
+    ScriptedPrompt again;
+    EXPECT_TRUE(Settings::ReadSettings(&again));
+    EXPECT_TRUE(again.messages().isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -313,6 +314,31 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"FloatNotANumber", "slidechart", QStringLiteral("1秒"), QStringLiteral("設定 slidechart の値 '1秒' を数値に変換できません。")},
         FailureCase{"AfterTheTextKeys", "RDel", QStringLiteral("x"), QStringLiteral("設定 RDel の値 'x' を数値に変換できません。")}),
     [](const ::testing::TestParamInfo<FailureCase> &info) { return std::string(info.param.name); });
+
+TEST(ProfileFile, AValueCodePage932CannotHoldTurnsTheFileIntoUtf8)
+{
+    TempProgramFolder folder;
+    writeCp932File(folder.iniPath(), {QStringLiteral("[Miravel]"), QStringLiteral("ReadSinyo=水曜"), QStringLiteral("hibiPath=C:\\")});
+    const QString folderName = QStringLiteral("/home/josé/데이터/𠮷野家/");
+
+    writeKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("hibiPath"), folderName);
+
+    QFile file(folder.iniPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().startsWith("\xEF\xBB\xBF"));
+    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("hibiPath")), folderName);
+    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("ReadSinyo")), QStringLiteral("水曜"));
+}
+
+TEST(Settings, AMissingFileIsCreatedWithTheDefaults)
+{
+    TempProgramFolder folder;
+    QFile::remove(folder.iniPath());
+    ASSERT_TRUE(Settings::ensureSettingsFile());
+    ScriptedPrompt prompt;
+    EXPECT_TRUE(Settings::ReadSettings(&prompt));
+    EXPECT_EQ(Settings::currentValues(), Settings::defaultValues());
+}
 
 TEST(Settings, MissingTextKeyReadsEmptyAndLoadingGoesOn)
 {

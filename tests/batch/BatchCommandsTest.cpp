@@ -6,6 +6,7 @@
 #include "base/Settings.h"
 #include "import/Registration.h"
 
+#include <QFile>
 #include <QProcess>
 
 #include <csignal>
@@ -62,6 +63,19 @@ protected:
 
     QString program;
 };
+
+TEST_F(BatchCommandsTest, AMissingSettingsFileIsRecreatedAsAtStart)
+{
+    ASSERT_TRUE(QFile::remove(MainModule::IniPath));
+    testing_support::writeCp932File(folder.filePath(QStringLiteral("Data/Ds200007.03")),
+                                    {QStringLiteral("20000703,1,0"), QStringLiteral("1301,0,極洋,100,110,95,105,5000")});
+
+    BatchRun r = batch({QStringLiteral("import-daily"), QStringLiteral("00/07/03"), QStringLiteral("00/07/03")});
+
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(QFile::exists(MainModule::IniPath));
+    EXPECT_EQ(count(QStringLiteral("daydata")), 1);
+}
 
 TEST_F(BatchCommandsTest, ImportDailyPrintsTheResultMessage)
 {

@@ -239,8 +239,8 @@ TEST_F(DailyImportTest, BadIssueCodeEndsTheRunNamingFileLineAndText)
     EXPECT_EQ(MainModule::MainTag, QStringLiteral("2"));
     ASSERT_EQ(prompt.messages().size(), 1);
     EXPECT_EQ(prompt.messages().first(), QStringLiteral("Ds200007.04 の 3 行目: 銘柄コード '13x2' を読み込めません。"));
-    // The rows before the bad line stay; the weekly step did not run.
-    EXPECT_EQ(count(QStringLiteral("daydata")), 2);
+    // The file before stays, the bad file is taken back whole; the weekly step did not run.
+    EXPECT_EQ(count(QStringLiteral("daydata")), 1);
     EXPECT_EQ(count(QStringLiteral("weekdata")), 0);
 }
 

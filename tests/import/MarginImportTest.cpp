@@ -59,8 +59,8 @@ TEST_F(MarginImportTest, FileOffAFridayIsStoredUnderTheFollowingFriday)
     execute(QStringLiteral("insert into ShinYo (コード, 日付, 売残, 買残, 単位) values (1332, #2000/07/14#, 9, 9, 1)"));
     writeMargin(Wed, {QStringLiteral("1301,a,b,5,6,10")});
     EXPECT_TRUE(run(Mon, Fri));
-    // The deletion applies to the file's own date, the new row goes to the Friday.
-    EXPECT_EQ(shinyo(), QStringList({QStringLiteral("1301 2000-07-14 5 6 10"), QStringLiteral("1332 2000-07-14 9 9 1")}));
+    // The Friday the file is stored under is what it replaces.
+    EXPECT_EQ(shinyo(), QStringList({QStringLiteral("1301 2000-07-12 9 9 1"), QStringLiteral("1301 2000-07-14 5 6 10")}));
 }
 
 TEST_F(MarginImportTest, ReadsOnlyTheDaysOfThePeriod)
@@ -116,7 +116,7 @@ TEST_F(MarginImportTest, NonNumericBalanceEndsTheImportWithItsPlace)
     } catch (const importer::InputError &e) {
         EXPECT_EQ(e.description(), QStringLiteral("Ys200007.14 の 4 行目: 売残 '多い' を読み込めません。"));
     }
-    EXPECT_EQ(count(QStringLiteral("ShinYo")), 1);
+    EXPECT_EQ(count(QStringLiteral("ShinYo")), 0) << "the file is taken back whole";
 }
 
 } // namespace

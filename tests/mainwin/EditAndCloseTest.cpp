@@ -66,7 +66,8 @@ TEST_F(EditTest, DailyGridShowsTheIssuesRowsAndWritesAnEditBack)
     w.MeiCode->setText(QStringLiteral("1301"));
     QStringList columns;
     int rows = -1;
-    QString caption, name, title;
+    QString caption, name, title, dateShown;
+    bool volumeRefused = false;
     onNextModal([&](QWidget *modal) {
         auto *edit = qobject_cast<frmEditKabuka *>(modal);
         ASSERT_NE(edit, nullptr);
@@ -78,11 +79,16 @@ TEST_F(EditTest, DailyGridShowsTheIssuesRowsAndWritesAnEditBack)
         const int closeColumn = int(columns.indexOf(QStringLiteral("終値")));
         ASSERT_GE(closeColumn, 0);
         EXPECT_TRUE(edit->kabukaData->setData(edit->kabukaData->index(19, closeColumn), QStringLiteral("4321")));
+        dateShown = edit->kabukaData->data(edit->kabukaData->index(19, 1)).toString();
+        const int volumeColumn = int(columns.indexOf(QStringLiteral("出来高")));
+        volumeRefused = !edit->kabukaData->setData(edit->kabukaData->index(19, volumeColumn), QStringLiteral("3000000000"));
     });
     prompt.answerYes();
     w.command(QStringLiteral("mnuKabkaEdit"))->trigger();
     EXPECT_EQ(columns, (QStringList{QStringLiteral("コード"), QStringLiteral("日付"), QStringLiteral("始値"), QStringLiteral("高値"), QStringLiteral("安値"), QStringLiteral("終値"), QStringLiteral("前日比"), QStringLiteral("出来高")}));
     EXPECT_EQ(rows, 20);
+    EXPECT_EQ(dateShown, QStringLiteral("24/06/14"));
+    EXPECT_TRUE(volumeRefused) << "the chart could not show a volume beyond 32 bits";
     EXPECT_EQ(caption, QStringLiteral("1301"));
     EXPECT_EQ(name, QStringLiteral("極洋"));
     EXPECT_TRUE(title.endsWith(QStringLiteral("(日)")));

@@ -2,6 +2,7 @@
 
 #include "MainWindowTestSupport.h"
 
+#include "chart/IssueList.h"
 #include "chart/frmMeiFind.h"
 
 #include <QPushButton>
@@ -208,6 +209,28 @@ TEST_F(IssueListTest, EnterInTheSearchListChooses)
     });
     w.CmdFind->click();
     EXPECT_EQ(w.MeiCode->text(), QStringLiteral("7305"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(IssueListTest, SearchIgnoresCharacterWidthAndKeepsTheLikeWildcards)
+{
+    addIssue(9991, 1, QStringLiteral("ﾄﾖﾀ自動車"));
+    addIssue(9992, 1, QStringLiteral("ＳＯＮＹ"));
+    addIssue(9993, 1, QStringLiteral("ｿﾌﾄﾊﾞﾝｸG"));
+    auto codesFound = [&](const QString &text) {
+        QStringList out;
+        for (const QString &e : chart::IssuesByName(MainModule::DBPath, text))
+            out << e.left(4);
+        return out;
+    };
+    EXPECT_EQ(codesFound(QStringLiteral("トヨタ")), QStringList{QStringLiteral("9991")});
+    EXPECT_EQ(codesFound(QStringLiteral("sony")), QStringList{QStringLiteral("9992")});
+    EXPECT_EQ(codesFound(QStringLiteral("ソフトバンクＧ")), QStringList{QStringLiteral("9993")});
+    EXPECT_EQ(codesFound(QStringLiteral("ﾄ*自動")), QStringList{QStringLiteral("9991")});
+    EXPECT_EQ(codesFound(QStringLiteral("S?NY")), QStringList{QStringLiteral("9992")});
 }
 
 } // namespace

@@ -277,6 +277,17 @@ TEST_F(NavigationTest, DateBoxReloadsOnValidDatesOnly)
     EXPECT_TRUE(w.KabukaList->item(109)->text().startsWith(QStringLiteral("24/05/31")));
     w.chartDate->setText(QStringLiteral("2024-06-10"));
     EXPECT_TRUE(w.KabukaList->item(109)->text().startsWith(QStringLiteral("24/06/10")));
+    // Typed character by character, "24/06/1" is already a date: nothing happens until the last digit.
+    w.chartDate->clear();
+    keyClicks(w.chartDate, QStringLiteral("24061")); // the box puts the slashes in
+    ASSERT_EQ(w.chartDate->text(), QStringLiteral("24/06/1"));
+    EXPECT_TRUE(w.KabukaList->item(109)->text().startsWith(QStringLiteral("24/06/10")));
+    keyClicks(w.chartDate, QStringLiteral("3"));
+    EXPECT_TRUE(w.KabukaList->item(109)->text().startsWith(QStringLiteral("24/06/13")));
+    // Enter takes the short form.
+    w.chartDate->setText(QStringLiteral("24/6/7"));
+    keyClick(w.chartDate, Qt::Key_Return);
+    EXPECT_TRUE(w.KabukaList->item(109)->text().startsWith(QStringLiteral("24/06/07")));
     EXPECT_TRUE(prompt.messages().isEmpty());
 }
 

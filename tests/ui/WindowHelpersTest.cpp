@@ -1,6 +1,9 @@
 #include "ui/WindowHelpers.h"
 #include "ui/MessageBoxPrompt.h"
+#include "ui/QtJapanese.h"
 
+#include <QApplication>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QWidget>
 
@@ -65,11 +68,20 @@ TEST(SetTopMost, KeepsPositionAndVisibility)
 
 TEST(MessageBoxPrompt, FilterTextBecomesQtFilters)
 {
-    EXPECT_EQ(MessageBoxPrompt::qtFilter(QStringLiteral("すべてのﾌｧｲﾙ(*.*)|*.*")), QStringLiteral("すべてのﾌｧｲﾙ (*.*)"));
+    EXPECT_EQ(MessageBoxPrompt::qtFilter(QStringLiteral("すべてのﾌｧｲﾙ(*.*)|*.*")), QStringLiteral("すべてのﾌｧｲﾙ (*)"));
     EXPECT_EQ(MessageBoxPrompt::qtFilter(QStringLiteral("銘柄ﾘｽﾄ(*.Lis)|*.Lis|CSV(*.csv;*.txt)|*.csv;*.txt")),
               QStringLiteral("銘柄ﾘｽﾄ (*.Lis);;CSV (*.csv *.txt)"));
     EXPECT_EQ(MessageBoxPrompt::qtFilter(QStringLiteral("ボード|*.A")), QStringLiteral("ボード (*.A)"));
     EXPECT_EQ(MessageBoxPrompt::qtFilter(QString()), QString());
+}
+
+TEST(QtJapanese, QuestionButtonsSpeakJapanese)
+{
+    ASSERT_TRUE(ui::installQtJapanese(*QCoreApplication::instance())) << "qt6-translations-l10n missing";
+    QMessageBox box(QMessageBox::Information, QStringLiteral("確認"), QStringLiteral("よろしいですか？"),
+                    QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove(QLatin1Char('&')), QStringLiteral("はい(Y)"));
+    EXPECT_EQ(box.button(QMessageBox::No)->text().remove(QLatin1Char('&')), QStringLiteral("いいえ(N)"));
 }
 
 } // namespace

@@ -194,7 +194,7 @@ std::vector<Command> importCommands()
 {
     return {
         {QStringLiteral("import-registration"), QStringLiteral("import-registration"),
-         QStringLiteral("data/Regist.Mei を銘柄テーブルに読み込みます"), &runRegistration},
+         QStringLiteral("Data/Regist.Mei を銘柄テーブルに読み込みます"), &runRegistration},
         {QStringLiteral("import-daily"), QStringLiteral("import-daily FROM TO [--margin] [--weekly]"),
          QStringLiteral("日々の株価ファイルを読み込みます（--margin 信用残も読込む、--weekly 週データも作成する）"), &runDaily},
         {QStringLiteral("import-margin"), QStringLiteral("import-margin FROM TO"),
