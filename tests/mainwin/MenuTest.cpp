@@ -36,7 +36,7 @@ TEST_F(MenuTest, CommandsWithoutAHandlerAreDisabledAndSaySo)
             }
         }
     }
-    EXPECT_GT(later, 0);
+    EXPECT_EQ(later, 0); // every command has its handler now
     EXPECT_TRUE(w.command(QStringLiteral("mnurestore"))->isEnabled());
     EXPECT_TRUE(w.command(QStringLiteral("mnuKabkaEdit"))->isEnabled());
 }
