@@ -17,7 +17,7 @@ using namespace batch;
 static std::vector<Command> allCommands()
 {
     // One line per subsystem.
-    const std::vector<Command> (*const groups[])() = {
+    std::vector<Command> (*const groups[])() = {
         initCommands,
         importCommands,
         chartCommands,
