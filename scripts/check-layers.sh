@@ -22,7 +22,7 @@ declare -A allowed=(
   [ledger]="base db net ui"
   [maint]="base db net ui chart"
   [convert]="base db net ui import"
-  [publish]="base db net ui import info"
+  [publish]="base db net ui import info board"
   [app]="base db net ui import chart board info ledger maint"
 )
 

@@ -24,11 +24,6 @@ set_setting() {
   sed -i "s|^$key=.*\$|$key=${value//\\/\\\\}\r|" "$ini"
 }
 
-# True when the batch tool knows a command (board and ledger commands may not be built yet).
-has_command() {
-  "$build/miravel-batch" --help | grep -q "^  $1\b"
-}
-
 if [ "${1:-}" = "--fresh" ]; then
   dir="$build/fresh"
   rm -rf "$dir"
@@ -49,6 +44,8 @@ if [ ! -f "$dir/.prepared" ]; then
   "$build/bench/generate_data" --issues 300 --days 480 --first "$first" --seed 7 "$dir" >/dev/null
   set_setting "$dir/Miravel.ini" sinyoPath "$dir/Margin\\"
   set_setting "$dir/Miravel.ini" DURL "127.0.0.1:8080/"
+  # The published tree's quote pages stand in for the quote site of the boards.
+  set_setting "$dir/Miravel.ini" QURL "127.0.0.1:8080/q/{code}.html"
   last=$(ls "$dir/Data" | sed -n 's/^Ds\([0-9]\{6\}\)\.\([0-9]\{2\}\)$/\1\2/p' | sort | tail -1)
   last="${last:0:4}-${last:4:2}-${last:6:2}"
   "${batch[@]}" import-registration >/dev/null
@@ -62,19 +59,37 @@ if [ ! -f "$dir/.prepared" ]; then
   echo "demo prepared in $(( $(date +%s) - started )) s" >&2
 fi
 
-# The board and the ledger lots, once their commands exist.
-if [ ! -f "$dir/.board" ] && has_command board; then
-  for code in $(sed -n '2,7p' "$dir/server/kabumei/Regist.mei" | cut -d, -f1); do
+# Board A with a handful of issues, board B with a few, and ledger lots bought a year ago, one
+# of them sold half a year later.
+# Issues of the last published day (the import skips some issues of the generated files).
+latest=$(ls "$dir/server/kabudata" | grep '^Ds' | sort | tail -1)
+traded=$(tail -n +2 "$dir/server/kabudata/$latest" | cut -d, -f1)
+if [ ! -f "$dir/.board" ]; then
+  for code in $(echo "$traded" | sed -n '1,6p'); do
     "${batch[@]}" board add A "$code" >/dev/null
+  done
+  for code in $(echo "$traded" | sed -n '7,9p'); do
+    "${batch[@]}" board add B "$code" >/dev/null
   done
   touch "$dir/.board"
 fi
-if [ ! -f "$dir/.ledger" ] && has_command ledger; then
-  lots=$(sed -n '2,4p' "$dir/server/kabumei/Regist.mei" | cut -d, -f1)
-  day=$(date -d '1 year ago' +%F)
+if [ ! -f "$dir/.ledger" ]; then
+  # The close of an issue on the first trading day from a date, from the daily files.
+  close_on() {
+    local f
+    f=$(ls "$dir/Data" | grep '^Ds' | awk -v d="$(date -d "$2" +%Y%m.%d)" 'substr($0, 3) >= d' | sort | head -1)
+    grep -a "^$1," "$dir/Data/$f" | cut -d, -f7 | tr -d '\r'
+  }
+  lots=$(echo "$traded" | sed -n '2,5p')
+  bought=$(date -d '1 year ago' +%F)
+  sold=$(date -d '6 months ago' +%F)
+  first_lot=1
   for code in $lots; do
-    close=$("${batch[@]}" chart "$code" --date "$day" --series /dev/stdout 2>/dev/null | tail -1 | cut -d, -f5)
-    "${batch[@]}" ledger add "$code" "$day" "${close:-1000}" 1000 >/dev/null
+    id=$("${batch[@]}" ledger add "$code" "$bought" "$(close_on "$code" "$bought")" 1000)
+    if [ "$first_lot" = 1 ]; then
+      "${batch[@]}" ledger sell "$id" "$sold" "$(close_on "$code" "$sold")" 1000 >/dev/null
+      first_lot=0
+    fi
   done
   touch "$dir/.ledger"
 fi

@@ -104,11 +104,13 @@ void text(QPainter &p, int x, int y, const QString &s, const ChartDisplayOptions
     p.drawText(QPoint(x, y + QFontMetrics(p.font()).ascent()), s);
 }
 
-// A number right-aligned on the left axis.
-void leftAxisNumber(QPainter &p, const QString &s, int y, const ChartDisplayOptions &o)
+// A number right-aligned on the left axis, its last character ending at x 196.
+ChartLabel leftAxisNumber(const QString &s, int y)
 {
-    text(p, layout::OuterLeft + 6 * (9 - int(s.size())), y, s, o);
+    return {QPoint(layout::OuterLeft - 3 + 6 * (9 - int(s.size())), y), s};
 }
+
+constexpr int RightAxisX = layout::PlotRight + 5;
 
 // Connects from the previous point (when it exists) and makes (x, truncated y) the previous point.
 void connect(QPainter &p, LinePoint &previous, int x, double y, std::uint32_t bgr)
@@ -142,13 +144,65 @@ void DrawChartFrame(QPainter &p, const ChartDisplayOptions &o)
         p.drawLine(x, PlotTop, x, LowerZero);
 
     solidPen(p, background);
+    for (const QLine &tick : frameTicks())
+        p.drawLine(tick);
+}
+
+std::vector<QLine> frameTicks()
+{
+    using namespace layout;
+    std::vector<QLine> ticks;
     for (int x = 250; x <= 750; x += 50)
-        p.drawLine(x, LowerZero, x, LowerZero + 4);
-    p.drawLine(PlotLeft - 7, LowerTop, PlotLeft - 1, LowerTop);
+        ticks.emplace_back(x, LowerZero, x, LowerZero + 4);
+    ticks.emplace_back(PlotLeft - 7, LowerTop, PlotLeft - 1, LowerTop);
     for (int y : {376, 396, 416, 292, 228, 164, 100})
-        p.drawLine(PlotLeft - 3, y, PlotLeft - 1, y);
+        ticks.emplace_back(PlotLeft - 3, y, PlotLeft - 1, y);
     for (int y : {292, 228, 164, 100, 356, 376, 396, 416})
-        p.drawLine(PlotRight + 1, y, PlotRight + 3, y);
+        ticks.emplace_back(PlotRight + 1, y, PlotRight + 3, y);
+    return ticks;
+}
+
+std::vector<ChartLabel> chartLabels(const ChartSeries &s, const ChartGeometry &g)
+{
+    std::vector<ChartLabel> labels;
+    if (!g.hasVolumeScale())
+        return labels;
+    if (g.hasPriceAxis()) {
+        const double range = (s.ChartTop - s.ChartBottom).toDouble();
+        const double step = Rounding::Fix(range / 4.0 + 0.5);
+        labels.push_back(leftAxisNumber(numberText(s.ChartTop), 100));
+        labels.push_back(leftAxisNumber(numberText(s.ChartBottom), 340));
+        labels.push_back({QPoint(RightAxisX, 100), numberText(s.ChartTop)});
+        for (int k = 1; k <= 3; ++k) {
+            const QString v = numberText(s.ChartBottom + Currency::fromDouble(k * step));
+            labels.push_back(leftAxisNumber(v, 351 - 64 * k));
+            labels.push_back({QPoint(RightAxisX, 351 - 64 * k), v});
+        }
+    }
+    labels.push_back({QPoint(185, 112), QStringLiteral("円")});
+    labels.push_back({QPoint(762, 112), QStringLiteral("円")});
+
+    const double maxVolume = s.MaxVolume.toDouble();
+    const double top = Rounding::Fix(maxVolume / 1000.0 + 0.5) * 1000.0;
+    const double volumeStep = Rounding::Fix(maxVolume / 4.0 / 1000.0 + 0.5) * 1000.0;
+    // Nine digits after the sign space fit between the issue list and the ticks.
+    const bool inThousands = wholeText(top).size() > 10;
+    const double divisor = inThousands ? 1000.0 : 1.0;
+    labels.push_back(leftAxisNumber(wholeText(top / divisor), 356));
+    labels.push_back(inThousands ? ChartLabel{QPoint(173, 425), QStringLiteral("千株")}
+                                 : ChartLabel{QPoint(185, 425), QStringLiteral("株")});
+    labels.push_back({QPoint(192, 437), QStringLiteral("0")});
+    for (int k = 1; k <= 3; ++k)
+        labels.push_back(leftAxisNumber(wholeText(k * volumeStep / divisor), 431 - 20 * k));
+    labels.push_back({QPoint(RightAxisX, 350), QStringLiteral("100%")});
+    labels.push_back({QPoint(765, 431), QStringLiteral(" 0%")});
+    labels.push_back({QPoint(765, 411), QStringLiteral("25%")});
+    labels.push_back({QPoint(765, 391), QStringLiteral("50%")});
+    labels.push_back({QPoint(765, 371), QStringLiteral("75%")});
+
+    for (int pos = 20; pos <= s.Count; pos += 20)
+        labels.push_back({QPoint(5 * pos + 180, 441), s.Records[size_t(pos - 1)].Date.toString(QStringLiteral("yy,MM,dd"))});
+    return labels;
 }
 
 void DrawOscillators(QPainter &p, const ChartDisplayOptions &o, int psychological, int rsi, int vr, int x,
@@ -181,34 +235,8 @@ ChartDrawResult DrawChart(QPainter &p, const ChartSeries &s, const ChartDisplayO
         return result;
     }
 
-    // Axis labels.
-    if (g.hasPriceAxis()) {
-        const double range = (s.ChartTop - s.ChartBottom).toDouble();
-        const double step = Rounding::Fix(range / 4.0 + 0.5);
-        leftAxisNumber(p, numberText(s.ChartTop), 100, o);
-        leftAxisNumber(p, numberText(s.ChartBottom), 346, o);
-        text(p, layout::PlotRight, 100, numberText(s.ChartTop), o);
-        for (int k = 1; k <= 3; ++k) {
-            const QString v = numberText(s.ChartBottom + Currency::fromDouble(k * step));
-            leftAxisNumber(p, v, 351 - 64 * k, o);
-            text(p, layout::PlotRight, 351 - 64 * k, v, o);
-        }
-    }
-    text(p, 185, 112, QStringLiteral("円"), o);
-    text(p, 762, 112, QStringLiteral("円"), o);
-
-    const double maxVolume = s.MaxVolume.toDouble();
-    leftAxisNumber(p, wholeText(Rounding::Fix(maxVolume / 1000.0 + 0.5) * 1000.0), 356, o);
-    text(p, 185, 425, QStringLiteral("株"), o);
-    text(p, 192, 437, QStringLiteral("0"), o);
-    const double volumeStep = Rounding::Fix(maxVolume / 4.0 / 1000.0 + 0.5) * 1000.0;
-    for (int k = 1; k <= 3; ++k)
-        leftAxisNumber(p, wholeText(k * volumeStep), 431 - 20 * k, o);
-    text(p, 759, 350, QStringLiteral("100%"), o);
-    text(p, 765, 431, QStringLiteral(" 0%"), o);
-    text(p, 765, 411, QStringLiteral("25%"), o);
-    text(p, 765, 391, QStringLiteral("50%"), o);
-    text(p, 765, 371, QStringLiteral("75%"), o);
+    for (const ChartLabel &label : chartLabels(s, g))
+        text(p, label.topLeft.x(), label.topLeft.y(), label.text, o);
 
     LinePoint maPoints[3];
     LinePoint curvePoint, sellPoint, buyPoint, itoPoint;
@@ -251,9 +279,6 @@ ChartDrawResult DrawChart(QPainter &p, const ChartSeries &s, const ChartDisplayO
 
         if (o.lowerPanelMode < 3)
             DrawOscillators(p, o, r.Psychological, r.Rsi, r.Vr, x, oscillators);
-
-        if (pos % 10 == 0)
-            text(p, 5 * pos + 180, 441, r.Date.toString(QStringLiteral("yy,MM,dd")), o);
 
         if (weeklyMargins && g.hasMarginScale()) {
             if (r.MarginSell != 0)

@@ -10,11 +10,13 @@
 #include "chart/PriceList.h"
 
 #include <QImage>
+#include <QLine>
 #include <QPoint>
 #include <QStringList>
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 class QPainter;
 
@@ -90,6 +92,26 @@ struct ChartDrawResult
     QString Lblsaitakane; // MaxHigh
     QString Lblsaiyasune; // MinLow
 };
+
+// A caption of the chart: text printed with its top-left corner at topLeft in the chart font.
+struct ChartLabel
+{
+    QPoint topLeft;
+    QString text;
+};
+
+// The axis labels, units and dates of a series (none when MaxVolume is not above 0). The fixed
+// positions are moved where, in a 6-pixel font, they would touch a tick or each other: left-axis
+// numbers end at x 196, before the 3-pixel ticks; ChartBottom sits at y 340, above the 7-pixel
+// tick at y 356 and the top volume label; right-axis numbers and "100%" start at x 762, after the
+// ticks; volumes of ten digits are written in thousands under the unit "千株" so they stay clear
+// of the issue list; the dates stand at every 20th record, since 8 characters fill the 50 pixels
+// between every 10th.
+std::vector<ChartLabel> chartLabels(const ChartSeries &series, const ChartGeometry &geometry);
+
+// The ticks outside the plot area (in the chart background colour): under the vertical grid
+// lines, left of the separator and the left and right grid lines.
+std::vector<QLine> frameTicks();
 
 void DrawChartFrame(QPainter &painter, const ChartDisplayOptions &options);
 // Draws the frame, and when MaxVolume is above 0 the data. When ChartTop is not above ChartBottom

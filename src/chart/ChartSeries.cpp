@@ -118,6 +118,21 @@ QDate dateOfScrollValue(const ScrollCalibration &scroll, int value)
     return scroll.OldestBaseDate.addDays(qint64(Rounding::Int(offset)));
 }
 
+int scrollValueOfDate(const ScrollCalibration &scroll, const QDate &date)
+{
+    if (!scroll.OldestBaseDate.isValid() || !scroll.NewestDate.isValid() || !date.isValid())
+        return ScrollMaximum;
+    const double days = double(scroll.OldestBaseDate.daysTo(scroll.NewestDate));
+    if (days < 1.0)
+        return ScrollMaximum;
+    const double raw = std::ceil(double(scroll.OldestBaseDate.daysTo(date)) * double(ScrollMaximum) / days);
+    int value = int(std::clamp(raw, 0.0, double(ScrollMaximum)));
+    // The first value whose whole-day date is the date itself, despite rounding on the way back.
+    if (value < ScrollMaximum && dateOfScrollValue(scroll, value) < date)
+        ++value;
+    return value;
+}
+
 int adjustedScrollValue(const ScrollCalibration &scroll, int lastValue, int value)
 {
     if (std::abs(lastValue - value) != scroll.SmallChange || value == lastValue)
@@ -179,8 +194,14 @@ void LoadChartRows(ChartSeries &series, ScrollCalibration &scroll, int code, QSt
             db::Recordset rs = database->openRecordset(
                 QStringLiteral("select top 110 * from %1 where コード=%2 order by 日付 ;").arg(table, codeText));
             if (!rs.eof()) {
-                rs.moveLast();
-                scroll.OldestBaseDate = rs.toDate(QStringLiteral("日付"));
+                const QDate oldest = rs.toDate(QStringLiteral("日付"));
+                int rows = 0;
+                QDate last;
+                for (; !rs.eof(); rs.moveNext(), ++rows)
+                    last = rs.toDate(QStringLiteral("日付"));
+                // An issue with fewer rows than a chart holds scrolls back to its first row, so
+                // that a short history (a weekly chart above all) can still be scrolled.
+                scroll.OldestBaseDate = rows < SeriesLength ? oldest : last;
                 if (scroll.OldestBaseDate > scroll.NewestDate)
                     scroll.OldestBaseDate = scroll.NewestDate;
                 setScrollSteps(scroll);

@@ -122,6 +122,10 @@ void setScrollSteps(ScrollCalibration &scroll);
 // cut to the whole day.
 QDate dateOfScrollValue(const ScrollCalibration &scroll, int value);
 
+// The first scroll value that stands for a date (dateOfScrollValue gives the date back), kept
+// within 0 to 32767; the maximum when the range is empty.
+int scrollValueOfDate(const ScrollCalibration &scroll, const QDate &date);
+
 // The scroll value after a change from lastValue to value. An arrow click (a change of exactly
 // SmallChange) moves one calendar day, carried over the weekend: to the right onto the next Monday
 // to Friday, to the left a Saturday goes back to the Thursday; the value is moved by the days the

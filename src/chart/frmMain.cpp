@@ -140,6 +140,7 @@ void frmMain::createControls()
         if (DateUtil::isDate(chartDate->text(), today)) {
             BusyGuard suppressed(ListRefreshSuppressed);
             ShowIssue(true);
+            scrollToChartDate();
         }
     });
     connect(HScroll, &QScrollBar::valueChanged, this, &frmMain::HScroll_Change);
@@ -228,7 +229,10 @@ void frmMain::Form_Load()
     LastScrollValue = chart::ScrollMaximum;
     Chkdekidaka->setChecked(true);
     m_options.volume = true;
-    resize(1010, 640 + menuBar()->sizeHint().height() + Toolbar->sizeHint().height() + 4);
+    // The controls stand at fixed positions: a smaller window would cut them off.
+    const QSize whole(1010, 640 + menuBar()->sizeHint().height() + Toolbar->sizeHint().height() + 4);
+    setMinimumSize(whole);
+    resize(whole);
 }
 
 void frmMain::Form_Activate()
@@ -379,8 +383,22 @@ void frmMain::HScroll_Change(int value)
         setScrollValue(adjusted);
     const QDate date = chart::dateOfScrollValue(m_scroll, adjusted);
     LastScrollValue = adjusted;
-    if (date.isValid())
+    if (date.isValid()) {
+        BusyGuard fromScroll(m_dateFromScroll);
         chartDate->setText(DateUtil::formatYYMMDD(date));
+    }
+}
+
+void frmMain::scrollToChartDate()
+{
+    if (m_dateFromScroll || LblMei->text().isEmpty())
+        return;
+    const QDate today = m_services.clock ? m_services.clock->today() : QDate::currentDate();
+    if (!DateUtil::isDate(chartDate->text(), today))
+        return;
+    const int value = chart::scrollValueOfDate(m_scroll, DateUtil::parseDate(chartDate->text(), today));
+    setScrollValue(value);
+    LastScrollValue = value;
 }
 
 void frmMain::chartDate_Change()
@@ -390,6 +408,7 @@ void frmMain::chartDate_Change()
         return;
     BusyGuard suppressed(ListRefreshSuppressed);
     ShowIssue(true);
+    scrollToChartDate();
 }
 
 void frmMain::MeiCode_Change()

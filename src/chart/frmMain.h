@@ -137,6 +137,8 @@ private:
     void MeiCode_Change();
     void chartDate_Change();
     void HScroll_Change(int value);
+    // Moves the scroll bar to the date typed into chartDate (not when the scroll bar set it).
+    void scrollToChartDate();
     void KabukaList_Click(int row);
     void chartView_MouseDown(int x, int y);
     void ListMei_DblClick();
@@ -170,6 +172,7 @@ private:
     QHash<QString, QAction *> m_commands;
     QWidget *m_panel = nullptr;
     bool m_settingScroll = false;
+    bool m_dateFromScroll = false; // chartDate is being set by the scroll bar
     bool m_settingCode = false;
     bool m_firstActivation = true;
 };

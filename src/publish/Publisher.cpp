@@ -1,6 +1,7 @@
 #include "publish/Publisher.h"
 
 #include "base/Helpers.h"
+#include "board/QuotePage.h"
 #include "base/TextFile.h"
 #include "db/Database.h"
 #include "db/DbError.h"
@@ -17,6 +18,7 @@
 #include <array>
 #include <cmath>
 #include <deque>
+#include <limits>
 #include <optional>
 
 namespace publish {
@@ -33,6 +35,7 @@ struct Issue
     QString name;
     int position = 0;
     qint64 volumeUnit = 1000;
+    qint64 priceUnit = 1;
     bool registered = false;
 };
 
@@ -127,6 +130,7 @@ public:
     bool writeDays(const QDate &from, const QDate &to);
     bool writeWeeks(const QDate &from, const QDate &to);
     bool writeMargins(const QDate &from, const QDate &to);
+    bool writeQuotePages(const QDate &to);
 
     PublishResult result;
     QString error;
@@ -162,7 +166,7 @@ bool Writer::write(const QString &relative, const QByteArray &bytes)
 void Writer::loadIssues()
 {
     db::Recordset rs = m_database.openRecordset(
-        QStringLiteral("select コード, 市場コード, 銘柄, 出来高単位 from Mei order by コード ;"));
+        QStringLiteral("select コード, 市場コード, 銘柄, 出来高単位, 株価単位 from Mei order by コード ;"));
     for (; !rs.eof(); rs.moveNext()) {
         const qint64 code = rs.value(0).toLongLong();
         if (code <= 0 || code >= CodeLimit)
@@ -171,6 +175,7 @@ void Writer::loadIssues()
         i.position = std::max(0, MarketIndexOfCode(rs.value(1).toInt()));
         i.name = rs.value(2).toString();
         i.volumeUnit = rs.value(3).toLongLong() > 0 ? rs.value(3).toLongLong() : 1000;
+        i.priceUnit = rs.value(4).toLongLong() > 0 ? rs.value(4).toLongLong() : 1;
         i.registered = true;
     }
 }
@@ -484,6 +489,51 @@ bool Writer::writeMargins(const QDate &from, const QDate &to)
     return flush();
 }
 
+bool Writer::writeQuotePages(const QDate &to)
+{
+    // The last row of each issue up to the end of the range.
+    db::Recordset rs = m_database.openRecordset(
+        QStringLiteral("select d.コード, d.日付, d.始値, d.高値, d.安値, d.終値, d.前日比, d.出来高 from daydata as d inner join "
+                       "(select コード, Max(日付) as M from daydata where 日付 <= %1 group by コード) as m "
+                       "on d.コード = m.コード and d.日付 = m.M ;")
+            .arg(db::dateLiteral(to)));
+    const auto clamped = [](double value) {
+        return qint32(std::clamp(Rounding::nearest(value), double(std::numeric_limits<qint32>::min()),
+                                 double(std::numeric_limits<qint32>::max())));
+    };
+    std::vector<std::optional<QuotePage::Quote>> lastDays(CodeLimit);
+    for (; !rs.eof(); rs.moveNext()) {
+        const qint64 code = rs.value(0).toLongLong();
+        if (code <= 0 || code >= CodeLimit || !issue(int(code)).registered)
+            continue;
+        // In yen and shares, as the board's last-day columns hold them.
+        const double priceUnit = double(issue(int(code)).priceUnit);
+        QuotePage::Quote q;
+        q.time = QDateTime(rs.toDate(QStringLiteral("日付")), QTime(15, 0));
+        q.open = clamped(rs.value(2).toDouble() * priceUnit);
+        q.high = clamped(rs.value(3).toDouble() * priceUnit);
+        q.low = clamped(rs.value(4).toDouble() * priceUnit);
+        q.price = clamped(rs.value(5).toDouble() * priceUnit);
+        q.change = clamped(rs.value(6).toDouble() * priceUnit);
+        q.volume = clamped(Currency::fromVariant(rs.value(7)).toDouble() * double(issue(int(code)).volumeUnit));
+        lastDays[size_t(code)] = q;
+    }
+    for (int code = 1; code < CodeLimit; ++code) {
+        const Issue &i = issue(code);
+        if (!i.registered)
+            continue;
+        QuotePage::Quote q = lastDays[size_t(code)].value_or(QuotePage::Quote{});
+        if (!q.time.isValid())
+            q.time = QDateTime(to, QTime(15, 0));
+        q.code = code;
+        q.name = i.name;
+        if (!write(QStringLiteral("q/%1.html").arg(code), QuotePage::render(q)))
+            return false;
+        ++result.quotePages;
+    }
+    return true;
+}
+
 // The newest DsYYYYMM.DD already in the folder.
 QDate newestPublishedDay(const QDir &kabudata)
 {
@@ -549,6 +599,7 @@ PublishResult publish(const QString &databasePath, const PublishRequest &request
             ok = writer.writeDays(result.from, result.to) && writer.writeWeeks(result.from, result.to)
                 && writer.writeMargins(result.from, result.to);
         }
+        ok = ok && writer.writeQuotePages(registrationDate);
         if (!ok) {
             result.error = writer.error;
             return result;

@@ -2,7 +2,8 @@
 
 // The data server's files, written from a program folder's database into a folder that any static
 // web server can serve: kabumei/Regist.mei and kabumei/infodata, jyhodata/YYYYMMDD.<kind> rankings,
-// kabudata/DsYYYYMM.DD daily files and kabudata/YsYYYYMM.DD margin files.
+// kabudata/DsYYYYMM.DD daily files, kabudata/YsYYYYMM.DD margin files, and q/<code>.html quote
+// pages for the boards.
 
 #include "base/Currency.h"
 
@@ -54,10 +55,12 @@ struct PublishResult
     int dailyFiles = 0;
     int marginFiles = 0;
     int rankingFiles = 0;
+    int quotePages = 0;
 };
 
-// Writes the tree for the range; every file is written whole. The registration and kinds files are
-// replaced on every run. Database errors end the run with their description.
+// Writes the tree for the range; every file is written whole. The registration, kinds and quote
+// files are replaced on every run: the quote page of a registered issue carries its last stored day
+// up to the end of the range (close and change in yen, volume in shares), or "-" when it has no rows. Database errors end the run with their description.
 PublishResult publish(const QString &databasePath, const PublishRequest &request,
                       const std::function<void(const QString &)> &log = {});
 

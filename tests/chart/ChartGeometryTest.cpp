@@ -119,6 +119,17 @@ TEST_F(ScrollArithmetic, DateOfAValueIsCutToTheWholeDay)
     EXPECT_EQ(dateOfScrollValue(scroll, 359), QDate(2020, 1, 4)); // 3.9988 days
 }
 
+TEST_F(ScrollArithmetic, AValueOfADateGivesTheDateBack)
+{
+    for (const QDate end : {QDate(2020, 12, 31), QDate(2020, 1, 9), QDate(2109, 1, 1)}) {
+        scroll.NewestDate = end;
+        for (QDate d = scroll.OldestBaseDate; d <= end; d = d.addDays(1 + d.daysTo(end) / 500))
+            ASSERT_EQ(dateOfScrollValue(scroll, scrollValueOfDate(scroll, d)), d) << d.toString().toStdString();
+    }
+    EXPECT_EQ(scrollValueOfDate(scroll, QDate(2019, 5, 1)), 0);
+    EXPECT_EQ(scrollValueOfDate(scroll, QDate(2200, 5, 1)), 32767);
+}
+
 struct StepCase
 {
     int last;

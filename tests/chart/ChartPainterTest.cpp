@@ -1,10 +1,16 @@
 #include "chart/ChartPainter.h"
+#include "chart/ChartFonts.h"
 #include "chart/Indicators.h"
 #include "chart/PriceList.h"
 
 #include "ChartTestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <algorithm>
 
 using namespace chart;
 using chart_test::seriesOf;
@@ -244,9 +250,9 @@ TEST_F(ChartPainterTest, AxisLabelsAreDrawnWhenThereIsData)
 {
     const ChartSeries s = rising();
     const QImage image = RenderChartImage(s, ChartDisplayOptions(), false);
-    // ChartTop at the left (y 100 to 112) and the date of position 10 under the plot.
+    // ChartTop at the left (y 100 to 112) and the date of position 20 under the plot.
     EXPECT_GT(countOther(image, QRect(145, 101, 48, 11), windowGrey), 5);
-    EXPECT_GT(countOther(image, QRect(230, 442, 48, 11), windowGrey), 5);
+    EXPECT_GT(countOther(image, QRect(280, 442, 48, 11), windowGrey), 5);
     EXPECT_GT(countOther(image, QRect(765, 431, 18, 11), windowGrey), 3); // " 0%"
 }
 
@@ -317,4 +323,82 @@ TEST_F(ChartPainterTest, QuadraticCurveFollowsItsCheckBox)
     const ChartGeometry g(s, 1);
     const int y = int(g.yPrice(Currency::fromInt(1000)));
     EXPECT_GT(countColour(image, QRect(200 + 5 * 31 - 2, y - 2, 5, 5), curve), 0);
+}
+
+namespace {
+
+// The inked pixels of a label as the chart prints it, found by painting it alone.
+QRect inkOf(const ChartLabel &label)
+{
+    QImage image(layout::ImageWidth, layout::ImageHeight, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(chartTextFont());
+    painter.setPen(Qt::black);
+    painter.drawText(QPoint(label.topLeft.x(), label.topLeft.y() + QFontMetrics(painter.font()).ascent()), label.text);
+    painter.end();
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (QColor(image.pixel(x, y)).lightness() < 160)
+                ink |= QRect(x, y, 1, 1);
+    return ink;
+}
+
+// Labels keep 2 blank pixels between each other (a character's width between labels on one line,
+// such as the dates) and 2 from every tick, and the left-axis labels stay clear of the issue list
+// (which ends at x 139) and of the plot.
+void expectLabelsApart(const ChartSeries &s, int periodMode)
+{
+    const std::vector<ChartLabel> labels = chartLabels(s, ChartGeometry(s, periodMode));
+    ASSERT_FALSE(labels.empty());
+    std::vector<QRect> inks;
+    for (const ChartLabel &l : labels)
+        inks.push_back(inkOf(l));
+    for (size_t i = 0; i < labels.size(); ++i) {
+        const QRect &a = inks[i];
+        if (a.isEmpty())
+            continue;
+        if (a.left() < layout::PlotLeft) {
+            EXPECT_GE(a.left(), 141) << labels[i].text.toStdString();
+            EXPECT_LT(a.right(), layout::PlotLeft) << labels[i].text.toStdString();
+        }
+        for (size_t j = i + 1; j < labels.size(); ++j) {
+            const int gap = labels[i].topLeft.y() == labels[j].topLeft.y() ? 6 : 2;
+            EXPECT_FALSE(a.adjusted(-gap, -gap, gap, gap).intersects(inks[j]))
+                << labels[i].text.toStdString() << " / " << labels[j].text.toStdString();
+        }
+        for (const QLine &t : frameTicks())
+            EXPECT_FALSE(a.adjusted(-2, -2, 2, 2).intersects(QRect(t.p1(), t.p2()).normalized()))
+                << labels[i].text.toStdString() << " / tick at " << t.y1();
+    }
+}
+
+} // namespace
+
+TEST_F(ChartPainterTest, LabelsKeepClearOfEachOtherTheTicksAndTheIssueList)
+{
+    // A full daily chart whose volumes have 9 digits: every date label and the widest left labels.
+    std::vector<qint64> closes;
+    for (int i = 0; i < SeriesLength; ++i)
+        closes.push_back(98000 + 37 * i);
+    ChartSeries daily = seriesOf(closes);
+    for (int i = 0; i < SeriesLength; ++i)
+        daily.Records[size_t(i)].Volume = 100000000 + 7654321 * i;
+    ComputeIndicators(daily, IndicatorSettings());
+    expectLabelsApart(daily, 1);
+
+    // Weekly volumes of 10 digits are shown in thousands.
+    ChartSeries weekly = rising(60);
+    for (int i = 0; i < 60; ++i)
+        weekly.Records[size_t(i)].Volume = 2000000000 - 1000 * i;
+    ComputeIndicators(weekly, IndicatorSettings());
+    expectLabelsApart(weekly, 2);
+    const std::vector<ChartLabel> labels = chartLabels(weekly, ChartGeometry(weekly, 2));
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](const ChartLabel &l) {
+        return l.text == QStringLiteral("千株");
+    }));
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](const ChartLabel &l) {
+        return l.text == QStringLiteral(" 2000000");
+    }));
 }

@@ -8,6 +8,7 @@
 #include "chart/ChartView.h"
 
 #include <QCheckBox>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -45,6 +46,10 @@ TEST_F(NavigationTest, LoadShowsTodayTheListOfThe1000sAndTheDailyCaptions)
     EXPECT_EQ(w.HScroll->maximum(), 32767);
     EXPECT_EQ(w.HScroll->value(), 32767);
     EXPECT_EQ(MainModule::MarketAbbrev[1], QStringLiteral("東１"));
+    // The controls stand at fixed places: the window does not shrink below them.
+    w.resize(300, 200);
+    EXPECT_GE(w.width(), 1010);
+    EXPECT_GE(w.height(), 640 + w.menuBar()->height());
 }
 
 TEST_F(NavigationTest, FirstActivationAfterACreatedDatabaseRunsOnce)
@@ -284,6 +289,12 @@ TEST_F(NavigationTest, DateBoxReloadsOnValidDatesOnly)
     EXPECT_TRUE(w.KabukaList->item(109)->text().startsWith(QStringLiteral("24/06/10")));
     keyClicks(w.chartDate, QStringLiteral("3"));
     EXPECT_TRUE(w.KabukaList->item(109)->text().startsWith(QStringLiteral("24/06/13")));
+    // The scroll bar follows the typed date, and the next arrow step goes on from there.
+    EXPECT_LT(w.HScroll->value(), 32767);
+    EXPECT_EQ(chart::dateOfScrollValue(w.scrollCalibration(), w.HScroll->value()), QDate(2024, 6, 13));
+    w.chartDate->setText(QStringLiteral("24/03/01"));
+    w.HScroll->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(w.chartDate->text(), QStringLiteral("24/03/04")) << "Friday to Monday";
     // Enter takes the short form.
     w.chartDate->setText(QStringLiteral("24/6/7"));
     keyClick(w.chartDate, Qt::Key_Return);

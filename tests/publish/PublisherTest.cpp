@@ -3,7 +3,12 @@
 
 #include "import/ImportFixture.h"
 
+#include "base/Settings.h"
 #include "base/TextFile.h"
+#include "board/BoardStore.h"
+#include "board/QuoteFetch.h"
+#include "net/HttpClient.h"
+#include "support/LoopbackServer.h"
 #include "import/DailyImport.h"
 #include "import/DataGenerator.h"
 #include "import/Registration.h"
@@ -12,7 +17,9 @@
 #include "publish/Publisher.h"
 
 #include <QDirIterator>
+#include <QEventLoop>
 #include <QTemporaryDir>
+#include <QTimer>
 
 using namespace import_test;
 using testing_support::readFileBytes;
@@ -32,6 +39,16 @@ protected:
     publish::PublishResult publishRange(const QDate &from = {}, const QDate &to = {})
     {
         return publish::publish(MainModule::DBPath, {out.path(), from, to});
+    }
+
+    // Serves every file of the published tree under its path.
+    void serveTree(testing_support::LoopbackServer &server) const
+    {
+        QDirIterator files(out.path(), QDir::Files, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            const QString file = files.next();
+            server.serve(QLatin1Char('/') + QDir(out.path()).relativeFilePath(file), readFileBytes(file));
+        }
     }
 
     QTemporaryDir out;
@@ -134,6 +151,49 @@ TEST_F(PublisherTest, WeeklyKindsAndMarginFilesOnWeeklyDates)
     EXPECT_EQ(lines(QStringLiteral("kabudata/Ys202401.19")),
               (QStringList{QStringLiteral("20240119"), QStringLiteral("2,"), QStringLiteral("1301,0,0,1,2,100"),
                            QStringLiteral("1332,0,0,3,4,1000")}));
+}
+
+// The published quote pages stand in for the quote site: a board fetched from them shows each
+// issue's last stored day up to the end of the range, in yen and shares.
+TEST_F(PublisherTest, QuotePagesFillABoard)
+{
+    addIssue(1301, 1, QStringLiteral("極洋"));
+    addIssue(1332, 1, QStringLiteral("日本水産"), false, 1000, 10);
+    addIssue(1333, 1, QStringLiteral("ﾏﾙﾊﾆﾁﾛ"), false, 100);
+    addIssue(1334, 1, QStringLiteral("行なし"));
+    const QDate d1(2024, 3, 4), d2(2024, 3, 5), d3(2024, 3, 6);
+    addPrice(QStringLiteral("daydata"), 1301, d1, 100, 100, 100, 100, 10);
+    addPrice(QStringLiteral("daydata"), 1301, d2, 100, 112, 99, 110, 30, 10);
+    addPrice(QStringLiteral("daydata"), 1301, d3, 120, 120, 120, 120, 5, 10); // after the range
+    addPrice(QStringLiteral("daydata"), 1332, d1, 60, 61, 57, 58, 7, -2);     // its last row is older
+    addPrice(QStringLiteral("daydata"), 1333, d2, 500, 500, 500, 500, 0);
+    execute(QStringLiteral("update daydata set 出来高 = 12.3 where コード = 1333"));
+    const auto r = publishRange({}, d2);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.quotePages, 4);
+    EXPECT_TRUE(QFileInfo::exists(QDir(out.path()).filePath(QStringLiteral("q/1334.html"))));
+
+    testing_support::LoopbackServer server;
+    serveTree(server);
+    Settings::writeSettingsValue(QStringLiteral("QURL"), server.hostAndPort() + QStringLiteral("/q/{code}.html"));
+    const board::BoardContext ctx{MainModule::DBPath, prompt, d3};
+    for (qint32 code : {1301, 1332, 1333}) {
+        prompt.answerYes();
+        ASSERT_TRUE(board::AddIssue(ctx, board::BoardA, code, QStringLiteral("x")));
+    }
+    HttpClient http;
+    testing_support::FixedClock clock(d3, QTime(16, 0));
+    board::QuoteFetch fetch(MainModule::DBPath, board::BoardA, http, prompt, clock);
+    QEventLoop loop;
+    QObject::connect(&fetch, &board::QuoteFetch::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    prompt.answerYes();
+    ASSERT_TRUE(fetch.start());
+    loop.exec();
+    ASSERT_FALSE(fetch.isFetching());
+    EXPECT_EQ(rowsOf(QStringLiteral("select コード, 現在値, 現前日比, 現出来高 + 0 from board order by コード")),
+              (QStringList{QStringLiteral("1301,110,10,30000"), QStringLiteral("1332,580,-20,7000"),
+                           QStringLiteral("1333,500,0,1230")}));
 }
 
 // Generated files imported into one folder, published, and the published files imported into a

@@ -49,12 +49,13 @@ int runPublish(Context &context, const QStringList &arguments)
         err(result.error);
         return ExitError;
     }
-    out(QStringLiteral("公開終了: %1 ～ %2 日々 %3、信用 %4、情報 %5 ファイル")
+    out(QStringLiteral("公開終了: %1 ～ %2 日々 %3、信用 %4、情報 %5 ファイル、株価ページ %6")
             .arg(result.from.isValid() ? DateUtil::formatYYMMDD(result.from) : QString(),
                  result.to.isValid() ? DateUtil::formatYYMMDD(result.to) : QString())
             .arg(result.dailyFiles)
             .arg(result.marginFiles)
-            .arg(result.rankingFiles));
+            .arg(result.rankingFiles)
+            .arg(result.quotePages));
     return ExitOk;
 }
 
@@ -63,7 +64,7 @@ int runPublish(Context &context, const QStringList &arguments)
 std::vector<Command> publishCommands()
 {
     return {{QStringLiteral("publish"), QStringLiteral("publish OUTDIR [--from D] [--to D]"),
-             QStringLiteral("データサーバーのファイル（銘柄・情報種類・情報・日々・信用）を OUTDIR に書き出す"), runPublish}};
+             QStringLiteral("データサーバーのファイル（銘柄・情報種類・情報・日々・信用・株価ページ）を OUTDIR に書き出す"), runPublish}};
 }
 
 } // namespace batch
