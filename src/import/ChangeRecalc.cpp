@@ -20,7 +20,8 @@ void RecalculateChanges(const QString &table, QDate start, Progress &progress)
     // written back; the others would be stored unchanged.
     db::Recordset rows = database.openRecordset(
         QStringLiteral("select コード, 日付, 前日比, 終値, 基準前日比 from %1 where 日付>=%2 order by コード, 日付 ;")
-            .arg(table, db::dateLiteral(start)));
+            .arg(table, db::dateLiteral(start)),
+        db::RecordsetType::ForwardOnly);
     PercentLabel percent(progress);
     int count = 0;
     for (const qint64 code : issues.codes) {
