@@ -22,7 +22,11 @@ class Connection;
 enum class RecordsetType
 {
     Table = 1,
-    Dynaset = 2
+    Dynaset = 2,
+    // Reads ahead only and keeps the current row alone, so a pass over any number of rows runs in
+    // flat memory. The current row can be edited or deleted; moving back, finding, cloning and
+    // counting are refused.
+    ForwardOnly = 8
 };
 
 class Database final

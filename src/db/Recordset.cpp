@@ -29,6 +29,7 @@ struct RecordsetState
     std::vector<qint64> rowids;
     std::vector<char> deleted;
     qsizetype pos = 0; // -1 = BOF
+    bool forwardOnly = false; // the buffers hold the current row alone
     bool noMatch = false;
     QString baseTable; // empty when not updatable
     enum class Mode
@@ -129,6 +130,12 @@ RecordsetState &stateOf(const std::shared_ptr<RecordsetState> &s)
     return *s;
 }
 
+void refuseOnForwardOnly(const RecordsetState &s)
+{
+    if (s.forwardOnly)
+        throw DbError(ErrorNumber::Other, QStringLiteral("前方スクロール専用のレコードセットでは実行できません。"));
+}
+
 bool isPlainName(const QString &text)
 {
     static const QRegularExpression re(QStringLiteral("^\\s*\\[?[^\\s\\[\\]();,]+\\]?\\s*$"));
@@ -137,12 +144,13 @@ bool isPlainName(const QString &text)
 
 } // namespace
 
-Recordset Database::openRecordset(const QString &tableOrSelect, RecordsetType)
+Recordset Database::openRecordset(const QString &tableOrSelect, RecordsetType type)
 {
     if (!m_conn)
         throw DbError(ErrorNumber::Other, QStringLiteral("データベースが閉じられています。"));
     auto st = std::make_shared<RecordsetState>();
     st->conn = m_conn;
+    st->forwardOnly = type == RecordsetType::ForwardOnly;
     QString table;
     if (isPlainName(tableOrSelect)) {
         table = tableOrSelect.trimmed();
@@ -299,6 +307,7 @@ bool Recordset::bof() const
 void Recordset::moveFirst()
 {
     RecordsetState &s = stateOf(m_state);
+    refuseOnForwardOnly(s);
     s.pos = s.forwardFrom(0);
 }
 
@@ -307,12 +316,21 @@ void Recordset::moveNext()
     RecordsetState &s = stateOf(m_state);
     if (eof())
         throw noCurrent();
+    if (s.forwardOnly) {
+        // Drop the row left behind: the buffers never grow past the current row.
+        s.rows.clear();
+        s.rowids.clear();
+        s.deleted.clear();
+        s.pos = s.forwardFrom(0);
+        return;
+    }
     s.pos = s.forwardFrom(s.pos + 1);
 }
 
 void Recordset::movePrevious()
 {
     RecordsetState &s = stateOf(m_state);
+    refuseOnForwardOnly(s);
     if (s.pos < 0)
         throw noCurrent();
     qsizetype p = s.pos - 1;
@@ -324,6 +342,7 @@ void Recordset::movePrevious()
 void Recordset::moveLast()
 {
     RecordsetState &s = stateOf(m_state);
+    refuseOnForwardOnly(s);
     s.fetchAll();
     qsizetype p = qsizetype(s.rows.size()) - 1;
     while (p >= 0 && s.deleted[size_t(p)])
@@ -334,6 +353,7 @@ void Recordset::moveLast()
 int Recordset::recordCount() const
 {
     RecordsetState &s = stateOf(m_state);
+    refuseOnForwardOnly(s);
     int n = 0;
     for (char d : s.deleted)
         n += d ? 0 : 1;
@@ -343,6 +363,7 @@ int Recordset::recordCount() const
 int Recordset::absolutePosition() const
 {
     RecordsetState &s = stateOf(m_state);
+    refuseOnForwardOnly(s);
     if (s.pos < 0 || !s.ensure(s.pos))
         return -1;
     int n = 0;
@@ -354,6 +375,7 @@ int Recordset::absolutePosition() const
 bool Recordset::findFirst(const QString &criteria)
 {
     RecordsetState &s = stateOf(m_state);
+    refuseOnForwardOnly(s);
     s.fetchAll();
     // Each row's values are offered to SQLite as a one-row table and tested with the criteria.
     QString columns;
@@ -402,6 +424,7 @@ bool Recordset::noMatch() const
 Recordset Recordset::clone() const
 {
     RecordsetState &s = stateOf(m_state);
+    refuseOnForwardOnly(s);
     s.fetchAll();
     auto c = std::make_shared<RecordsetState>();
     c->conn = s.conn;

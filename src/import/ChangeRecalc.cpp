@@ -17,10 +17,12 @@ void RecalculateChanges(const QString &table, QDate start, Progress &progress)
 
     // All issues' rows from the start date in one pass, ordered by issue and date: each issue's rows
     // come together in the order its own query would give them. Only rows whose values change are
-    // written back; the others would be stored unchanged.
+    // written back; the others would be stored unchanged. +日付 keeps the read in primary key order
+    // (through the date index the rows would first be sorted in memory).
     db::Recordset rows = database.openRecordset(
-        QStringLiteral("select コード, 日付, 前日比, 終値, 基準前日比 from %1 where 日付>=%2 order by コード, 日付 ;")
-            .arg(table, db::dateLiteral(start)));
+        QStringLiteral("select コード, 日付, 前日比, 終値, 基準前日比 from %1 where +日付>=%2 order by コード, 日付 ;")
+            .arg(table, db::dateLiteral(start)),
+        db::RecordsetType::ForwardOnly);
     PercentLabel percent(progress);
     int count = 0;
     for (const qint64 code : issues.codes) {

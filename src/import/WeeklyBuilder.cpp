@@ -7,8 +7,8 @@
 #include "db/SqlTranslator.h"
 #include "import/ImportCommon.h"
 
-#include <QHash>
-
+#include <algorithm>
+#include <limits>
 #include <optional>
 #include <utility>
 
@@ -39,15 +39,17 @@ struct Balances
     qint64 buy = 0;
 };
 
-// Reads the period's daily rows of all issues in one ordered pass. The rows of one issue come
+// Reads the period's daily rows of all issues in one ordered pass. The date is written +日付 so the
+// rows come in primary key order: through the date index they would be sorted in memory first. The rows of one issue come
 // together and in date order, exactly as the per-issue query of the period would give them.
 class DailyStream
 {
 public:
     DailyStream(db::Database &database, const QDate &start, const QDate &end)
         : m_rows(database.openRecordset(
-            QStringLiteral("select コード, 日付, 始値, 高値, 安値, 終値, 出来高 from daydata where 日付 between %1 and %2 order by コード, 日付 ;")
-                .arg(db::dateLiteral(start), db::dateLiteral(end))))
+            QStringLiteral("select コード, 日付, 始値, 高値, 安値, 終値, 出来高 from daydata where +日付 between %1 and %2 order by コード, 日付 ;")
+                .arg(db::dateLiteral(start), db::dateLiteral(end)),
+            db::RecordsetType::ForwardOnly))
     {
         read();
     }
@@ -86,18 +88,15 @@ class WeekWriter
 public:
     WeekWriter(db::Database &database, const QDate &periodStart, const QDate &periodEnd)
         : m_database(database), m_periodEnd(periodEnd),
-          m_week(database.openRecordset(QStringLiteral("weekdata"), db::RecordsetType::Table))
+          m_week(database.openRecordset(QStringLiteral("weekdata"), db::RecordsetType::Table)),
+          // The margin rows of every Friday a week of the period can be dated on, read alongside the
+          // weeks in the same code and date order instead of one look-up per week (+日付 as for the
+          // daily rows).
+          m_margins(database.openRecordset(
+              QStringLiteral("select コード, 日付, 売残, 買残, 単位 from ShinYo where +日付 between %1 and %2 order by コード, 日付 ;")
+                  .arg(db::dateLiteral(periodStart), db::dateLiteral(DateUtil::FridayOnOrAfter(periodEnd))),
+              db::RecordsetType::ForwardOnly))
     {
-        // The margin rows of every Friday a week of the period can be dated on, read once instead
-        // of one look-up per week: the same row per code and Friday.
-        db::Recordset rs = database.openRecordset(
-            QStringLiteral("select コード, 日付, 売残, 買残, 単位 from ShinYo where 日付 between %1 and %2 ;")
-                .arg(db::dateLiteral(periodStart), db::dateLiteral(DateUtil::FridayOnOrAfter(periodEnd))));
-        for (; !rs.eof(); rs.moveNext()) {
-            const qint64 unit = rs.toLong(QStringLiteral("単位"));
-            m_margins.insert(key(rs.toLong(QStringLiteral("コード")), rs.toDate(QStringLiteral("日付"))),
-                             Balances{rs.toLong(QStringLiteral("売残")) * unit, rs.toLong(QStringLiteral("買残")) * unit});
-        }
     }
 
     void startIssue()
@@ -111,7 +110,7 @@ public:
         PriceRecord row{code, friday, open, high, low, close, 0, volume, 0};
         const std::optional<PreviousWeek> prev = previousWeek(code, friday);
         setChangeFromPrevious(row, prev ? std::optional<qint64>(prev->reference) : std::nullopt, close == 0);
-        const Balances margin = m_margins.value(key(code, friday));
+        const Balances margin = marginOn(code, friday);
 
         m_week.addNew();
         setPriceFields(m_week, row);
@@ -122,7 +121,33 @@ public:
     }
 
 private:
-    static quint64 key(qint64 code, const QDate &date) { return (quint64(code) << 32) ^ quint64(date.toJulianDay()); }
+    // The issue's balances on the Friday (none when no margin row is stored). Weeks are written in
+    // code and date order, so the margin rows are passed once.
+    Balances marginOn(qint64 code, const QDate &friday)
+    {
+        auto before = [&] {
+            const qint64 c = m_margins.toLong(QStringLiteral("コード"));
+            return c < code || (c == code && m_margins.toDate(QStringLiteral("日付")) < friday);
+        };
+        while (!m_margins.eof() && before())
+            m_margins.moveNext();
+        if (m_margins.eof() || m_margins.toLong(QStringLiteral("コード")) != code || m_margins.toDate(QStringLiteral("日付")) != friday)
+            return {};
+        const qint64 unit = m_margins.toLong(QStringLiteral("単位"));
+        return {weeklyBalance(m_margins.toLong(QStringLiteral("売残")), unit), weeklyBalance(m_margins.toLong(QStringLiteral("買残")), unit)};
+    }
+
+    // A balance in shares as weekdata's 32-bit column holds it: a product beyond that range is
+    // kept at the nearest value the column can hold rather than ending the build.
+    static qint64 weeklyBalance(qint64 balance, qint64 unit)
+    {
+        constexpr qint64 lo = std::numeric_limits<qint32>::min();
+        constexpr qint64 hi = std::numeric_limits<qint32>::max();
+        qint64 product = 0;
+        if (__builtin_mul_overflow(balance, unit, &product))
+            return (balance < 0) != (unit < 0) ? lo : hi;
+        return std::clamp(product, lo, hi);
+    }
 
     // The issue's latest weekly row before the date. The week written last for this issue is that
     // row whenever it lies before the date and the date lies inside the period: the period's old
@@ -143,12 +168,16 @@ private:
     db::Database &m_database;
     QDate m_periodEnd;
     db::Recordset m_week;
-    QHash<quint64, Balances> m_margins;
+    db::Recordset m_margins;
     std::optional<PreviousWeek> m_lastWritten;
 };
 
 void buildWeeks(db::Database &database, QDate periodStart, QDate periodEnd, Progress &progress)
 {
+    // The period is deleted and rebuilt as one: a failure anywhere leaves its previous weekly rows.
+    // Opened before the batch, the savepoint is the transaction itself, so the pages it changes are
+    // not copied into a statement journal held in memory.
+    FileWrites period(database);
     db::WriteBatch batch(database);
 
     // Issues in code order: the rows written do not depend on the order, and the ordered daily
@@ -208,6 +237,7 @@ void buildWeeks(db::Database &database, QDate periodStart, QDate periodEnd, Prog
             writer.write(code, lastDaily, open, high, low, close, volume);
     }
     batch.finish();
+    period.release();
 }
 
 } // namespace

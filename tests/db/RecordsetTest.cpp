@@ -49,6 +49,27 @@ TEST_F(Records, NavigatesAndCountsLikeADynaset)
     EXPECT_EQ(empty.recordCount(), 0);
 }
 
+TEST_F(Records, ForwardOnlyPassesEveryRowOnceAndWritesTheCurrentOne)
+{
+    db::Database d(folder.dbPath());
+    db::Recordset rs = d.openRecordset(QStringLiteral("select コード, 株価単位 from Mei order by コード"), db::RecordsetType::ForwardOnly);
+    QList<qint64> codes;
+    for (; !rs.eof(); rs.moveNext()) {
+        codes << rs.toLong(QStringLiteral("コード"));
+        if (codes.last() == 7203) {
+            rs.edit();
+            rs.setValue(QStringLiteral("株価単位"), 5);
+            rs.update();
+        } else if (codes.last() == 1332) {
+            rs.deleteCurrent();
+        }
+    }
+    EXPECT_EQ(codes, (QList<qint64>{1301, 1332, 7203, 9984}));
+    EXPECT_THROW(rs.moveFirst(), db::DbError); // the rows behind are gone
+    EXPECT_EQ(d.scalar(QStringLiteral("select 株価単位 from Mei where コード=7203")).toInt(), 5);
+    EXPECT_EQ(d.scalar(QStringLiteral("select Count(*) from Mei")).toInt(), 3);
+}
+
 TEST_F(Records, FindFirstAndCloneAreIndependentCursors)
 {
     db::Database d(folder.dbPath());

@@ -133,6 +133,27 @@ TEST_F(WeeklyBuilderTest, WeeksTakeTheirMarginProductsOrZero)
     EXPECT_EQ(week(1332, Fri1)->buy, 0);
 }
 
+TEST_F(WeeklyBuilderTest, BalancesBeyond32BitsAreHeldAtTheLimitAndAFailedBuildKeepsThePreviousWeeks)
+{
+    addIssue(1301, 1, QStringLiteral("極洋"));
+    addIssue(1332, 1, QStringLiteral("日本水産"));
+    day(1301, Mon2, 100, 100, 100, 100, 100);
+    execute(QStringLiteral("insert into ShinYo (コード, 日付, 売残, 買残, 単位) values (1301, #2000/07/14#, 3000000, -3000000, 1000)"));
+    build(Mon2, Fri2);
+    EXPECT_EQ(week(1301, Fri2)->sell, 2147483647);
+    EXPECT_EQ(week(1301, Fri2)->buy, -2147483647 - 1);
+
+    // 1332's change against its previous week does not fit the column: the build fails after
+    // 1301's week was deleted and written again, and the period is left as it was.
+    addPrice(QStringLiteral("weekdata"), 1332, Fri1, 1, 1, 1, -2147483647 - 1, 1, 0, -2147483647 - 1);
+    day(1332, Mon2, 2147483647, 2147483647, 2147483647, 2147483647, 100);
+    execute(QStringLiteral("update daydata set 終値=200 where コード=1301"));
+    EXPECT_THROW(build(Mon2, Fri2), db::DbError);
+    EXPECT_EQ(week(1301, Fri2)->close, 100);
+    EXPECT_EQ(week(1301, Fri2)->sell, 2147483647);
+    EXPECT_FALSE(week(1332, Fri2));
+}
+
 TEST_F(WeeklyBuilderTest, IssuesWithoutRowsGetNoWeekAndOldWeeksOfThePeriodGo)
 {
     addIssue(1301, 1, QStringLiteral("極洋"));
