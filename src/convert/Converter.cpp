@@ -477,7 +477,7 @@ ConvertResult convert(const ConvertRequest &request, const IssueRegister &issues
             result.error = QStringLiteral("銘柄が登録されていないため、アドレスの {code} を決められません。");
             return result;
         }
-        const qsizetype total = qsizetype(dates.size() * codes.size());
+        const qsizetype total = qsizetype(dates.size()) * qsizetype(codes.size());
         qsizetype done = 0;
         for (const QDate &d : dates) {
             for (int code : codes) {

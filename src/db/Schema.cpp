@@ -116,7 +116,7 @@ QString q(const QString &name)
 QString columnSql(const Field &f)
 {
     const QString n = QString::fromUtf16(f.name);
-    const QString c = q(n);
+    QString c = q(n);
     auto check = [&](const char *kind, const QString &cond) {
         return QStringLiteral(" CONSTRAINT \"%1:%2\" CHECK (%3 IS NULL OR (%4))").arg(QLatin1String(kind), n, c, cond);
     };

@@ -74,7 +74,7 @@ HttpResult HttpClient::fetch(const QString &url, int timeoutMs)
         connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
         loop.exec();
     }
-    const HttpResult result = resultOf(reply);
+    HttpResult result = resultOf(reply);
     m_active.remove(reply);
     m_timedOut.remove(reply);
     m_cancelled.remove(reply);

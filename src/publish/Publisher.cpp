@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <algorithm>
 #include <array>
@@ -130,6 +131,7 @@ public:
     bool writeDays(const QDate &from, const QDate &to);
     bool writeWeeks(const QDate &from, const QDate &to);
     bool writeMargins(const QDate &from, const QDate &to);
+    bool writeClosedDays(const QDate &from, const QDate &to);
     bool writeQuotePages(const QDate &to);
 
     PublishResult result;
@@ -142,6 +144,7 @@ private:
     // The year's highest and lowest traded close before the first row read.
     void loadEarlierExtremes(const QDate &date, const std::vector<PriceRow> &rows);
     QDate m_readFrom;
+    QSet<QString> m_ranked; // "yyyyMMdd" + kind letter of the rankings this run wrote
     void remember(const QDate &date, const std::vector<PriceRow> &rows);
     bool rankDay(const QDate &date, const std::vector<PriceRow> &rows);
     void say(const QString &text) { if (m_log) m_log(text); }
@@ -276,6 +279,7 @@ bool Writer::writeRanking(const QString &kind, const QDate &date, std::vector<Ca
                                 c.row->change, c.value});
     }
     ++result.rankingFiles;
+    m_ranked.insert(date.toString(QStringLiteral("yyyyMMdd")) + kind.left(1));
     return write(QStringLiteral("jyhodata/") + date.toString(QStringLiteral("yyyyMMdd")) + QLatin1Char('.') + kind,
                  rankingFileBytes(ranking));
 }
@@ -341,7 +345,7 @@ bool Writer::rankDay(const QDate &date, const std::vector<PriceRow> &rows)
         if (!kind.code.startsWith(QLatin1Char('d')) || !ruleOf(kind.code))
             continue;
         const int index = kind.code.mid(1).toInt() - 1;
-        if (index < 0 || index >= int(lists.size()) || lists[size_t(index)].empty())
+        if (index < 0 || index >= int(lists.size()))
             continue;
         if (!writeRanking(kind.code, date, lists[size_t(index)]))
             return false;
@@ -444,7 +448,7 @@ bool Writer::writeWeeks(const QDate &from, const QDate &to)
             }
             for (auto [kind, list] : {std::pair{QStringLiteral("w01"), &rising}, std::pair{QStringLiteral("w02"), &falling},
                                       std::pair{QStringLiteral("w03"), &volume}}) {
-                if (!list->empty() && !writeRanking(kind, date, *list)) {
+                if (!writeRanking(kind, date, *list)) {
                     ok = false;
                     return false;
                 }
@@ -457,6 +461,28 @@ bool Writer::writeWeeks(const QDate &from, const QDate &to)
         return true;
     });
     return ok;
+}
+
+// The download asks for every kind on every weekday (weekly kinds on Fridays) and ends its pass at
+// the first file that is missing: a weekday without trading gets rankings without rows.
+bool Writer::writeClosedDays(const QDate &from, const QDate &to)
+{
+    std::vector<Candidate> none;
+    for (QDate day = from; day <= to; day = day.addDays(1)) {
+        if (day.dayOfWeek() > Qt::Friday)
+            continue;
+        const QString stamp = day.toString(QStringLiteral("yyyyMMdd"));
+        const bool dailyMissing = !m_ranked.contains(stamp + QLatin1Char('d'));
+        const bool weeklyMissing = day.dayOfWeek() == Qt::Friday && !m_ranked.contains(stamp + QLatin1Char('w'));
+        for (const InfoKinds::Kind &kind : InfoKinds::shipped()) {
+            const bool weekly = kind.code.startsWith(QLatin1Char('w'));
+            if (!ruleOf(kind.code) || !(weekly ? weeklyMissing : dailyMissing))
+                continue;
+            if (!writeRanking(kind.code, day, none))
+                return false;
+        }
+    }
+    return true;
 }
 
 bool Writer::writeMargins(const QDate &from, const QDate &to)
@@ -596,8 +622,10 @@ PublishResult publish(const QString &databasePath, const PublishRequest &request
         const QDate registrationDate = result.to.isValid() ? result.to : QDate::currentDate();
         bool ok = writer.writeRegistration(registrationDate) && writer.writeKinds();
         if (ok && result.from.isValid() && result.to.isValid() && result.from <= result.to) {
+            // Days after the last stored one may still come: no empty rankings for them.
+            const QDate lastStored = asDate(last);
             ok = writer.writeDays(result.from, result.to) && writer.writeWeeks(result.from, result.to)
-                && writer.writeMargins(result.from, result.to);
+                && writer.writeClosedDays(result.from, std::min(result.to, lastStored)) && writer.writeMargins(result.from, result.to);
         }
         ok = ok && writer.writeQuotePages(registrationDate);
         if (!ok) {

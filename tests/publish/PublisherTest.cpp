@@ -13,7 +13,10 @@
 #include "import/DataGenerator.h"
 #include "import/Registration.h"
 #include "import/WeeklyBuilder.h"
+#include "info/InfoDownload.h"
 #include "info/InfoKinds.h"
+#include "info/PriceDownload.h"
+#include "base/DateUtil.h"
 #include "publish/Publisher.h"
 
 #include <QDirIterator>
@@ -102,7 +105,7 @@ TEST_F(PublisherTest, RankingsOfTheDayWithTheirHistory)
               (QStringList{QStringLiteral("1,1301,110,30,10,10.0"), QStringLiteral("2,1332,110,20,10,10.0"),
                            QStringLiteral("3,1335,105,1,5,5.0")}));
     EXPECT_EQ(lines(d + QStringLiteral("d09")).mid(1), QStringList{QStringLiteral("1,1333,190,5,-10,-5.0")});
-    EXPECT_FALSE(QFileInfo::exists(QDir(out.path()).filePath(d + QStringLiteral("d07"))));
+    EXPECT_EQ(lines(d + QStringLiteral("d07")).size(), 1); // a kind nobody qualifies for has its header only
 
     // The day's daily file lists every row, the unregistered issue under a made-up name.
     EXPECT_EQ(lines(QStringLiteral("kabudata/") + importer::dailyFileName(last)),
@@ -197,7 +200,8 @@ TEST_F(PublisherTest, QuotePagesFillABoard)
 }
 
 // Generated files imported into one folder, published, and the published files imported into a
-// second folder give the same tables; the daily and margin files come back byte for byte.
+// second folder through the data server give the same tables and rankings; the daily and margin
+// files come back byte for byte.
 TEST_F(PublisherTest, RoundTripThroughThePublishedFiles)
 {
     importer::GeneratorOptions o;
@@ -249,20 +253,64 @@ TEST_F(PublisherTest, RoundTripThroughThePublishedFiles)
     }
     EXPECT_GT(compared, 40);
 
-    // A new program folder fed only from the published tree.
+    // A new program folder fed only through DURL from the published tree on a loopback server:
+    // registration, daily and margin files, kinds and rankings, over the year-end holidays.
+    const QString rankingRows = QStringLiteral("select 種類コード, 日付, 順位, コード, 株価, 出来高, 前日比, 値, コメント "
+                                               "from informationData order by 種類コード, 日付, 順位");
+    testing_support::LoopbackServer server;
+    serveTree(server);
     testing_support::TempProgramFolder fresh;
     fresh.createDatabase();
     QDir(fresh.path()).mkdir(QStringLiteral("Margin"));
     MainModule::sinyoPath = fresh.filePath(QStringLiteral("Margin/"));
-    QFile::copy(QDir(out.path()).filePath(QStringLiteral("kabumei/Regist.mei")), fresh.filePath(QStringLiteral("Data/Regist.Mei")));
-    QDirIterator published(QDir(out.path()).filePath(QStringLiteral("kabudata")), QDir::Files);
-    while (published.hasNext()) {
-        const QFileInfo f(published.next());
-        const QString into = f.fileName().startsWith(QLatin1String("Ds")) ? QStringLiteral("Data/") : QStringLiteral("Margin/");
-        ASSERT_TRUE(QFile::copy(f.filePath(), fresh.filePath(into + f.fileName())));
-    }
+    MainModule::DURL = server.hostAndPort() + QLatin1Char('/');
+    HttpClient http;
+    ASSERT_TRUE(info::DownloadRegistrationFile(http, MainModule::DURL, 5000).stored);
+    info::PriceDownloadView view{http, progress, nullptr};
+    const auto prices = info::DownloadPriceFiles(first, lastDay, true, MainModule::DURL, MainModule::hibiPath,
+                                                 MainModule::sinyoPath, view, 5000);
+    ASSERT_TRUE(prices.error.isEmpty()) << prices.error.toStdString();
+    EXPECT_EQ(prices.dailyStored, int(generator.tradingDays().size()));
     importAll();
     EXPECT_EQ(tables(), original);
+
+    const auto downloadInformation = [&](info::DownloadMode mode) {
+        info::DownloadView v{&http, prompt, progress, {}, {}, nullptr};
+        info::DownloadRequest request;
+        request.mode = int(mode);
+        request.firstText = first.toString(QStringLiteral("yy/MM/dd"));
+        request.lastText = lastDay.toString(QStringLiteral("yy/MM/dd"));
+        request.today = lastDay;
+        request.timeoutMs = 5000;
+        prompt.answerYes();
+        return info::DownloadInformation(request, v);
+    };
+    ASSERT_EQ(downloadInformation(info::DownloadMode::Kinds), info::DownloadEnd::Finished);
+    ASSERT_EQ(downloadInformation(info::DownloadMode::Rankings), info::DownloadEnd::Finished);
+    EXPECT_EQ(MainModule::MainTag, QStringLiteral("ダウンロード終了しました。"));
+    const QStringList downloaded = rowsOf(rankingRows);
+    // Every ranking row published came down; the last Friday's weekly rankings are among them.
+    int published = 0;
+    QDirIterator rankings(QDir(out.path()).filePath(QStringLiteral("jyhodata")), QDir::Files);
+    while (rankings.hasNext())
+        published += int(TextFile::readLines(rankings.next()).size()) - 1;
+    EXPECT_EQ(downloaded.size(), published);
+    EXPECT_GT(published, 1000);
+    const QString lastFriday = DateUtil::FridayOnOrAfter(lastDay.addDays(-7)).toString(Qt::ISODate);
+    EXPECT_TRUE(downloaded.filter(QStringLiteral("w03,") + lastFriday).size() > 0) << lastFriday.toStdString();
+
+    // The folder that came from the server publishes the same rankings again.
+    QTemporaryDir again;
+    ASSERT_TRUE(publish::publish(MainModule::DBPath, {again.path(), {}, {}}).ok);
+    QDirIterator republished(QDir(again.path()).filePath(QStringLiteral("jyhodata")), QDir::Files);
+    int same = 0;
+    while (republished.hasNext()) {
+        const QFileInfo f(republished.next());
+        EXPECT_EQ(readFileBytes(f.filePath()), readFileBytes(QDir(out.path()).filePath(QStringLiteral("jyhodata/") + f.fileName())))
+            << f.fileName().toStdString();
+        ++same;
+    }
+    EXPECT_EQ(same, int(QDir(QDir(out.path()).filePath(QStringLiteral("jyhodata"))).entryList(QDir::Files).size()));
 }
 
 } // namespace
