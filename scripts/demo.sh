@@ -40,7 +40,7 @@ if [ ! -f "$dir/.prepared" ]; then
   mkdir -p "$dir"
   echo "preparing the demo program folder $dir (once)..." >&2
   "${batch[@]}" init >/dev/null
-  first=$(date -d '2 years ago' +%F)
+  first=$(date -d '700 days ago' +%F) # about 480 trading days up to last week
   "$build/bench/generate_data" --issues 300 --days 480 --first "$first" --seed 7 "$dir" >/dev/null
   set_setting "$dir/Miravel.ini" sinyoPath "$dir/Margin\\"
   set_setting "$dir/Miravel.ini" DURL "127.0.0.1:8080/"
@@ -94,5 +94,7 @@ if [ ! -f "$dir/.ledger" ]; then
   touch "$dir/.ledger"
 fi
 
+# The issue ./run opens on: the first of board A.
+echo "$traded" | sed -n '1p' > "$dir/.start-code"
 install_programs "$dir"
 echo "$dir"

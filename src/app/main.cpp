@@ -15,6 +15,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <cstdio>
@@ -97,6 +99,15 @@ int main(int argc, char **argv)
     frmSplash splash(mainWindow);
     splash.show();
     const qint64 beforeSplash = clock.elapsed();
+
+    // "Miravel 7203" opens on that chart, as if the code had been typed (./run starts the
+    // demo this way).
+    const QString startCode = QCoreApplication::arguments().value(1);
+    static const QRegularExpression fourDigits(QStringLiteral("^[0-9]{4}$"));
+    if (fourDigits.match(startCode).hasMatch()) {
+        QObject::connect(&splash, &frmSplash::mainWindowShown, &mainWindow,
+                         [&mainWindow, startCode] { mainWindow.MeiCode->setText(startCode); });
+    }
 
     qint64 fired = 0;
     if (quitAfterShownHook()) {
