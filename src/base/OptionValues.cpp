@@ -96,7 +96,7 @@ QString firstProblem(const OptionEntries &entries)
     const QStringList keys = Settings::mainKeys();
     const QStringList values = settingsValues(repaired);
     for (qsizetype i = 0; i < keys.size(); ++i) {
-        const QString error = Settings::conversionError(keys[i], values[i]);
+        QString error = Settings::conversionError(keys[i], values[i]);
         if (!error.isEmpty())
             return error;
     }

@@ -26,7 +26,7 @@ QString decodeAny(const QByteArray &bytes)
     if (bytes.startsWith("\xEF\xBB\xBF"))
         return decode(bytes);
     QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString asUtf8 = utf8.decode(bytes);
+    QString asUtf8 = utf8.decode(bytes);
     if (!utf8.hasError())
         return asUtf8; // plain ASCII reads the same either way
     return decode(bytes);

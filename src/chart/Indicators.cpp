@@ -210,10 +210,9 @@ private:
             m_s.MaxMargin = Currency::fromInt(r.MarginSell);
         }
 
-        const std::int64_t x = p - m_s.CenterIndex;
-        if (p == 1)
-            m_quad.y = r.Close;
-        else if (!r.Close.isZero() && r.Close != m_quad.y)
+        const Wide x = p - m_s.CenterIndex;
+        // A day without a close carries the last close into the curve.
+        if (p == 1 || !r.Close.isZero())
             m_quad.y = r.Close;
         const Wide y = m_quad.y.raw();
         m_quad.sx2 += x * x;

@@ -16,7 +16,6 @@
 
 namespace db {
 
-class Connection;
 struct RecordsetState;
 
 enum class FieldType

@@ -194,7 +194,7 @@ void DataGenerator::generate(const std::function<void(int, const QDate &, const 
             r.high = std::max({tickRound(high), r.open, r.close});
             r.low = std::min({tickRound(low), r.open, r.close});
             // Daily files give the volume in the volume unit (1 to 400 units a day).
-            r.volume = qint64(1 + below(400));
+            r.volume = 1 + qint64(below(400));
             records.push_back(r);
         }
         if (day)

@@ -128,7 +128,7 @@ FolderFiles::FolderFiles(const QString &folderSetting)
 
 QString FolderFiles::find(const QString &name) const
 {
-    const QString exact = m_folder.isEmpty() ? name : m_folder + QLatin1Char('/') + name;
+    QString exact = m_folder.isEmpty() ? name : m_folder + QLatin1Char('/') + name;
     if (QFileInfo(exact).isFile())
         return exact;
     const auto it = m_byFoldedName.constFind(name.toCaseFolded());

@@ -193,7 +193,7 @@ QDate NewestRankingDate(const QString &databasePath, const QDate &today)
 namespace {
 QString oldCondition(const QDate &reference, int days, bool weekly)
 {
-    return weekly ? QStringLiteral("Top種類コード ='w' and 日付<") + db::dateLiteral(reference.addDays(-7 * days))
+    return weekly ? QStringLiteral("Top種類コード ='w' and 日付<") + db::dateLiteral(reference.addDays(-7 * qint64(days)))
                   : QStringLiteral("Top種類コード='d' and 日付<") + db::dateLiteral(reference.addDays(-days));
 }
 } // namespace

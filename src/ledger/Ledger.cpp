@@ -204,7 +204,7 @@ void RefreshLots(const Context &context)
             QStringLiteral("select 出来高単位, 株価単位 , 市場コード from Mei where コード=%1;").arg(code));
         if (!mei.eof()) {
             lot.market = mei.toLong(QStringLiteral("市場コード"));
-            lot.current = SafeLong(close) * SafeLong(mei.value(QStringLiteral("株価単位")));
+            lot.current = qint64(SafeLong(close)) * SafeLong(mei.value(QStringLiteral("株価単位")));
         } else {
             lot.current = 0;
         }
@@ -442,7 +442,7 @@ QString CalculatorProgram()
     return QStringLiteral("Calc.exe");
 #else
     for (const char *name : {"gnome-calculator", "kcalc", "galculator", "mate-calc", "xcalc"}) {
-        const QString found = QStandardPaths::findExecutable(QString::fromLatin1(name));
+        QString found = QStandardPaths::findExecutable(QString::fromLatin1(name));
         if (!found.isEmpty())
             return found;
     }

@@ -152,7 +152,7 @@ ImportReport ImportTrades(const Context &context, const QString &path)
         }
         const QDate date = DateUtil::parseDate(f.at(at[FDate]), context.today);
         qint64 code = 0, price = 0, shares = 0;
-        const QString side = f.at(at[FSide]);
+        const QString &side = f.at(at[FSide]);
         const bool buy = side == QStringLiteral("買") || side.compare(QLatin1String("buy"), Qt::CaseInsensitive) == 0;
         const bool sell = side == QStringLiteral("売") || side.compare(QLatin1String("sell"), Qt::CaseInsensitive) == 0;
         if (!date.isValid() || !wholeNumber(f.at(at[FCode]), &code) || code <= 0 || code > 9999

@@ -97,7 +97,7 @@ int runBoard(Context &context, const QStringList &args)
 {
     if (args.size() < 2)
         return usage();
-    const QString verb = args.at(0);
+    const QString &verb = args.at(0);
     const int kind = kindOf(args.at(1));
     const bool takesArgument = verb != u"list" && verb != u"quotes";
     if (kind == 0 || args.size() != (takesArgument ? 3 : 2))
