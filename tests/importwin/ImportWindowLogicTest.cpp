@@ -98,7 +98,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // A Friday stored: that week again, to the Friday of today's week.
         WeekPeriodCase{"FridayStored", d(2000, 7, 14), d(2000, 7, 19), d(2000, 7, 10), d(2000, 7, 21)},
-        // A Wednesday stored: the day after is in the same week.
         // A Sunday stored: the day after is the next Monday, after today.
         WeekPeriodCase{"SundayStored", d(2000, 7, 16), d(2000, 7, 16), d(2000, 7, 17), d(2000, 7, 21)},
         WeekPeriodCase{"EmptyTable", std::nullopt, d(2000, 7, 12), d(2000, 7, 10), d(2000, 7, 14)}),

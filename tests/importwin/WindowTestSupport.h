@@ -1,13 +1,12 @@
 #pragma once
 
-// What the window tests share: a program folder with a database, the scripted ports, key typing
+// What the window tests share: the import fixture with the window ports, key typing
 // into a box, and a watcher that answers the modal windows a window opens on its own.
 
-#include "support/TestSupport.h"
+#include "import/ImportFixture.h"
 
 #include "base/AppServices.h"
 #include "base/MainModule.h"
-#include "db/Database.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -101,12 +100,13 @@ bool waitFor(Condition condition)
     return condition();
 }
 
-class WindowFixture : public ::testing::Test
+// The import fixture's folder and database, with the ports a window takes.
+class WindowFixture : public import_test::ImportFixture
 {
 protected:
     void SetUp() override
     {
-        folder.createDatabase();
+        ImportFixture::SetUp();
         MainModule::ReadSinyo = QStringLiteral("しない");
         MainModule::MakeSyu = 0;
         services.prompt = &prompt;
@@ -114,32 +114,11 @@ protected:
         services.shell = &shell;
     }
 
-    void execute(const QString &sql) { testing_support::executeSql(sql); }
-    QVariant scalar(const QString &sql) { return testing_support::scalarOf(sql); }
-    qint64 count(const QString &table, const QString &where = QString())
-    {
-        return scalar(QStringLiteral("select Count(*) from %1 %2").arg(table, where)).toLongLong();
-    }
     void addDay(int code, const QDate &date, int close, int change = 0)
     {
-        execute(QStringLiteral("insert into daydata (コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高, 基準前日比) "
-                               "values (%1, #%2#, %3, %3, %3, %3, %4, 1000, %3)")
-                    .arg(code)
-                    .arg(date.toString(QStringLiteral("yyyy/MM/dd")))
-                    .arg(close)
-                    .arg(change));
-    }
-    void addIssue(int code, int market, const QString &name, bool updated)
-    {
-        execute(QStringLiteral("insert into Mei (コード, 市場コード, 銘柄, 出来高単位, 株価単位, 更新Flg) "
-                               "values (%1, %2, '%3', 1000, 1, %4)")
-                    .arg(code)
-                    .arg(market)
-                    .arg(name, updated ? QStringLiteral("True") : QStringLiteral("False")));
+        addPrice(QStringLiteral("daydata"), code, date, close, close, close, close, 1000, change, close);
     }
 
-    testing_support::TempProgramFolder folder;
-    testing_support::ScriptedPrompt prompt;
     testing_support::FixedClock clock{QDate(2000, 7, 19)}; // a Wednesday
     RecordingShell shell;
     AppServices services;
