@@ -46,7 +46,6 @@ INSTANTIATE_TEST_SUITE_P(
         RepairCase{"SlideJustAboveSixty", &OptionEntries::slidechart, QStringLiteral("60.01"), QStringLiteral("1")},
         RepairCase{"SlideNotNumeric", &OptionEntries::slidechart, QStringLiteral("abc"), QStringLiteral("1")},
         RepairCase{"SlideEmpty", &OptionEntries::slidechart, QString(), QStringLiteral("1")},
-        RepairCase{"SlideNegative", &OptionEntries::slidechart, QStringLiteral("-3"), QStringLiteral("1")},
         RepairCase{"Move1NotNumeric", &OptionEntries::move1, QStringLiteral("x"), QStringLiteral("0")},
         RepairCase{"Move3Empty", &OptionEntries::move3, QString(), QStringLiteral("0")},
         RepairCase{"RsiVrNumericKept", &OptionEntries::RSIVR, QStringLiteral("14"), QStringLiteral("14")},
@@ -56,10 +55,8 @@ INSTANTIATE_TEST_SUITE_P(
         RepairCase{"MarginDayFriday", &OptionEntries::CmbShinyo, QStringLiteral("金曜"), QStringLiteral("金曜")},
         RepairCase{"MarginDayWednesday", &OptionEntries::CmbShinyo, QStringLiteral("水曜"), QStringLiteral("水曜")},
         RepairCase{"MarginDayOther", &OptionEntries::CmbShinyo, QStringLiteral("月曜"), QStringLiteral("しない")},
-        RepairCase{"MarginDayEmpty", &OptionEntries::CmbShinyo, QString(), QStringLiteral("しない")},
         RepairCase{"DeleteDaysNotNumeric", &OptionEntries::CmbDelJyoho, QStringLiteral("いつも"), QStringLiteral("10")},
-        RepairCase{"DeleteDaysTypedNumberKept", &OptionEntries::CmbDelJyoho, QStringLiteral("45"), QStringLiteral("45")},
-        RepairCase{"UrlNullBecomesEmpty", &OptionEntries::TxtUrl, QString(), QStringLiteral("")}),
+        RepairCase{"DeleteDaysTypedNumberKept", &OptionEntries::CmbDelJyoho, QStringLiteral("45"), QStringLiteral("45")}),
     [](const ::testing::TestParamInfo<RepairCase> &info) { return std::string(info.param.name); });
 
 TEST(OptionSave, ANumberItsSettingCannotHoldIsRefusedBeforeSaving)

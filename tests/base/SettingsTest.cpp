@@ -70,7 +70,6 @@ INSTANTIATE_TEST_SUITE_P(
         LookupCase{"MissingSectionIsEmpty", "[Other]\r\nmove1=3\r\n", "Miravel", "move1", QString()},
         LookupCase{"KeysBeforeAnySectionBelongToNone", "move1=3\r\n[Miravel]\r\nmove2=4\r\n", "Miravel", "move1",
                    QString()},
-        LookupCase{"NoSectionAtAll", "move1=3\r\nmove2=4\r\n", "Miravel", "move2", QString()},
         LookupCase{"KeyOfAnotherSectionIsNotTaken", "[Other]\r\nmove1=1\r\n[Miravel]\r\nmove1=2\r\n", "Miravel",
                    "move1", QStringLiteral("2")},
         LookupCase{"SectionEndsAtNextHeader", "[Miravel]\r\nmove1=2\r\n[Other]\r\nmove2=9\r\n", "Miravel", "move2",
