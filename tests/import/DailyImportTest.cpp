@@ -70,16 +70,6 @@ TEST_F(DailyImportTest, ZeroReferenceGivesNoChangeAndOldPreviousDayIsNotFound)
     EXPECT_EQ(changeOf(QStringLiteral("daydata"), 1332, Mon), Change(0, 51));
 }
 
-TEST_F(DailyImportTest, FileDatedOnAWeekendImportsNothing)
-{
-    writeDaily(Sat, {QStringLiteral("1301,0,極洋,100,110,95,105,5000")});
-    const ImportResult result = run(Sat, Sat);
-    EXPECT_TRUE(result.completed);
-    EXPECT_EQ(MainModule::MainTag, QStringLiteral("株式データーが存在しません｡"));
-    EXPECT_EQ(count(QStringLiteral("daydata")), 0);
-    EXPECT_EQ(count(QStringLiteral("Mei")), 0);
-}
-
 TEST_F(DailyImportTest, StoredDateIsKeptWithRDel0AndReplacedWithRDel1)
 {
     writeDaily(Mon, {QStringLiteral("1301,0,極洋,100,110,95,105,5000")});
@@ -124,11 +114,16 @@ TEST_F(DailyImportTest, RegistersNewIssuesCorrectsRenamedOnesAndMarksTheLastFile
               QStringList({QStringLiteral("1301,2,極洋,100,5,true"), QStringLiteral("1332,1,ﾆｯｽｲ,1000,1,true"), QStringLiteral("1333,1,マルハ,1000,1,false"), QStringLiteral("1400,3,新規上場,1000,1,true")}));
 }
 
-TEST_F(DailyImportTest, MarksNothingWhenTheLastFileStoredNothing)
+TEST_F(DailyImportTest, AFileDatedOnAWeekendImportsNothingAndMarksNothing)
 {
     addIssue(1301, 1, QStringLiteral("極洋"), false);
     writeDaily(Mon, {QStringLiteral("1301,0,極洋,1,1,1,1,1")});
-    writeDaily(Sat, {QStringLiteral("1301,0,極洋,1,1,1,1,1")});
+    writeDaily(Sat, {QStringLiteral("1301,0,極洋,1,1,1,1,1"), QStringLiteral("1332,0,日本水産,1,1,1,1,1")});
+    EXPECT_TRUE(run(Sat, Sat).completed);
+    EXPECT_EQ(MainModule::MainTag, QStringLiteral("株式データーが存在しません｡"));
+    EXPECT_EQ(count(QStringLiteral("daydata")), 0);
+    EXPECT_EQ(count(QStringLiteral("Mei")), 1);
+    // The last file of the range stored nothing: no issue is marked current.
     run(Mon, Sat);
     EXPECT_EQ(count(QStringLiteral("Mei"), QStringLiteral("where 更新Flg=True")), 0);
 }
@@ -218,13 +213,10 @@ TEST_F(DailyImportTest, BadIssueCodeEndsTheRunNamingFileLineAndText)
     // The file before stays, the bad file is taken back whole; the weekly step did not run.
     EXPECT_EQ(count(QStringLiteral("daydata")), 1);
     EXPECT_EQ(count(QStringLiteral("weekdata")), 0);
-}
 
-TEST_F(DailyImportTest, CodeOf10000OrMoreEndsTheRun)
-{
-    writeDaily(Mon, {QStringLiteral("10000,0,極洋,100,110,95,105,5000")});
-    EXPECT_FALSE(run(Mon, Mon).completed);
-    EXPECT_EQ(count(QStringLiteral("daydata")), 0);
+    writeDaily(Thu, {QStringLiteral("10000,0,極洋,100,110,95,105,5000")}); // codes have four digits
+    EXPECT_FALSE(run(Thu, Thu).completed);
+    EXPECT_EQ(count(QStringLiteral("daydata")), 1);
 }
 
 TEST_F(DailyImportTest, ToleratesOddButReadableFiles)
