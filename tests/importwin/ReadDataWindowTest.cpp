@@ -183,33 +183,25 @@ TEST_F(ReadDataWindowTest, ImportsGeneratedFilesWithLiveLabelsAndRefusesToCloseM
     w->ReadDateji->setText(firstDay.toString(QStringLiteral("yy/MM/dd")));
     w->ReadDateitaru->setText(lastDay.toString(QStringLiteral("yy/MM/dd")));
 
-    // While the import runs, a timer plays the impatient user and watches the labels.
+    // While the import runs, the impatient user tries everything and the labels are watched.
     QSet<QString> phases, percents;
-    bool pokedWhileBusy = false;
     bool stayedOpen = true;
-    QTimer user;
-    user.setInterval(0);
-    QObject::connect(&user, &QTimer::timeout, [&] {
-        if (!w->isBusy())
-            return;
-        phases.insert(w->LabFileName->text());
-        percents.insert(w->LabPa->text());
-        if (!pokedWhileBusy) {
-            pokedWhileBusy = true;
+    ModalWatcher watcher(w.get());
+    prompt.answerYes();
+    const bool pokedWhileBusy = actWhileBusy(
+        *w, w->CmdReadData,
+        [&] {
             w->CmdReadData->click(); // a second run must not start
             w->CmdFileConvert->click(); // nor the converter
             w->CmdClose->click();
             pressKey(w.get(), Qt::Key_Escape);
             w->close();
             stayedOpen = w->isVisible();
-        }
-    });
-    user.start();
-    ModalWatcher watcher(w.get());
-
-    prompt.answerYes();
-    w->CmdReadData->click();
-    user.stop();
+        },
+        [&] {
+            phases.insert(w->LabFileName->text());
+            percents.insert(w->LabPa->text());
+        });
 
     EXPECT_TRUE(pokedWhileBusy);
     EXPECT_TRUE(stayedOpen);

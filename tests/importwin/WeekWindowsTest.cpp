@@ -140,26 +140,6 @@ TEST_P(WeekWindowTest, RefusesBadPeriodsInOrderWithTheirFocus)
 INSTANTIATE_TEST_SUITE_P(Both, WeekWindowTest, ::testing::Values(Kind::Weekly, Kind::Margin),
                          [](const auto &info) { return info.param == Kind::Weekly ? "Weekly" : "Margin"; });
 
-// Plays the impatient user: while the run started by the button works, the user's actions run
-// once, as soon as the window reports busy. True when they ran.
-template <typename Window, typename User>
-bool actWhileBusy(Window &window, QPushButton *run, User user)
-{
-    bool acted = false;
-    QTimer timer;
-    timer.setInterval(0);
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        if (!window.isBusy() || acted)
-            return;
-        acted = true;
-        user();
-    });
-    timer.start();
-    run->click();
-    timer.stop();
-    return acted;
-}
-
 class SyuMakeDataTest : public WindowFixture
 {
 };

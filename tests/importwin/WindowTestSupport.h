@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
@@ -88,6 +89,30 @@ public:
 private:
     QTimer m_timer;
 };
+
+// Plays the impatient user: while the run started by the button works, the user's actions run
+// once, as soon as the window reports busy, and watch runs on every turn of the event loop while
+// it is busy. True when the actions ran.
+template <typename Window, typename User, typename Watch = void (*)()>
+bool actWhileBusy(Window &window, QPushButton *run, User user, Watch watch = [] {})
+{
+    bool acted = false;
+    QTimer timer;
+    timer.setInterval(0);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (!window.isBusy())
+            return;
+        watch();
+        if (acted)
+            return;
+        acted = true;
+        user();
+    });
+    timer.start();
+    run->click();
+    timer.stop();
+    return acted;
+}
 
 // Runs pending events until the condition holds or about two seconds went by.
 template <typename Condition>
