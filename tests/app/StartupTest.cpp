@@ -70,36 +70,28 @@ TEST(Startup, FreshFolderGetsFoldersDatabaseAndDefaultSettings)
     EXPECT_EQ(MainModule::hibiPath, MainModule::ProgramFolder + QStringLiteral("\\Data\\"));
 }
 
-TEST(Startup, DeletedSettingsFileIsRecreatedAndTheDatabaseLeftAsItWas)
+TEST(Startup, WhatIsMissingIsMadeAgainAndTheRestStaysByteForByte)
 {
     TempProgramFolder folder;
     ScriptedPrompt prompt;
     ASSERT_TRUE(prepare(folder, prompt).ok);
-    ASSERT_TRUE(QFile::remove(folder.iniPath()));
-    const QByteArray database = readFileBytes(folder.dbPath());
-    ASSERT_FALSE(database.isEmpty());
-
-    const Startup::Result r = prepare(folder, prompt);
-    ASSERT_TRUE(r.ok);
-    EXPECT_EQ(r.firstRunMarker, QString());
-    EXPECT_EQ(readFileBytes(folder.dbPath()), database);
+    for (const QString name : {QStringLiteral("Miravel.ini"), QStringLiteral("Miravel.mdb"), QStringLiteral("htm"), QStringLiteral("Data")}) {
+        const QString path = folder.filePath(name);
+        ASSERT_TRUE(QFileInfo(path).isDir() ? QDir(folder.path()).rmdir(name) : QFile::remove(path)) << name.toStdString();
+        const QByteArray settings = readFileBytes(folder.iniPath()), database = readFileBytes(folder.dbPath());
+        const Startup::Result r = prepare(folder, prompt);
+        ASSERT_TRUE(r.ok) << name.toStdString();
+        EXPECT_TRUE(QFileInfo::exists(path)) << name.toStdString();
+        EXPECT_EQ(r.firstRunMarker, name == QLatin1String("Miravel.mdb") ? QStringLiteral("3") : QString()) << name.toStdString();
+        if (name != QLatin1String("Miravel.ini"))
+            EXPECT_EQ(readFileBytes(folder.iniPath()), settings) << name.toStdString();
+        if (name != QLatin1String("Miravel.mdb"))
+            EXPECT_EQ(readFileBytes(folder.dbPath()), database) << name.toStdString();
+    }
     EXPECT_EQ(Settings::settingsValue(QStringLiteral("move3")), QStringLiteral("30"));
-}
-
-TEST(Startup, DeletedDatabaseIsRecreatedWithTheMarketRows)
-{
-    TempProgramFolder folder;
-    ScriptedPrompt prompt;
-    ASSERT_TRUE(prepare(folder, prompt).ok);
-    ASSERT_TRUE(QFile::remove(folder.dbPath()));
-    const QByteArray settings = readFileBytes(folder.iniPath());
-
-    const Startup::Result r = prepare(folder, prompt);
-    ASSERT_TRUE(r.ok);
-    EXPECT_EQ(r.firstRunMarker, QStringLiteral("3"));
-    EXPECT_EQ(readFileBytes(folder.iniPath()), settings);
     db::Database database(folder.dbPath());
     EXPECT_EQ(database.scalar(QStringLiteral("select Count(*) from Shijyo")).toLongLong(), 6);
+    EXPECT_TRUE(prompt.messages().isEmpty());
 }
 
 TEST(Startup, WithBothFilesPresentOnlyTheVersionKeyIsWritten)
@@ -121,18 +113,6 @@ TEST(Startup, WithBothFilesPresentOnlyTheVersionKeyIsWritten)
     EXPECT_EQ(readFileBytes(folder.iniPath()), expected);
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$")).match(versionText()).hasMatch());
     EXPECT_TRUE(prompt.messages().isEmpty());
-}
-
-TEST(Startup, MissingHtmFolderIsRecreatedWhenDataExistsAndTheReverse)
-{
-    TempProgramFolder folder;
-    ScriptedPrompt prompt;
-    ASSERT_TRUE(QDir(folder.path()).rmdir(QStringLiteral("htm")));
-    ASSERT_TRUE(prepare(folder, prompt).ok);
-    EXPECT_TRUE(QFileInfo(folder.filePath(QStringLiteral("htm"))).isDir());
-    ASSERT_TRUE(QDir(folder.path()).rmdir(QStringLiteral("Data")));
-    ASSERT_TRUE(prepare(folder, prompt).ok);
-    EXPECT_TRUE(QFileInfo(folder.filePath(QStringLiteral("Data"))).isDir());
 }
 
 // A Miravel.mdb that is not ours: a clear message naming it, start-up ends, the file untouched.
