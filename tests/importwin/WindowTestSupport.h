@@ -1,15 +1,15 @@
 #pragma once
 
-// What the window tests share: the import fixture with the window ports, key typing
-// into a box, and a watcher that answers the modal windows a window opens on its own.
+// What the window tests share: the import fixture with the window ports, the impatient user, and a
+// watcher that answers the modal windows a window opens on its own.
 
 #include "import/ImportFixture.h"
+#include "ui/UiTestSupport.h"
 
 #include "base/AppServices.h"
 #include "base/MainModule.h"
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -28,6 +28,9 @@ inline void PrintTo(const QString &text, std::ostream *os)
 }
 
 namespace importwin_test {
+
+using ui_testing::pressKey;
+using ui_testing::typeText;
 
 // Records what the window asks the desktop to open or start.
 class RecordingShell final : public Shell
@@ -49,24 +52,6 @@ public:
     QString startFolder;
     bool startSucceeds = true;
 };
-
-// Types text into a box key by key, as the keyboard would (the date-box rules see each key).
-inline void typeText(QLineEdit *edit, const QString &text)
-{
-    for (const QChar c : text) {
-        const int key = c.unicode() < 0x80 ? int(c.toUpper().unicode()) : 0;
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(edit, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(edit, &release);
-    }
-}
-
-inline void pressKey(QWidget *widget, int key)
-{
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(widget, &press);
-}
 
 // Closes every modal window that appears above the window under test and notes its name.
 class ModalWatcher final
