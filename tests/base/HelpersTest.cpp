@@ -116,14 +116,7 @@ public:
     QStringList opened;
 };
 
-TEST(Shell, OpenWebPagePutsTheSchemeInFront)
-{
-    RecordingShell shell;
-    OpenWebPage(shell, QStringLiteral("miravel.example.jp/kabu/default.asp?tp=a&co=1301"));
-    EXPECT_EQ(shell.opened, QStringList{QStringLiteral("http://miravel.example.jp/kabu/default.asp?tp=a&co=1301")});
-}
-
-TEST(Shell, ShellFileIgnoresAnEmptyText)
+TEST(Shell, OpenWebPagePutsTheSchemeInFrontAndAnEmptyFileOpensNothing)
 {
     RecordingShell shell;
     cShellFile file(shell);
@@ -131,7 +124,9 @@ TEST(Shell, ShellFileIgnoresAnEmptyText)
     file.ShellFile(QStringLiteral(""));
     EXPECT_TRUE(shell.opened.isEmpty());
     file.ShellFile(QStringLiteral("C:\\Miravel\\htm/index.htm"));
-    EXPECT_EQ(shell.opened, QStringList{QStringLiteral("C:\\Miravel\\htm/index.htm")});
+    OpenWebPage(shell, QStringLiteral("miravel.example.jp/kabu/default.asp?tp=a&co=1301"));
+    EXPECT_EQ(shell.opened, QStringList({QStringLiteral("C:\\Miravel\\htm/index.htm"),
+                                         QStringLiteral("http://miravel.example.jp/kabu/default.asp?tp=a&co=1301")}));
 }
 
 // The week-day roundings: weekday numbers count Sunday = 1.

@@ -12,7 +12,7 @@ using namespace testing_support;
 
 namespace {
 
-QString readKey(const QString &path, const QString &section, const QString &key)
+QString readKey(const QString &path, const QString &key, const QString &section = QStringLiteral("Miravel"))
 {
     cINI ini;
     ini.cstrPath = path;
@@ -21,7 +21,7 @@ QString readKey(const QString &path, const QString &section, const QString &key)
     return ini.GetLineINI();
 }
 
-void writeKey(const QString &path, const QString &section, const QString &key, const QString &value)
+void writeKey(const QString &path, const QString &key, const QString &value, const QString &section = QStringLiteral("Miravel"))
 {
     cINI ini;
     ini.cstrPath = path;
@@ -50,7 +50,7 @@ TEST_P(ProfileLookup, ReadsTheValueAProfileReaderWould)
     TempProgramFolder folder;
     const LookupCase &c = GetParam();
     writeFileBytes(folder.iniPath(), c.file);
-    EXPECT_EQ(readKey(folder.iniPath(), QString::fromUtf8(c.section), QString::fromUtf8(c.key)), c.expected);
+    EXPECT_EQ(readKey(folder.iniPath(), QString::fromUtf8(c.key), QString::fromUtf8(c.section)), c.expected);
 }
 
 QByteArray cp932(const QString &text)
@@ -70,7 +70,6 @@ INSTANTIATE_TEST_SUITE_P(
         LookupCase{"MissingSectionIsEmpty", "[Other]\r\nmove1=3\r\n", "Miravel", "move1", QString()},
         LookupCase{"KeysBeforeAnySectionBelongToNone", "move1=3\r\n[Miravel]\r\nmove2=4\r\n", "Miravel", "move1",
                    QString()},
-        LookupCase{"NoSectionAtAll", "move1=3\r\nmove2=4\r\n", "Miravel", "move2", QString()},
         LookupCase{"KeyOfAnotherSectionIsNotTaken", "[Other]\r\nmove1=1\r\n[Miravel]\r\nmove1=2\r\n", "Miravel",
                    "move1", QStringLiteral("2")},
         LookupCase{"SectionEndsAtNextHeader", "[Miravel]\r\nmove1=2\r\n[Other]\r\nmove2=9\r\n", "Miravel", "move2",
@@ -97,8 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ProfileFile, MissingFileReadsEmpty)
 {
     TempProgramFolder folder;
-    EXPECT_EQ(readKey(folder.filePath(QStringLiteral("none.ini")), QStringLiteral("Miravel"), QStringLiteral("a")),
-              QString());
+    EXPECT_EQ(readKey(folder.filePath(QStringLiteral("none.ini")), QStringLiteral("a")), QString());
 }
 
 TEST(ProfileFile, ValuesAreCappedAt1023Characters)
@@ -106,20 +104,20 @@ TEST(ProfileFile, ValuesAreCappedAt1023Characters)
     TempProgramFolder folder;
     const QByteArray longValue(5000, 'x');
     writeFileBytes(folder.iniPath(), "[Miravel]\r\nDURL=" + longValue + "\r\nmove1=4\r\n");
-    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("DURL")).size(), 1023);
-    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("move1")), QStringLiteral("4"));
+    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("DURL")).size(), 1023);
+    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("move1")), QStringLiteral("4"));
 
-    writeKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("BackPath"), QString(3000, QLatin1Char('y')));
-    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("BackPath")), QString(1023, QLatin1Char('y')));
+    writeKey(folder.iniPath(), QStringLiteral("BackPath"), QString(3000, QLatin1Char('y')));
+    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("BackPath")), QString(1023, QLatin1Char('y')));
 }
 
 TEST(ProfileFile, VeryLongLineWithoutLineEndsIsRead)
 {
     TempProgramFolder folder;
     writeFileBytes(folder.iniPath(), QByteArray(2'000'000, 'z'));
-    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("move1")), QString());
-    writeKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("move1"), QStringLiteral("9"));
-    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("move1")), QStringLiteral("9"));
+    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("move1")), QString());
+    writeKey(folder.iniPath(), QStringLiteral("move1"), QStringLiteral("9"));
+    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("move1")), QStringLiteral("9"));
 }
 
 TEST(ProfileFile, WritingReplacesInPlaceAndKeepsEveryOtherLineByteForByte)
@@ -137,19 +135,19 @@ TEST(ProfileFile, WritingReplacesInPlaceAndKeepsEveryOtherLineByteForByte)
                                                     "[Last]\r\n"
                                                     "x=1";
     writeFileBytes(folder.iniPath(), before);
-    writeKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("move1"), QStringLiteral("25"));
+    writeKey(folder.iniPath(), QStringLiteral("move1"), QStringLiteral("25"));
     QByteArray expected = before;
     expected.replace("  Move1 = 5   \r\n", "  Move1 =25\r\n");
     EXPECT_EQ(readFileBytes(folder.iniPath()), expected);
-    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("Other"), QStringLiteral("move1")), QStringLiteral("111"));
+    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("move1"), QStringLiteral("Other")), QStringLiteral("111"));
 }
 
 TEST(ProfileFile, NewKeyGoesAtTheEndOfItsSectionAndNewSectionAtTheEnd)
 {
     TempProgramFolder folder;
     writeFileBytes(folder.iniPath(), "[Miravel]\r\nmove1=5\r\n\r\n[Other]\r\nz=1\r\n");
-    writeKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("Version"), QStringLiteral("1.0.12"));
-    writeKey(folder.iniPath(), QStringLiteral("Third"), QStringLiteral("k"), QStringLiteral("v"));
+    writeKey(folder.iniPath(), QStringLiteral("Version"), QStringLiteral("1.0.12"));
+    writeKey(folder.iniPath(), QStringLiteral("k"), QStringLiteral("v"), QStringLiteral("Third"));
     EXPECT_EQ(readFileBytes(folder.iniPath()),
               QByteArray("[Miravel]\r\nmove1=5\r\nVersion=1.0.12\r\n\r\n[Other]\r\nz=1\r\n[Third]\r\nk=v\r\n"));
 }
@@ -158,11 +156,11 @@ TEST(ProfileFile, WritingCreatesTheFileAndKeepsAnLfOnlyFileLfOnly)
 {
     TempProgramFolder folder;
     const QString fresh = folder.filePath(QStringLiteral("new.ini"));
-    writeKey(fresh, QStringLiteral("Miravel"), QStringLiteral("ScreenMode"), QStringLiteral("2"));
+    writeKey(fresh, QStringLiteral("ScreenMode"), QStringLiteral("2"));
     EXPECT_EQ(readFileBytes(fresh), QByteArray("[Miravel]\r\nScreenMode=2\r\n"));
 
     writeFileBytes(folder.iniPath(), "[Miravel]\nmove1=5");
-    writeKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("move2"), QStringLiteral("6"));
+    writeKey(folder.iniPath(), QStringLiteral("move2"), QStringLiteral("6"));
     EXPECT_EQ(readFileBytes(folder.iniPath()), QByteArray("[Miravel]\nmove1=5\nmove2=6\n"));
 }
 
@@ -170,42 +168,36 @@ TEST(ProfileFile, JapaneseValuesRoundTripInCodePage932)
 {
     TempProgramFolder folder;
     const QString katakana = QStringLiteral("ﾁｬｰﾄ・ｽﾗｲﾄﾞｼｮｰ・ｽﾀｰﾄ");
-    writeKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("ReadSinyo"), QStringLiteral("しない"));
-    writeKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("Caption"), katakana);
+    writeKey(folder.iniPath(), QStringLiteral("ReadSinyo"), QStringLiteral("しない"));
+    writeKey(folder.iniPath(), QStringLiteral("Caption"), katakana);
     EXPECT_EQ(readFileBytes(folder.iniPath()),
               cp932(QStringLiteral("[Miravel]\r\nReadSinyo=しない\r\nCaption=") + katakana + QStringLiteral("\r\n")));
     // Half-width katakana are single bytes in code page 932.
     EXPECT_EQ(cp932(katakana).size(), katakana.size() + 2); // the two "・" are double-byte
-    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("ReadSinyo")), QStringLiteral("しない"));
-    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("Caption")), katakana);
+    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("ReadSinyo")), QStringLiteral("しない"));
+    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("Caption")), katakana);
 }
 
 TEST(ProfileFile, ByteOrderMarkFileStaysUtf8WhenWritten)
 {
     TempProgramFolder folder;
     writeFileBytes(folder.iniPath(), "\xEF\xBB\xBF[Miravel]\r\nmove1=5\r\n");
-    writeKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("ReadSinyo"), QStringLiteral("金曜"));
+    writeKey(folder.iniPath(), QStringLiteral("ReadSinyo"), QStringLiteral("金曜"));
     EXPECT_EQ(readFileBytes(folder.iniPath()),
               QByteArray("\xEF\xBB\xBF[Miravel]\r\nmove1=5\r\nReadSinyo=\xE9\x87\x91\xE6\x9B\x9C\r\n"));
 }
 
-TEST(Settings, DefaultFileHasExactlyTheMainKeysAndTheFilterKeys)
+TEST(Settings, DefaultFileHasTheMainKeysThenTheFilterKeysAndReadsBackAsTheDefaults)
 {
     TempProgramFolder folder;
     ASSERT_TRUE(Settings::WriteSettings(Settings::defaultValues(), true));
-    const QStringList lines = TextFile::readLines(folder.iniPath());
     QStringList expected{QStringLiteral("[Miravel]")};
     const QStringList keys = Settings::mainKeys();
-    const QStringList values = Settings::defaultValues();
-    ASSERT_EQ(keys.size(), 19);
     for (int i = 0; i < keys.size(); ++i)
-        expected.append(keys[i] + QLatin1Char('=') + values[i]);
+        expected.append(keys[i] + QLatin1Char('=') + Settings::defaultValues()[i]);
     expected << QStringLiteral("FilterGaku=") << QStringLiteral("FilterDekidaka=") << QStringLiteral("[Convt]")
              << QStringLiteral("Source=");
-    EXPECT_EQ(lines, expected);
-    EXPECT_EQ(keys.first(), QStringLiteral("ScreenMode"));
-    EXPECT_EQ(keys.last(), QStringLiteral("QURL")); // the boards' quote site, added after the original keys
-    EXPECT_EQ(values.last(), Settings::defaultQuoteAddress());
+    EXPECT_EQ(TextFile::readLines(folder.iniPath()), expected);
 
     // Reading the defaults back over other values yields the defaults.
     MainModule::move1 = 99;
@@ -215,15 +207,9 @@ TEST(Settings, DefaultFileHasExactlyTheMainKeysAndTheFilterKeys)
     ASSERT_TRUE(Settings::ReadSettings(&prompt));
     EXPECT_TRUE(prompt.messages().isEmpty());
     EXPECT_EQ(MainModule::move1, 5);
-    EXPECT_EQ(MainModule::slidechart, 1.0f);
     EXPECT_EQ(MainModule::ReadSinyo, QStringLiteral("しない"));
     EXPECT_EQ(MainModule::SonPa, Currency::fromInt(4));
-    EXPECT_TRUE(MainModule::hibiPath.endsWith(QStringLiteral("\\Data\\")));
-    EXPECT_TRUE(MainModule::hibiPath.startsWith(MainModule::ProgramFolder));
-    EXPECT_EQ(MainModule::sinyoPath, QString());
-    EXPECT_EQ(MainModule::DURL, Settings::defaultServerAddress());
-    EXPECT_EQ(MainModule::MURL, Settings::defaultServerAddress());
-    EXPECT_TRUE(MainModule::DURL.endsWith(QStringLiteral("/kabu/")));
+    EXPECT_EQ(MainModule::hibiPath, MainModule::ProgramFolder + QStringLiteral("\\Data\\"));
     EXPECT_EQ(Settings::currentValues(), Settings::defaultValues());
 }
 
@@ -321,23 +307,13 @@ TEST(ProfileFile, AValueCodePage932CannotHoldTurnsTheFileIntoUtf8)
     writeCp932File(folder.iniPath(), {QStringLiteral("[Miravel]"), QStringLiteral("ReadSinyo=水曜"), QStringLiteral("hibiPath=C:\\")});
     const QString folderName = QStringLiteral("/home/josé/데이터/𠮷野家/");
 
-    writeKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("hibiPath"), folderName);
+    writeKey(folder.iniPath(), QStringLiteral("hibiPath"), folderName);
 
     QFile file(folder.iniPath());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.readAll().startsWith("\xEF\xBB\xBF"));
-    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("hibiPath")), folderName);
-    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("Miravel"), QStringLiteral("ReadSinyo")), QStringLiteral("水曜"));
-}
-
-TEST(Settings, AMissingFileIsCreatedWithTheDefaults)
-{
-    TempProgramFolder folder;
-    QFile::remove(folder.iniPath());
-    ASSERT_TRUE(Settings::ensureSettingsFile());
-    ScriptedPrompt prompt;
-    EXPECT_TRUE(Settings::ReadSettings(&prompt));
-    EXPECT_EQ(Settings::currentValues(), Settings::defaultValues());
+    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("hibiPath")), folderName);
+    EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("ReadSinyo")), QStringLiteral("水曜"));
 }
 
 TEST(Settings, MissingTextKeyReadsEmptyAndLoadingGoesOn)

@@ -1,27 +1,18 @@
 // The import commands of miravel-batch: exit statuses, the result message as the last stdout line,
 // refusals with the windows' messages.
 
+#include "BatchTestSupport.h"
 #include "import/ImportFixture.h"
 
 #include "base/Settings.h"
 #include "import/Registration.h"
 
 #include <QFile>
-#include <QProcess>
 
-#include <csignal>
-#include <sys/resource.h>
-
+using namespace batch_test;
 using namespace import_test;
 
 namespace {
-
-struct BatchRun
-{
-    int exitCode = -1;
-    QStringList out;
-    QString err;
-};
 
 class BatchCommandsTest : public ImportFixture
 {
@@ -29,39 +20,12 @@ protected:
     void SetUp() override
     {
         ImportFixture::SetUp();
-        program = testing_support::batchToolPath();
-        if (program.isEmpty())
+        if (testing_support::batchToolPath().isEmpty())
             GTEST_SKIP() << "miravel-batch was not built beside the tests";
         ASSERT_TRUE(Settings::WriteSettings(Settings::currentValues(), true));
     }
 
-    // fileSizeLimit: the most bytes the tool may write into any one file (0: no limit).
-    BatchRun batch(const QStringList &arguments, rlim_t fileSizeLimit = 0)
-    {
-        QProcess p;
-        if (fileSizeLimit > 0) {
-            p.setChildProcessModifier([fileSizeLimit] {
-                std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of killing the tool
-                rlimit limit{fileSizeLimit, fileSizeLimit};
-                setrlimit(RLIMIT_FSIZE, &limit);
-            });
-        }
-        p.setProgram(program);
-        p.setArguments(QStringList{QStringLiteral("--folder"), folder.path()} + arguments);
-        p.start();
-        EXPECT_TRUE(p.waitForFinished(120000));
-        BatchRun r;
-        r.exitCode = p.exitCode();
-        r.out = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        // Qt's own start-up warnings about the desktop environment are not ours.
-        const QStringList errLines = QString::fromUtf8(p.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        for (const QString &line : errLines)
-            if (!line.startsWith(QLatin1String("QStandardPaths:")))
-                r.err += line + QLatin1Char('\n');
-        return r;
-    }
-
-    QString program;
+    BatchRun batch(const QStringList &arguments, rlim_t fileSizeLimit = 0) { return runBatch(folder.path(), arguments, fileSizeLimit); }
 };
 
 TEST_F(BatchCommandsTest, AMissingSettingsFileIsRecreatedAsAtStart)
@@ -225,10 +189,7 @@ TEST_F(BatchCommandsTest, WeeklyMarginAndRecalcPrintTheirWindowsMessages)
 TEST_F(BatchCommandsTest, FolderWithoutDatabaseIsAnError)
 {
     testing_support::TempProgramFolder other;
-    QProcess p;
-    p.start(program, {QStringLiteral("--folder"), other.path(), QStringLiteral("build-weekly"), QStringLiteral("2000-07-03"), QStringLiteral("2000-07-07")});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_EQ(runBatch(other.path(), {QStringLiteral("build-weekly"), QStringLiteral("2000-07-03"), QStringLiteral("2000-07-07")}).exitCode, 1);
 }
 
 } // namespace

@@ -1,104 +1,84 @@
-// miravel-batch init on a program folder, run as the user runs it.
+// miravel-batch init on a program folder, and the usage errors of the tool.
+
+#include "BatchTestSupport.h"
 
 #include "db/Database.h"
-#include "support/TestSupport.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
+using namespace batch_test;
+using testing_support::readFileBytes;
 
 namespace {
-
-struct BatchRun
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 
 class BatchInit : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        tool = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../miravel-batch"));
-        if (!QFileInfo::exists(tool))
+        if (testing_support::batchToolPath().isEmpty())
             GTEST_SKIP() << "miravel-batch is not built beside the tests";
     }
-    BatchRun run(const QStringList &arguments)
-    {
-        QProcess p;
-        p.start(tool, arguments);
-        BatchRun r;
-        if (!p.waitForFinished(30000))
-            return r;
-        r.exitCode = p.exitCode();
-        r.out = QString::fromUtf8(p.readAllStandardOutput());
-        r.err = QString::fromUtf8(p.readAllStandardError());
-        return r;
-    }
+    BatchRun init(const QStringList &more = {}) { return runBatch(dir.path(), QStringList{QStringLiteral("init")} + more); }
     QString file(const QString &name) const { return QDir(dir.path()).filePath(name); }
-    QString tool;
     QTemporaryDir dir;
 };
 
 TEST_F(BatchInit, PreparesAFreshFolderAndLeavesAPreparedOneAsItIs)
 {
-    const BatchRun first = run({QStringLiteral("--folder"), dir.path(), QStringLiteral("init")});
+    const BatchRun first = init();
     EXPECT_EQ(first.exitCode, 0) << first.err.toStdString();
     EXPECT_TRUE(QFileInfo(file(QStringLiteral("Data"))).isDir());
     EXPECT_TRUE(QFileInfo(file(QStringLiteral("htm"))).isDir());
     EXPECT_TRUE(db::Database::isOwnDatabase(file(QStringLiteral("Miravel.mdb"))));
-    const QByteArray settings = testing_support::readFileBytes(file(QStringLiteral("Miravel.ini")));
+    const QByteArray settings = readFileBytes(file(QStringLiteral("Miravel.ini")));
     EXPECT_TRUE(settings.startsWith("[Miravel]\r\nScreenMode=1\r\n"));
     EXPECT_FALSE(settings.contains("Version=")) << "the version is the desktop program's";
 
-    const QByteArray database = testing_support::readFileBytes(file(QStringLiteral("Miravel.mdb")));
-    const BatchRun second = run({QStringLiteral("--folder"), dir.path(), QStringLiteral("init")});
+    const QByteArray database = readFileBytes(file(QStringLiteral("Miravel.mdb")));
+    const BatchRun second = init();
     EXPECT_EQ(second.exitCode, 0) << second.err.toStdString();
-    EXPECT_EQ(testing_support::readFileBytes(file(QStringLiteral("Miravel.mdb"))), database);
-    EXPECT_EQ(testing_support::readFileBytes(file(QStringLiteral("Miravel.ini"))), settings);
+    EXPECT_EQ(readFileBytes(file(QStringLiteral("Miravel.mdb"))), database);
+    EXPECT_EQ(readFileBytes(file(QStringLiteral("Miravel.ini"))), settings);
+
+    // A folder that does not exist yet is made.
+    const QString newFolder = file(QStringLiteral("new/program"));
+    EXPECT_EQ(runBatch(newFolder, {QStringLiteral("init")}).exitCode, 0);
+    EXPECT_TRUE(db::Database::isOwnDatabase(newFolder + QStringLiteral("/Miravel.mdb")));
 }
 
 TEST_F(BatchInit, ForeignDatabaseIsAnErrorWithItsDescription)
 {
-    {
-        QFile f(file(QStringLiteral("Miravel.mdb")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("Standard Jet DB");
-    }
-    const BatchRun r = run({QStringLiteral("--folder"), dir.path(), QStringLiteral("init")});
+    testing_support::writeFileBytes(file(QStringLiteral("Miravel.mdb")), "Standard Jet DB");
+    const BatchRun r = init();
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("ミラベルのデータベースではない"))) << r.err.toStdString();
-    EXPECT_EQ(testing_support::readFileBytes(file(QStringLiteral("Miravel.mdb"))), QByteArray("Standard Jet DB"));
+    EXPECT_EQ(readFileBytes(file(QStringLiteral("Miravel.mdb"))), QByteArray("Standard Jet DB"));
     EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("Miravel.ini"))));
 }
 
 TEST_F(BatchInit, BadSettingValueIsAnError)
 {
-    ASSERT_EQ(run({QStringLiteral("--folder"), dir.path(), QStringLiteral("init")}).exitCode, 0);
-    QByteArray settings = testing_support::readFileBytes(file(QStringLiteral("Miravel.ini")));
+    ASSERT_EQ(init().exitCode, 0);
+    QByteArray settings = readFileBytes(file(QStringLiteral("Miravel.ini")));
     settings.replace("move2=15", "move2=abc");
-    {
-        QFile f(file(QStringLiteral("Miravel.ini")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(settings);
-    }
-    const BatchRun r = run({QStringLiteral("--folder"), dir.path(), QStringLiteral("init")});
+    testing_support::writeFileBytes(file(QStringLiteral("Miravel.ini")), settings);
+    const BatchRun r = init();
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("設定 move2 の値 'abc' を数値に変換できません。"))) << r.err.toStdString();
 }
 
-TEST_F(BatchInit, ArgumentsAreAUsageError)
+TEST_F(BatchInit, UsageErrorsExitWithTwoAndPrepareNothing)
 {
-    const BatchRun r = run({QStringLiteral("--folder"), dir.path(), QStringLiteral("init"), QStringLiteral("now")});
-    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(init({QStringLiteral("now")}).exitCode, 2);
     EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("Miravel.mdb"))));
+    for (const QStringList &arguments : {QStringList{QStringLiteral("no-such-command")}, QStringList{QStringLiteral("chart")},
+                                         QStringList{QStringLiteral("chart"), QStringLiteral("7203"), QStringLiteral("--panel"), QStringLiteral("9")},
+                                         QStringList{QStringLiteral("chart"), QStringLiteral("7203"), QStringLiteral("--date"), QStringLiteral("2018/13/45")}})
+        EXPECT_EQ(runBatch(dir.path(), arguments).exitCode, 2) << arguments.join(QLatin1Char(' ')).toStdString();
 }
 
 } // namespace

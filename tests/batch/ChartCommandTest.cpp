@@ -1,7 +1,7 @@
-// miravel-batch chart and init as a script would use them: exit statuses, the key=value answer, and
-// the image, series and list files.
+// miravel-batch chart as a script would use it: the key=value answer, the image, series and list
+// files, and the answer when there is nothing to show.
 
-#include "support/TestSupport.h"
+#include "BatchTestSupport.h"
 
 #include "base/MainModule.h"
 #include "base/Settings.h"
@@ -11,11 +11,11 @@
 
 #include <QFileInfo>
 #include <QImage>
-#include <QProcess>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
+using namespace batch_test;
 using namespace testing_support;
 
 namespace {
@@ -25,40 +25,12 @@ QStringList TextFileLines(const QString &path)
     return QString::fromUtf8(readFileBytes(path)).split(QRegularExpression(QStringLiteral("\\r?\\n")), Qt::SkipEmptyParts);
 }
 
-struct BatchRun
-{
-    int exitCode = -1;
-    QStringList out;
-    QString err;
-    QString value(const QString &key) const
-    {
-        for (const QString &l : out)
-            if (l.startsWith(key + QLatin1Char('=')))
-                return l.mid(key.size() + 1);
-        return QStringLiteral("<missing>");
-    }
-};
-
 class BatchTool : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        program = batchToolPath();
-        ASSERT_FALSE(program.isEmpty()) << "miravel-batch is built beside the tests";
-    }
+    void SetUp() override { ASSERT_FALSE(batchToolPath().isEmpty()) << "miravel-batch is built beside the tests"; }
 
-    BatchRun run(const QStringList &arguments)
-    {
-        QProcess p;
-        p.start(program, QStringList{QStringLiteral("--folder"), folder.path()} + arguments);
-        EXPECT_TRUE(p.waitForFinished(60000));
-        BatchRun r;
-        r.exitCode = p.exitCode();
-        r.out = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        r.err = QString::fromUtf8(p.readAllStandardError());
-        return r;
-    }
+    BatchRun run(const QStringList &arguments) { return runBatch(folder.path(), arguments); }
 
     // 130 weekdays of a rising issue ending on 2018-06-29, price unit 10.
     void fillIssue()
@@ -81,29 +53,7 @@ protected:
     }
 
     TempProgramFolder folder;
-    QString program;
 };
-
-TEST_F(BatchTool, InitPreparesTheFolderAndUsageErrorsExitWithTwo)
-{
-    db::Database::closeAll();
-    BatchRun init = run({QStringLiteral("init")});
-    EXPECT_EQ(init.exitCode, 0) << init.err.toStdString();
-    EXPECT_TRUE(db::Database::isOwnDatabase(folder.dbPath()));
-    EXPECT_TRUE(QFileInfo::exists(folder.iniPath()));
-    // A folder that does not exist yet is made.
-    QProcess fresh;
-    const QString newFolder = folder.filePath(QStringLiteral("new/program"));
-    fresh.start(program, {QStringLiteral("--folder"), newFolder, QStringLiteral("init")});
-    ASSERT_TRUE(fresh.waitForFinished(60000));
-    EXPECT_EQ(fresh.exitCode(), 0);
-    EXPECT_TRUE(db::Database::isOwnDatabase(newFolder + QStringLiteral("/Miravel.mdb")));
-
-    EXPECT_EQ(run({QStringLiteral("no-such-command")}).exitCode, 2);
-    EXPECT_EQ(run({QStringLiteral("chart")}).exitCode, 2);
-    EXPECT_EQ(run({QStringLiteral("chart"), QStringLiteral("7203"), QStringLiteral("--panel"), QStringLiteral("9")}).exitCode, 2);
-    EXPECT_EQ(run({QStringLiteral("chart"), QStringLiteral("7203"), QStringLiteral("--date"), QStringLiteral("2018/13/45")}).exitCode, 2);
-}
 
 TEST_F(BatchTool, ChartWritesImageSeriesListAndTheSeriesFigures)
 {

@@ -200,10 +200,6 @@ TEST_F(Engine, UnknownTablesAndFieldsHaveTheirNumbers)
     EXPECT_EQ(errorOf([&] { rs.value(QStringLiteral("nofield")); }), db::ErrorNumber::TooFewParameters);
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(Engine, WriteBatchGroupsShortSafePointsAndCommitsOnRequest)
 {
     db::Database writer(folder.dbPath());

@@ -81,10 +81,4 @@ TEST(Translator, RejectsMalformedTextWithASyntaxError)
     }
 }
 
-TEST(Translator, DateLiteralAndQuotingHelpers)
-{
-    EXPECT_EQ(db::dateLiteral(QDate(2000, 7, 4)), QStringLiteral("#2000/07/04#"));
-    EXPECT_EQ(db::quoteText(QStringLiteral("it's")), QStringLiteral("'it''s'"));
-}
-
 } // namespace

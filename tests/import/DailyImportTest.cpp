@@ -40,32 +40,20 @@ TEST_F(DailyImportTest, CarriesTheReferenceCloseThroughHolidaysZeroVolumeDaysAnd
     EXPECT_EQ(result.storedRecords, 7);
     EXPECT_TRUE(prompt.messages().isEmpty());
 
+    const QString day = QStringLiteral("daydata");
     // First day of the database: change 0, reference = close.
-    auto r = priceRow(QStringLiteral("daydata"), 1301, Mon);
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->change, 0);
-    EXPECT_EQ(r->reference, 105);
-    EXPECT_EQ(r->volume, QStringLiteral("5000"));
+    EXPECT_EQ(changeOf(day, 1301, Mon), Change(0, 105));
+    EXPECT_EQ(priceRow(day, 1301, Mon)->volume, QStringLiteral("5000"));
     // No trade: zero prices, change 0, the reference carried.
-    r = priceRow(QStringLiteral("daydata"), 1301, Tue);
+    const auto r = priceRow(day, 1301, Tue);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->open + r->high + r->low + r->close, 0);
-    EXPECT_EQ(r->change, 0);
-    EXPECT_EQ(r->reference, 105);
+    EXPECT_EQ(changeOf(day, 1301, Tue), Change(0, 105));
     // Across the holiday, against the carried close.
-    r = priceRow(QStringLiteral("daydata"), 1301, Thu);
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->change, 6);
-    EXPECT_EQ(r->reference, 111);
-    r = priceRow(QStringLiteral("daydata"), 1332, Thu);
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->change, -2);
-    EXPECT_EQ(r->reference, 50);
+    EXPECT_EQ(changeOf(day, 1301, Thu), Change(6, 111));
+    EXPECT_EQ(changeOf(day, 1332, Thu), Change(-2, 50));
     // An issue's first day.
-    r = priceRow(QStringLiteral("daydata"), 1333, Thu);
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->change, 0);
-    EXPECT_EQ(r->reference, 205);
+    EXPECT_EQ(changeOf(day, 1333, Thu), Change(0, 205));
 }
 
 TEST_F(DailyImportTest, ZeroReferenceGivesNoChangeAndOldPreviousDayIsNotFound)
@@ -79,19 +67,7 @@ TEST_F(DailyImportTest, ZeroReferenceGivesNoChangeAndOldPreviousDayIsNotFound)
     // 61 days back lies outside the look-back: the issue starts afresh.
     EXPECT_EQ(priceRow(QStringLiteral("daydata"), 1301, Mon)->change, 0);
     // 60 days back is found, but its reference is 0.
-    auto r = priceRow(QStringLiteral("daydata"), 1332, Mon);
-    EXPECT_EQ(r->change, 0);
-    EXPECT_EQ(r->reference, 51);
-}
-
-TEST_F(DailyImportTest, FileDatedOnAWeekendImportsNothing)
-{
-    writeDaily(Sat, {QStringLiteral("1301,0,極洋,100,110,95,105,5000")});
-    const ImportResult result = run(Sat, Sat);
-    EXPECT_TRUE(result.completed);
-    EXPECT_EQ(MainModule::MainTag, QStringLiteral("株式データーが存在しません｡"));
-    EXPECT_EQ(count(QStringLiteral("daydata")), 0);
-    EXPECT_EQ(count(QStringLiteral("Mei")), 0);
+    EXPECT_EQ(changeOf(QStringLiteral("daydata"), 1332, Mon), Change(0, 51));
 }
 
 TEST_F(DailyImportTest, StoredDateIsKeptWithRDel0AndReplacedWithRDel1)
@@ -118,14 +94,8 @@ TEST_F(DailyImportTest, OnlyMarketPositions0_1And5AreStored)
 {
     writeDaily(Mon, {QStringLiteral("1001,0,東一,1,1,1,1,1"), QStringLiteral("1002,1,東二,1,1,1,1,1"), QStringLiteral("1003,2,大証,1,1,1,1,1"), QStringLiteral("1004,3,名証,1,1,1,1,1"), QStringLiteral("1005,4,他,1,1,1,1,1"), QStringLiteral("1006,5,店頭,1,1,1,1,1")});
     run(Mon, Mon);
-    EXPECT_EQ(dates(QStringLiteral("daydata"), 1001).size(), 1);
-    EXPECT_EQ(dates(QStringLiteral("daydata"), 1002).size(), 1);
-    EXPECT_EQ(dates(QStringLiteral("daydata"), 1006).size(), 1);
-    EXPECT_EQ(count(QStringLiteral("daydata")), 3);
-    EXPECT_EQ(count(QStringLiteral("Mei")), 3);
-    db::Database database(MainModule::DBPath);
-    EXPECT_EQ(database.scalar(QStringLiteral("select 市場コード from Mei where コード=1002")).toInt(), 2);
-    EXPECT_EQ(database.scalar(QStringLiteral("select 市場コード from Mei where コード=1006")).toInt(), 3);
+    EXPECT_EQ(rowsOf(QStringLiteral("select コード from daydata order by コード")), QStringList({QStringLiteral("1001"), QStringLiteral("1002"), QStringLiteral("1006")}));
+    EXPECT_EQ(rowsOf(QStringLiteral("select コード, 市場コード from Mei order by コード")), QStringList({QStringLiteral("1001,1"), QStringLiteral("1002,2"), QStringLiteral("1006,3")}));
     // Skipped markets are not bad lines.
     EXPECT_TRUE(prompt.messages().isEmpty());
 }
@@ -140,19 +110,20 @@ TEST_F(DailyImportTest, RegistersNewIssuesCorrectsRenamedOnesAndMarksTheLastFile
 
     run(Mon, Tue);
 
-    db::Database database(MainModule::DBPath);
-    db::Recordset rs = database.openRecordset(QStringLiteral("select * from Mei order by コード"));
-    QStringList seen;
-    for (; !rs.eof(); rs.moveNext())
-        seen << QStringLiteral("%1 %2 %3 %4 %5 %6").arg(rs.toLong(QStringLiteral("コード"))).arg(rs.toLong(QStringLiteral("市場コード"))).arg(rs.toText(QStringLiteral("銘柄"))).arg(rs.toLong(QStringLiteral("出来高単位"))).arg(rs.toLong(QStringLiteral("株価単位"))).arg(int(rs.toBool(QStringLiteral("更新Flg"))));
-    EXPECT_EQ(seen, QStringList({QStringLiteral("1301 2 極洋 100 5 1"), QStringLiteral("1332 1 ﾆｯｽｲ 1000 1 1"), QStringLiteral("1333 1 マルハ 1000 1 0"), QStringLiteral("1400 3 新規上場 1000 1 1")}));
+    EXPECT_EQ(rowsOf(QStringLiteral("select コード, 市場コード, 銘柄, 出来高単位, 株価単位, 更新Flg from Mei order by コード")),
+              QStringList({QStringLiteral("1301,2,極洋,100,5,true"), QStringLiteral("1332,1,ﾆｯｽｲ,1000,1,true"), QStringLiteral("1333,1,マルハ,1000,1,false"), QStringLiteral("1400,3,新規上場,1000,1,true")}));
 }
 
-TEST_F(DailyImportTest, MarksNothingWhenTheLastFileStoredNothing)
+TEST_F(DailyImportTest, AFileDatedOnAWeekendImportsNothingAndMarksNothing)
 {
     addIssue(1301, 1, QStringLiteral("極洋"), false);
     writeDaily(Mon, {QStringLiteral("1301,0,極洋,1,1,1,1,1")});
-    writeDaily(Sat, {QStringLiteral("1301,0,極洋,1,1,1,1,1")});
+    writeDaily(Sat, {QStringLiteral("1301,0,極洋,1,1,1,1,1"), QStringLiteral("1332,0,日本水産,1,1,1,1,1")});
+    EXPECT_TRUE(run(Sat, Sat).completed);
+    EXPECT_EQ(MainModule::MainTag, QStringLiteral("株式データーが存在しません｡"));
+    EXPECT_EQ(count(QStringLiteral("daydata")), 0);
+    EXPECT_EQ(count(QStringLiteral("Mei")), 1);
+    // The last file of the range stored nothing: no issue is marked current.
     run(Mon, Sat);
     EXPECT_EQ(count(QStringLiteral("Mei"), QStringLiteral("where 更新Flg=True")), 0);
 }
@@ -242,13 +213,10 @@ TEST_F(DailyImportTest, BadIssueCodeEndsTheRunNamingFileLineAndText)
     // The file before stays, the bad file is taken back whole; the weekly step did not run.
     EXPECT_EQ(count(QStringLiteral("daydata")), 1);
     EXPECT_EQ(count(QStringLiteral("weekdata")), 0);
-}
 
-TEST_F(DailyImportTest, CodeOf10000OrMoreEndsTheRun)
-{
-    writeDaily(Mon, {QStringLiteral("10000,0,極洋,100,110,95,105,5000")});
-    EXPECT_FALSE(run(Mon, Mon).completed);
-    EXPECT_EQ(count(QStringLiteral("daydata")), 0);
+    writeDaily(Thu, {QStringLiteral("10000,0,極洋,100,110,95,105,5000")}); // codes have four digits
+    EXPECT_FALSE(run(Thu, Thu).completed);
+    EXPECT_EQ(count(QStringLiteral("daydata")), 1);
 }
 
 TEST_F(DailyImportTest, ToleratesOddButReadableFiles)
@@ -304,10 +272,6 @@ TEST_F(DailyImportTest, DuplicateRecordInOneFileIsPassedOver)
     EXPECT_EQ(priceRow(QStringLiteral("daydata"), 1301, Mon)->close, 105);
     EXPECT_EQ(count(QStringLiteral("daydata")), 2);
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(DailyImportTest, NextDayAfterAnAlreadyStoredDayTakesItsReferenceFromTheTable)
 {

@@ -16,7 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <optional>
+#include <utility>
 
 namespace import_test {
 
@@ -88,6 +90,14 @@ protected:
         return r;
     }
 
+    // 前日比 and 基準前日比 of a row; both the least qint64 when there is no row.
+    using Change = std::pair<qint64, qint64>;
+    Change changeOf(const QString &table, qint64 code, const QDate &date)
+    {
+        const auto r = priceRow(table, code, date);
+        return r ? Change(r->change, r->reference) : Change(std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::min());
+    }
+
     // Every row of a query as comma-joined values, for comparing whole tables.
     QStringList rowsOf(const QString &select)
     {
@@ -123,11 +133,7 @@ protected:
     void addIssue(qint64 code, int market, const QString &name, bool flag = false, qint64 volumeUnit = 1000, qint64 priceUnit = 1)
     {
         execute(QStringLiteral("insert into Mei (コード, 市場コード, 銘柄, 出来高単位, 株価単位, 更新Flg) values (%1, %2, %3, %4, %5, %6)")
-                    .arg(code)
-                    .arg(market)
-                    .arg(db::quoteText(name))
-                    .arg(volumeUnit)
-                    .arg(priceUnit)
+                    .arg(code).arg(market).arg(db::quoteText(name)).arg(volumeUnit).arg(priceUnit)
                     .arg(flag ? QStringLiteral("True") : QStringLiteral("False")));
     }
 
@@ -135,15 +141,7 @@ protected:
                   qint64 volume, qint64 change = 0, qint64 reference = 0)
     {
         execute(QStringLiteral("insert into %1 (コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高, 基準前日比) values (%2, %3, %4, %5, %6, %7, %8, %9, %10)")
-                    .arg(table)
-                    .arg(code)
-                    .arg(db::dateLiteral(date))
-                    .arg(open)
-                    .arg(high)
-                    .arg(low)
-                    .arg(close)
-                    .arg(change)
-                    .arg(volume)
+                    .arg(table).arg(code).arg(db::dateLiteral(date)).arg(open).arg(high).arg(low).arg(close).arg(change).arg(volume)
                     .arg(reference));
     }
 

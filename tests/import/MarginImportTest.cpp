@@ -17,15 +17,7 @@ protected:
     {
         return importer::ImportMarginBalances(from, to, MainModule::sinyoPath, progress, &skipped);
     }
-    QStringList shinyo()
-    {
-        db::Database database(MainModule::DBPath);
-        db::Recordset rs = database.openRecordset(QStringLiteral("select * from ShinYo order by 日付, コード"));
-        QStringList out;
-        for (; !rs.eof(); rs.moveNext())
-            out << QStringLiteral("%1 %2 %3 %4 %5").arg(rs.toLong(QStringLiteral("コード"))).arg(rs.toDate(QStringLiteral("日付")).toString(Qt::ISODate)).arg(rs.toLong(QStringLiteral("売残"))).arg(rs.toLong(QStringLiteral("買残"))).arg(rs.toLong(QStringLiteral("単位")));
-        return out;
-    }
+    QStringList shinyo() { return rowsOf(QStringLiteral("select コード, 日付, 売残, 買残, 単位 from ShinYo order by 日付, コード")); }
     std::optional<PriceRow> week(qint64 code) { return priceRow(QStringLiteral("weekdata"), code, Fri); }
     importer::SkipReport skipped;
 };
@@ -41,7 +33,7 @@ TEST_F(MarginImportTest, FridayFileReplacesTheDayAndClearsWeeklyBalances)
 
     EXPECT_TRUE(run(Mon, Fri));
 
-    EXPECT_EQ(shinyo(), QStringList({QStringLiteral("1301 2000-07-14 12 34 1000"), QStringLiteral("1400 2000-07-14 1 2 100")}));
+    EXPECT_EQ(shinyo(), QStringList({QStringLiteral("1301,2000-07-14,12,34,1000"), QStringLiteral("1400,2000-07-14,1,2,100")}));
     EXPECT_EQ(week(1301)->sell, 12000);
     EXPECT_EQ(week(1301)->buy, 34000);
     // Missing from the new file: zero balances.
@@ -60,7 +52,7 @@ TEST_F(MarginImportTest, FileOffAFridayIsStoredUnderTheFollowingFriday)
     writeMargin(Wed, {QStringLiteral("1301,a,b,5,6,10")});
     EXPECT_TRUE(run(Mon, Fri));
     // The Friday the file is stored under is what it replaces.
-    EXPECT_EQ(shinyo(), QStringList({QStringLiteral("1301 2000-07-12 9 9 1"), QStringLiteral("1301 2000-07-14 5 6 10")}));
+    EXPECT_EQ(shinyo(), QStringList({QStringLiteral("1301,2000-07-12,9,9,1"), QStringLiteral("1301,2000-07-14,5,6,10")}));
 }
 
 TEST_F(MarginImportTest, ReadsOnlyTheDaysOfThePeriod)
@@ -69,7 +61,7 @@ TEST_F(MarginImportTest, ReadsOnlyTheDaysOfThePeriod)
     writeMargin(Mon, {QStringLiteral("1002,a,b,1,1,1")});
     writeMargin(Sat, {QStringLiteral("1004,a,b,1,1,1")});
     EXPECT_TRUE(run(Mon, Fri));
-    EXPECT_EQ(shinyo(), QStringList({QStringLiteral("1002 2000-07-14 1 1 1")}));
+    EXPECT_EQ(shinyo(), QStringList({QStringLiteral("1002,2000-07-14,1,1,1")}));
     EXPECT_FALSE(run(Sat.addDays(1), Sat.addDays(6)));
 }
 
@@ -85,7 +77,7 @@ TEST_F(MarginImportTest, NonNumericCodeEndsTheFileKeepingEarlierRecords)
 {
     writeMargin(Fri, {QStringLiteral("1001,a,b,1,1,1"), QStringLiteral("合計,a,b,1,1,1"), QStringLiteral("1003,a,b,1,1,1")});
     EXPECT_TRUE(run(Fri, Fri));
-    EXPECT_EQ(shinyo(), QStringList({QStringLiteral("1001 2000-07-14 1 1 1")}));
+    EXPECT_EQ(shinyo(), QStringList({QStringLiteral("1001,2000-07-14,1,1,1")}));
 }
 
 TEST_F(MarginImportTest, ShortRecordsAndACountLineWithoutCommaAreReported)
@@ -119,10 +111,6 @@ TEST_F(MarginImportTest, NonNumericBalanceEndsTheImportWithItsPlace)
     EXPECT_EQ(count(QStringLiteral("ShinYo")), 0) << "the file is taken back whole";
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(MarginImportTest, OddFilesNeitherCrashNorLoseTheReadableRecords)
 {
     // Empty: reported, nothing deleted. Date only: the day is cleared, nothing stored.
@@ -132,7 +120,7 @@ TEST_F(MarginImportTest, OddFilesNeitherCrashNorLoseTheReadableRecords)
     testing_support::writeCp932File(marginPath(Fri), {QStringLiteral(" 20000714 "), QStringLiteral("2 , x"), QStringLiteral("1001 ,a,b, 1 ,2 ,3  "), QStringLiteral("1002,a,b,4,5,6")},
                                     QStringLiteral("\n"));
     EXPECT_TRUE(run(Mon, Fri));
-    EXPECT_EQ(shinyo(), QStringList({QStringLiteral("1001 2000-07-14 1 2 3"), QStringLiteral("1002 2000-07-14 4 5 6")}));
+    EXPECT_EQ(shinyo(), QStringList({QStringLiteral("1001,2000-07-14,1,2,3"), QStringLiteral("1002,2000-07-14,4,5,6")}));
     ASSERT_EQ(skipped.count(), 1);
     EXPECT_EQ(skipped.lines()[0].file, QStringLiteral("Ys200007.10"));
 }

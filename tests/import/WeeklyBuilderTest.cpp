@@ -36,9 +36,7 @@ TEST_F(WeeklyBuilderTest, AggregatesAWeekFromItsTradedDays)
     EXPECT_EQ(w->low, 80);
     EXPECT_EQ(w->close, 112);
     EXPECT_EQ(w->volume, QStringLiteral("3000"));
-    // The first week of an issue.
-    EXPECT_EQ(w->change, 0);
-    EXPECT_EQ(w->reference, 112);
+    EXPECT_EQ(changeOf(QStringLiteral("weekdata"), 1301, Fri1), Change(0, 112)) << "the first week of an issue";
     EXPECT_EQ(count(QStringLiteral("weekdata")), 1);
 }
 
@@ -84,20 +82,14 @@ TEST_F(WeeklyBuilderTest, ChangesRunAgainstTheCarriedReferenceThroughAZeroCloseW
     day(1301, Mon3, 108, 112, 107, 110, 100);
     build(Mon1, Fri3);
 
-    auto w1 = week(1301, Fri1);
-    ASSERT_TRUE(w1);
-    EXPECT_EQ(w1->change, 5); // against the stored week before the period
-    EXPECT_EQ(w1->reference, 100);
+    const QString weekly = QStringLiteral("weekdata");
+    EXPECT_EQ(changeOf(weekly, 1301, Fri1), Change(5, 100)); // against the stored week before the period
     auto w2 = week(1301, Fri2);
     ASSERT_TRUE(w2);
     EXPECT_EQ(w2->open + w2->high + w2->low + w2->close, 0);
     EXPECT_EQ(w2->volume, QStringLiteral("0"));
-    EXPECT_EQ(w2->change, 0);
-    EXPECT_EQ(w2->reference, 100);
-    auto w3 = week(1301, Fri3);
-    ASSERT_TRUE(w3);
-    EXPECT_EQ(w3->change, 10);
-    EXPECT_EQ(w3->reference, 110);
+    EXPECT_EQ(changeOf(weekly, 1301, Fri2), Change(0, 100));
+    EXPECT_EQ(changeOf(weekly, 1301, Fri3), Change(10, 110));
 }
 
 TEST_F(WeeklyBuilderTest, RebuildingAMiddleWeekKeepsTheOthersAndLinksToThePreviousWeek)

@@ -51,22 +51,17 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // A Friday stored: the next Monday, up to today (the Wednesday after).
         ImportRangeCase{"FridayToMonday", d(2000, 7, 14), d(2000, 7, 19), "しない", 1, d(2000, 7, 17), d(2000, 7, 19), false, false},
-        // A Wednesday stored: the Thursday.
         ImportRangeCase{"WednesdayToThursday", d(2000, 7, 12), d(2000, 7, 13), "しない", 0, d(2000, 7, 13), d(2000, 7, 13), false, false},
-        // Nothing stored: today alone.
         ImportRangeCase{"EmptyTable", std::nullopt, d(2000, 7, 12), "しない", 1, d(2000, 7, 12), d(2000, 7, 12), false, false},
-        // The first day after today: a one-day range of the first day.
         ImportRangeCase{"FirstAfterToday", d(2000, 7, 14), d(2000, 7, 14), "しない", 0, d(2000, 7, 17), d(2000, 7, 17), false, false},
         // A Thursday stored makes the first day a Friday: the weekly box follows the setting.
         ImportRangeCase{"FridayFirstTakesMakeSyu", d(2000, 7, 13), d(2000, 7, 17), "しない", 1, d(2000, 7, 14), d(2000, 7, 17), false, true},
-        // A Saturday stored: the day after is a Sunday, which stays.
         ImportRangeCase{"SaturdayToSunday", d(2000, 7, 15), d(2000, 7, 17), "しない", 0, d(2000, 7, 16), d(2000, 7, 17), false, false},
         // "金曜" on a Friday ticks the margin box and makes the range one day.
         ImportRangeCase{"MarginDayFriday", d(2000, 7, 13), d(2000, 7, 14), "金曜", 1, d(2000, 7, 14), d(2000, 7, 14), true, true},
         ImportRangeCase{"MarginDayWednesday", d(2000, 7, 10), d(2000, 7, 12), "水曜", 0, d(2000, 7, 11), d(2000, 7, 11), true, false},
         // "木曜" on a Friday leaves the box as it was (ticked before here) and the range whole.
         ImportRangeCase{"MarginDayOtherWeekday", d(2000, 7, 11), d(2000, 7, 14), "木曜", 0, d(2000, 7, 12), d(2000, 7, 14), true, false},
-        // Any other setting clears the box.
         ImportRangeCase{"MarginNever", d(2000, 7, 13), d(2000, 7, 14), "しない", 0, d(2000, 7, 14), d(2000, 7, 14), false, false}),
     [](const auto &info) { return std::string(info.param.name); });
 
@@ -96,10 +91,7 @@ TEST_P(ProposeWeekPeriodTest, IsAMondayToAFriday)
 INSTANTIATE_TEST_SUITE_P(
     Rows, ProposeWeekPeriodTest,
     ::testing::Values(
-        // A Friday stored: that week again, to the Friday of today's week.
         WeekPeriodCase{"FridayStored", d(2000, 7, 14), d(2000, 7, 19), d(2000, 7, 10), d(2000, 7, 21)},
-        // A Wednesday stored: the day after is in the same week.
-        // A Sunday stored: the day after is the next Monday, after today.
         WeekPeriodCase{"SundayStored", d(2000, 7, 16), d(2000, 7, 16), d(2000, 7, 17), d(2000, 7, 21)},
         WeekPeriodCase{"EmptyTable", std::nullopt, d(2000, 7, 12), d(2000, 7, 10), d(2000, 7, 14)}),
     [](const auto &info) { return std::string(info.param.name); });

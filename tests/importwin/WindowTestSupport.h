@@ -1,18 +1,18 @@
 #pragma once
 
-// What the window tests share: a program folder with a database, the scripted ports, key typing
-// into a box, and a watcher that answers the modal windows a window opens on its own.
+// What the window tests share: the import fixture with the window ports, the impatient user, and a
+// watcher that answers the modal windows a window opens on its own.
 
-#include "support/TestSupport.h"
+#include "import/ImportFixture.h"
+#include "ui/UiTestSupport.h"
 
 #include "base/AppServices.h"
 #include "base/MainModule.h"
-#include "db/Database.h"
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
@@ -28,6 +28,9 @@ inline void PrintTo(const QString &text, std::ostream *os)
 }
 
 namespace importwin_test {
+
+using ui_testing::pressKey;
+using ui_testing::typeText;
 
 // Records what the window asks the desktop to open or start.
 class RecordingShell final : public Shell
@@ -49,24 +52,6 @@ public:
     QString startFolder;
     bool startSucceeds = true;
 };
-
-// Types text into a box key by key, as the keyboard would (the date-box rules see each key).
-inline void typeText(QLineEdit *edit, const QString &text)
-{
-    for (const QChar c : text) {
-        const int key = c.unicode() < 0x80 ? int(c.toUpper().unicode()) : 0;
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(edit, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(edit, &release);
-    }
-}
-
-inline void pressKey(QWidget *widget, int key)
-{
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(widget, &press);
-}
 
 // Closes every modal window that appears above the window under test and notes its name.
 class ModalWatcher final
@@ -90,6 +75,30 @@ private:
     QTimer m_timer;
 };
 
+// Plays the impatient user: while the run started by the button works, the user's actions run
+// once, as soon as the window reports busy, and watch runs on every turn of the event loop while
+// it is busy. True when the actions ran.
+template <typename Window, typename User, typename Watch = void (*)()>
+bool actWhileBusy(Window &window, QPushButton *run, User user, Watch watch = [] {})
+{
+    bool acted = false;
+    QTimer timer;
+    timer.setInterval(0);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (!window.isBusy())
+            return;
+        watch();
+        if (acted)
+            return;
+        acted = true;
+        user();
+    });
+    timer.start();
+    run->click();
+    timer.stop();
+    return acted;
+}
+
 // Runs pending events until the condition holds or about two seconds went by.
 template <typename Condition>
 bool waitFor(Condition condition)
@@ -101,12 +110,13 @@ bool waitFor(Condition condition)
     return condition();
 }
 
-class WindowFixture : public ::testing::Test
+// The import fixture's folder and database, with the ports a window takes.
+class WindowFixture : public import_test::ImportFixture
 {
 protected:
     void SetUp() override
     {
-        folder.createDatabase();
+        ImportFixture::SetUp();
         MainModule::ReadSinyo = QStringLiteral("しない");
         MainModule::MakeSyu = 0;
         services.prompt = &prompt;
@@ -114,32 +124,11 @@ protected:
         services.shell = &shell;
     }
 
-    void execute(const QString &sql) { testing_support::executeSql(sql); }
-    QVariant scalar(const QString &sql) { return testing_support::scalarOf(sql); }
-    qint64 count(const QString &table, const QString &where = QString())
-    {
-        return scalar(QStringLiteral("select Count(*) from %1 %2").arg(table, where)).toLongLong();
-    }
     void addDay(int code, const QDate &date, int close, int change = 0)
     {
-        execute(QStringLiteral("insert into daydata (コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高, 基準前日比) "
-                               "values (%1, #%2#, %3, %3, %3, %3, %4, 1000, %3)")
-                    .arg(code)
-                    .arg(date.toString(QStringLiteral("yyyy/MM/dd")))
-                    .arg(close)
-                    .arg(change));
-    }
-    void addIssue(int code, int market, const QString &name, bool updated)
-    {
-        execute(QStringLiteral("insert into Mei (コード, 市場コード, 銘柄, 出来高単位, 株価単位, 更新Flg) "
-                               "values (%1, %2, '%3', 1000, 1, %4)")
-                    .arg(code)
-                    .arg(market)
-                    .arg(name, updated ? QStringLiteral("True") : QStringLiteral("False")));
+        addPrice(QStringLiteral("daydata"), code, date, close, close, close, close, 1000, change, close);
     }
 
-    testing_support::TempProgramFolder folder;
-    testing_support::ScriptedPrompt prompt;
     testing_support::FixedClock clock{QDate(2000, 7, 19)}; // a Wednesday
     RecordingShell shell;
     AppServices services;

@@ -10,47 +10,33 @@ using namespace testing_support;
 
 namespace {
 
-TEST(HttpClient, FetchesTheWholeBody)
+TEST(HttpClient, FetchesTheWholeBodyWithItsQueryText)
 {
     LoopbackServer server;
     QByteArray body;
     for (int i = 0; i < 20000; ++i)
         body += "1301,ｷｮｸﾖｳ\r\n";
     server.serve(QStringLiteral("/kabu/kabumei/Regist.mei"), body);
+    server.serve(QStringLiteral("/q?s=1301&d=v2"), "quote");
     HttpClient http;
     const HttpResult r = http.fetch(server.baseUrl() + QStringLiteral("/kabu/kabumei/Regist.mei"));
     EXPECT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(r.status, 200);
     EXPECT_EQ(r.body, body);
     EXPECT_EQ(server.requestCount(QStringLiteral("/kabu/kabumei/Regist.mei")), 1);
+    EXPECT_EQ(http.fetch(server.baseUrl() + QStringLiteral("/q?s=1301&d=v2")).body, QByteArray("quote"));
 }
 
-TEST(HttpClient, QueryTextReachesTheServer)
-{
-    LoopbackServer server;
-    server.serve(QStringLiteral("/q?s=1301&d=v2"), "quote");
-    HttpClient http;
-    const HttpResult r = http.fetch(server.baseUrl() + QStringLiteral("/q?s=1301&d=v2"));
-    EXPECT_TRUE(r.ok);
-    EXPECT_EQ(r.body, QByteArray("quote"));
-}
-
-TEST(HttpClient, NotFoundIsNotOkAndHasNoBody)
-{
-    LoopbackServer server;
-    HttpClient http;
-    const HttpResult r = http.fetch(server.baseUrl() + QStringLiteral("/kabu/none.txt"));
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.status, 404);
-    EXPECT_TRUE(r.body.isEmpty());
-    EXPECT_FALSE(r.error.isEmpty());
-}
-
-TEST(HttpClient, ServerErrorAndRefusedConnectionAreNotOk)
+TEST(HttpClient, NotFoundServerErrorAndRefusedConnectionAreNotOk)
 {
     LoopbackServer server;
     server.serve(QStringLiteral("/broken"), "oops", 500);
     HttpClient http;
+    const HttpResult missing = http.fetch(server.baseUrl() + QStringLiteral("/kabu/none.txt"));
+    EXPECT_FALSE(missing.ok);
+    EXPECT_EQ(missing.status, 404);
+    EXPECT_TRUE(missing.body.isEmpty());
+    EXPECT_FALSE(missing.error.isEmpty());
     EXPECT_FALSE(http.fetch(server.baseUrl() + QStringLiteral("/broken")).ok);
     // Nothing listens on port 1 of the loopback address.
     const HttpResult refused = http.fetch(QStringLiteral("http://127.0.0.1:1/x"));
@@ -58,26 +44,20 @@ TEST(HttpClient, ServerErrorAndRefusedConnectionAreNotOk)
     EXPECT_EQ(refused.status, 0);
 }
 
-TEST(HttpClient, ServerThatNeverAnswersTimesOut)
+TEST(HttpClient, AnswerLateWithinTheTimeOutArrivesAndNoAnswerTimesOut)
 {
     LoopbackServer server;
     server.hang(QStringLiteral("/slow"));
+    server.serve(QStringLiteral("/late"), "late body", 200, 100);
     HttpClient http;
+    const HttpResult late = http.fetch(server.baseUrl() + QStringLiteral("/late"), 10000);
+    EXPECT_TRUE(late.ok);
+    EXPECT_EQ(late.body, QByteArray("late body"));
     const HttpResult r = http.fetch(server.baseUrl() + QStringLiteral("/slow"), 200);
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.body.isEmpty());
     EXPECT_EQ(r.error, QStringLiteral("時間内に応答がありませんでした。"));
     EXPECT_EQ(http.activeCount(), 0);
-}
-
-TEST(HttpClient, LateAnswerWithinTheTimeOutArrives)
-{
-    LoopbackServer server;
-    server.serve(QStringLiteral("/late"), "late body", 200, 100);
-    HttpClient http;
-    const HttpResult r = http.fetch(server.baseUrl() + QStringLiteral("/late"), 10000);
-    EXPECT_TRUE(r.ok);
-    EXPECT_EQ(r.body, QByteArray("late body"));
 }
 
 TEST(HttpClient, CancelStopsATransferInFlight)

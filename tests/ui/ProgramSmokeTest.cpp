@@ -82,34 +82,10 @@ TEST_F(ProgramSmoke, FirstStartPreparesTheFolderAndShowsTheMainWindow)
     EXPECT_TRUE(ini.contains("\r\nVersion=" + versionText().toLatin1() + "\r\n")) << ini.toStdString();
 }
 
-TEST_F(ProgramSmoke, StartsOnAnExistingProgramFolderAndWritesOnlyTheVersion)
-{
-    testing_support::ScriptedPrompt prompt;
-    ASSERT_TRUE(Startup::prepareProgramFolder(dir.path(), prompt).ok);
-    MainModule::reset();
-    const QByteArray settings = testing_support::readFileBytes(file(QStringLiteral("Miravel.ini")));
-    QProcess *p = start(true);
-    ASSERT_TRUE(p->waitForFinished(30000));
-    const QString err = QString::fromUtf8(p->readAllStandardError());
-    EXPECT_EQ(p->exitCode(), 0) << err.toStdString();
-    EXPECT_TRUE(err.contains(QStringLiteral("startup_ms="))) << err.toStdString();
-    // The version line goes into the program's section; every other byte stays.
-    QByteArray after = testing_support::readFileBytes(file(QStringLiteral("Miravel.ini")));
-    const QByteArray versionLine = "Version=" + versionText().toLatin1() + "\r\n";
-    ASSERT_EQ(after.count(versionLine), 1) << after.toStdString();
-    EXPECT_LT(after.indexOf(versionLine), after.indexOf("[Convt]"));
-    after.replace(versionLine, QByteArray());
-    EXPECT_EQ(after, settings);
-}
-
 TEST_F(ProgramSmoke, ForeignDatabaseEndsTheProgramAndStaysUntouched)
 {
     const QByteArray foreign("not a database of ours\r\n");
-    {
-        QFile f(file(QStringLiteral("Miravel.mdb")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(foreign);
-    }
+    testing_support::writeFileBytes(file(QStringLiteral("Miravel.mdb")), foreign);
     QProcess *p = start(true);
     ASSERT_TRUE(p->waitForFinished(30000));
     const QString err = QString::fromUtf8(p->readAllStandardError());
