@@ -92,18 +92,6 @@ TEST(Indicators, RisingClosesGiveFullOscillatorsOnceTheFirstFlatDayLeaves)
     EXPECT_EQ(s.Records[12].Vr, 100);
 }
 
-TEST(Indicators, FlatChangesGiveRsiZeroAndVrFifty)
-{
-    ChartSeries s = seriesOf(std::vector<qint64>(30, 1000));
-    ComputeIndicators(s, settings(5, 15, 30, 12, 12));
-    for (int k = 11; k < 30; ++k) {
-        EXPECT_EQ(s.Records[k].Rsi, 0) << k;
-        EXPECT_EQ(s.Records[k].Vr, 50) << k;
-        EXPECT_EQ(s.Records[k].Psychological, 0) << k;
-        EXPECT_EQ(s.Records[k].DevShort, 0) << k;
-    }
-}
-
 TEST(Indicators, DeviationIsInTenthsOfAPercent)
 {
     ChartSeries s = seriesOf({975, 975, 975, 975, 1100, 900});
@@ -234,30 +222,25 @@ TEST(Indicators, EmptySeriesComputesWithoutFault)
     EXPECT_TRUE(s.QuadC.isZero());
 }
 
-TEST(Indicators, QuadraticCurveRecoversAParabola)
+TEST(Indicators, QuadraticCurveRecoversAParabolaAndALine)
 {
-    // 101 records: centre 51, close = 1000 + 2 * x^2.
-    std::vector<qint64> closes;
-    for (int p = 1; p <= 101; ++p)
-        closes.push_back(1000 + 2 * (p - 51) * (p - 51));
-    ChartSeries s = seriesOf(closes);
-    ComputeIndicators(s, settings(5, 15, 30, 12, 12));
-    EXPECT_EQ(s.CenterIndex, 51);
-    EXPECT_NEAR(s.QuadA.toDouble(), 1000.0, 1e-3);
-    EXPECT_NEAR(s.QuadB.toDouble(), 0.0, 1e-3);
-    EXPECT_NEAR(s.QuadC.toDouble(), 2.0, 1e-3);
-}
-
-TEST(Indicators, QuadraticCurveOfALineHasOnlyASlope)
-{
-    std::vector<qint64> closes;
-    for (int p = 1; p <= 99; ++p)
-        closes.push_back(2000 + 3 * (p - 50));
-    ChartSeries s = seriesOf(closes);
-    ComputeIndicators(s, settings(5, 15, 30, 12, 12));
-    EXPECT_NEAR(s.QuadA.toDouble(), 2000.0, 1e-3);
-    EXPECT_NEAR(s.QuadB.toDouble(), 3.0, 1e-3);
-    EXPECT_NEAR(s.QuadC.toDouble(), 0.0, 1e-3);
+    struct Case
+    {
+        int count, centre;
+        double a, b, c;
+    };
+    // close = a + b * x + c * x^2 around the centre record.
+    for (const Case &q : {Case{101, 51, 1000, 0, 2}, Case{99, 50, 2000, 3, 0}}) {
+        std::vector<qint64> closes;
+        for (int p = 1; p <= q.count; ++p)
+            closes.push_back(qint64(q.a + q.b * (p - q.centre) + q.c * (p - q.centre) * (p - q.centre)));
+        ChartSeries s = seriesOf(closes);
+        ComputeIndicators(s, settings(5, 15, 30, 12, 12));
+        EXPECT_EQ(s.CenterIndex, q.centre);
+        EXPECT_NEAR(s.QuadA.toDouble(), q.a, 1e-3) << q.count;
+        EXPECT_NEAR(s.QuadB.toDouble(), q.b, 1e-3) << q.count;
+        EXPECT_NEAR(s.QuadC.toDouble(), q.c, 1e-3) << q.count;
+    }
 }
 
 TEST(Indicators, GiganticPricesSaturateInsteadOfWrapping)
@@ -269,17 +252,23 @@ TEST(Indicators, GiganticPricesSaturateInsteadOfWrapping)
     EXPECT_GT(s.QuadA, Currency());
 }
 
-TEST(Indicators, AllZeroClosesLeaveAveragesEmptyAndNoPriceAxis)
+TEST(Indicators, FlatOrAllZeroClosesGiveRsiZeroAndVrFifty)
 {
+    for (const qint64 close : {1000, 0}) {
+        ChartSeries s = seriesOf(std::vector<qint64>(30, close));
+        ComputeIndicators(s, settings(5, 15, 30, 12, 12));
+        for (int k = 11; k < 30; ++k) {
+            EXPECT_EQ(s.Records[k].Rsi, 0) << k;
+            EXPECT_EQ(s.Records[k].Vr, 50) << k;
+            EXPECT_EQ(s.Records[k].Psychological, 0) << k;
+            EXPECT_EQ(s.Records[k].DevShort, 0) << k;
+            EXPECT_TRUE(s.Records[k].ItoRatio.isZero()) << k;
+        }
+        EXPECT_EQ(s.Records[29].MaShort.isZero(), close == 0);
+    }
+    // All zero: no non-zero low, so no price axis.
     ChartSeries s = seriesOf(std::vector<qint64>(30, 0));
     ComputeIndicators(s, settings(5, 15, 30, 12, 12));
-    for (int k = 0; k < 30; ++k) {
-        EXPECT_TRUE(s.Records[k].MaShort.isZero()) << k;
-        EXPECT_EQ(s.Records[k].DevShort, 0) << k;
-        EXPECT_TRUE(s.Records[k].ItoRatio.isZero()) << k;
-    }
-    EXPECT_EQ(s.Records[20].Rsi, 0);
-    EXPECT_EQ(s.Records[20].Vr, 50);
-    EXPECT_EQ(s.MinLow, Currency::fromInt(1000000000)); // no non-zero low
+    EXPECT_EQ(s.MinLow, Currency::fromInt(1000000000));
     EXPECT_LT(s.ChartTop, s.ChartBottom);
 }
