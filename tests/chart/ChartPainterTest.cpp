@@ -57,7 +57,7 @@ protected:
 
 } // namespace
 
-TEST_F(ChartPainterTest, AnEmptySeriesDrawsTheFrameAndGridOnly)
+TEST_F(ChartPainterTest, AnEmptySeriesOrOneWithoutVolumeDrawsTheFrameAndGridOnly)
 {
     ChartSeries s;
     s.clear();
@@ -85,20 +85,18 @@ TEST_F(ChartPainterTest, AnEmptySeriesDrawsTheFrameAndGridOnly)
     EXPECT_TRUE(result.listFilled);
     EXPECT_TRUE(result.KabukaList.isEmpty());
     EXPECT_FALSE(result.labelsSet);
-}
 
-TEST_F(ChartPainterTest, AllZeroVolumesAlsoDrawTheFrameOnly)
-{
-    ChartSeries s = seriesOf({1000, 1010, 1020, 1030, 1040, 1050});
+    // Prices with all volumes zero draw the same frame: no candles, no labels, no list rows.
+    s = seriesOf({1000, 1010, 1020, 1030, 1040, 1050});
     for (int k = 0; k < s.Count; ++k)
         s.Records[k].Volume = 0;
     ComputeIndicators(s, IndicatorSettings());
-    ChartDrawResult result;
-    const QImage image = RenderChartImage(s, ChartDisplayOptions(), true, &result);
-    EXPECT_EQ(countColour(image, QRect(201, 101, 556, 250), black) + countColour(image, QRect(201, 101, 556, 250), grid),
-              556 * 250);
-    EXPECT_EQ(countColour(image, QRect(145, 101, 48, 10), windowGrey), 48 * 10);
-    EXPECT_TRUE(result.KabukaList.isEmpty());
+    ChartDrawResult zeroResult;
+    const QImage zeroVolumes = RenderChartImage(s, ChartDisplayOptions(), true, &zeroResult);
+    const QRect plot(201, 101, 556, 250);
+    EXPECT_EQ(countColour(zeroVolumes, plot, black) + countColour(zeroVolumes, plot, grid), 556 * 250);
+    EXPECT_EQ(countColour(zeroVolumes, QRect(145, 101, 48, 10), windowGrey), 48 * 10);
+    EXPECT_TRUE(zeroResult.KabukaList.isEmpty());
 }
 
 TEST_F(ChartPainterTest, RisingAndFallingCandlesTakeTheirColoursAtTheirX)

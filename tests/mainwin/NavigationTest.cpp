@@ -45,7 +45,6 @@ TEST_F(NavigationTest, LoadShowsTodayTheListOfThe1000sAndTheDailyCaptions)
     EXPECT_EQ(w.HScroll->minimum(), 0);
     EXPECT_EQ(w.HScroll->maximum(), 32767);
     EXPECT_EQ(w.HScroll->value(), 32767);
-    EXPECT_EQ(MainModule::MarketAbbrev[1], QStringLiteral("東１"));
     // The controls stand at fixed places: the window does not shrink below them.
     w.resize(300, 200);
     EXPECT_GE(w.width(), 1010);
@@ -94,41 +93,29 @@ TEST_F(NavigationTest, FourDigitCodeShowsTheChartAndFillsListAndLabels)
     EXPECT_TRUE(prompt.messages().isEmpty());
 }
 
-TEST_F(NavigationTest, ThreeAndFiveCharacterCodesClearTheNamesAndKeepTheChart)
-{
-    frmMain &w = openWindow();
-    keyClicks(w.MeiCode, QStringLiteral("1301"));
-    ASSERT_EQ(w.series().Count, 110);
-    keyClick(w.MeiCode, Qt::Key_1);
-    EXPECT_EQ(w.MeiCode->text(), QStringLiteral("13011"));
-    EXPECT_TRUE(w.LblMei->text().isEmpty());
-    EXPECT_TRUE(w.Lblshijyo->text().isEmpty());
-    keyClick(w.MeiCode, Qt::Key_Backspace);
-    keyClick(w.MeiCode, Qt::Key_Backspace);
-    EXPECT_EQ(w.MeiCode->text(), QStringLiteral("130"));
-    EXPECT_TRUE(w.LblMei->text().isEmpty());
-    EXPECT_EQ(w.series().Count, 110) << "nothing new was loaded";
-}
-
-TEST_F(NavigationTest, UnknownCodeLeavesLabelsEmptyAndThePreviousChart)
+TEST_F(NavigationTest, OnlyAKnownFourDigitCodeLoadsAndTheBoxTakesFiveDigitsAtMost)
 {
     frmMain &w = openWindow();
     keyClicks(w.MeiCode, QStringLiteral("1332"));
     ASSERT_EQ(w.series().Count, 40);
-    w.MeiCode->setText(QStringLiteral("9999"));
+    keyClick(w.MeiCode, Qt::Key_1);
+    EXPECT_EQ(w.MeiCode->text(), QStringLiteral("13321"));
     EXPECT_TRUE(w.LblMei->text().isEmpty());
-    EXPECT_EQ(w.series().Count, 40);
-    EXPECT_EQ(w.KabukaList->count(), 40);
-    w.MeiCode->setText(QStringLiteral("13a1"));
-    EXPECT_EQ(w.series().Count, 40) << "a code with a letter loads nothing";
-}
-
-TEST_F(NavigationTest, SixthCharacterIsCutAndFullWidthDigitsCountAsDigits)
-{
-    frmMain &w = openWindow();
-    w.MeiCode->setText(QStringLiteral("１３０１"));
+    EXPECT_TRUE(w.Lblshijyo->text().isEmpty());
+    keyClick(w.MeiCode, Qt::Key_Backspace);
+    keyClick(w.MeiCode, Qt::Key_Backspace);
+    EXPECT_EQ(w.MeiCode->text(), QStringLiteral("133"));
+    EXPECT_TRUE(w.LblMei->text().isEmpty());
+    for (const char *other : {"9999", "13a1"}) {
+        w.MeiCode->setText(QString::fromLatin1(other));
+        EXPECT_TRUE(w.LblMei->text().isEmpty()) << other;
+        EXPECT_EQ(w.series().Count, 40) << other << ": the previous chart stays";
+        EXPECT_EQ(w.KabukaList->count(), 40) << other;
+    }
+    w.MeiCode->setText(QStringLiteral("１３０１")); // full-width digits count as digits
     EXPECT_EQ(w.MeiCode->text(), QStringLiteral("1301"));
     EXPECT_EQ(w.LblMei->text(), QStringLiteral("極洋"));
+    EXPECT_EQ(w.series().Count, 110);
     w.MeiCode->setText(QStringLiteral("123456789"));
     EXPECT_EQ(w.MeiCode->text(), QStringLiteral("12345"));
     EXPECT_EQ(w.MeiCode->cursorPosition(), 5);
