@@ -160,40 +160,4 @@ TEST_F(EditTest, ClosingWithYesKeepsTheOldFileAndLeavesAWorkingDatabase)
     EXPECT_TRUE(prompt.messages().isEmpty());
 }
 
-TEST(Compaction, BackupPathAndRepeatedCompaction)
-{
-    EXPECT_EQ(maint::OldDbPathOf(QStringLiteral("/x/Miravel.mdb")), QStringLiteral("/x/Miravel.old"));
-    testing_support::TempProgramFolder folder;
-    folder.createDatabase();
-    {
-        db::Database d(folder.dbPath());
-        d.execute(QStringLiteral("insert into Mei (コード, 市場コード, 銘柄, 出来高単位, 株価単位) values (1301, 1, '極洋', 1, 1)"));
-    }
-    QString error;
-    ASSERT_TRUE(maint::CompactDatabase(folder.dbPath(), &error)) << error.toStdString();
-    {
-        db::Database d(folder.dbPath());
-        d.execute(QStringLiteral("insert into Mei (コード, 市場コード, 銘柄, 出来高単位, 株価単位) values (1332, 1, '日水', 1, 1)"));
-    }
-    ASSERT_TRUE(maint::CompactDatabase(folder.dbPath(), &error)) << error.toStdString();
-    db::Database::closeAll();
-    {
-        db::Database old(maint::OldDbPathOf(folder.dbPath()));
-        EXPECT_EQ(old.scalar(QStringLiteral("select Count(*) from Mei")).toLongLong(), 2)
-            << "the second compaction keeps the state before it";
-    }
-    db::Database d(folder.dbPath());
-    EXPECT_EQ(d.scalar(QStringLiteral("select Count(*) from Mei")).toLongLong(), 2);
-    d.execute(QStringLiteral("delete * from Mei where コード=1301"));
-    EXPECT_EQ(d.scalar(QStringLiteral("select Count(*) from Mei")).toLongLong(), 1) << "the new file takes writes";
-}
-
-TEST(Compaction, MissingDatabaseIsReported)
-{
-    testing_support::TempProgramFolder folder;
-    QString error;
-    EXPECT_FALSE(maint::CompactDatabase(folder.dbPath(), &error));
-    EXPECT_FALSE(error.isEmpty());
-}
-
 } // namespace
