@@ -145,36 +145,19 @@ TEST_F(NavigationTest, ScrollWithoutAnIssueSnapsBackToTheRightEnd)
     EXPECT_EQ(w.chartDate->text(), QStringLiteral("24/06/14"));
 }
 
-// Arrow clicks to the left: a Saturday goes on to the Thursday, a Sunday stays and the chart then
-// ends on the Friday's row; to the right a weekend day goes on to the Monday.
-TEST_F(NavigationTest, ArrowStepsCarryOverWeekends)
+// The weekend rule of the arrow steps itself is the chart code's; here successive clicks go through it.
+TEST_F(NavigationTest, ArrowStepsNeverEndOnASaturdayToTheLeftOrAWeekendToTheRight)
 {
     frmMain &w = openWindow();
     keyClicks(w.MeiCode, QStringLiteral("1301"));
     ASSERT_GT(w.HScroll->singleStep(), 1);
-    bool sawSaturday = false, sawSunday = false;
-    for (int i = 0; i < 16; ++i) {
-        const int last = w.HScroll->value();
-        const QDate raw = chart::dateOfScrollValue(w.scrollCalibration(), last - w.HScroll->singleStep());
-        w.HScroll->triggerAction(QAbstractSlider::SliderSingleStepSub);
-        const QDate shown = DateUtil::parseDate(w.chartDate->text(), today());
-        if (raw.dayOfWeek() == 6) {
-            sawSaturday = true;
-            EXPECT_EQ(shown, raw.addDays(-2)) << "Saturday " << raw.toString().toStdString();
-        } else if (raw.dayOfWeek() == 7) {
-            sawSunday = true;
-            EXPECT_EQ(shown, raw) << "Sunday stays";
-            EXPECT_TRUE(w.KabukaList->item(w.KabukaList->count() - 1)->text().startsWith(DateUtil::formatYYMMDD(raw.addDays(-2))));
-        } else {
-            EXPECT_EQ(shown, raw);
+    for (const auto &[action, refused] : {std::pair{QAbstractSlider::SliderSingleStepSub, QList<int>{6}},
+                                          std::pair{QAbstractSlider::SliderSingleStepAdd, QList<int>{6, 7}}}) {
+        for (int i = 0; i < 12; ++i) {
+            w.HScroll->triggerAction(action);
+            const QDate shown = DateUtil::parseDate(w.chartDate->text(), today());
+            EXPECT_FALSE(refused.contains(shown.dayOfWeek())) << shown.toString().toStdString();
         }
-    }
-    EXPECT_TRUE(sawSaturday);
-    EXPECT_TRUE(sawSunday);
-    for (int i = 0; i < 10; ++i) {
-        w.HScroll->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        const int weekday = DateUtil::parseDate(w.chartDate->text(), today()).dayOfWeek();
-        EXPECT_LE(weekday, 5) << "a step to the right never ends on a weekend";
     }
 }
 
