@@ -167,21 +167,12 @@ protected:
     {
         db::Database d(MainModule::DBPath);
         db::WriteBatch batch(d);
-        QDate day = lastDay;
-        for (int i = 0; i < count; ++i) {
-            while (day.dayOfWeek() > 5)
-                day = day.addDays(-1);
+        for (int i = 0; i < count; ++i, lastDay = lastDay.addDays(-1)) {
+            while (lastDay.dayOfWeek() > 5)
+                lastDay = lastDay.addDays(-1);
             const int close = base + (i * 37) % 101 - 50;
-            d.execute(QStringLiteral("insert into dayData (コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高) "
-                                     "values (%1, %2, %3, %4, %5, %6, 0, %7)")
-                          .arg(code)
-                          .arg(db::dateLiteral(day))
-                          .arg(close - 5)
-                          .arg(close + 10)
-                          .arg(close - 10)
-                          .arg(close)
-                          .arg(1000 + i));
-            day = day.addDays(-1);
+            d.execute(QStringLiteral("insert into dayData (コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高) values (%1, %2, %3, %4, %5, %6, 0, %7)")
+                          .arg(code).arg(db::dateLiteral(lastDay)).arg(close - 5).arg(close + 10).arg(close - 10).arg(close).arg(1000 + i));
         }
     }
 
@@ -189,15 +180,10 @@ protected:
     {
         db::Database d(MainModule::DBPath);
         db::WriteBatch batch(d);
-        for (int i = 0; i < count; ++i) {
-            const QDate day = lastFriday.addDays(-7 * i);
+        for (int i = 0; i < count; ++i)
             d.execute(QStringLiteral("insert into weekData (コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高, 売残, 買残) "
                                      "values (%1, %2, 990, 1020, 980, 1000, 0, 5000, %3, %4)")
-                          .arg(code)
-                          .arg(db::dateLiteral(day))
-                          .arg(100 + i)
-                          .arg(200 + i));
-        }
+                          .arg(code).arg(db::dateLiteral(lastFriday.addDays(-7 * i))).arg(100 + i).arg(200 + i));
     }
 
     frmMain &openWindow()
