@@ -125,39 +125,23 @@ TEST_F(ScrollArithmetic, AValueOfADateGivesTheDateBack)
     EXPECT_EQ(scrollValueOfDate(scroll, QDate(2200, 5, 1)), 32767);
 }
 
-struct StepCase
+TEST_F(ScrollArithmetic, ArrowClicksCarryOverTheWeekend)
 {
-    int last;
-    int value;
-    int expected;
-    QDate expectedDate;
-};
-
-class ScrollStep : public ScrollArithmetic, public ::testing::WithParamInterface<StepCase>
-{
-};
-
-TEST_P(ScrollStep, ArrowClicksCarryOverTheWeekend)
-{
-    const StepCase c = GetParam();
-    const int v = adjustedScrollValue(scroll, c.last, c.value);
-    EXPECT_EQ(v, c.expected);
-    EXPECT_EQ(dateOfScrollValue(scroll, v), c.expectedDate);
+    struct Case
+    {
+        int last, value, expected;
+        QDate expectedDate;
+    };
+    for (const Case &c : {Case{210, 300, 480, QDate(2020, 1, 6)},  // right onto Saturday the 4th: on to Monday
+                          Case{390, 300, 120, QDate(2020, 1, 2)},  // left onto Saturday: back to Thursday
+                          Case{490, 400, 400, QDate(2020, 1, 5)},  // left onto Sunday: stays
+                          Case{5, 95, 95, QDate(2020, 1, 2)},      // right onto a Thursday: unchanged
+                          Case{0, 300, 300, QDate(2020, 1, 4)}}) { // not an arrow click: not carried
+        const int v = adjustedScrollValue(scroll, c.last, c.value);
+        EXPECT_EQ(v, c.expected) << c.last << " -> " << c.value;
+        EXPECT_EQ(dateOfScrollValue(scroll, v), c.expectedDate) << c.last << " -> " << c.value;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Weekends, ScrollStep,
-    ::testing::Values(
-        // Right onto Saturday 2020-01-04: on to Monday the 6th.
-        StepCase{210, 300, 480, QDate(2020, 1, 6)},
-        // Left onto Saturday: back to Thursday the 2nd.
-        StepCase{390, 300, 120, QDate(2020, 1, 2)},
-        // Left onto Sunday the 5th: stays.
-        StepCase{490, 400, 400, QDate(2020, 1, 5)},
-        // Right onto a Thursday: unchanged.
-        StepCase{5, 95, 95, QDate(2020, 1, 2)},
-        // A jump that is not an arrow click is not carried.
-        StepCase{0, 300, 300, QDate(2020, 1, 4)}));
 
 TEST_F(ScrollArithmetic, ARightStepPastTheEndStopsAtTheMaximum)
 {
