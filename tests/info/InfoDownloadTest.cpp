@@ -16,6 +16,11 @@ const QString kNothing = QStringLiteral("取得するファイルが見つかり
 
 using KindsDownload = ServerFixture;
 
+QString kindName(const QString &where)
+{
+    return scalarOf(QStringLiteral("select 種類名 from informationClass where ") + where).toString();
+}
+
 TEST_F(KindsDownload, StoresTheListThenUpdatesItOnlyWhenTheCountMatches)
 {
     // DURL without a trailing "/" gets one.
@@ -26,8 +31,7 @@ TEST_F(KindsDownload, StoresTheListThenUpdatesItOnlyWhenTheCountMatches)
     EXPECT_EQ(prompt.questions(), QStringList{QStringLiteral("種類データーを取得します　よろしいですか？")});
     EXPECT_EQ(MainModule::MainTag, kFinished);
     EXPECT_EQ(scalarOf(QStringLiteral("select count(*) from informationClass")).toInt(), 12);
-    EXPECT_EQ(scalarOf(QStringLiteral("select 種類名 from informationClass where 表示順=10")).toString(),
-              QStringLiteral("週間値上がり率上位"));
+    EXPECT_EQ(kindName(QStringLiteral("表示順=10")), QStringLiteral("週間値上がり率上位"));
 
     // A quote in a code or name is stored as it is; a renamed kind is updated, not doubled.
     server.serve(QStringLiteral("/kabu/kabumei/infodata"),
@@ -38,10 +42,8 @@ TEST_F(KindsDownload, StoresTheListThenUpdatesItOnlyWhenTheCountMatches)
     EXPECT_EQ(download(1), info::DownloadEnd::Finished);
     EXPECT_EQ(prompt.questions().last(), QStringLiteral("種類データーはすでに読込みされています　再読込みを行いますか？"));
     EXPECT_EQ(scalarOf(QStringLiteral("select count(*) from informationClass")).toInt(), 13);
-    EXPECT_EQ(scalarOf(QStringLiteral("select 種類名 from informationClass where 種類コード='d''x'")).toString(),
-              QStringLiteral("O'Neil型"));
-    EXPECT_EQ(scalarOf(QStringLiteral("select 種類名 from informationClass where 種類コード='d01'")).toString(),
-              QStringLiteral("値上がり率"));
+    EXPECT_EQ(kindName(QStringLiteral("種類コード='d''x'")), QStringLiteral("O'Neil型"));
+    EXPECT_EQ(kindName(QStringLiteral("種類コード='d01'")), QStringLiteral("値上がり率"));
 
     // A file announcing more kinds than it lists leaves informationClass as it was.
     QByteArray shortList = TextFile::encode(QStringLiteral("20000714,3\r\nd01,別名,1\r\nd02,別名,2\r\n"));
@@ -49,8 +51,7 @@ TEST_F(KindsDownload, StoresTheListThenUpdatesItOnlyWhenTheCountMatches)
     prompt.answerYes();
     EXPECT_EQ(download(1), info::DownloadEnd::Finished);
     EXPECT_EQ(MainModule::MainTag, kNothing);
-    EXPECT_EQ(scalarOf(QStringLiteral("select 種類名 from informationClass where 種類コード='d01'")).toString(),
-              QStringLiteral("値上がり率"));
+    EXPECT_EQ(kindName(QStringLiteral("種類コード='d01'")), QStringLiteral("値上がり率"));
     EXPECT_EQ(scalarOf(QStringLiteral("select count(*) from wrkinformationClass")).toInt(), 2);
 }
 
@@ -86,8 +87,7 @@ TEST_F(KindsDownload, ShippedFileAtFirstStart)
     // Once kinds exist the shipped file is not read again.
     executeSql(QStringLiteral("update informationClass set 種類名='変更' where 種類コード='d01'"));
     EXPECT_FALSE(info::LoadShippedKinds(prompt));
-    EXPECT_EQ(scalarOf(QStringLiteral("select 種類名 from informationClass where 種類コード='d01'")).toString(),
-              QStringLiteral("変更"));
+    EXPECT_EQ(kindName(QStringLiteral("種類コード='d01'")), QStringLiteral("変更"));
     EXPECT_EQ(server.totalRequests(), 0);
 }
 
