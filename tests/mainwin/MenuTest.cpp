@@ -120,7 +120,7 @@ protected:
     }
 };
 
-TEST_F(SlideShowTest, RunsThroughTheListAndStopsOnTheLastEntry)
+TEST_F(SlideShowTest, RunsThroughTheListStopsOnTheLastEntryAndTogglesFromTheToolbar)
 {
     frmMain &w = openWindow();
     w.ListMei->setCurrentRow(1);
@@ -133,12 +133,9 @@ TEST_F(SlideShowTest, RunsThroughTheListAndStopsOnTheLastEntry)
     EXPECT_EQ(w.MeiCode->text(), QStringLiteral("1333"));
     EXPECT_EQ(w.ListMei->currentRow(), 2);
     EXPECT_EQ(w.mnuchartslideshow->text(), QStringLiteral("ﾁｬｰﾄ・ｽﾗｲﾄﾞｼｮｰ・ｽﾀｰﾄ"));
-}
 
-TEST_F(SlideShowTest, SecondStartStopsTheShow)
-{
+    // The toolbar button starts it again, and a second click stops it.
     MainModule::slidechart = 60;
-    frmMain &w = openWindow();
     w.command(QStringLiteral("ChartslideButton"))->trigger();
     EXPECT_TRUE(w.chartTimer->isActive());
     EXPECT_EQ(w.chartTimer->interval(), 60000);
