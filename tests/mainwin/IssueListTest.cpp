@@ -48,12 +48,12 @@ TEST_F(IssueListTest, TypedPrefixDecidesTheList)
                                                       std::tuple{"730", 10, "7301"}, // 10 entries: kept as 7300-7399
                                                       std::tuple{"7a", 46, "7201"}}) { // not numeric: unchanged
         w.MeiCode->clear();
-        keyClicks(w.MeiCode, QString::fromLatin1(typed));
+        typeText(w.MeiCode, QString::fromLatin1(typed));
         ASSERT_EQ(w.ListMei->count(), expectedCount) << typed;
         EXPECT_EQ(w.ListMei->item(0)->text().left(4), QString::fromLatin1(first)) << typed;
     }
     w.MeiCode->clear();
-    keyClicks(w.MeiCode, QStringLiteral("72"));
+    typeText(w.MeiCode, QStringLiteral("72"));
     EXPECT_EQ(codes(w.ListMei)[17], QStringLiteral("7235"));
     EXPECT_EQ(codes(w.ListMei)[18], QStringLiteral("7202")) << "the market-2 issues follow";
 }
@@ -61,7 +61,7 @@ TEST_F(IssueListTest, TypedPrefixDecidesTheList)
 TEST_F(IssueListTest, DoubleClickOrEnterShowsTheEntry)
 {
     frmMain &w = openWindow();
-    keyClicks(w.MeiCode, QStringLiteral("80"));
+    typeText(w.MeiCode, QStringLiteral("80"));
     ASSERT_EQ(w.ListMei->count(), 2);
     w.ListMei->setCurrentRow(1);
     keyClick(w.ListMei, Qt::Key_Return);
@@ -73,7 +73,7 @@ TEST_F(IssueListTest, DoubleClickOrEnterShowsTheEntry)
 TEST_F(IssueListTest, RemoveAsksAndSelectsTheEntryBefore)
 {
     frmMain &w = openWindow();
-    keyClicks(w.MeiCode, QStringLiteral("73"));
+    typeText(w.MeiCode, QStringLiteral("73"));
     w.ListMei->setCurrentRow(3);
     w.ListMei->setFocus();
     prompt.answerNo();
@@ -94,7 +94,7 @@ TEST_F(IssueListTest, RemoveAsksAndSelectsTheEntryBefore)
     EXPECT_EQ(w.ListMei->currentRow(), 0) << "after the first entry the new first is selected";
 
     w.MeiCode->clear();
-    keyClicks(w.MeiCode, QStringLiteral("13"));
+    typeText(w.MeiCode, QStringLiteral("13"));
     ASSERT_EQ(w.ListMei->count(), 1);
     w.ListMei->setFocus();
     prompt.answerYes();
@@ -109,7 +109,7 @@ TEST_F(IssueListTest, DelWhileTypingInTheCodeBoxEditsTheCode)
     w.show();
     QApplication::setActiveWindow(&w);
     w.MeiCode->setFocus();
-    keyClicks(w.MeiCode, QStringLiteral("73"));
+    typeText(w.MeiCode, QStringLiteral("73"));
     w.MeiCode->setCursorPosition(0);
     ASSERT_EQ(QApplication::focusWidget(), w.MeiCode);
     QKeyEvent override(QEvent::ShortcutOverride, Qt::Key_Delete, Qt::NoModifier);
@@ -129,7 +129,7 @@ TEST_F(IssueListTest, SearchFindsByNamePartAndTheChoiceLandsInTheCodeBox)
         auto *find = qobject_cast<frmMeiFind *>(modal);
         ASSERT_NE(find, nullptr);
         EXPECT_EQ(find->windowTitle(), QStringLiteral("銘柄検索"));
-        keyClicks(find->txtFind, QStringLiteral("'商"));
+        typeText(find->txtFind, QStringLiteral("'商"));
         seen = listEntries(find->ListMei);
         find->Cmddecision->click();
     });
@@ -144,12 +144,12 @@ TEST_F(IssueListTest, SearchFindsByNamePartAndTheChoiceLandsInTheCodeBox)
 TEST_F(IssueListTest, EmptySearchListsEveryIssueAndEscapeChoosesNothing)
 {
     frmMain &w = openWindow();
-    keyClicks(w.MeiCode, QStringLiteral("1301"));
+    typeText(w.MeiCode, QStringLiteral("1301"));
     int count = -1;
     onNextModal([&](QWidget *modal) {
         auto *find = qobject_cast<frmMeiFind *>(modal);
         ASSERT_NE(find, nullptr);
-        keyClicks(find->txtFind, QStringLiteral("x"));
+        typeText(find->txtFind, QStringLiteral("x"));
         keyClick(find->txtFind, Qt::Key_Backspace);
         count = find->ListMei->count();
         keyClick(find->ListMei, Qt::Key_Escape);
@@ -171,7 +171,7 @@ TEST_F(IssueListTest, SearchTextIsTakenLiterallyAndEnterChooses)
             counts.append(find->ListMei->count());
         }
         find->txtFind->clear();
-        keyClicks(find->txtFind, QStringLiteral("部品"));
+        typeText(find->txtFind, QStringLiteral("部品"));
         find->ListMei->setCurrentRow(4);
         keyClick(find->ListMei, Qt::Key_Return);
     });

@@ -10,6 +10,7 @@
 #include "chart/frmMain.h"
 #include "db/Database.h"
 #include "db/SqlTranslator.h"
+#include "importwin/WindowTestSupport.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -20,7 +21,6 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -29,6 +29,10 @@
 #include <memory>
 
 namespace mainwin_test {
+
+using importwin_test::RecordingShell;
+using importwin_test::typeText;
+using importwin_test::waitFor;
 
 // Input as the user gives it, sent through the application (so the window's key preview sees it).
 inline void keyClick(QWidget *widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, QString text = QString())
@@ -47,18 +51,6 @@ inline void keyClick(QWidget *widget, Qt::Key key, Qt::KeyboardModifiers modifie
     QApplication::sendEvent(widget, &release);
 }
 
-inline void keyClicks(QWidget *widget, const QString &text)
-{
-    for (const QChar c : text) {
-        Qt::Key key = Qt::Key_unknown;
-        if (c.isDigit() && c.unicode() < 128)
-            key = Qt::Key(Qt::Key_0 + (c.unicode() - u'0'));
-        else if (c.unicode() >= u'a' && c.unicode() <= u'z')
-            key = Qt::Key(Qt::Key_A + (c.unicode() - u'a'));
-        keyClick(widget, key, Qt::NoModifier, QString(c));
-    }
-}
-
 inline void mouseClick(QWidget *widget, QPoint pos)
 {
     const QPointF local(pos);
@@ -67,20 +59,6 @@ inline void mouseClick(QWidget *widget, QPoint pos)
     QApplication::sendEvent(widget, &press);
     QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(widget, &release);
-}
-
-// Lets events run until condition holds or the limit passes; the condition's value.
-inline bool waitFor(const std::function<bool()> &condition, int limitMs = 5000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > limitMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
 }
 
 inline void letEventsRun(int ms)
@@ -103,22 +81,6 @@ inline void ensureApplication()
     // input-device cleanup, and the process ends right after the tests anyway.
     new QApplication(argc, argv);
 }
-
-class RecordingShell final : public Shell
-{
-public:
-    bool open(const QString &pathOrUrl) override
-    {
-        opened.append(pathOrUrl);
-        return true;
-    }
-    bool start(const QString &program, const QStringList &arguments, const QString &) override
-    {
-        started.append(program + QLatin1Char(' ') + arguments.join(QLatin1Char(' ')));
-        return true;
-    }
-    QStringList opened, started;
-};
 
 // Runs action on the modal window that opens next, once it is shown.
 inline void onNextModal(std::function<void(QWidget *)> action)

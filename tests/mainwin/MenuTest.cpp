@@ -129,7 +129,7 @@ TEST_F(SlideShowTest, RunsThroughTheListStopsOnTheLastEntryAndTogglesFromTheTool
     EXPECT_EQ(w.chartTimer->interval(), 10);
     EXPECT_EQ(w.mnuchartslideshow->text(), QStringLiteral("ﾁｬｰﾄ・ｽﾗｲﾄﾞｼｮｰ・ｽﾄｯﾌﾟ"));
     EXPECT_EQ(w.MeiCode->text(), QStringLiteral("1332")) << "the selected entry is shown first";
-    ASSERT_TRUE(waitFor([&] { return !w.chartTimer->isActive(); }, 5000));
+    ASSERT_TRUE(waitFor([&] { return !w.chartTimer->isActive(); }));
     EXPECT_EQ(w.MeiCode->text(), QStringLiteral("1333"));
     EXPECT_EQ(w.ListMei->currentRow(), 2);
     EXPECT_EQ(w.mnuchartslideshow->text(), QStringLiteral("ﾁｬｰﾄ・ｽﾗｲﾄﾞｼｮｰ・ｽﾀｰﾄ"));
@@ -147,10 +147,10 @@ TEST_F(SlideShowTest, RunsThroughTheListStopsOnTheLastEntryAndTogglesFromTheTool
 TEST_F(SlideShowTest, StartedOnAnEmptyListShowsNothingAndStops)
 {
     frmMain &w = openWindow();
-    keyClicks(w.MeiCode, QStringLiteral("99"));
+    typeText(w.MeiCode, QStringLiteral("99"));
     ASSERT_EQ(w.ListMei->count(), 0);
     w.mnuchartslideshow->trigger();
-    ASSERT_TRUE(waitFor([&] { return !w.chartTimer->isActive(); }, 5000));
+    ASSERT_TRUE(waitFor([&] { return !w.chartTimer->isActive(); }));
     EXPECT_TRUE(w.LblMei->text().isEmpty());
     EXPECT_EQ(w.series().Count, 0);
 }

@@ -83,7 +83,7 @@ TEST_F(NavigationTest, FirstActivationAfterACreatedDatabaseRunsOnce)
 TEST_F(NavigationTest, FourDigitCodeShowsTheChartAndFillsListAndLabels)
 {
     frmMain &w = openWindow();
-    keyClicks(w.MeiCode, QStringLiteral("1301"));
+    typeText(w.MeiCode, QStringLiteral("1301"));
     EXPECT_EQ(w.LblMei->text(), QStringLiteral("極洋"));
     EXPECT_EQ(w.Lblshijyo->text(), QStringLiteral("東１"));
     EXPECT_EQ(w.series().Count, 110);
@@ -99,7 +99,7 @@ TEST_F(NavigationTest, FourDigitCodeShowsTheChartAndFillsListAndLabels)
 TEST_F(NavigationTest, OnlyAKnownFourDigitCodeLoadsAndTheBoxTakesFiveDigitsAtMost)
 {
     frmMain &w = openWindow();
-    keyClicks(w.MeiCode, QStringLiteral("1332"));
+    typeText(w.MeiCode, QStringLiteral("1332"));
     ASSERT_EQ(w.series().Count, 40);
     keyClick(w.MeiCode, Qt::Key_1);
     EXPECT_EQ(w.MeiCode->text(), QStringLiteral("13321"));
@@ -127,7 +127,7 @@ TEST_F(NavigationTest, OnlyAKnownFourDigitCodeLoadsAndTheBoxTakesFiveDigitsAtMos
 TEST_F(NavigationTest, ChartClicksSelectTheRecordUnderTheCandle)
 {
     frmMain &w = openWindow();
-    keyClicks(w.MeiCode, QStringLiteral("1332"));
+    typeText(w.MeiCode, QStringLiteral("1332"));
     ASSERT_EQ(w.KabukaList->count(), 40);
     mouseClick(w.chartView, QPoint(200 + 5 * 3, 300));
     EXPECT_EQ(w.KabukaList->currentRow(), 2) << "the candle of position 3 is record 2";
@@ -144,7 +144,7 @@ TEST_F(NavigationTest, ChartClicksSelectTheRecordUnderTheCandle)
 TEST_F(NavigationTest, ArrowStepsNeverEndOnASaturdayToTheLeftOrAWeekendToTheRight)
 {
     frmMain &w = openWindow();
-    keyClicks(w.MeiCode, QStringLiteral("1301"));
+    typeText(w.MeiCode, QStringLiteral("1301"));
     ASSERT_GT(w.HScroll->singleStep(), 1);
     for (const auto &[action, refused] : {std::pair{QAbstractSlider::SliderSingleStepSub, QList<int>{6}},
                                           std::pair{QAbstractSlider::SliderSingleStepAdd, QList<int>{6, 7}}}) {
@@ -160,7 +160,7 @@ TEST_F(NavigationTest, WeeklyAndBackKeepsIssueAndBaseDate)
 {
     addWeeklyRows(1301, 60, today());
     frmMain &w = openWindow();
-    keyClicks(w.MeiCode, QStringLiteral("1301"));
+    typeText(w.MeiCode, QStringLiteral("1301"));
     w.chartDate->setText(QStringLiteral("24/05/31"));
     ASSERT_TRUE(w.KabukaList->item(w.KabukaList->count() - 1)->text().startsWith(QStringLiteral("24/05/31")));
 
@@ -207,7 +207,7 @@ TEST_F(NavigationTest, LowerPanelButtonCyclesWithThePeriodsCaption)
 TEST_F(NavigationTest, AverageButtonAndCheckBoxesChangeOnlyWhatIsDrawn)
 {
     frmMain &w = openWindow();
-    keyClicks(w.MeiCode, QStringLiteral("1301"));
+    typeText(w.MeiCode, QStringLiteral("1301"));
     const QDate first = w.series().Records[0].Date;
     w.Cmdidoheikin->click();
     EXPECT_EQ(w.Cmdidoheikin->text(), QStringLiteral("移動平均無"));
@@ -227,7 +227,7 @@ TEST_F(NavigationTest, NoRowOnOrBeforeTheBaseDateShowsTheMessageAndAnEmptyChart)
 {
     frmMain &w = openWindow();
     w.chartDate->setText(QStringLiteral("90/01/05"));
-    keyClicks(w.MeiCode, QStringLiteral("1301"));
+    typeText(w.MeiCode, QStringLiteral("1301"));
     EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("基準日からの表示するデーターがありません。")});
     EXPECT_EQ(w.series().Count, 0);
     EXPECT_EQ(w.KabukaList->count(), 0);
@@ -236,7 +236,7 @@ TEST_F(NavigationTest, NoRowOnOrBeforeTheBaseDateShowsTheMessageAndAnEmptyChart)
 TEST_F(NavigationTest, DateBoxReloadsOnValidDatesOnly)
 {
     frmMain &w = openWindow();
-    keyClicks(w.MeiCode, QStringLiteral("1301"));
+    typeText(w.MeiCode, QStringLiteral("1301"));
     w.chartDate->setText(QStringLiteral("24/05/31"));
     ASSERT_TRUE(w.KabukaList->item(109)->text().startsWith(QStringLiteral("24/05/31")));
     for (const char *bad : {"24/13/01", "24/02/30", "abc", "2024/0", ""}) {
@@ -249,10 +249,10 @@ TEST_F(NavigationTest, DateBoxReloadsOnValidDatesOnly)
     EXPECT_TRUE(w.KabukaList->item(109)->text().startsWith(QStringLiteral("24/06/10")));
     // Typed character by character, "24/06/1" is already a date: nothing happens until the last digit.
     w.chartDate->clear();
-    keyClicks(w.chartDate, QStringLiteral("24061")); // the box puts the slashes in
+    typeText(w.chartDate, QStringLiteral("24061")); // the box puts the slashes in
     ASSERT_EQ(w.chartDate->text(), QStringLiteral("24/06/1"));
     EXPECT_TRUE(w.KabukaList->item(109)->text().startsWith(QStringLiteral("24/06/10")));
-    keyClicks(w.chartDate, QStringLiteral("3"));
+    typeText(w.chartDate, QStringLiteral("3"));
     EXPECT_TRUE(w.KabukaList->item(109)->text().startsWith(QStringLiteral("24/06/13")));
     // The scroll bar follows the typed date, and the next arrow step goes on from there.
     EXPECT_LT(w.HScroll->value(), 32767);
