@@ -188,19 +188,17 @@ TEST_F(NavigationTest, WeeklyAndBackKeepsIssueAndBaseDate)
 TEST_F(NavigationTest, LowerPanelButtonCyclesWithThePeriodsCaption)
 {
     frmMain &w = openWindow();
-    QStringList daily;
-    for (int i = 0; i < 5; ++i) {
-        w.CmdSRLRSI->click();
-        daily.append(w.CmdSRLRSI->text());
-    }
-    EXPECT_EQ(daily, (QStringList{QStringLiteral("RSI VR"), QStringLiteral("ｻｲｺﾛｼﾞｶﾙ"), QStringLiteral("伊藤ﾚｼｵ"), QStringLiteral("表示なし"), QStringLiteral("ALL")}));
+    const auto cycle = [&] {
+        QStringList captions;
+        for (int i = 0; i < 5; ++i) {
+            w.CmdSRLRSI->click();
+            captions.append(w.CmdSRLRSI->text());
+        }
+        return captions;
+    };
+    EXPECT_EQ(cycle(), (QStringList{QStringLiteral("RSI VR"), QStringLiteral("ｻｲｺﾛｼﾞｶﾙ"), QStringLiteral("伊藤ﾚｼｵ"), QStringLiteral("表示なし"), QStringLiteral("ALL")}));
     w.Cmdchange->click();
-    QStringList weekly;
-    for (int i = 0; i < 5; ++i) {
-        w.CmdSRLRSI->click();
-        weekly.append(w.CmdSRLRSI->text());
-    }
-    EXPECT_EQ(weekly[2], QStringLiteral("信用取引"));
+    EXPECT_EQ(cycle()[2], QStringLiteral("信用取引"));
     EXPECT_EQ(w.displayOptions().lowerPanelMode, 0);
 }
 
