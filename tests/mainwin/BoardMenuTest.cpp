@@ -9,9 +9,7 @@ using namespace mainwin_test;
 
 namespace {
 
-class BoardMenuTest : public MainWindowTest
-{
-};
+using BoardMenuTest = MainWindowTest;
 
 TEST_F(BoardMenuTest, RegisterListAndMoveThroughTheMenu)
 {

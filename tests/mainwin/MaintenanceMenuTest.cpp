@@ -7,9 +7,7 @@ using namespace mainwin_test;
 
 namespace {
 
-class MaintenanceMenuTest : public MainWindowTest
-{
-};
+using MaintenanceMenuTest = MainWindowTest;
 
 TEST_F(MaintenanceMenuTest, CommandsOpenTheirWindows)
 {

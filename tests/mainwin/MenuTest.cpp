@@ -15,9 +15,7 @@ using namespace mainwin_test;
 
 namespace {
 
-class MenuTest : public MainWindowTest
-{
-};
+using MenuTest = MainWindowTest;
 
 TEST_F(MenuTest, EveryMenuCommandHasItsHandlerAndAnEnabledAction)
 {

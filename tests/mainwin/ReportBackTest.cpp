@@ -9,9 +9,7 @@ using namespace mainwin_test;
 
 namespace {
 
-class ReportBackTest : public MainWindowTest
-{
-};
+using ReportBackTest = MainWindowTest;
 
 TEST_F(ReportBackTest, RegistrationImportAsksFirstAndReportsItsResult)
 {
