@@ -221,17 +221,7 @@ TEST_F(NavigationTest, AverageButtonAndCheckBoxesChangeOnlyWhatIsDrawn)
     EXPECT_EQ(w.KabukaList->count(), 110);
 }
 
-TEST_F(NavigationTest, NoRowOnOrBeforeTheBaseDateShowsTheMessageAndAnEmptyChart)
-{
-    frmMain &w = openWindow();
-    w.chartDate->setText(QStringLiteral("90/01/05"));
-    typeText(w.MeiCode, QStringLiteral("1301"));
-    EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("基準日からの表示するデーターがありません。")});
-    EXPECT_EQ(w.series().Count, 0);
-    EXPECT_EQ(w.KabukaList->count(), 0);
-}
-
-TEST_F(NavigationTest, DateBoxReloadsOnValidDatesOnly)
+TEST_F(NavigationTest, DateBoxReloadsOnValidDatesOnlyAndReportsADateBeforeEveryRow)
 {
     frmMain &w = openWindow();
     typeText(w.MeiCode, QStringLiteral("1301"));
@@ -263,6 +253,11 @@ TEST_F(NavigationTest, DateBoxReloadsOnValidDatesOnly)
     keyClick(w.chartDate, Qt::Key_Return);
     EXPECT_TRUE(w.KabukaList->item(109)->text().startsWith(QStringLiteral("24/06/07")));
     EXPECT_TRUE(prompt.messages().isEmpty());
+    // A date before every row shows the message and an empty chart.
+    w.chartDate->setText(QStringLiteral("90/01/05"));
+    EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("基準日からの表示するデーターがありません。")});
+    EXPECT_EQ(w.series().Count, 0);
+    EXPECT_EQ(w.KabukaList->count(), 0);
 }
 
 TEST_F(NavigationTest, KeysF1SpaceAndShiftSpaceMoveFromAnywhere)
