@@ -91,16 +91,10 @@ TEST(ExtractValue, TakesOneWordAfterTheMarker)
 
 TEST(ToNumber, CommasSignsAndWhatIsNotANumber)
 {
-    EXPECT_EQ(ToNumber(QStringLiteral("12,300")), 12300);
-    EXPECT_EQ(ToNumber(QStringLiteral("-1,200")), -1200);
-    EXPECT_EQ(ToNumber(QStringLiteral("+35")), 35);
-    EXPECT_EQ(ToNumber(QStringLiteral("0")), 0);
-    EXPECT_EQ(ToNumber(QStringLiteral("abc")), 0);
-    EXPECT_EQ(ToNumber(QString()), 0);
-    EXPECT_EQ(ToNumber(QStringLiteral("2,147,483,647")), 2147483647);
-    EXPECT_EQ(ToNumber(QStringLiteral("2,147,483,648")), 0);
-    EXPECT_EQ(ToNumber(QStringLiteral("99999999999999999999")), 0);
-    EXPECT_EQ(ToNumber(QStringLiteral("-2147483649")), 0);
+    for (const auto &[text, number] : {std::pair{"12,300", 12300}, {"-1,200", -1200}, {"+35", 35}, {"0", 0}, {"abc", 0}, {"", 0},
+                                       {"2,147,483,647", 2147483647}, {"2,147,483,648", 0}, {"99999999999999999999", 0},
+                                       {"-2147483649", 0}})
+        EXPECT_EQ(ToNumber(QString::fromLatin1(text)), number) << text;
 }
 
 TEST(ParseQuotePage, PriceChangeAndVolumeOfBothLayouts)

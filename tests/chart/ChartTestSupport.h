@@ -43,31 +43,14 @@ inline void insertRows(db::Database &d, int code, const std::vector<PriceRow> &r
 {
     db::WriteBatch batch(d);
     for (const PriceRow &r : rows) {
-        if (weekly) {
-            d.execute(QStringLiteral("insert into weekData (コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高, 売残, 買残) "
-                                     "values (%1, %2, %3, %4, %5, %6, %7, %8, %9, %10)")
-                          .arg(code)
-                          .arg(db::dateLiteral(r.date))
-                          .arg(r.open)
-                          .arg(r.high)
-                          .arg(r.low)
-                          .arg(r.close)
-                          .arg(r.change)
-                          .arg(r.volume)
-                          .arg(r.sell)
-                          .arg(r.buy));
-        } else {
-            d.execute(QStringLiteral("insert into dayData (コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高) "
-                                     "values (%1, %2, %3, %4, %5, %6, %7, %8)")
-                          .arg(code)
-                          .arg(db::dateLiteral(r.date))
-                          .arg(r.open)
-                          .arg(r.high)
-                          .arg(r.low)
-                          .arg(r.close)
-                          .arg(r.change)
-                          .arg(r.volume));
-        }
+        QStringList values{QString::number(code), db::dateLiteral(r.date)};
+        for (qint64 v : {r.open, r.high, r.low, r.close, r.change, r.volume})
+            values << QString::number(v);
+        if (weekly)
+            values << QString::number(r.sell) << QString::number(r.buy);
+        d.execute(QStringLiteral("insert into %1 (コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高%2) values (%3)")
+                      .arg(weekly ? QStringLiteral("weekData") : QStringLiteral("dayData"),
+                           weekly ? QStringLiteral(", 売残, 買残") : QString(), values.join(QStringLiteral(", "))));
     }
 }
 

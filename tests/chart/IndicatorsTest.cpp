@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 using chart::ChartSeries;
@@ -44,39 +45,31 @@ TEST(Indicators, AveragesStartAfterTheirPeriodAndSlopesAfterTwice)
 {
     ChartSeries s = seriesOf(linear(110, 1000, 10));
     ComputeIndicators(s, settings(5, 15, 30, 12, 12));
-    for (int k = 0; k < 4; ++k)
-        EXPECT_TRUE(s.Records[k].MaShort.isZero()) << k;
-    // A linear close makes the 5-record average the close two records back.
+    const auto sign = [](const Currency &c) { return c > Currency() ? 1 : c.isZero() ? 0 : -1; };
+    for (int k = 0; k < 110; ++k) {
+        const chart::ChartRecord &r = s.Records[k];
+        EXPECT_EQ(r.MaShort.isZero(), k < 4) << k;
+        EXPECT_EQ(r.MaMiddle.isZero(), k < 14) << k;
+        EXPECT_EQ(r.MaLong.isZero(), k < 29) << k;
+        EXPECT_EQ(sign(r.SlopeShort), k >= 10 ? 1 : 0) << k;
+        EXPECT_EQ(sign(r.SlopeMiddle), k >= 30 ? 1 : 0) << k;
+        EXPECT_EQ(sign(r.SlopeLong), k >= 60 ? 1 : 0) << k;
+    }
+    // A linear close makes an average the close of the middle of its window.
     EXPECT_EQ(s.Records[4].MaShort, Currency::fromInt(1020));
     EXPECT_EQ(s.Records[109].MaShort, Currency::fromInt(1000 + 10 * 107));
-    EXPECT_TRUE(s.Records[13].MaMiddle.isZero());
     EXPECT_EQ(s.Records[14].MaMiddle, Currency::fromInt(1070));
-    EXPECT_TRUE(s.Records[28].MaLong.isZero());
     EXPECT_EQ(s.Records[29].MaLong, Currency::fromInt(1000 + 145));
-    for (int k = 0; k < 10; ++k)
-        EXPECT_TRUE(s.Records[k].SlopeShort.isZero()) << k;
-    EXPECT_GT(s.Records[10].SlopeShort, Currency());
-    EXPECT_TRUE(s.Records[29].SlopeMiddle.isZero());
-    EXPECT_GT(s.Records[30].SlopeMiddle, Currency());
-    EXPECT_TRUE(s.Records[59].SlopeLong.isZero());
-    EXPECT_GT(s.Records[60].SlopeLong, Currency());
 }
 
 TEST(Indicators, NotAvailableMarkersCoverThePeriodLessOne)
 {
     ChartSeries s = seriesOf(linear(110, 1000, 10));
     ComputeIndicators(s, settings(5, 15, 30, 9, 14));
-    for (int k = 0; k < 8; ++k)
-        EXPECT_EQ(s.Records[k].Psychological, -1) << k;
-    for (int k = 8; k < 110; ++k)
-        EXPECT_GE(s.Records[k].Psychological, 0) << k;
-    for (int k = 0; k < 13; ++k) {
-        EXPECT_EQ(s.Records[k].Rsi, -1) << k;
-        EXPECT_EQ(s.Records[k].Vr, -1) << k;
-    }
-    for (int k = 13; k < 110; ++k) {
-        EXPECT_GE(s.Records[k].Rsi, 0) << k;
-        EXPECT_GE(s.Records[k].Vr, 0) << k;
+    for (int k = 0; k < 110; ++k) {
+        EXPECT_EQ(std::min<int>(s.Records[k].Psychological, 0), k < 8 ? -1 : 0) << k;
+        EXPECT_EQ(std::min<int>(s.Records[k].Rsi, 0), k < 13 ? -1 : 0) << k;
+        EXPECT_EQ(std::min<int>(s.Records[k].Vr, 0), k < 13 ? -1 : 0) << k;
     }
 }
 
@@ -90,18 +83,6 @@ TEST(Indicators, RisingClosesGiveFullOscillatorsOnceTheFirstFlatDayLeaves)
     EXPECT_EQ(s.Records[11].Vr, 96); // (11000 + 500) / 12000
     EXPECT_EQ(s.Records[12].Psychological, 100);
     EXPECT_EQ(s.Records[12].Vr, 100);
-}
-
-TEST(Indicators, FlatChangesGiveRsiZeroAndVrFifty)
-{
-    ChartSeries s = seriesOf(std::vector<qint64>(30, 1000));
-    ComputeIndicators(s, settings(5, 15, 30, 12, 12));
-    for (int k = 11; k < 30; ++k) {
-        EXPECT_EQ(s.Records[k].Rsi, 0) << k;
-        EXPECT_EQ(s.Records[k].Vr, 50) << k;
-        EXPECT_EQ(s.Records[k].Psychological, 0) << k;
-        EXPECT_EQ(s.Records[k].DevShort, 0) << k;
-    }
 }
 
 TEST(Indicators, DeviationIsInTenthsOfAPercent)
@@ -234,30 +215,25 @@ TEST(Indicators, EmptySeriesComputesWithoutFault)
     EXPECT_TRUE(s.QuadC.isZero());
 }
 
-TEST(Indicators, QuadraticCurveRecoversAParabola)
+TEST(Indicators, QuadraticCurveRecoversAParabolaAndALine)
 {
-    // 101 records: centre 51, close = 1000 + 2 * x^2.
-    std::vector<qint64> closes;
-    for (int p = 1; p <= 101; ++p)
-        closes.push_back(1000 + 2 * (p - 51) * (p - 51));
-    ChartSeries s = seriesOf(closes);
-    ComputeIndicators(s, settings(5, 15, 30, 12, 12));
-    EXPECT_EQ(s.CenterIndex, 51);
-    EXPECT_NEAR(s.QuadA.toDouble(), 1000.0, 1e-3);
-    EXPECT_NEAR(s.QuadB.toDouble(), 0.0, 1e-3);
-    EXPECT_NEAR(s.QuadC.toDouble(), 2.0, 1e-3);
-}
-
-TEST(Indicators, QuadraticCurveOfALineHasOnlyASlope)
-{
-    std::vector<qint64> closes;
-    for (int p = 1; p <= 99; ++p)
-        closes.push_back(2000 + 3 * (p - 50));
-    ChartSeries s = seriesOf(closes);
-    ComputeIndicators(s, settings(5, 15, 30, 12, 12));
-    EXPECT_NEAR(s.QuadA.toDouble(), 2000.0, 1e-3);
-    EXPECT_NEAR(s.QuadB.toDouble(), 3.0, 1e-3);
-    EXPECT_NEAR(s.QuadC.toDouble(), 0.0, 1e-3);
+    struct Case
+    {
+        int count, centre;
+        double a, b, c;
+    };
+    // close = a + b * x + c * x^2 around the centre record.
+    for (const Case &q : {Case{101, 51, 1000, 0, 2}, Case{99, 50, 2000, 3, 0}}) {
+        std::vector<qint64> closes;
+        for (int p = 1; p <= q.count; ++p)
+            closes.push_back(qint64(q.a + q.b * (p - q.centre) + q.c * (p - q.centre) * (p - q.centre)));
+        ChartSeries s = seriesOf(closes);
+        ComputeIndicators(s, settings(5, 15, 30, 12, 12));
+        EXPECT_EQ(s.CenterIndex, q.centre);
+        EXPECT_NEAR(s.QuadA.toDouble(), q.a, 1e-3) << q.count;
+        EXPECT_NEAR(s.QuadB.toDouble(), q.b, 1e-3) << q.count;
+        EXPECT_NEAR(s.QuadC.toDouble(), q.c, 1e-3) << q.count;
+    }
 }
 
 TEST(Indicators, GiganticPricesSaturateInsteadOfWrapping)
@@ -269,17 +245,23 @@ TEST(Indicators, GiganticPricesSaturateInsteadOfWrapping)
     EXPECT_GT(s.QuadA, Currency());
 }
 
-TEST(Indicators, AllZeroClosesLeaveAveragesEmptyAndNoPriceAxis)
+TEST(Indicators, FlatOrAllZeroClosesGiveRsiZeroAndVrFifty)
 {
+    for (const qint64 close : {1000, 0}) {
+        ChartSeries s = seriesOf(std::vector<qint64>(30, close));
+        ComputeIndicators(s, settings(5, 15, 30, 12, 12));
+        for (int k = 11; k < 30; ++k) {
+            EXPECT_EQ(s.Records[k].Rsi, 0) << k;
+            EXPECT_EQ(s.Records[k].Vr, 50) << k;
+            EXPECT_EQ(s.Records[k].Psychological, 0) << k;
+            EXPECT_EQ(s.Records[k].DevShort, 0) << k;
+            EXPECT_TRUE(s.Records[k].ItoRatio.isZero()) << k;
+        }
+        EXPECT_EQ(s.Records[29].MaShort.isZero(), close == 0);
+    }
+    // All zero: no non-zero low, so no price axis.
     ChartSeries s = seriesOf(std::vector<qint64>(30, 0));
     ComputeIndicators(s, settings(5, 15, 30, 12, 12));
-    for (int k = 0; k < 30; ++k) {
-        EXPECT_TRUE(s.Records[k].MaShort.isZero()) << k;
-        EXPECT_EQ(s.Records[k].DevShort, 0) << k;
-        EXPECT_TRUE(s.Records[k].ItoRatio.isZero()) << k;
-    }
-    EXPECT_EQ(s.Records[20].Rsi, 0);
-    EXPECT_EQ(s.Records[20].Vr, 50);
-    EXPECT_EQ(s.MinLow, Currency::fromInt(1000000000)); // no non-zero low
+    EXPECT_EQ(s.MinLow, Currency::fromInt(1000000000));
     EXPECT_LT(s.ChartTop, s.ChartBottom);
 }

@@ -121,15 +121,10 @@ TEST_F(ConverterTest, PriceAndVolumeRules)
 {
     using convert::roundToPriceUnit;
     using convert::volumeInUnits;
-    EXPECT_EQ(roundToPriceUnit(Currency::fromText(QStringLiteral("2.5")), 1), 2);
-    EXPECT_EQ(roundToPriceUnit(Currency::fromText(QStringLiteral("3.5")), 1), 4);
-    EXPECT_EQ(roundToPriceUnit(Currency::fromText(QStringLiteral("125")), 10), 120);
-    EXPECT_EQ(roundToPriceUnit(Currency::fromText(QStringLiteral("135")), 10), 140);
-    EXPECT_EQ(roundToPriceUnit(Currency::fromText(QStringLiteral("136")), 10), 140);
-    EXPECT_EQ(volumeInUnits(Currency::fromInt(12300), 1000).toString(), QStringLiteral("12.3"));
-    EXPECT_EQ(volumeInUnits(Currency::fromInt(1), 100000).toString(), QStringLiteral("0.0001"));
-    EXPECT_EQ(volumeInUnits(Currency::fromInt(1), 1000000).toString(), QStringLiteral("0.0001"));
-    EXPECT_EQ(volumeInUnits(Currency::fromInt(10), 3).toString(), QStringLiteral("3.3333"));
+    for (const auto &[price, unit, rounded] : {std::tuple{"2.5", 1, 2}, {"3.5", 1, 4}, {"125", 10, 120}, {"135", 10, 140}, {"136", 10, 140}})
+        EXPECT_EQ(roundToPriceUnit(Currency::fromText(QString::fromLatin1(price)), unit), rounded) << price << " / " << unit;
+    for (const auto &[volume, unit, inUnits] : {std::tuple{12300, 1000, "12.3"}, {1, 100000, "0.0001"}, {1, 1000000, "0.0001"}, {10, 3, "3.3333"}})
+        EXPECT_EQ(volumeInUnits(Currency::fromInt(volume), unit).toString(), QString::fromLatin1(inUnits)) << volume << " / " << unit;
     // A name with a comma would shift the fields of the daily file.
     issues.add(1301, {QStringLiteral("A,B"), 5, 1000, 1});
     convert::SourceRow row{1301, QDate(2024, 1, 5), Currency::fromInt(1), Currency::fromInt(1), Currency::fromInt(1),

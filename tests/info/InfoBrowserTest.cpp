@@ -8,21 +8,17 @@ using namespace info_test;
 
 namespace {
 
-class InfoBrowser : public ::testing::Test
+class InfoBrowser : public ServerFixture
 {
 protected:
     void SetUp() override
     {
-        MainModule::reset();
-        folder = std::make_unique<TempProgramFolder>();
-        folder->createDatabase();
+        ServerFixture::SetUp();
         executeSql(QStringLiteral("insert into Mei (コード, 市場コード, 銘柄, 出来高単位, 株価単位, 更新Flg) values (1301, 1, '極洋', 1000, 1, True)"));
         executeSql(QStringLiteral("insert into Mei (コード, 市場コード, 銘柄, 出来高単位, 株価単位, 更新Flg) values (1332, 2, 'ﾆｯｽｲ', 1000, 1, True)"));
         MainModule::MarketAbbrev[1] = QStringLiteral("東１");
         MainModule::MarketAbbrev[2] = QStringLiteral("東２");
     }
-    void TearDown() override { MainModule::reset(); }
-
     void row(const QString &kind, const QDate &date, int rank, int code, int price, int volume)
     {
         executeSql(QStringLiteral("insert into informationData (種類コード, 日付, 順位, コード, 株価, 出来高, 前日比, 値, コメント, Top種類コード) "
@@ -44,7 +40,6 @@ protected:
         return values;
     }
 
-    std::unique_ptr<TempProgramFolder> folder;
     const QDate d1{2000, 7, 12}, d2{2000, 7, 13}, d3{2000, 7, 14};
 };
 

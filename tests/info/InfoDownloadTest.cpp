@@ -2,6 +2,7 @@
 
 #include "db/Database.h"
 #include "info/InfoServer.h"
+#include "info/PriceDownload.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,6 +17,11 @@ const QString kNothing = QStringLiteral("取得するファイルが見つかり
 
 using KindsDownload = ServerFixture;
 
+QString kindName(const QString &where)
+{
+    return scalarOf(QStringLiteral("select 種類名 from informationClass where ") + where).toString();
+}
+
 TEST_F(KindsDownload, StoresTheListThenUpdatesItOnlyWhenTheCountMatches)
 {
     // DURL without a trailing "/" gets one.
@@ -26,8 +32,7 @@ TEST_F(KindsDownload, StoresTheListThenUpdatesItOnlyWhenTheCountMatches)
     EXPECT_EQ(prompt.questions(), QStringList{QStringLiteral("種類データーを取得します　よろしいですか？")});
     EXPECT_EQ(MainModule::MainTag, kFinished);
     EXPECT_EQ(scalarOf(QStringLiteral("select count(*) from informationClass")).toInt(), 12);
-    EXPECT_EQ(scalarOf(QStringLiteral("select 種類名 from informationClass where 表示順=10")).toString(),
-              QStringLiteral("週間値上がり率上位"));
+    EXPECT_EQ(kindName(QStringLiteral("表示順=10")), QStringLiteral("週間値上がり率上位"));
 
     // A quote in a code or name is stored as it is; a renamed kind is updated, not doubled.
     server.serve(QStringLiteral("/kabu/kabumei/infodata"),
@@ -38,10 +43,8 @@ TEST_F(KindsDownload, StoresTheListThenUpdatesItOnlyWhenTheCountMatches)
     EXPECT_EQ(download(1), info::DownloadEnd::Finished);
     EXPECT_EQ(prompt.questions().last(), QStringLiteral("種類データーはすでに読込みされています　再読込みを行いますか？"));
     EXPECT_EQ(scalarOf(QStringLiteral("select count(*) from informationClass")).toInt(), 13);
-    EXPECT_EQ(scalarOf(QStringLiteral("select 種類名 from informationClass where 種類コード='d''x'")).toString(),
-              QStringLiteral("O'Neil型"));
-    EXPECT_EQ(scalarOf(QStringLiteral("select 種類名 from informationClass where 種類コード='d01'")).toString(),
-              QStringLiteral("値上がり率"));
+    EXPECT_EQ(kindName(QStringLiteral("種類コード='d''x'")), QStringLiteral("O'Neil型"));
+    EXPECT_EQ(kindName(QStringLiteral("種類コード='d01'")), QStringLiteral("値上がり率"));
 
     // A file announcing more kinds than it lists leaves informationClass as it was.
     QByteArray shortList = TextFile::encode(QStringLiteral("20000714,3\r\nd01,別名,1\r\nd02,別名,2\r\n"));
@@ -49,8 +52,7 @@ TEST_F(KindsDownload, StoresTheListThenUpdatesItOnlyWhenTheCountMatches)
     prompt.answerYes();
     EXPECT_EQ(download(1), info::DownloadEnd::Finished);
     EXPECT_EQ(MainModule::MainTag, kNothing);
-    EXPECT_EQ(scalarOf(QStringLiteral("select 種類名 from informationClass where 種類コード='d01'")).toString(),
-              QStringLiteral("値上がり率"));
+    EXPECT_EQ(kindName(QStringLiteral("種類コード='d01'")), QStringLiteral("値上がり率"));
     EXPECT_EQ(scalarOf(QStringLiteral("select count(*) from wrkinformationClass")).toInt(), 2);
 }
 
@@ -86,8 +88,7 @@ TEST_F(KindsDownload, ShippedFileAtFirstStart)
     // Once kinds exist the shipped file is not read again.
     executeSql(QStringLiteral("update informationClass set 種類名='変更' where 種類コード='d01'"));
     EXPECT_FALSE(info::LoadShippedKinds(prompt));
-    EXPECT_EQ(scalarOf(QStringLiteral("select 種類名 from informationClass where 種類コード='d01'")).toString(),
-              QStringLiteral("変更"));
+    EXPECT_EQ(kindName(QStringLiteral("種類コード='d01'")), QStringLiteral("変更"));
     EXPECT_EQ(server.totalRequests(), 0);
 }
 
@@ -261,6 +262,55 @@ TEST(InfoServer, AddressesAndProposedRange)
     EXPECT_EQ(proposed.last, today);
     proposed = info::ProposeRankingRange(folder.dbPath(), QDate(2000, 7, 14));
     EXPECT_EQ(proposed.last, QDate(2000, 7, 17)); // never before the first day
+}
+
+using RegistrationAndPriceDownload = ServerFixture;
+
+TEST_F(RegistrationAndPriceDownload, RegistrationFileIsReplacedOnlyByADatedAnswer)
+{
+    MainModule::DURL = server.hostAndPort() + QStringLiteral("/kabu/");
+    const QString local = folder->filePath(QStringLiteral("Data/Regist.Mei"));
+    writeFileBytes(local, "old");
+    for (const QByteArray &bad : {QByteArray("<html>404</html>"), QByteArray()}) {
+        server.serve(QStringLiteral("/kabu/kabumei/Regist.mei"), bad, bad.isEmpty() ? 404 : 200);
+        EXPECT_FALSE(info::DownloadRegistrationFile(http, MainModule::DURL).stored);
+        EXPECT_EQ(readFileBytes(local), QByteArray("old"));
+    }
+    const QByteArray body = TextFile::encode(QStringLiteral("20000714,2\r\n1301,1,極洋\r\n1332,1,ﾆｯｽｲ"));
+    server.serve(QStringLiteral("/kabu/kabumei/Regist.mei"), body);
+    EXPECT_TRUE(info::DownloadRegistrationFile(http, MainModule::DURL).stored);
+    EXPECT_EQ(readFileBytes(local), body + "\r\n");
+}
+
+TEST_F(RegistrationAndPriceDownload, PriceFilesOfWeekdaysThatCarryTheirDate)
+{
+    const QString daily = folder->filePath(QStringLiteral("Data"));
+    const QString margin = folder->filePath(QStringLiteral("margin"));
+    QDir().mkpath(margin);
+    const QDate monday(2000, 7, 10);
+    const QByteArray mon = TextFile::encode(QStringLiteral("20000710,1,0\r\n1301,東証1部,極洋,100,110,90,105,12\r\n"));
+    server.serve(QStringLiteral("/kabu/kabudata/Ds200007.10"), mon);
+    // Tuesday's file carries another date; Wednesday has none; Thursday is cut off.
+    server.serve(QStringLiteral("/kabu/kabudata/Ds200007.11"), TextFile::encode(QStringLiteral("20000710,1,0\r\n")));
+    server.serveCutOff(QStringLiteral("/kabu/kabudata/Ds200007.13"), "20000713,1,0\r\n13" + QByteArray(400, '0'), 16);
+    server.serve(QStringLiteral("/kabu/kabudata/Ys200007.10"), "20000710\r\n1\r\n");
+    server.serve(QStringLiteral("/kabu/kabudata/Ys200007.14"), "20000710\r\n");
+    writeFileBytes(daily + QStringLiteral("/Ds200007.13"), "earlier");
+
+    info::PriceDownloadView view{http, progress, nullptr};
+    const auto result = info::DownloadPriceFiles(monday, monday.addDays(6), true, MainModule::DURL,
+                                                 daily + QStringLiteral("\\"), margin, view, 5000);
+    EXPECT_TRUE(result.error.isEmpty());
+    EXPECT_EQ(result.dailyStored, 1);
+    EXPECT_EQ(result.marginStored, 1);
+    EXPECT_EQ(readFileBytes(daily + QStringLiteral("/Ds200007.10")), mon);
+    EXPECT_FALSE(QFile::exists(daily + QStringLiteral("/Ds200007.11")));
+    EXPECT_EQ(readFileBytes(daily + QStringLiteral("/Ds200007.13")), QByteArray("earlier"));
+    EXPECT_TRUE(QFile::exists(margin + QStringLiteral("/Ys200007.10")));
+    EXPECT_FALSE(QFile::exists(margin + QStringLiteral("/Ys200007.14")));
+    EXPECT_EQ(server.requestCount(QStringLiteral("/kabu/kabudata/Ds200007.15")), 0); // Saturday
+    EXPECT_EQ(server.totalRequests(), 10);
+    EXPECT_EQ(QDir(daily).entryList({QStringLiteral("*.tmp*"), QStringLiteral(".*")}, QDir::Files | QDir::Hidden).size(), 0);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 // A program folder with a database, a loopback data server and the ports the downloads run with.
 
+#include "importwin/WindowTestSupport.h" // readable Japanese texts in failure messages
 #include "support/LoopbackServer.h"
 #include "support/TestSupport.h"
 
@@ -16,15 +17,6 @@
 
 #include <memory>
 #include <optional>
-
-#include <gtest/gtest.h>
-
-#include <ostream>
-
-inline void PrintTo(const QString &text, std::ostream *os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace info_test {
 

@@ -256,20 +256,26 @@ TEST_F(MaintenanceTest, BackupWindowRestoresTheCompactionBackupAndKeepsBackPathW
     EXPECT_EQ(Settings::settingsValue(QStringLiteral("BackPath")), QStringLiteral("E:\\save\\"));
 }
 
-TEST_F(MaintenanceTest, PriceCsvUsesThePeriodTableAndTheIssueUnits)
+TEST_F(MaintenanceTest, PriceCsvAsksNeedsAShownIssueAndUsesThePeriodTableAndTheUnits)
 {
+    const QString csv = MainModule::dataFolder() + QStringLiteral("/1301.Csv");
+    prompt.answerNo();
+    maint::ExportShownIssueCsv(prompt, QStringLiteral("1301"), QStringLiteral("東１"), QStringLiteral("極洋"), 1);
+    prompt.answerYes();
+    maint::ExportShownIssueCsv(prompt, QStringLiteral("1301"), QString(), QString(), 1);
+    EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("銘柄コードを入力して下さい。")});
+    EXPECT_FALSE(QFile::exists(csv));
+
     execute(QStringLiteral("update Mei set 株価単位=10, 出来高単位=1000 where コード=1301"));
-    QString error;
-    ASSERT_TRUE(maint::ExportPriceCsv(MainModule::DBPath, QStringLiteral("1301"), QStringLiteral("東１"),
-                                      QStringLiteral("極洋"), 2, &error));
-    const QByteArray bytes = testing_support::readFileBytes(maint::PriceCsvPath(QStringLiteral("1301")));
-    EXPECT_EQ(TextFile::decode(bytes), QStringLiteral("極洋,1301,東１,週足データ\r\n日付,出来高,始値,高値,安値,終値\r\n"
-                                                      "2000/07/07,5000,100,120,90,110\r\n"
-                                                      "2000/07/14,5000,100,120,90,110\r\n"));
-    EXPECT_TRUE(QFile::exists(MainModule::dataFolder() + QStringLiteral("/1301.Csv")));
+    prompt.answerYes();
+    maint::ExportShownIssueCsv(prompt, QStringLiteral("1301"), QStringLiteral("東１"), QStringLiteral("極洋"), 2);
+    EXPECT_EQ(prompt.messages().last(), QStringLiteral("Data ﾌｫﾙﾀﾞに 1301.Csv と言うﾌｧｲﾙ名で出力しました。"));
+    EXPECT_EQ(TextFile::decode(testing_support::readFileBytes(csv)),
+              QStringLiteral("極洋,1301,東１,週足データ\r\n日付,出来高,始値,高値,安値,終値\r\n"
+                             "2000/07/07,5000,100,120,90,110\r\n2000/07/14,5000,100,120,90,110\r\n"));
 }
 
-TEST_F(MaintenanceTest, IssueListNamesFilesAndReadsCodesAsTheyWereWritten)
+TEST_F(MaintenanceTest, IssueListFilesAreNamedAskBeforeOverwritingAndReadBackRegisteredCodes)
 {
     const QString data = MainModule::dataFolder();
     const QDate day(2000, 7, 14);
@@ -277,21 +283,52 @@ TEST_F(MaintenanceTest, IssueListNamesFilesAndReadsCodesAsTheyWereWritten)
     for (int n = 0; n < 10; ++n)
         testing_support::writeFileBytes(data + QStringLiteral("/000714_%1.Lis").arg(n), "1301\r\n");
     EXPECT_EQ(maint::DefaultListName(data, day), QStringLiteral("00071410.Lis"));
-
-    const QString path = data + QStringLiteral("/list.Lis");
-    EXPECT_TRUE(maint::WriteIssueList(path, {QStringLiteral("1332 東１ 日本水産"), QStringLiteral("1301 東１ 極洋")}));
-    EXPECT_EQ(testing_support::readFileBytes(path), QByteArray("1332\r\n1301\r\n"));
     EXPECT_TRUE(maint::WriteIssueList(data + QStringLiteral("/none.Lis"), {}));
     EXPECT_FALSE(QFile::exists(data + QStringLiteral("/none.Lis")));
+
+    const QString path = data + QStringLiteral("/list.Lis");
+    prompt.answerPath(path);
+    maint::WriteIssueListFile(prompt, {QStringLiteral("1332 東１ 日本水産"), QStringLiteral("1301 東１ 極洋")}, day);
+    EXPECT_EQ(testing_support::readFileBytes(path), QByteArray("1332\r\n1301\r\n"));
+    prompt.answerPath(path);
+    prompt.answerNo();
+    maint::WriteIssueListFile(prompt, {QStringLiteral("1301 東１ 極洋")}, day);
+    EXPECT_TRUE(prompt.questions().last().endsWith(QStringLiteral("のファイルは存在します 上書きしますか？")));
+    EXPECT_EQ(testing_support::readFileBytes(path), QByteArray("1332\r\n1301\r\n"));
 
     EXPECT_EQ(maint::IssueListCodes({QStringLiteral("x"), QStringLiteral("7203,ﾄﾖﾀ"), QStringLiteral("7203"),
                                      QString(), QStringLiteral("1301")}),
               (std::vector<qint64>{0, 7203, 7203, 7203, 1301}));
     MainModule::MarketAbbrev[1] = QStringLiteral("東１");
     testing_support::writeCp932File(path, {QStringLiteral("1301,極洋"), QString(), QStringLiteral("9999")});
-    bool ok = false;
-    EXPECT_EQ(maint::ReadIssueList(MainModule::DBPath, path, &ok),
-              QStringList(2, QStringLiteral("1301 東１ 極洋")));
+    prompt.answerPath(path);
+    QStringList entries;
+    ASSERT_TRUE(maint::ReadIssueListFile(prompt, &entries));
+    EXPECT_EQ(entries, QStringList(2, QStringLiteral("1301 東１ 極洋")));
+}
+
+TEST(Compaction, RepeatedCompactionKeepsTheStateBeforeItAndAMissingFileIsReported)
+{
+    testing_support::TempProgramFolder folder;
+    QString error;
+    EXPECT_FALSE(maint::CompactDatabase(folder.dbPath(), &error));
+    EXPECT_FALSE(error.isEmpty());
+
+    folder.createDatabase();
+    for (const char *code : {"1301", "1332"}) {
+        testing_support::executeSql(
+            QStringLiteral("insert into Mei (コード, 市場コード, 銘柄, 出来高単位, 株価単位) values (%1, 1, 'x', 1, 1)").arg(QLatin1String(code)));
+        ASSERT_TRUE(maint::CompactDatabase(folder.dbPath(), &error)) << error.toStdString();
+    }
+    db::Database::closeAll();
+    {
+        db::Database old(maint::OldDbPathOf(folder.dbPath()));
+        EXPECT_EQ(old.scalar(QStringLiteral("select Count(*) from Mei")).toLongLong(), 2)
+            << "the second compaction keeps the state before it";
+    }
+    db::Database d(folder.dbPath());
+    d.execute(QStringLiteral("delete * from Mei where コード=1301"));
+    EXPECT_EQ(d.scalar(QStringLiteral("select Count(*) from Mei")).toLongLong(), 1) << "the new file takes writes";
 }
 
 } // namespace

@@ -37,17 +37,13 @@ protected:
     }
 };
 
-TEST_F(EditTest, PriceMaintenanceWithoutAnIssueOnlyTellsSo)
+TEST_F(EditTest, PriceMaintenanceNeedsAnIssueAndOpensNothingOnNo)
 {
     frmMain &w = openWindow();
     w.command(QStringLiteral("mnuKabkaEdit"))->trigger();
     EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("銘柄コードを指定して下さい。")});
     EXPECT_TRUE(prompt.questions().isEmpty());
-}
 
-TEST_F(EditTest, AnsweringNoOpensNothing)
-{
-    frmMain &w = openWindow();
     w.MeiCode->setText(QStringLiteral("1301"));
     bool opened = false;
     onNextModal([&](QWidget *modal) { opened = modal != nullptr; });
@@ -55,68 +51,53 @@ TEST_F(EditTest, AnsweringNoOpensNothing)
     w.command(QStringLiteral("KDMentButton"))->trigger();
     letEventsRun(20);
     EXPECT_FALSE(opened);
-    ASSERT_EQ(prompt.records().size(), 1u);
-    EXPECT_EQ(prompt.records()[0].text,
-              QStringLiteral("株価メンテナンスを行います　よろしいですか？\n簡単に数字が変更されますので注意してください。"));
+    EXPECT_EQ(prompt.questions(),
+              QStringList{QStringLiteral("株価メンテナンスを行います　よろしいですか？\n簡単に数字が変更されますので注意してください。")});
 }
 
-TEST_F(EditTest, DailyGridShowsTheIssuesRowsAndWritesAnEditBack)
+TEST_F(EditTest, PriceGridsShowTheIssuesRowsAndWriteAnEditBack)
 {
     frmMain &w = openWindow();
     w.MeiCode->setText(QStringLiteral("1301"));
-    QStringList columns;
-    int rows = -1;
-    QString caption, name, title, dateShown;
-    bool volumeRefused = false;
+    bool seen = false;
     onNextModal([&](QWidget *modal) {
         auto *edit = qobject_cast<frmEditKabuka *>(modal);
         ASSERT_NE(edit, nullptr);
-        columns = columnsOf(edit->kabukaData);
-        rows = edit->kabukaData->rowCount();
-        caption = edit->kabukaDataCaption->text();
-        name = edit->LblMei->text();
-        title = edit->windowTitle();
-        const int closeColumn = int(columns.indexOf(QStringLiteral("終値")));
-        ASSERT_GE(closeColumn, 0);
-        EXPECT_TRUE(edit->kabukaData->setData(edit->kabukaData->index(19, closeColumn), QStringLiteral("4321")));
-        dateShown = edit->kabukaData->data(edit->kabukaData->index(19, 1)).toString();
-        const int volumeColumn = int(columns.indexOf(QStringLiteral("出来高")));
-        volumeRefused = !edit->kabukaData->setData(edit->kabukaData->index(19, volumeColumn), QStringLiteral("3000000000"));
+        seen = true;
+        EXPECT_EQ(columnsOf(edit->kabukaData), (QStringList{QStringLiteral("コード"), QStringLiteral("日付"), QStringLiteral("始値"), QStringLiteral("高値"),
+                                                           QStringLiteral("安値"), QStringLiteral("終値"), QStringLiteral("前日比"), QStringLiteral("出来高")}));
+        EXPECT_EQ(edit->kabukaData->rowCount(), 20);
+        EXPECT_EQ(edit->kabukaDataCaption->text(), QStringLiteral("1301"));
+        EXPECT_EQ(edit->LblMei->text(), QStringLiteral("極洋"));
+        EXPECT_TRUE(edit->windowTitle().endsWith(QStringLiteral("(日)")));
+        EXPECT_EQ(edit->kabukaData->data(edit->kabukaData->index(19, 1)).toString(), QStringLiteral("24/06/14"));
+        EXPECT_TRUE(edit->kabukaData->setData(edit->kabukaData->index(19, 5), QStringLiteral("4321")));
+        EXPECT_FALSE(edit->kabukaData->setData(edit->kabukaData->index(19, 7), QStringLiteral("3000000000")))
+            << "the chart could not show a volume beyond 32 bits";
     });
     prompt.answerYes();
     w.command(QStringLiteral("mnuKabkaEdit"))->trigger();
-    EXPECT_EQ(columns, (QStringList{QStringLiteral("コード"), QStringLiteral("日付"), QStringLiteral("始値"), QStringLiteral("高値"), QStringLiteral("安値"), QStringLiteral("終値"), QStringLiteral("前日比"), QStringLiteral("出来高")}));
-    EXPECT_EQ(rows, 20);
-    EXPECT_EQ(dateShown, QStringLiteral("24/06/14"));
-    EXPECT_TRUE(volumeRefused) << "the chart could not show a volume beyond 32 bits";
-    EXPECT_EQ(caption, QStringLiteral("1301"));
-    EXPECT_EQ(name, QStringLiteral("極洋"));
-    EXPECT_TRUE(title.endsWith(QStringLiteral("(日)")));
+    EXPECT_TRUE(seen);
     db::Database d(MainModule::DBPath);
     EXPECT_EQ(d.scalar(QStringLiteral("select 終値 from daydata where コード=1301 and 日付=#2024/06/14#")).toLongLong(), 4321);
     EXPECT_EQ(d.scalar(QStringLiteral("select 終値 from daydata where コード=1332 and 日付=#2024/06/14#")).toLongLong(), 1000 - 50)
         << "only the edited row changed";
     EXPECT_NE(w.series().Records[19].Close.toString(), QStringLiteral("4321")) << "the chart sees it only when shown again";
-}
 
-TEST_F(EditTest, WeeklyGridShowsTheMarginColumns)
-{
-    frmMain &w = openWindow();
-    w.MeiCode->setText(QStringLiteral("1301"));
+    // The weekly grid adds the margin columns.
     w.Cmdchange->click();
-    QStringList columns;
-    int rows = -1;
+    seen = false;
     onNextModal([&](QWidget *modal) {
         auto *edit = qobject_cast<frmEditKabuka *>(modal);
         ASSERT_NE(edit, nullptr);
-        columns = columnsOf(edit->kabukaData);
-        rows = edit->kabukaData->rowCount();
+        seen = true;
+        EXPECT_EQ(edit->kabukaData->rowCount(), 6);
+        EXPECT_TRUE(columnsOf(edit->kabukaData).endsWith(QStringLiteral("買残")));
+        EXPECT_TRUE(columnsOf(edit->kabukaData).contains(QStringLiteral("売残")));
     });
     prompt.answerYes();
     w.command(QStringLiteral("mnuKabkaEdit"))->trigger();
-    EXPECT_EQ(rows, 6);
-    EXPECT_TRUE(columns.endsWith(QStringLiteral("買残")));
-    EXPECT_TRUE(columns.contains(QStringLiteral("売残")));
+    EXPECT_TRUE(seen);
 }
 
 TEST_F(EditTest, IssueGridListsTheIssueTableAndWritesBack)
@@ -169,42 +150,6 @@ TEST_F(EditTest, ClosingWithYesKeepsTheOldFileAndLeavesAWorkingDatabase)
     EXPECT_EQ(d.scalar(QStringLiteral("select Count(*) from daydata")).toLongLong(), 25);
     EXPECT_EQ(w.mnuchartslideshow->text(), QStringLiteral("ﾁｬｰﾄ・ｽﾗｲﾄﾞｼｮｰ・ｽﾀｰﾄ"));
     EXPECT_TRUE(prompt.messages().isEmpty());
-}
-
-TEST(Compaction, BackupPathAndRepeatedCompaction)
-{
-    EXPECT_EQ(maint::OldDbPathOf(QStringLiteral("/x/Miravel.mdb")), QStringLiteral("/x/Miravel.old"));
-    testing_support::TempProgramFolder folder;
-    folder.createDatabase();
-    {
-        db::Database d(folder.dbPath());
-        d.execute(QStringLiteral("insert into Mei (コード, 市場コード, 銘柄, 出来高単位, 株価単位) values (1301, 1, '極洋', 1, 1)"));
-    }
-    QString error;
-    ASSERT_TRUE(maint::CompactDatabase(folder.dbPath(), &error)) << error.toStdString();
-    {
-        db::Database d(folder.dbPath());
-        d.execute(QStringLiteral("insert into Mei (コード, 市場コード, 銘柄, 出来高単位, 株価単位) values (1332, 1, '日水', 1, 1)"));
-    }
-    ASSERT_TRUE(maint::CompactDatabase(folder.dbPath(), &error)) << error.toStdString();
-    db::Database::closeAll();
-    {
-        db::Database old(maint::OldDbPathOf(folder.dbPath()));
-        EXPECT_EQ(old.scalar(QStringLiteral("select Count(*) from Mei")).toLongLong(), 2)
-            << "the second compaction keeps the state before it";
-    }
-    db::Database d(folder.dbPath());
-    EXPECT_EQ(d.scalar(QStringLiteral("select Count(*) from Mei")).toLongLong(), 2);
-    d.execute(QStringLiteral("delete * from Mei where コード=1301"));
-    EXPECT_EQ(d.scalar(QStringLiteral("select Count(*) from Mei")).toLongLong(), 1) << "the new file takes writes";
-}
-
-TEST(Compaction, MissingDatabaseIsReported)
-{
-    testing_support::TempProgramFolder folder;
-    QString error;
-    EXPECT_FALSE(maint::CompactDatabase(folder.dbPath(), &error));
-    EXPECT_FALSE(error.isEmpty());
 }
 
 } // namespace

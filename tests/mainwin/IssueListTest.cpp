@@ -35,52 +35,33 @@ protected:
     }
 };
 
-struct PrefixCase
-{
-    const char *typed;
-    int expectedCount;
-    const char *first;
-};
-
-class ListByCodeTest : public IssueListTest, public ::testing::WithParamInterface<PrefixCase>
-{
-};
-
 // Typing "7" lists 7000-7999 in market order; "72" narrows to 7200-7299; a third digit keeps a
 // short list (below 35 entries) and replaces a long one.
-TEST_P(ListByCodeTest, TypedPrefixDecidesTheList)
-{
-    const PrefixCase c = GetParam();
-    frmMain &w = openWindow();
-    keyClicks(w.MeiCode, QString::fromLatin1(c.typed));
-    EXPECT_EQ(w.ListMei->count(), c.expectedCount);
-    ASSERT_GT(w.ListMei->count(), 0);
-    EXPECT_EQ(w.ListMei->item(0)->text().left(4), QString::fromLatin1(c.first));
-}
-
-INSTANTIATE_TEST_SUITE_P(Prefixes, ListByCodeTest,
-                         ::testing::Values(PrefixCase{"7", 46, "7201"}, // market 1 first, then market 2
-                                           PrefixCase{"72", 36, "7201"},
-                                           PrefixCase{"720", 9, "7201"}, // 36 entries: replaced by 7200-7209
-                                           PrefixCase{"7203", 9, "7201"}, // 9 entries: kept
-                                           PrefixCase{"73", 10, "7301"},
-                                           PrefixCase{"730", 10, "7301"}, // 10 entries: kept as 7300-7399
-                                           PrefixCase{"7a", 46, "7201"})); // not numeric: unchanged
-
-TEST_F(IssueListTest, MarketOrderThenCodeOrder)
+TEST_F(IssueListTest, TypedPrefixDecidesTheList)
 {
     frmMain &w = openWindow();
-    keyClicks(w.MeiCode, QStringLiteral("72"));
-    const QStringList c = codes(w.ListMei);
-    EXPECT_EQ(c.first(), QStringLiteral("7201"));
-    EXPECT_EQ(c[17], QStringLiteral("7235"));
-    EXPECT_EQ(c[18], QStringLiteral("7202")) << "the market-2 issues follow";
+    for (const auto &[typed, expectedCount, first] : {std::tuple{"7", 46, "7201"}, // market 1 first, then market 2
+                                                      std::tuple{"72", 36, "7201"},
+                                                      std::tuple{"720", 9, "7201"},  // 36 entries: replaced by 7200-7209
+                                                      std::tuple{"7203", 9, "7201"}, // 9 entries: kept
+                                                      std::tuple{"73", 10, "7301"},
+                                                      std::tuple{"730", 10, "7301"}, // 10 entries: kept as 7300-7399
+                                                      std::tuple{"7a", 46, "7201"}}) { // not numeric: unchanged
+        w.MeiCode->clear();
+        typeText(w.MeiCode, QString::fromLatin1(typed));
+        ASSERT_EQ(w.ListMei->count(), expectedCount) << typed;
+        EXPECT_EQ(w.ListMei->item(0)->text().left(4), QString::fromLatin1(first)) << typed;
+    }
+    w.MeiCode->clear();
+    typeText(w.MeiCode, QStringLiteral("72"));
+    EXPECT_EQ(codes(w.ListMei)[17], QStringLiteral("7235"));
+    EXPECT_EQ(codes(w.ListMei)[18], QStringLiteral("7202")) << "the market-2 issues follow";
 }
 
 TEST_F(IssueListTest, DoubleClickOrEnterShowsTheEntry)
 {
     frmMain &w = openWindow();
-    keyClicks(w.MeiCode, QStringLiteral("80"));
+    typeText(w.MeiCode, QStringLiteral("80"));
     ASSERT_EQ(w.ListMei->count(), 2);
     w.ListMei->setCurrentRow(1);
     keyClick(w.ListMei, Qt::Key_Return);
@@ -92,7 +73,7 @@ TEST_F(IssueListTest, DoubleClickOrEnterShowsTheEntry)
 TEST_F(IssueListTest, RemoveAsksAndSelectsTheEntryBefore)
 {
     frmMain &w = openWindow();
-    keyClicks(w.MeiCode, QStringLiteral("73"));
+    typeText(w.MeiCode, QStringLiteral("73"));
     w.ListMei->setCurrentRow(3);
     w.ListMei->setFocus();
     prompt.answerNo();
@@ -111,12 +92,9 @@ TEST_F(IssueListTest, RemoveAsksAndSelectsTheEntryBefore)
     prompt.answerYes();
     w.RemoveFromList();
     EXPECT_EQ(w.ListMei->currentRow(), 0) << "after the first entry the new first is selected";
-}
 
-TEST_F(IssueListTest, RemovingTheLastEntryLeavesAnEmptyList)
-{
-    frmMain &w = openWindow();
-    keyClicks(w.MeiCode, QStringLiteral("13"));
+    w.MeiCode->clear();
+    typeText(w.MeiCode, QStringLiteral("13"));
     ASSERT_EQ(w.ListMei->count(), 1);
     w.ListMei->setFocus();
     prompt.answerYes();
@@ -131,7 +109,7 @@ TEST_F(IssueListTest, DelWhileTypingInTheCodeBoxEditsTheCode)
     w.show();
     QApplication::setActiveWindow(&w);
     w.MeiCode->setFocus();
-    keyClicks(w.MeiCode, QStringLiteral("73"));
+    typeText(w.MeiCode, QStringLiteral("73"));
     w.MeiCode->setCursorPosition(0);
     ASSERT_EQ(QApplication::focusWidget(), w.MeiCode);
     QKeyEvent override(QEvent::ShortcutOverride, Qt::Key_Delete, Qt::NoModifier);
@@ -151,7 +129,7 @@ TEST_F(IssueListTest, SearchFindsByNamePartAndTheChoiceLandsInTheCodeBox)
         auto *find = qobject_cast<frmMeiFind *>(modal);
         ASSERT_NE(find, nullptr);
         EXPECT_EQ(find->windowTitle(), QStringLiteral("銘柄検索"));
-        keyClicks(find->txtFind, QStringLiteral("'商"));
+        typeText(find->txtFind, QStringLiteral("'商"));
         seen = listEntries(find->ListMei);
         find->Cmddecision->click();
     });
@@ -166,12 +144,12 @@ TEST_F(IssueListTest, SearchFindsByNamePartAndTheChoiceLandsInTheCodeBox)
 TEST_F(IssueListTest, EmptySearchListsEveryIssueAndEscapeChoosesNothing)
 {
     frmMain &w = openWindow();
-    keyClicks(w.MeiCode, QStringLiteral("1301"));
+    typeText(w.MeiCode, QStringLiteral("1301"));
     int count = -1;
     onNextModal([&](QWidget *modal) {
         auto *find = qobject_cast<frmMeiFind *>(modal);
         ASSERT_NE(find, nullptr);
-        keyClicks(find->txtFind, QStringLiteral("x"));
+        typeText(find->txtFind, QStringLiteral("x"));
         keyClick(find->txtFind, Qt::Key_Backspace);
         count = find->ListMei->count();
         keyClick(find->ListMei, Qt::Key_Escape);
@@ -181,7 +159,7 @@ TEST_F(IssueListTest, EmptySearchListsEveryIssueAndEscapeChoosesNothing)
     EXPECT_EQ(w.MeiCode->text(), QStringLiteral("1301"));
 }
 
-TEST_F(IssueListTest, SearchTextIsTakenLiterally)
+TEST_F(IssueListTest, SearchTextIsTakenLiterallyAndEnterChooses)
 {
     frmMain &w = openWindow();
     QList<int> counts;
@@ -192,28 +170,16 @@ TEST_F(IssueListTest, SearchTextIsTakenLiterally)
             find->txtFind->setText(QString::fromUtf8(text));
             counts.append(find->ListMei->count());
         }
-    });
-    w.CmdFind->click();
-    EXPECT_EQ(counts, (QList<int>{0, 0, 0, 9}));
-}
-
-TEST_F(IssueListTest, EnterInTheSearchListChooses)
-{
-    frmMain &w = openWindow();
-    onNextModal([&](QWidget *modal) {
-        auto *find = qobject_cast<frmMeiFind *>(modal);
-        ASSERT_NE(find, nullptr);
-        keyClicks(find->txtFind, QStringLiteral("部品"));
+        find->txtFind->clear();
+        typeText(find->txtFind, QStringLiteral("部品"));
         find->ListMei->setCurrentRow(4);
         keyClick(find->ListMei, Qt::Key_Return);
     });
     w.CmdFind->click();
+    EXPECT_EQ(counts, (QList<int>{0, 0, 0, 9}));
     EXPECT_EQ(w.MeiCode->text(), QStringLiteral("7305"));
 }
 
-} // namespace
-
-namespace {
 
 TEST_F(IssueListTest, SearchIgnoresCharacterWidthAndKeepsTheLikeWildcards)
 {

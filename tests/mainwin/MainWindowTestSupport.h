@@ -10,6 +10,7 @@
 #include "chart/frmMain.h"
 #include "db/Database.h"
 #include "db/SqlTranslator.h"
+#include "importwin/WindowTestSupport.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -20,7 +21,6 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -29,6 +29,10 @@
 #include <memory>
 
 namespace mainwin_test {
+
+using importwin_test::RecordingShell;
+using importwin_test::typeText;
+using importwin_test::waitFor;
 
 // Input as the user gives it, sent through the application (so the window's key preview sees it).
 inline void keyClick(QWidget *widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, QString text = QString())
@@ -47,18 +51,6 @@ inline void keyClick(QWidget *widget, Qt::Key key, Qt::KeyboardModifiers modifie
     QApplication::sendEvent(widget, &release);
 }
 
-inline void keyClicks(QWidget *widget, const QString &text)
-{
-    for (const QChar c : text) {
-        Qt::Key key = Qt::Key_unknown;
-        if (c.isDigit() && c.unicode() < 128)
-            key = Qt::Key(Qt::Key_0 + (c.unicode() - u'0'));
-        else if (c.unicode() >= u'a' && c.unicode() <= u'z')
-            key = Qt::Key(Qt::Key_A + (c.unicode() - u'a'));
-        keyClick(widget, key, Qt::NoModifier, QString(c));
-    }
-}
-
 inline void mouseClick(QWidget *widget, QPoint pos)
 {
     const QPointF local(pos);
@@ -67,20 +59,6 @@ inline void mouseClick(QWidget *widget, QPoint pos)
     QApplication::sendEvent(widget, &press);
     QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(widget, &release);
-}
-
-// Lets events run until condition holds or the limit passes; the condition's value.
-inline bool waitFor(const std::function<bool()> &condition, int limitMs = 5000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > limitMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
 }
 
 inline void letEventsRun(int ms)
@@ -103,22 +81,6 @@ inline void ensureApplication()
     // input-device cleanup, and the process ends right after the tests anyway.
     new QApplication(argc, argv);
 }
-
-class RecordingShell final : public Shell
-{
-public:
-    bool open(const QString &pathOrUrl) override
-    {
-        opened.append(pathOrUrl);
-        return true;
-    }
-    bool start(const QString &program, const QStringList &arguments, const QString &) override
-    {
-        started.append(program + QLatin1Char(' ') + arguments.join(QLatin1Char(' ')));
-        return true;
-    }
-    QStringList opened, started;
-};
 
 // Runs action on the modal window that opens next, once it is shown.
 inline void onNextModal(std::function<void(QWidget *)> action)
@@ -167,21 +129,12 @@ protected:
     {
         db::Database d(MainModule::DBPath);
         db::WriteBatch batch(d);
-        QDate day = lastDay;
-        for (int i = 0; i < count; ++i) {
-            while (day.dayOfWeek() > 5)
-                day = day.addDays(-1);
+        for (int i = 0; i < count; ++i, lastDay = lastDay.addDays(-1)) {
+            while (lastDay.dayOfWeek() > 5)
+                lastDay = lastDay.addDays(-1);
             const int close = base + (i * 37) % 101 - 50;
-            d.execute(QStringLiteral("insert into dayData (コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高) "
-                                     "values (%1, %2, %3, %4, %5, %6, 0, %7)")
-                          .arg(code)
-                          .arg(db::dateLiteral(day))
-                          .arg(close - 5)
-                          .arg(close + 10)
-                          .arg(close - 10)
-                          .arg(close)
-                          .arg(1000 + i));
-            day = day.addDays(-1);
+            d.execute(QStringLiteral("insert into dayData (コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高) values (%1, %2, %3, %4, %5, %6, 0, %7)")
+                          .arg(code).arg(db::dateLiteral(lastDay)).arg(close - 5).arg(close + 10).arg(close - 10).arg(close).arg(1000 + i));
         }
     }
 
@@ -189,15 +142,10 @@ protected:
     {
         db::Database d(MainModule::DBPath);
         db::WriteBatch batch(d);
-        for (int i = 0; i < count; ++i) {
-            const QDate day = lastFriday.addDays(-7 * i);
+        for (int i = 0; i < count; ++i)
             d.execute(QStringLiteral("insert into weekData (コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高, 売残, 買残) "
                                      "values (%1, %2, 990, 1020, 980, 1000, 0, 5000, %3, %4)")
-                          .arg(code)
-                          .arg(db::dateLiteral(day))
-                          .arg(100 + i)
-                          .arg(200 + i));
-        }
+                          .arg(code).arg(db::dateLiteral(lastFriday.addDays(-7 * i))).arg(100 + i).arg(200 + i));
     }
 
     frmMain &openWindow()

@@ -15,30 +15,20 @@ using namespace mainwin_test;
 
 namespace {
 
-class MenuTest : public MainWindowTest
-{
-};
+using MenuTest = MainWindowTest;
 
-TEST_F(MenuTest, CommandsWithoutAHandlerAreDisabledAndSaySo)
+TEST_F(MenuTest, EveryMenuCommandHasItsHandlerAndAnEnabledAction)
 {
     frmMain &w = openWindow();
     const ui::CommandTable table = mainWindowCommands();
-    int later = 0;
     for (const ui::Menu &menu : table.menus()) {
         for (const ui::MenuEntry &item : menu.items) {
             QAction *a = w.command(item.command.name);
             ASSERT_NE(a, nullptr) << item.command.name.toStdString();
-            const bool available = bool(item.command.handler);
-            EXPECT_EQ(a->isEnabled(), available) << item.command.name.toStdString();
-            if (!available) {
-                ++later;
-                EXPECT_EQ(a->toolTip(), QStringLiteral("この機能はまだ利用できません。"));
-            }
+            EXPECT_TRUE(item.command.handler) << item.command.name.toStdString();
+            EXPECT_TRUE(a->isEnabled()) << item.command.name.toStdString();
         }
     }
-    EXPECT_EQ(later, 0); // every command has its handler now
-    EXPECT_TRUE(w.command(QStringLiteral("mnurestore"))->isEnabled());
-    EXPECT_TRUE(w.command(QStringLiteral("mnuKabkaEdit"))->isEnabled());
 }
 
 TEST_F(MenuTest, ToolbarButtonsHaveKeysTooltipsAndIcons)
@@ -128,7 +118,7 @@ protected:
     }
 };
 
-TEST_F(SlideShowTest, RunsThroughTheListAndStopsOnTheLastEntry)
+TEST_F(SlideShowTest, RunsThroughTheListStopsOnTheLastEntryAndTogglesFromTheToolbar)
 {
     frmMain &w = openWindow();
     w.ListMei->setCurrentRow(1);
@@ -137,16 +127,13 @@ TEST_F(SlideShowTest, RunsThroughTheListAndStopsOnTheLastEntry)
     EXPECT_EQ(w.chartTimer->interval(), 10);
     EXPECT_EQ(w.mnuchartslideshow->text(), QStringLiteral("ﾁｬｰﾄ・ｽﾗｲﾄﾞｼｮｰ・ｽﾄｯﾌﾟ"));
     EXPECT_EQ(w.MeiCode->text(), QStringLiteral("1332")) << "the selected entry is shown first";
-    ASSERT_TRUE(waitFor([&] { return !w.chartTimer->isActive(); }, 5000));
+    ASSERT_TRUE(waitFor([&] { return !w.chartTimer->isActive(); }));
     EXPECT_EQ(w.MeiCode->text(), QStringLiteral("1333"));
     EXPECT_EQ(w.ListMei->currentRow(), 2);
     EXPECT_EQ(w.mnuchartslideshow->text(), QStringLiteral("ﾁｬｰﾄ・ｽﾗｲﾄﾞｼｮｰ・ｽﾀｰﾄ"));
-}
 
-TEST_F(SlideShowTest, SecondStartStopsTheShow)
-{
+    // The toolbar button starts it again, and a second click stops it.
     MainModule::slidechart = 60;
-    frmMain &w = openWindow();
     w.command(QStringLiteral("ChartslideButton"))->trigger();
     EXPECT_TRUE(w.chartTimer->isActive());
     EXPECT_EQ(w.chartTimer->interval(), 60000);
@@ -158,10 +145,10 @@ TEST_F(SlideShowTest, SecondStartStopsTheShow)
 TEST_F(SlideShowTest, StartedOnAnEmptyListShowsNothingAndStops)
 {
     frmMain &w = openWindow();
-    keyClicks(w.MeiCode, QStringLiteral("99"));
+    typeText(w.MeiCode, QStringLiteral("99"));
     ASSERT_EQ(w.ListMei->count(), 0);
     w.mnuchartslideshow->trigger();
-    ASSERT_TRUE(waitFor([&] { return !w.chartTimer->isActive(); }, 5000));
+    ASSERT_TRUE(waitFor([&] { return !w.chartTimer->isActive(); }));
     EXPECT_TRUE(w.LblMei->text().isEmpty());
     EXPECT_EQ(w.series().Count, 0);
 }

@@ -1,0 +1,106 @@
+// The main window's commands into other parts of the program: the boards (registering while the
+// slide show keeps running, listing, moving), the maintenance and ledger windows, the issue-list
+// files, and the registration import whose result the main window reports after it closed.
+
+#include "MainWindowTestSupport.h"
+
+#include "import/DataGenerator.h"
+
+using namespace mainwin_test;
+
+namespace {
+
+using BoardMenuTest = MainWindowTest;
+
+TEST_F(BoardMenuTest, RegisterListAndMoveThroughTheMenu)
+{
+    addIssue(1301, 1, QStringLiteral("極洋"));
+    addIssue(7203, 1, QStringLiteral("トヨタ"));
+    addDailyRows(1301, 5, today());
+    addDailyRows(7203, 5, today());
+    frmMain &w = openWindow();
+
+    w.chartTimer->start();
+    for (const char *code : {"7203", "1301"}) {
+        w.MeiCode->setText(QString::fromLatin1(code));
+        prompt.answerYes();
+        w.command(QStringLiteral("mnuKabukaboardAIn"))->trigger();
+    }
+    EXPECT_TRUE(w.chartTimer->isActive());
+    EXPECT_EQ(prompt.questions().first(), u"トヨタ を株価ボードAに登録します　よろしいですか？");
+    w.chartTimer->stop();
+
+    w.command(QStringLiteral("mnuKabukaboardAList"))->trigger();
+    EXPECT_EQ(listEntries(w.ListMei), QStringList({QStringLiteral("1301 東１ 極洋"), QStringLiteral("7203 東１ トヨタ")}));
+    EXPECT_EQ(w.MeiCode->text(), u"1301");
+
+    w.ListMei->setCurrentRow(1);
+    prompt.answerYes();
+    w.command(QStringLiteral("mnuAtoB"))->trigger();
+    EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("移動しました。")});
+    EXPECT_EQ(listEntries(w.ListMei), QStringList{QStringLiteral("1301 東１ 極洋")});
+    EXPECT_EQ(testing_support::scalarOf(QStringLiteral("select 区分 from board where コード=7203")).toInt(), 2);
+}
+
+using MaintenanceMenuTest = MainWindowTest;
+
+TEST_F(MaintenanceMenuTest, CommandsOpenTheirWindows)
+{
+    frmMain &w = openWindow();
+    const std::pair<const char *, const char *> commands[] = {
+        {"mnurestore", "frmBackUp"},         {"mnukabukatyousa", "frmDatament"}, {"DMentButton", "frmDatament"},
+        {"mnukabukaDeleteEdit", "frmDeleteData"}, {"DataDelButton", "frmDeleteData"}, {"kabukanriButton", "frmstockmarket"},
+    };
+    for (const auto &[command, window] : commands) {
+        QString opened;
+        onNextModal([&](QWidget *modal) { opened = modal ? modal->objectName() : QString(); });
+        w.command(QString::fromLatin1(command))->trigger();
+        EXPECT_EQ(opened, QString::fromLatin1(window)) << command;
+    }
+}
+
+TEST_F(MaintenanceMenuTest, IssueListGoesOutToAFileAndComesBack)
+{
+    addIssue(1301, 1, QStringLiteral("極洋"));
+    addIssue(1332, 1, QStringLiteral("日本水産"));
+    frmMain &w = openWindow();
+    ASSERT_EQ(w.ListMei->count(), 2);
+    const QString path = MainModule::dataFolder() + QStringLiteral("/240614_0.Lis");
+    prompt.answerPath(path);
+    w.command(QStringLiteral("mnuMeiListOutput"))->trigger();
+    EXPECT_EQ(testing_support::readFileBytes(path), QByteArray("1301\r\n1332\r\n"));
+
+    testing_support::writeCp932File(path, {QStringLiteral("1332"), QStringLiteral("9999")});
+    prompt.answerPath(path);
+    w.command(QStringLiteral("mnuMeiListInput"))->trigger();
+    EXPECT_EQ(listEntries(w.ListMei), QStringList{QStringLiteral("1332 東１ 日本水産")});
+}
+
+using ReportBackTest = MainWindowTest;
+
+TEST_F(ReportBackTest, RegistrationImportAsksFirstAndReportsItsResult)
+{
+    importer::GeneratorOptions options;
+    options.issues = 40;
+    options.tradingDays = 5;
+    importer::DataGenerator generator(options);
+    ASSERT_TRUE(generator.writeRegistration(folder->filePath(QStringLiteral("Data/Regist.Mei"))));
+    frmMain &w = openWindow();
+
+    prompt.answerNo();
+    w.command(QStringLiteral("mnuMeiRegistData"))->trigger();
+    ASSERT_EQ(prompt.questions().size(), 1);
+    EXPECT_EQ(prompt.questions()[0], QStringLiteral("現在の銘柄登録は無くなり　新しく登録されます。\n"
+                                                    "銘柄データーを読み込みします 宜しいですか？"));
+    EXPECT_EQ(prompt.records()[0].title, QStringLiteral("確認"));
+    EXPECT_TRUE(prompt.messages().isEmpty());
+
+    prompt.answerYes();
+    w.command(QStringLiteral("mnuMeiRegistData"))->trigger();
+    db::Database d(MainModule::DBPath);
+    EXPECT_GT(d.scalar(QStringLiteral("select Count(*) from Mei")).toLongLong(), 30);
+    EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("読み込み終了")})
+        << "the window's result is shown by the main window after it closed";
+}
+
+} // namespace
