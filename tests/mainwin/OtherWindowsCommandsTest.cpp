@@ -39,7 +39,6 @@ TEST_F(BoardMenuTest, RegisterListAndMoveThroughTheMenu)
     w.command(QStringLiteral("mnuAtoB"))->trigger();
     EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("移動しました。")});
     EXPECT_EQ(listEntries(w.ListMei), QStringList{QStringLiteral("1301 東１ 極洋")});
-    EXPECT_EQ(testing_support::scalarOf(QStringLiteral("select 区分 from board where コード=7203")).toInt(), 2);
 }
 
 using MaintenanceMenuTest = MainWindowTest;

@@ -43,8 +43,6 @@ TEST(SetPeriodButtonCaption, NamesTheOtherPeriod)
     EXPECT_EQ(button.text(), QStringLiteral("週　足　チャートへ"));
     SetPeriodButtonCaption(&button, 2);
     EXPECT_EQ(button.text(), QStringLiteral("日　足　チャートへ"));
-    SetPeriodButtonCaption(&button, 7);
-    EXPECT_EQ(button.text(), QStringLiteral("日　足　チャートへ"));
 }
 
 TEST(SetTopMost, KeepsPositionAndVisibility)
