@@ -154,6 +154,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"MarginEndNotFriday", {"import-margin", "00/07/03", "00/07/06"}, 2, QStringLiteral("期間至は必ず金曜日を指定して下さい。")},
         RefusalCase{"ReversedRange", {"import-daily", "2000-07-07", "2000-07-03"}, 2, QStringLiteral("日付の範囲が誤っています。")},
         RefusalCase{"MissingDate", {"import-daily", "2000-07-07"}, 2, QString()},
+        RefusalCase{"NotADate", {"build-weekly", "2000-13-03", "2000-07-07"}, 2, QString()},
         RefusalCase{"UnknownTable", {"recalc", "monthly", "2000-07-03"}, 2, QString()},
         RefusalCase{"ExtraArgument", {"import-registration", "now"}, 2, QString()}),
     [](const ::testing::TestParamInfo<RefusalCase> &info) { return std::string(info.param.name); });

@@ -12,126 +12,60 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <utility>
+
 using namespace importwin_test;
 
 namespace {
 
-// The controls both week windows share, so one table of checks runs against both.
-struct WeekWindow
-{
-    std::unique_ptr<QDialog> dialog;
-    QLineEdit *first = nullptr;
-    QLineEdit *last = nullptr;
-    QLabel *firstDay = nullptr;
-    QLabel *lastDay = nullptr;
-    QRadioButton *forward = nullptr;
-    QPushButton *monday = nullptr;
-    QPushButton *friday = nullptr;
-    QPushButton *run = nullptr;
-    QPushButton *close = nullptr;
-};
+// The period controls are shared by both week windows and tried here on the weekly one; where a
+// step lands and which period is refused are the week logic's rules.
+using WeekPeriodTest = WindowFixture;
 
-template <typename W>
-WeekWindow wrap(std::unique_ptr<W> w, QPushButton *run)
-{
-    WeekWindow v;
-    v.first = w->ReadDateji;
-    v.last = w->ReadDateitaru;
-    v.firstDay = w->LabReadDateji;
-    v.lastDay = w->LabReadDateitaru;
-    v.forward = w->Option2;
-    v.monday = w->CmdStartDate;
-    v.friday = w->CmdEndDate;
-    v.run = run;
-    v.close = w->CmdClose;
-    v.dialog = std::move(w);
-    v.dialog->show();
-    v.dialog->activateWindow();
-    QApplication::processEvents();
-    return v;
-}
-
-enum class Kind
-{
-    Weekly,
-    Margin
-};
-
-class WeekWindowTest : public WindowFixture, public ::testing::WithParamInterface<Kind>
-{
-protected:
-    WeekWindow open()
-    {
-        if (GetParam() == Kind::Weekly) {
-            auto w = std::make_unique<frmSyuMakeData>(services);
-            QPushButton *run = w->CmdMakeWeekData;
-            return wrap(std::move(w), run);
-        }
-        auto w = std::make_unique<frmShinyoData>(services);
-        QPushButton *run = w->CmdShinyoReadDate;
-        return wrap(std::move(w), run);
-    }
-};
-
-TEST_P(WeekWindowTest, OpensOnTheWeeksAfterTheLastStoredDay)
+TEST_F(WeekPeriodTest, OpensOnTheWeeksAfterTheLastStoredDayAndStepsEitherWay)
 {
     addDay(1301, QDate(2000, 7, 14), 100); // a Friday: its own week is proposed again
-    WeekWindow w = open();
-    EXPECT_EQ(w.first->text(), QStringLiteral("00/07/10"));
-    EXPECT_EQ(w.firstDay->text(), QStringLiteral("月曜日"));
-    EXPECT_EQ(w.last->text(), QStringLiteral("00/07/21"));
-    EXPECT_EQ(w.lastDay->text(), QStringLiteral("金曜日"));
-    EXPECT_FALSE(w.forward->isChecked());
-}
-
-TEST_P(WeekWindowTest, SteppingButtonsFollowTheDirection)
-{
-    // Where each step lands is the week logic's; here the buttons and the direction reach it.
-    WeekWindow w = open(); // 00/07/17 .. 00/07/21
-    w.monday->click();
-    EXPECT_EQ(w.first->text(), QStringLiteral("00/07/10"));
-    w.forward->setChecked(true);
-    w.friday->click();
-    EXPECT_EQ(w.last->text(), QStringLiteral("00/07/28"));
+    frmSyuMakeData w(services);
+    w.show();
+    w.activateWindow();
+    EXPECT_EQ(w.ReadDateji->text(), QStringLiteral("00/07/10"));
+    EXPECT_EQ(w.LabReadDateji->text(), QStringLiteral("月曜日"));
+    EXPECT_EQ(w.ReadDateitaru->text(), QStringLiteral("00/07/21"));
+    EXPECT_EQ(w.LabReadDateitaru->text(), QStringLiteral("金曜日"));
+    EXPECT_FALSE(w.Option2->isChecked());
+    w.CmdStartDate->click();
+    EXPECT_EQ(w.ReadDateji->text(), QStringLiteral("00/07/03"));
+    w.Option2->setChecked(true);
+    w.CmdEndDate->click();
+    EXPECT_EQ(w.ReadDateitaru->text(), QStringLiteral("00/07/28"));
     EXPECT_TRUE(prompt.records().empty());
 
-    w.first->setText(QStringLiteral("next week"));
-    w.monday->click();
+    w.ReadDateji->setText(QStringLiteral("next week"));
+    w.CmdStartDate->click();
     EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("日付の入力が誤っています。")});
-    EXPECT_EQ(w.dialog->focusWidget(), w.first);
-    EXPECT_EQ(w.first->text(), QStringLiteral("next week"));
+    EXPECT_EQ(w.focusWidget(), w.ReadDateji);
+    EXPECT_EQ(w.ReadDateji->text(), QStringLiteral("next week"));
 }
 
-struct CheckCase
+TEST_F(WeekPeriodTest, BothRunButtonsRefuseABadPeriodWithItsFocus)
 {
-    const char *first;
-    const char *last;
-    const char *message;
-    bool focusFirst;
-};
-
-TEST_P(WeekWindowTest, RefusesBadPeriodsInOrderWithTheirFocus)
-{
-    const CheckCase cases[] = {
-        {"00/07/", "00/07/14", "日付の入力が誤っています。", true},
-        {"00/07/11", "00/07/14", "期間自は必ず月曜日を指定して下さい。", true},
-        {"00/07/10", "00/07/15", "期間至は必ず金曜日を指定して下さい。", false},
-    };
-    WeekWindow w = open();
-    for (const CheckCase &c : cases) {
-        w.first->setText(QString::fromUtf8(c.first));
-        w.last->setText(QString::fromUtf8(c.last));
-        w.run->setFocus();
-        w.run->click();
-        ASSERT_FALSE(prompt.messages().isEmpty());
-        EXPECT_EQ(prompt.messages().back(), QString::fromUtf8(c.message)) << c.first << " " << c.last;
-        EXPECT_EQ(w.dialog->focusWidget(), c.focusFirst ? w.first : w.last) << c.message;
+    frmSyuMakeData weekly(services);
+    frmShinyoData margin(services);
+    const std::pair<WeekPeriodWindow *, QPushButton *> windows[] = {{&weekly, weekly.CmdMakeWeekData},
+                                                                    {&margin, margin.CmdShinyoReadDate}};
+    for (const auto &[w, run] : windows) {
+        w->show();
+        w->activateWindow();
+        w->ReadDateji->setText(QStringLiteral("00/07/10"));
+        w->ReadDateitaru->setText(QStringLiteral("00/07/15"));
+        run->setFocus();
+        run->click();
+        EXPECT_EQ(prompt.messages().back(), QStringLiteral("期間至は必ず金曜日を指定して下さい。")) << w->objectName().toStdString();
+        EXPECT_EQ(w->focusWidget(), w->ReadDateitaru) << w->objectName().toStdString();
     }
+    EXPECT_EQ(prompt.messages().size(), 2);
     EXPECT_TRUE(prompt.questions().isEmpty());
 }
-
-INSTANTIATE_TEST_SUITE_P(Both, WeekWindowTest, ::testing::Values(Kind::Weekly, Kind::Margin),
-                         [](const auto &info) { return info.param == Kind::Weekly ? "Weekly" : "Margin"; });
 
 class SyuMakeDataTest : public WindowFixture
 {
