@@ -46,23 +46,21 @@ TEST_F(BatchInit, PreparesAFreshFolderAndLeavesAPreparedOneAsItIs)
     EXPECT_TRUE(db::Database::isOwnDatabase(newFolder + QStringLiteral("/Miravel.mdb")));
 }
 
-TEST_F(BatchInit, ForeignDatabaseIsAnErrorWithItsDescription)
+// What start-up refuses, and how the file is left, is the start-up code's; the tool exits with 1
+// and shows the message.
+TEST_F(BatchInit, StartUpFailuresExitWithOneAndTheirMessage)
 {
     testing_support::writeFileBytes(file(QStringLiteral("Miravel.mdb")), "Standard Jet DB");
-    const BatchRun r = init();
+    BatchRun r = init();
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("ミラベルのデータベースではない"))) << r.err.toStdString();
-    EXPECT_EQ(readFileBytes(file(QStringLiteral("Miravel.mdb"))), QByteArray("Standard Jet DB"));
-    EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("Miravel.ini"))));
-}
 
-TEST_F(BatchInit, BadSettingValueIsAnError)
-{
+    ASSERT_TRUE(QFile::remove(file(QStringLiteral("Miravel.mdb"))));
     ASSERT_EQ(init().exitCode, 0);
     QByteArray settings = readFileBytes(file(QStringLiteral("Miravel.ini")));
     settings.replace("move2=15", "move2=abc");
     testing_support::writeFileBytes(file(QStringLiteral("Miravel.ini")), settings);
-    const BatchRun r = init();
+    r = init();
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("設定 move2 の値 'abc' を数値に変換できません。"))) << r.err.toStdString();
 }

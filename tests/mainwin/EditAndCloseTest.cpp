@@ -113,8 +113,6 @@ TEST_F(EditTest, IssueGridListsTheIssueTableAndWritesBack)
     });
     w.command(QStringLiteral("MMentButton"))->trigger();
     EXPECT_EQ(columns, (QStringList{QStringLiteral("コード"), QStringLiteral("市場コード"), QStringLiteral("銘柄"), QStringLiteral("出来高単位"), QStringLiteral("株価単位")}));
-    db::Database d(MainModule::DBPath);
-    EXPECT_EQ(d.scalar(QStringLiteral("select 銘柄 from Mei where コード=1332")).toString(), QStringLiteral("ニッスイ"));
 }
 
 // ---------------------------------------------------------------------------------------------
