@@ -54,21 +54,12 @@ TEST_F(NavigationTest, FirstActivationAfterACreatedDatabaseRunsOnce)
     frmMain &w = openWindow();
     w.mainTag() = QStringLiteral("3");
     // The first-start message opens once; the user closes it.
-    int messages = 0;
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [&] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (modal && modal->objectName() == QLatin1String("frmFarstMsg")) {
-            ++messages;
-            modal->close();
-        }
-    });
-    closer.start(20);
+    importwin_test::ModalWatcher watcher(&w);
     w.show();
     w.activateWindow();
-    ASSERT_TRUE(waitFor([&] { return messages == 1 && !prompt.messages().isEmpty(); }));
+    ASSERT_TRUE(waitFor([&] { return !watcher.seen.isEmpty() && !prompt.messages().isEmpty(); }));
     letEventsRun(100);
-    EXPECT_EQ(messages, 1);
+    EXPECT_EQ(watcher.seen, QStringList{QStringLiteral("frmFarstMsg")});
     EXPECT_EQ(prompt.messages().last(), QStringLiteral("銘柄登録を最新にしました 株価データの読込みを行ってください。"));
     EXPECT_EQ(MainModule::MainTag, QStringLiteral("1"));
     EXPECT_EQ(w.MeiCode->text(), QStringLiteral("1"));
