@@ -31,12 +31,11 @@ void writeKey(const QString &path, const QString &key, const QString &value, con
     ASSERT_TRUE(ini.WriteIni());
 }
 
-// Reading a key out of a file given as raw bytes.
+// Reading a key of [Miravel] out of a file given as raw bytes.
 struct LookupCase
 {
     const char *name;
     QByteArray file;
-    const char *section;
     const char *key;
     QString expected;
 };
@@ -50,7 +49,7 @@ TEST_P(ProfileLookup, ReadsTheValueAProfileReaderWould)
     TempProgramFolder folder;
     const LookupCase &c = GetParam();
     writeFileBytes(folder.iniPath(), c.file);
-    EXPECT_EQ(readKey(folder.iniPath(), QString::fromUtf8(c.key), QString::fromUtf8(c.section)), c.expected);
+    EXPECT_EQ(readKey(folder.iniPath(), QString::fromUtf8(c.key)), c.expected);
 }
 
 QByteArray cp932(const QString &text)
@@ -61,43 +60,23 @@ QByteArray cp932(const QString &text)
 INSTANTIATE_TEST_SUITE_P(
     Cases, ProfileLookup,
     ::testing::Values(
-        LookupCase{"CaseInsensitiveNames", "[MIRAVEL]\r\nMOVE1=7\r\n", "Miravel", "move1", QStringLiteral("7")},
-        LookupCase{"BlanksAroundAreNotPartOfIt", "[Miravel]\r\n  move1 =   12 \t\r\n", "Miravel", "move1",
-                   QStringLiteral("12")},
-        LookupCase{"BlanksAroundSectionHeader", "  [ Miravel ]  \r\nmove1=3\r\n", "Miravel", "move1",
-                   QStringLiteral("3")},
-        LookupCase{"MissingKeyIsEmpty", "[Miravel]\r\nmove1=3\r\n", "Miravel", "move2", QString()},
-        LookupCase{"MissingSectionIsEmpty", "[Other]\r\nmove1=3\r\n", "Miravel", "move1", QString()},
-        LookupCase{"KeysBeforeAnySectionBelongToNone", "move1=3\r\n[Miravel]\r\nmove2=4\r\n", "Miravel", "move1",
-                   QString()},
-        LookupCase{"KeyOfAnotherSectionIsNotTaken", "[Other]\r\nmove1=1\r\n[Miravel]\r\nmove1=2\r\n", "Miravel",
-                   "move1", QStringLiteral("2")},
-        LookupCase{"SectionEndsAtNextHeader", "[Miravel]\r\nmove1=2\r\n[Other]\r\nmove2=9\r\n", "Miravel", "move2",
-                   QString()},
-        LookupCase{"FirstOfTwoEqualKeys", "[Miravel]\r\nmove1=2\r\nmove1=9\r\n", "Miravel", "move1",
-                   QStringLiteral("2")},
-        LookupCase{"CommentLineIsNotAKey", "[Miravel]\r\n;move1=9\r\nmove1=2\r\n", "Miravel", "move1",
-                   QStringLiteral("2")},
-        LookupCase{"ValueKeepsInnerEqualsSign", "[Miravel]\r\nDURL=a=b\r\n", "Miravel", "DURL", QStringLiteral("a=b")},
-        LookupCase{"LfOnlyLines", "[Miravel]\nmove1=5\nmove2=6\n", "Miravel", "move2", QStringLiteral("6")},
-        LookupCase{"LastLineWithoutLineEnd", "[Miravel]\r\nmove1=5", "Miravel", "move1", QStringLiteral("5")},
-        LookupCase{"Utf8ByteOrderMark", "\xEF\xBB\xBF[Miravel]\r\nReadSinyo=\xE6\xB0\xB4\xE6\x9B\x9C\r\n", "Miravel",
-                   "ReadSinyo", QStringLiteral("水曜")},
-        LookupCase{"ValueCutAtNul", QByteArray("[Miravel]\r\nDURL=abc\0def\r\n", 24), "Miravel", "DURL",
-                   QStringLiteral("abc")},
-        LookupCase{"HalfWidthKatakanaInCodePage932", cp932(QStringLiteral("[Miravel]\r\nX=ﾁｬｰﾄ･ｽﾗｲﾄﾞ\r\n")),
-                   "Miravel", "X", QStringLiteral("ﾁｬｰﾄ･ｽﾗｲﾄﾞ")},
-        LookupCase{"EmptyFile", QByteArray(), "Miravel", "move1", QString()},
-        LookupCase{"DoubleQuotesAroundAreDropped", "[Miravel]\r\nhibiPath=\"C:\\kabu\\\" \r\n", "Miravel", "hibiPath",
-                   QStringLiteral("C:\\kabu\\")},
-        LookupCase{"InnerQuotesStay", "[Miravel]\r\nDURL=a\"b\"\r\n", "Miravel", "DURL", QStringLiteral("a\"b\"")}),
+        LookupCase{"CaseInsensitiveNames", "[MIRAVEL]\r\nMOVE1=7\r\n", "move1", QStringLiteral("7")},
+        LookupCase{"BlanksAroundAreNotPartOfIt", "  [ Miravel ]  \r\n  move1 =   12 \t\r\n", "move1", QStringLiteral("12")},
+        LookupCase{"MissingKeyIsEmpty", "[Miravel]\r\nmove1=3\r\n", "move2", QString()},
+        LookupCase{"KeysBeforeAnySectionBelongToNone", "move1=3\r\n[Miravel]\r\nmove2=4\r\n", "move1", QString()},
+        LookupCase{"KeyOfAnotherSectionIsNotTaken", "[Other]\r\nmove1=1\r\n[Miravel]\r\nmove1=2\r\n", "move1", QStringLiteral("2")},
+        LookupCase{"SectionEndsAtNextHeader", "[Miravel]\r\nmove1=2\r\n[Other]\r\nmove2=9\r\n", "move2", QString()},
+        LookupCase{"FirstOfTwoEqualKeysAndNoComment", "[Miravel]\r\n;move1=9\r\nmove1=2\r\nmove1=9\r\n", "move1", QStringLiteral("2")},
+        LookupCase{"ValueKeepsInnerEqualsSign", "[Miravel]\r\nDURL=a=b\r\n", "DURL", QStringLiteral("a=b")},
+        LookupCase{"LfOnlyLines", "[Miravel]\nmove1=5\nmove2=6\n", "move2", QStringLiteral("6")},
+        LookupCase{"LastLineWithoutLineEnd", "[Miravel]\r\nmove1=5", "move1", QStringLiteral("5")},
+        LookupCase{"Utf8ByteOrderMark", "\xEF\xBB\xBF[Miravel]\r\nReadSinyo=\xE6\xB0\xB4\xE6\x9B\x9C\r\n", "ReadSinyo", QStringLiteral("水曜")},
+        LookupCase{"ValueCutAtNul", QByteArray("[Miravel]\r\nDURL=abc\0def\r\n", 24), "DURL", QStringLiteral("abc")},
+        LookupCase{"HalfWidthKatakanaInCodePage932", cp932(QStringLiteral("[Miravel]\r\nX=ﾁｬｰﾄ･ｽﾗｲﾄﾞ\r\n")), "X", QStringLiteral("ﾁｬｰﾄ･ｽﾗｲﾄﾞ")},
+        LookupCase{"EmptyFile", QByteArray(), "move1", QString()},
+        LookupCase{"DoubleQuotesAroundAreDropped", "[Miravel]\r\nhibiPath=\"C:\\kabu\\\" \r\n", "hibiPath", QStringLiteral("C:\\kabu\\")},
+        LookupCase{"InnerQuotesStay", "[Miravel]\r\nDURL=a\"b\"\r\n", "DURL", QStringLiteral("a\"b\"")}),
     [](const ::testing::TestParamInfo<LookupCase> &info) { return std::string(info.param.name); });
-
-TEST(ProfileFile, MissingFileReadsEmpty)
-{
-    TempProgramFolder folder;
-    EXPECT_EQ(readKey(folder.filePath(QStringLiteral("none.ini")), QStringLiteral("a")), QString());
-}
 
 TEST(ProfileFile, ValuesAreCappedAt1023Characters)
 {
@@ -111,9 +90,10 @@ TEST(ProfileFile, ValuesAreCappedAt1023Characters)
     EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("BackPath")), QString(1023, QLatin1Char('y')));
 }
 
-TEST(ProfileFile, VeryLongLineWithoutLineEndsIsRead)
+TEST(ProfileFile, AMissingFileOrAVeryLongLineWithoutLineEndsIsRead)
 {
     TempProgramFolder folder;
+    EXPECT_EQ(readKey(folder.filePath(QStringLiteral("none.ini")), QStringLiteral("a")), QString());
     writeFileBytes(folder.iniPath(), QByteArray(2'000'000, 'z'));
     EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("move1")), QString());
     writeKey(folder.iniPath(), QStringLiteral("move1"), QStringLiteral("9"));
