@@ -56,20 +56,6 @@ TEST(ChartGeometry, ARangeWithAFractionKeepsTheFactorInSixteenBits)
     }
 }
 
-TEST(ChartGeometry, NoPriceAxisWhenTopIsNotAboveBottom)
-{
-    ChartSeries s;
-    s.clear();
-    s.ChartTop = Currency::fromInt(1000);
-    s.ChartBottom = Currency::fromInt(1000);
-    s.MaxVolume = Currency::fromInt(10);
-    const ChartGeometry g(s, 1);
-    EXPECT_FALSE(g.hasPriceAxis());
-    EXPECT_TRUE(g.hasVolumeScale());
-    EXPECT_FALSE(g.hasItoScale());
-    EXPECT_DOUBLE_EQ(g.yIto(Currency::fromInt(5)), 436.0);
-}
-
 TEST(ChartGeometry, ColoursAreBlueGreenRed)
 {
     EXPECT_EQ(colorFromBgr(0xFFC0C0), QColor(0xC0, 0xC0, 0xFF));

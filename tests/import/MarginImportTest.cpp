@@ -63,6 +63,7 @@ TEST_F(MarginImportTest, ReadsOnlyTheDaysOfThePeriod)
     EXPECT_TRUE(run(Mon, Fri));
     EXPECT_EQ(shinyo(), QStringList({QStringLiteral("1002,2000-07-14,1,1,1")}));
     EXPECT_FALSE(run(Sat.addDays(1), Sat.addDays(6)));
+    EXPECT_FALSE(importer::ImportMarginBalances(Mon, Fri, QString(), progress)); // no folder
 }
 
 TEST_F(MarginImportTest, ReadsUpToOneRecordMoreThanTheCount)
@@ -90,13 +91,6 @@ TEST_F(MarginImportTest, ShortRecordsAndACountLineWithoutCommaAreReported)
     EXPECT_EQ(skipped.lines()[0].line, 2);
     EXPECT_EQ(skipped.lines()[1].line, 4);
     EXPECT_EQ(skipped.lines()[1].file, QStringLiteral("Ys200007.14"));
-}
-
-TEST_F(MarginImportTest, NoFolderReadsNothing)
-{
-    writeMargin(Fri, {QStringLiteral("1001,a,b,1,1,1")});
-    EXPECT_FALSE(importer::ImportMarginBalances(Mon, Fri, QString(), progress));
-    EXPECT_EQ(count(QStringLiteral("ShinYo")), 0);
 }
 
 TEST_F(MarginImportTest, NonNumericBalanceEndsTheImportWithItsPlace)
