@@ -122,11 +122,8 @@ TEST_F(QuoteFetchTest, StoresGoodPagesAndPassesOverEveryKindOfFailure)
     EXPECT_EQ(Settings::settingsValue(QStringLiteral("boarddateA")), u"26/12/05 15:30");
 }
 
-TEST_F(QuoteFetchTest, AddressTemplateEmptyBoardAndBoardOfOnlyUnusableCodes)
+TEST_F(QuoteFetchTest, EmptyBoardBoardOfOnlyUnusableCodesAndAnAddressTemplate)
 {
-    EXPECT_EQ(board::quoteUrl(QStringLiteral("h:8/q/{code}.html"), 7203), u"http://h:8/q/7203.html");
-    EXPECT_EQ(board::quoteUrl(QStringLiteral("quote.example"), 7203), u"http://quote.example/q?s=7203&d=v2");
-
     board::QuoteFetch fetch(MainModule::DBPath, 2, http, prompt, clock);
     EXPECT_FALSE(fetchAll(fetch));
     EXPECT_EQ(prompt.messages().last(), u"取得する銘柄がありません。");

@@ -93,18 +93,6 @@ TEST_F(MarginImportTest, ShortRecordsAndACountLineWithoutCommaAreReported)
     EXPECT_EQ(skipped.lines()[1].file, QStringLiteral("Ys200007.14"));
 }
 
-TEST_F(MarginImportTest, NonNumericBalanceEndsTheImportWithItsPlace)
-{
-    writeMargin(Fri, {QStringLiteral("1001,a,b,1,1,1"), QStringLiteral("1002,a,b,多い,1,1")});
-    try {
-        run(Fri, Fri);
-        FAIL() << "the import went on";
-    } catch (const importer::InputError &e) {
-        EXPECT_EQ(e.description(), QStringLiteral("Ys200007.14 の 4 行目: 売残 '多い' を読み込めません。"));
-    }
-    EXPECT_EQ(count(QStringLiteral("ShinYo")), 0) << "the file is taken back whole";
-}
-
 TEST_F(MarginImportTest, OddFilesNeitherCrashNorLoseTheReadableRecords)
 {
     // Empty: reported, nothing deleted. Date only: the day is cleared, nothing stored.
