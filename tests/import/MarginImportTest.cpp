@@ -66,16 +66,13 @@ TEST_F(MarginImportTest, ReadsOnlyTheDaysOfThePeriod)
     EXPECT_FALSE(importer::ImportMarginBalances(Mon, Fri, QString(), progress)); // no folder
 }
 
-TEST_F(MarginImportTest, ReadsUpToOneRecordMoreThanTheCount)
+TEST_F(MarginImportTest, ReadingEndsOneRecordPastTheCountOrAtANonNumericCode)
 {
     writeMargin(Fri, {QStringLiteral("1001,a,b,1,1,1"), QStringLiteral("1002,a,b,1,1,1"), QStringLiteral("1003,a,b,1,1,1"), QStringLiteral("1004,a,b,1,1,1")},
                 2);
     run(Fri, Fri);
     EXPECT_EQ(count(QStringLiteral("ShinYo")), 3);
-}
 
-TEST_F(MarginImportTest, NonNumericCodeEndsTheFileKeepingEarlierRecords)
-{
     writeMargin(Fri, {QStringLiteral("1001,a,b,1,1,1"), QStringLiteral("合計,a,b,1,1,1"), QStringLiteral("1003,a,b,1,1,1")});
     EXPECT_TRUE(run(Fri, Fri));
     EXPECT_EQ(shinyo(), QStringList({QStringLiteral("1001,2000-07-14,1,1,1")}));
