@@ -201,7 +201,7 @@ TEST(Indicators, PeriodZeroLeavesItsPassEmptyAndLongPeriodsAreClamped)
     EXPECT_EQ(s.Records[109].MaLong, Currency::fromInt(Rounding::Fix(1000 + 3 * 54.5 + 0.5)));
 }
 
-TEST(Indicators, FewerRecordsThanThePeriodStillFillTheFirstWindow)
+TEST(Indicators, FewerRecordsThanThePeriodStillFillTheFirstWindowAndNoneComputeWithoutFault)
 {
     ChartSeries s = seriesOf({100, 110, 120});
     ComputeIndicators(s, settings(5, 15, 30, 12, 12));
@@ -212,11 +212,8 @@ TEST(Indicators, FewerRecordsThanThePeriodStillFillTheFirstWindow)
     EXPECT_EQ(s.Records[0].Rsi, -1);
     EXPECT_EQ(s.MaxHigh, Currency::fromInt(120));
     EXPECT_EQ(s.MinLow, Currency::fromInt(100));
-}
 
-TEST(Indicators, EmptySeriesComputesWithoutFault)
-{
-    ChartSeries s;
+    // An empty series computes without fault.
     s.clear();
     ComputeIndicators(s, settings(110, 110, 110, 110, 110, 3));
     EXPECT_EQ(s.MaxVolume, Currency()); // the first window visited 110 zero records
