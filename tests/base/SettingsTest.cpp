@@ -4,7 +4,6 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -113,17 +112,7 @@ TEST(ProfileFile, WritingReplacesInPlaceAndKeepsEveryOtherLineByteForByte)
     EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("move1"), QStringLiteral("Other")), QStringLiteral("111"));
 }
 
-TEST(ProfileFile, NewKeyGoesAtTheEndOfItsSectionAndNewSectionAtTheEnd)
-{
-    TempProgramFolder folder;
-    writeFileBytes(folder.iniPath(), "[Miravel]\r\nmove1=5\r\n\r\n[Other]\r\nz=1\r\n");
-    writeKey(folder.iniPath(), QStringLiteral("Version"), QStringLiteral("1.0.12"));
-    writeKey(folder.iniPath(), QStringLiteral("k"), QStringLiteral("v"), QStringLiteral("Third"));
-    EXPECT_EQ(readFileBytes(folder.iniPath()),
-              QByteArray("[Miravel]\r\nmove1=5\r\nVersion=1.0.12\r\n\r\n[Other]\r\nz=1\r\n[Third]\r\nk=v\r\n"));
-}
-
-TEST(ProfileFile, WritingCreatesTheFileAndKeepsAnLfOnlyFileLfOnly)
+TEST(ProfileFile, WritingCreatesTheFileKeepsLfOnlyAndAddsKeysAtTheEndOfTheirSection)
 {
     TempProgramFolder folder;
     const QString fresh = folder.filePath(QStringLiteral("new.ini"));
@@ -133,6 +122,13 @@ TEST(ProfileFile, WritingCreatesTheFileAndKeepsAnLfOnlyFileLfOnly)
     writeFileBytes(folder.iniPath(), "[Miravel]\nmove1=5");
     writeKey(folder.iniPath(), QStringLiteral("move2"), QStringLiteral("6"));
     EXPECT_EQ(readFileBytes(folder.iniPath()), QByteArray("[Miravel]\nmove1=5\nmove2=6\n"));
+
+    // A new key goes at the end of its section, a new section at the end of the file.
+    writeFileBytes(folder.iniPath(), "[Miravel]\r\nmove1=5\r\n\r\n[Other]\r\nz=1\r\n");
+    writeKey(folder.iniPath(), QStringLiteral("Version"), QStringLiteral("1.0.12"));
+    writeKey(folder.iniPath(), QStringLiteral("k"), QStringLiteral("v"), QStringLiteral("Third"));
+    EXPECT_EQ(readFileBytes(folder.iniPath()),
+              QByteArray("[Miravel]\r\nmove1=5\r\nVersion=1.0.12\r\n\r\n[Other]\r\nz=1\r\n[Third]\r\nk=v\r\n"));
 }
 
 TEST(ProfileFile, JapaneseValuesRoundTripInCodePage932)
@@ -147,15 +143,6 @@ TEST(ProfileFile, JapaneseValuesRoundTripInCodePage932)
     EXPECT_EQ(cp932(katakana).size(), katakana.size() + 2); // the two "・" are double-byte
     EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("ReadSinyo")), QStringLiteral("しない"));
     EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("Caption")), katakana);
-}
-
-TEST(ProfileFile, ByteOrderMarkFileStaysUtf8WhenWritten)
-{
-    TempProgramFolder folder;
-    writeFileBytes(folder.iniPath(), "\xEF\xBB\xBF[Miravel]\r\nmove1=5\r\n");
-    writeKey(folder.iniPath(), QStringLiteral("ReadSinyo"), QStringLiteral("金曜"));
-    EXPECT_EQ(readFileBytes(folder.iniPath()),
-              QByteArray("\xEF\xBB\xBF[Miravel]\r\nmove1=5\r\nReadSinyo=\xE9\x87\x91\xE6\x9B\x9C\r\n"));
 }
 
 TEST(Settings, DefaultFileHasTheMainKeysThenTheFilterKeysAndReadsBackAsTheDefaults)
@@ -271,19 +258,21 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"AfterTheTextKeys", "RDel", QStringLiteral("x"), QStringLiteral("設定 RDel の値 'x' を数値に変換できません。")}),
     [](const ::testing::TestParamInfo<FailureCase> &info) { return std::string(info.param.name); });
 
-TEST(ProfileFile, AValueCodePage932CannotHoldTurnsTheFileIntoUtf8)
+TEST(ProfileFile, AValueCodePage932CannotHoldTurnsTheFileIntoUtf8AndUtf8FilesStayUtf8)
 {
     TempProgramFolder folder;
     writeCp932File(folder.iniPath(), {QStringLiteral("[Miravel]"), QStringLiteral("ReadSinyo=水曜"), QStringLiteral("hibiPath=C:\\")});
     const QString folderName = QStringLiteral("/home/josé/데이터/𠮷野家/");
-
     writeKey(folder.iniPath(), QStringLiteral("hibiPath"), folderName);
-
-    QFile file(folder.iniPath());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(file.readAll().startsWith("\xEF\xBB\xBF"));
+    EXPECT_TRUE(readFileBytes(folder.iniPath()).startsWith("\xEF\xBB\xBF"));
     EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("hibiPath")), folderName);
     EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("ReadSinyo")), QStringLiteral("水曜"));
+
+    // A file with a byte order mark stays UTF-8.
+    writeFileBytes(folder.iniPath(), "\xEF\xBB\xBF[Miravel]\r\nmove1=5\r\n");
+    writeKey(folder.iniPath(), QStringLiteral("ReadSinyo"), QStringLiteral("金曜"));
+    EXPECT_EQ(readFileBytes(folder.iniPath()),
+              QByteArray("\xEF\xBB\xBF[Miravel]\r\nmove1=5\r\nReadSinyo=\xE9\x87\x91\xE6\x9B\x9C\r\n"));
 }
 
 TEST(Settings, IntegerKeysRoundAFractionToEvenAndAMissingTextKeyReadsEmpty)
