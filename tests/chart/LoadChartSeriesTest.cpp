@@ -160,7 +160,7 @@ TEST_F(LoadChartSeriesTest, NothingBeforeTheBaseDateIsReportedOnceAndAnInvalidDa
     EXPECT_EQ(prompt.messages().size(), 1);
 }
 
-TEST_F(LoadChartSeriesTest, CalibrationIsReusedForTheSameIssueAndModeOnly)
+TEST_F(LoadChartSeriesTest, CalibrationIsReusedForTheSameIssueAndModeOnlyAndCollapsesPastToday)
 {
     store(1301, weekdayRows(QDate(2019, 1, 1), closesFrom(150, 400)));
     store(1301, weeklyRows(QDate(2019, 1, 4), 3, 400), true, QString());
@@ -179,12 +179,10 @@ TEST_F(LoadChartSeriesTest, CalibrationIsReusedForTheSameIssueAndModeOnly)
     load(1301, QStringLiteral("20/03/02"), 2);
     EXPECT_EQ(scroll.OldestBaseDate, QDate(2019, 1, 4));
     EXPECT_LT(scroll.SmallChange, 32767);
-}
 
-TEST_F(LoadChartSeriesTest, ARangeEndingAfterTodayCollapsesTheScrollSteps)
-{
-    store(1301, weekdayRows(QDate(2020, 6, 1), closesFrom(120, 400)));
-    load(1301, QStringLiteral("20/06/30"));
+    // Rows reaching past today collapse the steps.
+    store(7203, weekdayRows(QDate(2020, 6, 1), closesFrom(120, 400)));
+    load(7203, QStringLiteral("20/06/30"));
     EXPECT_EQ(scroll.OldestBaseDate, clock.today());
     EXPECT_EQ(scroll.SmallChange, 32767);
     EXPECT_EQ(scroll.LargeChange, 32767);
