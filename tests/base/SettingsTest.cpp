@@ -4,7 +4,6 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -31,12 +30,11 @@ void writeKey(const QString &path, const QString &key, const QString &value, con
     ASSERT_TRUE(ini.WriteIni());
 }
 
-// Reading a key out of a file given as raw bytes.
+// Reading a key of [Miravel] out of a file given as raw bytes.
 struct LookupCase
 {
     const char *name;
     QByteArray file;
-    const char *section;
     const char *key;
     QString expected;
 };
@@ -50,7 +48,7 @@ TEST_P(ProfileLookup, ReadsTheValueAProfileReaderWould)
     TempProgramFolder folder;
     const LookupCase &c = GetParam();
     writeFileBytes(folder.iniPath(), c.file);
-    EXPECT_EQ(readKey(folder.iniPath(), QString::fromUtf8(c.key), QString::fromUtf8(c.section)), c.expected);
+    EXPECT_EQ(readKey(folder.iniPath(), QString::fromUtf8(c.key)), c.expected);
 }
 
 QByteArray cp932(const QString &text)
@@ -61,43 +59,23 @@ QByteArray cp932(const QString &text)
 INSTANTIATE_TEST_SUITE_P(
     Cases, ProfileLookup,
     ::testing::Values(
-        LookupCase{"CaseInsensitiveNames", "[MIRAVEL]\r\nMOVE1=7\r\n", "Miravel", "move1", QStringLiteral("7")},
-        LookupCase{"BlanksAroundAreNotPartOfIt", "[Miravel]\r\n  move1 =   12 \t\r\n", "Miravel", "move1",
-                   QStringLiteral("12")},
-        LookupCase{"BlanksAroundSectionHeader", "  [ Miravel ]  \r\nmove1=3\r\n", "Miravel", "move1",
-                   QStringLiteral("3")},
-        LookupCase{"MissingKeyIsEmpty", "[Miravel]\r\nmove1=3\r\n", "Miravel", "move2", QString()},
-        LookupCase{"MissingSectionIsEmpty", "[Other]\r\nmove1=3\r\n", "Miravel", "move1", QString()},
-        LookupCase{"KeysBeforeAnySectionBelongToNone", "move1=3\r\n[Miravel]\r\nmove2=4\r\n", "Miravel", "move1",
-                   QString()},
-        LookupCase{"KeyOfAnotherSectionIsNotTaken", "[Other]\r\nmove1=1\r\n[Miravel]\r\nmove1=2\r\n", "Miravel",
-                   "move1", QStringLiteral("2")},
-        LookupCase{"SectionEndsAtNextHeader", "[Miravel]\r\nmove1=2\r\n[Other]\r\nmove2=9\r\n", "Miravel", "move2",
-                   QString()},
-        LookupCase{"FirstOfTwoEqualKeys", "[Miravel]\r\nmove1=2\r\nmove1=9\r\n", "Miravel", "move1",
-                   QStringLiteral("2")},
-        LookupCase{"CommentLineIsNotAKey", "[Miravel]\r\n;move1=9\r\nmove1=2\r\n", "Miravel", "move1",
-                   QStringLiteral("2")},
-        LookupCase{"ValueKeepsInnerEqualsSign", "[Miravel]\r\nDURL=a=b\r\n", "Miravel", "DURL", QStringLiteral("a=b")},
-        LookupCase{"LfOnlyLines", "[Miravel]\nmove1=5\nmove2=6\n", "Miravel", "move2", QStringLiteral("6")},
-        LookupCase{"LastLineWithoutLineEnd", "[Miravel]\r\nmove1=5", "Miravel", "move1", QStringLiteral("5")},
-        LookupCase{"Utf8ByteOrderMark", "\xEF\xBB\xBF[Miravel]\r\nReadSinyo=\xE6\xB0\xB4\xE6\x9B\x9C\r\n", "Miravel",
-                   "ReadSinyo", QStringLiteral("水曜")},
-        LookupCase{"ValueCutAtNul", QByteArray("[Miravel]\r\nDURL=abc\0def\r\n", 24), "Miravel", "DURL",
-                   QStringLiteral("abc")},
-        LookupCase{"HalfWidthKatakanaInCodePage932", cp932(QStringLiteral("[Miravel]\r\nX=ﾁｬｰﾄ･ｽﾗｲﾄﾞ\r\n")),
-                   "Miravel", "X", QStringLiteral("ﾁｬｰﾄ･ｽﾗｲﾄﾞ")},
-        LookupCase{"EmptyFile", QByteArray(), "Miravel", "move1", QString()},
-        LookupCase{"DoubleQuotesAroundAreDropped", "[Miravel]\r\nhibiPath=\"C:\\kabu\\\" \r\n", "Miravel", "hibiPath",
-                   QStringLiteral("C:\\kabu\\")},
-        LookupCase{"InnerQuotesStay", "[Miravel]\r\nDURL=a\"b\"\r\n", "Miravel", "DURL", QStringLiteral("a\"b\"")}),
+        LookupCase{"CaseInsensitiveNames", "[MIRAVEL]\r\nMOVE1=7\r\n", "move1", QStringLiteral("7")},
+        LookupCase{"BlanksAroundAreNotPartOfIt", "  [ Miravel ]  \r\n  move1 =   12 \t\r\n", "move1", QStringLiteral("12")},
+        LookupCase{"MissingKeyIsEmpty", "[Miravel]\r\nmove1=3\r\n", "move2", QString()},
+        LookupCase{"KeysBeforeAnySectionBelongToNone", "move1=3\r\n[Miravel]\r\nmove2=4\r\n", "move1", QString()},
+        LookupCase{"KeyOfAnotherSectionIsNotTaken", "[Other]\r\nmove1=1\r\n[Miravel]\r\nmove1=2\r\n", "move1", QStringLiteral("2")},
+        LookupCase{"SectionEndsAtNextHeader", "[Miravel]\r\nmove1=2\r\n[Other]\r\nmove2=9\r\n", "move2", QString()},
+        LookupCase{"FirstOfTwoEqualKeysAndNoComment", "[Miravel]\r\n;move1=9\r\nmove1=2\r\nmove1=9\r\n", "move1", QStringLiteral("2")},
+        LookupCase{"ValueKeepsInnerEqualsSign", "[Miravel]\r\nDURL=a=b\r\n", "DURL", QStringLiteral("a=b")},
+        LookupCase{"LfOnlyLines", "[Miravel]\nmove1=5\nmove2=6\n", "move2", QStringLiteral("6")},
+        LookupCase{"LastLineWithoutLineEnd", "[Miravel]\r\nmove1=5", "move1", QStringLiteral("5")},
+        LookupCase{"Utf8ByteOrderMark", "\xEF\xBB\xBF[Miravel]\r\nReadSinyo=\xE6\xB0\xB4\xE6\x9B\x9C\r\n", "ReadSinyo", QStringLiteral("水曜")},
+        LookupCase{"ValueCutAtNul", QByteArray("[Miravel]\r\nDURL=abc\0def\r\n", 24), "DURL", QStringLiteral("abc")},
+        LookupCase{"HalfWidthKatakanaInCodePage932", cp932(QStringLiteral("[Miravel]\r\nX=ﾁｬｰﾄ･ｽﾗｲﾄﾞ\r\n")), "X", QStringLiteral("ﾁｬｰﾄ･ｽﾗｲﾄﾞ")},
+        LookupCase{"EmptyFile", QByteArray(), "move1", QString()},
+        LookupCase{"DoubleQuotesAroundAreDropped", "[Miravel]\r\nhibiPath=\"C:\\kabu\\\" \r\n", "hibiPath", QStringLiteral("C:\\kabu\\")},
+        LookupCase{"InnerQuotesStay", "[Miravel]\r\nDURL=a\"b\"\r\n", "DURL", QStringLiteral("a\"b\"")}),
     [](const ::testing::TestParamInfo<LookupCase> &info) { return std::string(info.param.name); });
-
-TEST(ProfileFile, MissingFileReadsEmpty)
-{
-    TempProgramFolder folder;
-    EXPECT_EQ(readKey(folder.filePath(QStringLiteral("none.ini")), QStringLiteral("a")), QString());
-}
 
 TEST(ProfileFile, ValuesAreCappedAt1023Characters)
 {
@@ -111,9 +89,10 @@ TEST(ProfileFile, ValuesAreCappedAt1023Characters)
     EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("BackPath")), QString(1023, QLatin1Char('y')));
 }
 
-TEST(ProfileFile, VeryLongLineWithoutLineEndsIsRead)
+TEST(ProfileFile, AMissingFileOrAVeryLongLineWithoutLineEndsIsRead)
 {
     TempProgramFolder folder;
+    EXPECT_EQ(readKey(folder.filePath(QStringLiteral("none.ini")), QStringLiteral("a")), QString());
     writeFileBytes(folder.iniPath(), QByteArray(2'000'000, 'z'));
     EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("move1")), QString());
     writeKey(folder.iniPath(), QStringLiteral("move1"), QStringLiteral("9"));
@@ -123,17 +102,8 @@ TEST(ProfileFile, VeryLongLineWithoutLineEndsIsRead)
 TEST(ProfileFile, WritingReplacesInPlaceAndKeepsEveryOtherLineByteForByte)
 {
     TempProgramFolder folder;
-    const QByteArray before = "; settings\r\n"
-                              "\r\n"
-                              "[Other]\r\n"
-                              "move1=111\r\n"
-                              "[miravel]\r\n"
-                              "  Move1 = 5   \r\n"
-                              "odd line without equals\n"
-        + cp932(QStringLiteral("ReadSinyo=水曜")) + "\r\n"
-                                                    "\r\n"
-                                                    "[Last]\r\n"
-                                                    "x=1";
+    const QByteArray before = "; settings\r\n\r\n[Other]\r\nmove1=111\r\n[miravel]\r\n  Move1 = 5   \r\nodd line without equals\n"
+        + cp932(QStringLiteral("ReadSinyo=水曜")) + "\r\n\r\n[Last]\r\nx=1";
     writeFileBytes(folder.iniPath(), before);
     writeKey(folder.iniPath(), QStringLiteral("move1"), QStringLiteral("25"));
     QByteArray expected = before;
@@ -142,17 +112,7 @@ TEST(ProfileFile, WritingReplacesInPlaceAndKeepsEveryOtherLineByteForByte)
     EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("move1"), QStringLiteral("Other")), QStringLiteral("111"));
 }
 
-TEST(ProfileFile, NewKeyGoesAtTheEndOfItsSectionAndNewSectionAtTheEnd)
-{
-    TempProgramFolder folder;
-    writeFileBytes(folder.iniPath(), "[Miravel]\r\nmove1=5\r\n\r\n[Other]\r\nz=1\r\n");
-    writeKey(folder.iniPath(), QStringLiteral("Version"), QStringLiteral("1.0.12"));
-    writeKey(folder.iniPath(), QStringLiteral("k"), QStringLiteral("v"), QStringLiteral("Third"));
-    EXPECT_EQ(readFileBytes(folder.iniPath()),
-              QByteArray("[Miravel]\r\nmove1=5\r\nVersion=1.0.12\r\n\r\n[Other]\r\nz=1\r\n[Third]\r\nk=v\r\n"));
-}
-
-TEST(ProfileFile, WritingCreatesTheFileAndKeepsAnLfOnlyFileLfOnly)
+TEST(ProfileFile, WritingCreatesTheFileKeepsLfOnlyAndAddsKeysAtTheEndOfTheirSection)
 {
     TempProgramFolder folder;
     const QString fresh = folder.filePath(QStringLiteral("new.ini"));
@@ -162,6 +122,13 @@ TEST(ProfileFile, WritingCreatesTheFileAndKeepsAnLfOnlyFileLfOnly)
     writeFileBytes(folder.iniPath(), "[Miravel]\nmove1=5");
     writeKey(folder.iniPath(), QStringLiteral("move2"), QStringLiteral("6"));
     EXPECT_EQ(readFileBytes(folder.iniPath()), QByteArray("[Miravel]\nmove1=5\nmove2=6\n"));
+
+    // A new key goes at the end of its section, a new section at the end of the file.
+    writeFileBytes(folder.iniPath(), "[Miravel]\r\nmove1=5\r\n\r\n[Other]\r\nz=1\r\n");
+    writeKey(folder.iniPath(), QStringLiteral("Version"), QStringLiteral("1.0.12"));
+    writeKey(folder.iniPath(), QStringLiteral("k"), QStringLiteral("v"), QStringLiteral("Third"));
+    EXPECT_EQ(readFileBytes(folder.iniPath()),
+              QByteArray("[Miravel]\r\nmove1=5\r\nVersion=1.0.12\r\n\r\n[Other]\r\nz=1\r\n[Third]\r\nk=v\r\n"));
 }
 
 TEST(ProfileFile, JapaneseValuesRoundTripInCodePage932)
@@ -176,15 +143,6 @@ TEST(ProfileFile, JapaneseValuesRoundTripInCodePage932)
     EXPECT_EQ(cp932(katakana).size(), katakana.size() + 2); // the two "・" are double-byte
     EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("ReadSinyo")), QStringLiteral("しない"));
     EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("Caption")), katakana);
-}
-
-TEST(ProfileFile, ByteOrderMarkFileStaysUtf8WhenWritten)
-{
-    TempProgramFolder folder;
-    writeFileBytes(folder.iniPath(), "\xEF\xBB\xBF[Miravel]\r\nmove1=5\r\n");
-    writeKey(folder.iniPath(), QStringLiteral("ReadSinyo"), QStringLiteral("金曜"));
-    EXPECT_EQ(readFileBytes(folder.iniPath()),
-              QByteArray("\xEF\xBB\xBF[Miravel]\r\nmove1=5\r\nReadSinyo=\xE9\x87\x91\xE6\x9B\x9C\r\n"));
 }
 
 TEST(Settings, DefaultFileHasTheMainKeysThenTheFilterKeysAndReadsBackAsTheDefaults)
@@ -295,47 +253,29 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FailureCase{"NotANumber", "move2", QStringLiteral("abc"), QStringLiteral("設定 move2 の値 'abc' を数値に変換できません。")},
         FailureCase{"MissingNumberKey", "move3", QString(), QStringLiteral("設定 move3 の値 '' を数値に変換できません。")},
-        FailureCase{"EmptyNumber", "SaicoL", QStringLiteral(""), QStringLiteral("設定 SaicoL の値 '' を数値に変換できません。")},
-        FailureCase{"OutsideSixteenBits", "move2", QStringLiteral("70000"), QStringLiteral("設定 move2 の値 '70000' は範囲外です。")},
         FailureCase{"FloatNotANumber", "slidechart", QStringLiteral("1秒"), QStringLiteral("設定 slidechart の値 '1秒' を数値に変換できません。")},
+        FailureCase{"OutsideSixteenBits", "move2", QStringLiteral("70000"), QStringLiteral("設定 move2 の値 '70000' は範囲外です。")},
         FailureCase{"AfterTheTextKeys", "RDel", QStringLiteral("x"), QStringLiteral("設定 RDel の値 'x' を数値に変換できません。")}),
     [](const ::testing::TestParamInfo<FailureCase> &info) { return std::string(info.param.name); });
 
-TEST(ProfileFile, AValueCodePage932CannotHoldTurnsTheFileIntoUtf8)
+TEST(ProfileFile, AValueCodePage932CannotHoldTurnsTheFileIntoUtf8AndUtf8FilesStayUtf8)
 {
     TempProgramFolder folder;
     writeCp932File(folder.iniPath(), {QStringLiteral("[Miravel]"), QStringLiteral("ReadSinyo=水曜"), QStringLiteral("hibiPath=C:\\")});
     const QString folderName = QStringLiteral("/home/josé/데이터/𠮷野家/");
-
     writeKey(folder.iniPath(), QStringLiteral("hibiPath"), folderName);
-
-    QFile file(folder.iniPath());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(file.readAll().startsWith("\xEF\xBB\xBF"));
+    EXPECT_TRUE(readFileBytes(folder.iniPath()).startsWith("\xEF\xBB\xBF"));
     EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("hibiPath")), folderName);
     EXPECT_EQ(readKey(folder.iniPath(), QStringLiteral("ReadSinyo")), QStringLiteral("水曜"));
+
+    // A file with a byte order mark stays UTF-8.
+    writeFileBytes(folder.iniPath(), "\xEF\xBB\xBF[Miravel]\r\nmove1=5\r\n");
+    writeKey(folder.iniPath(), QStringLiteral("ReadSinyo"), QStringLiteral("金曜"));
+    EXPECT_EQ(readFileBytes(folder.iniPath()),
+              QByteArray("\xEF\xBB\xBF[Miravel]\r\nmove1=5\r\nReadSinyo=\xE9\x87\x91\xE6\x9B\x9C\r\n"));
 }
 
-TEST(Settings, MissingTextKeyReadsEmptyAndLoadingGoesOn)
-{
-    TempProgramFolder folder;
-    QStringList lines{QStringLiteral("[Miravel]")};
-    const QStringList keys = Settings::mainKeys();
-    const QStringList values = Settings::defaultValues();
-    for (int i = 0; i < keys.size(); ++i) {
-        if (keys[i] != QLatin1String("MURL"))
-            lines.append(keys[i] + QLatin1Char('=') + values[i]);
-    }
-    writeCp932File(folder.iniPath(), lines);
-    MainModule::MURL = QStringLiteral("previous");
-    MainModule::ITORSO = 3;
-    ScriptedPrompt prompt;
-    EXPECT_TRUE(Settings::ReadSettings(&prompt));
-    EXPECT_EQ(MainModule::MURL, QString());
-    EXPECT_EQ(MainModule::ITORSO, 1);
-}
-
-TEST(Settings, IntegerKeysRoundAFractionToEven)
+TEST(Settings, IntegerKeysRoundAFractionToEvenAndAMissingTextKeyReadsEmpty)
 {
     TempProgramFolder folder;
     QStringList values = Settings::defaultValues();
@@ -344,12 +284,17 @@ TEST(Settings, IntegerKeysRoundAFractionToEven)
     values[1] = QStringLiteral("0.5");
     values[10] = QStringLiteral("2.25");
     ASSERT_TRUE(Settings::WriteSettings(values, false));
+    QStringList lines = TextFile::readLines(folder.iniPath());
+    lines.removeIf([](const QString &line) { return line.startsWith(QLatin1String("MURL=")); });
+    writeCp932File(folder.iniPath(), lines);
+    MainModule::MURL = QStringLiteral("previous");
     ScriptedPrompt prompt;
     ASSERT_TRUE(Settings::ReadSettings(&prompt));
     EXPECT_EQ(MainModule::move1, 2);
     EXPECT_EQ(MainModule::move2, 4);
     EXPECT_EQ(MainModule::slidechart, 0.5f);
     EXPECT_EQ(MainModule::SonPa, Currency::fromRaw(22500));
+    EXPECT_EQ(MainModule::MURL, QString());
 }
 
 TEST(Settings, BrowseForFolderKeepsTheCurrentFolderWhenCancelled)

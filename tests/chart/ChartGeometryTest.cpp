@@ -56,20 +56,6 @@ TEST(ChartGeometry, ARangeWithAFractionKeepsTheFactorInSixteenBits)
     }
 }
 
-TEST(ChartGeometry, NoPriceAxisWhenTopIsNotAboveBottom)
-{
-    ChartSeries s;
-    s.clear();
-    s.ChartTop = Currency::fromInt(1000);
-    s.ChartBottom = Currency::fromInt(1000);
-    s.MaxVolume = Currency::fromInt(10);
-    const ChartGeometry g(s, 1);
-    EXPECT_FALSE(g.hasPriceAxis());
-    EXPECT_TRUE(g.hasVolumeScale());
-    EXPECT_FALSE(g.hasItoScale());
-    EXPECT_DOUBLE_EQ(g.yIto(Currency::fromInt(5)), 436.0);
-}
-
 TEST(ChartGeometry, ColoursAreBlueGreenRed)
 {
     EXPECT_EQ(colorFromBgr(0xFFC0C0), QColor(0xC0, 0xC0, 0xFF));
@@ -106,16 +92,14 @@ TEST_F(ScrollArithmetic, StepsFollowTheRangeInDays)
     }
 }
 
-TEST_F(ScrollArithmetic, DateOfAValueIsCutToTheWholeDay)
+TEST_F(ScrollArithmetic, DateOfAValueIsCutToTheWholeDayAndADateRoundTrips)
 {
     EXPECT_EQ(dateOfScrollValue(scroll, 0), QDate(2020, 1, 1));
     EXPECT_EQ(dateOfScrollValue(scroll, 32767), QDate(2020, 12, 31));
     EXPECT_EQ(dateOfScrollValue(scroll, 16383), QDate(2020, 7, 1)); // 182.49 days
     EXPECT_EQ(dateOfScrollValue(scroll, 359), QDate(2020, 1, 4)); // 3.9988 days
-}
 
-TEST_F(ScrollArithmetic, AValueOfADateGivesTheDateBack)
-{
+    // And the value of a date gives the date back.
     for (const QDate end : {QDate(2020, 12, 31), QDate(2020, 1, 9), QDate(2109, 1, 1)}) {
         scroll.NewestDate = end;
         for (QDate d = scroll.OldestBaseDate; d <= end; d = d.addDays(1 + d.daysTo(end) / 500))
@@ -141,12 +125,8 @@ TEST_F(ScrollArithmetic, ArrowClicksCarryOverTheWeekend)
         EXPECT_EQ(v, c.expected) << c.last << " -> " << c.value;
         EXPECT_EQ(dateOfScrollValue(scroll, v), c.expectedDate) << c.last << " -> " << c.value;
     }
-}
-
-TEST_F(ScrollArithmetic, ARightStepPastTheEndStopsAtTheMaximum)
-{
+    // A right step past the end stops at the maximum.
     scroll.NewestDate = QDate(2021, 1, 3); // a Sunday
     setScrollSteps(scroll);
-    const int v = adjustedScrollValue(scroll, 32767 - scroll.SmallChange, 32767);
-    EXPECT_EQ(v, 32767);
+    EXPECT_EQ(adjustedScrollValue(scroll, 32767 - scroll.SmallChange, 32767), 32767);
 }

@@ -147,7 +147,7 @@ TEST_F(ChartPainterTest, PriceAxisEndsLandOnTheirPixels)
     EXPECT_NE(at(image, 210, 358), falling);
 }
 
-TEST_F(ChartPainterTest, VolumeBarsAreWhiteAndFollowTheCheckBox)
+TEST_F(ChartPainterTest, VolumeBarsAreWhiteFollowTheCheckBoxAndNeedNoPriceAxis)
 {
     ChartSeries s = seriesOf({1000, 0, 1010});
     s.Records[1].Volume = 500; // no trade, but volume
@@ -163,6 +163,21 @@ TEST_F(ChartPainterTest, VolumeBarsAreWhiteAndFollowTheCheckBox)
     o.volume = false;
     const QImage without = RenderChartImage(s, o, false);
     EXPECT_EQ(countColour(without, QRect(201, 357, 20, 79), white), 0);
+
+    // Without a price axis the volume is still drawn, and no candle.
+    s = seriesOf(std::vector<qint64>(20, 1000));
+    for (int k = 0; k < 20; ++k) {
+        s.Records[k].High = Currency::fromInt(995);
+        s.Records[k].Low = Currency::fromInt(1005);
+    }
+    ComputeIndicators(s, IndicatorSettings());
+    ASSERT_EQ(s.ChartTop, s.ChartBottom);
+    o = ChartDisplayOptions();
+    o.curve = true;
+    o.lowerPanelMode = 3;
+    const QImage image = RenderChartImage(s, o, false);
+    EXPECT_EQ(at(image, 205, 400), white);
+    EXPECT_EQ(countColour(image, QRect(201, 101, 556, 250), colorFromBgr(0xE0E0E0)), 0);
 }
 
 TEST_F(ChartPainterTest, AveragesFollowTheColourTableAndCanBeShownAgain)
@@ -239,17 +254,7 @@ TEST_F(ChartPainterTest, WeeklyMarginLinesBridgeWeeksWithoutABalance)
     EXPECT_EQ(countColour(RenderChartImage(s, o, false), QRect(201, 357, 556, 79), sell), 0);
 }
 
-TEST_F(ChartPainterTest, AxisLabelsAreDrawnWhenThereIsData)
-{
-    const ChartSeries s = rising();
-    const QImage image = RenderChartImage(s, ChartDisplayOptions(), false);
-    // ChartTop at the left (y 100 to 112) and the date of position 20 under the plot.
-    EXPECT_GT(countOther(image, QRect(145, 101, 48, 11), windowGrey), 5);
-    EXPECT_GT(countOther(image, QRect(280, 442, 48, 11), windowGrey), 5);
-    EXPECT_GT(countOther(image, QRect(765, 431, 18, 11), windowGrey), 3); // " 0%"
-}
-
-TEST_F(ChartPainterTest, PriceListRowsAndLabels)
+TEST_F(ChartPainterTest, PriceListRowsAndLabelsAndTheAxisLabelsOnTheImage)
 {
     ChartSeries s = seriesOf({1200, 1230});
     ChartRecord &r = s.Records[1];
@@ -276,23 +281,13 @@ TEST_F(ChartPainterTest, PriceListRowsAndLabels)
     EXPECT_EQ(result.Lblsaitakane, QStringLiteral("1250"));
     EXPECT_EQ(result.Lblsaiyasune, QStringLiteral("1190"));
     EXPECT_EQ(closeColumnValue(QStringLiteral("20/06/02")), QStringLiteral("0"));
-}
 
-TEST_F(ChartPainterTest, NoPriceAxisStillDrawsVolumeWithoutFault)
-{
-    ChartSeries s = seriesOf(std::vector<qint64>(20, 1000));
-    for (int k = 0; k < 20; ++k) {
-        s.Records[k].High = Currency::fromInt(995);
-        s.Records[k].Low = Currency::fromInt(1005);
-    }
-    ComputeIndicators(s, IndicatorSettings());
-    ASSERT_EQ(s.ChartTop, s.ChartBottom);
-    ChartDisplayOptions o;
-    o.curve = true;
-    o.lowerPanelMode = 3;
-    const QImage image = RenderChartImage(s, o, false);
-    EXPECT_EQ(at(image, 205, 400), white);
-    EXPECT_EQ(countColour(image, QRect(201, 101, 556, 250), colorFromBgr(0xE0E0E0)), 0);
+    // The axis labels are drawn on the image.
+    const QImage image = RenderChartImage(rising(), ChartDisplayOptions(), false);
+    // ChartTop at the left (y 100 to 112) and the date of position 20 under the plot.
+    EXPECT_GT(countOther(image, QRect(145, 101, 48, 11), windowGrey), 5);
+    EXPECT_GT(countOther(image, QRect(280, 442, 48, 11), windowGrey), 5);
+    EXPECT_GT(countOther(image, QRect(765, 431, 18, 11), windowGrey), 3); // " 0%"
 }
 
 TEST_F(ChartPainterTest, QuadraticCurveFollowsItsCheckBox)

@@ -83,6 +83,15 @@ TEST(Indicators, RisingClosesGiveFullOscillatorsOnceTheFirstFlatDayLeaves)
     EXPECT_EQ(s.Records[11].Vr, 96); // (11000 + 500) / 12000
     EXPECT_EQ(s.Records[12].Psychological, 100);
     EXPECT_EQ(s.Records[12].Vr, 100);
+
+    // Gains of 20 and losses of 10 in turn: RSI is the share of the gains in all moves.
+    std::vector<qint64> zigzag{1000};
+    for (int i = 1; i < 20; ++i)
+        zigzag.push_back(zigzag.back() + (i % 2 != 0 ? 20 : -10));
+    s = seriesOf(zigzag);
+    ComputeIndicators(s, settings(5, 15, 30, 12, 12));
+    EXPECT_EQ(s.Records[11].Rsi, 71); // 120 / 170
+    EXPECT_EQ(s.Records[12].Rsi, 67); // 120 / 180
 }
 
 TEST(Indicators, DeviationIsInTenthsOfAPercent)
@@ -192,7 +201,7 @@ TEST(Indicators, PeriodZeroLeavesItsPassEmptyAndLongPeriodsAreClamped)
     EXPECT_EQ(s.Records[109].MaLong, Currency::fromInt(Rounding::Fix(1000 + 3 * 54.5 + 0.5)));
 }
 
-TEST(Indicators, FewerRecordsThanThePeriodStillFillTheFirstWindow)
+TEST(Indicators, FewerRecordsThanThePeriodStillFillTheFirstWindowAndNoneComputeWithoutFault)
 {
     ChartSeries s = seriesOf({100, 110, 120});
     ComputeIndicators(s, settings(5, 15, 30, 12, 12));
@@ -203,11 +212,8 @@ TEST(Indicators, FewerRecordsThanThePeriodStillFillTheFirstWindow)
     EXPECT_EQ(s.Records[0].Rsi, -1);
     EXPECT_EQ(s.MaxHigh, Currency::fromInt(120));
     EXPECT_EQ(s.MinLow, Currency::fromInt(100));
-}
 
-TEST(Indicators, EmptySeriesComputesWithoutFault)
-{
-    ChartSeries s;
+    // An empty series computes without fault.
     s.clear();
     ComputeIndicators(s, settings(110, 110, 110, 110, 110, 3));
     EXPECT_EQ(s.MaxVolume, Currency()); // the first window visited 110 zero records

@@ -29,27 +29,6 @@ protected:
     TempProgramFolder folder;
 };
 
-TEST_F(Schema, FieldsAreInTheirShownOrder)
-{
-    db::Database d(folder.dbPath());
-    // The grids show a table's fields in this order.
-    EXPECT_EQ(column(d, QStringLiteral("select name from pragma_table_info('weekData')")).join(QLatin1Char(',')),
-              QStringLiteral("コード,日付,始値,高値,安値,終値,前日比,出来高,基準前日比,売残,買残"));
-    EXPECT_EQ(column(d, QStringLiteral("select name from pragma_table_info('Mei')")).join(QLatin1Char(',')),
-              QStringLiteral("コード,市場コード,銘柄,出来高単位,株価単位,更新Flg"));
-    EXPECT_EQ(column(d, QStringLiteral("select name from pragma_table_info('stockmarket')")).join(QLatin1Char(',')),
-              QStringLiteral("ID,コード,市場コード,銘柄,購入日,購入額,購入数,損益分岐点,現在額,売却日,売却額,売却数,利益"));
-    EXPECT_EQ(column(d, QStringLiteral("select name from pragma_table_info('informationData')")).join(QLatin1Char(',')),
-              QStringLiteral("種類コード,日付,順位,コード,株価,出来高,前日比,値,現株価,現比,コメント,Top種類コード"));
-}
-
-TEST_F(Schema, IndexUniqueness)
-{
-    db::Database d(folder.dbPath());
-    EXPECT_EQ(column(d, QStringLiteral("select \"unique\" from pragma_index_list('Mei') where name='Mei.市場コード'")), QStringList{"1"});
-    EXPECT_EQ(column(d, QStringLiteral("select \"unique\" from pragma_index_list('dayData') where name='dayData.日付'")), QStringList{"0"});
-}
-
 TEST_F(Schema, SeedsTheSixMarketsAndNothingElse)
 {
     db::Database d(folder.dbPath());

@@ -241,15 +241,8 @@ TEST_F(RankingsDownload, WrongDatesAreRefusedAndCancelStopsCleanly)
     EXPECT_EQ(server.totalRequests(), 1);
 }
 
-TEST(InfoServer, AddressesAndProposedRange)
+TEST(InfoServer, ProposedRangeStartsAfterTheNewestRanking)
 {
-    EXPECT_EQ(info::RankingAddress(QStringLiteral("srv/kabu/"), QDate(2000, 7, 14), QStringLiteral("d01")),
-              QStringLiteral("http://srv/kabu/jyhodata/20000714.d01"));
-    EXPECT_EQ(info::DailyFileAddress(QStringLiteral("srv/kabu"), QDate(2000, 7, 14)),
-              QStringLiteral("http://srv/kabu/kabudata/Ds200007.14"));
-    EXPECT_EQ(info::MarginFileAddress(QStringLiteral("srv"), QDate(2000, 7, 14)),
-              QStringLiteral("http://srv/kabudata/Ys200007.14"));
-
     TempProgramFolder folder;
     folder.createDatabase();
     const QDate today(2000, 7, 20);

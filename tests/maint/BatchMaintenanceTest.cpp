@@ -2,7 +2,6 @@
 
 #include "support/TestSupport.h"
 
-#include "base/MainModule.h"
 #include "db/Database.h"
 
 #include <QDir>
@@ -38,40 +37,23 @@ protected:
     QString program;
 };
 
-TEST_F(BatchMaintenanceTest, LedgerAddSellAndListSplitTheLot)
+// The ledger and backup rules are tested on their routines; here each command reaches its routine
+// and its result or message is printed.
+TEST_F(BatchMaintenanceTest, LedgerAndRestoreCommandsPrintTheirResults)
 {
     QString output;
     ASSERT_EQ(run({QStringLiteral("ledger"), QStringLiteral("add"), QStringLiteral("1301"), QStringLiteral("2000-07-03"),
                    QStringLiteral("1000"), QStringLiteral("1000")}),
               0);
-    ASSERT_EQ(run({QStringLiteral("ledger"), QStringLiteral("sell"), QStringLiteral("1"), QStringLiteral("00/07/14"),
-                   QStringLiteral("1100"), QStringLiteral("400")}),
-              0);
     ASSERT_EQ(run({QStringLiteral("ledger"), QStringLiteral("list"), QStringLiteral("--all")}, &output), 0);
-    EXPECT_TRUE(output.contains(QStringLiteral("1301,1,極洋,00/07/03,1000,400,1040,0,00/07/14,1100,400,24000")));
-    EXPECT_TRUE(output.contains(QStringLiteral("1301,1,極洋,00/07/03,1000,600,1040,0,00/00/00,0,0,0")));
-    EXPECT_NE(run({QStringLiteral("ledger"), QStringLiteral("sell"), QStringLiteral("1"), QStringLiteral("00/07/14"),
-                   QStringLiteral("1100"), QStringLiteral("1")}),
-              0); // already sold
-}
+    EXPECT_TRUE(output.contains(QStringLiteral("1301,1,極洋,00/07/03,1000,1000,1040,0,00/00/00,0,0,0")));
 
-TEST_F(BatchMaintenanceTest, BackupRestoresAndAForeignFileIsRefused)
-{
     const QString media = folder.filePath(QStringLiteral("media"));
     QDir().mkpath(media);
     ASSERT_EQ(run({QStringLiteral("backup"), media}), 0);
-    testing_support::executeSql(QStringLiteral("delete * from Mei"));
-    db::Database::closeAll();
-    ASSERT_EQ(run({QStringLiteral("restore"), media}), 0);
-    EXPECT_EQ(testing_support::scalarOf(QStringLiteral("select count(*) from Mei")).toInt(), 1);
-    db::Database::closeAll();
-
-    const QByteArray before = testing_support::readFileBytes(MainModule::DBPath);
     testing_support::writeFileBytes(media + QStringLiteral("/Miravel.mdb"), QByteArray("not a database"));
-    QString output;
     EXPECT_NE(run({QStringLiteral("restore"), media}, &output), 0);
     EXPECT_TRUE(output.contains(QStringLiteral("復元しませんでした")));
-    EXPECT_EQ(testing_support::readFileBytes(MainModule::DBPath), before);
     EXPECT_NE(run({QStringLiteral("restore-old")}, &output), 0);
     EXPECT_TRUE(output.contains(QStringLiteral("ﾊﾞｯｸｱｯﾌﾟﾃﾞｰﾀｰがありません。")));
 }
