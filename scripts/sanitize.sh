@@ -10,8 +10,13 @@ fi
 core_tests=(test_base test_db test_import test_chart test_net test_batch)
 targets=()
 for t in "${core_tests[@]}"; do
-  grep -q "^build tests/$t:" build-sanitize/build.ninja && targets+=("$t")
+  # The program's build line also names the test list that gtest discovery writes after linking.
+  grep -q "^build tests/$t[ :]" build-sanitize/build.ninja && targets+=("$t")
 done
+if [ ${#targets[@]} -ne ${#core_tests[@]} ]; then
+  echo "test programs missing from build-sanitize: only ${targets[*]} of ${core_tests[*]}" >&2
+  exit 1
+fi
 cmake --build build-sanitize --parallel "$(nproc)" --target "${targets[@]}" miravel-batch
 export QT_QPA_PLATFORM=offscreen
 # Qt and the system libraries keep some memory until exit on purpose.

@@ -17,7 +17,7 @@ using fuzzing::check;
 namespace {
 
 // Says Yes to the replacement and keeps what it was told.
-class YesPrompt final : public fuzzing::SilentPrompt
+class YesPrompt final : public Prompt
 {
 public:
     bool askYesNo(const QString &, const QString &, PromptIcon) override { return true; }
@@ -26,6 +26,9 @@ public:
         fuzzing::checkReadable(text);
         told = true;
     }
+    QString pickOpenFile(const QString &, const QString &) override { return {}; }
+    QString pickSaveFile(const QString &, const QString &, const QString &) override { return {}; }
+    QString pickFolder(const QString &, const QString &) override { return {}; }
     bool told = false;
 };
 

@@ -6,6 +6,8 @@
 #include "convert/Converter.h"
 #include "import/InputRecords.h"
 
+#include <cmath>
+
 using fuzzing::check;
 using fuzzing::checkReadable;
 
@@ -31,6 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             const auto record = convert::dailyRecordOf(row, issues);
             if (!record)
                 continue;
+            const convert::IssueInfo *known = issues.find(row.code);
+            const double priceUnit = known ? double(known->priceUnit) : 1.0;
+            check(std::fabs(record->close - row.close.toDouble()) <= priceUnit, "a price wrapped");
             const QStringList lines = importer::dailyFileLines(row.date, {*record});
             importer::DailyRecord back;
             QString why;
