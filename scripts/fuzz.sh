@@ -3,11 +3,28 @@
 # ./build-fuzz and runs each for SECONDS (default 60). Not part of ./test: ./test replays the saved
 # inputs in fuzz/corpus and fuzz/regressions through the ordinary build.
 #
+#   scripts/fuzz.sh [SECONDS] [NAME=SECONDS ...] [NAME ...]
+# NAME=SECONDS gives one target its own time (a slow target needs more to reach as many
+# executions); plain NAMEs run only those targets.
+#
 # Findings land in build-fuzz/findings/<target>/; each one becomes a fixed bug and a file in
 # fuzz/regressions/<target>/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds=${1:-60}
+seconds=60
+if [[ ${1:-} =~ ^[0-9]+$ ]]; then
+  seconds=$1
+  shift
+fi
+declare -A own_seconds=()
+only=()
+for arg in "$@"; do
+  if [[ $arg == *=* ]]; then
+    own_seconds[${arg%%=*}]=${arg#*=}
+  else
+    only+=("$arg")
+  fi
+done
 out=build-fuzz
 export CCACHE_BASEDIR="$PWD"
 
@@ -18,6 +35,7 @@ if [ ! -f $out/build.ninja ]; then
     -DMIRAVEL_FUZZ=ON -DMIRAVEL_BUILD_TESTS=OFF -DMIRAVEL_BUILD_BENCH=OFF
 fi
 targets=$(sed -n 's/^miravel_add_fuzz_target(\([a-z_0-9]*\) .*/\1/p' fuzz/CMakeLists.txt)
+[ ${#only[@]} -gt 0 ] && targets="${only[*]}"
 cmake --build $out --parallel "$(nproc)" --target $(for t in $targets; do printf 'fuzz_%s ' "$t"; done)
 
 # Seeds from real prices: the first rows of a few issues as daily and margin files.
@@ -43,7 +61,7 @@ for t in $targets; do
   seeds=(fuzz/corpus/$t)
   [ -d $out/seeds/$t ] && seeds+=($out/seeds/$t)
   set +e
-  $out/fuzz/fuzz_$t -max_total_time="$seconds" -max_len=8192 -timeout=10 -print_final_stats=1 \
+  $out/fuzz/fuzz_$t -max_total_time="${own_seconds[$t]:-$seconds}" -max_len=8192 -timeout=10 -print_final_stats=1 \
     -artifact_prefix=$out/findings/$t/ $out/corpus/$t "${seeds[@]}" > $out/$t.log 2>&1
   set -e
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' $out/$t.log | tail -1)

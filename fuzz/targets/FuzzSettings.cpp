@@ -1,5 +1,6 @@
-// The settings file: any bytes as Miravel.ini, loaded (bad values repaired), then one key written
-// and read back.
+// The settings file: any bytes as the start of Miravel.ini, loaded (bad values repaired), then one
+// key written and read back. The default settings follow the bytes, so that only the keys the input
+// spoils are repaired: a repair rewrites the file, and one per missing key made each run slow.
 
 #include "FuzzSupport.h"
 
@@ -13,10 +14,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     static QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("Miravel.ini"));
+    static const QByteArray defaults = [&] {
+        MainModule::setProgramFolder(folder.path());
+        fuzzing::check(Settings::WriteSettings(Settings::defaultValues(), false), "default settings file");
+        QFile file(path);
+        fuzzing::check(file.open(QIODevice::ReadOnly), "default settings file");
+        return QByteArray("\r\n") + file.readAll();
+    }();
     {
         QFile file(path);
         fuzzing::check(file.open(QIODevice::WriteOnly | QIODevice::Truncate), "temporary settings file");
-        file.write(fuzzing::bytesOf(data, size));
+        file.write(fuzzing::bytesOf(data, size) + defaults);
     }
     MainModule::setProgramFolder(folder.path());
 

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
+#include <limits>
 #include <map>
 
 namespace convert {
@@ -105,8 +107,9 @@ QDate parseSourceDate(QStringView text)
     QChar separator;
     for (QChar c : text) {
         if (c.isDigit()) {
+            if (++digits > 4) // no part of a date has more; a longer run is not a date
+                return {};
             parts[part] = parts[part] * 10 + c.digitValue();
-            ++digits;
         } else if ((c == QLatin1Char('-') || c == QLatin1Char('/')) && part < 2 && digits > 0
                    && (separator.isNull() || separator == c)) {
             separator = c;
@@ -159,13 +162,13 @@ int parseCode(const QString &text, QString &why)
     bool ok = false;
     qint64 code = text.toLongLong(&ok);
     if (!ok || code <= 0) {
-        why = QStringLiteral("コードを読めません: %1").arg(text);
+        why = QStringLiteral("コードを読めません: %1").arg(echoedText(text));
         return 0;
     }
     if (text.size() == 5 && code % 10 == 0)
         code /= 10;
     if (code >= CodeLimit) {
-        why = QStringLiteral("コードが4桁ではありません: %1").arg(text);
+        why = QStringLiteral("コードが4桁ではありません: %1").arg(echoedText(text));
         return 0;
     }
     return int(code);
@@ -344,7 +347,7 @@ void parseSource(const QString &fileName, const QByteArray &bytes, int codeFromN
         SourceRow row;
         row.date = parseSourceDate(field(ColDate));
         if (!row.date.isValid()) {
-            problems.add(fileName, lineNumber, QStringLiteral("日付を読めません: %1").arg(field(ColDate)));
+            problems.add(fileName, lineNumber, QStringLiteral("日付を読めません: %1").arg(echoedText(field(ColDate))));
             continue;
         }
         if (row.date < from || row.date > to)
@@ -361,7 +364,7 @@ void parseSource(const QString &fileName, const QByteArray &bytes, int codeFromN
         }
         const std::optional<Currency> volume = parseNumber(field(ColVolume));
         if (!volume && !field(ColVolume).isEmpty() && field(ColVolume) != QLatin1String("-")) {
-            problems.add(fileName, lineNumber, QStringLiteral("出来高を読めません: %1").arg(field(ColVolume)));
+            problems.add(fileName, lineNumber, QStringLiteral("出来高を読めません: %1").arg(echoedText(field(ColVolume))));
             continue;
         }
         row.shares = volume.value_or(Currency());
@@ -372,12 +375,20 @@ void parseSource(const QString &fileName, const QByteArray &bytes, int codeFromN
                 problems.add(fileName, lineNumber, QStringLiteral("株価を読めません"));
                 continue;
             }
+            // The daily file holds whole yen in 32 bits: a bigger price would be stored wrapped.
+            const auto beyond = [](const Currency &p) {
+                return std::llabs(p.raw()) > qint64(std::numeric_limits<qint32>::max()) * Currency::Scale;
+            };
+            if (beyond(*o) || beyond(*h) || beyond(*l) || beyond(*c)) {
+                problems.add(fileName, lineNumber, QStringLiteral("株価が範囲外です"));
+                continue;
+            }
             row.open = *o;
             row.high = *h;
             row.low = *l;
             row.close = *c;
         } else if (row.shares.raw() < 0) {
-            problems.add(fileName, lineNumber, QStringLiteral("出来高が負の値です: %1").arg(field(ColVolume)));
+            problems.add(fileName, lineNumber, QStringLiteral("出来高が負の値です: %1").arg(echoedText(field(ColVolume))));
             continue;
         }
         if (at[ColName] >= 0)
@@ -395,7 +406,13 @@ void parseSource(const QString &fileName, const QByteArray &bytes, int codeFromN
 qint32 roundToPriceUnit(const Currency &price, qint64 priceUnit)
 {
     const qint64 unit = priceUnit > 0 ? priceUnit : 1;
-    return qint32(divideHalfEven(price.raw(), unit * Currency::Scale) * unit);
+    qint64 rounded = divideHalfEven(price.raw(), unit * Currency::Scale) * unit;
+    // Within half a unit of the 32-bit limit the nearest multiple inside it is taken.
+    if (rounded > std::numeric_limits<qint32>::max())
+        rounded -= unit;
+    else if (rounded < std::numeric_limits<qint32>::min())
+        rounded += unit;
+    return qint32(rounded);
 }
 
 Currency volumeInUnits(const Currency &shares, qint64 volumeUnit)

@@ -1,6 +1,7 @@
 #include "info/InfoServer.h"
 
 #include "base/Currency.h"
+#include "base/Helpers.h"
 #include "import/ImportCommon.h"
 
 #include <cmath>
@@ -32,7 +33,7 @@ QList<QStringView> bodyLines(QStringView text, qsizetype from)
 
 [[noreturn]] void fail(const QString &name, int line, const QString &what)
 {
-    throw FormatError(QStringLiteral("%1 の %2 行目が読めません（%3）。").arg(name).arg(line).arg(what));
+    throw FormatError(QStringLiteral("%1 の %2 行目が読めません（%3）。").arg(name).arg(line).arg(echoedText(what)));
 }
 
 qint64 wholeIn(QStringView field, qint64 low, qint64 high, const QString &name, int line)
@@ -101,8 +102,10 @@ KindsFile ParseKindsFile(const QString &text)
     KindsFile file;
     file.date = LeadingDate(text);
     qsizetype headerEnd = text.indexOf(kCrLf);
-    const QStringView count = QStringView(text).sliced(std::min<qsizetype>(9, text.size()))
-                                  .first((headerEnd < 0 ? text.size() : headerEnd) - std::min<qsizetype>(9, text.size()));
+    // A header of the date alone ("20240105" CR LF) has an empty count.
+    const qsizetype header = headerEnd < 0 ? text.size() : headerEnd;
+    const qsizetype countFrom = std::min<qsizetype>(9, header);
+    const QStringView count = QStringView(text).sliced(countFrom, header - countFrom);
     file.count = int(wholeIn(count, 0, std::numeric_limits<qint16>::max(), name, 1));
     if (headerEnd < 0)
         return file;

@@ -1,0 +1,55 @@
+// A converter source, read as a per-issue file named by its code and as a bulk file; every row it
+// yields must come out as a daily-file line that the daily import reads back unchanged.
+
+#include "FuzzSupport.h"
+
+#include "convert/Converter.h"
+#include "import/InputRecords.h"
+
+#include <cmath>
+
+using fuzzing::check;
+using fuzzing::checkReadable;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    static const convert::IssueRegister issues = [] {
+        convert::IssueRegister r;
+        r.add(7203, {QStringLiteral("トヨタ自動車"), 0, 100, 1});
+        r.add(1301, {QStringLiteral("極洋"), 0, 1000, 10});
+        return r;
+    }();
+    const QByteArray bytes = fuzzing::bytesOf(data, size);
+    const QDate from(1990, 1, 1), to(2030, 12, 31);
+    for (const int codeFromName : {7203, 0}) {
+        std::vector<convert::SourceRow> rows;
+        importer::SkipReport problems;
+        convert::parseSource(QStringLiteral("7203.csv"), bytes, codeFromName, from, to, rows, problems);
+        checkReadable(problems.message());
+        for (const importer::SkippedLine &p : problems.lines())
+            checkReadable(p.reason);
+        for (const convert::SourceRow &row : rows) {
+            check(row.date >= from && row.date <= to, "a row outside the range");
+            const auto record = convert::dailyRecordOf(row, issues);
+            if (!record)
+                continue;
+            const convert::IssueInfo *known = issues.find(row.code);
+            const double priceUnit = known ? double(known->priceUnit) : 1.0;
+            check(std::fabs(record->close - row.close.toDouble()) <= priceUnit, "a price wrapped");
+            const QStringList lines = importer::dailyFileLines(row.date, {*record});
+            importer::DailyRecord back;
+            QString why;
+            try {
+                const importer::LineKind kind = importer::parseDailyRecord(lines.at(1), QStringLiteral("Ds"), 2, back, why);
+                if (kind == importer::LineKind::Ignored) // a market the import does not keep
+                    continue;
+                check(kind == importer::LineKind::Record, "a converted line is not read back");
+            } catch (const importer::InputError &) {
+                check(false, "a converted line is not read back");
+            }
+            check(back.code == record->code && back.close == record->close && back.volume == record->volume,
+                  "a converted line reads back different");
+        }
+    }
+    return 0;
+}
