@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <variant>
 #include <vector>
 
@@ -139,12 +140,21 @@ struct Location
     int keyLine = -1;
 };
 
-Location locate(const ProfileFile &file, const QString &section, const QString &key)
+std::vector<QString> decodedLines(const ProfileFile &file)
+{
+    std::vector<QString> texts;
+    texts.reserve(file.lines.size());
+    for (const RawLine &line : file.lines)
+        texts.push_back(decodeLine(file, line.bytes));
+    return texts;
+}
+
+Location locate(const std::vector<QString> &texts, const QString &section, const QString &key)
 {
     Location loc;
     bool inSection = false;
-    for (int i = 0; i < int(file.lines.size()); ++i) {
-        const QString text = decodeLine(file, file.lines[size_t(i)].bytes);
+    for (int i = 0; i < int(texts.size()); ++i) {
+        const QString &text = texts[size_t(i)];
         const QString name = sectionName(text);
         if (!name.isNull()) {
             if (inSection)
@@ -194,18 +204,26 @@ QString lineSafe(const QString &value)
     return v;
 }
 
+// The decoded lines of a profile file; none when it cannot be read.
+std::vector<QString> readDecoded(const QString &path)
+{
+    QByteArray all;
+    if (!readRaw(path, &all))
+        return {};
+    return decodedLines(splitRaw(all));
+}
+
+QString valueIn(const std::vector<QString> &texts, const QString &section, const QString &key)
+{
+    const Location loc = locate(texts, section, key);
+    return loc.keyLine < 0 ? QString() : valueOf(texts[size_t(loc.keyLine)]);
+}
+
 } // namespace
 
 QString cINI::GetLineINI() const
 {
-    QByteArray all;
-    if (!readRaw(cstrPath, &all))
-        return QString();
-    const ProfileFile file = splitRaw(all);
-    const Location loc = locate(file, cstrSection, cstrkey);
-    if (loc.keyLine < 0)
-        return QString();
-    return valueOf(decodeLine(file, file.lines[size_t(loc.keyLine)].bytes));
+    return valueIn(readDecoded(cstrPath), cstrSection, cstrkey);
 }
 
 bool cINI::WriteIni() const
@@ -231,7 +249,7 @@ bool cINI::WriteIni() const
             line.bytes = TextFile::decode(line.bytes).toUtf8();
         file.utf8 = true;
     }
-    const Location loc = locate(file, cstrSection, cstrkey);
+    const Location loc = locate(decodedLines(file), cstrSection, cstrkey);
     if (loc.keyLine >= 0) {
         // Keep everything up to and including "=" as it was; replace only the value.
         RawLine &line = file.lines[size_t(loc.keyLine)];
@@ -522,9 +540,12 @@ bool ReadSettings(Prompt *prompt)
     // A value that does not convert is put back to its default, in the file too, so that it is
     // reported once and the keys after it still load.
     QStringList repaired;
+    std::optional<std::vector<QString>> lines; // the file read once; again after a repair wrote it
     for (const SettingKey *s : settings) {
         cINI ini = iniOf(s->section, s->key);
-        const QString text = ini.GetLineINI();
+        if (!lines)
+            lines = readDecoded(ini.cstrPath);
+        const QString text = valueIn(*lines, ini.cstrSection, ini.cstrkey);
         QString error;
         if (load(*s, text, &error))
             continue;
@@ -532,6 +553,7 @@ bool ReadSettings(Prompt *prompt)
         QString ignored;
         load(*s, ini.cstrData, &ignored);
         ini.WriteIni();
+        lines.reset();
         repaired.append(error);
     }
     if (!repaired.isEmpty() && prompt)
