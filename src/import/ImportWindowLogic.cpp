@@ -122,17 +122,23 @@ CheckedRange CheckRange(const QString &firstText, const QString &lastText, const
     CheckedRange r;
     r.first = ParseBoxDate(firstText, today);
     r.last = ParseBoxDate(lastText, today);
-    if (!r.first.isValid())
-        r.check = RangeCheck::FirstNotDate;
-    else if (!r.last.isValid())
-        r.check = RangeCheck::LastNotDate;
-    else if (r.last < r.first)
-        r.check = RangeCheck::Reversed;
-    else if (weekRule && DateUtil::weekdayNumber(r.first) != 2)
-        r.check = RangeCheck::FirstNotMonday;
-    else if (weekRule && DateUtil::weekdayNumber(r.last) != 6)
-        r.check = RangeCheck::LastNotFriday;
+    r.check = CheckDates(r.first, r.last, weekRule);
     return r;
+}
+
+RangeCheck CheckDates(const QDate &first, const QDate &last, bool weekRule)
+{
+    if (!first.isValid())
+        return RangeCheck::FirstNotDate;
+    if (!last.isValid())
+        return RangeCheck::LastNotDate;
+    if (last < first)
+        return RangeCheck::Reversed;
+    if (weekRule && DateUtil::weekdayNumber(first) != 2)
+        return RangeCheck::FirstNotMonday;
+    if (weekRule && DateUtil::weekdayNumber(last) != 6)
+        return RangeCheck::LastNotFriday;
+    return RangeCheck::Ok;
 }
 
 QString WrongDateMessage()

@@ -74,6 +74,7 @@ struct CheckedRange
     QDate last;
 };
 // weekRule adds the Monday/Friday checks of the weekly and margin windows.
+RangeCheck CheckDates(const QDate &first, const QDate &last, bool weekRule);
 CheckedRange CheckRange(const QString &firstText, const QString &lastText, const QDate &today, bool weekRule);
 // The message of a failed check; empty for Ok.
 QString RangeCheckMessage(RangeCheck check);

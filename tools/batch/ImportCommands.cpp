@@ -8,6 +8,7 @@
 #include "db/DbError.h"
 #include "import/ChangeRecalc.h"
 #include "import/DailyImport.h"
+#include "import/ImportWindowLogic.h"
 #include "import/MarginImport.h"
 #include "import/Registration.h"
 #include "import/WeeklyBuilder.h"
@@ -45,13 +46,8 @@ int refuse(const QString &message)
 // Checks a Monday-to-Friday period as the weekly and margin windows do.
 int checkWeekPeriod(const QDate &from, const QDate &to)
 {
-    if (to < from)
-        return refuse(QStringLiteral("日付の範囲が誤っています。"));
-    if (DateUtil::weekdayNumber(from) != 2)
-        return refuse(QStringLiteral("期間自は必ず月曜日を指定して下さい。"));
-    if (DateUtil::weekdayNumber(to) != 6)
-        return refuse(QStringLiteral("期間至は必ず金曜日を指定して下さい。"));
-    return ExitOk;
+    const importer::RangeCheck check = importer::CheckDates(from, to, true);
+    return check == importer::RangeCheck::Ok ? ExitOk : refuse(importer::RangeCheckMessage(check));
 }
 
 int finish(const importer::ImportResult &result)
