@@ -517,40 +517,36 @@ bool Writer::writeMargins(const QDate &from, const QDate &to)
 
 bool Writer::writeQuotePages(const QDate &to)
 {
-    // The last row of each issue up to the end of the range.
-    db::Recordset rs = m_database.openRecordset(
-        QStringLiteral("select d.コード, d.日付, d.始値, d.高値, d.安値, d.終値, d.前日比, d.出来高 from daydata as d inner join "
-                       "(select コード, Max(日付) as M from daydata where 日付 <= %1 group by コード) as m "
-                       "on d.コード = m.コード and d.日付 = m.M ;")
-            .arg(db::dateLiteral(to)));
     const auto clamped = [](double value) {
         return qint32(std::clamp(Rounding::nearest(value), double(std::numeric_limits<qint32>::min()),
                                  double(std::numeric_limits<qint32>::max())));
     };
-    std::vector<std::optional<QuotePage::Quote>> lastDays(CodeLimit);
-    for (; !rs.eof(); rs.moveNext()) {
-        const qint64 code = rs.value(0).toLongLong();
-        if (code <= 0 || code >= CodeLimit || !issue(int(code)).registered)
-            continue;
-        // In yen and shares, as the board's last-day columns hold them.
-        const double priceUnit = double(issue(int(code)).priceUnit);
-        QuotePage::Quote q;
-        q.time = QDateTime(rs.toDate(QStringLiteral("日付")), QTime(15, 0));
-        q.open = clamped(rs.value(2).toDouble() * priceUnit);
-        q.high = clamped(rs.value(3).toDouble() * priceUnit);
-        q.low = clamped(rs.value(4).toDouble() * priceUnit);
-        q.price = clamped(rs.value(5).toDouble() * priceUnit);
-        q.change = clamped(rs.value(6).toDouble() * priceUnit);
-        q.volume = clamped(Currency::fromVariant(rs.value(7)).toDouble() * double(issue(int(code)).volumeUnit));
-        lastDays[size_t(code)] = q;
-    }
+    const QString until = db::dateLiteral(to);
     for (int code = 1; code < CodeLimit; ++code) {
         const Issue &i = issue(code);
         if (!i.registered)
             continue;
-        QuotePage::Quote q = lastDays[size_t(code)].value_or(QuotePage::Quote{});
-        if (!q.time.isValid())
+        // The issue's last row up to the end of the range: one seek of the primary key, where a
+        // grouped query over the table would read every row of every year.
+        db::Recordset rs = m_database.openRecordset(
+            QStringLiteral("select Top 1 日付, 始値, 高値, 安値, 終値, 前日比, 出来高 from daydata where コード=%1 and 日付 <= %2 "
+                           "order by 日付 Desc ;")
+                .arg(code)
+                .arg(until));
+        QuotePage::Quote q;
+        if (!rs.eof()) {
+            // In yen and shares, as the board's last-day columns hold them.
+            const double priceUnit = double(i.priceUnit);
+            q.time = QDateTime(rs.toDate(QStringLiteral("日付")), QTime(15, 0));
+            q.open = clamped(rs.value(1).toDouble() * priceUnit);
+            q.high = clamped(rs.value(2).toDouble() * priceUnit);
+            q.low = clamped(rs.value(3).toDouble() * priceUnit);
+            q.price = clamped(rs.value(4).toDouble() * priceUnit);
+            q.change = clamped(rs.value(5).toDouble() * priceUnit);
+            q.volume = clamped(Currency::fromVariant(rs.value(6)).toDouble() * double(i.volumeUnit));
+        } else {
             q.time = QDateTime(to, QTime(15, 0));
+        }
         q.code = code;
         q.name = i.name;
         if (!write(QStringLiteral("q/%1.html").arg(code), QuotePage::render(q)))
