@@ -6,6 +6,7 @@
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace TextFile {
 
@@ -176,8 +177,25 @@ QStringList readLines(const QString &path, bool *ok)
     return splitLines(decode(file.readAll()));
 }
 
-bool writeBytes(const QString &path, const QByteArray &bytes)
+bool writeBytes(const QString &path, const QByteArray &bytes, Sync sync)
 {
+    if (sync == Sync::Unsynced) {
+        const QString temporary = path + QStringLiteral(".tmp");
+        QFile file(temporary);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return false;
+        const bool written = file.write(bytes) == bytes.size() && file.flush();
+        file.close();
+        std::error_code error;
+        if (written && file.error() == QFileDevice::NoError)
+            std::filesystem::rename(std::filesystem::path(temporary.toStdU16String()),
+                                    std::filesystem::path(path.toStdU16String()), error); // replaces the old file
+        if (!written || file.error() != QFileDevice::NoError || error) {
+            QFile::remove(temporary);
+            return false;
+        }
+        return true;
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;

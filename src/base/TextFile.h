@@ -37,7 +37,10 @@ QStringList splitLines(const QString &text);
 QStringList readLines(const QString &path, bool *ok = nullptr);
 // Writes lines, each ended by CR LF, through a temporary file renamed into place.
 bool writeLines(const QString &path, const QStringList &lines);
-// Writes bytes as a whole file through a temporary file renamed into place.
-bool writeBytes(const QString &path, const QByteArray &bytes);
+// Writes bytes as a whole file through a temporary file renamed into place. Unsynced does not wait
+// for the disk: for many small files rewritten on every run, where a stopped run never leaves half a
+// file but a power cut may cost the newest copy.
+enum class Sync { Durable, Unsynced };
+bool writeBytes(const QString &path, const QByteArray &bytes, Sync sync = Sync::Durable);
 
 } // namespace TextFile

@@ -139,7 +139,8 @@ public:
 
 private:
     const Issue &issue(int code) const { return m_issues[size_t(code)]; }
-    bool write(const QString &relative, const QByteArray &bytes);
+    bool write(const QString &relative, const QByteArray &bytes, TextFile::Sync sync = TextFile::Sync::Durable);
+    QSet<QString> m_madeFolders;
     bool writeRanking(const QString &kind, const QDate &date, std::vector<Candidate> &candidates);
     // The year's highest and lowest traded close before the first row read.
     void loadEarlierExtremes(const QDate &date, const std::vector<PriceRow> &rows);
@@ -156,10 +157,18 @@ private:
     std::vector<History> m_history;
 };
 
-bool Writer::write(const QString &relative, const QByteArray &bytes)
+bool Writer::write(const QString &relative, const QByteArray &bytes, TextFile::Sync sync)
 {
     const QString path = m_root.filePath(relative);
-    if (!QDir().mkpath(QFileInfo(path).path()) || !TextFile::writeBytes(path, bytes)) {
+    const QString folder = QFileInfo(path).path();
+    if (!m_madeFolders.contains(folder)) {
+        if (!QDir().mkpath(folder)) {
+            error = QStringLiteral("%1 を書き込めません。").arg(path);
+            return false;
+        }
+        m_madeFolders.insert(folder);
+    }
+    if (!TextFile::writeBytes(path, bytes, sync)) {
         error = QStringLiteral("%1 を書き込めません。").arg(path);
         return false;
     }
@@ -549,7 +558,8 @@ bool Writer::writeQuotePages(const QDate &to)
         }
         q.code = code;
         q.name = i.name;
-        if (!write(QStringLiteral("q/%1.html").arg(code), QuotePage::render(q)))
+        // Thousands of pages, rewritten on every run: not waited for one by one.
+        if (!write(QStringLiteral("q/%1.html").arg(code), QuotePage::render(q), TextFile::Sync::Unsynced))
             return false;
         ++result.quotePages;
     }
