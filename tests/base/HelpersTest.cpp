@@ -3,7 +3,12 @@
 #include "base/DateUtil.h"
 #include "base/MainModule.h"
 #include "base/Ports.h"
+#include "base/TextFile.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QVariant>
 
 #include <gtest/gtest.h>
@@ -165,3 +170,21 @@ TEST(WeekdayRounding, TimePartIsCarriedAlong)
 }
 
 } // namespace
+
+// Both ways of writing a whole file replace what was there, leave no temporary file behind, and
+// report a folder that cannot take the file instead of writing part of it.
+TEST(WholeFile, WritesReplaceTheOldFileAndFailuresLeaveNothing)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("q.html"));
+    for (const TextFile::Sync sync : {TextFile::Sync::Durable, TextFile::Sync::Unsynced}) {
+        ASSERT_TRUE(TextFile::writeBytes(path, QByteArray(5000, 'a'), sync));
+        ASSERT_TRUE(TextFile::writeBytes(path, "new", sync));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), QByteArray("new"));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("q.html")});
+        EXPECT_FALSE(TextFile::writeBytes(dir.filePath(QStringLiteral("missing/q.html")), "x", sync));
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
+    }
+}
