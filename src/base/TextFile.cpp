@@ -12,10 +12,29 @@ namespace TextFile {
 
 static const char *const CodePage = "windows-31j";
 
+namespace {
+
+bool hasNonAscii(const QByteArray &bytes)
+{
+    return std::any_of(bytes.begin(), bytes.end(), [](char c) { return (unsigned char)c >= 0x80; });
+}
+
+// The code page's converter maps 0x1A, 0x1C and 0x7F to one another.
+bool isSwappedControl(char c)
+{
+    return c == 0x1A || c == 0x1C || c == 0x7F;
+}
+
+} // namespace
+
 QString decode(const QByteArray &bytes)
 {
     if (bytes.startsWith("\xEF\xBB\xBF"))
         return QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
+    // Opening the converter costs more than most lines, which are ASCII: the code page keeps ASCII
+    // as it is (backslash and tilde included) except three control characters it swaps.
+    if (std::none_of(bytes.begin(), bytes.end(), [](char c) { return (unsigned char)c >= 0x80 || isSwappedControl(c); }))
+        return QString::fromLatin1(bytes);
     QStringDecoder decoder(CodePage);
     if (!decoder.isValid())
         return QString::fromLocal8Bit(bytes);
@@ -35,6 +54,8 @@ QString decodeAny(const QByteArray &bytes)
 
 QByteArray encode(const QString &text)
 {
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80 && !isSwappedControl(char(c.unicode())); }))
+        return text.toLatin1();
     QStringEncoder encoder(CodePage);
     if (!encoder.isValid())
         return text.toLocal8Bit();
@@ -47,11 +68,6 @@ bool DecodedText::isUndecodable(int index) const
 }
 
 namespace {
-
-bool hasNonAscii(const QByteArray &bytes)
-{
-    return std::any_of(bytes.begin(), bytes.end(), [](char c) { return (unsigned char)c >= 0x80; });
-}
 
 // The decoder a text of this file needs; decodes without replacing silently (hasError tells).
 QStringDecoder decoderFor(bool utf8)

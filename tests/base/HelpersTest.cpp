@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QVariant>
 
@@ -186,5 +188,18 @@ TEST(WholeFile, WritesReplaceTheOldFileAndFailuresLeaveNothing)
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("q.html")});
         EXPECT_FALSE(TextFile::writeBytes(dir.filePath(QStringLiteral("missing/q.html")), "x", sync));
         EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
+    }
+}
+
+// The shortcut for ASCII text gives what the code page's converter gives, its swapped controls too.
+TEST(CodePage, AsciiReadsAndWritesAsTheConverterDoes)
+{
+    QStringDecoder decoder("windows-31j");
+    QStringEncoder encoder("windows-31j");
+    for (int c = 0; c < 0x80; ++c) {
+        const QByteArray line = QByteArray("a\\~") + char(c);
+        EXPECT_EQ(TextFile::decode(line), decoder.decode(line)) << c;
+        const QString text = QStringLiteral("a\\~") + QChar(c);
+        EXPECT_EQ(TextFile::encode(text), QByteArray(encoder.encode(text))) << c;
     }
 }
