@@ -2,7 +2,8 @@
 //  1. converting a year of per-issue CSV files (one per issue) into daily files, against the time
 //     the import of those daily files then takes;
 //  2. publishing one day and one year from a database of several years of daily rows.
-//   convert_publish [--issues N] [--days D] [--years Y] [--seed S] [--work DIR]
+//   convert_publish [--issues N] [--days D] [--years Y] [--seed S] [--work DIR] [--keep]
+// --keep leaves the work folder (its path goes to stderr), for profiling the tools on it.
 
 #include "base/DateUtil.h"
 #include "base/MainModule.h"
@@ -58,8 +59,13 @@ int main(int argc, char **argv)
     options.tradingDays = 245;
     int years = 10;
     QString work;
+    bool keep = false;
     while (!args.isEmpty()) {
         const QString a = args.takeFirst();
+        if (a == QLatin1String("--keep")) {
+            keep = true;
+            continue;
+        }
         const QString v = args.isEmpty() ? QString() : args.takeFirst();
         if (a == QLatin1String("--issues")) options.issues = v.toInt();
         else if (a == QLatin1String("--days")) options.tradingDays = v.toInt();
@@ -67,13 +73,17 @@ int main(int argc, char **argv)
         else if (a == QLatin1String("--seed")) options.seed = v.toULongLong();
         else if (a == QLatin1String("--work")) work = v;
         else {
-            std::fprintf(stderr, "usage: convert_publish [--issues N] [--days D] [--years Y] [--seed S] [--work DIR]\n");
+            std::fprintf(stderr, "usage: convert_publish [--issues N] [--days D] [--years Y] [--seed S] [--work DIR] [--keep]\n");
             return 2;
         }
     }
     QTemporaryDir tmp((work.isEmpty() ? QDir::tempPath() : work) + QStringLiteral("/convert_publish-XXXXXX"));
     if (!tmp.isValid())
         return 1;
+    if (keep) {
+        tmp.setAutoRemove(false);
+        std::fprintf(stderr, "work folder %s\n", qPrintable(tmp.path()));
+    }
     QElapsedTimer t;
 
     // 1. A year of per-issue files, converted, then imported.

@@ -62,6 +62,12 @@ struct History
     std::optional<qint32> earlierHigh, earlierLow;
 };
 
+struct DatedRow
+{
+    QDate date;
+    PriceRow row;
+};
+
 // A candidate of a ranking: the figure as an exact fraction where it can be, so that equal figures
 // tie and fall back to the code.
 struct Candidate
@@ -123,6 +129,7 @@ public:
     {
         m_issues.resize(CodeLimit);
         m_history.resize(CodeLimit);
+        m_newestRead.resize(CodeLimit);
     }
 
     void loadIssues();
@@ -155,6 +162,11 @@ private:
     std::function<void(const QString &)> m_log;
     std::vector<Issue> m_issues;
     std::vector<History> m_history;
+    // Each issue's newest row that writeDays read, and the day it read up to: the quote pages take
+    // their rows from here and look up only the issues without a row in that range.
+    std::vector<std::optional<DatedRow>> m_newestRead;
+    QDate m_readThrough;
+    std::optional<DatedRow> newestRow(int code, const QDate &to);
 };
 
 bool Writer::write(const QString &relative, const QByteArray &bytes, TextFile::Sync sync)
@@ -178,7 +190,7 @@ bool Writer::write(const QString &relative, const QByteArray &bytes, TextFile::S
 void Writer::loadIssues()
 {
     db::Recordset rs = m_database.openRecordset(
-        QStringLiteral("select コード, 市場コード, 銘柄, 出来高単位, 株価単位 from Mei order by コード ;"));
+        QStringLiteral("select コード, 市場コード, 銘柄, 出来高単位, 株価単位 from Mei order by コード ;"), db::RecordsetType::ForwardOnly);
     for (; !rs.eof(); rs.moveNext()) {
         const qint64 code = rs.value(0).toLongLong();
         if (code <= 0 || code >= CodeLimit)
@@ -196,7 +208,7 @@ bool Writer::writeRegistration(const QDate &date)
 {
     QStringList lines;
     db::Recordset rs = m_database.openRecordset(
-        QStringLiteral("select コード, 市場コード, 銘柄, 出来高単位, 株価単位 from Mei order by コード ;"));
+        QStringLiteral("select コード, 市場コード, 銘柄, 出来高単位, 株価単位 from Mei order by コード ;"), db::RecordsetType::ForwardOnly);
     for (; !rs.eof(); rs.moveNext()) {
         lines.append(QStringLiteral("%1,%2,%3,%4,%5")
                          .arg(rs.value(0).toLongLong())
@@ -235,7 +247,8 @@ void Writer::loadEarlierExtremes(const QDate &date, const std::vector<PriceRow> 
         return;
     db::Recordset rs = m_database.openRecordset(
         QStringLiteral("select コード, Max(終値) as H, Min(終値) as L from daydata where コード in (%1) and 日付 between %2 and %3 and 出来高 > 0 group by コード ;")
-            .arg(codes.join(QLatin1Char(',')), db::dateLiteral(yearStart), db::dateLiteral(m_readFrom.addDays(-1))));
+            .arg(codes.join(QLatin1Char(',')), db::dateLiteral(yearStart), db::dateLiteral(m_readFrom.addDays(-1))),
+        db::RecordsetType::ForwardOnly);
     for (; !rs.eof(); rs.moveNext()) {
         History &h = m_history[size_t(rs.value(0).toLongLong())];
         h.earlierHigh = qint32(rs.value(1).toLongLong());
@@ -362,6 +375,20 @@ bool Writer::rankDay(const QDate &date, const std::vector<PriceRow> &rows)
     return true;
 }
 
+// 始値, 高値, 安値, 終値, 前日比, 出来高 from the column `first` on.
+PriceRow readPriceRow(const db::Recordset &rs, int code, int first)
+{
+    PriceRow r;
+    r.code = code;
+    r.open = qint32(rs.value(first).toLongLong());
+    r.high = qint32(rs.value(first + 1).toLongLong());
+    r.low = qint32(rs.value(first + 2).toLongLong());
+    r.close = qint32(rs.value(first + 3).toLongLong());
+    r.change = rs.value(first + 4).toLongLong();
+    r.volume = Currency::fromVariant(rs.value(first + 5));
+    return r;
+}
+
 // Streams the rows of a price table in date order, a day at a time; a month is read at once, so
 // that a year does not sit in memory.
 template <typename DayFunction>
@@ -372,7 +399,8 @@ void forEachDay(db::Database &database, const QString &table, const QDate &from,
         const QDate chunkEnd = std::min(to, chunk.addDays(30));
         db::Recordset rs = database.openRecordset(
             QStringLiteral("select コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高 from %1 where 日付 between %2 and %3 order by 日付, コード ;")
-                .arg(table, db::dateLiteral(chunk), db::dateLiteral(chunkEnd)));
+                .arg(table, db::dateLiteral(chunk), db::dateLiteral(chunkEnd)),
+            db::RecordsetType::ForwardOnly);
         QDate current;
         rows.clear();
         for (; !rs.eof(); rs.moveNext()) {
@@ -386,15 +414,7 @@ void forEachDay(db::Database &database, const QString &table, const QDate &from,
             const qint64 code = rs.value(0).toLongLong();
             if (code <= 0 || code >= CodeLimit)
                 continue;
-            PriceRow r;
-            r.code = int(code);
-            r.open = qint32(rs.value(2).toLongLong());
-            r.high = qint32(rs.value(3).toLongLong());
-            r.low = qint32(rs.value(4).toLongLong());
-            r.close = qint32(rs.value(5).toLongLong());
-            r.change = rs.value(6).toLongLong();
-            r.volume = Currency::fromVariant(rs.value(7));
-            rows.push_back(r);
+            rows.push_back(readPriceRow(rs, int(code), 2));
         }
         if (current.isValid() && !day(current, rows))
             return;
@@ -429,8 +449,12 @@ bool Writer::writeDays(const QDate &from, const QDate &to)
                 say(QStringLiteral("%1 まで書き出しました").arg(date.toString(QStringLiteral("yyyy/MM/dd"))));
         }
         remember(date, rows);
+        for (const PriceRow &r : rows)
+            m_newestRead[size_t(r.code)] = DatedRow{date, r};
         return true;
     });
+    if (ok)
+        m_readThrough = to;
     return ok;
 }
 
@@ -498,7 +522,8 @@ bool Writer::writeMargins(const QDate &from, const QDate &to)
 {
     db::Recordset rs = m_database.openRecordset(
         QStringLiteral("select コード, 日付, 売残, 買残, 単位 from ShinYo where 日付 between %1 and %2 order by 日付, コード ;")
-            .arg(db::dateLiteral(from), db::dateLiteral(to)));
+            .arg(db::dateLiteral(from), db::dateLiteral(to)),
+        db::RecordsetType::ForwardOnly);
     std::vector<importer::MarginFileRecord> records;
     QDate current;
     const auto flush = [&]() {
@@ -524,35 +549,44 @@ bool Writer::writeMargins(const QDate &from, const QDate &to)
     return flush();
 }
 
+std::optional<DatedRow> Writer::newestRow(int code, const QDate &to)
+{
+    if (m_readThrough == to && m_newestRead[size_t(code)])
+        return m_newestRead[size_t(code)];
+    // One seek of the primary key, where a grouped query over the table would read every row of every year.
+    db::Recordset rs = m_database.openRecordset(
+        QStringLiteral("select Top 1 日付, 始値, 高値, 安値, 終値, 前日比, 出来高 from daydata where コード=%1 and 日付 <= %2 "
+                       "order by 日付 Desc ;")
+            .arg(code)
+            .arg(db::dateLiteral(to)),
+        db::RecordsetType::ForwardOnly);
+    if (rs.eof())
+        return std::nullopt;
+    return DatedRow{rs.toDate(QStringLiteral("日付")), readPriceRow(rs, code, 1)};
+}
+
 bool Writer::writeQuotePages(const QDate &to)
 {
     const auto clamped = [](double value) {
         return qint32(std::clamp(Rounding::nearest(value), double(std::numeric_limits<qint32>::min()),
                                  double(std::numeric_limits<qint32>::max())));
     };
-    const QString until = db::dateLiteral(to);
     for (int code = 1; code < CodeLimit; ++code) {
         const Issue &i = issue(code);
         if (!i.registered)
             continue;
-        // The issue's last row up to the end of the range: one seek of the primary key, where a
-        // grouped query over the table would read every row of every year.
-        db::Recordset rs = m_database.openRecordset(
-            QStringLiteral("select Top 1 日付, 始値, 高値, 安値, 終値, 前日比, 出来高 from daydata where コード=%1 and 日付 <= %2 "
-                           "order by 日付 Desc ;")
-                .arg(code)
-                .arg(until));
         QuotePage::Quote q;
-        if (!rs.eof()) {
+        if (const std::optional<DatedRow> newest = newestRow(code, to)) {
             // In yen and shares, as the board's last-day columns hold them.
             const double priceUnit = double(i.priceUnit);
-            q.time = QDateTime(rs.toDate(QStringLiteral("日付")), QTime(15, 0));
-            q.open = clamped(rs.value(1).toDouble() * priceUnit);
-            q.high = clamped(rs.value(2).toDouble() * priceUnit);
-            q.low = clamped(rs.value(3).toDouble() * priceUnit);
-            q.price = clamped(rs.value(4).toDouble() * priceUnit);
-            q.change = clamped(rs.value(5).toDouble() * priceUnit);
-            q.volume = clamped(Currency::fromVariant(rs.value(6)).toDouble() * double(i.volumeUnit));
+            const PriceRow &r = newest->row;
+            q.time = QDateTime(newest->date, QTime(15, 0));
+            q.open = clamped(r.open * priceUnit);
+            q.high = clamped(r.high * priceUnit);
+            q.low = clamped(r.low * priceUnit);
+            q.price = clamped(r.close * priceUnit);
+            q.change = clamped(double(r.change) * priceUnit);
+            q.volume = clamped(r.volume.toDouble() * double(i.volumeUnit));
         } else {
             q.time = QDateTime(to, QTime(15, 0));
         }

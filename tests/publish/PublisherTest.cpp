@@ -168,10 +168,11 @@ TEST_F(PublisherTest, QuotePagesFillABoard)
     addPrice(QStringLiteral("daydata"), 1301, d1, 100, 100, 100, 100, 10);
     addPrice(QStringLiteral("daydata"), 1301, d2, 100, 112, 99, 110, 30, 10);
     addPrice(QStringLiteral("daydata"), 1301, d3, 120, 120, 120, 120, 5, 10); // after the range
-    addPrice(QStringLiteral("daydata"), 1332, d1, 60, 61, 57, 58, 7, -2);     // its last row is older
+    // Its last row is months older than the rows the day's rankings read.
+    addPrice(QStringLiteral("daydata"), 1332, QDate(2023, 11, 30), 60, 61, 57, 58, 7, -2);
     addPrice(QStringLiteral("daydata"), 1333, d2, 500, 500, 500, 500, 0);
     execute(QStringLiteral("update daydata set 出来高 = 12.3 where コード = 1333"));
-    const auto r = publishRange({}, d2);
+    const auto r = publishRange(d2, d2);
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(r.quotePages, 4);
     EXPECT_TRUE(QFileInfo::exists(QDir(out.path()).filePath(QStringLiteral("q/1334.html"))));
