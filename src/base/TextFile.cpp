@@ -8,6 +8,11 @@
 #include <algorithm>
 #include <filesystem>
 
+#ifdef __linux__
+#include <cstdio> // renameat2
+#include <fcntl.h>
+#endif
+
 namespace TextFile {
 
 static const char *const CodePage = "windows-31j";
@@ -193,25 +198,8 @@ QStringList readLines(const QString &path, bool *ok)
     return splitLines(decode(file.readAll()));
 }
 
-bool writeBytes(const QString &path, const QByteArray &bytes, Sync sync)
+bool writeBytes(const QString &path, const QByteArray &bytes)
 {
-    if (sync == Sync::Unsynced) {
-        const QString temporary = path + QStringLiteral(".tmp");
-        QFile file(temporary);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return false;
-        const bool written = file.write(bytes) == bytes.size() && file.flush();
-        file.close();
-        std::error_code error;
-        if (written && file.error() == QFileDevice::NoError)
-            std::filesystem::rename(std::filesystem::path(temporary.toStdU16String()),
-                                    std::filesystem::path(path.toStdU16String()), error); // replaces the old file
-        if (!written || file.error() != QFileDevice::NoError || error) {
-            QFile::remove(temporary);
-            return false;
-        }
-        return true;
-    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
@@ -220,6 +208,35 @@ bool writeBytes(const QString &path, const QByteArray &bytes, Sync sync)
         return false;
     }
     return file.commit();
+}
+
+bool swapInBytes(const QString &path, const QString &spare, const QByteArray &bytes)
+{
+    // Written over the spare's bytes, then cut: emptying it first would give its disk blocks back
+    // only to take new ones.
+    QFile file(spare);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    const bool written = file.write(bytes) == bytes.size() && file.flush() && file.resize(bytes.size());
+    file.close();
+    if (!written || file.error() != QFileDevice::NoError) {
+        QFile::remove(spare);
+        return false;
+    }
+#ifdef __linux__
+    if (::renameat2(AT_FDCWD, QFile::encodeName(spare).constData(), AT_FDCWD, QFile::encodeName(path).constData(),
+                    RENAME_EXCHANGE) == 0)
+        return true;
+    // No file to swap with yet, or a file system that cannot swap: a plain rename.
+#endif
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(spare.toStdU16String()), std::filesystem::path(path.toStdU16String()),
+                            error); // replaces the old file
+    if (error) {
+        QFile::remove(spare);
+        return false;
+    }
+    return true;
 }
 
 bool writeLines(const QString &path, const QStringList &lines)

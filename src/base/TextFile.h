@@ -37,10 +37,13 @@ QStringList splitLines(const QString &text);
 QStringList readLines(const QString &path, bool *ok = nullptr);
 // Writes lines, each ended by CR LF, through a temporary file renamed into place.
 bool writeLines(const QString &path, const QStringList &lines);
-// Writes bytes as a whole file through a temporary file renamed into place. Unsynced does not wait
-// for the disk: for many small files rewritten on every run, where a stopped run never leaves half a
-// file but a power cut may cost the newest copy.
-enum class Sync { Durable, Unsynced };
-bool writeBytes(const QString &path, const QByteArray &bytes, Sync sync = Sync::Durable);
+// Writes bytes as a whole file through a temporary file renamed into place.
+bool writeBytes(const QString &path, const QByteArray &bytes);
+// For many small files rewritten on every run: writes the bytes into `spare` and swaps the two
+// names in one step, so that a reader sees the old file or the new one, never part of either. The
+// old file becomes the spare of the next write, so a run creates and deletes no file, which on some
+// file systems costs more than the writing. Where names cannot be swapped, the spare is renamed
+// over the file. Does not wait for the disk: a power cut may cost the newest copy.
+bool swapInBytes(const QString &path, const QString &spare, const QByteArray &bytes);
 
 } // namespace TextFile

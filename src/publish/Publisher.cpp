@@ -146,7 +146,10 @@ public:
 
 private:
     const Issue &issue(int code) const { return m_issues[size_t(code)]; }
-    bool write(const QString &relative, const QByteArray &bytes, TextFile::Sync sync = TextFile::Sync::Durable);
+    bool makeFolderOf(const QString &path);
+    bool write(const QString &relative, const QByteArray &bytes);
+    // Thousands of pages rewritten on every run: swapped in without waiting for the disk.
+    bool writeQuotePage(int code, const QByteArray &bytes);
     QSet<QString> m_madeFolders;
     bool writeRanking(const QString &kind, const QDate &date, std::vector<Candidate> &candidates);
     // The year's highest and lowest traded close before the first row read.
@@ -169,18 +172,40 @@ private:
     std::optional<DatedRow> newestRow(int code, const QDate &to);
 };
 
-bool Writer::write(const QString &relative, const QByteArray &bytes, TextFile::Sync sync)
+bool Writer::makeFolderOf(const QString &path)
+{
+    const QString folder = QFileInfo(path).path();
+    if (m_madeFolders.contains(folder))
+        return true;
+    if (!QDir().mkpath(folder)) {
+        error = QStringLiteral("%1 を書き込めません。").arg(path);
+        return false;
+    }
+    m_madeFolders.insert(folder);
+    return true;
+}
+
+bool Writer::write(const QString &relative, const QByteArray &bytes)
 {
     const QString path = m_root.filePath(relative);
-    const QString folder = QFileInfo(path).path();
-    if (!m_madeFolders.contains(folder)) {
-        if (!QDir().mkpath(folder)) {
-            error = QStringLiteral("%1 を書き込めません。").arg(path);
-            return false;
-        }
-        m_madeFolders.insert(folder);
+    if (!makeFolderOf(path))
+        return false;
+    if (!TextFile::writeBytes(path, bytes)) {
+        error = QStringLiteral("%1 を書き込めません。").arg(path);
+        return false;
     }
-    if (!TextFile::writeBytes(path, bytes, sync)) {
+    return true;
+}
+
+bool Writer::writeQuotePage(int code, const QByteArray &bytes)
+{
+    const QString page = QStringLiteral("q/%1.html").arg(code);
+    const QString path = m_root.filePath(page);
+    // The page's previous copy, whose file the next run writes into.
+    const QString spare = m_root.filePath(QStringLiteral(".previous/") + page);
+    if (!makeFolderOf(path) || !makeFolderOf(spare))
+        return false;
+    if (!TextFile::swapInBytes(path, spare, bytes)) {
         error = QStringLiteral("%1 を書き込めません。").arg(path);
         return false;
     }
@@ -592,8 +617,7 @@ bool Writer::writeQuotePages(const QDate &to)
         }
         q.code = code;
         q.name = i.name;
-        // Thousands of pages, rewritten on every run: not waited for one by one.
-        if (!write(QStringLiteral("q/%1.html").arg(code), QuotePage::render(q), TextFile::Sync::Unsynced))
+        if (!writeQuotePage(code, QuotePage::render(q)))
             return false;
         ++result.quotePages;
     }
