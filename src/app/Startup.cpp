@@ -5,12 +5,19 @@
 #include "base/Settings.h"
 #include "base/Version.h"
 #include "db/Database.h"
+#include "db/DatabaseFile.h"
 #include "db/Schema.h"
+#include "maint/Backup.h"
+#include "maint/Compaction.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+
+#include <optional>
 
 namespace Startup {
 
@@ -72,21 +79,76 @@ bool ensureFolder(const QString &path, Prompt &prompt)
     return true;
 }
 
-// An existing database must be ours and writable; otherwise it is left exactly as it is.
-bool checkExistingDatabase(const QString &path, Prompt &prompt)
+const QString LeftUntouched = QStringLiteral("\nファイルには手を加えずに終了します。");
+
+// An existing database must be ours, of a version this program knows, and writable; otherwise it
+// is left exactly as it is. Opening it brings an older layout up to date.
+bool openExistingDatabase(const QString &path, Prompt &prompt)
 {
     const QString shown = QDir::toNativeSeparators(path);
-    const QFileInfo info(path);
-    if (!info.isFile() || !db::Database::isOwnDatabase(path)) {
-        fail(prompt, QStringLiteral("%1 はミラベルのデータベースではないため使用できません。\n"
-                                    "ファイルには手を加えずに終了します。")
-                         .arg(shown));
+    try {
+        db::Database database(path);
+        database.close();
+        return true;
+    } catch (const db::DbError &e) {
+        switch (e.number()) {
+        case db::ErrorNumber::UnrecognizedFormat:
+            fail(prompt, QStringLiteral("%1 はミラベルのデータベースではないため使用できません。").arg(shown) + LeftUntouched);
+            break;
+        case db::ErrorNumber::NewerSchema:
+            fail(prompt, QStringLiteral("%1 はこのミラベルより新しい版で作られているため使用できません。").arg(shown) + LeftUntouched);
+            break;
+        case db::ErrorNumber::FileInUse:
+            fail(prompt, QStringLiteral("データベース %1 に書き込めません（読み取り専用です）。").arg(shown) + LeftUntouched);
+            break;
+        default:
+            fail(prompt, e.description() + LeftUntouched);
+        }
         return false;
     }
-    if (!info.isWritable() || !QFileInfo(info.absolutePath()).isWritable()) {
-        fail(prompt, QStringLiteral("データベース %1 に書き込めません（読み取り専用です）。\n"
-                                    "ファイルには手を加えずに終了します。")
-                         .arg(shown));
+}
+
+enum class DatabaseState
+{
+    Missing,
+    Empty,
+    Usable, // a database of this program, as far as its stamp tells
+    Unusable
+};
+
+DatabaseState stateOf(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return DatabaseState::Missing;
+    if (info.isFile() && info.size() == 0)
+        return DatabaseState::Empty;
+    return db::Database::isOwnDatabase(path) ? DatabaseState::Usable : DatabaseState::Unusable;
+}
+
+// A missing, empty or broken database beside a whole compaction backup is never replaced by a new
+// empty one: the user is offered the backup. Nullopt when there is no such backup.
+std::optional<bool> offerCompactionBackup(DatabaseState state, Prompt &prompt)
+{
+    const QString old = maint::OldDbPathOf(MainModule::DBPath);
+    if (!QFileInfo::exists(old))
+        return std::nullopt;
+    const db::FileCheck backup = db::CheckDatabaseFile(old, db::CheckDepth::Quick);
+    if (!backup.ok())
+        return std::nullopt;
+    const QString shown = QDir::toNativeSeparators(MainModule::DBPath);
+    const QString what = state == DatabaseState::Missing ? QStringLiteral("データベース %1 が見つかりません。").arg(shown)
+        : state == DatabaseState::Empty                  ? QStringLiteral("データベース %1 が空です。").arg(shown)
+                                                         : QStringLiteral("データベース %1 は壊れているか、ミラベルのデータベースではありません。").arg(shown);
+    const QString question =
+        what
+        + QStringLiteral("\n最適化のバックアップ %1（%2 保存）から復元しますか？\n\n「いいえ」のときはファイルに手を加えずに終了します。")
+              .arg(QDir::toNativeSeparators(old), QFileInfo(old).lastModified().toString(QStringLiteral("yyyy/MM/dd hh:mm")));
+    if (!prompt.askYesNo(question, programTitle(), PromptIcon::Question))
+        return false;
+    QString error;
+    if (!maint::RestoreDatabase(old, MainModule::DBPath, &error)) {
+        fail(prompt, error + LeftUntouched);
         return false;
     }
     return true;
@@ -105,13 +167,24 @@ Result prepareProgramFolder(const QString &programFolder, Prompt &prompt)
     if (!ensureFolder(QDir(programFolder).filePath(QStringLiteral("htm")), prompt))
         return result;
 
-    if (!QFileInfo::exists(MainModule::DBPath)) {
-        if (!db::CreateDatabaseFile(MainModule::DBPath, &prompt))
-            return result;
-        result.firstRunMarker = QStringLiteral("3");
-    } else if (!checkExistingDatabase(MainModule::DBPath, prompt)) {
-        return result;
+    const DatabaseState state = stateOf(MainModule::DBPath);
+    bool restoredNow = false;
+    if (state != DatabaseState::Usable) {
+        if (const std::optional<bool> restored = offerCompactionBackup(state, prompt)) {
+            if (!*restored)
+                return result;
+            restoredNow = result.restoredCompactionBackup = true;
+        } else if (state == DatabaseState::Missing) {
+            if (!db::CreateDatabaseFile(MainModule::DBPath, &prompt))
+                return result;
+            result.firstRunMarker = QStringLiteral("3");
+        }
     }
+    if (result.firstRunMarker.isEmpty() && !openExistingDatabase(MainModule::DBPath, prompt))
+        return result;
+    // The file a restore replaced is kept until a later start finds the restored database usable.
+    if (!restoredNow)
+        QFile::remove(maint::BeforeRestorePathOf(MainModule::DBPath));
 
     if (!Settings::ensureSettingsFile()) {
         fail(prompt, QStringLiteral("設定ファイル %1 を作成できません。\n終了します。").arg(MainModule::IniPath));

@@ -43,6 +43,7 @@ struct Result
     bool ok = false; // false: a message was shown, the program ends
     bool settingsLoaded = false; // ReadSettings converted every key
     QString firstRunMarker; // "3" when the database was created in this run
+    bool restoredCompactionBackup = false; // the database was missing or broken and the backup was put back
 };
 
 // Prepares a program folder for a run: ListPicked, the paths, the "Data" and "htm" folders, the database (created when

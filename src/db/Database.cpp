@@ -1,6 +1,7 @@
 #include "db/Database.h"
 
 #include "db/Connection.h"
+#include "db/Schema.h"
 #include "db/SqlTranslator.h"
 
 #include <QDateTime>
@@ -20,9 +21,6 @@
 namespace db {
 
 namespace {
-
-// Stamped into every database this program creates (SQLite's application_id).
-constexpr quint32 ApplicationId = 0x4D495256; // "MIRV"
 
 void leftFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
@@ -84,6 +82,34 @@ void execOrThrow(Connection &c, const char *sql)
     sqlite3_free(msg);
     if (rc != SQLITE_OK)
         c.fail(rc, QString::fromUtf8(sql));
+}
+
+struct Identity
+{
+    quint32 applicationId = 0;
+    int userVersion = 0;
+};
+
+// The file's stamp and schema version, read through the connection. Throws 3343 when the file is
+// not an SQLite database at all.
+Identity readIdentity(Connection &c)
+{
+    Identity identity;
+    sqlite3_stmt *s = nullptr;
+    int rc = sqlite3_prepare_v2(c.handle(), "SELECT application_id, user_version FROM pragma_application_id, pragma_user_version",
+                                -1, &s, nullptr);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(s);
+        if (rc == SQLITE_ROW) {
+            identity.applicationId = quint32(sqlite3_column_int64(s, 0));
+            identity.userVersion = sqlite3_column_int(s, 1);
+            rc = SQLITE_OK;
+        }
+    }
+    sqlite3_finalize(s);
+    if (rc != SQLITE_OK)
+        c.fail(rc, c.path());
+    return identity;
 }
 
 // Opening a connection costs far more than a short query (schema parse, log files), so a closed
@@ -178,15 +204,20 @@ void Database::closeAll()
 
 bool Database::isOwnDatabase(const QString &path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    // Read through SQLite, never through a descriptor of our own: closing any descriptor of a file
+    // drops every lock this process holds on it, those of open connections included.
+    if (!QFileInfo(path).isFile())
         return false;
-    const QByteArray head = f.read(100);
-    if (head.size() < 100 || !head.startsWith(QByteArray("SQLite format 3\0", 16)))
+    sqlite3 *h = nullptr;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    Connection probe(path, h);
+    if (rc != SQLITE_OK)
         return false;
-    const auto *p = reinterpret_cast<const unsigned char *>(head.constData());
-    const quint32 id = (quint32(p[68]) << 24) | (quint32(p[69]) << 16) | (quint32(p[70]) << 8) | quint32(p[71]);
-    return id == ApplicationId;
+    try {
+        return readIdentity(probe).applicationId == ApplicationId;
+    } catch (const DbError &) {
+        return false;
+    }
 }
 
 void Database::createEmpty(const QString &path)
@@ -202,30 +233,77 @@ void Database::createEmpty(const QString &path)
     execOrThrow(*conn, "PRAGMA journal_mode=WAL");
 }
 
+namespace {
+
+// Opens a connection on an existing file after checking through it that the file is a database of
+// this program that this version can use, in the one journal mode every program uses.
+std::shared_ptr<Connection> openConnection(const QString &path, int *userVersion)
+{
+    sqlite3 *h = nullptr;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    auto conn = std::make_shared<Connection>(path, h);
+    if (rc != SQLITE_OK)
+        conn->fail(rc, path);
+    // A writer that meets another waits this long, then reports the database as in use.
+    sqlite3_busy_timeout(h, 5000);
+    const Identity identity = readIdentity(*conn);
+    if (identity.applicationId != ApplicationId)
+        throw DbError(ErrorNumber::UnrecognizedFormat, QStringLiteral("データベースの形式 '%1' を認識できません。").arg(path));
+    if (identity.userVersion > SchemaVersion)
+        throw DbError(ErrorNumber::NewerSchema,
+                      QStringLiteral("データベース '%1' はこのミラベルより新しい版で作られているため使用できません。").arg(path));
+    if (sqlite3_db_readonly(h, "main") == 1 || !QFileInfo(path).isWritable())
+        throw DbError(ErrorNumber::FileInUse, QStringLiteral("ファイル '%1' は既に使用されているか、読み取り専用です。").arg(path));
+    // Write-ahead logging for every file, whatever mode a copy or an older version left it in:
+    // readers never block the writer.
+    execOrThrow(*conn, "PRAGMA journal_mode=WAL");
+    // Checkpoints every ~64 MB of log instead of every 4 MB: a batch that commits once per day file
+    // would otherwise copy the same index pages back to the file over and over.
+    execOrThrow(*conn, "PRAGMA synchronous=NORMAL; PRAGMA cache_size=-32000; PRAGMA temp_store=MEMORY; PRAGMA wal_autocheckpoint=16000");
+    registerFunctions(h);
+    *userVersion = identity.userVersion;
+    return conn;
+}
+
+// True when the name no longer leads to the file the connection has open: the file was replaced
+// (a compaction or restore by another program) between opening and locking it.
+bool hasMoved(Connection &c)
+{
+    int moved = 0;
+    return sqlite3_file_control(c.handle(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved != 0;
+}
+
+bool hasTables(Connection &c)
+{
+    sqlite3_stmt *s = nullptr;
+    bool any = false;
+    if (sqlite3_prepare_v2(c.handle(), "SELECT 1 FROM sqlite_master WHERE type='table' LIMIT 1", -1, &s, nullptr) == SQLITE_OK)
+        any = sqlite3_step(s) == SQLITE_ROW;
+    sqlite3_finalize(s);
+    return any;
+}
+
+} // namespace
+
 Database::Database(const QString &path)
     : m_path(path)
 {
     m_conn = takePooled(path, &m_changesAtOpen);
     if (m_conn)
         return;
-    const QFileInfo info(path);
-    if (!info.exists())
+    if (!QFileInfo::exists(path))
         throw DbError(ErrorNumber::FileNotFound, QStringLiteral("ファイル '%1' が見つかりません。").arg(path));
-    if (!isOwnDatabase(path))
-        throw DbError(ErrorNumber::UnrecognizedFormat, QStringLiteral("データベースの形式 '%1' を認識できません。").arg(path));
-    if (!info.isWritable())
-        throw DbError(ErrorNumber::FileInUse, QStringLiteral("ファイル '%1' は既に使用されているか、読み取り専用です。").arg(path));
-    sqlite3 *h = nullptr;
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    m_conn = std::make_shared<Connection>(path, h);
-    if (rc != SQLITE_OK)
-        m_conn->fail(rc, path);
-    sqlite3_busy_timeout(h, 5000);
-    // Checkpoints every ~64 MB of log instead of every 4 MB: a batch that commits once per day file
-    // would otherwise copy the same index pages back to the file over and over.
-    execOrThrow(*m_conn, "PRAGMA synchronous=NORMAL; PRAGMA cache_size=-32000; PRAGMA temp_store=MEMORY; PRAGMA wal_autocheckpoint=16000");
-    registerFunctions(h);
-    m_changesAtOpen = sqlite3_total_changes64(h);
+    int userVersion = 0;
+    for (int attempt = 1;; ++attempt) {
+        m_conn = openConnection(path, &userVersion);
+        if (attempt == 3 || !hasMoved(*m_conn))
+            break;
+        m_conn.reset();
+    }
+    // A file being created has no tables yet; its creator brings it up to date.
+    if (userVersion < SchemaVersion && hasTables(*m_conn))
+        UpgradeSchema(*this);
+    m_changesAtOpen = sqlite3_total_changes64(m_conn->handle());
 }
 
 Database::~Database()
@@ -243,7 +321,9 @@ Database::~Database()
 static void writeBackLog(Connection &c)
 {
     const int rc = sqlite3_wal_checkpoint_v2(c.handle(), nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
-    if (rc != SQLITE_OK)
+    // A reader in another program keeps the log from being emptied; the rows are committed all the
+    // same, and the last connection to close writes them back.
+    if (rc != SQLITE_OK && rc != SQLITE_BUSY)
         c.fail(rc, QStringLiteral("checkpoint"));
 }
 
@@ -319,6 +399,23 @@ QVariant Database::scalar(const QString &legacySelect)
     if (rs.eof())
         return QVariant();
     return rs.value(0);
+}
+
+QVariant Database::scalarRaw(const QString &sqliteSql)
+{
+    Connection &c = open(m_conn);
+    sqlite3_stmt *s = nullptr;
+    const QByteArray utf8 = sqliteSql.toUtf8();
+    int rc = sqlite3_prepare_v2(c.handle(), utf8.constData(), int(utf8.size()), &s, nullptr);
+    QVariant value;
+    if (rc == SQLITE_OK && (rc = sqlite3_step(s)) == SQLITE_ROW) {
+        value = Connection::readColumn(s, 0, FieldType::Other);
+        rc = SQLITE_DONE;
+    }
+    sqlite3_finalize(s);
+    if (rc != SQLITE_DONE)
+        c.fail(rc, sqliteSql);
+    return value;
 }
 
 static qint64 monotonicMs()
@@ -397,6 +494,38 @@ void WriteBatch::commitNow()
         execOrThrow(*m_conn, "COMMIT");
     execOrThrow(*m_conn, "BEGIN IMMEDIATE");
     m_beganMs = monotonicMs();
+}
+
+Transaction::Transaction(Database &database)
+    : m_conn(database.connection())
+{
+    Connection &c = open(m_conn);
+    m_nested = !sqlite3_get_autocommit(c.handle());
+    execOrThrow(c, m_nested ? "SAVEPOINT whole_unit" : "BEGIN IMMEDIATE");
+}
+
+Transaction::~Transaction()
+{
+    if (!m_conn)
+        return;
+    sqlite3 *h = m_conn->handle();
+    if (m_nested)
+        sqlite3_exec(h, "ROLLBACK TO whole_unit; RELEASE whole_unit", nullptr, nullptr, nullptr);
+    else if (!sqlite3_get_autocommit(h))
+        sqlite3_exec(h, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void Transaction::commit()
+{
+    if (!m_conn)
+        return;
+    const std::shared_ptr<Connection> conn = std::move(m_conn);
+    if (m_nested) {
+        execOrThrow(*conn, "RELEASE whole_unit");
+        return;
+    }
+    if (const std::optional<DbError> error = commitTransaction(*conn))
+        throw *error;
 }
 
 } // namespace db

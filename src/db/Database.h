@@ -19,6 +19,12 @@ namespace db {
 
 class Connection;
 
+// The layout version of a database of this program (its PRAGMA user_version). An older file is
+// brought up to date when it is first opened; a newer one is refused.
+constexpr int SchemaVersion = 1;
+// Stamped into every database this program creates (SQLite's application_id, "MIRV").
+constexpr quint32 ApplicationId = 0x4D495256;
+
 enum class RecordsetType
 {
     Table = 1,
@@ -33,7 +39,8 @@ class Database final
 {
 public:
     // Opens an existing database of this program. Throws DbError (3024 missing, 3343 not ours,
-    // 3051 read-only) without touching the file.
+    // 3346 made by a newer version, 3051 read-only, 3218 held by another program) without touching
+    // the file.
     explicit Database(const QString &path);
     ~Database(); // closes as close() does, but an error of the checkpoint is not raised
     Database(const Database &) = delete;
@@ -41,7 +48,8 @@ public:
 
     // Creates a new, empty database file (no tables). Throws when the file exists or cannot be made.
     static void createEmpty(const QString &path);
-    // True when the file is a database of this program (checked without opening it for writing).
+    // True when the file is a database of this program. Read through SQLite, so it is safe while
+    // this process holds connections to the file.
     static bool isOwnDatabase(const QString &path);
     // Closes the connections kept for reuse. Call it before copying, renaming or replacing a
     // database file (backup, restore, compaction). Throws DbError when a connection does not close
@@ -58,6 +66,8 @@ public:
     Recordset openRecordset(const QString &tableOrSelect, RecordsetType type = RecordsetType::Dynaset);
     // The first column of the first row, or a null QVariant when there is no row.
     QVariant scalar(const QString &legacySelect);
+    // The same for SQLite text as it stands (pragmas).
+    QVariant scalarRaw(const QString &sqliteSql);
 
     // Ends the operation: writes the log back into the file (so the file is complete and durable)
     // and keeps the connection for the next one. Throws DbError when that fails; the committed rows
@@ -102,6 +112,23 @@ private:
     int m_uncaught = std::uncaught_exceptions();
     bool m_outer = false;
     qint64 m_beganMs = 0;
+};
+
+// One all-or-nothing unit: what runs between construction and commit() is applied whole or not at
+// all; an exception or a return without commit() rolls it back. Inside a write batch or another
+// transaction it is a savepoint of that one.
+class Transaction final
+{
+public:
+    explicit Transaction(Database &database);
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+    void commit();
+
+private:
+    std::shared_ptr<Connection> m_conn;
+    bool m_nested = false;
 };
 
 } // namespace db

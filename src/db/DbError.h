@@ -21,6 +21,7 @@ constexpr int LockedRecord = 3218;
 constexpr int NoCurrentRecord = 3021;
 constexpr int ZeroLengthText = 3315;
 constexpr int UnrecognizedFormat = 3343; // not a database of this program
+constexpr int NewerSchema = 3346; // a database of a newer version of this program
 constexpr int TypeMismatch = 3464;
 constexpr int UpdateWithoutEdit = 3020;
 constexpr int DiskFull = 3035;

@@ -1,6 +1,7 @@
 #include "db/Schema.h"
 
 #include "base/Ports.h"
+#include "db/DatabaseFile.h"
 
 #include <QFile>
 
@@ -171,12 +172,68 @@ QStringList tableNames()
     return names;
 }
 
+namespace {
+
+// A step turns a database of the version before it into its version; a database created now runs
+// every step after the tables, so old and new files end in the same layout.
+struct SchemaStep
+{
+    int version;
+    void (*apply)(Database &);
+};
+
+const std::vector<SchemaStep> &schemaSteps()
+{
+    static const std::vector<SchemaStep> steps = {
+        {1, [](Database &) {}}, // files made before the layout had a version carry 0
+    };
+    return steps;
+}
+
+int userVersionOf(Database &database)
+{
+    return int(database.scalarRaw(QStringLiteral("PRAGMA user_version")).toLongLong());
+}
+
+} // namespace
+
+void UpgradeSchema(Database &database)
+{
+    Transaction upgrade(database);
+    // Read again under the write lock: another program may have upgraded the file meanwhile.
+    const int from = userVersionOf(database);
+    for (const SchemaStep &step : schemaSteps()) {
+        if (step.version > from)
+            step.apply(database);
+    }
+    if (from < SchemaVersion)
+        database.executeRaw(QStringLiteral("PRAGMA user_version=%1").arg(SchemaVersion));
+    upgrade.commit();
+}
+
+std::vector<TableColumns> requiredTables()
+{
+    std::vector<TableColumns> required;
+    for (const Table &t : tables()) {
+        TableColumns table{QString::fromUtf16(t.name), {}};
+        for (const Field &f : t.fields)
+            table.columns.append(QString::fromUtf16(f.name));
+        required.push_back(std::move(table));
+    }
+    return required;
+}
+
 bool CreateDatabaseFile(const QString &path, Prompt *prompt)
 {
+    // Built under a name of its own and renamed when whole, so that a first start cut short leaves
+    // no half-made database under the real name.
+    const QString building = path + QStringLiteral(".new");
     try {
-        Database::createEmpty(path);
+        RemoveDatabaseFiles(building); // left by a start that was cut short
+        Database::createEmpty(building);
         {
-            Database db(path);
+            Database db(building);
+            db.executeRaw(QStringLiteral("BEGIN"));
             for (const Table &t : tables()) {
                 QString cols;
                 for (size_t i = 0; i < t.fields.size(); ++i)
@@ -185,31 +242,41 @@ bool CreateDatabaseFile(const QString &path, Prompt *prompt)
                 for (const Index &ix : t.indexes)
                     db.executeRaw(indexSql(t, ix));
             }
+            db.executeRaw(QStringLiteral("COMMIT"));
+            UpgradeSchema(db);
+            Recordset rs = db.openRecordset(QStringLiteral("Shijyo"), RecordsetType::Dynaset);
+            static const struct
+            {
+                int code;
+                const char16_t *name;
+                const char16_t *abbrev;
+            } seed[] = {
+                {1, u"東証１部", u"東１"},
+                {2, u"東証２部", u"東２"},
+                {4, u"大証", u"大証"},
+                {5, u"名証", u"名証"},
+                {6, u"その他", u"その他"},
+                {3, u"店頭", u"店頭"},
+            };
+            for (const auto &s : seed) {
+                rs.addNew();
+                rs.setValue(QStringLiteral("コード"), s.code);
+                rs.setValue(QStringLiteral("市場"), QString::fromUtf16(s.name));
+                rs.setValue(QStringLiteral("略称"), QString::fromUtf16(s.abbrev));
+                rs.update();
+            }
+            rs.close();
+            db.close();
         }
-        Database db(path);
-        Recordset rs = db.openRecordset(QStringLiteral("Shijyo"), RecordsetType::Dynaset);
-        static const struct
-        {
-            int code;
-            const char16_t *name;
-            const char16_t *abbrev;
-        } seed[] = {
-            {1, u"東証１部", u"東１"},
-            {2, u"東証２部", u"東２"},
-            {4, u"大証", u"大証"},
-            {5, u"名証", u"名証"},
-            {6, u"その他", u"その他"},
-            {3, u"店頭", u"店頭"},
-        };
-        for (const auto &s : seed) {
-            rs.addNew();
-            rs.setValue(QStringLiteral("コード"), s.code);
-            rs.setValue(QStringLiteral("市場"), QString::fromUtf16(s.name));
-            rs.setValue(QStringLiteral("略称"), QString::fromUtf16(s.abbrev));
-            rs.update();
-        }
+        Database::closeAll(); // the file alone holds the database before it takes its name
+        PutInPlace(building, path);
         return true;
     } catch (const DbError &e) {
+        try {
+            Database::closeAll();
+        } catch (const DbError &) {
+        }
+        RemoveDatabaseFiles(building);
         if (prompt)
             prompt->inform(e.description(), QStringLiteral("ミラベル"), PromptIcon::Critical);
         return false;
@@ -218,14 +285,18 @@ bool CreateDatabaseFile(const QString &path, Prompt *prompt)
 
 void DeleteIssueRows(Database &database, const QString &condition)
 {
+    Transaction whole(database); // an issue is never left half deleted
     for (const char *t : {"daydata", "weekdata", "informationData", "board", "shinyo", "Mei"})
         database.execute(QStringLiteral("delete * from %1 ").arg(QLatin1String(t)) + condition);
+    whole.commit();
 }
 
 void ChangeIssueCode(Database &database, const QString &assignment)
 {
+    Transaction whole(database); // an issue never has its rows under two codes
     for (const char *t : {"dayData", "weekData", "informationData", "board", "shinyo", "stockmarket"})
         database.execute(QStringLiteral("Update %1 ").arg(QLatin1String(t)) + assignment);
+    whole.commit();
 }
 
 int MarketOfIssue(Database &database, qint64 code)

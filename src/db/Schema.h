@@ -7,23 +7,38 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 class Prompt;
 
 namespace db {
 
-// Creates the database file with every table, field, index and the six market rows. On an engine
-// error it shows the description through prompt (when given) and returns false; the partly built
-// file stays on disk.
+// Creates the database file with every table, field, index and the six market rows, at the
+// current layout version. The file is built under another name and takes its own only when whole.
+// On an engine error it shows the description through prompt (when given) and returns false;
+// nothing is left under either name.
 bool CreateDatabaseFile(const QString &path, Prompt *prompt);
+
+// Brings a database of an older layout version up to SchemaVersion in one transaction. Database
+// runs it when it first opens such a file.
+void UpgradeSchema(Database &database);
+
+// The tables and columns a database of this program must have.
+struct TableColumns
+{
+    QString table;
+    QStringList columns;
+};
+std::vector<TableColumns> requiredTables();
 
 // The table names in creation order.
 QStringList tableNames();
 
 // Runs "delete * from <table> " + condition for daydata, weekdata, informationData, board, shinyo
-// and Mei in that order; stops at the first failing statement.
+// and Mei in that order, as one transaction.
 void DeleteIssueRows(Database &database, const QString &condition);
 // Runs "Update <table> " + assignment for the six price, information, board, margin and ledger
-// tables; Mei is not changed.
+// tables, as one transaction; Mei is not changed.
 void ChangeIssueCode(Database &database, const QString &assignment);
 // The issue's market code, or 0 when it is not registered.
 int MarketOfIssue(Database &database, qint64 code);

@@ -5,4 +5,5 @@ list(APPEND MIRAVEL_CORE_SOURCES
   db/Database.cpp
   db/Recordset.cpp
   db/Schema.cpp
+  db/DatabaseFile.cpp
 )

@@ -1,82 +1,100 @@
 #include "maint/Backup.h"
 
+#include "db/Connection.h"
 #include "db/Database.h"
+#include "db/DatabaseFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <sqlite3.h>
 
-#include <filesystem>
-#include <system_error>
+#include <memory>
 
 namespace maint {
 
 namespace {
 
-QString companion(const QString &path, const char *suffix)
+QString shown(const QString &path)
 {
-    return path + QString::fromLatin1(suffix);
+    return QDir::toNativeSeparators(path);
 }
 
-// The copy is made beside the target first and renamed over it only when whole.
-bool copyToTemporary(const QString &source, const QString &target, QString *error)
+bool sameFile(const QString &a, const QString &b)
 {
-    const QString temporary = companion(target, ".part");
-    QFile::remove(temporary);
-    if (!QFileInfo::exists(source)) {
-        *error = QStringLiteral("%1 が見つかりません。").arg(source);
-        return false;
-    }
-    if (!QFile::copy(source, temporary)) {
-        QFile::remove(temporary);
-        *error = QStringLiteral("%1 を %2 に書き込めません。").arg(source, target);
-        return false;
-    }
-    return true;
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
 }
 
-bool renameOver(const QString &target, QString *error)
+// Copies the database as one consistent snapshot into `copy` through the engine's backup, and
+// gives the row counts of that snapshot.
+db::RowCounts snapshotInto(const QString &dbPath, const QString &copy)
 {
-    const QString temporary = companion(target, ".part");
-    std::error_code ec;
-    std::filesystem::rename(std::filesystem::path(temporary.toStdU16String()),
-                            std::filesystem::path(target.toStdU16String()), ec);
-    if (ec) {
-        QFile::remove(temporary);
-        *error = QStringLiteral("%1 に書き込めません。(%2)").arg(target, QString::fromLocal8Bit(ec.message().c_str()));
-        return false;
-    }
-    return true;
+    db::Database source(dbPath);
+    source.executeRaw(QStringLiteral("BEGIN")); // the counts and the copy see the same rows
+    source.scalarRaw(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    const db::RowCounts rows = db::CountRows(source.handle());
+    sqlite3 *h = nullptr;
+    const int rc = sqlite3_open_v2(copy.toUtf8().constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                                   nullptr);
+    db::Connection target(copy, h);
+    if (rc != SQLITE_OK)
+        target.fail(rc, copy);
+    sqlite3_backup *backup = sqlite3_backup_init(h, "main", source.handle(), "main");
+    if (!backup)
+        target.fail(sqlite3_errcode(h), copy);
+    sqlite3_backup_step(backup, -1);
+    const int finished = sqlite3_backup_finish(backup);
+    if (finished != SQLITE_OK)
+        target.fail(finished, copy);
+    // A plain file on its own: no log companion is needed to read it.
+    char *message = nullptr;
+    const int mode = sqlite3_exec(h, "PRAGMA journal_mode=DELETE", nullptr, nullptr, &message);
+    sqlite3_free(message);
+    if (mode != SQLITE_OK)
+        target.fail(mode, copy);
+    target.close();
+    source.executeRaw(QStringLiteral("COMMIT"));
+    return rows;
 }
 
-// True when the file opens read-only and holds our issue table.
-bool opens(const QString &path)
+// Fails unless the copy is whole and holds the rows counted in its source.
+void checkCopy(const QString &copy, const db::RowCounts &rows)
 {
-    sqlite3 *handle = nullptr;
-    const QByteArray p = path.toUtf8();
-    bool ok = sqlite3_open_v2(p.constData(), &handle, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK;
-    if (ok) {
-        sqlite3_stmt *statement = nullptr;
-        ok = sqlite3_prepare_v2(handle, "select count(*) from sqlite_master where type='table' and name like 'Mei'", -1,
-                                &statement, nullptr) == SQLITE_OK
-             && sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_int(statement, 0) == 1;
-        sqlite3_finalize(statement);
-    }
-    sqlite3_close_v2(handle);
-    return ok;
+    if (!db::SyncFile(copy))
+        throw db::DbError(db::ErrorNumber::DiskError, QStringLiteral("%1 に書き込めません。").arg(shown(copy)));
+    const db::FileCheck check = db::CheckDatabaseFile(copy, db::CheckDepth::Quick);
+    if (!check.ok())
+        throw db::DbError(db::ErrorNumber::DiskError, check.refusal);
+    if (check.rows != rows)
+        throw db::DbError(db::ErrorNumber::DiskError,
+                          QStringLiteral("%1 の行数が元のデータベースと一致しません。").arg(shown(copy)));
 }
 
-// Closes the connections kept for reuse, so that no log holds pages the file lacks.
-bool closeConnections(QString *error)
+// A plain copy of a file no connection holds, through a temporary name.
+void copyFile(const QString &from, const QString &to)
 {
-    try {
-        db::Database::closeAll();
-        return true;
-    } catch (const db::DbError &e) {
-        *error = e.description();
-        return false;
+    QFile::remove(to);
+    QFile source(from);
+    QFile target(to);
+    const auto failed = [&](const QString &path) {
+        target.close();
+        QFile::remove(to);
+        return db::DbError(db::ErrorNumber::DiskError, QStringLiteral("%1 を %2 に書き込めません。").arg(shown(from), shown(path)));
+    };
+    if (!source.open(QIODevice::ReadOnly) || !target.open(QIODevice::WriteOnly))
+        throw failed(to);
+    QByteArray chunk;
+    while (!(chunk = source.read(1 << 20)).isEmpty()) {
+        if (target.write(chunk) != chunk.size())
+            throw failed(to);
     }
+    if (source.error() != QFileDevice::NoError || !target.flush())
+        throw failed(to);
+    target.close();
+    if (target.error() != QFileDevice::NoError)
+        throw failed(to);
 }
 
 } // namespace
@@ -94,39 +112,76 @@ QString InitialBackupFolder(const QString &backPath)
     return backPath.isEmpty() ? QStringLiteral("C:\\") : backPath;
 }
 
+QString BeforeRestorePathOf(const QString &dbPath)
+{
+    return dbPath.left(dbPath.size() - 3) + QStringLiteral("before-restore");
+}
+
 bool BackUpDatabase(const QString &dbPath, const QString &target, QString *error)
 {
-    if (!closeConnections(error)) // closing writes the log back, so the file alone is the database
-        return false;
-    if (QFileInfo::exists(companion(dbPath, "-wal")) && QFileInfo(companion(dbPath, "-wal")).size() > 0) {
-        *error = QStringLiteral("データベースが使用中です。しばらくしてからやり直して下さい。");
+    if (sameFile(dbPath, target)) {
+        *error = QStringLiteral("%1 はデータベースそのものです。別のフォルダにバックアップして下さい。").arg(shown(target));
         return false;
     }
-    return copyToTemporary(dbPath, target, error) && renameOver(target, error);
+    const QString part = target + QStringLiteral(".part");
+    try {
+        db::RemoveDatabaseFiles(part);
+        const db::RowCounts rows = snapshotInto(dbPath, part);
+        checkCopy(part, rows);
+        for (const char *companion : {"-wal", "-shm", "-journal"})
+            QFile::remove(target + QLatin1String(companion)); // never read with the new backup
+        db::RenameOver(part, target);
+        return true;
+    } catch (const db::DbError &e) {
+        db::RemoveDatabaseFiles(part);
+        *error = e.description();
+        return false;
+    }
 }
 
 QString RestoreRefusal(const QString &source)
 {
-    if (!QFileInfo::exists(source))
-        return QStringLiteral("%1 が見つかりません。").arg(source);
-    if (!db::Database::isOwnDatabase(source) || !opens(source))
-        return QStringLiteral("%1 はミラベルのデータベースではないか、壊れています。復元しませんでした。").arg(source);
-    return QString();
+    const db::FileCheck check = db::CheckDatabaseFile(source, db::CheckDepth::Full);
+    return check.ok() ? QString() : check.refusal + QStringLiteral("\n復元しませんでした。");
 }
 
 bool RestoreDatabase(const QString &source, const QString &dbPath, QString *error)
 {
-    const QString refusal = RestoreRefusal(source);
-    if (!refusal.isEmpty()) {
-        *error = refusal;
+    if (sameFile(source, dbPath)) {
+        *error = QStringLiteral("%1 はデータベースそのものです。復元しませんでした。").arg(shown(source));
         return false;
     }
-    if (!closeConnections(error) || !copyToTemporary(source, dbPath, error))
+    const db::FileCheck check = db::CheckDatabaseFile(source, db::CheckDepth::Full);
+    if (!check.ok()) {
+        *error = check.refusal + QStringLiteral("\n復元しませんでした。");
         return false;
-    // The log of the database being replaced must never be replayed into the restored file.
-    QFile::remove(companion(dbPath, "-wal"));
-    QFile::remove(companion(dbPath, "-shm"));
-    return renameOver(dbPath, error);
+    }
+    const QString part = dbPath + QStringLiteral(".restore");
+    try {
+        db::RemoveDatabaseFiles(part);
+        try {
+            copyFile(source, part);
+            checkCopy(part, check.rows);
+            std::unique_ptr<db::ExclusiveHold> hold;
+            if (QFileInfo::exists(dbPath)) {
+                try {
+                    hold = std::make_unique<db::ExclusiveHold>(dbPath);
+                } catch (const db::DbError &e) {
+                    // A file that is no database of ours is replaced all the same, and kept.
+                    if (e.number() != db::ErrorNumber::UnrecognizedFormat)
+                        throw;
+                }
+            }
+            db::PutReplacement(part, dbPath, BeforeRestorePathOf(dbPath), hold.get());
+        } catch (const db::DbError &) {
+            db::RemoveDatabaseFiles(part);
+            throw;
+        }
+        return true;
+    } catch (const db::DbError &e) {
+        *error = e.description() + QStringLiteral("\n復元しませんでした。");
+        return false;
+    }
 }
 
 } // namespace maint

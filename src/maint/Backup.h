@@ -1,9 +1,11 @@
 #pragma once
 
-// Backup and restore of the database file. Both are plain copies made with no connection open, so
-// a backup and a database restored from it hold exactly the bytes of their source; the copy is
-// written beside its target and renamed into place, so a failed copy never replaces a good file.
-// A restore first checks that the file is a database of this program and opens.
+// Backup and restore of the database file. A backup is a consistent copy read through the engine
+// (another program may go on using the database), written beside its target, synced, checked and
+// only then renamed over the earlier backup. A restore checks the file it is given as a whole
+// (stamp, layout version, the engine's full check, every table and column) without creating
+// anything beside it, copies it beside the database, checks the copy, and puts it in place; the
+// replaced database is kept as Miravel.before-restore until the next start.
 
 #include <QString>
 
@@ -16,14 +18,20 @@ QString BackupFileOf(const QString &folder);
 // The folder box's text when the window opens: BackPath, or "C:\" when it is empty.
 QString InitialBackupFolder(const QString &backPath);
 
+// Where a restore keeps the database it replaces: the database path without its last three
+// characters, followed by "before-restore".
+QString BeforeRestorePathOf(const QString &dbPath);
+
 // Copies dbPath to target. False with a description in *error.
 bool BackUpDatabase(const QString &dbPath, const QString &target, QString *error);
 
-// Empty when source is a database of this program that opens; else the message to show.
+// Empty when source is a whole database of this program that this version can use; else the
+// message to show.
 QString RestoreRefusal(const QString &source);
 
-// Copies source over dbPath after RestoreRefusal found nothing to refuse; dbPath is untouched when
-// the check or the copy fails. False with a description in *error.
+// Puts a copy of source in place of dbPath after the checks of RestoreRefusal; dbPath is untouched
+// when a check or the copy fails, or when another program uses the database. dbPath may be missing
+// or broken (the start-up's restore of the compaction backup). False with a description in *error.
 bool RestoreDatabase(const QString &source, const QString &dbPath, QString *error);
 
 } // namespace maint

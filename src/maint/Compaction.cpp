@@ -2,7 +2,7 @@
 
 #include "db/Database.h"
 
-#include <QFile>
+#include <QDir>
 #include <QFileInfo>
 
 namespace maint {
@@ -30,39 +30,39 @@ QString OldDbPathOf(const QString &dbPath)
     return dbPath.left(dbPath.size() - 3) + QStringLiteral("old");
 }
 
-bool CompactDatabase(const QString &dbPath, QString *errorText)
+bool CompactDatabase(const QString &dbPath, QString *errorText, const db::StepSeam &seam)
 {
-    const QString oldPath = OldDbPathOf(dbPath);
+    const QString compacted = dbPath + QStringLiteral(".compact");
     try {
-        db::Database::closeAll(); // no connection kept for reuse may hold either file
         if (!QFileInfo::exists(dbPath))
-            return fail(errorText, QStringLiteral("%1 が見つかりません。").arg(dbPath));
-        {
-            db::Database database(dbPath);
-            database.checkpoint(); // the file alone holds the whole database before it is renamed
-        }
-        db::Database::closeAll();
-        for (const QString &p : {oldPath, oldPath + QStringLiteral("-wal"), oldPath + QStringLiteral("-shm")}) {
-            if (QFileInfo::exists(p) && !QFile::remove(p))
-                return fail(errorText, QStringLiteral("%1 を削除できません。").arg(p));
-        }
-        QFile::remove(dbPath + QStringLiteral("-shm"));
-        if (!QFile::rename(dbPath, oldPath))
-            return fail(errorText, QStringLiteral("%1 の名前を変更できません。").arg(dbPath));
+            return fail(errorText, QStringLiteral("%1 が見つかりません。").arg(QDir::toNativeSeparators(dbPath)));
+        // No other connection may write while the copy is made, or its rows would be lost in the swap.
+        db::ExclusiveHold hold(dbPath);
+        const db::RowCounts rows = db::CountRows(hold.handle());
+        db::RemoveDatabaseFiles(compacted); // left by a compaction that was cut short
         try {
-            db::Database old(oldPath);
-            old.executeRaw(QStringLiteral("VACUUM INTO %1;").arg(sqlText(dbPath)));
+            hold.execute(QStringLiteral("VACUUM INTO %1").arg(sqlText(compacted)));
+            if (!db::SyncFile(compacted))
+                throw db::DbError(db::ErrorNumber::DiskError,
+                                  QStringLiteral("%1 に書き込めません。").arg(QDir::toNativeSeparators(compacted)));
+            if (seam && !seam(db::ReplaceStep::Written))
+                return false;
+            const db::FileCheck check = db::CheckDatabaseFile(compacted, db::CheckDepth::Quick);
+            if (!check.ok())
+                throw db::DbError(db::ErrorNumber::UnrecognizedFormat, check.refusal);
+            if (check.rows != rows)
+                throw db::DbError(db::ErrorNumber::Other, QStringLiteral("最適化したデータベースの行数が元のデータベースと一致しません。"
+                                                                         "最適化を取り止めました。"));
+            if (seam && !seam(db::ReplaceStep::Checked))
+                return false;
+            return db::PutReplacement(compacted, dbPath, OldDbPathOf(dbPath), &hold, seam);
         } catch (const db::DbError &) {
-            QFile::remove(dbPath);
+            db::RemoveDatabaseFiles(compacted);
             throw;
         }
-        db::Database::closeAll();
     } catch (const db::DbError &e) {
         return fail(errorText, e.description());
     }
-    // The backup is left as a plain file without its log companions.
-    QFile::remove(oldPath + QStringLiteral("-shm"));
-    return true;
 }
 
 } // namespace maint

@@ -4,11 +4,11 @@
 #include "base/Helpers.h"
 #include "base/Ports.h"
 #include "db/Database.h"
+#include "db/DatabaseFile.h"
 #include "db/Schema.h"
 #include "db/SqlTranslator.h"
 #include "maint/LongWork.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <functional>
@@ -32,8 +32,9 @@ QString priceTable(const MaintenanceContext &context)
     return PriceTableOf(context.periodMode);
 }
 
-// Runs the statements of one command with the hourglass and a painting window; the engine's
-// description ends the command, statements already run stay applied.
+// Runs the statements of one command with the hourglass and a painting window, as one transaction:
+// an error (the engine's description ends the command) or a killed program leaves every table as
+// it was before the command.
 bool run(const MaintenanceContext &context, const std::function<void(db::Database &)> &work)
 {
     context.progress.setBusy(true);
@@ -42,7 +43,9 @@ bool run(const MaintenanceContext &context, const std::function<void(db::Databas
         db::Database database(context.dbPath);
         {
             YieldDuringQueries yielding(database, context.progress);
+            db::Transaction whole(database);
             work(database);
+            whole.commit();
         }
         database.close();
     } catch (const db::DbError &e) {
@@ -93,10 +96,11 @@ bool DeleteDateRange(const MaintenanceContext &context, const QString &firstDate
         return false;
     const QString range = QStringLiteral(" where 日付 between %1 and %2 ;").arg(db::dateLiteral(first), db::dateLiteral(last));
     return finish(context, run(context, [&](db::Database &database) {
-        database.execute(QStringLiteral("delete * from ") + priceTable(context) + range);
-        if (weekly(context))
-            database.execute(QStringLiteral("delete * from shinyo") + range);
-    }), kDeleted);
+                      database.execute(QStringLiteral("delete * from ") + priceTable(context) + range);
+                      if (weekly(context))
+                          database.execute(QStringLiteral("delete * from shinyo") + range);
+                  }),
+                  kDeleted);
 }
 
 bool DeleteInformationUpTo(const MaintenanceContext &context, const QString &date)
@@ -108,8 +112,9 @@ bool DeleteInformationUpTo(const MaintenanceContext &context, const QString &dat
             DateUtil::formatYYMMDD(upTo) + QStringLiteral(" 日以前の株価ﾃﾞｰﾀｰをすべて削除します　よろしいですか？"), kConfirm))
         return false;
     return finish(context, run(context, [&](db::Database &database) {
-        database.execute(QStringLiteral("delete * from informationData where 日付<=%1;").arg(db::dateLiteral(upTo)));
-    }), kDeleted);
+                      database.execute(QStringLiteral("delete * from informationData where 日付<=%1;").arg(db::dateLiteral(upTo)));
+                  }),
+                  kDeleted);
 }
 
 bool DeleteIssuePricesUpTo(const MaintenanceContext &context, const QString &code, const QString &date)
@@ -123,10 +128,11 @@ bool DeleteIssuePricesUpTo(const MaintenanceContext &context, const QString &cod
         return false;
     const QString condition = QStringLiteral(" where コード=%1 and 日付<=%2;").arg(issue).arg(db::dateLiteral(upTo));
     return finish(context, run(context, [&](db::Database &database) {
-        database.execute(QStringLiteral("delete * from ") + priceTable(context) + condition);
-        if (weekly(context))
-            database.execute(QStringLiteral("delete * from shinyo") + condition);
-    }), kDeleted);
+                      database.execute(QStringLiteral("delete * from ") + priceTable(context) + condition);
+                      if (weekly(context))
+                          database.execute(QStringLiteral("delete * from shinyo") + condition);
+                  }),
+                  kDeleted);
 }
 
 bool DeleteIssueAndPrices(const MaintenanceContext &context, const QString &code)
@@ -138,8 +144,9 @@ bool DeleteIssueAndPrices(const MaintenanceContext &context, const QString &code
             QStringLiteral("銘柄ｺｰﾄﾞ=%1 の及び株価ﾃﾞｰﾀｰをすべて削除します　よろしいですか？").arg(code.trimmed()), kConfirm))
         return false;
     return finish(context, run(context, [&](db::Database &database) {
-        db::DeleteIssueRows(database, QStringLiteral("where コード=%1 ;").arg(issue));
-    }), kDeleted);
+                      db::DeleteIssueRows(database, QStringLiteral("where コード=%1 ;").arg(issue));
+                  }),
+                  kDeleted);
 }
 
 bool ChangeCodeAndMarket(const MaintenanceContext &context, const QString &oldCode, const QString &oldMarket,
@@ -181,9 +188,10 @@ bool ChangeCodeAndMarket(const MaintenanceContext &context, const QString &oldCo
         return false;
     }
     return finish(context, run(context, [&](db::Database &database) {
-        db::ChangeIssueCode(database, QStringLiteral("set コード=%1 where コード=%2").arg(to).arg(from));
-        database.execute(QStringLiteral("Update Mei set コード=%1, 市場コード=%2 where コード=%3").arg(to).arg(toMarket).arg(from));
-    }), QStringLiteral("変更終了しました。"));
+                      db::ChangeIssueCode(database, QStringLiteral("set コード=%1 where コード=%2").arg(to).arg(from));
+                      database.execute(QStringLiteral("Update Mei set コード=%1, 市場コード=%2 where コード=%3").arg(to).arg(toMarket).arg(from));
+                  }),
+                  QStringLiteral("変更終了しました。"));
 }
 
 bool ClearAllData(const MaintenanceContext &context)
@@ -194,20 +202,20 @@ bool ClearAllData(const MaintenanceContext &context)
         context.prompt.inform(QStringLiteral("株価データーが無い為削除しませんでした。"));
         return false;
     }
+    // The new empty database takes the name in one step, with no other program using the file:
+    // at every instant the name leads to a whole database, the old one or the new.
+    const QString fresh = context.dbPath + QStringLiteral(".cleared");
     try {
-        db::Database::closeAll();
+        db::ExclusiveHold hold(context.dbPath);
+        db::RemoveDatabaseFiles(fresh);
+        if (!db::CreateDatabaseFile(fresh, &context.prompt))
+            return false;
+        db::RenameOver(fresh, context.dbPath);
     } catch (const db::DbError &e) {
+        db::RemoveDatabaseFiles(fresh);
         context.prompt.inform(e.description(), QString(), PromptIcon::Critical);
         return false;
     }
-    for (const QString &companion : {QStringLiteral("-wal"), QStringLiteral("-shm")})
-        QFile::remove(context.dbPath + companion);
-    if (!QFile::remove(context.dbPath)) {
-        context.prompt.inform(QStringLiteral("%1 を削除できません。").arg(context.dbPath), QString(), PromptIcon::Critical);
-        return false;
-    }
-    if (!db::CreateDatabaseFile(context.dbPath, &context.prompt))
-        return false;
     context.prompt.inform(QStringLiteral("株価データーをすべて削除しました。"));
     return true;
 }

@@ -132,6 +132,40 @@ TEST(Startup, ForeignDatabaseIsRefusedAndLeftUntouched)
     }
 }
 
+// Beside a whole compaction backup, a missing or broken database is never replaced by an empty one:
+// the backup is offered, and No leaves every file as it is.
+TEST(Startup, AMissingOrBrokenDatabaseBesideTheCompactionBackupIsOfferedItsRestore)
+{
+    TempProgramFolder folder;
+    folder.createDatabase();
+    executeSql(QStringLiteral("insert into Mei (コード, 市場コード, 銘柄, 出来高単位, 株価単位) values (1301, 1, '極洋', 1, 1)"));
+    db::Database::closeAll();
+    const QString old = folder.filePath(QStringLiteral("Miravel.old"));
+    ASSERT_TRUE(QFile::copy(folder.dbPath(), old));
+
+    for (const QByteArray &broken : {QByteArray(), QByteArray("\0\0\0\0")}) {
+        writeFileBytes(folder.dbPath(), broken);
+        ScriptedPrompt refusing;
+        refusing.answerNo();
+        EXPECT_FALSE(prepare(folder, refusing).ok);
+        ASSERT_EQ(refusing.questions().size(), 1);
+        EXPECT_TRUE(refusing.questions().first().contains(QDir::toNativeSeparators(old)));
+        EXPECT_EQ(readFileBytes(folder.dbPath()), broken);
+    }
+    QFile::remove(folder.dbPath());
+    ScriptedPrompt refusing;
+    refusing.answerNo();
+    EXPECT_FALSE(prepare(folder, refusing).ok);
+    EXPECT_FALSE(QFile::exists(folder.dbPath())) << "no empty database in its place";
+
+    ScriptedPrompt accepting;
+    accepting.answerYes();
+    const Startup::Result result = prepare(folder, accepting);
+    EXPECT_TRUE(result.ok);
+    EXPECT_TRUE(result.firstRunMarker.isEmpty()) << "a restored database is no first start";
+    EXPECT_EQ(scalarOf(QStringLiteral("select Count(*) from Mei")).toInt(), 1);
+}
+
 TEST(Startup, ReadOnlyDatabaseIsRefusedAndLeftUntouched)
 {
     if (geteuid() == 0)

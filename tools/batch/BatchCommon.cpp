@@ -4,6 +4,8 @@
 #include "base/MainModule.h"
 #include "base/Settings.h"
 #include "db/Database.h"
+#include "db/DatabaseFile.h"
+#include "maint/Compaction.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -38,12 +40,19 @@ void err(const QString &line)
 bool openProgramFolder(const Context &context)
 {
     MainModule::setProgramFolder(context.programFolder);
+    // Beside a whole compaction backup, a missing or broken database is pointed to its restore.
+    const QString old = maint::OldDbPathOf(MainModule::DBPath);
+    const auto restoreHint = [&old] {
+        return db::CheckDatabaseFile(old, db::CheckDepth::Quick).ok()
+            ? QStringLiteral("\n最適化のバックアップ %1 から restore-old で復元できます。").arg(old)
+            : QString();
+    };
     if (!QFileInfo::exists(MainModule::DBPath)) {
-        err(QStringLiteral("データベース %1 がありません。先に init を実行して下さい。").arg(MainModule::DBPath));
+        err(QStringLiteral("データベース %1 がありません。先に init を実行して下さい。").arg(MainModule::DBPath) + restoreHint());
         return false;
     }
     if (!db::Database::isOwnDatabase(MainModule::DBPath)) {
-        err(QStringLiteral("データベースの形式 '%1' を認識できません。").arg(MainModule::DBPath));
+        err(QStringLiteral("データベースの形式 '%1' を認識できません。").arg(MainModule::DBPath) + restoreHint());
         return false;
     }
     if (!Settings::ensureSettingsFile()) {

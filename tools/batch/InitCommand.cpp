@@ -25,6 +25,8 @@ int runInit(Context &context, const QStringList &arguments)
     const Startup::Result result = Startup::prepareProgramFolder(context.programFolder, prompt);
     if (!result.ok || !result.settingsLoaded)
         return ExitError;
+    if (result.restoredCompactionBackup)
+        out(QStringLiteral("最適化のバックアップから復元しました。"));
     out(result.firstRunMarker.isEmpty() ? QStringLiteral("プログラムフォルダを確認しました: %1").arg(context.programFolder)
                                         : QStringLiteral("データベースを作成しました: %1").arg(context.programFolder));
     return ExitOk;
