@@ -208,7 +208,7 @@ FileCheck CheckDatabaseFile(const QString &path, CheckDepth depth)
         check.refusal = QStringLiteral("%1 はこのミラベルより新しい版で作られています。").arg(shown(path));
         return check;
     }
-    if (const QString problem = engineProblem(h, depth); !problem.isEmpty()) {
+    if (const QString problem = depth == CheckDepth::Layout ? QString() : engineProblem(h, depth); !problem.isEmpty()) {
         check.refusal = QStringLiteral("%1 は壊れています。(%2)").arg(shown(path), problem);
         return check;
     }
@@ -216,7 +216,9 @@ FileCheck CheckDatabaseFile(const QString &path, CheckDepth depth)
         check.refusal = QStringLiteral("%1 はミラベルのデータベースとして不完全です。(%2)").arg(shown(path), missing);
         return check;
     }
-    check.rows = CountRows(h);
+    eachRow(h, QStringLiteral("PRAGMA page_count"), [&](sqlite3_stmt *s) { check.pageCount = sqlite3_column_int64(s, 0); });
+    if (depth != CheckDepth::Layout)
+        check.rows = CountRows(h);
     return check;
 }
 

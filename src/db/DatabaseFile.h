@@ -21,6 +21,7 @@ using RowCounts = std::map<QString, qint64>;
 
 enum class CheckDepth
 {
+    Layout, // stamp, version, tables and size, without reading every page: for a page-by-page copy
     Quick, // page structure (quick_check): for a copy this program has just made
     Full // every index against its table as well (integrity_check): for a file a user brings
 };
@@ -29,7 +30,8 @@ struct FileCheck
 {
     QString refusal; // empty when the file is a whole database of this program
     int userVersion = 0;
-    RowCounts rows;
+    qint64 pageCount = 0;
+    RowCounts rows; // not counted at the Layout depth
     bool ok() const { return refusal.isEmpty(); }
 };
 

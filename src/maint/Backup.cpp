@@ -27,20 +27,26 @@ bool sameFile(const QString &a, const QString &b)
     return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
 }
 
-// Copies the database as one consistent snapshot into `copy` through the engine's backup, and
-// gives the row counts of that snapshot.
-db::RowCounts snapshotInto(const QString &dbPath, const QString &copy)
+// Copies the database as one consistent snapshot into `copy` through the engine's backup, page by
+// page, and gives the snapshot's size in pages.
+qint64 snapshotInto(const QString &dbPath, const QString &copy)
 {
     db::Database source(dbPath);
-    source.executeRaw(QStringLiteral("BEGIN")); // the counts and the copy see the same rows
-    source.scalarRaw(QStringLiteral("SELECT count(*) FROM sqlite_master"));
-    const db::RowCounts rows = db::CountRows(source.handle());
+    source.executeRaw(QStringLiteral("BEGIN")); // the size and the copy see the same snapshot
+    const qint64 pages = source.scalarRaw(QStringLiteral("PRAGMA page_count")).toLongLong();
     sqlite3 *h = nullptr;
     const int rc = sqlite3_open_v2(copy.toUtf8().constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                                    nullptr);
     db::Connection target(copy, h);
     if (rc != SQLITE_OK)
         target.fail(rc, copy);
+    // No journal and no sync per page while the copy grows under its temporary name: a copy cut
+    // short is never used, and the whole file is synced once it is complete.
+    char *message = nullptr;
+    const int fast = sqlite3_exec(h, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF", nullptr, nullptr, &message);
+    sqlite3_free(message);
+    if (fast != SQLITE_OK)
+        target.fail(fast, copy);
     sqlite3_backup *backup = sqlite3_backup_init(h, "main", source.handle(), "main");
     if (!backup)
         target.fail(sqlite3_errcode(h), copy);
@@ -49,27 +55,26 @@ db::RowCounts snapshotInto(const QString &dbPath, const QString &copy)
     if (finished != SQLITE_OK)
         target.fail(finished, copy);
     // A plain file on its own: no log companion is needed to read it.
-    char *message = nullptr;
     const int mode = sqlite3_exec(h, "PRAGMA journal_mode=DELETE", nullptr, nullptr, &message);
     sqlite3_free(message);
     if (mode != SQLITE_OK)
         target.fail(mode, copy);
     target.close();
     source.executeRaw(QStringLiteral("COMMIT"));
-    return rows;
+    return pages;
 }
 
-// Fails unless the copy is whole and holds the rows counted in its source.
-void checkCopy(const QString &copy, const db::RowCounts &rows)
+// Fails unless the copy is synced and, checked to the depth given, matches its source: the same
+// number of pages for a page-by-page copy, the same rows in every table otherwise.
+void checkCopy(const QString &copy, db::CheckDepth depth, const db::FileCheck &source)
 {
     if (!db::SyncFile(copy))
         throw db::DbError(db::ErrorNumber::DiskError, QStringLiteral("%1 に書き込めません。").arg(shown(copy)));
-    const db::FileCheck check = db::CheckDatabaseFile(copy, db::CheckDepth::Quick);
+    const db::FileCheck check = db::CheckDatabaseFile(copy, depth);
     if (!check.ok())
         throw db::DbError(db::ErrorNumber::DiskError, check.refusal);
-    if (check.rows != rows)
-        throw db::DbError(db::ErrorNumber::DiskError,
-                          QStringLiteral("%1 の行数が元のデータベースと一致しません。").arg(shown(copy)));
+    if (check.pageCount != source.pageCount || (depth != db::CheckDepth::Layout && check.rows != source.rows))
+        throw db::DbError(db::ErrorNumber::DiskError, QStringLiteral("%1 が元のデータベースと一致しません。").arg(shown(copy)));
 }
 
 // A plain copy of a file no connection holds, through a temporary name.
@@ -126,8 +131,9 @@ bool BackUpDatabase(const QString &dbPath, const QString &target, QString *error
     const QString part = target + QStringLiteral(".part");
     try {
         db::RemoveDatabaseFiles(part);
-        const db::RowCounts rows = snapshotInto(dbPath, part);
-        checkCopy(part, rows);
+        db::FileCheck source;
+        source.pageCount = snapshotInto(dbPath, part);
+        checkCopy(part, db::CheckDepth::Layout, source);
         for (const char *companion : {"-wal", "-shm", "-journal"})
             QFile::remove(target + QLatin1String(companion)); // never read with the new backup
         db::RenameOver(part, target);
@@ -161,7 +167,7 @@ bool RestoreDatabase(const QString &source, const QString &dbPath, QString *erro
         db::RemoveDatabaseFiles(part);
         try {
             copyFile(source, part);
-            checkCopy(part, check.rows);
+            checkCopy(part, db::CheckDepth::Quick, check);
             std::unique_ptr<db::ExclusiveHold> hold;
             if (QFileInfo::exists(dbPath)) {
                 try {
