@@ -82,7 +82,8 @@ bool HttpClient::take(QNetworkReply *reply)
 {
     const auto it = m_transfers.find(reply);
     if (it == m_transfers.end() || it->stoppedFor != HttpFailure::None) {
-        reply->skip(reply->bytesAvailable());
+        if (reply->isOpen())
+            reply->skip(reply->bytesAvailable());
         return true;
     }
     if (it->body.size() + reply->bytesAvailable() > it->maxBytes)
@@ -122,18 +123,23 @@ HttpResult HttpClient::finish(QNetworkReply *reply)
         return fail(HttpFailure::Status, QStringLiteral("HTTP %1").arg(r.status));
     }
     const qint64 received = transfer.body.size();
+    // A decompressed body has another length than the one announced for the wire.
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    const qint64 announced = length.isValid() && !reply->hasRawHeader("Content-Encoding") ? length.toLongLong() : -1;
+    const auto cut = [&] {
+        return fail(HttpFailure::Incomplete,
+                    announced >= 0 ? QStringLiteral("%1 バイトのうち %2 バイトで接続が切れました").arg(announced).arg(received)
+                                   : QStringLiteral("%1 バイト受け取ったところで接続が切れました").arg(received));
+    };
     if (r.status >= 400 || (r.status > 0 && !isSuccess(r.status) && reply->error() == QNetworkReply::NoError))
         return fail(HttpFailure::Status, QStringLiteral("HTTP %1").arg(r.status));
     if (reply->error() != QNetworkReply::NoError) {
         if (isSuccess(r.status))
-            return fail(HttpFailure::Incomplete, QStringLiteral("%1 バイト受け取ったところで接続が切れました").arg(received));
+            return cut();
         return fail(HttpFailure::Connection, QStringLiteral("接続できません: %1").arg(reply->errorString()));
     }
-    // A decompressed body has another length than the one announced for the wire.
-    const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
-    if (announced.isValid() && !reply->hasRawHeader("Content-Encoding") && received < announced.toLongLong())
-        return fail(HttpFailure::Incomplete,
-                    QStringLiteral("%1 バイトのうち %2 バイトで接続が切れました").arg(announced.toLongLong()).arg(received));
+    if (received < announced)
+        return cut();
     r.ok = true;
     r.body = transfer.body;
     return r;
