@@ -212,7 +212,8 @@ LineKind parseRegistrationRecord(QStringView line, const QString &file, int line
     // Prices and volumes are multiplied by the units: a unit of 0 or less would store nonsense.
     if (out.volumeUnit <= 0 || out.priceUnit <= 0) {
         const bool volume = out.volumeUnit <= 0;
-        why = QStringLiteral("%1 '%2' が 0 以下です").arg(volume ? QStringLiteral("出来高単位") : QStringLiteral("株価単位"), echoedText(volume ? f[3] : f[4]));
+        const QString what = volume ? QStringLiteral("出来高単位") : QStringLiteral("株価単位");
+        why = QStringLiteral("%1 '%2' が 0 以下です").arg(what, echoedText(volume ? f[3] : f[4]));
         return LineKind::Skipped;
     }
     out.name = fitName(f[2].toString());

@@ -189,7 +189,8 @@ RankingFile ParseRankingFile(const QString &text, const QString &name)
         file.records.push_back(std::move(r));
     }
     if (lineNumber - 1 != file.count)
-        throw FormatError(QStringLiteral("%1 を読み込みません（%2）。").arg(name, importer::recordCountMismatch(file.count, lineNumber - 1)));
+        throw FormatError(QStringLiteral("%1 を読み込みません（%2）。")
+                              .arg(name, importer::recordCountMismatch(file.count, lineNumber - 1)));
     return file;
 }
 

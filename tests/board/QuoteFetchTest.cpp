@@ -1,6 +1,7 @@
 // The quote fetch against a loopback quote site: pages that work and pages that fail in every way,
 // the end of the fetch, the board window during a fetch, and the batch tool's board commands.
 
+#include "board/InetHttp.h"
 #include "board/QuoteFetch.h"
 #include "board/QuotePage.h"
 #include "board/frmKabukaboard.h"
@@ -92,7 +93,7 @@ protected:
 
 TEST_F(QuoteFetchTest, StoresGoodPagesAndPassesOverEveryKindOfFailure)
 {
-    addRows(1, {1001, 1002, 1003, 1004, 0, 1005, 1006, 1007});
+    addRows(1, {1001, 1002, 1003, 1004, 0, 1005, 1006, 1007, 1008});
     addRows(2, {1001});
     server.serve(path(1001), pageOf(1001, 12345, -1200, 2500000));
     server.serve(path(1002), pageOf(1002, 980, 0, 12300));
@@ -102,6 +103,7 @@ TEST_F(QuoteFetchTest, StoresGoodPagesAndPassesOverEveryKindOfFailure)
     const QByteArray whole = pageOf(1006, 500, 5, 5);
     server.serveCutOff(path(1006), whole, int(whole.size()) - 12); // cut after the last marker the handler needs
     server.serve(path(1007), "<html><body>maintenance</body></html>");
+    server.serveStream(path(1008), board::QuotePageLimit + 1);
     board::QuoteFetch fetch(MainModule::DBPath, 1, http, prompt, clock);
     fetch.setTimeoutMs(600);
     QString quoteTime;
@@ -109,23 +111,33 @@ TEST_F(QuoteFetchTest, StoresGoodPagesAndPassesOverEveryKindOfFailure)
 
     ASSERT_TRUE(fetchAll(fetch));
     ASSERT_EQ(prompt.messages().size(), 1);
-    EXPECT_TRUE(prompt.messages().first().startsWith(QStringLiteral("取得終了しました。（取得できなかった銘柄: 5件）\n")))
+    EXPECT_TRUE(prompt.messages().first().startsWith(QStringLiteral("取得終了しました。（取得できなかった銘柄: 6件）\n")))
         << prompt.messages().first().toStdString();
     EXPECT_FALSE(fetch.endedByError());
     QStringList failures = fetch.failures();
     failures.sort();
     const QString site = server.baseUrl();
-    EXPECT_EQ(failures, (QStringList{site + path(1003) + QStringLiteral(" に株価がありません。"), site + path(1004) + QStringLiteral(" を取得できません（HTTP 500）。"), site + path(1005) + QStringLiteral(" を取得できません（時間内に応答がありません）。"), site + path(1006) + QStringLiteral(" を取得できません（%1 バイトのうち %2 バイトで接続が切れました）。").arg(whole.size()).arg(whole.size() - 12), site + path(1007) + QStringLiteral(" に株価がありません。")}));
+    EXPECT_EQ(failures, (QStringList{
+                            site + path(1003) + QStringLiteral(" に株価がありません。"),
+                            site + path(1004) + QStringLiteral(" を取得できません（HTTP 500）。"),
+                            site + path(1005) + QStringLiteral(" を取得できません（時間内に応答がありません）。"),
+                            site + path(1006)
+                                + QStringLiteral(" を取得できません（%1 バイトのうち %2 バイトで接続が切れました）。")
+                                      .arg(whole.size())
+                                      .arg(whole.size() - 12),
+                            site + path(1007) + QStringLiteral(" に株価がありません。"),
+                            site + path(1008) + QStringLiteral(" を取得できません（2097152 バイトを超えるため受け取りを中止しました）。"),
+                        }));
     EXPECT_EQ(value(QStringLiteral("現在値"), 1001), 12345);
     EXPECT_EQ(value(QStringLiteral("現前日比"), 1001), -1200);
     EXPECT_EQ(value(QStringLiteral("現出来高"), 1001), 2500000);
     EXPECT_EQ(value(QStringLiteral("現前日比"), 1002), 0);
     EXPECT_EQ(value(QStringLiteral("現出来高"), 1002), 12300);
-    for (int failed : {1003, 1004, 1005, 1006, 1007})
+    for (int failed : {1003, 1004, 1005, 1006, 1007, 1008})
         EXPECT_EQ(value(QStringLiteral("現在値"), failed), 0) << failed; // cleared at the start, nothing stored
     EXPECT_EQ(scalarOf(QStringLiteral("select 現在値 from board where 区分=2")).toLongLong(), 7);
     EXPECT_EQ(quoteTime, u"2026/12/04　15:00");
-    EXPECT_EQ(server.totalRequests(), 7); // the row with code 0 is never requested
+    EXPECT_EQ(server.totalRequests(), 8); // the row with code 0 is never requested
     EXPECT_EQ(server.requestCount(path(1005)), 1);
     EXPECT_EQ(Settings::settingsValue(QStringLiteral("boarddateA")), u"26/12/05 15:30");
 }

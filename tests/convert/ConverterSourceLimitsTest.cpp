@@ -43,7 +43,12 @@ TEST(ConverterSourceLimits, ImpossiblePricesOfATradedDayAreReportedNotConverted)
     QStringList reported;
     for (const importer::SkippedLine &p : problems.lines())
         reported << QStringLiteral("%1 %2").arg(p.line).arg(p.reason);
-    EXPECT_EQ(reported, (QStringList{QStringLiteral("2 高値 90 が安値 110 より低くなっています"), QStringLiteral("3 株価が 0 以下です"), QStringLiteral("4 株価が 0 以下です"), QStringLiteral("5 始値・終値が安値～高値の外にあります")}));
+    EXPECT_EQ(reported, (QStringList{
+                            QStringLiteral("2 高値 90 が安値 110 より低くなっています"),
+                            QStringLiteral("3 株価が 0 以下です"),
+                            QStringLiteral("4 株価が 0 以下です"),
+                            QStringLiteral("5 始値・終値が安値～高値の外にあります"),
+                        }));
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].code, 1305);
     EXPECT_EQ(rows[1].code, 1306);

@@ -228,18 +228,19 @@ TEST_F(RankingsDownload, BrokenOrMiscountedFilesEndTheRunAndStoreNothingOfThem)
     serveDay(monday, QStringLiteral("d01"));
     executeSql(QStringLiteral("insert into informationData (種類コード, 日付, 順位, コード, Top種類コード) values ('d02', #2000/07/10#, 1, 9999, 'd')"));
     const QString d02 = path(monday, QStringLiteral("d02"));
-    const QByteArray whole = rankingFile(monday, QStringLiteral("d02"), QString(),
-                                         {QStringLiteral("1,1301,1,1,1,a"), QStringLiteral("2,1302,1,1,1,b")});
+    const QStringList rows{QStringLiteral("1,1301,1,1,1,a"), QStringLiteral("2,1302,1,1,1,b")};
+    const QByteArray whole = rankingFile(monday, QStringLiteral("d02"), QString(), rows);
     struct Case
     {
         std::function<void()> serve;
         QString message;
     } cases[] = {
         {[&] { server.serveCutOff(d02, whole, int(whole.size()) - 10); },
-         server.baseUrl() + d02 + QStringLiteral(" を取得できません（%1 バイトのうち %2 バイトで接続が切れました）。").arg(whole.size()).arg(whole.size() - 10)},
+         server.baseUrl() + d02
+             + QStringLiteral(" を取得できません（%1 バイトのうち %2 バイトで接続が切れました）。").arg(whole.size()).arg(whole.size() - 10)},
         {[&] { server.serve(d02, whole + QByteArray(info::RankingFileLimit, ' ')); },
          server.baseUrl() + d02 + QStringLiteral(" を取得できません（65536 バイトを超えるため受け取りを中止しました）。")},
-        {[&] { server.serve(d02, rankingFile(monday, QStringLiteral("d02"), QString(), {QStringLiteral("1,1301,1,1,1,a"), QStringLiteral("2,1302,1,1,1,b")}, 3)); },
+        {[&] { server.serve(d02, rankingFile(monday, QStringLiteral("d02"), QString(), rows, 3)); },
          QStringLiteral("20000710.d02 を読み込みません（見出しの件数は 3 件ですが、記録は 2 行です）。")},
         // The last line has no line end: it is not a record.
         {[&] { server.serve(d02, whole.chopped(2)); },
@@ -271,7 +272,15 @@ TEST(InfoServer, RankingLinesOutOfRangeAreLeftOutWithTheirReason)
     for (const importer::SkippedLine &l : file.refused.lines())
         reasons << QStringLiteral("%1 %2").arg(l.line).arg(l.reason);
     EXPECT_EQ(kept, (QStringList{QStringLiteral("1:1301:100"), QStringLiteral("50:9999:0")}));
-    EXPECT_EQ(reasons, (QStringList{QStringLiteral("3 順位 '51' が 1～50 の範囲外です"), QStringLiteral("4 順位 '0' が 1～50 の範囲外です"), QStringLiteral("5 銘柄コード '0' が 1～9999 の範囲外です"), QStringLiteral("6 銘柄コード '10000' が 1～9999 の範囲外です"), QStringLiteral("7 銘柄コード '-7' が 1～9999 の範囲外です"), QStringLiteral("8 株価 '-5' が負の値です"), QStringLiteral("9 出来高 '-1' が負の値です")}));
+    EXPECT_EQ(reasons, (QStringList{
+                           QStringLiteral("3 順位 '51' が 1～50 の範囲外です"),
+                           QStringLiteral("4 順位 '0' が 1～50 の範囲外です"),
+                           QStringLiteral("5 銘柄コード '0' が 1～9999 の範囲外です"),
+                           QStringLiteral("6 銘柄コード '10000' が 1～9999 の範囲外です"),
+                           QStringLiteral("7 銘柄コード '-7' が 1～9999 の範囲外です"),
+                           QStringLiteral("8 株価 '-5' が負の値です"),
+                           QStringLiteral("9 出来高 '-1' が負の値です"),
+                       }));
 }
 
 TEST_F(RankingsDownload, LinesOutOfRangeAreLeftOutAndReportedOnceTheRunEnds)
