@@ -113,21 +113,22 @@ private:
             m_result.skipped.add(fileName, 1, why);
             return;
         }
-        // A file cut short (or grown) is not the day's prices: it ends the run before anything of
-        // it is written, so that the days after it are not computed against a missing day.
-        if (const int found = dailyRecordLineCount(lines); found != header->records)
-            throw InputError(QStringLiteral("%1 を読み込みません（%2）。正しいファイルに替えてから、この日付から読み込み直して下さい。")
-                                 .arg(fileName, recordCountMismatch(header->records, found)));
         const QDate tradingDate = header->date;
         const QString dateText = db::dateLiteral(tradingDate);
+        const int weekday = DateUtil::weekdayNumber(tradingDate);
+        const bool weekdayFile = weekday >= 2 && weekday <= 6;
 
-        bool isNew = false;
+        const bool isNew = m_request.rdel == 1
+            || database.scalar(QStringLiteral("select Top 1 日付 from daydata Where 日付=%1 ;").arg(dateText)).isNull();
+        // A file cut short (or grown) is not the day's prices: when it would be read it ends the
+        // run before anything of it is written (the day's stored rows too stay), so that the days
+        // after it are not computed against a missing day.
+        if (const int found = dailyRecordLineCount(lines); isNew && weekdayFile && found != header->records)
+            throw InputError(QStringLiteral("%1 を読み込みません（%2）。正しいファイルに替えてから、この日付から読み込み直して下さい。")
+                                 .arg(fileName, recordCountMismatch(header->records, found)));
         if (m_request.rdel == 1) {
             showPhase(progress, QStringLiteral("データ削除中..."));
             database.execute(QStringLiteral("delete * from daydata Where 日付=%1 ;").arg(dateText));
-            isNew = true;
-        } else {
-            isNew = database.scalar(QStringLiteral("select Top 1 日付 from daydata Where 日付=%1 ;").arg(dateText)).isNull();
         }
         // The rows of the date written by the file below are then all the date's rows.
         if (tradingDate == m_writtenDate)
@@ -147,8 +148,6 @@ private:
         showPhase(progress, fileName + QStringLiteral(" 処理中....."));
         db::Recordset day = database.openRecordset(QStringLiteral("dayData"), db::RecordsetType::Table);
 
-        const int weekday = DateUtil::weekdayNumber(tradingDate);
-        const bool weekdayFile = weekday >= 2 && weekday <= 6;
         const bool reading = isNew && weekdayFile;
         if (reading)
             startWrittenDay(tradingDate);

@@ -245,6 +245,11 @@ TEST_F(DailyImportTest, FileWhoseRecordsDisagreeWithItsHeaderEndsTheRunBeforeAny
     EXPECT_FALSE(run(Tue, Tue).completed);
     EXPECT_TRUE(prompt.messages().last().contains(QStringLiteral("見出しの件数は 1 件ですが、記録は 2 行です")));
     EXPECT_FALSE(priceRow(QStringLiteral("daydata"), 1301, Tue));
+
+    // A file of a date already stored is not read with RDel 0, so its count does not matter.
+    MainModule::RDel = 0;
+    EXPECT_TRUE(run(Mon, Tue).completed);
+    EXPECT_EQ(prompt.messages().size(), 2);
 }
 
 TEST_F(DailyImportTest, ToleratesOddButReadableFiles)
