@@ -1,8 +1,8 @@
 // The quote fetch against a loopback quote site: pages that work and pages that fail in every way,
 // the end of the fetch, the board window during a fetch, and the batch tool's board commands.
 
-#include "board/InetHttp.h"
 #include "board/QuoteFetch.h"
+#include "board/InetHttp.h"
 #include "board/QuotePage.h"
 #include "board/frmKabukaboard.h"
 
