@@ -30,6 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             checkReadable(p.reason);
         for (const convert::SourceRow &row : rows) {
             check(row.date >= from && row.date <= to, "a row outside the range");
+            if (row.shares.raw() > 0)
+                check(row.low.raw() > 0 && row.low <= row.open && row.open <= row.high && row.low <= row.close
+                          && row.close <= row.high,
+                      "a traded row with impossible prices");
             const auto record = convert::dailyRecordOf(row, issues);
             if (!record)
                 continue;

@@ -18,6 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
 
     QString why;
+    const int recordLines = dailyRecordLineCount(text.lines);
+    check(recordLines >= 0 && recordLines < text.lines.size(), "more record lines than lines");
     if (const auto header = parseDailyHeader(text.lines.first(), &why)) {
         check(isPlausibleFileDate(header->date) && header->records >= 0, "header accepted out of range");
         // The dates the import writes into its queries must translate.

@@ -26,6 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                 check(r.market >= -32768 && r.market <= 32767, "market code beyond 16 bits");
                 check(r.name.size() <= 20, "name longer than its column");
                 check(r.volumeUnit == qint32(r.volumeUnit) && r.priceUnit == qint32(r.priceUnit), "unit beyond 32 bits");
+                check(r.volumeUnit > 0 && r.priceUnit > 0, "a unit of 0 or less accepted");
             } else {
                 checkReadable(why);
             }

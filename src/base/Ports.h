@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <utility>
 
 enum class PromptIcon
 {
@@ -65,12 +66,45 @@ public:
     virtual bool start(const QString &program, const QStringList &arguments, const QString &workingFolder) = 0;
 };
 
+// Why a fetch gave no body.
+enum class HttpFailure
+{
+    None,
+    Status, // the server answered with an error status (a missing file, a server error)
+    Connection, // no answer: refused, unknown host, broken before the headers
+    TimedOut,
+    Cancelled,
+    TooLarge, // the body passed the request's size limit and the transfer was stopped
+    Incomplete, // the connection closed before the announced body had arrived
+};
+
 struct HttpResult
 {
     bool ok = false; // a whole body arrived with a 2xx status
     int status = 0; // HTTP status, 0 when none
     QByteArray body; // the whole body, or nothing
-    QString error; // a description when !ok
+    QString error; // a description in Japanese when !ok
+    HttpFailure failure = HttpFailure::None;
+
+    // The answer began but cannot be trusted (too large, cut short): unlike a file the server does
+    // not have, such an answer is reported to the user.
+    bool broken() const { return failure == HttpFailure::TooLarge || failure == HttpFailure::Incomplete; }
+};
+
+// "<url> を取得できません（<reason>）。"
+inline QString fetchFailureMessage(const QString &url, const HttpResult &result)
+{
+    return QStringLiteral("%1 を取得できません（%2）。").arg(url, result.error);
+}
+
+struct HttpRequest
+{
+    // Large enough for any file the program fetches; callers pass the limit of their kind of file.
+    static constexpr qint64 DefaultMaxBytes = 64LL * 1024 * 1024;
+
+    QString url;
+    qint64 maxBytes = DefaultMaxBytes; // a longer body is refused while it arrives
+    int timeoutMs = 30000; // for the whole transfer
 };
 
 class Http
@@ -78,11 +112,20 @@ class Http
 public:
     virtual ~Http() = default;
     // Fetches a whole body; an event loop runs while waiting so windows stay responsive.
-    virtual HttpResult fetch(const QString &url, int timeoutMs = 30000) = 0;
+    virtual HttpResult fetch(const HttpRequest &request) = 0;
     // Starts a fetch and calls done on the caller's thread when it ends.
-    virtual void fetchAsync(const QString &url, std::function<void(const HttpResult &)> done, int timeoutMs = 30000) = 0;
+    virtual void fetchAsync(const HttpRequest &request, std::function<void(const HttpResult &)> done) = 0;
     // Stops every transfer in flight; their results are !ok.
     virtual void cancel() = 0;
+
+    HttpResult fetch(const QString &url, int timeoutMs = 30000)
+    {
+        return fetch(HttpRequest{url, HttpRequest::DefaultMaxBytes, timeoutMs});
+    }
+    void fetchAsync(const QString &url, std::function<void(const HttpResult &)> done, int timeoutMs = 30000)
+    {
+        fetchAsync(HttpRequest{url, HttpRequest::DefaultMaxBytes, timeoutMs}, std::move(done));
+    }
 };
 
 class Clock

@@ -328,14 +328,17 @@ IssueLabels LookUpIssue(const QString &dbPath, qint64 code)
     return labels;
 }
 
-void ClearQuotes(const BoardContext &ctx, int kind)
+bool ClearQuotes(const BoardContext &ctx, int kind)
 {
     try {
         db::Database database(ctx.dbPath);
         database.execute(QStringLiteral("update board set 現在値=0, 現前日比=0, 現出来高=0 where 区分=%1 ;").arg(kind));
+        database.close();
     } catch (const db::DbError &e) {
         reportDbError(ctx.prompt, e);
+        return false;
     }
+    return true;
 }
 
 std::vector<qint32> boardCodes(const QString &dbPath, int kind)

@@ -87,8 +87,9 @@ struct IssueLabels
 };
 IssueLabels LookUpIssue(const QString &dbPath, qint64 code);
 
-// Sets 現在値, 現前日比 and 現出来高 of every row of the board to 0.
-void ClearQuotes(const BoardContext &ctx, int kind);
+// Sets 現在値, 現前日比 and 現出来高 of every row of the board to 0; false when the database
+// refused (the error went to the prompt).
+bool ClearQuotes(const BoardContext &ctx, int kind);
 
 // The codes of the board's rows, in the order the quote fetch requests them.
 std::vector<qint32> boardCodes(const QString &dbPath, int kind);

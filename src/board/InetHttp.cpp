@@ -18,18 +18,16 @@ void InetHttp::DL(int channel, qint32 cookie, const QString &url)
 void InetHttp::download(int channel, const QString &url)
 {
     QPointer<InetHttp> self(this);
-    m_http.fetchAsync(
-        url,
-        [self, channel](const HttpResult &result) {
-            if (!self)
-                return; // the fetch that asked for the page has ended
-            const QString html = result.ok ? pageText(result.body) : QString();
-            if (channel == 1)
-                self->GetHttp1(html);
-            else
-                self->GetHttp2(html);
-        },
-        m_timeoutMs);
+    m_http.fetchAsync(HttpRequest{url, QuotePageLimit, m_timeoutMs}, [self, channel, url](const HttpResult &result) {
+        if (!self)
+            return; // the fetch that asked for the page has ended
+        (channel == 1 ? self->m_failure1 : self->m_failure2) = result.ok ? QString() : fetchFailureMessage(url, result);
+        const QString html = result.ok ? pageText(result.body) : QString();
+        if (channel == 1)
+            self->GetHttp1(html);
+        else
+            self->GetHttp2(html);
+    });
 }
 
 void InetHttp::GetHttp1(const QString &html) { Q_EMIT Gethtm1(html, m_cookie1); }

@@ -2,7 +2,8 @@
 
 // The page getter of the quote fetch: DL() returns at once and the page arrives later through the
 // channel's event, as text (EUC-JP converted and read as Shift_JIS), or as "" when the download
-// failed in any way (time-out, refused connection, error status, cut-off body).
+// failed in any way (time-out, refused connection, error status, cut-off body, a page beyond
+// QuotePageLimit); failure() then says why, naming the address.
 
 #include <QObject>
 #include <QPointer>
@@ -11,6 +12,9 @@
 class Http;
 
 namespace board {
+
+// A quote page of one issue is some tens, at most a few hundred, kilobytes.
+constexpr qint64 QuotePageLimit = 2 * 1024 * 1024;
 
 class InetHttp final : public QObject
 {
@@ -26,6 +30,9 @@ public:
     void GetHttp1(const QString &html);
     void GetHttp2(const QString &html);
 
+    // Why the last download of the channel gave no page; empty when it gave one.
+    QString failure(int channel) const { return channel == 1 ? m_failure1 : m_failure2; }
+
 Q_SIGNALS:
     void Gethtm1(const QString &html, qint32 cookie);
     void Gethtm2(const QString &html, qint32 cookie);
@@ -37,6 +44,8 @@ private:
     int m_timeoutMs;
     qint32 m_cookie1 = 0;
     qint32 m_cookie2 = 0;
+    QString m_failure1;
+    QString m_failure2;
 };
 
 } // namespace board

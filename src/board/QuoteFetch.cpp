@@ -54,7 +54,12 @@ bool QuoteFetch::start()
     Settings::writeSettingsValue(dateKey(m_kind), stamp);
     Q_EMIT fetchTimeChanged(stamp);
     BoardContext ctx{m_dbPath, m_prompt, m_clock.today()};
-    ClearQuotes(ctx, m_kind);
+    m_failures.clear();
+    m_endedByError = false;
+    if (!ClearQuotes(ctx, m_kind)) {
+        Q_EMIT busyChanged(false);
+        return false;
+    }
     Q_EMIT rowsChanged();
     try {
         m_codes = boardCodes(m_dbPath, m_kind);
@@ -110,21 +115,28 @@ void QuoteFetch::GetHttp2_Gethtm2(const QString &html, qint32 cookie) { handlePa
 
 void QuoteFetch::handlePage(int channel, const QString &html, qint32 cookie)
 {
-    if (const auto quote = ParseQuotePage(html, cookie)) {
-        Q_EMIT quoteTimeChanged(quote->quoteTime);
-        try {
-            if (m_database)
-                StoreQuote(*m_database, m_kind, cookie, quote->price, quote->change, quote->volume);
-        } catch (const db::DbError &) {
-            // The row stays as it was; the fetch goes on with the next issues.
-        }
-    }
+    if (!(channel == 1 ? m_busy1 : m_busy2))
+        return; // the fetch ended while the page was on its way
     InetHttp *&getter = channel == 1 ? GetHttp1 : GetHttp2;
+    const QString failure = getter ? getter->failure(channel) : QString();
     if (getter) {
         getter->deleteLater(); // we are inside its signal
         getter = nullptr;
     }
     (channel == 1 ? m_busy1 : m_busy2) = false;
+    if (const auto quote = ParseQuotePage(html, cookie)) {
+        Q_EMIT quoteTimeChanged(quote->quoteTime);
+        try {
+            if (m_database)
+                StoreQuote(*m_database, m_kind, cookie, quote->price, quote->change, quote->volume);
+        } catch (const db::DbError &e) {
+            abandon(e.description());
+            return;
+        }
+    } else {
+        m_failures.append(failure.isEmpty() ? QStringLiteral("%1 に株価がありません。").arg(quoteUrl(m_address, cookie))
+                                            : failure);
+    }
     Q_EMIT rowsChanged();
     endIfDone();
 }
@@ -134,15 +146,65 @@ void QuoteFetch::stopTimer()
     Timer1->stop();
 }
 
+QString QuoteFetch::endMessage() const
+{
+    QString text = QStringLiteral("取得終了しました。");
+    if (m_failures.isEmpty())
+        return text;
+    constexpr qsizetype Shown = 3;
+    text += QStringLiteral("（取得できなかった銘柄: %1件）").arg(m_failures.size());
+    for (qsizetype i = 0; i < m_failures.size() && i < Shown; ++i)
+        text += QLatin1Char('\n') + m_failures.at(i);
+    if (m_failures.size() > Shown)
+        text += QStringLiteral("\n…");
+    return text;
+}
+
 void QuoteFetch::endIfDone()
 {
     if (Timer1->isActive() || m_busy1 || m_busy2)
         return;
+    // The quotes are written through this connection: its close is their last write.
+    QString error;
+    try {
+        if (m_database)
+            m_database->close();
+    } catch (const db::DbError &e) {
+        error = e.description();
+    }
     m_database.reset();
+    if (error.isEmpty())
+        end(endMessage(), false);
+    else
+        end(error, true);
+}
+
+void QuoteFetch::abandon(const QString &error)
+{
+    stopTimer();
+    for (InetHttp **getter : {&GetHttp1, &GetHttp2}) {
+        if (*getter) {
+            disconnect(*getter, nullptr, this, nullptr); // its page, when it comes, goes nowhere
+            (*getter)->deleteLater();
+            *getter = nullptr;
+        }
+    }
+    m_busy1 = m_busy2 = false;
+    m_database.reset();
+    Q_EMIT rowsChanged();
+    end(error, true);
+}
+
+void QuoteFetch::end(const QString &message, bool error)
+{
+    m_endedByError = error;
     Q_EMIT busyChanged(false);
     if (Dialup::IsDialupConnected(true))
         Dialup::HangUpDialup();
-    m_prompt.inform(QStringLiteral("取得終了しました。"));
+    if (error)
+        m_prompt.inform(message, QStringLiteral("ミラベル"), PromptIcon::Critical);
+    else
+        m_prompt.inform(message);
     Q_EMIT finished();
 }
 

@@ -2,12 +2,15 @@
 
 // The quote fetch of one board: Timer1 (500 ms) hands the board's issues in turn to two channels,
 // each with at most one page in flight; each page's handler stores the price, change and volume
-// on the issue's row. The fetch ends when every issue was requested and both channels are idle.
+// on the issue's row. The fetch ends when every issue was requested and both channels are idle,
+// with "取得終了しました。" and, when some issues got no quote, how many and why. A database write
+// that fails ends the fetch at once with the error and no end message.
 
 #include "board/BoardStore.h"
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <vector>
@@ -49,13 +52,17 @@ public:
     bool timerRunning() const;
     // Timer1 runs or a page is still awaited.
     bool isFetching() const;
+    // After the end: the issues of the last fetch that got no quote, and whether an error ended it.
+    int failedCount() const { return int(m_failures.size()); }
+    const QStringList &failures() const { return m_failures; }
+    bool endedByError() const { return m_endedByError; }
 
 Q_SIGNALS:
     void fetchTimeChanged(const QString &text); // LblboardDate
     void quoteTimeChanged(const QString &text); // LblInt
     void rowsChanged();                         // a quote was stored: refresh the grid
     void busyChanged(bool busy);                // hourglass on / off
-    void finished();                            // after "取得終了しました。"
+    void finished();                            // after the end message or the error
 
 private:
     void Timer1_Timer();
@@ -64,6 +71,11 @@ private:
     void handlePage(int channel, const QString &html, qint32 cookie);
     void endIfDone();
     void stopTimer();
+    // Ends the fetch: the hourglass off, a dial-up line hung up, the message shown.
+    void end(const QString &message, bool error);
+    // A write failed: pages still awaited are dropped and the fetch ends with the error.
+    void abandon(const QString &error);
+    QString endMessage() const;
 
     QString m_dbPath;
     int m_kind;
@@ -81,6 +93,8 @@ private:
     bool m_busy2 = false;
     InetHttp *GetHttp1 = nullptr;
     InetHttp *GetHttp2 = nullptr;
+    QStringList m_failures; // why each issue without a quote got none
+    bool m_endedByError = false;
 };
 
 } // namespace board

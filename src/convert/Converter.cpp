@@ -20,8 +20,6 @@ namespace convert {
 
 namespace {
 
-constexpr int CodeLimit = 10000;
-
 // ---- CSV fields ----
 
 // Cuts a CSV line into fields; a field in double quotes may hold commas ("" is a quote).
@@ -167,7 +165,7 @@ int parseCode(const QString &text, QString &why)
     }
     if (text.size() == 5 && code % 10 == 0)
         code /= 10;
-    if (code >= CodeLimit) {
+    if (code >= importer::IssueCodeLimit) {
         why = QStringLiteral("コードが4桁ではありません: %1").arg(echoedText(text));
         return 0;
     }
@@ -228,7 +226,7 @@ IssueRegister IssueRegister::load(const QString &databasePath)
         QStringLiteral("select コード, 市場コード, 銘柄, 出来高単位, 株価単位 from Mei order by コード ;"));
     for (; !rs.eof(); rs.moveNext()) {
         const qint64 code = rs.toLong(QStringLiteral("コード"));
-        if (code <= 0 || code >= CodeLimit)
+        if (code <= 0 || code >= importer::IssueCodeLimit)
             continue;
         IssueInfo info;
         info.name = rs.toText(QStringLiteral("銘柄"));
@@ -242,10 +240,10 @@ IssueRegister IssueRegister::load(const QString &databasePath)
 
 void IssueRegister::add(int code, const IssueInfo &info)
 {
-    if (code <= 0 || code >= CodeLimit)
+    if (code <= 0 || code >= importer::IssueCodeLimit)
         return;
     if (m_rows.empty())
-        m_rows.resize(CodeLimit);
+        m_rows.resize(importer::IssueCodeLimit);
     m_rows[size_t(code)] = info;
 }
 
@@ -383,6 +381,20 @@ void parseSource(const QString &fileName, const QByteArray &bytes, int codeFromN
                 problems.add(fileName, lineNumber, QStringLiteral("株価が範囲外です"));
                 continue;
             }
+            // A traded day has prices, and the high and the low enclose the open and the close.
+            if (o->raw() <= 0 || h->raw() <= 0 || l->raw() <= 0 || c->raw() <= 0) {
+                problems.add(fileName, lineNumber, QStringLiteral("株価が 0 以下です"));
+                continue;
+            }
+            if (*h < *l) {
+                problems.add(fileName, lineNumber,
+                             QStringLiteral("高値 %1 が安値 %2 より低くなっています").arg(h->toString(), l->toString()));
+                continue;
+            }
+            if (*o < *l || *o > *h || *c < *l || *c > *h) {
+                problems.add(fileName, lineNumber, QStringLiteral("始値・終値が安値～高値の外にあります"));
+                continue;
+            }
             row.open = *o;
             row.high = *h;
             row.low = *l;
@@ -500,10 +512,14 @@ ConvertResult convert(const ConvertRequest &request, const IssueRegister &issues
             for (int code : codes) {
                 const QString address = expand(source, d, code);
                 say(QStringLiteral("取得中 (%1/%2) %3").arg(++done).arg(total).arg(address));
-                const HttpResult answer = http->fetch(address);
+                const HttpResult answer = http->fetch(HttpRequest{address, SourceLimit});
+                // A source that broke off would leave its rows out of every day written: nothing is.
+                if (answer.broken()) {
+                    result.error = fetchFailureMessage(address, answer);
+                    return result;
+                }
                 if (!answer.ok) {
-                    result.problems.add(address, 0, answer.status > 0 ? QStringLiteral("HTTP %1").arg(answer.status)
-                                                                      : answer.error);
+                    result.problems.add(address, 0, answer.error);
                     continue;
                 }
                 ++sourcesRead;

@@ -55,9 +55,14 @@ struct SourceRow
 // The code a per-issue file is named by ("7203.csv", "7203.T.csv"); 0 when the name has none.
 int codeFromFileName(const QString &fileName);
 
+// The largest source fetched from an address: a day of every issue or an issue's whole history is
+// well below 1 MB; a year of every issue in one file is about 60 MB.
+constexpr qint64 SourceLimit = 64LL * 1024 * 1024;
+
 // Reads one CSV text (code page 932 or UTF-8) whose header names its columns. Rows dated outside
-// [from, to] are passed over; bad lines go to problems with the file and line. codeFromName is the
-// code of a per-issue file, used when the text has no code column.
+// [from, to] are passed over; bad lines go to problems with the file and line: among them a traded
+// row with a price of 0 or less, a high below the low, or an open or close outside the two.
+// codeFromName is the code of a per-issue file, used when the text has no code column.
 void parseSource(const QString &fileName, const QByteArray &bytes, int codeFromName, const QDate &from,
                  const QDate &to, std::vector<SourceRow> &rows, importer::SkipReport &problems);
 
@@ -87,7 +92,9 @@ struct ConvertResult
 };
 
 // Reads the source, then writes one daily file per weekday of the range that has data (whole files,
-// through a temporary file). log gets progress and a line per written day.
+// through a temporary file). log gets progress and a line per written day. A source address that
+// answers with an error status is listed in problems; one whose answer broke off or passed
+// SourceLimit ends the run with error before any file is written.
 ConvertResult convert(const ConvertRequest &request, const IssueRegister &issues, Http *http,
                       const std::function<void(const QString &)> &log);
 

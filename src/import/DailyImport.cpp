@@ -25,7 +25,6 @@ void showPhase(Progress &progress, const QString &text)
     progress.yield();
 }
 
-constexpr int CodeLimit = 10000;
 constexpr int LookBackDays = 60;
 constexpr int NameLength = 20;
 
@@ -61,8 +60,8 @@ class DailyRun
 {
 public:
     DailyRun(const DailyImportRequest &request, ImportContext &context, ImportResult &result)
-        : m_request(request), m_context(context), m_result(result), m_issues(CodeLimit), m_previous(CodeLimit),
-          m_written(CodeLimit)
+        : m_request(request), m_context(context), m_result(result), m_issues(IssueCodeLimit), m_previous(IssueCodeLimit),
+          m_written(IssueCodeLimit)
     {
     }
 
@@ -116,14 +115,20 @@ private:
         }
         const QDate tradingDate = header->date;
         const QString dateText = db::dateLiteral(tradingDate);
+        const int weekday = DateUtil::weekdayNumber(tradingDate);
+        const bool weekdayFile = weekday >= 2 && weekday <= 6;
 
-        bool isNew = false;
+        const bool isNew = m_request.rdel == 1
+            || database.scalar(QStringLiteral("select Top 1 日付 from daydata Where 日付=%1 ;").arg(dateText)).isNull();
+        // A file cut short (or grown) is not the day's prices: when it would be read it ends the
+        // run before anything of it is written (the day's stored rows too stay), so that the days
+        // after it are not computed against a missing day.
+        if (const int found = dailyRecordLineCount(lines); isNew && weekdayFile && found != header->records)
+            throw InputError(QStringLiteral("%1 を読み込みません（%2）。正しいファイルに替えてから、この日付から読み込み直して下さい。")
+                                 .arg(fileName, recordCountMismatch(header->records, found)));
         if (m_request.rdel == 1) {
             showPhase(progress, QStringLiteral("データ削除中..."));
             database.execute(QStringLiteral("delete * from daydata Where 日付=%1 ;").arg(dateText));
-            isNew = true;
-        } else {
-            isNew = database.scalar(QStringLiteral("select Top 1 日付 from daydata Where 日付=%1 ;").arg(dateText)).isNull();
         }
         // The rows of the date written by the file below are then all the date's rows.
         if (tradingDate == m_writtenDate)
@@ -143,8 +148,6 @@ private:
         showPhase(progress, fileName + QStringLiteral(" 処理中....."));
         db::Recordset day = database.openRecordset(QStringLiteral("dayData"), db::RecordsetType::Table);
 
-        const int weekday = DateUtil::weekdayNumber(tradingDate);
-        const bool weekdayFile = weekday >= 2 && weekday <= 6;
         const bool reading = isNew && weekdayFile;
         if (reading)
             startWrittenDay(tradingDate);
@@ -261,7 +264,7 @@ private:
         db::Recordset rs = database.openRecordset(QStringLiteral("select コード, 市場コード, 銘柄 from Mei ;"));
         for (; !rs.eof(); rs.moveNext()) {
             const qint64 code = rs.toLong(QStringLiteral("コード"));
-            if (code < 0 || code >= CodeLimit)
+            if (code < 0 || code >= IssueCodeLimit)
                 continue;
             CachedIssue &c = m_issues[size_t(code)];
             c.code = code;
@@ -296,7 +299,7 @@ private:
             QStringLiteral("select コード, 基準前日比 from daydata where 日付=%1 ;").arg(db::dateLiteral(date)));
         for (; !rs.eof(); rs.moveNext()) {
             const qint64 code = rs.toLong(QStringLiteral("コード"));
-            if (code <= 0 || code >= CodeLimit)
+            if (code <= 0 || code >= IssueCodeLimit)
                 continue;
             PreviousDay &p = m_previous[size_t(code)];
             p.present = true;
@@ -310,7 +313,7 @@ private:
         db::Recordset rs = database.openRecordset(QStringLiteral("Mei"), db::RecordsetType::Table);
         for (; !rs.eof(); rs.moveNext()) {
             const qint64 code = rs.toLong(QStringLiteral("コード"));
-            const bool seen = code >= 0 && code < CodeLimit && m_issues[size_t(code)].seen;
+            const bool seen = code >= 0 && code < IssueCodeLimit && m_issues[size_t(code)].seen;
             if (rs.isNull(QStringLiteral("更新Flg")) || rs.toBool(QStringLiteral("更新Flg")) != seen) {
                 rs.edit();
                 rs.setValue(QStringLiteral("更新Flg"), seen);

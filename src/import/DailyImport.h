@@ -26,6 +26,9 @@ struct DailyImportRequest
 // 更新Flg for the issues of the last file, then optionally reads the margin balances and builds the
 // weekly rows of the same weeks. Leaves "読み込み終了" or "株式データーが存在しません｡" in
 // MainModule::MainTag; an error is shown through the prompt, ends the run and leaves MainTag as it was.
+// A file that would be read (a weekday not stored yet, or any weekday with RDel 1) whose record
+// lines (the lines that are not blank) disagree with its header's count is such an error: nothing
+// of it is written, the date's stored rows stay, and so do the files before it.
 ImportResult ImportDailyFiles(const DailyImportRequest &request, ImportContext &context);
 
 } // namespace importer

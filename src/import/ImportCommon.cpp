@@ -169,6 +169,11 @@ QString undecodableReason()
     return QStringLiteral("文字コードが Shift_JIS でも UTF-8 でもありません");
 }
 
+QString recordCountMismatch(qint64 announced, qint64 found)
+{
+    return QStringLiteral("見出しの件数は %1 件ですが、記録は %2 行です").arg(announced).arg(found);
+}
+
 QStringList cutFields(const QString &line, int count)
 {
     QStringList fields;

@@ -23,6 +23,9 @@ class Recordset;
 
 namespace importer {
 
+// Issue codes are whole numbers below this (four digits).
+constexpr int IssueCodeLimit = 10000;
+
 // An input line or file that was passed over, by file name and 1-based line number (0: whole file).
 struct SkippedLine
 {
@@ -126,6 +129,10 @@ bool readTextLines(const QString &path, TextFile::DecodedText &text, QString *wh
 bool readTextLines(const QString &path, QStringList &lines, QString *why = nullptr);
 // The skip reason of a line whose bytes are neither code page 932 nor UTF-8.
 QString undecodableReason();
+
+// Why a file whose number of record lines differs from the count in its header is refused whole
+// (a file cut short is not the whole of its data): "見出しの件数は 757 件ですが、記録は 454 行です".
+QString recordCountMismatch(qint64 announced, qint64 found);
 
 // Cuts a record line into at most count fields at its commas; the last field is the rest of the
 // line. Every field is trimmed of blanks.

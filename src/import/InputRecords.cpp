@@ -8,7 +8,6 @@ namespace importer {
 
 namespace {
 
-constexpr int CodeLimit = 10000;
 constexpr int DailyFields = 8;
 constexpr int RegistrationFields = 5;
 constexpr int MarginFields = 6;
@@ -150,6 +149,14 @@ std::optional<DailyHeader> parseDailyHeader(QStringView line, QString *why)
     return h;
 }
 
+int dailyRecordLineCount(const QStringList &lines)
+{
+    int count = 0;
+    for (qsizetype i = 1; i < lines.size(); ++i)
+        count += QStringView(lines.at(i)).trimmed().isEmpty() ? 0 : 1;
+    return count;
+}
+
 LineKind parseDailyRecord(QStringView line, const QString &file, int lineNumber, DailyRecord &out, QString &why)
 {
     QStringView f[DailyFields + 1];
@@ -158,7 +165,7 @@ LineKind parseDailyRecord(QStringView line, const QString &file, int lineNumber,
         return LineKind::Skipped;
     }
     const auto code = wholeNumber(f[0]);
-    if (!code || *code < 0 || *code >= CodeLimit)
+    if (!code || *code < 0 || *code >= IssueCodeLimit)
         notConvertible(file, lineNumber, QStringLiteral("銘柄コード"), f[0]);
     const auto position = wholeNumber(f[1]);
     if (!position) {
@@ -198,10 +205,17 @@ LineKind parseRegistrationRecord(QStringView line, const QString &file, int line
     }
     out = RegistrationRecord();
     constexpr qint64 LongMin = std::numeric_limits<qint32>::min(), LongMax = std::numeric_limits<qint32>::max();
-    out.code = strictNumber(f[0], 0, CodeLimit - 1, QStringLiteral("銘柄コード"), file, lineNumber);
+    out.code = strictNumber(f[0], 0, IssueCodeLimit - 1, QStringLiteral("銘柄コード"), file, lineNumber);
     out.market = strictNumber(f[1], -32768, 32767, QStringLiteral("市場コード"), file, lineNumber);
     out.volumeUnit = strictNumber(f[3], LongMin, LongMax, QStringLiteral("出来高単位"), file, lineNumber);
     out.priceUnit = strictNumber(f[4], LongMin, LongMax, QStringLiteral("株価単位"), file, lineNumber);
+    // Prices and volumes are multiplied by the units: a unit of 0 or less would store nonsense.
+    if (out.volumeUnit <= 0 || out.priceUnit <= 0) {
+        const bool volume = out.volumeUnit <= 0;
+        const QString what = volume ? QStringLiteral("出来高単位") : QStringLiteral("株価単位");
+        why = QStringLiteral("%1 '%2' が 0 以下です").arg(what, echoedText(volume ? f[3] : f[4]));
+        return LineKind::Skipped;
+    }
     out.name = fitName(f[2].toString());
     return LineKind::Record;
 }

@@ -31,6 +31,9 @@ struct DailyHeader
     int records = 0;
 };
 std::optional<DailyHeader> parseDailyHeader(QStringView line, QString *why);
+// The record lines after the header: every line that is not blank. A file holding another number
+// than its header announces is refused whole.
+int dailyRecordLineCount(const QStringList &lines);
 
 struct DailyRecord
 {
@@ -54,7 +57,8 @@ struct RegistrationRecord
     qint64 priceUnit = 0;
 };
 // Throws InputError when a number does not convert or lies outside its column (a code of 10000 or
-// more ends the import, as a register row per code below 10000 is all there is).
+// more ends the import, as a register row per code below 10000 is all there is). A unit of 0 or
+// less skips the line.
 LineKind parseRegistrationRecord(QStringView line, const QString &file, int lineNumber, RegistrationRecord &out,
                                  QString &why);
 

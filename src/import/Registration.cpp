@@ -6,14 +6,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
 
 #include <vector>
 
 namespace importer {
 
 namespace {
-
-constexpr int CodeLimit = 10000;
 
 struct RegisteredIssue
 {
@@ -70,13 +69,13 @@ ImportResult ImportRegistration(ImportContext &context)
 
             db::Database database(MainModule::DBPath);
             db::WriteBatch batch(database);
-            std::vector<RegisteredIssue> cache(CodeLimit);
+            std::vector<RegisteredIssue> cache(IssueCodeLimit);
             bool hadRows = false;
             db::Recordset mei = database.openRecordset(QStringLiteral("Mei"), db::RecordsetType::Table);
             for (; !mei.eof(); mei.moveNext()) {
                 hadRows = true;
                 const qint64 code = mei.toLong(QStringLiteral("コード"));
-                if (code < 0 || code >= CodeLimit)
+                if (code < 0 || code >= IssueCodeLimit)
                     continue;
                 RegisteredIssue &c = cache[size_t(code)];
                 c.present = true;
@@ -85,6 +84,14 @@ ImportResult ImportRegistration(ImportContext &context)
                 c.name = mei.toText(QStringLiteral("銘柄"));
                 c.volumeUnit = mei.toLong(QStringLiteral("出来高単位"));
                 c.priceUnit = mei.toLong(QStringLiteral("株価単位"));
+            }
+
+            // A market code must name a row of the market table.
+            QSet<qint64> markets;
+            {
+                db::Recordset shijyo = database.openRecordset(QStringLiteral("select コード from Shijyo ;"));
+                for (; !shijyo.eof(); shijyo.moveNext())
+                    markets.insert(shijyo.toLong(QStringLiteral("コード")));
             }
 
             const double total = lines.isEmpty() ? 0.0 : parseRegistrationCount(lines.first());
@@ -106,6 +113,10 @@ ImportResult ImportRegistration(ImportContext &context)
                 RegistrationRecord r;
                 if (parseRegistrationRecord(line, fileName, lineNumber, r, why) != LineKind::Record) {
                     result.skipped.add(fileName, lineNumber, why);
+                    continue;
+                }
+                if (!markets.contains(r.market)) {
+                    result.skipped.add(fileName, lineNumber, QStringLiteral("市場コード '%1' は市場の表にありません").arg(r.market));
                     continue;
                 }
 

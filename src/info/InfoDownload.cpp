@@ -59,11 +59,14 @@ public:
                 downloadRankings(first, last);
         } catch (const db::DbError &e) {
             m_view.prompt.inform(e.description(), QString(), PromptIcon::Critical);
+            m_refused.showThrough(m_view.prompt);
             return DownloadEnd::Failed;
         } catch (const FormatError &e) {
             m_view.prompt.inform(e.description(), QString(), PromptIcon::Critical);
+            m_refused.showThrough(m_view.prompt);
             return DownloadEnd::Failed;
         }
+        m_refused.showThrough(m_view.prompt);
         if (cancelled())
             return DownloadEnd::Cancelled;
         MainModule::MainTag = m_found ? kFinished : kNothingFound;
@@ -91,12 +94,15 @@ private:
                      : QStringLiteral("種類データーはすでに読込みされています　再読込みを行いますか？");
     }
 
-    // The whole body of an address, or nothing (failed transfer, error status, cancel).
-    QString fetch(const QString &address)
+    // The whole body of an address, or nothing (no answer, error status, cancel). An answer that
+    // broke off or passed its size limit ends the run with a message naming the address.
+    QString fetch(const QString &address, qint64 maxBytes)
     {
         if (!m_view.http || cancelled())
             return {};
-        const HttpResult result = m_view.http->fetch(address, m_request.timeoutMs);
+        const HttpResult result = m_view.http->fetch(HttpRequest{address, maxBytes, m_request.timeoutMs});
+        if (result.broken() && !cancelled())
+            throw FormatError(fetchFailureMessage(address, result));
         return result.ok ? TextFile::decode(result.body) : QString();
     }
 
@@ -105,7 +111,7 @@ private:
         QString body;
         if (m_request.interactive) {
             status(QStringLiteral("情報種類取得中"));
-            body = fetch(KindsAddress(MainModule::DURL));
+            body = fetch(KindsAddress(MainModule::DURL), KindsFileLimit);
         } else {
             QFile file(copied());
             if (file.open(QIODevice::ReadOnly))
@@ -201,7 +207,7 @@ private:
                 }
                 const QString stamp = day.toString(QStringLiteral("yyyyMMdd"));
                 status(stamp + kind);
-                const QString body = fetch(RankingAddress(MainModule::DURL, day, kind));
+                const QString body = fetch(RankingAddress(MainModule::DURL, day, kind), RankingFileLimit);
                 if (body.isEmpty())
                     return false;
                 if (!LeadingDate(body).isValid()) {
@@ -215,12 +221,14 @@ private:
         return true;
     }
 
-    // Replaces the rows of one kind and date with the file's records, all or nothing.
+    // Replaces the rows of one kind and date with the file's records, all or nothing. Records out
+    // of range are left out and reported once the run ends.
     void storeRanking(db::Database &database, const QString &kind, const QDate &day, const QString &body)
     {
         const RankingFile file = ParseRankingFile(body, day.toString(QStringLiteral("yyyyMMdd.")) + kind);
+        for (const importer::SkippedLine &line : file.refused.lines())
+            m_refused.add(line.file, line.line, line.reason);
         database.executeRaw(QStringLiteral("SAVEPOINT ranking_file"));
-        int added = 0;
         try {
             database.execute(QStringLiteral("delete * from informationData where 種類コード =") + db::quoteText(kind)
                              + QStringLiteral(" and 日付 =") + db::dateLiteral(day) + QStringLiteral(";"));
@@ -240,7 +248,6 @@ private:
                 rs.setValue(QStringLiteral("コメント"), comment);
                 rs.setValue(QStringLiteral("Top種類コード"), top);
                 rs.update();
-                ++added;
             }
         } catch (const db::DbError &) {
             database.executeRaw(QStringLiteral("ROLLBACK TO ranking_file"));
@@ -248,13 +255,13 @@ private:
             throw;
         }
         database.executeRaw(QStringLiteral("RELEASE ranking_file"));
-        if (added == file.count)
-            m_found = true;
+        m_found = true;
     }
 
     const DownloadRequest &m_request;
     DownloadView &m_view;
     bool m_found = false;
+    importer::SkipReport m_refused; // ranking lines left out
 };
 
 } // namespace

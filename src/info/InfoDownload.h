@@ -44,9 +44,11 @@ enum class DownloadEnd {
 
 // Runs the download and leaves "ダウンロード終了しました。" or "取得するファイルが見つかりません。" in
 // MainModule::MainTag when it finishes. Rankings: for every weekday of the range each daily ("d")
-// kind, then for every Friday each weekly ("w") kind; an empty answer (failed transfer, error
-// status) ends its pass; a file not starting with a date is skipped; each file replaces the rows of
-// its kind and date in one transaction, and counts as found when its row count matches its header.
+// kind, then for every Friday each weekly ("w") kind; an empty answer (no answer, error status)
+// ends its pass; a file not starting with a date is skipped; each file replaces the rows of its
+// kind and date in one transaction. An answer that broke off or passed its size limit, a file whose
+// record count disagrees with its header and a line that cannot be read end the run (Failed) with
+// the files before it kept; lines out of range are left out and reported when the run ends.
 DownloadEnd DownloadInformation(const DownloadRequest &request, DownloadView &view);
 
 // The proposed first and last dates of the rankings window: the day after the newest stored

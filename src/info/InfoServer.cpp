@@ -144,10 +144,8 @@ RankingFile ParseRankingFile(const QString &text, const QString &name)
     // The comma is followed by four characters that are not read (the kind code and its comma).
     if (comma >= 0 && comma + 5 < afterDate.size())
         file.comment = afterDate.sliced(comma + 5).toString();
-    if (headerEnd < 0)
-        return file;
     int lineNumber = 1;
-    for (QStringView line : bodyLines(text, headerEnd + 2)) {
+    for (QStringView line : headerEnd < 0 ? QList<QStringView>() : bodyLines(text, headerEnd + 2)) {
         ++lineNumber;
         QStringView f[6];
         qsizetype from = 0;
@@ -162,10 +160,10 @@ RankingFile ParseRankingFile(const QString &text, const QString &name)
         if (const qsizetype c = f[5].indexOf(QLatin1Char(',')); c >= 0)
             f[5] = f[5].first(c);
         RankingRecord r;
-        r.rank = int(wholeIn(f[0], std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max(), name,
-                             lineNumber));
-        r.code = qint32(wholeIn(f[1], std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max(), name,
-                                lineNumber));
+        const qint64 rank = wholeIn(f[0], std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max(), name,
+                                    lineNumber);
+        const qint64 code = wholeIn(f[1], std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max(), name,
+                                    lineNumber);
         r.price = importer::safeLong(f[2]);
         bool ok = false;
         const double thousands = f[3].trimmed().toDouble(&ok);
@@ -173,8 +171,26 @@ RankingFile ParseRankingFile(const QString &text, const QString &name)
         r.volume = ok && std::fabs(shares) <= std::numeric_limits<qint32>::max() ? qint32(shares) : 0;
         r.change = importer::safeLong(f[4]);
         r.value = f[5].toString();
+        QString refusal;
+        if (rank < 1 || rank > MaxRank)
+            refusal = QStringLiteral("順位 '%1' が 1～%2 の範囲外です").arg(echoedText(f[0])).arg(MaxRank);
+        else if (code < 1 || code >= importer::IssueCodeLimit)
+            refusal = QStringLiteral("銘柄コード '%1' が 1～%2 の範囲外です").arg(echoedText(f[1])).arg(importer::IssueCodeLimit - 1);
+        else if (r.price < 0)
+            refusal = QStringLiteral("株価 '%1' が負の値です").arg(echoedText(f[2]));
+        else if (r.volume < 0)
+            refusal = QStringLiteral("出来高 '%1' が負の値です").arg(echoedText(f[3]));
+        if (!refusal.isEmpty()) {
+            file.refused.add(name, lineNumber, refusal);
+            continue;
+        }
+        r.rank = int(rank);
+        r.code = qint32(code);
         file.records.push_back(std::move(r));
     }
+    if (lineNumber - 1 != file.count)
+        throw FormatError(QStringLiteral("%1 を読み込みません（%2）。")
+                              .arg(name, importer::recordCountMismatch(file.count, lineNumber - 1)));
     return file;
 }
 

@@ -3,6 +3,7 @@
 // Addresses on the data server and the formats of the files it serves: the kinds list, the ranking
 // files, the registration file and the daily and margin price files.
 
+#include "import/ImportCommon.h"
 #include "info/InfoKinds.h"
 
 #include <QDate>
@@ -21,10 +22,22 @@ QString RegistrationAddress(const QString &durl);                               
 QString DailyFileAddress(const QString &durl, const QDate &date);                 // kabudata/DsYYYYMM.DD
 QString MarginFileAddress(const QString &durl, const QDate &date);                // kabudata/YsYYYYMM.DD
 
+// The largest bodies the server's files may have; a longer answer is refused while it arrives.
+// Each is several times the largest file the format allows in practice.
+constexpr qint64 KindsFileLimit = 1024 * 1024; // a few dozen kinds; 1 MiB holds 10,000 lines
+constexpr qint64 RankingFileLimit = 64 * 1024; // 50 ranked issues of about 60 bytes
+constexpr qint64 RegistrationFileLimit = 2 * 1024 * 1024; // a line per code below 10000, ~60 bytes
+constexpr qint64 DailyFileLimit = 4 * 1024 * 1024; // a line per code below 10000, ~100 bytes
+constexpr qint64 MarginFileLimit = 4 * 1024 * 1024; // as a daily file
+
+// A ranking lists at most this many issues, ranked from 1.
+constexpr int MaxRank = 50;
+
 // The date of characters 1-8 ("YYYYMMDD"); invalid when they are not a date.
 QDate LeadingDate(const QString &text);
 
-// A line of a served file that cannot be read; the description names the file and the line.
+// A served file that cannot be used: a line that cannot be read (the description names the file
+// and the line), a file whose record count disagrees with its header, or an answer that broke off.
 class FormatError final : public std::runtime_error
 {
 public:
@@ -59,14 +72,17 @@ struct RankingRecord
 
 // A ranking file: "YYYYMMDD" + one separator + count + "," + four characters not read + comment,
 // then six comma-separated fields per line. Records end at the first empty line or at a last line
-// without CR LF. Throws FormatError for a line with fewer than five commas or a rank, code or count
-// that is not a whole number of its range.
+// without CR LF. Throws FormatError for a line with fewer than five commas, a rank or code that is
+// not a whole number, a count that is not a whole number of 16 bits, or a number of record lines
+// other than the count. A line whose rank is not 1 to MaxRank, whose code is not 1 to 9999 or whose
+// price or volume is negative is left out and listed in refused.
 struct RankingFile
 {
     QDate date;
     int count = 0;
     QString comment;
     std::vector<RankingRecord> records;
+    importer::SkipReport refused;
 };
 RankingFile ParseRankingFile(const QString &text, const QString &name);
 

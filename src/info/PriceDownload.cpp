@@ -4,6 +4,7 @@
 #include "base/MainModule.h"
 #include "base/TextFile.h"
 #include "import/ImportCommon.h"
+#include "import/InputRecords.h"
 #include "info/InfoServer.h"
 
 #include <QDir>
@@ -21,13 +22,47 @@ QString firstLine(const QByteArray &body)
     return TextFile::decode(body.first(end)).trimmed();
 }
 
-// Fetches one price file and stores it when it carries its date; true when stored.
-bool fetchPriceFile(Http &http, const QString &address, const QDate &date, QDate (*dateOf)(const QByteArray &),
+struct PriceFileKind
+{
+    QDate (*dateOf)(const QByteArray &);
+    qint64 maxBytes;
+    // Why a body that carries its date is still not a whole file; nothing to check when null.
+    QString (*problemOf)(const QByteArray &);
+};
+
+QString dailyFileProblem(const QByteArray &body)
+{
+    const QStringList lines = TextFile::decodeLines(body).lines;
+    QString why;
+    const std::optional<importer::DailyHeader> header =
+        lines.isEmpty() ? std::nullopt : importer::parseDailyHeader(lines.first(), &why);
+    if (!header)
+        return why;
+    const int found = importer::dailyRecordLineCount(lines);
+    return found == header->records ? QString() : importer::recordCountMismatch(header->records, found);
+}
+
+const PriceFileKind DailyFile{&DailyFileDate, DailyFileLimit, &dailyFileProblem};
+const PriceFileKind MarginFile{&MarginFileDate, MarginFileLimit, nullptr};
+
+// Fetches one price file and stores it when it carries its date; true when stored. An answer that
+// broke off or passed its size limit, and a file that is not whole, set error and store nothing.
+bool fetchPriceFile(Http &http, const QString &address, const QDate &date, const PriceFileKind &kind,
                     const QString &path, int timeoutMs, QString &error)
 {
-    const HttpResult result = http.fetch(address, timeoutMs);
-    if (!result.ok || dateOf(result.body) != date)
+    const HttpResult result = http.fetch(HttpRequest{address, kind.maxBytes, timeoutMs});
+    if (result.broken()) {
+        error = fetchFailureMessage(address, result);
         return false;
+    }
+    if (!result.ok || kind.dateOf(result.body) != date)
+        return false;
+    if (kind.problemOf) {
+        if (const QString problem = kind.problemOf(result.body); !problem.isEmpty()) {
+            error = QStringLiteral("%1 を保存しません（%2）。").arg(address, problem);
+            return false;
+        }
+    }
     return WriteWholeFile(path, result.body, &error);
 }
 
@@ -66,7 +101,10 @@ QDate MarginFileDate(const QByteArray &body)
 FileOutcome DownloadRegistrationFile(Http &http, const QString &durl, int timeoutMs)
 {
     FileOutcome outcome;
-    const HttpResult result = http.fetch(RegistrationAddress(durl), timeoutMs);
+    const QString address = RegistrationAddress(durl);
+    const HttpResult result = http.fetch(HttpRequest{address, RegistrationFileLimit, timeoutMs});
+    if (result.broken())
+        outcome.error = fetchFailureMessage(address, result);
     if (!result.ok || result.body.isEmpty())
         return outcome;
     const QString text = TextFile::decode(result.body);
@@ -91,13 +129,13 @@ PriceDownloadResult DownloadPriceFiles(const QDate &first, const QDate &last, bo
         view.progress.yield();
         if (stopped())
             break;
-        if (fetchPriceFile(view.http, DailyFileAddress(durl, day), day, &DailyFileDate,
+        if (fetchPriceFile(view.http, DailyFileAddress(durl, day), day, DailyFile,
                            importer::fileIn(hibiFolder, importer::dailyFileName(day)), timeoutMs, result.error))
             ++result.dailyStored;
         if (!margin || !result.error.isEmpty() || stopped())
             continue;
         view.progress.setPhase(importer::marginFileName(day) + QStringLiteral(" 取得中"));
-        if (fetchPriceFile(view.http, MarginFileAddress(durl, day), day, &MarginFileDate,
+        if (fetchPriceFile(view.http, MarginFileAddress(durl, day), day, MarginFile,
                            importer::fileIn(sinyoFolder, importer::marginFileName(day)), timeoutMs, result.error))
             ++result.marginStored;
     }

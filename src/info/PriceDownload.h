@@ -16,7 +16,7 @@ namespace info {
 struct FileOutcome
 {
     bool stored = false;
-    QString error; // a file that arrived but could not be written
+    QString error; // an answer that broke off or passed its size limit, or a file not written
 };
 FileOutcome DownloadRegistrationFile(Http &http, const QString &durl, int timeoutMs = 30000);
 
@@ -31,13 +31,15 @@ struct PriceDownloadResult
 {
     int dailyStored = 0;
     int marginStored = 0;
-    QString error;        // the first file that could not be written; the run stops there
+    QString error;        // the first file that broke off, was not whole or could not be written;
+                          // the run stops there
     bool cancelled = false;
 };
 
 // For every weekday from first to last: the daily file into the folder hibiFolder and, with margin,
 // the margin file into sinyoFolder (folder settings as the settings file holds them). An answer
-// that is missing (holiday, error status) or carries another date is passed over.
+// that is missing (holiday, error status) or carries another date is passed over; a daily file
+// whose record lines disagree with its header is not stored and ends the run with error.
 PriceDownloadResult DownloadPriceFiles(const QDate &first, const QDate &last, bool margin, const QString &durl,
                                        const QString &hibiFolder, const QString &sinyoFolder, PriceDownloadView &view,
                                        int timeoutMs = 30000);

@@ -1,11 +1,12 @@
 #pragma once
 
-// The Http port over QNetworkAccessManager: whole bodies, a time-out per transfer, cancel.
+// The Http port over QNetworkAccessManager: whole bodies within a size limit, a time-out per
+// transfer, cancel.
 
 #include "base/Ports.h"
 
+#include <QHash>
 #include <QObject>
-#include <QSet>
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -18,19 +19,30 @@ public:
     explicit HttpClient(QObject *parent = nullptr);
     ~HttpClient() override;
 
+    using Http::fetch;
+    using Http::fetchAsync;
     // Runs a local event loop until the whole body arrived, the time-out passed or cancel() ran.
-    HttpResult fetch(const QString &url, int timeoutMs = 30000) override;
-    void fetchAsync(const QString &url, std::function<void(const HttpResult &)> done, int timeoutMs = 30000) override;
+    HttpResult fetch(const HttpRequest &request) override;
+    void fetchAsync(const HttpRequest &request, std::function<void(const HttpResult &)> done) override;
     void cancel() override;
     // Transfers in flight.
-    int activeCount() const { return int(m_active.size()); }
+    int activeCount() const { return int(m_transfers.size()); }
 
 private:
-    QNetworkReply *start(const QString &url, int timeoutMs);
-    HttpResult resultOf(QNetworkReply *reply) const;
+    struct Transfer
+    {
+        qint64 maxBytes = 0;
+        QByteArray body; // read as it arrives, so that a body beyond the limit is never held whole
+        HttpFailure stoppedFor = HttpFailure::None; // set when this client aborted the transfer
+    };
+
+    QNetworkReply *start(const HttpRequest &request);
+    void stop(QNetworkReply *reply, HttpFailure why);
+    // Moves what arrived into the transfer's body; false when that would pass the limit.
+    bool take(QNetworkReply *reply);
+    // The result of a finished reply; forgets the transfer.
+    HttpResult finish(QNetworkReply *reply);
 
     QNetworkAccessManager *m_manager;
-    QSet<QNetworkReply *> m_active;
-    QSet<QNetworkReply *> m_timedOut;
-    QSet<QNetworkReply *> m_cancelled;
+    QHash<QNetworkReply *, Transfer> m_transfers;
 };

@@ -71,6 +71,14 @@ TEST_F(BatchCommandsTest, ImportDailyErrorAndSkippedLinesGoToStderr)
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.out.isEmpty());
     EXPECT_TRUE(r.err.contains(QStringLiteral("Ds200007.04 の 2 行目: 銘柄コード 'x' を読み込めません。"))) << r.err.toStdString();
+
+    // A file cut short is not imported in part.
+    writeDaily(QDate(2000, 7, 5), {QStringLiteral("1301,0,極洋,1,1,1,1,1")}, 757);
+    r = batch({QStringLiteral("import-daily"), QStringLiteral("2000-07-05"), QStringLiteral("2000-07-05")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Ds200007.05 を読み込みません（見出しの件数は 757 件ですが、記録は 1 行です）。")))
+        << r.err.toStdString();
+    EXPECT_EQ(count(QStringLiteral("daydata"), QStringLiteral("where 日付=#2000/07/05#")), 0);
 }
 
 TEST_F(BatchCommandsTest, ImportRegistrationReadsTheFile)

@@ -2,6 +2,7 @@
 // the end of the fetch, the board window during a fetch, and the batch tool's board commands.
 
 #include "board/QuoteFetch.h"
+#include "board/InetHttp.h"
 #include "board/QuotePage.h"
 #include "board/frmKabukaboard.h"
 
@@ -9,6 +10,7 @@
 #include "base/Currency.h"
 #include "base/MainModule.h"
 #include "base/Settings.h"
+#include "db/Database.h"
 #include "net/HttpClient.h"
 #include "support/LoopbackServer.h"
 #include "support/TestSupport.h"
@@ -91,7 +93,7 @@ protected:
 
 TEST_F(QuoteFetchTest, StoresGoodPagesAndPassesOverEveryKindOfFailure)
 {
-    addRows(1, {1001, 1002, 1003, 1004, 0, 1005, 1006, 1007});
+    addRows(1, {1001, 1002, 1003, 1004, 0, 1005, 1006, 1007, 1008});
     addRows(2, {1001});
     server.serve(path(1001), pageOf(1001, 12345, -1200, 2500000));
     server.serve(path(1002), pageOf(1002, 980, 0, 12300));
@@ -101,25 +103,76 @@ TEST_F(QuoteFetchTest, StoresGoodPagesAndPassesOverEveryKindOfFailure)
     const QByteArray whole = pageOf(1006, 500, 5, 5);
     server.serveCutOff(path(1006), whole, int(whole.size()) - 12); // cut after the last marker the handler needs
     server.serve(path(1007), "<html><body>maintenance</body></html>");
+    server.serveStream(path(1008), board::QuotePageLimit + 1);
     board::QuoteFetch fetch(MainModule::DBPath, 1, http, prompt, clock);
     fetch.setTimeoutMs(600);
     QString quoteTime;
     QObject::connect(&fetch, &board::QuoteFetch::quoteTimeChanged, [&](const QString &t) { quoteTime = t; });
 
     ASSERT_TRUE(fetchAll(fetch));
-    EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("取得終了しました。")});
+    ASSERT_EQ(prompt.messages().size(), 1);
+    EXPECT_TRUE(prompt.messages().first().startsWith(QStringLiteral("取得終了しました。（取得できなかった銘柄: 6件）\n")))
+        << prompt.messages().first().toStdString();
+    EXPECT_FALSE(fetch.endedByError());
+    QStringList failures = fetch.failures();
+    failures.sort();
+    const QString site = server.baseUrl();
+    EXPECT_EQ(failures, (QStringList{
+                            site + path(1003) + QStringLiteral(" に株価がありません。"),
+                            site + path(1004) + QStringLiteral(" を取得できません（HTTP 500）。"),
+                            site + path(1005) + QStringLiteral(" を取得できません（時間内に応答がありません）。"),
+                            site + path(1006)
+                                + QStringLiteral(" を取得できません（%1 バイトのうち %2 バイトで接続が切れました）。")
+                                      .arg(whole.size())
+                                      .arg(whole.size() - 12),
+                            site + path(1007) + QStringLiteral(" に株価がありません。"),
+                            site + path(1008) + QStringLiteral(" を取得できません（2097152 バイトを超えるため受け取りを中止しました）。"),
+                        }));
     EXPECT_EQ(value(QStringLiteral("現在値"), 1001), 12345);
     EXPECT_EQ(value(QStringLiteral("現前日比"), 1001), -1200);
     EXPECT_EQ(value(QStringLiteral("現出来高"), 1001), 2500000);
     EXPECT_EQ(value(QStringLiteral("現前日比"), 1002), 0);
     EXPECT_EQ(value(QStringLiteral("現出来高"), 1002), 12300);
-    for (int failed : {1003, 1004, 1005, 1006, 1007})
+    for (int failed : {1003, 1004, 1005, 1006, 1007, 1008})
         EXPECT_EQ(value(QStringLiteral("現在値"), failed), 0) << failed; // cleared at the start, nothing stored
     EXPECT_EQ(scalarOf(QStringLiteral("select 現在値 from board where 区分=2")).toLongLong(), 7);
     EXPECT_EQ(quoteTime, u"2026/12/04　15:00");
-    EXPECT_EQ(server.totalRequests(), 7); // the row with code 0 is never requested
+    EXPECT_EQ(server.totalRequests(), 8); // the row with code 0 is never requested
     EXPECT_EQ(server.requestCount(path(1005)), 1);
     EXPECT_EQ(Settings::settingsValue(QStringLiteral("boarddateA")), u"26/12/05 15:30");
+}
+
+TEST_F(QuoteFetchTest, AWriteThatFailsEndsTheFetchWithItsErrorAndNoEndMessage)
+{
+    addRows(1, {1001, 1002, 1003});
+    for (int code : {1001, 1002, 1003})
+        server.serve(path(code), pageOf(code, 500, 5, 5));
+    {
+        // Quotes can no longer be stored; clearing them still works.
+        db::Database database(MainModule::DBPath);
+        database.executeRaw(QStringLiteral("CREATE TRIGGER no_quotes BEFORE UPDATE OF 現在値 ON board WHEN NEW.現在値 > 0 "
+                                           "BEGIN SELECT RAISE(ABORT, 'quotes refused'); END"));
+        database.close();
+    }
+    board::QuoteFetch fetch(MainModule::DBPath, 1, http, prompt, clock);
+    ASSERT_TRUE(fetchAll(fetch));
+    ASSERT_EQ(prompt.messages().size(), 1) << prompt.messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_FALSE(prompt.messages().first().contains(QStringLiteral("取得終了しました。")));
+    EXPECT_TRUE(prompt.messages().first().contains(QStringLiteral("quotes refused"))) << prompt.messages().first().toStdString();
+    EXPECT_TRUE(fetch.endedByError());
+    EXPECT_EQ(server.requestCount(path(1003)), 0); // the fetch ended at the first failed write
+
+    // When even clearing fails, the fetch does not start.
+    {
+        db::Database database(MainModule::DBPath);
+        database.executeRaw(QStringLiteral("CREATE TRIGGER no_clearing BEFORE UPDATE ON board "
+                                           "BEGIN SELECT RAISE(ABORT, 'board refused'); END"));
+        database.close();
+    }
+    EXPECT_FALSE(fetchAll(fetch));
+    ASSERT_EQ(prompt.messages().size(), 2) << prompt.messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(prompt.messages().last().contains(QStringLiteral("board refused")));
+    EXPECT_FALSE(fetch.isFetching());
 }
 
 TEST_F(QuoteFetchTest, EmptyBoardBoardOfOnlyUnusableCodesAndAnAddressTemplate)
@@ -202,6 +255,13 @@ TEST_F(QuoteFetchTest, BatchCommandsShareTheWindowsRules)
     EXPECT_EQ(status, 0);
     EXPECT_EQ(run({QStringLiteral("list"), QStringLiteral("A")}, &status),
               QStringList{QStringLiteral("7203,1,トヨタ,26/12/04,1000,1100,900,1050,5,2000,1060,10,400")});
+    // A page that gives no quote makes the command fail and says which.
+    executeSql(QStringLiteral("insert into board (区分, コード, 市場コード, 銘柄) values (1, 7267, 1, 'ホンダ')"));
+    EXPECT_EQ(run({QStringLiteral("quotes"), QStringLiteral("A")}, &status),
+              QStringList({QStringLiteral("2026/12/04　15:00"), QStringLiteral("取得終了しました。（取得できなかった銘柄: 1件）"),
+                           server.baseUrl() + path(7267) + QStringLiteral(" を取得できません（HTTP 404）。")}));
+    EXPECT_EQ(status, 1);
+    executeSql(QStringLiteral("delete from board where コード=7267"));
     const QString file = folder.filePath(QStringLiteral("Data/a.A"));
     run({QStringLiteral("save"), QStringLiteral("A"), file}, &status);
     EXPECT_EQ(run({QStringLiteral("load"), QStringLiteral("B"), file}, &status),

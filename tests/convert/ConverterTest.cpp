@@ -177,6 +177,16 @@ TEST_F(ConverterTest, AddressTemplateFetchesEachWeekday)
                             server.baseUrl() + QStringLiteral("/i/{code}"), &http);
     ASSERT_TRUE(byCode.ok);
     EXPECT_EQ(daily(QStringLiteral("Ds201811.15")).value(1), QStringLiteral("7203,0,トヨタ,6666,6666,6608,6640,41949"));
+
+    // An answer cut short would leave its issue out of every day: the run ends and writes nothing.
+    issues.add(1301, {QStringLiteral("極洋"), 0, 1000, 1});
+    server.serveCutOff(QStringLiteral("/i/1301"), Kyokuyo, 60);
+    QDir(output).removeRecursively();
+    const auto cut = run(QStringLiteral("2018-11-15"), QStringLiteral("2018-11-15"),
+                         server.baseUrl() + QStringLiteral("/i/{code}"), &http);
+    EXPECT_FALSE(cut.ok);
+    EXPECT_TRUE(cut.error.startsWith(server.baseUrl() + QStringLiteral("/i/1301 を取得できません（"))) << cut.error.toStdString();
+    EXPECT_EQ(daily(QStringLiteral("Ds201811.15")), QStringList{QStringLiteral("<missing>")});
 }
 
 TEST_F(ConverterTest, ConvtTakesTheImportWindowsArgumentAndTheSettingsSource)

@@ -219,18 +219,49 @@ TEST_F(DailyImportTest, BadIssueCodeEndsTheRunNamingFileLineAndText)
     EXPECT_EQ(count(QStringLiteral("daydata")), 1);
 }
 
+TEST_F(DailyImportTest, FileWhoseRecordsDisagreeWithItsHeaderEndsTheRunBeforeAnythingOfItIsWritten)
+{
+    writeDaily(Mon, {QStringLiteral("1301,0,極洋,100,110,95,105,5000")});
+    // Cut short: three announced, two there. The day's stored row must survive RDel 1.
+    writeDaily(Tue, {QStringLiteral("1301,0,極洋,100,110,95,106,5000"), QStringLiteral("1332,0,日本水産,50,52,49,51,1000")}, 3);
+    writeDaily(Wed, {QStringLiteral("1301,0,極洋,100,110,95,107,5000")});
+    execute(QStringLiteral("insert into daydata (コード, 日付, 終値, 出来高) values (1333, #2000/07/04#, 9, 1)"));
+    MainModule::RDel = 1;
+    MainModule::MainTag = QStringLiteral("2");
+
+    const ImportResult result = run(Mon, Wed);
+
+    EXPECT_FALSE(result.completed);
+    EXPECT_EQ(MainModule::MainTag, QStringLiteral("2"));
+    ASSERT_EQ(prompt.messages().size(), 1);
+    EXPECT_EQ(prompt.messages().first(), QStringLiteral("Ds200007.04 を読み込みません（見出しの件数は 3 件ですが、記録は 2 行です）。"
+                                                        "正しいファイルに替えてから、この日付から読み込み直して下さい。"));
+    EXPECT_EQ(table(QStringLiteral("daydata"), QStringLiteral("日付")).size(), 2); // Monday's row and the old one
+    EXPECT_TRUE(priceRow(QStringLiteral("daydata"), 1301, Mon));
+    EXPECT_EQ(priceRow(QStringLiteral("daydata"), 1333, Tue)->close, 9);
+
+    // More records than announced is refused the same way.
+    writeDaily(Tue, {QStringLiteral("1301,0,極洋,100,110,95,106,5000"), QStringLiteral("1332,0,日本水産,50,52,49,51,1000")}, 1);
+    EXPECT_FALSE(run(Tue, Tue).completed);
+    EXPECT_TRUE(prompt.messages().last().contains(QStringLiteral("見出しの件数は 1 件ですが、記録は 2 行です")));
+    EXPECT_FALSE(priceRow(QStringLiteral("daydata"), 1301, Tue));
+
+    // A file of a date already stored is not read with RDel 0, so its count does not matter.
+    MainModule::RDel = 0;
+    EXPECT_TRUE(run(Mon, Tue).completed);
+    EXPECT_EQ(prompt.messages().size(), 2);
+}
+
 TEST_F(DailyImportTest, ToleratesOddButReadableFiles)
 {
-    // UTF-8 with a byte order mark and LF line ends, trailing blanks, a long name, a header count
-    // larger than the lines, extra fields.
+    // UTF-8 with a byte order mark and LF line ends, trailing blanks, a long name, a blank line
+    // that is not counted, extra fields.
     QFile f(dailyPath(Mon));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(QStringLiteral("\xFEFF"
-                           "20000703,9,0  \n1301 , 0 , 極洋株式会社ホールディングスグループ本社ビル , 100 , 110 , 95 , 105 , 5000 , x  \n\n1332,0,日本水産,50,52,49,51,1000\n")
+                           "20000703,2,0  \n1301 , 0 , 極洋株式会社ホールディングスグループ本社ビル , 100 , 110 , 95 , 105 , 5000 , x  \n\n1332,0,日本水産,50,52,49,51,1000\n")
                 .toUtf8());
     f.close();
-    // A header count smaller than the lines: the rest is not read.
-    writeDaily(Tue, {QStringLiteral("1301,0,極洋株式会社ホールディングスグループ本社ビル,1,1,1,1,1"), QStringLiteral("1332,0,日本水産,1,1,1,1,1")}, 1);
     // Empty and header-only files.
     testing_support::writeCp932File(dailyPath(Wed), {});
     writeDaily(Thu, {});
@@ -239,7 +270,6 @@ TEST_F(DailyImportTest, ToleratesOddButReadableFiles)
 
     EXPECT_TRUE(result.completed);
     EXPECT_EQ(count(QStringLiteral("daydata"), QStringLiteral("where 日付=#2000/07/03#")), 2);
-    EXPECT_EQ(count(QStringLiteral("daydata"), QStringLiteral("where 日付=#2000/07/04#")), 1);
     auto r = priceRow(QStringLiteral("daydata"), 1301, Mon);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->close, 105);

@@ -79,12 +79,27 @@ TEST_F(RegistrationTest, MissingFileIsReportedAndConversionModeKeepsTheWindowOpe
     EXPECT_FALSE(result.closeWindow);
 }
 
-TEST_F(RegistrationTest, ShortLinesAreSkippedAndLongNamesCut)
+TEST_F(RegistrationTest, ShortLinesUnknownMarketsAndUnitsBelowOneAreSkippedAndLongNamesCut)
 {
-    writeRegistration({QStringLiteral("1301,1,極洋"), QStringLiteral("1332,1,日本水産株式会社ホールディングス東京本社ビル,1000,1")});
+    writeRegistration({QStringLiteral("1301,1,極洋"), QStringLiteral("1332,1,日本水産株式会社ホールディングス東京本社ビル,1000,1"),
+                       QStringLiteral("1400,999,架空市場,1000,1"), QStringLiteral("1401,0,市場なし,1000,1"),
+                       QStringLiteral("1402,6,その他,0,1"), QStringLiteral("1403,3,店頭,100,-5"), QStringLiteral("1404,6,その他,1,1")});
     const ImportResult result = run();
     EXPECT_TRUE(result.completed);
-    EXPECT_EQ(register_(), QStringList({QStringLiteral("1332,1,日本水産株式会社ホールディングス東京本社,1000,1,true")}));
+    EXPECT_EQ(register_(), QStringList({
+                               QStringLiteral("1332,1,日本水産株式会社ホールディングス東京本社,1000,1,true"),
+                               QStringLiteral("1404,6,その他,1,1,true"),
+                           }));
+    QStringList reasons;
+    for (const auto &s : result.skipped.lines())
+        reasons << QStringLiteral("%1 %2").arg(s.line).arg(s.reason);
+    EXPECT_EQ(reasons, QStringList({
+                           QStringLiteral("2 項目が 5 つありません"),
+                           QStringLiteral("4 市場コード '999' は市場の表にありません"),
+                           QStringLiteral("5 市場コード '0' は市場の表にありません"),
+                           QStringLiteral("6 出来高単位 '0' が 0 以下です"),
+                           QStringLiteral("7 株価単位 '-5' が 0 以下です"),
+                       }));
     ASSERT_EQ(prompt.messages().size(), 1);
     EXPECT_TRUE(prompt.messages().first().contains(QStringLiteral("Regist.Mei の 2 行目"))) << prompt.messages().first().toStdString();
 }

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QTimer>
 
+#include <functional>
+
 using namespace info_test;
 
 namespace {
@@ -161,16 +163,15 @@ TEST_F(RankingsDownload, AnEmptyAnswerEndsItsPassOnly)
     server.serve(path(monday.addDays(1), QStringLiteral("d01")), "Internal Server Error", 500);
     serveDay(monday.addDays(1), QStringLiteral("d02"));
     serveDay(monday.addDays(2), QStringLiteral("d01"));
-    // The weekly pass still runs; a cut-off transfer counts as an empty answer too.
-    const QByteArray w01 = rankingFile(friday, QStringLiteral("w01"), QString(), {QStringLiteral("1,1301,1,1,1,1")});
-    server.serveCutOff(path(friday, QStringLiteral("w01")), w01 + QByteArray(500, ' '), int(w01.size()));
+    // The weekly pass still runs.
+    serveDay(friday, QStringLiteral("w01"), 1);
     prompt.answerYes();
     EXPECT_EQ(download(0, QStringLiteral("00/07/10"), QStringLiteral("00/07/14")), info::DownloadEnd::Finished);
     EXPECT_EQ(MainModule::MainTag, kFinished);
     EXPECT_EQ(server.requestCount(path(monday.addDays(1), QStringLiteral("d02"))), 0);
     EXPECT_EQ(server.requestCount(path(monday.addDays(2), QStringLiteral("d01"))), 0);
     EXPECT_EQ(server.requestCount(path(friday, QStringLiteral("w01"))), 1);
-    EXPECT_EQ(count(QStringLiteral("1=1")), 4);
+    EXPECT_EQ(count(QStringLiteral("1=1")), 5);
 
     // A Saturday alone fetches nothing in either pass.
     prompt.answerYes();
@@ -181,15 +182,15 @@ TEST_F(RankingsDownload, AnEmptyAnswerEndsItsPassOnly)
 TEST_F(RankingsDownload, SkipsPagesThatAreNotRankingsAndRefetchReplacesRows)
 {
     server.serve(path(monday, QStringLiteral("d01")), "<!DOCTYPE html><html>maintenance</html>");
-    // Announces three rows, has two: they stay, but the file is not counted as found.
-    server.serve(path(monday, QStringLiteral("d02")),
-                 rankingFile(monday, QStringLiteral("d02"), QString(), {QStringLiteral("1,1301,1,1,1,a"), QStringLiteral("2,1302,1,1,1,b")}, 3));
     prompt.answerYes();
     EXPECT_EQ(download(0, QStringLiteral("00/07/10"), QStringLiteral("00/07/10")), info::DownloadEnd::Finished);
     EXPECT_EQ(MainModule::MainTag, kNothing);
     EXPECT_TRUE(progress.phases.contains(QStringLiteral("20000710 ｽｷｯﾌﾟ..")));
-    EXPECT_EQ(count(QStringLiteral("種類コード='d02'")), 2);
 
+    serveDay(monday, QStringLiteral("d02"), 2);
+    prompt.answerYes();
+    EXPECT_EQ(download(0, QStringLiteral("00/07/10"), QStringLiteral("00/07/10")), info::DownloadEnd::Finished);
+    EXPECT_EQ(count(QStringLiteral("種類コード='d02'")), 2);
     serveDay(monday, QStringLiteral("d02"), 3);
     prompt.answerYes();
     EXPECT_EQ(download(0, QStringLiteral("00/07/10"), QStringLiteral("00/07/10")), info::DownloadEnd::Finished);
@@ -220,6 +221,77 @@ TEST_F(RankingsDownload, AnErrorEndsTheRunKeepingWholeFilesOnly)
     EXPECT_EQ(download(0, QStringLiteral("00/07/10"), QStringLiteral("00/07/10")), info::DownloadEnd::Failed);
     EXPECT_TRUE(prompt.messages().last().contains(QStringLiteral("20000710.d02 の 3 行目")));
     EXPECT_EQ(count(QStringLiteral("種類コード='d02'")), 0);
+}
+
+TEST_F(RankingsDownload, BrokenOrMiscountedFilesEndTheRunAndStoreNothingOfThem)
+{
+    serveDay(monday, QStringLiteral("d01"));
+    executeSql(QStringLiteral("insert into informationData (種類コード, 日付, 順位, コード, Top種類コード) values ('d02', #2000/07/10#, 1, 9999, 'd')"));
+    const QString d02 = path(monday, QStringLiteral("d02"));
+    const QStringList rows{QStringLiteral("1,1301,1,1,1,a"), QStringLiteral("2,1302,1,1,1,b")};
+    const QByteArray whole = rankingFile(monday, QStringLiteral("d02"), QString(), rows);
+    struct Case
+    {
+        std::function<void()> serve;
+        QString message;
+    } cases[] = {
+        {[&] { server.serveCutOff(d02, whole, int(whole.size()) - 10); },
+         server.baseUrl() + d02
+             + QStringLiteral(" を取得できません（%1 バイトのうち %2 バイトで接続が切れました）。").arg(whole.size()).arg(whole.size() - 10)},
+        {[&] { server.serve(d02, whole + QByteArray(info::RankingFileLimit, ' ')); },
+         server.baseUrl() + d02 + QStringLiteral(" を取得できません（65536 バイトを超えるため受け取りを中止しました）。")},
+        {[&] { server.serve(d02, rankingFile(monday, QStringLiteral("d02"), QString(), rows, 3)); },
+         QStringLiteral("20000710.d02 を読み込みません（見出しの件数は 3 件ですが、記録は 2 行です）。")},
+        // The last line has no line end: it is not a record.
+        {[&] { server.serve(d02, whole.chopped(2)); },
+         QStringLiteral("20000710.d02 を読み込みません（見出しの件数は 2 件ですが、記録は 1 行です）。")},
+    };
+    for (const Case &c : cases) {
+        c.serve();
+        MainModule::MainTag = QStringLiteral("before");
+        prompt.answerYes();
+        EXPECT_EQ(download(0, QStringLiteral("00/07/10"), QStringLiteral("00/07/11")), info::DownloadEnd::Failed);
+        EXPECT_EQ(prompt.messages().last(), c.message);
+        EXPECT_EQ(MainModule::MainTag, QStringLiteral("before"));
+        // The file before stays; the stored rows of the broken file's kind and date are untouched.
+        EXPECT_EQ(count(QStringLiteral("種類コード='d01'")), 2);
+        EXPECT_EQ(count(QStringLiteral("種類コード='d02'")), 1);
+    }
+    EXPECT_EQ(server.requestCount(path(monday.addDays(1), QStringLiteral("d01"))), 0);
+}
+
+TEST(InfoServer, RankingLinesOutOfRangeAreLeftOutWithTheirReason)
+{
+    const QString text = QStringLiteral("20000710,6,d01,\r\n1,1301,100,1,1,a\r\n0,1302,100,1,1,b\r\n2,10000,100,1,1,c\r\n"
+                                        "3,1304,-5,1,1,d\r\n4,1305,100,-1,1,e\r\n50,9999,-,0,-3,f\r\n");
+    const info::RankingFile file = info::ParseRankingFile(text, QStringLiteral("20000710.d01"));
+    QStringList kept, reasons;
+    for (const info::RankingRecord &r : file.records)
+        kept << QStringLiteral("%1:%2:%3").arg(r.rank).arg(r.code).arg(r.price);
+    for (const importer::SkippedLine &l : file.refused.lines())
+        reasons << QStringLiteral("%1 %2").arg(l.line).arg(l.reason);
+    EXPECT_EQ(kept, (QStringList{QStringLiteral("1:1301:100"), QStringLiteral("50:9999:0")}));
+    EXPECT_EQ(reasons, (QStringList{
+                           QStringLiteral("3 順位 '0' が 1～50 の範囲外です"),
+                           QStringLiteral("4 銘柄コード '10000' が 1～9999 の範囲外です"),
+                           QStringLiteral("5 株価 '-5' が負の値です"),
+                           QStringLiteral("6 出来高 '-1' が負の値です"),
+                       }));
+}
+
+TEST_F(RankingsDownload, LinesOutOfRangeAreLeftOutAndReportedOnceTheRunEnds)
+{
+    server.serve(path(monday, QStringLiteral("d01")),
+                 rankingFile(monday, QStringLiteral("d01"), QString(),
+                             {QStringLiteral("1,1301,100,1,1,a"), QStringLiteral("51,1302,100,1,1,b"), QStringLiteral("2,1303,100,1,1,c")}));
+    serveDay(monday, QStringLiteral("d02"));
+    prompt.answerYes();
+    EXPECT_EQ(download(0, QStringLiteral("00/07/10"), QStringLiteral("00/07/10")), info::DownloadEnd::Finished);
+    EXPECT_EQ(MainModule::MainTag, kFinished);
+    db::Database::closeAll();
+    EXPECT_EQ(count(QStringLiteral("種類コード='d01'")), 2);
+    EXPECT_EQ(count(QStringLiteral("種類コード='d02'")), 2);
+    EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("読み込めない行が 1 行ありました（20000710.d01 の 3 行目（順位 '51' が 1～50 の範囲外です））。")});
 }
 
 TEST_F(RankingsDownload, WrongDatesAreRefusedAndCancelStopsCleanly)
@@ -283,9 +355,8 @@ TEST_F(RegistrationAndPriceDownload, PriceFilesOfWeekdaysThatCarryTheirDate)
     const QDate monday(2000, 7, 10);
     const QByteArray mon = TextFile::encode(QStringLiteral("20000710,1,0\r\n1301,東証1部,極洋,100,110,90,105,12\r\n"));
     server.serve(QStringLiteral("/kabu/kabudata/Ds200007.10"), mon);
-    // Tuesday's file carries another date; Wednesday has none; Thursday is cut off.
+    // Tuesday's file carries another date; Wednesday and Thursday have none.
     server.serve(QStringLiteral("/kabu/kabudata/Ds200007.11"), TextFile::encode(QStringLiteral("20000710,1,0\r\n")));
-    server.serveCutOff(QStringLiteral("/kabu/kabudata/Ds200007.13"), "20000713,1,0\r\n13" + QByteArray(400, '0'), 16);
     server.serve(QStringLiteral("/kabu/kabudata/Ys200007.10"), "20000710\r\n1\r\n");
     server.serve(QStringLiteral("/kabu/kabudata/Ys200007.14"), "20000710\r\n");
     writeFileBytes(daily + QStringLiteral("/Ds200007.13"), "earlier");
@@ -304,6 +375,53 @@ TEST_F(RegistrationAndPriceDownload, PriceFilesOfWeekdaysThatCarryTheirDate)
     EXPECT_EQ(server.requestCount(QStringLiteral("/kabu/kabudata/Ds200007.15")), 0); // Saturday
     EXPECT_EQ(server.totalRequests(), 10);
     EXPECT_EQ(QDir(daily).entryList({QStringLiteral("*.tmp*"), QStringLiteral(".*")}, QDir::Files | QDir::Hidden).size(), 0);
+}
+
+TEST_F(RegistrationAndPriceDownload, BrokenAnswersAndFilesNotWholeStopTheRunAndStoreNothing)
+{
+    const QString daily = folder->filePath(QStringLiteral("Data"));
+    const QString monPath = QStringLiteral("/kabu/kabudata/Ds200007.10");
+    const QString tuePath = QStringLiteral("/kabu/kabudata/Ds200007.11");
+    const QByteArray mon = TextFile::encode(QStringLiteral("20000710,1,0\r\n1301,0,極洋,100,110,90,105,12\r\n"));
+    const QByteArray tue = TextFile::encode(QStringLiteral("20000711,2,0\r\n1301,0,極洋,100,110,90,105,12\r\n1332,0,日本水産,50,52,49,51,1000\r\n"));
+    server.serve(monPath, mon);
+    writeFileBytes(daily + QStringLiteral("/Ds200007.11"), "earlier");
+    const auto run = [&] {
+        info::PriceDownloadView view{http, progress, nullptr};
+        return info::DownloadPriceFiles(QDate(2000, 7, 10), QDate(2000, 7, 12), false, MainModule::DURL, daily, QString(), view, 5000);
+    };
+    const QString tueAddress = server.baseUrl() + tuePath;
+    struct Case
+    {
+        std::function<void()> serve;
+        QString error;
+    } cases[] = {
+        {[&] { server.serveCutOff(tuePath, tue, 40); },
+         tueAddress + QStringLiteral(" を取得できません（%1 バイトのうち 40 バイトで接続が切れました）。").arg(tue.size())},
+        {[&] { server.serveStream(tuePath, info::DailyFileLimit + 1, false); },
+         tueAddress + QStringLiteral(" を取得できません（4194304 バイトを超えるため受け取りを中止しました）。")},
+        // Whole on the wire, but cut short before it was served: the header says two records.
+        {[&] { server.serve(tuePath, tue.left(tue.indexOf("1332"))); },
+         tueAddress + QStringLiteral(" を保存しません（見出しの件数は 2 件ですが、記録は 1 行です）。")},
+    };
+    for (const Case &c : cases) {
+        c.serve();
+        const int before = server.totalRequests();
+        const info::PriceDownloadResult result = run();
+        EXPECT_EQ(result.error, c.error);
+        EXPECT_EQ(result.dailyStored, 1);
+        EXPECT_EQ(readFileBytes(daily + QStringLiteral("/Ds200007.11")), QByteArray("earlier"));
+        EXPECT_EQ(server.totalRequests() - before, 2); // Wednesday is not asked for
+    }
+
+    // The registration file: an answer beyond its limit leaves the earlier file and says why.
+    const QString local = folder->filePath(QStringLiteral("Data/Regist.Mei"));
+    writeFileBytes(local, "old");
+    server.serveStream(QStringLiteral("/kabu/kabumei/Regist.mei"), info::RegistrationFileLimit * 4);
+    const info::FileOutcome outcome = info::DownloadRegistrationFile(http, MainModule::DURL);
+    EXPECT_FALSE(outcome.stored);
+    EXPECT_EQ(outcome.error, server.baseUrl() + QStringLiteral("/kabu/kabumei/Regist.mei を取得できません（2097152 バイトを超えるため受け取りを中止しました）。"));
+    EXPECT_EQ(readFileBytes(local), QByteArray("old"));
 }
 
 } // namespace

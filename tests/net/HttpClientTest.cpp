@@ -37,11 +37,65 @@ TEST(HttpClient, NotFoundServerErrorAndRefusedConnectionAreNotOk)
     EXPECT_EQ(missing.status, 404);
     EXPECT_TRUE(missing.body.isEmpty());
     EXPECT_FALSE(missing.error.isEmpty());
+    EXPECT_EQ(missing.failure, HttpFailure::Status);
+    EXPECT_FALSE(missing.broken());
     EXPECT_FALSE(http.fetch(server.baseUrl() + QStringLiteral("/broken")).ok);
     // Nothing listens on port 1 of the loopback address.
     const HttpResult refused = http.fetch(QStringLiteral("http://127.0.0.1:1/x"));
     EXPECT_FALSE(refused.ok);
     EXPECT_EQ(refused.status, 0);
+    EXPECT_EQ(refused.failure, HttpFailure::Connection);
+}
+
+TEST(HttpClient, BodyBeyondItsLimitIsStoppedWhileItArrives)
+{
+    constexpr qint64 Huge = 50LL * 1024 * 1024;
+    constexpr qint64 Limit = 1024 * 1024;
+    LoopbackServer server;
+    server.serveStream(QStringLiteral("/announced"), Huge);
+    server.serveStream(QStringLiteral("/unannounced"), Huge, false);
+    HttpClient http;
+    for (const QString &path : {QStringLiteral("/announced"), QStringLiteral("/unannounced")}) {
+        const HttpResult r = http.fetch(HttpRequest{server.baseUrl() + path, Limit, 20000});
+        EXPECT_FALSE(r.ok) << path.toStdString();
+        EXPECT_TRUE(r.broken());
+        EXPECT_EQ(r.failure, HttpFailure::TooLarge) << r.error.toStdString();
+        EXPECT_TRUE(r.body.isEmpty());
+        // The transfer ended near the limit, not after the server had sent everything.
+        EXPECT_LT(server.bytesSent(path), Huge / 5) << path.toStdString();
+    }
+    EXPECT_EQ(http.activeCount(), 0);
+
+    // The limit itself is allowed; the async fetch keeps it too.
+    const QByteArray body(1000, 'a');
+    server.serve(QStringLiteral("/exact"), body);
+    EXPECT_EQ(http.fetch(HttpRequest{server.baseUrl() + QStringLiteral("/exact"), 1000}).body, body);
+    QEventLoop loop;
+    HttpResult async;
+    http.fetchAsync(HttpRequest{server.baseUrl() + QStringLiteral("/exact"), 999}, [&](const HttpResult &r) {
+        async = r;
+        loop.quit();
+    });
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_EQ(async.failure, HttpFailure::TooLarge);
+}
+
+TEST(HttpClient, BodyShorterThanItsContentLengthIsRefused)
+{
+    LoopbackServer server;
+    const QByteArray body = QByteArray(1000, 'd');
+    server.serveCutOff(QStringLiteral("/cut"), body, 400);
+    server.serveCutOff(QStringLiteral("/headers-only"), body, 0);
+    HttpClient http;
+    for (const QString &path : {QStringLiteral("/cut"), QStringLiteral("/headers-only")}) {
+        const HttpResult r = http.fetch(server.baseUrl() + path);
+        EXPECT_FALSE(r.ok) << path.toStdString();
+        EXPECT_EQ(r.failure, HttpFailure::Incomplete) << r.error.toStdString();
+        EXPECT_TRUE(r.body.isEmpty());
+        EXPECT_EQ(fetchFailureMessage(server.baseUrl() + path, r).left(server.baseUrl().size() + path.size() + 9),
+                  server.baseUrl() + path + QStringLiteral(" を取得できません"));
+    }
 }
 
 TEST(HttpClient, AnswerLateWithinTheTimeOutArrivesAndNoAnswerTimesOut)
@@ -56,7 +110,8 @@ TEST(HttpClient, AnswerLateWithinTheTimeOutArrivesAndNoAnswerTimesOut)
     const HttpResult r = http.fetch(server.baseUrl() + QStringLiteral("/slow"), 200);
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.body.isEmpty());
-    EXPECT_EQ(r.error, QStringLiteral("時間内に応答がありませんでした。"));
+    EXPECT_EQ(r.failure, HttpFailure::TimedOut);
+    EXPECT_EQ(r.error, QStringLiteral("時間内に応答がありません"));
     EXPECT_EQ(http.activeCount(), 0);
 }
 
@@ -69,7 +124,8 @@ TEST(HttpClient, CancelStopsATransferInFlight)
     QTimer::singleShot(50, &http, [&http] { http.cancel(); });
     const HttpResult r = http.fetch(server.baseUrl() + QStringLiteral("/hang"), 60000);
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.error, QStringLiteral("転送を中止しました。"));
+    EXPECT_EQ(r.failure, HttpFailure::Cancelled);
+    EXPECT_EQ(r.error, QStringLiteral("転送を中止しました"));
     EXPECT_EQ(server.requestCount(QStringLiteral("/hang")), 1);
 }
 

@@ -6,6 +6,9 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <algorithm>
+#include <memory>
+
 namespace testing_support {
 
 LoopbackServer::LoopbackServer()
@@ -56,6 +59,14 @@ void LoopbackServer::serveCutOff(const QString &pathAndQuery, const QByteArray &
     m_answers.insert(pathAndQuery, a);
 }
 
+void LoopbackServer::serveStream(const QString &pathAndQuery, qint64 bodyBytes, bool announceLength)
+{
+    Answer a;
+    a.streamBytes = bodyBytes;
+    a.announceLength = announceLength;
+    m_answers.insert(pathAndQuery, a);
+}
+
 int LoopbackServer::requestCount(const QString &pathAndQuery) const
 {
     return m_counts.value(pathAndQuery);
@@ -91,6 +102,10 @@ void LoopbackServer::onReadable(QTcpSocket *socket)
     }
     if (answer.hang)
         return;
+    if (answer.streamBytes >= 0) {
+        stream(socket, target, answer);
+        return;
+    }
     if (answer.delayMs > 0) {
         QPointer<QTcpSocket> guarded(socket);
         QTimer::singleShot(answer.delayMs, this, [this, guarded, answer] {
@@ -114,6 +129,34 @@ void LoopbackServer::respond(QTcpSocket *socket, const Answer &answer)
     socket->write(out);
     socket->flush();
     socket->disconnectFromHost();
+}
+
+void LoopbackServer::stream(QTcpSocket *socket, const QString &target, const Answer &answer)
+{
+    // Only this much waits in the socket's own buffer: what counts as sent is what the
+    // connection took.
+    static constexpr qint64 Chunk = 64 * 1024;
+    QByteArray head = "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n";
+    if (answer.announceLength)
+        head += "Content-Length: " + QByteArray::number(answer.streamBytes) + "\r\n";
+    head += "Connection: close\r\n\r\n";
+    socket->write(head);
+    auto remaining = std::make_shared<qint64>(answer.streamBytes);
+    const QByteArray chunk(Chunk, 'x');
+    auto refill = [socket, remaining, chunk] {
+        while (*remaining > 0 && socket->bytesToWrite() < Chunk) {
+            const qint64 n = std::min(Chunk, *remaining);
+            socket->write(chunk.constData(), n);
+            *remaining -= n;
+        }
+        if (*remaining == 0)
+            socket->disconnectFromHost();
+    };
+    connect(socket, &QTcpSocket::bytesWritten, this, [this, target, refill](qint64 written) {
+        m_sent[target] += written;
+        refill();
+    });
+    refill();
 }
 
 } // namespace testing_support

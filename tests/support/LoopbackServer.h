@@ -1,7 +1,7 @@
 #pragma once
 
 // An HTTP server on 127.0.0.1 for network tests: serves canned answers by path (with the query),
-// counts requests, and can answer late or never.
+// counts requests, and can answer late, never, cut short or without end.
 
 #include <QByteArray>
 #include <QHash>
@@ -35,6 +35,12 @@ public:
     // Announces the whole body but sends only its first sentBytes, then closes the connection.
     void serveCutOff(const QString &pathAndQuery, const QByteArray &body, int sentBytes);
 
+    // Streams a body of the given size, a chunk at a time as the client takes it, with or without
+    // announcing its length; the client may stop it at any point.
+    void serveStream(const QString &pathAndQuery, qint64 bodyBytes, bool announceLength = true);
+    // The bytes of answers to pathAndQuery the server managed to hand to the connection.
+    qint64 bytesSent(const QString &pathAndQuery) const { return m_sent.value(pathAndQuery); }
+
     int requestCount(const QString &pathAndQuery) const;
     int totalRequests() const { return m_total; }
 
@@ -46,14 +52,18 @@ private:
         int delayMs = 0;
         bool hang = false;
         int sentBytes = -1; // all
+        qint64 streamBytes = -1; // a streamed body of this size
+        bool announceLength = true;
     };
     void onConnection();
     void onReadable(QTcpSocket *socket);
     void respond(QTcpSocket *socket, const Answer &answer);
+    void stream(QTcpSocket *socket, const QString &target, const Answer &answer);
 
     QTcpServer *m_server;
     QHash<QString, Answer> m_answers;
     QHash<QString, int> m_counts;
+    QHash<QString, qint64> m_sent;
     int m_total = 0;
 };
 

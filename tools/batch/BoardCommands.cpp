@@ -90,7 +90,8 @@ int fetchQuotes(BoardPrompt &prompt, const board::BoardContext &ctx, int kind)
     loop.exec();
     out(quoteTime);
     prompt.print();
-    return ExitOk;
+    // A page that gave no quote leaves its issue's columns at 0: not a success.
+    return fetch.endedByError() || fetch.failedCount() > 0 ? ExitError : ExitOk;
 }
 
 int runBoard(Context &context, const QStringList &args)
