@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -125,10 +126,8 @@ TEST_F(TradeImportTest, IdenticalFillsInOneFileAreEachATradeAndATradeNumberIdent
                       QStringLiteral("12,2000/07/04,7203,買,2000,100,500")})
                   .purchases,
               2);
-    const ledger::ImportReport again = import({numbered, QStringLiteral("11,2000/07/04,7203,買,2000,100,480"),
-                                               QStringLiteral("11,2000/07/05,7203,買,2000,100,500")});
-    EXPECT_EQ(again.alreadyImported, 1);
-    EXPECT_EQ(again.purchases, 1);
+    EXPECT_EQ(import({numbered, QStringLiteral("11,2000/07/04,7203,買,2000,100,480")}).alreadyImported, 1);
+    EXPECT_EQ(import({numbered, QStringLiteral("11,2000/07/05,7203,買,2000,100,500")}).purchases, 1);
 }
 
 TEST_F(TradeImportTest, ASaleThatCannotBeFinishedSellsNothingAndIsTriedAgainNextTime)
@@ -170,6 +169,34 @@ TEST_F(TradeImportTest, AnImportTheDatabaseCannotTakeStoresNothingAndSaysSo)
     report = ledger::ImportTrades(context(), path);
     EXPECT_EQ(report.purchases, 2000);
     EXPECT_EQ(report.alreadyImported, 0);
+}
+
+TEST_F(TradeImportTest, AWriteBackThatFailsAfterTheCommitReportsTheRowsAsStored)
+{
+    {
+        // Prices enough that the import's new pages lie beyond what the limit lets the file reach,
+        // while its log stays well below it.
+        db::Database d(MainModule::DBPath);
+        d.executeRaw(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 39999) "
+                                    "INSERT INTO dayData (コード, 日付, 終値) SELECT i % 4000 + 1, date('2000-01-03', '+' || (i / 4000) || ' days'), 100 FROM n"));
+        d.close();
+    }
+    QStringList lines{kHeader};
+    for (int i = 0; i < 200; ++i)
+        lines.append(QStringLiteral("2000/07/03,1301,買,%1,100").arg(500 + i));
+    testing_support::writeCp932File(path, lines);
+    ledger::ImportReport report;
+    {
+        FileSizeLimit fileAsItIs(rlim_t(QFileInfo(MainModule::DBPath).size()));
+        report = ledger::ImportTrades(context(), path);
+    }
+    EXPECT_TRUE(report.stored);
+    EXPECT_EQ(report.purchases, 200);
+    EXPECT_TRUE(report.failure.startsWith(QStringLiteral("取り込んだ行は保存しましたが、データベースファイルへの書き戻しに失敗しました。\n")))
+        << report.failure.toStdString();
+    db::Database::closeAll();
+    EXPECT_EQ(count(QStringLiteral("stockmarket")), 200);
+    EXPECT_EQ(import(lines).alreadyImported, 200);
 }
 
 TEST_F(TradeImportTest, AnOlderDatabaseStaysRestorableAndIsUpgradedWhenOpened)
