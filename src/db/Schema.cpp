@@ -108,6 +108,14 @@ const std::vector<Table> &tables()
     return t;
 }
 
+// The broker rows the ledger has imported, each by a digest of what identifies it, so that a file
+// imported again adds nothing. Added by the step of layout version 2.
+const Table &importedTradesTable()
+{
+    static const Table t = {u"stockmarketImported", {{u"取引キー", T::Text, 64, false}, {u"取込日", T::Date}}, {{u"Primary", {{u"取引キー"}}}}};
+    return t;
+}
+
 QString q(const QString &name)
 {
     return QLatin1Char('"') + name + QLatin1Char('"');
@@ -158,8 +166,19 @@ QString indexSql(const Table &t, const Index &ix)
     for (size_t i = 0; i < ix.fields.size(); ++i)
         cols += (i ? QStringLiteral(", ") : QString()) + q(QString::fromUtf16(ix.fields[i].name))
             + (ix.fields[i].descending ? QStringLiteral(" DESC") : QString());
-    return QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+    return QStringLiteral("CREATE %1INDEX IF NOT EXISTS %2 ON %3 (%4)")
         .arg(unique ? QStringLiteral("UNIQUE ") : QString(), q(table + QLatin1Char('.') + name), q(table), cols);
+}
+
+// IF NOT EXISTS: a step may meet a file whose version was set back after the step had run.
+void createTable(Database &db, const Table &t)
+{
+    QString cols;
+    for (size_t i = 0; i < t.fields.size(); ++i)
+        cols += (i ? QStringLiteral(",\n  ") : QStringLiteral("\n  ")) + columnSql(t.fields[i]);
+    db.executeRaw(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2\n)").arg(q(QString::fromUtf16(t.name)), cols));
+    for (const Index &ix : t.indexes)
+        db.executeRaw(indexSql(t, ix));
 }
 
 } // namespace
@@ -169,6 +188,7 @@ QStringList tableNames()
     QStringList names;
     for (const Table &t : tables())
         names.append(QString::fromUtf16(t.name));
+    names.append(QString::fromUtf16(importedTradesTable().name));
     return names;
 }
 
@@ -186,6 +206,7 @@ const std::vector<SchemaStep> &schemaSteps()
 {
     static const std::vector<SchemaStep> steps = {
         {1, [](Database &) {}}, // files made before the layout had a version carry 0
+        {2, [](Database &db) { createTable(db, importedTradesTable()); }},
     };
     return steps;
 }
@@ -234,14 +255,8 @@ bool CreateDatabaseFile(const QString &path, Prompt *prompt)
         {
             Database db(building);
             db.executeRaw(QStringLiteral("BEGIN"));
-            for (const Table &t : tables()) {
-                QString cols;
-                for (size_t i = 0; i < t.fields.size(); ++i)
-                    cols += (i ? QStringLiteral(",\n  ") : QStringLiteral("\n  ")) + columnSql(t.fields[i]);
-                db.executeRaw(QStringLiteral("CREATE TABLE %1 (%2\n)").arg(q(QString::fromUtf16(t.name)), cols));
-                for (const Index &ix : t.indexes)
-                    db.executeRaw(indexSql(t, ix));
-            }
+            for (const Table &t : tables())
+                createTable(db, t);
             db.executeRaw(QStringLiteral("COMMIT"));
             UpgradeSchema(db);
             Recordset rs = db.openRecordset(QStringLiteral("Shijyo"), RecordsetType::Dynaset);

@@ -21,7 +21,7 @@ const QString kConfirm = QStringLiteral("確認");
 const QString kUnsoldDate = QStringLiteral("00/00/00");
 
 const char16_t *const kFields[ColumnCount] = {u"コード", u"市場コード", u"銘柄", u"購入日", u"購入額", u"購入数",
-                                                u"損益分岐点", u"現在額", u"売却日", u"売却額", u"売却数", u"利益"};
+                                              u"損益分岐点", u"現在額", u"売却日", u"売却額", u"売却数", u"利益"};
 
 bool isNumberColumn(int column)
 {
@@ -186,6 +186,20 @@ std::array<QString, ColumnCount> Lot::texts() const
 void RefreshLots(const Context &context)
 {
     db::Database database(context.dbPath);
+    const QStringList overflowed = RefreshLots(database);
+    database.close();
+    ReportOverflow(context.prompt, overflowed);
+}
+
+void ReportOverflow(Prompt &prompt, const QStringList &overflowed)
+{
+    if (!overflowed.isEmpty())
+        prompt.inform(overflowText() + QStringLiteral("\n") + overflowed.join(QStringLiteral("\n")), QString(),
+                      PromptIcon::Critical);
+}
+
+QStringList RefreshLots(db::Database &database)
+{
     QStringList overflowed;
     std::vector<Lot> lots;
     {
@@ -223,10 +237,7 @@ void RefreshLots(const Context &context)
         rs.update();
     }
     batch.finish();
-    database.close();
-    if (!overflowed.isEmpty())
-        context.prompt.inform(overflowText() + QStringLiteral("\n") + overflowed.join(QStringLiteral("\n")),
-                              QString(), PromptIcon::Critical);
+    return overflowed;
 }
 
 std::vector<Lot> ReadLots(const QString &dbPath, View view)

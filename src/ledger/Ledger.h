@@ -21,14 +21,33 @@ class Database;
 
 namespace ledger {
 
-enum class View { Unsold, Sold, All };
+enum class View
+{
+    Unsold,
+    Sold,
+    All
+};
 
 // The record source of each view (Option1, Option2, Option3).
 QString SourceOf(View view);
 
 // The twelve grid columns, in order.
-enum Column { ColCode, ColMarket, ColName, ColBuyDate, ColBuyPrice, ColBuyShares, ColBreakEven, ColCurrent,
-              ColSellDate, ColSellPrice, ColSellShares, ColProfit, ColumnCount };
+enum Column
+{
+    ColCode,
+    ColMarket,
+    ColName,
+    ColBuyDate,
+    ColBuyPrice,
+    ColBuyShares,
+    ColBreakEven,
+    ColCurrent,
+    ColSellDate,
+    ColSellPrice,
+    ColSellShares,
+    ColProfit,
+    ColumnCount
+};
 // The field of a column.
 QString FieldOf(int column);
 
@@ -77,6 +96,11 @@ struct Context
 // profit. Lots whose issue has no daily row are left as they are. Lots whose profit overflows
 // keep their stored profit and are reported together in one message. Throws db::DbError.
 void RefreshLots(const Context &context);
+// The same on an open database, inside the caller's transaction; returns the lots whose profit
+// overflowed, for the caller to report once its work is committed.
+QStringList RefreshLots(db::Database &database);
+// The one message of the lots whose profit overflowed; nothing when there are none.
+void ReportOverflow(Prompt &prompt, const QStringList &overflowed);
 
 // The lots of a view, in the view's order. Throws db::DbError.
 std::vector<Lot> ReadLots(const QString &dbPath, View view);

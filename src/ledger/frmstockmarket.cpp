@@ -28,7 +28,8 @@ namespace {
 class LedgerCellDelegate final : public QStyledItemDelegate
 {
 public:
-    explicit LedgerCellDelegate(frmstockmarket *window) : QStyledItemDelegate(window), m_window(window) {}
+    explicit LedgerCellDelegate(frmstockmarket *window)
+        : QStyledItemDelegate(window), m_window(window) { }
     void setModelData(QWidget *editor, QAbstractItemModel *, const QModelIndex &index) const override
     {
         const QByteArray property = editor->metaObject()->userProperty().name();
@@ -41,7 +42,8 @@ private:
 
 } // namespace
 
-frmstockmarket::frmstockmarket(AppServices &services, QWidget *parent) : QDialog(parent), m_services(services)
+frmstockmarket::frmstockmarket(AppServices &services, QWidget *parent)
+    : QDialog(parent), m_services(services)
 {
     setObjectName(QStringLiteral("frmstockmarket"));
     setWindowTitle(QStringLiteral("株式売買管理"));
@@ -243,17 +245,14 @@ void frmstockmarket::mnuTradeImport_Click()
         QStringLiteral("取引履歴(*.csv)|*.csv;*.CSV;*.txt;*.TXT|すべてのﾌｧｲﾙ(*.*)|*.*"), MainModule::dataFolder());
     if (path.isEmpty())
         return;
-    ledger::ImportReport report;
-    try {
-        report = ledger::ImportTrades(context(), path);
-    } catch (const db::DbError &e) {
-        applyView(m_view);
-        m_services.prompt->inform(e.description(), QString(), PromptIcon::Critical);
-        return;
-    }
+    const ledger::ImportReport report = ledger::ImportTrades(context(), path);
     applyView(m_view);
     if (!report.readable)
         m_services.prompt->inform(report.skipped.join(QLatin1Char('\n')), QString(), PromptIcon::Critical);
+    else if (!report.stored)
+        m_services.prompt->inform(report.failure, QString(), PromptIcon::Critical);
+    else if (!report.failure.isEmpty())
+        m_services.prompt->inform(report.summary() + QLatin1Char('\n') + report.failure, QString(), PromptIcon::Critical);
     else
         m_services.prompt->inform(report.summary());
 }

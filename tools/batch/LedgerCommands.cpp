@@ -120,7 +120,15 @@ int runLedger(Context &batchContext, const QStringList &arguments)
                 err(report.skipped.join(QLatin1Char('\n')));
                 return ExitError;
             }
+            if (!report.stored) {
+                err(report.failure);
+                return ExitError;
+            }
             out(report.summary());
+            if (!report.failure.isEmpty()) {
+                err(report.failure);
+                return ExitError;
+            }
             return ExitOk;
         }
     } catch (const db::DbError &e) {
