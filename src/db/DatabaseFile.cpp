@@ -70,9 +70,9 @@ QString engineProblem(sqlite3 *h, CheckDepth depth)
 }
 
 // The first table or column the program needs that the file lacks, as a message part.
-QString missingLayout(sqlite3 *h)
+QString missingLayout(sqlite3 *h, int version)
 {
-    for (const TableColumns &required : requiredTables()) {
+    for (const TableColumns &required : requiredTables(version)) {
         QStringList present;
         const int rc = eachRow(h, QStringLiteral("SELECT name FROM pragma_table_info(%1)").arg(sqlText(required.table)),
                                [&](sqlite3_stmt *s) { present.append(textColumn(s, 0).toLower()); });
@@ -212,7 +212,7 @@ FileCheck CheckDatabaseFile(const QString &path, CheckDepth depth)
         check.refusal = QStringLiteral("%1 は壊れています。(%2)").arg(shown(path), problem);
         return check;
     }
-    if (const QString missing = missingLayout(h); !missing.isEmpty()) {
+    if (const QString missing = missingLayout(h, check.userVersion); !missing.isEmpty()) {
         check.refusal = QStringLiteral("%1 はミラベルのデータベースとして不完全です。(%2)").arg(shown(path), missing);
         return check;
     }

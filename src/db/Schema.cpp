@@ -181,6 +181,25 @@ void createTable(Database &db, const Table &t)
         db.executeRaw(indexSql(t, ix));
 }
 
+
+// A step turns a database of the version before it into its version, here by adding a table; a
+// database created now runs every step after the base tables, so old and new files end in the same
+// layout.
+struct SchemaStep
+{
+    int version;
+    const Table *adds; // nullptr: the step only sets the version
+};
+
+const std::vector<SchemaStep> &schemaSteps()
+{
+    static const std::vector<SchemaStep> steps = {
+        {1, nullptr}, // files made before the layout had a version carry 0
+        {2, &importedTradesTable()},
+    };
+    return steps;
+}
+
 } // namespace
 
 QStringList tableNames()
@@ -188,28 +207,14 @@ QStringList tableNames()
     QStringList names;
     for (const Table &t : tables())
         names.append(QString::fromUtf16(t.name));
-    names.append(QString::fromUtf16(importedTradesTable().name));
+    for (const SchemaStep &step : schemaSteps()) {
+        if (step.adds)
+            names.append(QString::fromUtf16(step.adds->name));
+    }
     return names;
 }
 
 namespace {
-
-// A step turns a database of the version before it into its version; a database created now runs
-// every step after the tables, so old and new files end in the same layout.
-struct SchemaStep
-{
-    int version;
-    void (*apply)(Database &);
-};
-
-const std::vector<SchemaStep> &schemaSteps()
-{
-    static const std::vector<SchemaStep> steps = {
-        {1, [](Database &) {}}, // files made before the layout had a version carry 0
-        {2, [](Database &db) { createTable(db, importedTradesTable()); }},
-    };
-    return steps;
-}
 
 int userVersionOf(Database &database)
 {
@@ -224,20 +229,27 @@ void UpgradeSchema(Database &database)
     // Read again under the write lock: another program may have upgraded the file meanwhile.
     const int from = userVersionOf(database);
     for (const SchemaStep &step : schemaSteps()) {
-        if (step.version > from)
-            step.apply(database);
+        if (step.version > from && step.adds)
+            createTable(database, *step.adds);
     }
     if (from < SchemaVersion)
         database.executeRaw(QStringLiteral("PRAGMA user_version=%1").arg(SchemaVersion));
     upgrade.commit();
 }
 
-std::vector<TableColumns> requiredTables()
+std::vector<TableColumns> requiredTables(int version)
 {
+    std::vector<const Table *> kept;
+    for (const Table &t : tables())
+        kept.push_back(&t);
+    for (const SchemaStep &step : schemaSteps()) {
+        if (step.adds && step.version <= version)
+            kept.push_back(step.adds);
+    }
     std::vector<TableColumns> required;
-    for (const Table &t : tables()) {
-        TableColumns table{QString::fromUtf16(t.name), {}};
-        for (const Field &f : t.fields)
+    for (const Table *t : kept) {
+        TableColumns table{QString::fromUtf16(t->name), {}};
+        for (const Field &f : t->fields)
             table.columns.append(QString::fromUtf16(f.name));
         required.push_back(std::move(table));
     }

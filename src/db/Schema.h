@@ -1,6 +1,7 @@
 #pragma once
 
-// The thirteen tables of Miravel.mdb and the small issue-wide routines over them.
+// The tables of Miravel.mdb, the steps between its layout versions, and the small issue-wide
+// routines over them.
 
 #include "db/Database.h"
 
@@ -23,13 +24,14 @@ bool CreateDatabaseFile(const QString &path, Prompt *prompt);
 // runs it when it first opens such a file.
 void UpgradeSchema(Database &database);
 
-// The tables and columns a database of this program must have.
+// The tables and columns a database of this program of the given layout version must have (a table
+// a later version added is not asked of an older file, which gets it when first opened).
 struct TableColumns
 {
     QString table;
     QStringList columns;
 };
-std::vector<TableColumns> requiredTables();
+std::vector<TableColumns> requiredTables(int version);
 
 // The table names in creation order.
 QStringList tableNames();

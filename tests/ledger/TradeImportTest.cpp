@@ -19,31 +19,6 @@ using namespace importwin_test;
 
 namespace {
 
-// Files of this process may not grow past limit bytes while it lives; a write beyond fails with
-// EFBIG instead of killing the process.
-class FileSizeLimit final
-{
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lower = m_old;
-        lower.rlim_cur = limit;
-        setrlimit(RLIMIT_FSIZE, &lower);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 const QString kHeader = QStringLiteral("日付,コード,売買,単価,株数");
 
@@ -154,7 +129,7 @@ TEST_F(TradeImportTest, AnImportTheDatabaseCannotTakeStoresNothingAndSaysSo)
     testing_support::writeCp932File(path, lines);
     ledger::ImportReport report;
     {
-        FileSizeLimit small(32 * 1024); // far below the log the rows need
+        testing_support::FileSizeLimit small(32 * 1024); // far below the log the rows need
         report = ledger::ImportTrades(context(), path);
     }
     EXPECT_TRUE(report.readable);
@@ -187,7 +162,7 @@ TEST_F(TradeImportTest, AWriteBackThatFailsAfterTheCommitReportsTheRowsAsStored)
     testing_support::writeCp932File(path, lines);
     ledger::ImportReport report;
     {
-        FileSizeLimit fileAsItIs(rlim_t(QFileInfo(MainModule::DBPath).size()));
+        testing_support::FileSizeLimit fileAsItIs(rlim_t(QFileInfo(MainModule::DBPath).size()));
         report = ledger::ImportTrades(context(), path);
     }
     EXPECT_TRUE(report.stored);

@@ -11,6 +11,11 @@
 #include <QTemporaryDir>
 #include <QVariant>
 
+#if defined(Q_OS_UNIX)
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 #include <deque>
 #include <memory>
 #include <vector>
@@ -117,5 +122,33 @@ public:
     QList<bool> busyChanges;
     int yields = 0;
 };
+
+#if defined(Q_OS_UNIX)
+// Files of this process may not grow past limit bytes while it lives; writes beyond fail with
+// EFBIG instead of killing the process.
+class FileSizeLimit final
+{
+public:
+    explicit FileSizeLimit(rlim_t limit)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lower = m_old;
+        lower.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &lower);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+#endif
 
 } // namespace testing_support
