@@ -151,6 +151,7 @@ std::optional<bool> offerCompactionBackup(DatabaseState state, Prompt &prompt)
         fail(prompt, error + LeftUntouched);
         return false;
     }
+    prompt.inform(QStringLiteral("復元終了しました。"), programTitle(), PromptIcon::Information);
     return true;
 }
 

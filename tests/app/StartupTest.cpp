@@ -163,6 +163,7 @@ TEST(Startup, AMissingOrBrokenDatabaseBesideTheCompactionBackupIsOfferedItsResto
     const Startup::Result result = prepare(folder, accepting);
     EXPECT_TRUE(result.ok);
     EXPECT_TRUE(result.firstRunMarker.isEmpty()) << "a restored database is no first start";
+    EXPECT_EQ(accepting.messages(), QStringList{QStringLiteral("復元終了しました。")});
     EXPECT_EQ(scalarOf(QStringLiteral("select Count(*) from Mei")).toInt(), 1);
 }
 
