@@ -312,18 +312,18 @@ bool CreateDatabaseFile(const QString &path, Prompt *prompt)
 
 void DeleteIssueRows(Database &database, const QString &condition)
 {
-    Transaction whole(database); // an issue is never left half deleted
+    WriteBatch whole(database); // a killed program never leaves an issue half deleted
     for (const char *t : {"daydata", "weekdata", "informationData", "board", "shinyo", "Mei"})
         database.execute(QStringLiteral("delete * from %1 ").arg(QLatin1String(t)) + condition);
-    whole.commit();
+    whole.finish();
 }
 
 void ChangeIssueCode(Database &database, const QString &assignment)
 {
-    Transaction whole(database); // an issue never has its rows under two codes
+    WriteBatch whole(database); // a killed program never leaves an issue under two codes
     for (const char *t : {"dayData", "weekData", "informationData", "board", "shinyo", "stockmarket"})
         database.execute(QStringLiteral("Update %1 ").arg(QLatin1String(t)) + assignment);
-    whole.commit();
+    whole.finish();
 }
 
 int MarketOfIssue(Database &database, qint64 code)

@@ -37,10 +37,11 @@ std::vector<TableColumns> requiredTables(int version);
 QStringList tableNames();
 
 // Runs "delete * from <table> " + condition for daydata, weekdata, informationData, board, shinyo
-// and Mei in that order, as one transaction.
+// and Mei in that order, in one transaction: a killed program leaves all or nothing; an engine
+// error stops at the failing statement, and the statements before it stay applied.
 void DeleteIssueRows(Database &database, const QString &condition);
 // Runs "Update <table> " + assignment for the six price, information, board, margin and ledger
-// tables, as one transaction; Mei is not changed.
+// tables, in one transaction as DeleteIssueRows; Mei is not changed.
 void ChangeIssueCode(Database &database, const QString &assignment);
 // The issue's market code, or 0 when it is not registered.
 int MarketOfIssue(Database &database, qint64 code);

@@ -32,9 +32,9 @@ QString priceTable(const MaintenanceContext &context)
     return PriceTableOf(context.periodMode);
 }
 
-// Runs the statements of one command with the hourglass and a painting window, as one transaction:
-// an error (the engine's description ends the command) or a killed program leaves every table as
-// it was before the command.
+// Runs the statements of one command with the hourglass and a painting window, in one transaction
+// committed at its end: a killed program leaves every table as it was before the command. An engine
+// error ends the command with its description, and the statements before it stay applied.
 bool run(const MaintenanceContext &context, const std::function<void(db::Database &)> &work)
 {
     context.progress.setBusy(true);
@@ -43,9 +43,9 @@ bool run(const MaintenanceContext &context, const std::function<void(db::Databas
         db::Database database(context.dbPath);
         {
             YieldDuringQueries yielding(database, context.progress);
-            db::Transaction whole(database);
+            db::WriteBatch whole(database);
             work(database);
-            whole.commit();
+            whole.finish();
         }
         database.close();
     } catch (const db::DbError &e) {
