@@ -38,7 +38,8 @@ if [ ${#need[@]} -gt 0 ]; then
   SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
   $SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}"
 fi
-batch="$root/build/miravel-batch"
+# MIRAVEL_BATCH runs another build of the batch tool (for instance an older one, to see the script fail).
+batch="${MIRAVEL_BATCH:-$root/build/miravel-batch}"
 generate="$root/build/bench/generate_data"
 for p in "$batch" "$generate"; do
   [ -x "$p" ] || { echo "missing $p: run scripts/build.sh first" >&2; exit 2; }
