@@ -113,8 +113,9 @@ Result prepareProgramFolder(const QString &programFolder, Prompt &prompt)
         return result;
     }
 
-    if (!Settings::ensureSettingsFile()) {
-        fail(prompt, QStringLiteral("設定ファイル %1 を作成できません。\n終了します。").arg(MainModule::IniPath));
+    QString settingsError;
+    if (!Settings::ensureSettingsFile(&settingsError)) {
+        fail(prompt, settingsError + QStringLiteral("\n終了します。"));
         return result;
     }
     result.settingsLoaded = Settings::ReadSettings(&prompt);
@@ -125,9 +126,9 @@ Result prepareProgramFolder(const QString &programFolder, Prompt &prompt)
     return result;
 }
 
-bool writeVersionKey()
+bool writeVersionKey(QString *error)
 {
-    return Settings::writeSettingsValue(QStringLiteral("Version"), versionText());
+    return Settings::writeSettingsValue(QStringLiteral("Version"), versionText(), error);
 }
 
 } // namespace Startup

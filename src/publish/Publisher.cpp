@@ -124,8 +124,8 @@ const KindRule *ruleOf(const QString &code)
 class Writer final
 {
 public:
-    Writer(db::Database &database, const QString &outputFolder, const std::function<void(const QString &)> &log)
-        : m_database(database), m_root(outputFolder), m_log(log)
+    Writer(db::Database &database, const QString &outputFolder, int stopAfterFiles, const std::function<void(const QString &)> &log)
+        : m_database(database), m_root(outputFolder), m_stopAfterFiles(stopAfterFiles), m_log(log)
     {
         m_issues.resize(CodeLimit);
         m_history.resize(CodeLimit);
@@ -147,10 +147,14 @@ public:
 private:
     const Issue &issue(int code) const { return m_issues[size_t(code)]; }
     bool makeFolderOf(const QString &path);
+    // False when the run is to stop as if interrupted here (stopAfterFiles).
+    bool mayWriteAnother();
     bool write(const QString &relative, const QByteArray &bytes);
-    // Thousands of pages rewritten on every run: swapped in without waiting for the disk.
+    // Thousands of pages rewritten on every run: written into their previous copies, then swapped
+    // in together after one sync.
     bool writeQuotePage(int code, const QByteArray &bytes);
     QSet<QString> m_madeFolders;
+    TextFile::SwapBatch m_quotePages;
     bool writeRanking(const QString &kind, const QDate &date, std::vector<Candidate> &candidates);
     // The year's highest and lowest traded close before the first row read.
     void loadEarlierExtremes(const QDate &date, const std::vector<PriceRow> &rows);
@@ -162,6 +166,8 @@ private:
 
     db::Database &m_database;
     QDir m_root;
+    int m_stopAfterFiles = 0;
+    int m_filesWritten = 0;
     std::function<void(const QString &)> m_log;
     std::vector<Issue> m_issues;
     std::vector<History> m_history;
@@ -178,23 +184,27 @@ bool Writer::makeFolderOf(const QString &path)
     if (m_madeFolders.contains(folder))
         return true;
     if (!QDir().mkpath(folder)) {
-        error = QStringLiteral("%1 を書き込めません。").arg(path);
+        error = QStringLiteral("フォルダ %1 を作れません。").arg(QDir::toNativeSeparators(folder));
         return false;
     }
     m_madeFolders.insert(folder);
     return true;
 }
 
+bool Writer::mayWriteAnother()
+{
+    if (m_stopAfterFiles > 0 && m_filesWritten >= m_stopAfterFiles) {
+        error = QStringLiteral("%1 ファイルで公開を中断しました。").arg(m_filesWritten);
+        return false;
+    }
+    ++m_filesWritten;
+    return true;
+}
+
 bool Writer::write(const QString &relative, const QByteArray &bytes)
 {
     const QString path = m_root.filePath(relative);
-    if (!makeFolderOf(path))
-        return false;
-    if (!TextFile::writeBytes(path, bytes)) {
-        error = QStringLiteral("%1 を書き込めません。").arg(path);
-        return false;
-    }
-    return true;
+    return makeFolderOf(path) && mayWriteAnother() && TextFile::writeBytes(path, bytes, &error);
 }
 
 bool Writer::writeQuotePage(int code, const QByteArray &bytes)
@@ -203,13 +213,7 @@ bool Writer::writeQuotePage(int code, const QByteArray &bytes)
     const QString path = m_root.filePath(page);
     // The page's previous copy, whose file the next run writes into.
     const QString spare = m_root.filePath(QStringLiteral(".previous/") + page);
-    if (!makeFolderOf(path) || !makeFolderOf(spare))
-        return false;
-    if (!TextFile::swapInBytes(path, spare, bytes)) {
-        error = QStringLiteral("%1 を書き込めません。").arg(path);
-        return false;
-    }
-    return true;
+    return makeFolderOf(path) && makeFolderOf(spare) && mayWriteAnother() && m_quotePages.write(path, spare, bytes, &error);
 }
 
 void Writer::loadIssues()
@@ -621,23 +625,161 @@ bool Writer::writeQuotePages(const QDate &to)
             return false;
         ++result.quotePages;
     }
-    return true;
+    return m_quotePages.swapIn(&error);
 }
 
-// The newest DsYYYYMM.DD already in the folder.
-QDate newestPublishedDay(const QDir &kabudata)
+// The date a published file's name carries: DsYYYYMM.DD and YsYYYYMM.DD, YYYYMMDD.<kind>.
+QDate dateOfName(const QString &name)
 {
-    static const QRegularExpression name(QStringLiteral("^Ds(\\d{6})\\.(\\d{2})$"));
-    QDate newest;
-    for (const QString &file : kabudata.entryList(QDir::Files)) {
-        const auto m = name.match(file);
-        if (!m.hasMatch())
-            continue;
-        const QDate d = QDate::fromString(m.captured(1) + m.captured(2), QStringLiteral("yyyyMMdd"));
-        if (d.isValid() && (!newest.isValid() || d > newest))
-            newest = d;
+    static const QRegularExpression priceFile(QStringLiteral("^[DY]s(\\d{6})\\.(\\d{2})$"));
+    static const QRegularExpression ranking(QStringLiteral("^(\\d{8})\\.[dw]\\d\\d$"));
+    if (const auto m = priceFile.match(name); m.hasMatch())
+        return QDate::fromString(m.captured(1) + m.captured(2), QStringLiteral("yyyyMMdd"));
+    if (const auto m = ranking.match(name); m.hasMatch())
+        return QDate::fromString(m.captured(1), QStringLiteral("yyyyMMdd"));
+    return {};
+}
+
+// A published file is whole when its first line starts with its date and its count (on the line
+// countLine: 0 for daily and ranking files, 1 for margin files) is the number of lines after the
+// count line, every line ended. A file that an older version's write cut short, or left empty,
+// fails; so does one whose name and content disagree.
+bool isWholeFile(const QString &path, const QDate &date, int countLine)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    const QByteArray stamp = date.toString(QStringLiteral("yyyyMMdd")).toLatin1();
+    if (!bytes.startsWith(stamp) || !bytes.endsWith("\r\n"))
+        return false;
+    qsizetype at = stamp.size();
+    if (countLine == 0) {
+        if (bytes.at(at) != ',')
+            return false;
+        ++at;
+    } else {
+        if (bytes.at(at) != '\r')
+            return false;
+        at += 2;
     }
-    return newest;
+    qint64 count = 0;
+    const qsizetype digits = at;
+    for (; at < bytes.size() && bytes.at(at) >= '0' && bytes.at(at) <= '9' && at - digits < 9; ++at)
+        count = count * 10 + (bytes.at(at) - '0');
+    if (at == digits || bytes.at(at) != ',')
+        return false;
+    const qint64 lineEnds = std::count(bytes.cbegin(), bytes.cend(), '\n');
+    return lineEnds == count + countLine + 1;
+}
+
+// Which of the given days have rows in a table: one query for many days.
+QSet<QDate> datesWithRows(db::Database &database, const QString &table, const std::vector<QDate> &days)
+{
+    QSet<QDate> found;
+    constexpr size_t Chunk = 400;
+    for (size_t first = 0; first < days.size(); first += Chunk) {
+        QStringList literals;
+        for (size_t i = first; i < std::min(days.size(), first + Chunk); ++i)
+            literals.append(db::dateLiteral(days[i]));
+        db::Recordset rs = database.openRecordset(QStringLiteral("select distinct 日付 from %1 where 日付 in (%2) ;")
+                                                      .arg(table, literals.join(QLatin1Char(','))),
+                                                  db::RecordsetType::ForwardOnly);
+        for (; !rs.eof(); rs.moveNext())
+            found.insert(rs.toDate(QStringLiteral("日付")));
+    }
+    return found;
+}
+
+// The names in a folder of the tree, after removing the temporary files that a killed run left.
+QSet<QString> publishedNames(const QDir &folder)
+{
+    QSet<QString> names;
+    for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden)) {
+        if (TextFile::isTemporaryFileName(name))
+            QFile::remove(folder.filePath(name));
+        else
+            names.insert(name);
+    }
+    return names;
+}
+
+QStringList rankedKinds(QChar letter)
+{
+    QStringList kinds;
+    for (const InfoKinds::Kind &kind : InfoKinds::shipped()) {
+        if (kind.code.startsWith(letter) && ruleOf(kind.code))
+            kinds.append(kind.code);
+    }
+    return kinds;
+}
+
+// See PublishRequest::from. A day should have its daily file and daily rankings when it has rows,
+// daily rankings (without rows) on any other weekday up to the last stored day, weekly rankings on
+// a weekly date and on every Friday up to the last stored day, and a margin file on a margin date:
+// what writeDays, writeWeeks, writeClosedDays and writeMargins write for it. A file present says
+// its day has such rows; the database is asked only about the days without the file.
+QDate resumeDay(db::Database &database, const QDir &root, const QDate &firstStored, const QDate &lastStored, const QDate &to)
+{
+    (void)publishedNames(QDir(root.filePath(QStringLiteral("kabumei"))));
+    const QDir kabudata(root.filePath(QStringLiteral("kabudata")));
+    const QDir jyhodata(root.filePath(QStringLiteral("jyhodata")));
+    const QSet<QString> prices = publishedNames(kabudata);
+    const QSet<QString> rankings = publishedNames(jyhodata);
+    QDate earliest;
+    for (const QSet<QString> *names : {&prices, &rankings}) {
+        for (const QString &name : *names) {
+            const QDate d = dateOfName(name);
+            if (d.isValid() && (!earliest.isValid() || d < earliest))
+                earliest = d;
+        }
+    }
+    if (!earliest.isValid() || !firstStored.isValid())
+        return firstStored;
+    const QDate start = std::max(earliest, firstStored);
+    if (!to.isValid() || start > to)
+        return start;
+
+    const QStringList dailyKinds = rankedKinds(QLatin1Char('d')), weeklyKinds = rankedKinds(QLatin1Char('w'));
+    const auto rankingName = [](const QDate &day, const QString &kind) {
+        return day.toString(QStringLiteral("yyyyMMdd")) + QLatin1Char('.') + kind;
+    };
+    const auto anyRanking = [&](const QDate &day, const QStringList &kinds) {
+        return std::any_of(kinds.begin(), kinds.end(), [&](const QString &k) { return rankings.contains(rankingName(day, k)); });
+    };
+    const auto fridayUpToLast = [&](const QDate &day) { return day.dayOfWeek() == Qt::Friday && day <= lastStored; };
+    std::vector<QDate> askDaily, askWeekly, askMargin;
+    for (QDate day = start; day <= to; day = day.addDays(1)) {
+        if (!prices.contains(importer::dailyFileName(day)))
+            askDaily.push_back(day);
+        if (!fridayUpToLast(day) && !anyRanking(day, weeklyKinds))
+            askWeekly.push_back(day);
+        if (!prices.contains(importer::marginFileName(day)))
+            askMargin.push_back(day);
+    }
+    const QSet<QDate> trading = datesWithRows(database, QStringLiteral("daydata"), askDaily);
+    const QSet<QDate> weekly = datesWithRows(database, QStringLiteral("weekdata"), askWeekly);
+    const QSet<QDate> margin = datesWithRows(database, QStringLiteral("ShinYo"), askMargin);
+
+    const auto rankingsWhole = [&](const QDate &day, const QStringList &kinds) {
+        return std::all_of(kinds.begin(), kinds.end(), [&](const QString &k) {
+            const QString name = rankingName(day, k);
+            return rankings.contains(name) && isWholeFile(jyhodata.filePath(name), day, 0);
+        });
+    };
+    for (QDate day = start; day <= to; day = day.addDays(1)) {
+        const QString daily = importer::dailyFileName(day), marginFile = importer::marginFileName(day);
+        const bool hasRows = prices.contains(daily) || trading.contains(day);
+        if (hasRows && !(prices.contains(daily) && isWholeFile(kabudata.filePath(daily), day, 0)))
+            return day;
+        if ((hasRows || (day.dayOfWeek() <= Qt::Friday && day <= lastStored)) && !rankingsWhole(day, dailyKinds))
+            return day;
+        if ((fridayUpToLast(day) || anyRanking(day, weeklyKinds) || weekly.contains(day)) && !rankingsWhole(day, weeklyKinds))
+            return day;
+        if ((prices.contains(marginFile) || margin.contains(day)) && !(prices.contains(marginFile) && isWholeFile(kabudata.filePath(marginFile), day, 1)))
+            return day;
+    }
+    return to.addDays(1);
 }
 
 } // namespace
@@ -672,7 +814,7 @@ PublishResult publish(const QString &databasePath, const PublishRequest &request
         // Most pages are read once: a small page cache is recycled, where the usual large one takes
         // fresh memory for every page read, and that costs more than the read.
         database.executeRaw(QStringLiteral("PRAGMA cache_size=-2000"));
-        Writer writer(database, request.outputFolder, log);
+        Writer writer(database, request.outputFolder, request.stopAfterFiles, log);
         PublishResult &result = writer.result;
         const QVariant first = database.scalar(QStringLiteral("SELECT Min(日付) AS MinDate FROM daydata ;"));
         const QVariant last = database.scalar(QStringLiteral("SELECT Max(日付) AS MaxDate FROM daydata ;"));
@@ -680,11 +822,8 @@ PublishResult publish(const QString &databasePath, const PublishRequest &request
             return v.typeId() == QMetaType::QDate ? v.toDate() : QDate::fromString(v.toString().left(10), Qt::ISODate);
         };
         result.to = request.to.isValid() ? request.to : asDate(last);
-        result.from = request.from;
-        if (!result.from.isValid()) {
-            const QDate published = newestPublishedDay(QDir(QDir(request.outputFolder).filePath(QStringLiteral("kabudata"))));
-            result.from = published.isValid() ? published.addDays(1) : asDate(first);
-        }
+        result.from = request.from.isValid() ? request.from
+                                             : resumeDay(database, QDir(request.outputFolder), asDate(first), asDate(last), result.to);
         writer.loadIssues();
         const QDate registrationDate = result.to.isValid() ? result.to : QDate::currentDate();
         bool ok = writer.writeRegistration(registrationDate) && writer.writeKinds();

@@ -46,8 +46,9 @@ bool openProgramFolder(const Context &context)
         err(QStringLiteral("データベースの形式 '%1' を認識できません。").arg(MainModule::DBPath));
         return false;
     }
-    if (!Settings::ensureSettingsFile()) {
-        err(QStringLiteral("設定ファイル %1 を作成できません。").arg(MainModule::IniPath));
+    QString settingsError;
+    if (!Settings::ensureSettingsFile(&settingsError)) {
+        err(settingsError);
         return false;
     }
     TerminalPrompt prompt;
