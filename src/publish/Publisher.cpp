@@ -31,6 +31,12 @@ constexpr int AverageDays = 25;
 // The four characters between the record count and the comment, which readers skip.
 const QString HeaderFiller = QStringLiteral("0000");
 
+// The last day up to which every day of the tree is known to be whole: found so by reading its
+// files, or written by runs of this publisher that went through. Its files are then only looked for:
+// they were written whole. A tree of an older version, which could cut files short, has none and is
+// read through once.
+const QString CheckedThroughFile = QStringLiteral(".previous/checked-through");
+
 struct Issue
 {
     QString name;
@@ -140,6 +146,7 @@ public:
     bool writeMargins(const QDate &from, const QDate &to);
     bool writeClosedDays(const QDate &from, const QDate &to);
     bool writeQuotePages(const QDate &to);
+    bool writeCheckedThrough(const QDate &day);
 
     PublishResult result;
     QString error;
@@ -214,6 +221,11 @@ bool Writer::writeQuotePage(int code, const QByteArray &bytes)
     // The page's previous copy, whose file the next run writes into.
     const QString spare = m_root.filePath(QStringLiteral(".previous/") + page);
     return makeFolderOf(path) && makeFolderOf(spare) && mayWriteAnother() && m_quotePages.write(path, spare, bytes, &error);
+}
+
+bool Writer::writeCheckedThrough(const QDate &day)
+{
+    return write(CheckedThroughFile, day.toString(QStringLiteral("yyyyMMdd")).toLatin1() + "\r\n");
 }
 
 void Writer::loadIssues()
@@ -643,35 +655,48 @@ QDate dateOfName(const QString &name)
 // A published file is whole when its first line starts with its date and its count (on the line
 // countLine: 0 for daily and ranking files, 1 for margin files) is the number of lines after the
 // count line, every line ended. A file that an older version's write cut short, or left empty,
-// fails; so does one whose name and content disagree.
-bool isWholeFile(const QString &path, const QDate &date, int countLine)
+// fails; so does one whose name and content disagree. One buffer serves every file read.
+class WholeFileCheck final
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.readAll();
-    const QByteArray stamp = date.toString(QStringLiteral("yyyyMMdd")).toLatin1();
-    if (!bytes.startsWith(stamp) || !bytes.endsWith("\r\n"))
-        return false;
-    qsizetype at = stamp.size();
-    if (countLine == 0) {
-        if (bytes.at(at) != ',')
+public:
+    bool operator()(const QString &path, const QDate &date, int countLine)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
             return false;
-        ++at;
-    } else {
-        if (bytes.at(at) != '\r')
+        const qint64 size = file.size();
+        if (size < 10 || size > (qint64(1) << 30))
             return false;
-        at += 2;
+        m_bytes.resize(qsizetype(size));
+        if (file.read(m_bytes.data(), size) != size)
+            return false;
+        const char *bytes = m_bytes.constData();
+        const char *const end = bytes + size;
+        const QByteArray stamp = date.toString(QStringLiteral("yyyyMMdd")).toLatin1();
+        if (!m_bytes.startsWith(stamp) || end[-2] != '\r' || end[-1] != '\n')
+            return false;
+        const char *at = bytes + stamp.size();
+        if (countLine == 0) {
+            if (*at != ',')
+                return false;
+            ++at;
+        } else {
+            if (*at != '\r')
+                return false;
+            at += 2;
+        }
+        qint64 count = 0;
+        const char *const digits = at;
+        for (; at < end && *at >= '0' && *at <= '9' && at - digits < 9; ++at)
+            count = count * 10 + (*at - '0');
+        if (at == digits || at == end || *at != ',')
+            return false;
+        return std::count(bytes, end, '\n') == count + countLine + 1;
     }
-    qint64 count = 0;
-    const qsizetype digits = at;
-    for (; at < bytes.size() && bytes.at(at) >= '0' && bytes.at(at) <= '9' && at - digits < 9; ++at)
-        count = count * 10 + (bytes.at(at) - '0');
-    if (at == digits || bytes.at(at) != ',')
-        return false;
-    const qint64 lineEnds = std::count(bytes.cbegin(), bytes.cend(), '\n');
-    return lineEnds == count + countLine + 1;
-}
+
+private:
+    QByteArray m_bytes;
+};
 
 // Which of the given days have rows in a table: one query for many days.
 QSet<QDate> datesWithRows(db::Database &database, const QString &table, const std::vector<QDate> &days)
@@ -714,14 +739,25 @@ QStringList rankedKinds(QChar letter)
     return kinds;
 }
 
+QDate checkedThrough(const QDir &root)
+{
+    QFile file(root.filePath(CheckedThroughFile));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QDate::fromString(QString::fromLatin1(file.read(8)), QStringLiteral("yyyyMMdd"));
+}
+
 // See PublishRequest::from. A day should have its daily file and daily rankings when it has rows,
 // daily rankings (without rows) on any other weekday up to the last stored day, weekly rankings on
 // a weekly date and on every Friday up to the last stored day, and a margin file on a margin date:
 // what writeDays, writeWeeks, writeClosedDays and writeMargins write for it. A file present says
-// its day has such rows; the database is asked only about the days without the file.
-QDate resumeDay(db::Database &database, const QDir &root, const QDate &firstStored, const QDate &lastStored, const QDate &to)
+// its day has such rows; the database is asked only about the days without the file. The files of
+// the days after `checked` are read to see that they are whole.
+QDate resumeDay(db::Database &database, const QDir &root, const QDate &firstStored, const QDate &lastStored, const QDate &to,
+                const QDate &checked)
 {
-    (void)publishedNames(QDir(root.filePath(QStringLiteral("kabumei"))));
+    for (const char *folder : {"kabumei", ".previous"})
+        (void)publishedNames(QDir(root.filePath(QLatin1String(folder))));
     const QDir kabudata(root.filePath(QStringLiteral("kabudata")));
     const QDir jyhodata(root.filePath(QStringLiteral("jyhodata")));
     const QSet<QString> prices = publishedNames(kabudata);
@@ -761,6 +797,10 @@ QDate resumeDay(db::Database &database, const QDir &root, const QDate &firstStor
     const QSet<QDate> weekly = datesWithRows(database, QStringLiteral("weekdata"), askWeekly);
     const QSet<QDate> margin = datesWithRows(database, QStringLiteral("ShinYo"), askMargin);
 
+    WholeFileCheck readsWhole;
+    const auto isWholeFile = [&](const QString &path, const QDate &day, int countLine) {
+        return (checked.isValid() && day <= checked) || readsWhole(path, day, countLine);
+    };
     const auto rankingsWhole = [&](const QDate &day, const QStringList &kinds) {
         return std::all_of(kinds.begin(), kinds.end(), [&](const QString &k) {
             const QString name = rankingName(day, k);
@@ -822,8 +862,10 @@ PublishResult publish(const QString &databasePath, const PublishRequest &request
             return v.typeId() == QMetaType::QDate ? v.toDate() : QDate::fromString(v.toString().left(10), Qt::ISODate);
         };
         result.to = request.to.isValid() ? request.to : asDate(last);
+        const QDir root(request.outputFolder);
+        const QDate checked = checkedThrough(root);
         result.from = request.from.isValid() ? request.from
-                                             : resumeDay(database, QDir(request.outputFolder), asDate(first), asDate(last), result.to);
+                                             : resumeDay(database, root, asDate(first), asDate(last), result.to, checked);
         writer.loadIssues();
         const QDate registrationDate = result.to.isValid() ? result.to : QDate::currentDate();
         bool ok = writer.writeRegistration(registrationDate) && writer.writeKinds();
@@ -834,6 +876,11 @@ PublishResult publish(const QString &databasePath, const PublishRequest &request
                 && writer.writeClosedDays(result.from, std::min(result.to, lastStored)) && writer.writeMargins(result.from, result.to);
         }
         ok = ok && writer.writeQuotePages(registrationDate);
+        // Every day up to the end of the range is whole now, unless the run began after days that
+        // were not checked.
+        const bool continuous = !request.from.isValid() || (checked.isValid() && request.from <= checked.addDays(1));
+        if (ok && continuous && result.to.isValid() && (!checked.isValid() || result.to > checked))
+            ok = writer.writeCheckedThrough(result.to);
         if (!ok) {
             result.error = writer.error;
             return result;

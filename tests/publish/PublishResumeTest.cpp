@@ -68,6 +68,18 @@ protected:
 
     static QString stamp(const QDate &day) { return day.toString(QStringLiteral("yyyyMMdd")); }
 
+    // The day through which the publisher knows the tree whole; its files are only looked for.
+    QByteArray checkedThrough(const QString &tree) const
+    {
+        return readFileBytes(QDir(tree).filePath(QStringLiteral(".previous/checked-through")));
+    }
+
+    // A tree as an older version left it: nothing says its files were written whole.
+    void writtenByAnOlderVersion(const QString &tree) const
+    {
+        ASSERT_TRUE(QFile::remove(QDir(tree).filePath(QStringLiteral(".previous/checked-through"))));
+    }
+
     std::vector<QDate> days;
     QTemporaryDir reference;
     QMap<QString, QByteArray> expected;
@@ -106,6 +118,7 @@ TEST_F(PublishResumeTest, RunsInterruptedAnywhereEndAsAnUninterruptedRun)
 // or at a line end) is written again from the first such day; the days before it stay.
 TEST_F(PublishResumeTest, MissingEmptyAndCutFilesAreWrittenAgain)
 {
+    writtenByAnOlderVersion(reference.path());
     const QDir tree(reference.path());
     const QDate firstBad = days[4], cutAtLineEnd = days[6], later = days[10];
     const QString ds = QStringLiteral("kabudata/") + importer::dailyFileName(firstBad);
@@ -126,6 +139,16 @@ TEST_F(PublishResumeTest, MissingEmptyAndCutFilesAreWrittenAgain)
     EXPECT_EQ(r.from, firstBad);
     EXPECT_EQ(treeOf(reference.path()), expected);
     EXPECT_EQ(QFileInfo(untouched).lastModified(), untouchedTime);
+    EXPECT_EQ(checkedThrough(reference.path()), stamp(days.back()).toLatin1() + "\r\n");
+
+    // Checked through: a missing file is still found, a file's content is no longer read.
+    QFile::remove(tree.filePath(QStringLiteral("jyhodata/%1.d05").arg(stamp(days[2]))));
+    const QString empty = QStringLiteral("jyhodata/%1.d01").arg(stamp(days[1]));
+    writeFileBytes(tree.filePath(empty), QByteArray());
+    const publish::PublishResult checked = run(reference.path());
+    ASSERT_TRUE(checked.ok);
+    EXPECT_EQ(checked.from, days[2]);
+    EXPECT_EQ(QFileInfo(tree.filePath(empty)).size(), 0);
 }
 
 // Each of a day's files counts: a margin file and a weekly ranking alone are enough to go back.
@@ -142,6 +165,7 @@ TEST_F(PublishResumeTest, EveryFileOfADayCounts)
                                     QStringLiteral("jyhodata/%1.w02").arg(stamp(friday))}) {
         const QByteArray bytes = readFileBytes(tree.filePath(relative));
         writeFileBytes(tree.filePath(relative), bytes.left(bytes.indexOf('\n') + 1));
+        writtenByAnOlderVersion(reference.path());
         const publish::PublishResult r = run(reference.path());
         ASSERT_TRUE(r.ok);
         EXPECT_EQ(r.from, friday) << relative.toStdString();
@@ -160,10 +184,12 @@ TEST_F(PublishResumeTest, ACompleteTreeStartsAfterItsLastDay)
 
     QTemporaryDir tree;
     ASSERT_TRUE(run(tree.path(), 0, days[8], days[10]).ok);
+    EXPECT_FALSE(QFileInfo::exists(QDir(tree.path()).filePath(QStringLiteral(".previous/checked-through")))); // the days before were not checked
     const publish::PublishResult next = run(tree.path());
     ASSERT_TRUE(next.ok);
     EXPECT_GT(next.from, days[10]);
     EXPECT_LE(next.from, days[11]);
+    EXPECT_EQ(checkedThrough(tree.path()), stamp(days.back()).toLatin1() + "\r\n");
     EXPECT_FALSE(QFileInfo::exists(QDir(tree.path()).filePath(QStringLiteral("kabudata/") + importer::dailyFileName(days[7]))));
 }
 
