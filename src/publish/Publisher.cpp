@@ -720,7 +720,7 @@ QSet<QDate> datesWithRows(db::Database &database, const QString &table, const st
 QSet<QString> publishedNames(const QDir &folder)
 {
     QSet<QString> names;
-    for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden)) {
+    for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden, QDir::Unsorted)) {
         if (TextFile::isTemporaryFileName(name))
             QFile::remove(folder.filePath(name));
         else
@@ -777,47 +777,51 @@ QDate resumeDay(db::Database &database, const QDir &root, const QDate &firstStor
         return start;
 
     const QStringList dailyKinds = rankedKinds(QLatin1Char('d')), weeklyKinds = rankedKinds(QLatin1Char('w'));
-    const auto rankingName = [](const QDate &day, const QString &kind) {
-        return day.toString(QStringLiteral("yyyyMMdd")) + QLatin1Char('.') + kind;
+    struct Day
+    {
+        QDate date;
+        QString stamp, daily, margin;
     };
-    const auto anyRanking = [&](const QDate &day, const QStringList &kinds) {
-        return std::any_of(kinds.begin(), kinds.end(), [&](const QString &k) { return rankings.contains(rankingName(day, k)); });
+    std::vector<Day> range;
+    for (QDate day = start; day <= to; day = day.addDays(1))
+        range.push_back({day, day.toString(QStringLiteral("yyyyMMdd")), importer::dailyFileName(day), importer::marginFileName(day)});
+    const auto anyRanking = [&](const Day &day, const QStringList &kinds) {
+        return std::any_of(kinds.begin(), kinds.end(),
+                           [&](const QString &k) { return rankings.contains(day.stamp + QLatin1Char('.') + k); });
     };
     const auto fridayUpToLast = [&](const QDate &day) { return day.dayOfWeek() == Qt::Friday && day <= lastStored; };
     std::vector<QDate> askDaily, askWeekly, askMargin;
-    for (QDate day = start; day <= to; day = day.addDays(1)) {
-        if (!prices.contains(importer::dailyFileName(day)))
-            askDaily.push_back(day);
-        if (!fridayUpToLast(day) && !anyRanking(day, weeklyKinds))
-            askWeekly.push_back(day);
-        if (!prices.contains(importer::marginFileName(day)))
-            askMargin.push_back(day);
+    for (const Day &day : range) {
+        if (!prices.contains(day.daily))
+            askDaily.push_back(day.date);
+        if (!fridayUpToLast(day.date) && !anyRanking(day, weeklyKinds))
+            askWeekly.push_back(day.date);
+        if (!prices.contains(day.margin))
+            askMargin.push_back(day.date);
     }
     const QSet<QDate> trading = datesWithRows(database, QStringLiteral("daydata"), askDaily);
     const QSet<QDate> weekly = datesWithRows(database, QStringLiteral("weekdata"), askWeekly);
     const QSet<QDate> margin = datesWithRows(database, QStringLiteral("ShinYo"), askMargin);
 
     WholeFileCheck readsWhole;
-    const auto isWholeFile = [&](const QString &path, const QDate &day, int countLine) {
-        return (checked.isValid() && day <= checked) || readsWhole(path, day, countLine);
+    // Present, and whole: by its content after the checked days.
+    const auto isWhole = [&](const QSet<QString> &names, const QDir &folder, const QString &name, const QDate &day, int countLine) {
+        return names.contains(name) && ((checked.isValid() && day <= checked) || readsWhole(folder.filePath(name), day, countLine));
     };
-    const auto rankingsWhole = [&](const QDate &day, const QStringList &kinds) {
-        return std::all_of(kinds.begin(), kinds.end(), [&](const QString &k) {
-            const QString name = rankingName(day, k);
-            return rankings.contains(name) && isWholeFile(jyhodata.filePath(name), day, 0);
-        });
+    const auto rankingsWhole = [&](const Day &day, const QStringList &kinds) {
+        return std::all_of(kinds.begin(), kinds.end(),
+                           [&](const QString &k) { return isWhole(rankings, jyhodata, day.stamp + QLatin1Char('.') + k, day.date, 0); });
     };
-    for (QDate day = start; day <= to; day = day.addDays(1)) {
-        const QString daily = importer::dailyFileName(day), marginFile = importer::marginFileName(day);
-        const bool hasRows = prices.contains(daily) || trading.contains(day);
-        if (hasRows && !(prices.contains(daily) && isWholeFile(kabudata.filePath(daily), day, 0)))
-            return day;
-        if ((hasRows || (day.dayOfWeek() <= Qt::Friday && day <= lastStored)) && !rankingsWhole(day, dailyKinds))
-            return day;
-        if ((fridayUpToLast(day) || anyRanking(day, weeklyKinds) || weekly.contains(day)) && !rankingsWhole(day, weeklyKinds))
-            return day;
-        if ((prices.contains(marginFile) || margin.contains(day)) && !(prices.contains(marginFile) && isWholeFile(kabudata.filePath(marginFile), day, 1)))
-            return day;
+    for (const Day &day : range) {
+        const bool hasRows = prices.contains(day.daily) || trading.contains(day.date);
+        if (hasRows && !isWhole(prices, kabudata, day.daily, day.date, 0))
+            return day.date;
+        if ((hasRows || (day.date.dayOfWeek() <= Qt::Friday && day.date <= lastStored)) && !rankingsWhole(day, dailyKinds))
+            return day.date;
+        if ((fridayUpToLast(day.date) || anyRanking(day, weeklyKinds) || weekly.contains(day.date)) && !rankingsWhole(day, weeklyKinds))
+            return day.date;
+        if ((prices.contains(day.margin) || margin.contains(day.date)) && !isWhole(prices, kabudata, day.margin, day.date, 1))
+            return day.date;
     }
     return to.addDays(1);
 }
