@@ -46,7 +46,9 @@ struct PublishRequest
     // Invalid: the first day from which the tree is not complete, so that a run after one that was
     // interrupted anywhere (killed, a full disk, a file-size limit) gives the tree an uninterrupted
     // run gives. The tree's days run from its earliest dated file (a new tree: from the first
-    // stored day); a day is complete when every file it should have is there and whole.
+    // stored day); a day is complete when every file it should have is there and whole (its
+    // header's count matches its lines). The files of the days up to the one a run that went
+    // through recorded in .previous/checked-through are only looked for, not read.
     QDate from;
     QDate to; // invalid: the last stored day
     // Ends the run as an interruption would, before its file number stopAfterFiles + 1 (0: no
