@@ -308,7 +308,7 @@ int createTemporary(const QString &path, QString *temporary)
         *temporary = temporaryNameFor(path);
         const int fd = ::open(nativePath(*temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0) {
-            if (errno == EEXIST && attempt < 100)
+            if ((errno == EEXIST || errno == EINTR) && attempt < 100)
                 continue;
             return -1;
         }
@@ -383,14 +383,19 @@ bool SwapBatch::write(const QString &path, const QString &spare, const QByteArra
 {
     // Written over the spare's bytes, then cut: emptying it first would give its disk blocks back
     // only to take new ones.
-    const int fd = ::open(nativePath(spare).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    int fd;
+    do
+        fd = ::open(nativePath(spare).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         setError(error, writeFailure(path, errno));
         return false;
     }
     int failure = writeAll(fd, bytes.constData(), bytes.size());
-    if (failure == 0 && ::ftruncate(fd, off_t(bytes.size())) != 0)
-        failure = errno;
+    while (failure == 0 && ::ftruncate(fd, off_t(bytes.size())) != 0) {
+        if (errno != EINTR)
+            failure = errno;
+    }
     const int closed = closeFile(fd);
     if (failure == 0)
         failure = closed;
