@@ -6,7 +6,6 @@
 #include "import/ImportCommon.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <algorithm>
 #include <cmath>
