@@ -43,11 +43,14 @@ int main(int argc, char **argv)
     dir.mkpath(QStringLiteral("Data"));
     dir.mkpath(QStringLiteral("Margin"));
     importer::DataGenerator generator(options);
-    if (!generator.writeRegistration(dir.filePath(QStringLiteral("Data/Regist.Mei")))) {
-        std::fprintf(stderr, "cannot write into %s\n", qPrintable(folder));
+    QString error;
+    const qint64 records = generator.writeRegistration(dir.filePath(QStringLiteral("Data/Regist.Mei")), &error)
+        ? generator.writeFiles(dir.filePath(QStringLiteral("Data")), dir.filePath(QStringLiteral("Margin")), &error)
+        : -1;
+    if (records < 0) {
+        std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
         return 1;
     }
-    const qint64 records = generator.writeFiles(dir.filePath(QStringLiteral("Data")), dir.filePath(QStringLiteral("Margin")));
     std::printf("%d issues, %d trading days (%s to %s), %lld daily records\n", int(generator.issues().size()),
                 int(generator.tradingDays().size()), qPrintable(generator.tradingDays().front().toString(Qt::ISODate)),
                 qPrintable(generator.tradingDays().back().toString(Qt::ISODate)), records);

@@ -8,6 +8,7 @@
 
 #include "base/DateUtil.h"
 #include "base/MainModule.h"
+#include "base/TextFile.h"
 #include "db/Database.h"
 #include "db/Schema.h"
 #include "db/SqlTranslator.h"
@@ -175,8 +176,8 @@ int main(int argc, char **argv)
                     historyRows += raw.day(date, records);
                 } else {
                     newDay = date;
-                    importer::DataGenerator::writeLines(importer::fileIn(MainModule::hibiPath, importer::dailyFileName(date)),
-                                                        importer::DataGenerator::dailyFileLines(date, records));
+                    TextFile::writeLines(importer::fileIn(MainModule::hibiPath, importer::dailyFileName(date)),
+                                         importer::DataGenerator::dailyFileLines(date, records));
                 }
             });
             sqlite3_exec(d.handle(), "COMMIT", nullptr, nullptr, nullptr);

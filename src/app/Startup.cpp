@@ -187,8 +187,9 @@ Result prepareProgramFolder(const QString &programFolder, Prompt &prompt)
     if (!restoredNow)
         QFile::remove(maint::BeforeRestorePathOf(MainModule::DBPath));
 
-    if (!Settings::ensureSettingsFile()) {
-        fail(prompt, QStringLiteral("設定ファイル %1 を作成できません。\n終了します。").arg(MainModule::IniPath));
+    QString settingsError;
+    if (!Settings::ensureSettingsFile(&settingsError)) {
+        fail(prompt, settingsError + QStringLiteral("\n終了します。"));
         return result;
     }
     result.settingsLoaded = Settings::ReadSettings(&prompt);
@@ -199,9 +200,9 @@ Result prepareProgramFolder(const QString &programFolder, Prompt &prompt)
     return result;
 }
 
-bool writeVersionKey()
+bool writeVersionKey(QString *error)
 {
-    return Settings::writeSettingsValue(QStringLiteral("Version"), versionText());
+    return Settings::writeSettingsValue(QStringLiteral("Version"), versionText(), error);
 }
 
 } // namespace Startup

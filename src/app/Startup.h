@@ -52,7 +52,8 @@ struct Result
 // PeriodMode 1 and "daydata". Messages go through prompt.
 Result prepareProgramFolder(const QString &programFolder, Prompt &prompt);
 
-// Records this version in the key "Version" of section "Miravel". False when the settings file cannot be written.
-bool writeVersionKey();
+// Records this version in the key "Version" of section "Miravel". False when the settings file cannot
+// be written, with the description in error.
+bool writeVersionKey(QString *error = nullptr);
 
 } // namespace Startup

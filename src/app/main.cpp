@@ -19,6 +19,7 @@
 #include <QRegularExpression>
 #include <QTimer>
 
+#include <csignal>
 #include <cstdio>
 
 // Test hook, not a user option: with MIRAVEL_TEST_QUIT_AFTER_SHOWN set, the program ends as soon
@@ -52,6 +53,10 @@ public:
 
 int main(int argc, char **argv)
 {
+#ifdef SIGXFSZ
+    // Past a file-size limit a write fails, and is reported, instead of ending the program unsaid.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QElapsedTimer clock;
     clock.start();
     QApplication app(argc, argv);
@@ -91,9 +96,9 @@ int main(int argc, char **argv)
     mainWindow.mainTag() = result.firstRunMarker;
 
     // The settings file records the version that last ran on it.
-    if (!Startup::writeVersionKey())
-        prompt.inform(QStringLiteral("設定ファイル %1 に書き込めません。").arg(MainModule::IniPath),
-                      Startup::programTitle(), PromptIcon::Warning);
+    QString versionError;
+    if (!Startup::writeVersionKey(&versionError))
+        prompt.inform(versionError, Startup::programTitle(), PromptIcon::Warning);
 
     // The splash; its timer shows the main window.
     frmSplash splash(mainWindow);

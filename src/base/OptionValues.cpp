@@ -106,10 +106,10 @@ QString firstProblem(const OptionEntries &entries)
 bool save(OptionEntries &entries, Prompt *prompt)
 {
     repair(entries);
-    if (!Settings::WriteSettings(settingsValues(entries), false)) {
+    QString error;
+    if (!Settings::WriteSettings(settingsValues(entries), false, &error)) {
         if (prompt)
-            prompt->inform(QStringLiteral("設定ファイル %1 に書き込めません。").arg(MainModule::IniPath),
-                           QStringLiteral("ミラベル"), PromptIcon::Critical);
+            prompt->inform(error, QStringLiteral("ミラベル"), PromptIcon::Critical);
         return false;
     }
     return Settings::ReadSettings(prompt);

@@ -8,9 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -226,13 +226,24 @@ QString cINI::GetLineINI() const
     return valueIn(readDecoded(cstrPath), cstrSection, cstrkey);
 }
 
-bool cINI::WriteIni() const
+namespace {
+
+// The file as it lies on disk, or no lines when it is missing. False when it cannot be read.
+bool readProfile(const QString &path, ProfileFile *file, QString *error)
 {
     QByteArray all;
-    const bool existed = QFile::exists(cstrPath);
-    if (existed && !readRaw(cstrPath, &all))
+    if (QFile::exists(path) && !readRaw(path, &all)) {
+        if (error)
+            *error = QStringLiteral("設定ファイル %1 を読み込めません。").arg(QDir::toNativeSeparators(path));
         return false;
-    ProfileFile file = splitRaw(all);
+    }
+    *file = splitRaw(all);
+    return true;
+}
+
+// Sets the value of key in section as WriteIni describes, in the lines in memory.
+void setValue(ProfileFile &file, const QString &section, const QString &key, const QString &data)
+{
     // New lines take the line end the file already uses (CR LF for a new file).
     QByteArray newEnd = QByteArrayLiteral("\r\n");
     for (const RawLine &l : file.lines) {
@@ -241,15 +252,15 @@ bool cINI::WriteIni() const
             break;
         }
     }
-    const QString value = lineSafe(cstrData);
-    if (!file.utf8 && !fitsCodePage(value + cstrkey + cstrSection)) {
+    const QString value = lineSafe(data);
+    if (!file.utf8 && !fitsCodePage(value + key + section)) {
         // Code page 932 cannot hold the value ("/home/josé", "데이터"): the file becomes UTF-8 with a
         // byte order mark, which the reader takes, instead of losing characters to "?".
         for (RawLine &line : file.lines)
             line.bytes = TextFile::decode(line.bytes).toUtf8();
         file.utf8 = true;
     }
-    const Location loc = locate(decodedLines(file), cstrSection, cstrkey);
+    const Location loc = locate(decodedLines(file), section, key);
     if (loc.keyLine >= 0) {
         // Keep everything up to and including "=" as it was; replace only the value.
         RawLine &line = file.lines[size_t(loc.keyLine)];
@@ -257,7 +268,7 @@ bool cINI::WriteIni() const
         const QString head = text.left(text.indexOf(QLatin1Char('=')) + 1);
         line.bytes = encodeLine(file, head + value);
     } else {
-        const RawLine keyLine{encodeLine(file, cstrkey + QLatin1Char('=') + value), newEnd};
+        const RawLine keyLine{encodeLine(file, key + QLatin1Char('=') + value), newEnd};
         if (loc.sectionLine >= 0) {
             const size_t at = size_t(loc.lastLineOfSection);
             if (file.lines[at].end.isEmpty())
@@ -266,10 +277,14 @@ bool cINI::WriteIni() const
         } else {
             if (!file.lines.empty() && file.lines.back().end.isEmpty())
                 file.lines.back().end = newEnd;
-            file.lines.push_back({encodeLine(file, QLatin1Char('[') + cstrSection + QLatin1Char(']')), newEnd});
+            file.lines.push_back({encodeLine(file, QLatin1Char('[') + section + QLatin1Char(']')), newEnd});
             file.lines.push_back(keyLine);
         }
     }
+}
+
+QByteArray bytesOf(const ProfileFile &file)
+{
     QByteArray out;
     if (file.utf8)
         out += Utf8Bom;
@@ -277,12 +292,18 @@ bool cINI::WriteIni() const
         out += l.bytes;
         out += l.end;
     }
-    QSaveFile save(cstrPath);
-    if (!save.open(QIODevice::WriteOnly))
+    return out;
+}
+
+} // namespace
+
+bool cINI::WriteIni(QString *error) const
+{
+    ProfileFile file;
+    if (!readProfile(cstrPath, &file, error))
         return false;
-    if (save.write(out) != out.size())
-        return false;
-    return save.commit();
+    setValue(file, cstrSection, cstrkey, cstrData);
+    return TextFile::writeBytes(cstrPath, bytesOf(file), error);
 }
 
 namespace Settings {
@@ -503,33 +524,24 @@ QStringList defaultValues()
     return values;
 }
 
-bool WriteSettings(const QStringList &values, bool writeWindowKeys)
+bool WriteSettings(const QStringList &values, bool writeWindowKeys, QString *error)
 {
     const std::vector<const SettingKey *> settings = mainSettings();
     if (values.size() != qsizetype(settings.size()))
         return false;
-    if (!QFile::exists(MainModule::IniPath)) {
-        QFile f(MainModule::IniPath);
-        if (!f.open(QIODevice::WriteOnly))
-            return false;
-    }
-    for (size_t i = 0; i < settings.size(); ++i) {
-        cINI ini = iniOf(settings[i]->section, settings[i]->key);
-        ini.cstrData = values[qsizetype(i)];
-        if (!ini.WriteIni())
-            return false;
-    }
+    // Every key in one write: the file holds all the new values or none of them.
+    ProfileFile file;
+    if (!readProfile(MainModule::IniPath, &file, error))
+        return false;
+    for (size_t i = 0; i < settings.size(); ++i)
+        setValue(file, settings[i]->section, settings[i]->key, values[qsizetype(i)]);
     if (writeWindowKeys) {
         for (const SettingKey &s : table()) {
-            if (isMainKey(s))
-                continue;
-            cINI ini = iniOf(s.section, s.key);
-            ini.cstrData = s.firstRun;
-            if (!ini.WriteIni())
-                return false;
+            if (!isMainKey(s))
+                setValue(file, s.section, s.key, s.firstRun);
         }
     }
-    return true;
+    return TextFile::writeBytes(MainModule::IniPath, bytesOf(file), error);
 }
 
 bool ReadSettings(Prompt *prompt)
@@ -587,13 +599,18 @@ QString conversionError(const QString &key, const QString &text)
     return {};
 }
 
-bool ensureSettingsFile()
+bool ensureSettingsFile(QString *error)
 {
     const QFileInfo ini(MainModule::IniPath);
     if (ini.isFile())
         return true;
     // A folder of that name is in the way as much as a read-only program folder.
-    return !ini.exists() && WriteSettings(defaultValues(), true);
+    if (ini.exists()) {
+        if (error)
+            *error = TextFile::writeFailure(MainModule::IniPath, EISDIR);
+        return false;
+    }
+    return WriteSettings(defaultValues(), true, error);
 }
 
 QStringList currentValues()
@@ -640,11 +657,11 @@ QString settingsValue(const QString &key)
     return iniOf(mainSection(), key).GetLineINI();
 }
 
-bool writeSettingsValue(const QString &key, const QString &value)
+bool writeSettingsValue(const QString &key, const QString &value, QString *error)
 {
     cINI ini = iniOf(mainSection(), key);
     ini.cstrData = value;
-    return ini.WriteIni();
+    return ini.WriteIni(error);
 }
 
 } // namespace Settings

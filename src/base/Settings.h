@@ -26,8 +26,9 @@ public:
     // blanks); "" when the file, the section or the key is missing.
     QString GetLineINI() const;
     // Writes cstrData as the value of cstrkey, creating the file, section or line as needed and
-    // keeping every other line as it was. False when the file cannot be written.
-    bool WriteIni() const;
+    // keeping every other line as it was. False when the file cannot be written; error then gets
+    // the description.
+    bool WriteIni(QString *error = nullptr) const;
 };
 
 namespace Settings {
@@ -61,8 +62,9 @@ QStringList mainKeys();
 QStringList defaultValues();
 
 // Writes the main keys' values (texts in mainKeys() order) and, when asked, the window keys with
-// their first-run values. Creates the file when missing. False when the file cannot be written.
-bool WriteSettings(const QStringList &values, bool writeWindowKeys);
+// their first-run values, all in one write. Creates the file when missing. False when the file
+// cannot be written, with the description in error.
+bool WriteSettings(const QStringList &values, bool writeWindowKeys, QString *error = nullptr);
 // One key's first-run value (a folder in the program folder made whole).
 QString defaultValueOf(const SettingKey &setting);
 // Loads the main keys into MainModule in their read order. A value that does not convert is put
@@ -72,8 +74,8 @@ bool ReadSettings(Prompt *prompt);
 // Why text cannot be a main key's value (a number beyond its variable: "99999" for SaicoL); "" when it can.
 QString conversionError(const QString &key, const QString &text);
 // Writes the default settings when IniPath is missing, as the program's start does. False when it
-// cannot be created.
-bool ensureSettingsFile();
+// cannot be created, with the description in error.
+bool ensureSettingsFile(QString *error = nullptr);
 // The current MainModule values as texts in mainKeys() order.
 QStringList currentValues();
 // The current value of one main key as text; "" for another key.
@@ -101,6 +103,6 @@ QString folderPath(const QString &text);
 // One key of section "Miravel" of IniPath, for the windows that keep their own keys
 // (FilterGaku, JyohoHi, BackPath, boardA, ...): "" when missing.
 QString settingsValue(const QString &key);
-bool writeSettingsValue(const QString &key, const QString &value);
+bool writeSettingsValue(const QString &key, const QString &value, QString *error = nullptr);
 
 } // namespace Settings

@@ -1,16 +1,24 @@
 #include "base/TextFile.h"
 
+#include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <utility>
 
-#ifdef __linux__
+#ifndef _WIN32
 #include <cstdio> // renameat2
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace TextFile {
@@ -198,55 +206,321 @@ QStringList readLines(const QString &path, bool *ok)
     return splitLines(decode(file.readAll()));
 }
 
-bool writeBytes(const QString &path, const QByteArray &bytes)
+namespace {
+
+// The description of a failure the system reports as an error number.
+QString reasonOf(int systemError)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
+    switch (systemError) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("書き込みが許可されていません");
+    case EROFS:
+        return QStringLiteral("読み取り専用の場所です");
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("フォルダがありません");
+    case EISDIR:
+        return QStringLiteral("同じ名前のフォルダがあります");
+    case EIO:
+        return QStringLiteral("入出力エラー");
+    case ENAMETOOLONG:
+        return QStringLiteral("名前が長すぎます");
+    default:
+        return QString::fromLocal8Bit(std::strerror(systemError));
     }
-    return file.commit();
 }
 
-bool swapInBytes(const QString &path, const QString &spare, const QByteArray &bytes)
+void setError(QString *error, const QString &text)
+{
+    if (error)
+        *error = text;
+}
+
+QString temporaryNameFor(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.dir().filePath(QStringLiteral(".%1.%2.tmp")
+                                   .arg(info.fileName())
+                                   .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+}
+
+#ifndef _WIN32
+
+QByteArray nativePath(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+// Writes every byte or gives the error number (0 when all were written).
+int writeAll(int fd, const char *data, qsizetype size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size_t(std::min<qsizetype>(size, qsizetype(1) << 30)));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (n == 0)
+            return EIO;
+        data += n;
+        size -= n;
+    }
+    return 0;
+}
+
+int syncFile(int fd)
+{
+    while (::fsync(fd) != 0) {
+        if (errno == EINVAL) // a file that cannot be synced (a special file system): nothing to wait for
+            return 0;
+        if (errno != EINTR)
+            return errno;
+    }
+    return 0;
+}
+
+// Closing reports what a network file system could not write. After EINTR the descriptor is gone.
+int closeFile(int fd)
+{
+    return ::close(fd) == 0 || errno == EINTR ? 0 : errno;
+}
+
+// Makes the rename of a name in folder last through a power cut. Where a folder cannot be synced,
+// the rename stands all the same: this is not a failure of the write.
+void syncFolder(const QString &folder)
+{
+    const int fd = ::open(nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    (void)::fsync(fd);
+    (void)::close(fd);
+}
+
+// A new temporary file beside path with the permissions the file has (a web server's files stay
+// readable), or the usual ones for a new file. -1 with errno set when it cannot be made.
+int createTemporary(const QString &path, QString *temporary)
+{
+    struct stat existing {};
+    const bool exists = ::stat(nativePath(path).constData(), &existing) == 0 && S_ISREG(existing.st_mode);
+    for (int attempt = 0;; ++attempt) {
+        *temporary = temporaryNameFor(path);
+        const int fd = ::open(nativePath(*temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if ((errno == EEXIST || errno == EINTR) && attempt < 100)
+                continue;
+            return -1;
+        }
+        if (exists)
+            (void)::fchmod(fd, existing.st_mode & 07777);
+        return fd;
+    }
+}
+
+#endif
+
+} // namespace
+
+QString writeFailure(const QString &path, int systemError)
+{
+    const QString file = QDir::toNativeSeparators(path);
+    switch (systemError) {
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return QStringLiteral("ディスクがいっぱいのため、ファイル %1 を書き込めません。").arg(file);
+    case EFBIG:
+        return QStringLiteral("ファイルの大きさの上限を超えるため、ファイル %1 を書き込めません。").arg(file);
+    default:
+        return QStringLiteral("ファイル %1 を書き込めません。(%2)").arg(file, reasonOf(systemError));
+    }
+}
+
+bool isTemporaryFileName(const QString &fileName)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\..+\\.[0-9a-f]{8}\\.tmp$"));
+    return pattern.match(fileName).hasMatch();
+}
+
+#ifndef _WIN32
+
+bool writeBytes(const QString &path, const QByteArray &bytes, QString *error)
+{
+    // A link is followed: its target gets the bytes, as an editor would write it.
+    QString target = path;
+    struct stat link {};
+    if (::lstat(nativePath(path).constData(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        const QString resolved = QFileInfo(path).canonicalFilePath();
+        if (!resolved.isEmpty())
+            target = resolved;
+    }
+    QString temporary;
+    const int fd = createTemporary(target, &temporary);
+    if (fd < 0) {
+        setError(error, writeFailure(path, errno));
+        return false;
+    }
+    int failure = writeAll(fd, bytes.constData(), bytes.size());
+    if (failure == 0)
+        failure = syncFile(fd);
+    const int closed = closeFile(fd);
+    if (failure == 0)
+        failure = closed;
+    if (failure == 0 && ::rename(nativePath(temporary).constData(), nativePath(target).constData()) != 0)
+        failure = errno;
+    if (failure != 0) {
+        (void)::unlink(nativePath(temporary).constData());
+        setError(error, writeFailure(path, failure));
+        return false;
+    }
+    syncFolder(QFileInfo(target).path());
+    return true;
+}
+
+bool SwapBatch::write(const QString &path, const QString &spare, const QByteArray &bytes, QString *error)
 {
     // Written over the spare's bytes, then cut: emptying it first would give its disk blocks back
     // only to take new ones.
-    QFile file(spare);
-    if (!file.open(QIODevice::ReadWrite))
-        return false;
-    const bool written = file.write(bytes) == bytes.size() && file.flush() && file.resize(bytes.size());
-    file.close();
-    if (!written || file.error() != QFileDevice::NoError) {
-        QFile::remove(spare);
+    int fd;
+    do
+        fd = ::open(nativePath(spare).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        setError(error, writeFailure(path, errno));
         return false;
     }
-#ifdef __linux__
-    if (::renameat2(AT_FDCWD, QFile::encodeName(spare).constData(), AT_FDCWD, QFile::encodeName(path).constData(),
-                    RENAME_EXCHANGE) == 0)
-        return true;
-    // No file to swap with yet, or a file system that cannot swap: a plain rename.
-#endif
-    std::error_code error;
-    std::filesystem::rename(std::filesystem::path(spare.toStdU16String()), std::filesystem::path(path.toStdU16String()),
-                            error); // replaces the old file
-    if (error) {
-        QFile::remove(spare);
+    int failure = writeAll(fd, bytes.constData(), bytes.size());
+    while (failure == 0 && ::ftruncate(fd, off_t(bytes.size())) != 0) {
+        if (errno != EINTR)
+            failure = errno;
+    }
+    const int closed = closeFile(fd);
+    if (failure == 0)
+        failure = closed;
+    if (failure != 0) {
+        (void)::unlink(nativePath(spare).constData());
+        setError(error, writeFailure(path, failure));
         return false;
+    }
+    m_written.push_back({path, spare});
+    return true;
+}
+
+bool SwapBatch::swapIn(QString *error)
+{
+    if (m_written.empty())
+        return true;
+    const std::vector<Written> written = std::exchange(m_written, {});
+    // One sync for all the spares: none is swapped in before its bytes are on the disk.
+#ifdef __linux__
+    const int fd = ::open(nativePath(written.front().spare).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || ::syncfs(fd) != 0) {
+        const int failure = errno;
+        if (fd >= 0)
+            (void)::close(fd);
+        setError(error, writeFailure(written.front().path, failure));
+        return false;
+    }
+    (void)::close(fd);
+#else
+    ::sync();
+#endif
+    for (const Written &w : written) {
+        const QByteArray spare = nativePath(w.spare), path = nativePath(w.path);
+#ifdef __linux__
+        if (::renameat2(AT_FDCWD, spare.constData(), AT_FDCWD, path.constData(), RENAME_EXCHANGE) == 0)
+            continue;
+        // No file to swap with yet, or a file system that cannot swap: a plain rename.
+#endif
+        if (::rename(spare.constData(), path.constData()) != 0) {
+            setError(error, writeFailure(w.path, errno));
+            return false;
+        }
     }
     return true;
 }
 
-bool writeLines(const QString &path, const QStringList &lines)
+#else
+
+// Windows: Qt's file functions, every result checked; the rename replaces the old file in one step.
+bool writeBytes(const QString &path, const QByteArray &bytes, QString *error)
+{
+    const QString temporary = temporaryNameFor(path);
+    QFile file(temporary);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        setError(error, QStringLiteral("ファイル %1 を書き込めません。(%2)").arg(QDir::toNativeSeparators(path), file.errorString()));
+        return false;
+    }
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            break;
+        done += qsizetype(n);
+    }
+    bool ok = done == bytes.size() && file.flush();
+    QString reason = file.errorString();
+    file.close();
+    ok = ok && file.error() == QFileDevice::NoError;
+    if (ok) {
+        std::error_code renamed;
+        std::filesystem::rename(std::filesystem::path(temporary.toStdU16String()), std::filesystem::path(path.toStdU16String()),
+                                renamed);
+        if (renamed) {
+            ok = false;
+            reason = QString::fromLocal8Bit(renamed.message().c_str());
+        }
+    }
+    if (!ok) {
+        QFile::remove(temporary);
+        setError(error, QStringLiteral("ファイル %1 を書き込めません。(%2)").arg(QDir::toNativeSeparators(path), reason));
+    }
+    return ok;
+}
+
+bool SwapBatch::write(const QString &path, const QString &spare, const QByteArray &bytes, QString *error)
+{
+    QFile file(spare);
+    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() && file.flush();
+    const QString reason = file.errorString();
+    file.close();
+    if (!ok || file.error() != QFileDevice::NoError) {
+        QFile::remove(spare);
+        setError(error, QStringLiteral("ファイル %1 を書き込めません。(%2)").arg(QDir::toNativeSeparators(path), reason));
+        return false;
+    }
+    m_written.push_back({path, spare});
+    return true;
+}
+
+bool SwapBatch::swapIn(QString *error)
+{
+    const std::vector<Written> written = std::exchange(m_written, {});
+    for (const Written &w : written) {
+        std::error_code renamed;
+        std::filesystem::rename(std::filesystem::path(w.spare.toStdU16String()), std::filesystem::path(w.path.toStdU16String()),
+                                renamed);
+        if (renamed) {
+            setError(error, QStringLiteral("ファイル %1 を書き込めません。(%2)")
+                                .arg(QDir::toNativeSeparators(w.path), QString::fromLocal8Bit(renamed.message().c_str())));
+            return false;
+        }
+    }
+    return true;
+}
+
+#endif
+
+bool writeLines(const QString &path, const QStringList &lines, QString *error)
 {
     QString all;
     for (const QString &line : lines) {
         all += line;
         all += QLatin1String("\r\n");
     }
-    return writeBytes(path, encode(all));
+    return writeBytes(path, encode(all), error);
 }
 
 } // namespace TextFile

@@ -35,15 +35,44 @@ QStringList splitLines(const QString &text);
 
 // Reads a whole file; ok is false when it cannot be read.
 QStringList readLines(const QString &path, bool *ok = nullptr);
-// Writes lines, each ended by CR LF, through a temporary file renamed into place.
-bool writeLines(const QString &path, const QStringList &lines);
-// Writes bytes as a whole file through a temporary file renamed into place.
-bool writeBytes(const QString &path, const QByteArray &bytes);
-// For many small files rewritten on every run: writes the bytes into `spare` and swaps the two
-// names in one step, so that a reader sees the old file or the new one, never part of either. The
-// old file becomes the spare of the next write, so a run creates and deletes no file, which on some
-// file systems costs more than the writing. Where names cannot be swapped, the spare is renamed
-// over the file. Does not wait for the disk: a power cut may cost the newest copy.
-bool swapInBytes(const QString &path, const QString &spare, const QByteArray &bytes);
+// The one whole-file write. The bytes go into a temporary file beside path, every write() checked
+// (interruptions, short writes, a full disk, a file-size limit), are synced to the disk and closed,
+// and only then is the temporary file renamed over path (and the folder synced). On failure the
+// file before (or none) stays as it was, the temporary file is removed, and error, when given, gets
+// a Japanese description that names path. A file under its final name is therefore always whole.
+bool writeBytes(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+// Writes lines, each ended by CR LF, in code page 932, as writeBytes does.
+bool writeLines(const QString &path, const QStringList &lines, QString *error = nullptr);
+// The temporary files writeBytes makes: ".<name>.<8 hex digits>.tmp". One outlives its write only
+// when the process is killed during it; a program that owns a folder may remove them.
+bool isTemporaryFileName(const QString &fileName);
+// Why path could not be written, from the system's error number (ENOSPC, EFBIG, EACCES, ...).
+QString writeFailure(const QString &path, int systemError);
+
+// For many small files rewritten on every run (the quote pages), where a sync per file would cost
+// more than the writing: write() puts each file's new bytes, every byte checked, into its spare
+// (the file's previous copy, which the swap made), and swapIn() syncs the file system once, then
+// swaps each spare with its file in one step, so that a reader sees the old file or the new one,
+// never part of either, and a power cut leaves whole files. The old file becomes the spare of the
+// next run, so a run creates and deletes no file, which on some file systems costs more than the
+// writing. Where names cannot be swapped, the spare is renamed over the file.
+class SwapBatch final
+{
+public:
+    // Writes bytes whole into spare; path is not touched yet. On failure the spare is removed.
+    bool write(const QString &path, const QString &spare, const QByteArray &bytes, QString *error = nullptr);
+    // Syncs, then swaps in every file written since the last call. Stops at the first file that
+    // cannot be swapped; the files before it are in, the rest keep their old bytes.
+    bool swapIn(QString *error = nullptr);
+    qsizetype pending() const { return qsizetype(m_written.size()); }
+
+private:
+    struct Written
+    {
+        QString path;
+        QString spare;
+    };
+    std::vector<Written> m_written;
+};
 
 } // namespace TextFile

@@ -380,8 +380,9 @@ bool SaveBoardFile(const BoardContext &ctx, const QString &path, int kind)
     }
     if (lines.isEmpty())
         lines.append(QString()); // an empty board is a file of one CR LF
-    if (!TextFile::writeLines(Settings::folderPath(path), lines)) {
-        ctx.prompt.inform(path + QStringLiteral(" に書き込めません。"), QStringLiteral("ミラベル"), PromptIcon::Critical);
+    QString error;
+    if (!TextFile::writeLines(Settings::folderPath(path), lines, &error)) {
+        ctx.prompt.inform(error, QStringLiteral("ミラベル"), PromptIcon::Critical);
         return false;
     }
     Settings::writeSettingsValue(fileKey(kind), fileNameOf(path));

@@ -595,10 +595,8 @@ ConvertResult convert(const ConvertRequest &request, const IssueRegister &issues
             records.erase(duplicate, records.end());
         }
         const QString name = importer::dailyFileName(date);
-        if (!TextFile::writeLines(folder.filePath(name), importer::dailyFileLines(date, records))) {
-            result.error = QStringLiteral("%1 を書き込めません。").arg(folder.filePath(name));
+        if (!TextFile::writeLines(folder.filePath(name), importer::dailyFileLines(date, records), &result.error))
             return result;
-        }
         ++result.filesWritten;
         result.recordsWritten += qint64(records.size());
         say(QStringLiteral("%1 %2 銘柄").arg(name).arg(records.size()));

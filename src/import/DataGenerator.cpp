@@ -6,7 +6,6 @@
 #include "import/ImportCommon.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <algorithm>
 #include <cmath>
@@ -158,9 +157,9 @@ QStringList DataGenerator::registrationLines() const
     return lines;
 }
 
-bool DataGenerator::writeRegistration(const QString &path) const
+bool DataGenerator::writeRegistration(const QString &path, QString *error) const
 {
-    return writeLines(path, registrationLines());
+    return TextFile::writeLines(path, registrationLines(), error);
 }
 
 void DataGenerator::generate(const std::function<void(int, const QDate &, const std::vector<GeneratedRecord> &)> &day,
@@ -215,21 +214,22 @@ void DataGenerator::generate(const std::function<void(int, const QDate &, const 
     }
 }
 
-qint64 DataGenerator::writeFiles(const QString &dailyFolder, const QString &marginFolder)
+qint64 DataGenerator::writeFiles(const QString &dailyFolder, const QString &marginFolder, QString *error)
 {
     qint64 written = 0;
+    bool failed = false;
     const QDir daily(dailyFolder);
     const QDir margin(marginFolder);
     generate(
         [&](int, const QDate &date, const std::vector<GeneratedRecord> &records) {
-            writeLines(daily.filePath(dailyFileName(date)), dailyFileLines(date, records));
+            failed = failed || !TextFile::writeLines(daily.filePath(dailyFileName(date)), dailyFileLines(date, records), error);
             written += qint64(records.size());
         },
         [&](const QDate &date, const std::vector<GeneratedMargin> &records) {
             if (!marginFolder.isEmpty())
-                writeLines(margin.filePath(marginFileName(date)), marginFileLines(date, records));
+                failed = failed || !TextFile::writeLines(margin.filePath(marginFileName(date)), marginFileLines(date, records), error);
         });
-    return written;
+    return failed ? -1 : written;
 }
 
 QStringList DataGenerator::dailyFileLines(const QDate &date, const std::vector<GeneratedRecord> &records)
@@ -246,19 +246,6 @@ QStringList DataGenerator::dailyFileLines(const QDate &date, const std::vector<G
 QStringList DataGenerator::marginFileLines(const QDate &date, const std::vector<GeneratedMargin> &records)
 {
     return importer::marginFileLines(date, records);
-}
-
-bool DataGenerator::writeLines(const QString &path, const QStringList &lines)
-{
-    QString all;
-    for (const QString &l : lines) {
-        all += l;
-        all += QLatin1String("\r\n");
-    }
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return f.write(TextFile::encode(all)) >= 0;
 }
 
 } // namespace importer

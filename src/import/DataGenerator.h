@@ -64,7 +64,7 @@ public:
 
     // Regist.Mei: the header line, then one line per issue.
     QStringList registrationLines() const;
-    bool writeRegistration(const QString &path) const;
+    bool writeRegistration(const QString &path, QString *error = nullptr) const;
 
     // Walks the trading days in order (the prices are a walk, so days come one after the other).
     // day gets the day's records in code order; weekEnd is called after the last trading day of
@@ -73,12 +73,12 @@ public:
                   const std::function<void(const QDate &date, const std::vector<GeneratedMargin> &records)> &weekEnd = {});
 
     // Writes every daily file into dailyFolder and, when marginFolder is not empty, a margin file
-    // per week into it. Returns the number of daily records written.
-    qint64 writeFiles(const QString &dailyFolder, const QString &marginFolder);
+    // per week into it. Returns the number of daily records written, or -1 with the description in
+    // error when a file could not be written (the files after it are not written).
+    qint64 writeFiles(const QString &dailyFolder, const QString &marginFolder, QString *error = nullptr);
 
     static QStringList dailyFileLines(const QDate &date, const std::vector<GeneratedRecord> &records);
     static QStringList marginFileLines(const QDate &date, const std::vector<GeneratedMargin> &records);
-    static bool writeLines(const QString &path, const QStringList &lines);
 
 private:
     std::uint64_t next();

@@ -8,7 +8,6 @@
 #include "info/InfoServer.h"
 
 #include <QDir>
-#include <QSaveFile>
 
 namespace info {
 
@@ -70,13 +69,7 @@ bool fetchPriceFile(Http &http, const QString &address, const QDate &date, const
 
 bool WriteWholeFile(const QString &path, const QByteArray &bytes, QString *why)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (why)
-            *why = QStringLiteral("%1 に書き込めません（%2）。").arg(QDir::toNativeSeparators(path), file.errorString());
-        return false;
-    }
-    return true;
+    return TextFile::writeBytes(path, bytes, why);
 }
 
 QDate DailyFileDate(const QByteArray &body)

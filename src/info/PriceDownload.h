@@ -49,7 +49,7 @@ PriceDownloadResult DownloadPriceFiles(const QDate &first, const QDate &last, bo
 QDate DailyFileDate(const QByteArray &body);
 QDate MarginFileDate(const QByteArray &body);
 
-// Writes bytes whole: a temporary file renamed into place. False with the reason otherwise.
+// Writes bytes whole, as TextFile::writeBytes does. False with the reason otherwise.
 bool WriteWholeFile(const QString &path, const QByteArray &bytes, QString *why = nullptr);
 
 } // namespace info

@@ -420,7 +420,7 @@ QString StockCsvPath()
     return MainModule::dataFolder() + QStringLiteral("/stock.csv");
 }
 
-bool ExportLedger(const QString &dbPath, const QString &csvPath)
+bool ExportLedger(const QString &dbPath, const QString &csvPath, QString *error)
 {
     std::vector<Lot> lots;
     {
@@ -429,7 +429,7 @@ bool ExportLedger(const QString &dbPath, const QString &csvPath)
         for (; !rs.eof(); rs.moveNext())
             lots.push_back(readLot(rs));
     }
-    return TextFile::writeLines(csvPath, CsvLines(lots));
+    return TextFile::writeLines(csvPath, CsvLines(lots), error);
 }
 
 Totals TotalsOf(const std::vector<Lot> &lots)

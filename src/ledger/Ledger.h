@@ -125,9 +125,9 @@ qint64 AddLot(db::Database &database, Currency sonPa, qint64 code, const QDate &
 // the file ends in two line ends as it always has).
 QStringList CsvLines(const std::vector<Lot> &lots);
 // Data/stock.csv; the whole ledger ordered by code and market. Throws db::DbError; false when the
-// file could not be written.
+// file could not be written, with the description in error.
 QString StockCsvPath();
-bool ExportLedger(const QString &dbPath, const QString &csvPath);
+bool ExportLedger(const QString &dbPath, const QString &csvPath, QString *error = nullptr);
 
 // The unrealised profit of the unsold lots and the realised profit of the sold lots of a list.
 struct Totals

@@ -227,8 +227,9 @@ void frmstockmarket::CmdExcel_Click()
 {
     const QString path = ledger::StockCsvPath();
     try {
-        if (!ledger::ExportLedger(MainModule::DBPath, path)) {
-            m_services.prompt->inform(QStringLiteral("%1 に書き込めません。").arg(path), QString(), PromptIcon::Critical);
+        QString error;
+        if (!ledger::ExportLedger(MainModule::DBPath, path, &error)) {
+            m_services.prompt->inform(error, QString(), PromptIcon::Critical);
             return;
         }
     } catch (const db::DbError &e) {

@@ -70,11 +70,7 @@ QStringList PriceCsvLines(const QString &dbPath, const QString &code, const QStr
 bool ExportPriceCsv(const QString &dbPath, const QString &code, const QString &market, const QString &name,
                     int periodMode, QString *error)
 {
-    const QString path = PriceCsvPath(code);
-    if (TextFile::writeLines(path, PriceCsvLines(dbPath, code, market, name, periodMode)))
-        return true;
-    *error = QStringLiteral("%1 に書き込めません。").arg(path);
-    return false;
+    return TextFile::writeLines(PriceCsvPath(code), PriceCsvLines(dbPath, code, market, name, periodMode), error);
 }
 
 QString priceCsvDoneText(const QString &code)
@@ -94,14 +90,14 @@ QString DefaultListName(const QString &folder, const QDate &today)
     return name;
 }
 
-bool WriteIssueList(const QString &path, const QStringList &entries)
+bool WriteIssueList(const QString &path, const QStringList &entries, QString *error)
 {
     if (entries.isEmpty())
         return true;
     QStringList codes;
     for (const QString &entry : entries)
         codes.append(entry.left(4));
-    return TextFile::writeLines(path, codes);
+    return TextFile::writeLines(path, codes, error);
 }
 
 std::vector<qint64> IssueListCodes(const QStringList &lines)
@@ -165,9 +161,9 @@ void WriteIssueListFile(Prompt &prompt, const QStringList &entries, const QDate 
         && !prompt.askYesNo(QDir::toNativeSeparators(path) + QStringLiteral("のファイルは存在します 上書きしますか？"),
                             QStringLiteral("確認")))
         return;
-    if (!WriteIssueList(path, entries))
-        prompt.inform(QStringLiteral("%1 に書き込めません。").arg(QDir::toNativeSeparators(path)), QString(),
-                      PromptIcon::Critical);
+    QString error;
+    if (!WriteIssueList(path, entries, &error))
+        prompt.inform(error, QString(), PromptIcon::Critical);
 }
 
 bool ReadIssueListFile(Prompt &prompt, QStringList *entries)

@@ -32,8 +32,8 @@ QString priceCsvDoneText(const QString &code);
 QString DefaultListName(const QString &folder, const QDate &today);
 
 // Writes the first four characters of each entry, one a line. Nothing is written for no entries
-// (returns true). False when the file could not be written.
-bool WriteIssueList(const QString &path, const QStringList &entries);
+// (returns true). False when the file could not be written, with the description in error.
+bool WriteIssueList(const QString &path, const QStringList &entries, QString *error = nullptr);
 
 // The codes of an issue-list file's lines: a line that is a number, or whose text before its first
 // comma is one; any other line repeats the code before it (0 before the first).

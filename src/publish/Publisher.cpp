@@ -31,6 +31,12 @@ constexpr int AverageDays = 25;
 // The four characters between the record count and the comment, which readers skip.
 const QString HeaderFiller = QStringLiteral("0000");
 
+// The last day up to which every day of the tree is known to be whole: found so by reading its
+// files, or written by runs of this publisher that went through. Its files are then only looked for:
+// they were written whole. A tree of an older version, which could cut files short, has none and is
+// read through once.
+const QString CheckedThroughFile = QStringLiteral(".previous/checked-through");
+
 struct Issue
 {
     QString name;
@@ -124,8 +130,8 @@ const KindRule *ruleOf(const QString &code)
 class Writer final
 {
 public:
-    Writer(db::Database &database, const QString &outputFolder, const std::function<void(const QString &)> &log)
-        : m_database(database), m_root(outputFolder), m_log(log)
+    Writer(db::Database &database, const QString &outputFolder, int stopAfterFiles, const std::function<void(const QString &)> &log)
+        : m_database(database), m_root(outputFolder), m_stopAfterFiles(stopAfterFiles), m_log(log)
     {
         m_issues.resize(CodeLimit);
         m_history.resize(CodeLimit);
@@ -140,6 +146,7 @@ public:
     bool writeMargins(const QDate &from, const QDate &to);
     bool writeClosedDays(const QDate &from, const QDate &to);
     bool writeQuotePages(const QDate &to);
+    bool writeCheckedThrough(const QDate &day);
 
     PublishResult result;
     QString error;
@@ -147,10 +154,14 @@ public:
 private:
     const Issue &issue(int code) const { return m_issues[size_t(code)]; }
     bool makeFolderOf(const QString &path);
+    // False when the run is to stop as if interrupted here (stopAfterFiles).
+    bool mayWriteAnother();
     bool write(const QString &relative, const QByteArray &bytes);
-    // Thousands of pages rewritten on every run: swapped in without waiting for the disk.
+    // Thousands of pages rewritten on every run: written into their previous copies, then swapped
+    // in together after one sync.
     bool writeQuotePage(int code, const QByteArray &bytes);
     QSet<QString> m_madeFolders;
+    TextFile::SwapBatch m_quotePages;
     bool writeRanking(const QString &kind, const QDate &date, std::vector<Candidate> &candidates);
     // The year's highest and lowest traded close before the first row read.
     void loadEarlierExtremes(const QDate &date, const std::vector<PriceRow> &rows);
@@ -162,6 +173,8 @@ private:
 
     db::Database &m_database;
     QDir m_root;
+    int m_stopAfterFiles = 0;
+    int m_filesWritten = 0;
     std::function<void(const QString &)> m_log;
     std::vector<Issue> m_issues;
     std::vector<History> m_history;
@@ -178,23 +191,27 @@ bool Writer::makeFolderOf(const QString &path)
     if (m_madeFolders.contains(folder))
         return true;
     if (!QDir().mkpath(folder)) {
-        error = QStringLiteral("%1 を書き込めません。").arg(path);
+        error = QStringLiteral("フォルダ %1 を作れません。").arg(QDir::toNativeSeparators(folder));
         return false;
     }
     m_madeFolders.insert(folder);
     return true;
 }
 
+bool Writer::mayWriteAnother()
+{
+    if (m_stopAfterFiles > 0 && m_filesWritten >= m_stopAfterFiles) {
+        error = QStringLiteral("%1 ファイルで公開を中断しました。").arg(m_filesWritten);
+        return false;
+    }
+    ++m_filesWritten;
+    return true;
+}
+
 bool Writer::write(const QString &relative, const QByteArray &bytes)
 {
     const QString path = m_root.filePath(relative);
-    if (!makeFolderOf(path))
-        return false;
-    if (!TextFile::writeBytes(path, bytes)) {
-        error = QStringLiteral("%1 を書き込めません。").arg(path);
-        return false;
-    }
-    return true;
+    return makeFolderOf(path) && mayWriteAnother() && TextFile::writeBytes(path, bytes, &error);
 }
 
 bool Writer::writeQuotePage(int code, const QByteArray &bytes)
@@ -203,13 +220,12 @@ bool Writer::writeQuotePage(int code, const QByteArray &bytes)
     const QString path = m_root.filePath(page);
     // The page's previous copy, whose file the next run writes into.
     const QString spare = m_root.filePath(QStringLiteral(".previous/") + page);
-    if (!makeFolderOf(path) || !makeFolderOf(spare))
-        return false;
-    if (!TextFile::swapInBytes(path, spare, bytes)) {
-        error = QStringLiteral("%1 を書き込めません。").arg(path);
-        return false;
-    }
-    return true;
+    return makeFolderOf(path) && makeFolderOf(spare) && mayWriteAnother() && m_quotePages.write(path, spare, bytes, &error);
+}
+
+bool Writer::writeCheckedThrough(const QDate &day)
+{
+    return write(CheckedThroughFile, day.toString(QStringLiteral("yyyyMMdd")).toLatin1() + "\r\n");
 }
 
 void Writer::loadIssues()
@@ -621,23 +637,193 @@ bool Writer::writeQuotePages(const QDate &to)
             return false;
         ++result.quotePages;
     }
-    return true;
+    return m_quotePages.swapIn(&error);
 }
 
-// The newest DsYYYYMM.DD already in the folder.
-QDate newestPublishedDay(const QDir &kabudata)
+// The date a published file's name carries: DsYYYYMM.DD and YsYYYYMM.DD, YYYYMMDD.<kind>.
+QDate dateOfName(const QString &name)
 {
-    static const QRegularExpression name(QStringLiteral("^Ds(\\d{6})\\.(\\d{2})$"));
-    QDate newest;
-    for (const QString &file : kabudata.entryList(QDir::Files)) {
-        const auto m = name.match(file);
-        if (!m.hasMatch())
-            continue;
-        const QDate d = QDate::fromString(m.captured(1) + m.captured(2), QStringLiteral("yyyyMMdd"));
-        if (d.isValid() && (!newest.isValid() || d > newest))
-            newest = d;
+    static const QRegularExpression priceFile(QStringLiteral("^[DY]s(\\d{6})\\.(\\d{2})$"));
+    static const QRegularExpression ranking(QStringLiteral("^(\\d{8})\\.[dw]\\d\\d$"));
+    if (const auto m = priceFile.match(name); m.hasMatch())
+        return QDate::fromString(m.captured(1) + m.captured(2), QStringLiteral("yyyyMMdd"));
+    if (const auto m = ranking.match(name); m.hasMatch())
+        return QDate::fromString(m.captured(1), QStringLiteral("yyyyMMdd"));
+    return {};
+}
+
+// A published file is whole when its first line starts with its date and its count (on the line
+// countLine: 0 for daily and ranking files, 1 for margin files) is the number of lines after the
+// count line, every line ended. A file that an older version's write cut short, or left empty,
+// fails; so does one whose name and content disagree. One buffer serves every file read.
+class WholeFileCheck final
+{
+public:
+    bool operator()(const QString &path, const QDate &date, int countLine)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return false;
+        const qint64 size = file.size();
+        if (size < 10 || size > (qint64(1) << 30))
+            return false;
+        m_bytes.resize(qsizetype(size));
+        if (file.read(m_bytes.data(), size) != size)
+            return false;
+        const char *bytes = m_bytes.constData();
+        const char *const end = bytes + size;
+        const QByteArray stamp = date.toString(QStringLiteral("yyyyMMdd")).toLatin1();
+        if (!m_bytes.startsWith(stamp) || end[-2] != '\r' || end[-1] != '\n')
+            return false;
+        const char *at = bytes + stamp.size();
+        if (countLine == 0) {
+            if (*at != ',')
+                return false;
+            ++at;
+        } else {
+            if (*at != '\r')
+                return false;
+            at += 2;
+        }
+        qint64 count = 0;
+        const char *const digits = at;
+        for (; at < end && *at >= '0' && *at <= '9' && at - digits < 9; ++at)
+            count = count * 10 + (*at - '0');
+        if (at == digits || at == end || *at != ',')
+            return false;
+        return std::count(bytes, end, '\n') == count + countLine + 1;
     }
-    return newest;
+
+private:
+    QByteArray m_bytes;
+};
+
+// Which of the given days have rows in a table: one query for many days.
+QSet<QDate> datesWithRows(db::Database &database, const QString &table, const std::vector<QDate> &days)
+{
+    QSet<QDate> found;
+    constexpr size_t Chunk = 400;
+    for (size_t first = 0; first < days.size(); first += Chunk) {
+        QStringList literals;
+        for (size_t i = first; i < std::min(days.size(), first + Chunk); ++i)
+            literals.append(db::dateLiteral(days[i]));
+        db::Recordset rs = database.openRecordset(QStringLiteral("select distinct 日付 from %1 where 日付 in (%2) ;")
+                                                      .arg(table, literals.join(QLatin1Char(','))),
+                                                  db::RecordsetType::ForwardOnly);
+        for (; !rs.eof(); rs.moveNext())
+            found.insert(rs.toDate(QStringLiteral("日付")));
+    }
+    return found;
+}
+
+// The names in a folder of the tree, after removing the temporary files that a killed run left.
+QSet<QString> publishedNames(const QDir &folder)
+{
+    QSet<QString> names;
+    for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden, QDir::Unsorted)) {
+        if (TextFile::isTemporaryFileName(name))
+            QFile::remove(folder.filePath(name));
+        else
+            names.insert(name);
+    }
+    return names;
+}
+
+QStringList rankedKinds(QChar letter)
+{
+    QStringList kinds;
+    for (const InfoKinds::Kind &kind : InfoKinds::shipped()) {
+        if (kind.code.startsWith(letter) && ruleOf(kind.code))
+            kinds.append(kind.code);
+    }
+    return kinds;
+}
+
+QDate checkedThrough(const QDir &root)
+{
+    QFile file(root.filePath(CheckedThroughFile));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QDate::fromString(QString::fromLatin1(file.read(8)), QStringLiteral("yyyyMMdd"));
+}
+
+// See PublishRequest::from. A day should have its daily file and daily rankings when it has rows,
+// daily rankings (without rows) on any other weekday up to the last stored day, weekly rankings on
+// a weekly date and on every Friday up to the last stored day, and a margin file on a margin date:
+// what writeDays, writeWeeks, writeClosedDays and writeMargins write for it. A file present says
+// its day has such rows; the database is asked only about the days without the file. The files of
+// the days after `checked` are read to see that they are whole.
+QDate resumeDay(db::Database &database, const QDir &root, const QDate &firstStored, const QDate &lastStored, const QDate &to,
+                const QDate &checked)
+{
+    for (const char *folder : {"kabumei", ".previous"})
+        (void)publishedNames(QDir(root.filePath(QLatin1String(folder))));
+    const QDir kabudata(root.filePath(QStringLiteral("kabudata")));
+    const QDir jyhodata(root.filePath(QStringLiteral("jyhodata")));
+    const QSet<QString> prices = publishedNames(kabudata);
+    const QSet<QString> rankings = publishedNames(jyhodata);
+    QDate earliest;
+    for (const QSet<QString> *names : {&prices, &rankings}) {
+        for (const QString &name : *names) {
+            const QDate d = dateOfName(name);
+            if (d.isValid() && (!earliest.isValid() || d < earliest))
+                earliest = d;
+        }
+    }
+    if (!earliest.isValid() || !firstStored.isValid())
+        return firstStored;
+    const QDate start = std::max(earliest, firstStored);
+    if (!to.isValid() || start > to)
+        return start;
+
+    const QStringList dailyKinds = rankedKinds(QLatin1Char('d')), weeklyKinds = rankedKinds(QLatin1Char('w'));
+    struct Day
+    {
+        QDate date;
+        QString stamp, daily, margin;
+    };
+    std::vector<Day> range;
+    for (QDate day = start; day <= to; day = day.addDays(1))
+        range.push_back({day, day.toString(QStringLiteral("yyyyMMdd")), importer::dailyFileName(day), importer::marginFileName(day)});
+    const auto anyRanking = [&](const Day &day, const QStringList &kinds) {
+        return std::any_of(kinds.begin(), kinds.end(),
+                           [&](const QString &k) { return rankings.contains(day.stamp + QLatin1Char('.') + k); });
+    };
+    const auto fridayUpToLast = [&](const QDate &day) { return day.dayOfWeek() == Qt::Friday && day <= lastStored; };
+    std::vector<QDate> askDaily, askWeekly, askMargin;
+    for (const Day &day : range) {
+        if (!prices.contains(day.daily))
+            askDaily.push_back(day.date);
+        if (!fridayUpToLast(day.date) && !anyRanking(day, weeklyKinds))
+            askWeekly.push_back(day.date);
+        if (!prices.contains(day.margin))
+            askMargin.push_back(day.date);
+    }
+    const QSet<QDate> trading = datesWithRows(database, QStringLiteral("daydata"), askDaily);
+    const QSet<QDate> weekly = datesWithRows(database, QStringLiteral("weekdata"), askWeekly);
+    const QSet<QDate> margin = datesWithRows(database, QStringLiteral("ShinYo"), askMargin);
+
+    WholeFileCheck readsWhole;
+    // Present, and whole: by its content after the checked days.
+    const auto isWhole = [&](const QSet<QString> &names, const QDir &folder, const QString &name, const QDate &day, int countLine) {
+        return names.contains(name) && ((checked.isValid() && day <= checked) || readsWhole(folder.filePath(name), day, countLine));
+    };
+    const auto rankingsWhole = [&](const Day &day, const QStringList &kinds) {
+        return std::all_of(kinds.begin(), kinds.end(),
+                           [&](const QString &k) { return isWhole(rankings, jyhodata, day.stamp + QLatin1Char('.') + k, day.date, 0); });
+    };
+    for (const Day &day : range) {
+        const bool hasRows = prices.contains(day.daily) || trading.contains(day.date);
+        if (hasRows && !isWhole(prices, kabudata, day.daily, day.date, 0))
+            return day.date;
+        if ((hasRows || (day.date.dayOfWeek() <= Qt::Friday && day.date <= lastStored)) && !rankingsWhole(day, dailyKinds))
+            return day.date;
+        if ((fridayUpToLast(day.date) || anyRanking(day, weeklyKinds) || weekly.contains(day.date)) && !rankingsWhole(day, weeklyKinds))
+            return day.date;
+        if ((prices.contains(day.margin) || margin.contains(day.date)) && !isWhole(prices, kabudata, day.margin, day.date, 1))
+            return day.date;
+    }
+    return to.addDays(1);
 }
 
 } // namespace
@@ -672,7 +858,7 @@ PublishResult publish(const QString &databasePath, const PublishRequest &request
         // Most pages are read once: a small page cache is recycled, where the usual large one takes
         // fresh memory for every page read, and that costs more than the read.
         database.executeRaw(QStringLiteral("PRAGMA cache_size=-2000"));
-        Writer writer(database, request.outputFolder, log);
+        Writer writer(database, request.outputFolder, request.stopAfterFiles, log);
         PublishResult &result = writer.result;
         const QVariant first = database.scalar(QStringLiteral("SELECT Min(日付) AS MinDate FROM daydata ;"));
         const QVariant last = database.scalar(QStringLiteral("SELECT Max(日付) AS MaxDate FROM daydata ;"));
@@ -680,11 +866,10 @@ PublishResult publish(const QString &databasePath, const PublishRequest &request
             return v.typeId() == QMetaType::QDate ? v.toDate() : QDate::fromString(v.toString().left(10), Qt::ISODate);
         };
         result.to = request.to.isValid() ? request.to : asDate(last);
-        result.from = request.from;
-        if (!result.from.isValid()) {
-            const QDate published = newestPublishedDay(QDir(QDir(request.outputFolder).filePath(QStringLiteral("kabudata"))));
-            result.from = published.isValid() ? published.addDays(1) : asDate(first);
-        }
+        const QDir root(request.outputFolder);
+        const QDate checked = checkedThrough(root);
+        result.from = request.from.isValid() ? request.from
+                                             : resumeDay(database, root, asDate(first), asDate(last), result.to, checked);
         writer.loadIssues();
         const QDate registrationDate = result.to.isValid() ? result.to : QDate::currentDate();
         bool ok = writer.writeRegistration(registrationDate) && writer.writeKinds();
@@ -695,6 +880,11 @@ PublishResult publish(const QString &databasePath, const PublishRequest &request
                 && writer.writeClosedDays(result.from, std::min(result.to, lastStored)) && writer.writeMargins(result.from, result.to);
         }
         ok = ok && writer.writeQuotePages(registrationDate);
+        // Every day up to the end of the range is whole now, unless the run began after days that
+        // were not checked.
+        const bool continuous = !request.from.isValid() || (checked.isValid() && request.from <= checked.addDays(1));
+        if (ok && continuous && result.to.isValid() && (!checked.isValid() || result.to > checked))
+            ok = writer.writeCheckedThrough(result.to);
         if (!ok) {
             result.error = writer.error;
             return result;

@@ -43,8 +43,17 @@ QByteArray rankingFileBytes(const Ranking &ranking);
 struct PublishRequest
 {
     QString outputFolder;
-    QDate from; // invalid: the day after the newest daily file already published, else the first stored day
-    QDate to;   // invalid: the last stored day
+    // Invalid: the first day from which the tree is not complete, so that a run after one that was
+    // interrupted anywhere (killed, a full disk, a file-size limit) gives the tree an uninterrupted
+    // run gives. The tree's days run from its earliest dated file (a new tree: from the first
+    // stored day); a day is complete when every file it should have is there and whole (its
+    // header's count matches its lines). The files of the days up to the one a run that went
+    // through recorded in .previous/checked-through are only looked for, not read.
+    QDate from;
+    QDate to; // invalid: the last stored day
+    // Ends the run as an interruption would, before its file number stopAfterFiles + 1 (0: no
+    // limit). For the tests of resuming.
+    int stopAfterFiles = 0;
 };
 
 struct PublishResult

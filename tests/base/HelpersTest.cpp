@@ -15,10 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#ifdef __linux__
-#include <sys/stat.h>
-#endif
-
 namespace {
 
 struct SafeCase
@@ -176,42 +172,6 @@ TEST(WeekdayRounding, TimePartIsCarriedAlong)
 }
 
 } // namespace
-
-// Both ways of writing a whole file replace what was there, leave no temporary file behind, and
-// report a folder that cannot take the file instead of writing part of it.
-TEST(WholeFile, WritesReplaceTheOldFileAndFailuresLeaveNothing)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("q.html"));
-    const QString spare = dir.filePath(QStringLiteral(".q.html"));
-    const auto read = [](const QString &file) {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    };
-    ASSERT_TRUE(TextFile::writeBytes(path, QByteArray(5000, 'a')));
-    ASSERT_TRUE(TextFile::writeBytes(path, "new"));
-    EXPECT_EQ(read(path), QByteArray("new"));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("q.html")});
-    EXPECT_FALSE(TextFile::writeBytes(dir.filePath(QStringLiteral("missing/q.html")), "x"));
-
-    // Swapped in: the file before becomes the spare, and a spare longer than the new bytes is cut.
-    for (const QByteArray &bytes : {QByteArray("a longer second"), QByteArray("third"), QByteArray("4th")}) {
-        const QByteArray before = read(path);
-        ASSERT_TRUE(TextFile::swapInBytes(path, spare, bytes));
-        EXPECT_EQ(read(path), bytes);
-        EXPECT_EQ(read(spare), before);
-    }
-#ifdef __linux__
-    // From then on the two files trade places: no file is made or deleted.
-    struct stat first {}, second {};
-    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &first), 0);
-    ASSERT_TRUE(TextFile::swapInBytes(path, spare, "fifth"));
-    ASSERT_EQ(::stat(QFile::encodeName(spare).constData(), &second), 0);
-    EXPECT_EQ(first.st_ino, second.st_ino);
-#endif
-    EXPECT_FALSE(TextFile::swapInBytes(dir.filePath(QStringLiteral("missing/q.html")), dir.filePath(QStringLiteral("missing/.q")), "x"));
-    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
-}
 
 // The shortcut for ASCII text gives what the code page's converter gives, its swapped controls too.
 TEST(CodePage, AsciiReadsAndWritesAsTheConverterDoes)

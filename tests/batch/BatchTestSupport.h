@@ -35,7 +35,7 @@ inline BatchRun runBatch(const QString &folder, const QStringList &arguments, rl
     QProcess p;
     if (fileSizeLimit > 0) {
         p.setChildProcessModifier([fileSizeLimit] {
-            std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of killing the tool
+            std::signal(SIGXFSZ, SIG_DFL); // the tool turns it off itself, so a write past the limit fails
             rlimit limit{fileSizeLimit, fileSizeLimit};
             setrlimit(RLIMIT_FSIZE, &limit);
         });

@@ -55,8 +55,9 @@ bool openProgramFolder(const Context &context)
         err(QStringLiteral("データベースの形式 '%1' を認識できません。").arg(MainModule::DBPath) + restoreHint());
         return false;
     }
-    if (!Settings::ensureSettingsFile()) {
-        err(QStringLiteral("設定ファイル %1 を作成できません。").arg(MainModule::IniPath));
+    QString settingsError;
+    if (!Settings::ensureSettingsFile(&settingsError)) {
+        err(settingsError);
         return false;
     }
     TerminalPrompt prompt;

@@ -5,13 +5,14 @@
 
 #include "base/DateUtil.h"
 #include "base/MainModule.h"
+#include "base/TextFile.h"
 #include "chart/ChartPainter.h"
 #include "chart/ChartSeries.h"
 #include "chart/Indicators.h"
 #include "db/Database.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include <QBuffer>
+#include <QDir>
 
 namespace batch {
 
@@ -95,16 +96,25 @@ bool parseArguments(const QStringList &args, ChartArguments &a)
     return a.code >= 0;
 }
 
-bool writeUtf8(const QString &path, const QStringList &lines)
+bool writeUtf8(const QString &path, const QStringList &lines, QString *error)
 {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
+    QByteArray bytes;
     for (const QString &line : lines) {
-        f.write(line.toUtf8());
-        f.write("\n");
+        bytes += line.toUtf8();
+        bytes += '\n';
     }
-    return f.commit();
+    return TextFile::writeBytes(path, bytes, error);
+}
+
+bool writePng(const QString &path, const QImage &image, QString *error)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+        *error = QStringLiteral("ファイル %1 を書き込めません。(画像を PNG にできません)").arg(QDir::toNativeSeparators(path));
+        return false;
+    }
+    return TextFile::writeBytes(path, bytes, error);
 }
 
 QStringList seriesCsv(const chart::ChartSeries &s)
@@ -208,16 +218,17 @@ int runChart(Context &context, const QStringList &arguments)
     const QImage image = chart::RenderChartImage(series, options, true, &drawn);
 
     int status = ExitOk;
-    if (!a.png.isEmpty() && !image.save(a.png, "PNG")) {
-        err(QStringLiteral("%1 に書き込めません。").arg(a.png));
+    QString error;
+    if (!a.png.isEmpty() && !writePng(a.png, image, &error)) {
+        err(error);
         status = ExitError;
     }
-    if (!a.series.isEmpty() && !writeUtf8(a.series, seriesCsv(series))) {
-        err(QStringLiteral("%1 に書き込めません。").arg(a.series));
+    if (!a.series.isEmpty() && !writeUtf8(a.series, seriesCsv(series), &error)) {
+        err(error);
         status = ExitError;
     }
-    if (!a.list.isEmpty() && !writeUtf8(a.list, drawn.KabukaList)) {
-        err(QStringLiteral("%1 に書き込めません。").arg(a.list));
+    if (!a.list.isEmpty() && !writeUtf8(a.list, drawn.KabukaList, &error)) {
+        err(error);
         status = ExitError;
     }
     printSummary(series, scroll);

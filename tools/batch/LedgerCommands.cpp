@@ -105,8 +105,9 @@ int runLedger(Context &batchContext, const QStringList &arguments)
         if (sub == QLatin1String("export")) {
             if (!args.isEmpty())
                 return usage();
-            if (!ledger::ExportLedger(context.dbPath, ledger::StockCsvPath())) {
-                err(QStringLiteral("%1 に書き込めません。").arg(ledger::StockCsvPath()));
+            QString error;
+            if (!ledger::ExportLedger(context.dbPath, ledger::StockCsvPath(), &error)) {
+                err(error);
                 return ExitError;
             }
             out(ledger::StockCsvPath());

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QGuiApplication>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -48,6 +49,10 @@ static void printHelp(const std::vector<Command> &commands)
 
 int main(int argc, char **argv)
 {
+#ifdef SIGXFSZ
+    // Past a file-size limit a write fails, and is reported, instead of ending the program unsaid.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     // Only chart rendering needs fonts and painting (offscreen, without a display); the other
     // commands run on the core application alone.
     bool paints = false;

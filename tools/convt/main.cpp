@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -39,6 +40,10 @@ void usage()
 
 int main(int argc, char **argv)
 {
+#ifdef SIGXFSZ
+    // Past a file-size limit a write fails, and is reported, instead of ending the program unsaid.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
