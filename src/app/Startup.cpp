@@ -60,6 +60,13 @@ bool InstanceLock::tryLock()
     return m_lock->tryLock(0);
 }
 
+QString InstanceLock::refusal() const
+{
+    if (!m_lock || m_lock->error() == QLockFile::LockFailedError)
+        return alreadyRunningMessage();
+    return QStringLiteral("ロックファイル %1 を作成できないため起動できません。").arg(QDir::toNativeSeparators(m_path));
+}
+
 namespace {
 
 void fail(Prompt &prompt, const QString &text)

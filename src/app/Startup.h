@@ -30,6 +30,9 @@ public:
 
     // True when this copy holds the lock now.
     bool tryLock();
+    // After a failed tryLock(): the message to show. "ミラベルはすでに起動しています。" when another
+    // copy holds the lock, else why the lock file could not be made.
+    QString refusal() const;
     QString lockFilePath() const;
     static QString lockFilePathFor(const QString &programFolder);
 

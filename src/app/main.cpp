@@ -72,7 +72,7 @@ int main(int argc, char **argv)
     // One copy per program folder.
     Startup::InstanceLock lock(programFolder);
     if (!lock.tryLock()) {
-        prompt.inform(Startup::alreadyRunningMessage(), Startup::programTitle(), PromptIcon::Information);
+        prompt.inform(lock.refusal(), Startup::programTitle(), PromptIcon::Information);
         return 0;
     }
 

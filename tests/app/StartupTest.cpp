@@ -31,7 +31,9 @@ TEST(InstanceLock, OneCopyPerProgramFolderUntilItEndsOrDied)
     {
         Startup::InstanceLock first(folder.path());
         ASSERT_TRUE(first.tryLock());
-        EXPECT_FALSE(Startup::InstanceLock(folder.path()).tryLock());
+        Startup::InstanceLock second(folder.path());
+        EXPECT_FALSE(second.tryLock());
+        EXPECT_EQ(second.refusal(), Startup::alreadyRunningMessage());
         EXPECT_TRUE(Startup::InstanceLock(other.path()).tryLock()) << "another program folder is another program";
     }
     EXPECT_TRUE(Startup::InstanceLock(folder.path()).tryLock()) << "freed when the first copy ends";
@@ -45,6 +47,15 @@ TEST(InstanceLock, OneCopyPerProgramFolderUntilItEndsOrDied)
     writeFileBytes(Startup::InstanceLock::lockFilePathFor(folder.path()),
                    QByteArray::number(deadPid) + "\nMiravel\n" + QSysInfo::machineHostName().toUtf8() + "\n");
     EXPECT_TRUE(Startup::InstanceLock(folder.path()).tryLock());
+
+#if defined(Q_OS_UNIX)
+    // A lock file that cannot be written is no other copy running.
+    QFile::remove(Startup::InstanceLock::lockFilePathFor(folder.path()));
+    testing_support::FileSizeLimit nothing(0);
+    Startup::InstanceLock unwritable(folder.path());
+    EXPECT_FALSE(unwritable.tryLock());
+    EXPECT_TRUE(unwritable.refusal().contains(QStringLiteral("ロックファイル"))) << unwritable.refusal().toStdString();
+#endif
 }
 
 TEST(Startup, FreshFolderGetsFoldersDatabaseAndDefaultSettings)

@@ -51,8 +51,11 @@ bool openProgramFolder(const Context &context)
         err(QStringLiteral("データベース %1 がありません。先に init を実行して下さい。").arg(MainModule::DBPath) + restoreHint());
         return false;
     }
-    if (!db::Database::isOwnDatabase(MainModule::DBPath)) {
-        err(QStringLiteral("データベースの形式 '%1' を認識できません。").arg(MainModule::DBPath) + restoreHint());
+    try {
+        db::Database database(MainModule::DBPath); // checks the stamp and brings an older layout up to date
+        database.close();
+    } catch (const db::DbError &e) {
+        err(e.description() + (e.number() == db::ErrorNumber::UnrecognizedFormat ? restoreHint() : QString()));
         return false;
     }
     QString settingsError;
