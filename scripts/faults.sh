@@ -109,7 +109,6 @@ if [ ! -f "$work/client/.ready" ]; then
   rm -rf "$work/client" && mkdir -p "$work/client"
   "$batch" --folder "$work/client" init >/dev/null
   mkdir -p "$work/client/Margin"
-  set_setting "$work/client/Miravel.ini" sinyoPath "$work/client/Margin\\"
   touch "$work/client/.ready"
 fi
 set_setting "$work/client/Miravel.ini" DURL "127.0.0.1:$port/"
@@ -185,7 +184,9 @@ op_source() { case "$1" in download) echo "$work/client" ;; *) echo "$base" ;; e
 op_files() {
   local op="$1" dir="$2"
   case "$op" in
-    publish) [ -d "$dir/out" ] && (cd "$dir/out" && find . -type f -exec sha1sum {} + | sort -k2) ;;
+    # The publisher's own bookkeeping (.previous: the spare copies of the quote pages it swaps) is
+    # not part of the tree a client reads.
+    publish) [ -d "$dir/out" ] && (cd "$dir/out" && find . -path ./.previous -prune -o -type f ! -name '.*.tmp' -exec sha1sum {} + | sort -k2) ;;
     download) (cd "$dir" && find Data Margin -type f \( -name 'Ds*' -o -name 'Ys*' \) -exec sha1sum {} + 2>/dev/null | sort -k2) ;;
   esac
 }
@@ -211,7 +212,12 @@ op_result() {
   esac
 }
 
-fresh_copy() { rm -rf "$2" && cp -a "$1" "$2"; }
+# A copy of a program folder whose settings name its own folders (they hold absolute paths).
+fresh_copy() {
+  rm -rf "$2" && cp -a "$1" "$2" || return 1
+  set_setting "$2/Miravel.ini" hibiPath "$2/Data\\"
+  set_setting "$2/Miravel.ini" sinyoPath "$2/Margin\\"
+}
 
 declare -A total opened lost short wrongexit identical
 report() {

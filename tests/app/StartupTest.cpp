@@ -86,7 +86,7 @@ TEST(Startup, WhatIsMissingIsMadeAgainAndTheRestStaysByteForByte)
     TempProgramFolder folder;
     ScriptedPrompt prompt;
     ASSERT_TRUE(prepare(folder, prompt).ok);
-    for (const QString name : {QStringLiteral("Miravel.ini"), QStringLiteral("Miravel.mdb"), QStringLiteral("htm"), QStringLiteral("Data")}) {
+    for (const QString &name : {QStringLiteral("Miravel.ini"), QStringLiteral("Miravel.mdb"), QStringLiteral("htm"), QStringLiteral("Data")}) {
         const QString path = folder.filePath(name);
         ASSERT_TRUE(QFileInfo(path).isDir() ? QDir(folder.path()).rmdir(name) : QFile::remove(path)) << name.toStdString();
         const QByteArray settings = readFileBytes(folder.iniPath()), database = readFileBytes(folder.dbPath());
@@ -94,10 +94,12 @@ TEST(Startup, WhatIsMissingIsMadeAgainAndTheRestStaysByteForByte)
         ASSERT_TRUE(r.ok) << name.toStdString();
         EXPECT_TRUE(QFileInfo::exists(path)) << name.toStdString();
         EXPECT_EQ(r.firstRunMarker, name == QLatin1String("Miravel.mdb") ? QStringLiteral("3") : QString()) << name.toStdString();
-        if (name != QLatin1String("Miravel.ini"))
+        if (name != QLatin1String("Miravel.ini")) {
             EXPECT_EQ(readFileBytes(folder.iniPath()), settings) << name.toStdString();
-        if (name != QLatin1String("Miravel.mdb"))
+        }
+        if (name != QLatin1String("Miravel.mdb")) {
             EXPECT_EQ(readFileBytes(folder.dbPath()), database) << name.toStdString();
+        }
     }
     EXPECT_EQ(Settings::settingsValue(QStringLiteral("move3")), QStringLiteral("30"));
     db::Database database(folder.dbPath());
