@@ -2,9 +2,9 @@
 
 #include "MainWindowTestSupport.h"
 
-#include "chart/frmEditKabuka.h"
-#include "chart/frmEditMei.h"
 #include "maint/Compaction.h"
+#include "maint/frmEditKabuka.h"
+#include "maint/frmEditMei.h"
 #include "ui/RecordsetTableModel.h"
 
 #include <QFile>
