@@ -55,7 +55,7 @@ importer::ImportResult importDays(const QDate &from, const QDate &to)
 {
     NullProgress progress;
     QuietPrompt prompt;
-    importer::ImportContext context{progress, prompt, QString(), QString()};
+    importer::ImportContext context{progress, prompt};
     return importer::ImportDailyFiles(importer::DailyImportRequest::fromSettings(from, to, false, false), context);
 }
 
@@ -161,8 +161,7 @@ int main(int argc, char **argv)
             return 1;
         {
             QuietPrompt prompt;
-            importer::ImportContext context{progress, prompt, QString(), QString()};
-            MainModule::MainTag = QStringLiteral("1");
+            importer::ImportContext context{progress, prompt};
             importer::ImportRegistration(context);
         }
         QDate newDay;

@@ -351,7 +351,6 @@ DailyImportRequest DailyImportRequest::fromSettings(QDate start, QDate end, bool
 ImportResult ImportDailyFiles(const DailyImportRequest &request, ImportContext &context)
 {
     ImportResult result;
-    result.windowTag = context.windowTag;
     Progress &progress = context.progress;
     progress.setBusy(true);
 
@@ -364,8 +363,8 @@ ImportResult ImportDailyFiles(const DailyImportRequest &request, ImportContext &
                 DailyRun(request, context, result).run(database);
                 database.close();
             }
-            MainModule::MainTag = result.storedRecords > 0 ? QStringLiteral("読み込み終了")
-                                                           : QStringLiteral("株式データーが存在しません｡");
+            result.message = result.storedRecords > 0 ? QStringLiteral("読み込み終了")
+                                                      : QStringLiteral("株式データーが存在しません｡");
             if (request.readMargin) {
                 const QDate from = DateUtil::MondayOnOrBefore(DateUtil::MondayOnOrBefore(request.start).addDays(-1));
                 ImportMarginBalances(from, DateUtil::FridayOnOrBefore(request.end), request.marginFolder, progress,

@@ -30,7 +30,7 @@ class Download
 public:
     Download(const DownloadRequest &request, DownloadView &view) : m_request(request), m_view(view) {}
 
-    DownloadEnd run()
+    DownloadResult run()
     {
         QDate first, last;
         if (m_request.interactive) {
@@ -39,15 +39,15 @@ public:
                 last = importer::ParseBoxDate(m_request.lastText, m_request.today);
                 if (!first.isValid() || !last.isValid()) {
                     m_view.prompt.inform(QStringLiteral("日付を入力して下さい。"));
-                    return DownloadEnd::NotStarted;
+                    return {};
                 }
                 if (last < first) {
                     m_view.prompt.inform(QStringLiteral("日付範囲が誤っています。"));
-                    return DownloadEnd::NotStarted;
+                    return {};
                 }
             }
             if (!m_view.prompt.askYesNo(questionText(), kConfirm))
-                return DownloadEnd::NotStarted;
+                return {};
             if (m_view.confirmed)
                 m_view.confirmed();
             status(QStringLiteral("情報自動取得..."));
@@ -60,19 +60,18 @@ public:
         } catch (const db::DbError &e) {
             m_view.prompt.inform(e.description(), QString(), PromptIcon::Critical);
             m_refused.showThrough(m_view.prompt);
-            return DownloadEnd::Failed;
+            return {DownloadEnd::Failed};
         } catch (const FormatError &e) {
             m_view.prompt.inform(e.description(), QString(), PromptIcon::Critical);
             m_refused.showThrough(m_view.prompt);
-            return DownloadEnd::Failed;
+            return {DownloadEnd::Failed};
         }
         m_refused.showThrough(m_view.prompt);
         if (cancelled())
-            return DownloadEnd::Cancelled;
-        MainModule::MainTag = m_found ? kFinished : kNothingFound;
+            return {DownloadEnd::Cancelled};
         if (!m_request.interactive)
             QFile::remove(copied());
-        return DownloadEnd::Finished;
+        return {DownloadEnd::Finished, m_found ? kFinished : kNothingFound, m_found};
     }
 
 private:
@@ -266,7 +265,7 @@ private:
 
 } // namespace
 
-DownloadEnd DownloadInformation(const DownloadRequest &request, DownloadView &view)
+DownloadResult DownloadInformation(const DownloadRequest &request, DownloadView &view)
 {
     Download download(request, view);
     return download.run();
@@ -284,27 +283,26 @@ ProposedRange ProposeRankingRange(const QString &databasePath, const QDate &toda
     return {first, first > today ? first : today};
 }
 
-bool LoadShippedKinds(Prompt &prompt)
+DownloadResult LoadShippedKinds(Prompt &prompt)
 {
     try {
         {
             db::Database database(MainModule::DBPath);
             if (database.scalar(QStringLiteral("select count(*) from informationClass")).toLongLong() > 0)
-                return false;
+                return {};
         }
         QFile::remove(copied());
         QFile::copy(shipped(MainModule::ProgramFolder), copied());
     } catch (const db::DbError &e) {
         prompt.inform(e.description(), QString(), PromptIcon::Critical);
-        return false;
+        return {DownloadEnd::Failed};
     }
     NullProgress progress;
     DownloadView view{nullptr, prompt, progress, {}, {}, nullptr};
     DownloadRequest request;
     request.mode = int(DownloadMode::Kinds);
     request.interactive = false;
-    return DownloadInformation(request, view) == DownloadEnd::Finished
-           && MainModule::MainTag == kFinished;
+    return DownloadInformation(request, view);
 }
 
 } // namespace info

@@ -5,9 +5,9 @@
 #include "base/MainModule.h"
 #include "base/Ports.h"
 #include "base/TextFile.h"
-#include "chart/IssueList.h"
 #include "db/Database.h"
 #include "db/DbError.h"
+#include "ui/IssueEntry.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -121,8 +121,8 @@ QStringList ReadIssueList(const QString &dbPath, const QString &path, bool *ok)
     for (const qint64 code : IssueListCodes(lines)) {
         db::Recordset rs = database.openRecordset(QStringLiteral("select * from mei where コード=%1 ;").arg(code));
         if (!rs.eof())
-            entries.append(chart::issueListEntry(code, int(rs.toLong(QStringLiteral("市場コード"))),
-                                                 SafeText(rs.value(QStringLiteral("銘柄")))));
+            entries.append(ui::issueListEntry(code, int(rs.toLong(QStringLiteral("市場コード"))),
+                                              SafeText(rs.value(QStringLiteral("銘柄")))));
     }
     return entries;
 }
