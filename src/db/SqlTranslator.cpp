@@ -216,23 +216,18 @@ QString translateDate(const QString &inner, const QDate &today)
     return sqlString(text);
 }
 
-bool endsLikeOperand(const Token &t)
-{
-    if (t.kind == Tok::RParen || t.kind == Tok::Comma || t.kind == Tok::Semicolon)
-        return true;
-    static const char *const stops[] = {"and", "or", "order", "group", "having", "union", "escape", "not", "then", "else", "when", "end", "from", "where"};
-    for (const char *kw : stops)
-        if (isKeyword(t, kw))
-            return true;
-    return false;
-}
-
 bool isAnyKeyword(const Token &t, std::initializer_list<const char *> keywords)
 {
     for (const char *kw : keywords)
         if (isKeyword(t, kw))
             return true;
     return false;
+}
+
+bool endsLikeOperand(const Token &t)
+{
+    return t.kind == Tok::RParen || t.kind == Tok::Comma || t.kind == Tok::Semicolon
+        || isAnyKeyword(t, {"and", "or", "order", "group", "having", "union", "escape", "not", "then", "else", "when", "end", "from", "where"});
 }
 
 // What the outermost select reads from: a single table (and the name its columns are qualified
