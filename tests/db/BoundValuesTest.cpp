@@ -1,10 +1,12 @@
 // Values bound to the ? marks of a query: the type rules of stored values hold for them, their
-// text is never translated, and a query run for many values is prepared once.
+// text is never translated, and a query run for many values is prepared once. Translations handed
+// out by the cache stay valid while it changes.
 
 #include "support/TestSupport.h"
 
 #include "db/Database.h"
 #include "db/Schema.h"
+#include "db/SqlTranslator.h"
 
 #include <functional>
 #include <utility>
@@ -79,6 +81,8 @@ TEST_F(BoundValues, TextsAreStoredAndMatchedAsTheyStand)
     d.execute(QStringLiteral("insert into Mei (コード, 銘柄) values (?, ?)"), {3, QStringLiteral("1000 off")});
     EXPECT_EQ(d.scalar(QStringLiteral("select 銘柄 from Mei where コード=?"), {1}).toString(), odd);
     EXPECT_EQ(d.scalar(QStringLiteral("select コード from Mei where 銘柄=?"), {odd}).toLongLong(), 1);
+    // A ? inside quotes is text, not a mark.
+    EXPECT_EQ(d.scalar(QStringLiteral("select コード from Mei where 銘柄<>'?' and コード=?"), {2}).toLongLong(), 2);
 
     // Inside a LIKE pattern a bound text is no pattern: neither the dialect's wildcards nor SQLite's.
     const auto matching = [&](const QString &pattern, const QString &value) {
@@ -152,6 +156,18 @@ TEST_F(BoundValues, AQueryRunForManyValuesIsPreparedOnce)
     // each ran every time on one statement.
     EXPECT_EQ(preparedStatements(d, 300), std::make_pair(prepared, 4));
     EXPECT_EQ(d.scalar(QStringLiteral("select Count(*) from Mei where 市場コード=1")).toLongLong(), 300);
+}
+
+TEST(TranslationCache, TranslationsHandedOutStayWholeWhileTheCacheChanges)
+{
+    const QString first = QStringLiteral("select * from daydata where コード=? and 日付<=#2000/07/14#");
+    const std::shared_ptr<const db::TranslatedQuery> kept = db::translateCached(first);
+    // Enough other texts to make the cache grow, rehash and start afresh.
+    for (int i = 0; i < 5000; ++i)
+        db::translateCached(QStringLiteral("select * from Mei where コード=%1").arg(i));
+    EXPECT_EQ(kept->sql, QStringLiteral("SELECT * from daydata where コード=? and 日付<='2000-07-14'"));
+    EXPECT_EQ(kept->baseTable, QStringLiteral("daydata"));
+    EXPECT_EQ(db::translateCached(first)->sql, kept->sql);
 }
 
 } // namespace
