@@ -125,7 +125,7 @@ ImportResult ImportRegistration(ImportContext &context, ImportMode mode)
                     continue;
 
                 if (hadRows) {
-                    db::Recordset one = database.openRecordset(QStringLiteral("select * from mei where コード=%1 ;").arg(r.code));
+                    db::Recordset one = database.openRecordset(QStringLiteral("select * from mei where コード=? ;"), {r.code});
                     if (!one.eof()) {
                         // A record that differs only in its units leaves the row as it is.
                         if (one.toLong(QStringLiteral("市場コード")) != r.market || one.toText(QStringLiteral("銘柄")) != r.name) {

@@ -4,7 +4,6 @@
 #include "base/MainModule.h"
 #include "base/TextFile.h"
 #include "db/Database.h"
-#include "db/SqlTranslator.h"
 #include "import/ImportWindowLogic.h"
 #include "info/InfoServer.h"
 
@@ -60,15 +59,15 @@ public:
         } catch (const db::DbError &e) {
             m_view.prompt.inform(e.description(), QString(), PromptIcon::Critical);
             m_refused.showThrough(m_view.prompt);
-            return {DownloadEnd::Failed};
+            return {DownloadEnd::Failed, QString(), false};
         } catch (const FormatError &e) {
             m_view.prompt.inform(e.description(), QString(), PromptIcon::Critical);
             m_refused.showThrough(m_view.prompt);
-            return {DownloadEnd::Failed};
+            return {DownloadEnd::Failed, QString(), false};
         }
         m_refused.showThrough(m_view.prompt);
         if (cancelled())
-            return {DownloadEnd::Cancelled};
+            return {DownloadEnd::Cancelled, QString(), false};
         if (!m_request.interactive)
             QFile::remove(copied());
         return {DownloadEnd::Finished, m_found ? kFinished : kNothingFound, m_found};
@@ -135,8 +134,7 @@ private:
         }
         if (file.kinds.size() == file.count) {
             for (const InfoKinds::Kind &kind : file.kinds) {
-                db::Recordset rs = database.openRecordset(QStringLiteral("select * from informationClass where 種類コード=")
-                                                          + db::quoteText(kind.code) + QStringLiteral(" ;"));
+                db::Recordset rs = database.openRecordset(QStringLiteral("select * from informationClass where 種類コード=? ;"), {kind.code});
                 if (rs.eof())
                     rs.addNew();
                 else
@@ -175,7 +173,8 @@ private:
     // One pass; false when an empty answer ended it.
     bool runPass(db::Database &database, db::WriteBatch &batch, QChar letter, const QDate &first, const QDate &last)
     {
-        const QString like = QStringLiteral(" WHERE 種類コード Like '") + letter + QStringLiteral("' & '*'");
+        const QString like = QStringLiteral(" WHERE 種類コード Like ? & '*'");
+        const db::Params kindsOfPass{QString(letter)};
         for (QDate day = first; day <= last; day = day.addDays(1)) {
             const int weekday = DateUtil::weekdayNumber(day);
             if (letter == QLatin1Char('d') ? (weekday == 1 || weekday == 7) : weekday != 6)
@@ -188,11 +187,12 @@ private:
             int n = 0;
             {
                 const QVariant count = database.scalar(QStringLiteral("SELECT Count(Left([種類コード],1)) AS wCount From wrkinformationClass")
-                                                       + like + QStringLiteral(" ;"));
+                                                           + like + QStringLiteral(" ;"),
+                                                       kindsOfPass);
                 if (count.isValid() && !count.isNull())
                     n = int(count.toLongLong());
-                db::Recordset rs = database.openRecordset(QStringLiteral("select * from informationClass") + like
-                                                          + QStringLiteral("  order by 表示順 ;"));
+                db::Recordset rs = database.openRecordset(QStringLiteral("select * from informationClass") + like + QStringLiteral("  order by 表示順 ;"),
+                                                          kindsOfPass);
                 for (; !rs.eof(); rs.moveNext())
                     kinds.append(rs.toText(QStringLiteral("種類コード")));
             }
@@ -229,8 +229,7 @@ private:
             m_refused.add(line.file, line.line, line.reason);
         database.executeRaw(QStringLiteral("SAVEPOINT ranking_file"));
         try {
-            database.execute(QStringLiteral("delete * from informationData where 種類コード =") + db::quoteText(kind)
-                             + QStringLiteral(" and 日付 =") + db::dateLiteral(day) + QStringLiteral(";"));
+            database.execute(QStringLiteral("delete * from informationData where 種類コード =? and 日付 =?;"), {kind, day});
             db::Recordset rs = database.openRecordset(QStringLiteral("informationData"));
             const QString top = kind.left(1);
             const QString comment = file.comment.left(kShortTextSize);
@@ -295,7 +294,7 @@ DownloadResult LoadShippedKinds(Prompt &prompt)
         QFile::copy(shipped(MainModule::ProgramFolder), copied());
     } catch (const db::DbError &e) {
         prompt.inform(e.description(), QString(), PromptIcon::Critical);
-        return {DownloadEnd::Failed};
+        return {DownloadEnd::Failed, QString(), false};
     }
     NullProgress progress;
     DownloadView view{nullptr, prompt, progress, {}, {}, nullptr};
