@@ -285,12 +285,17 @@ for op in "${ops[@]}"; do
         cs=$(code_state "$dir")
         [ "$cs" = "$before_codes" ] || [ "$cs" = "$result" ] || l=$((l + 1))
       fi
-      if [ "$state" != bad ] && "$batch" --folder "$dir" board list A >/dev/null 2>&1; then o=$((o + 1)); fi
       l=$(( l + $(rows_lost "$state" "${allowed[@]}") ))
       s=$(( s + $(files_short "$op" "$dir" "$tmp/files-$op") ))
       # A failure must say why; a success must have finished.
-      if [ "$code" -gt 0 ] && [ ! -s "$tmp/err" ]; then w=$((w + 1)); fi
-      if [ "$code" -eq 0 ] && [ "$(op_result "$op" "$dir")" != "$result" ]; then w=$((w + 1)); fi
+      if [ "$code" -gt 0 ] && [ ! -s "$tmp/err" ]; then
+        w=$((w + 1)); echo "$op $way: exit $code without a message" >&2
+      fi
+      if [ "$code" -eq 0 ] && [ "$(op_result "$op" "$dir")" != "$result" ]; then
+        w=$((w + 1)); echo "$op $way: exit 0 but not finished: $(op_result "$op" "$dir") / $result" >&2
+      fi
+      # Last, as it may bring the layout of an older database up to date.
+      if [ "$state" != bad ] && "$batch" --folder "$dir" board list A >/dev/null 2>&1; then o=$((o + 1)); fi
       # Run again, with room and without a limit, and compare with the uninterrupted run.
       again="$tmp/again"
       fresh_copy "$dir" "$again"
