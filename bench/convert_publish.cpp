@@ -11,7 +11,7 @@
 #include "convert/Converter.h"
 #include "db/Database.h"
 #include "import/DailyImport.h"
-#include "import/DataGenerator.h"
+#include "datagen/DataGenerator.h"
 #include "import/ImportCommon.h"
 #include "import/Registration.h"
 #include "import/WeeklyBuilder.h"

@@ -13,7 +13,7 @@
 #include "db/Schema.h"
 #include "db/SqlTranslator.h"
 #include "import/DailyImport.h"
-#include "import/DataGenerator.h"
+#include "datagen/DataGenerator.h"
 #include "import/ImportCommon.h"
 #include "import/Registration.h"
 #include "import/WeeklyBuilder.h"

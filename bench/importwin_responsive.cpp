@@ -7,7 +7,7 @@
 #include "base/Ports.h"
 #include "db/Database.h"
 #include "db/Schema.h"
-#include "import/DataGenerator.h"
+#include "datagen/DataGenerator.h"
 #include "import/frmReadData.h"
 
 #include <QApplication>

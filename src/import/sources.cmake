@@ -6,7 +6,6 @@ list(APPEND MIRAVEL_CORE_SOURCES
   import/MarginImport.cpp
   import/WeeklyBuilder.cpp
   import/ChangeRecalc.cpp
-  import/DataGenerator.cpp
   import/ImportWindowLogic.cpp
   import/PriceFiles.cpp
 )

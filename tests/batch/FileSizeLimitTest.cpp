@@ -8,7 +8,7 @@
 
 #include "base/Settings.h"
 #include "import/DailyImport.h"
-#include "import/DataGenerator.h"
+#include "datagen/DataGenerator.h"
 #include "import/Registration.h"
 
 #include <QDirIterator>

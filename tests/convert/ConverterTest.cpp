@@ -7,7 +7,7 @@
 #include "convert/Converter.h"
 #include "import/ImportCommon.h"
 #include "net/HttpClient.h"
-#include "support/LoopbackServer.h"
+#include "loopback/LoopbackServer.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>

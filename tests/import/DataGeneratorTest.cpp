@@ -3,7 +3,7 @@
 #include "ImportFixture.h"
 
 #include "import/DailyImport.h"
-#include "import/DataGenerator.h"
+#include "datagen/DataGenerator.h"
 #include "import/Registration.h"
 
 #include <QDir>

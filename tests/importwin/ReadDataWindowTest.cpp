@@ -3,7 +3,7 @@
 
 #include "WindowTestSupport.h"
 
-#include "import/DataGenerator.h"
+#include "datagen/DataGenerator.h"
 #include "import/ImportCommon.h"
 #include "import/Registration.h"
 #include "import/frmReadData.h"

@@ -4,7 +4,7 @@
 
 #include "MainWindowTestSupport.h"
 
-#include "import/DataGenerator.h"
+#include "datagen/DataGenerator.h"
 
 using namespace mainwin_test;
 

@@ -5,7 +5,7 @@
 
 #include "base/TextFile.h"
 #include "import/DailyImport.h"
-#include "import/DataGenerator.h"
+#include "datagen/DataGenerator.h"
 #include "import/Registration.h"
 #include "publish/Publisher.h"
 

@@ -1,4 +1,4 @@
-#include "import/DataGenerator.h"
+#include "datagen/DataGenerator.h"
 
 #include "base/Currency.h"
 #include "base/Helpers.h"
