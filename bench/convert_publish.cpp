@@ -37,8 +37,7 @@ void importRegistration(const importer::DataGenerator &generator)
     generator.writeRegistration(QDir(MainModule::dataFolder()).filePath(QStringLiteral("Regist.Mei")));
     NullProgress progress;
     bench::QuietPrompt prompt;
-    importer::ImportContext context{progress, prompt, QString(), QString()};
-    MainModule::MainTag = QStringLiteral("1");
+    importer::ImportContext context{progress, prompt};
     importer::ImportRegistration(context);
 }
 
@@ -127,7 +126,7 @@ int main(int argc, char **argv)
     }
     NullProgress progress;
     bench::QuietPrompt prompt;
-    importer::ImportContext context{progress, prompt, QString(), QString()};
+    importer::ImportContext context{progress, prompt};
     const importer::ImportResult imported =
         importer::ImportDailyFiles(importer::DailyImportRequest::fromSettings(first, last, false, false), context);
     const double importSeconds = seconds(t);

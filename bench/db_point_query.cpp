@@ -97,6 +97,8 @@ int main(int argc, char **argv)
         rawQs.push_back({1000 + int(rng.bounded(Issues)), QDate(2000, 1, 3).addDays(qint64(rng.bounded(days * 7 / 5)))});
     }
 
+    // The chart's query: one text, the issue and the date bound.
+    const QString bound = QStringLiteral("select top 110 * from daydata where コード=? and 日付<=? order by 日付 desc");
     auto legacy = [](const Q &q) {
         return QStringLiteral("select top 110 * from daydata where コード=%1 and 日付<=%2 order by 日付 desc").arg(q.code).arg(db::dateLiteral(q.date));
     };
@@ -112,7 +114,7 @@ int main(int argc, char **argv)
         for (size_t i = 0; i < qs.size(); ++i) {
             const Q &q = qs[i];
             t.start();
-            db::Recordset rs = d.openRecordset(legacy(q));
+            db::Recordset rs = d.openRecordset(bound, {q.code, q.date});
             while (!rs.eof()) {
                 checksum += rs.toLong(QStringLiteral("終値"));
                 rs.moveNext();
@@ -135,7 +137,7 @@ int main(int argc, char **argv)
     for (const Q &q : qs) {
         t.start();
         db::Database d(path);
-        db::Recordset rs = d.openRecordset(legacy(q));
+        db::Recordset rs = d.openRecordset(bound, {q.code, q.date});
         while (!rs.eof())
             rs.moveNext();
         rs.close();

@@ -11,7 +11,6 @@
 #include "base/TextFile.h"
 #include "db/Database.h"
 #include "db/Schema.h"
-#include "db/SqlTranslator.h"
 #include "import/DailyImport.h"
 #include "datagen/DataGenerator.h"
 #include "import/ImportCommon.h"
@@ -55,7 +54,7 @@ importer::ImportResult importDays(const QDate &from, const QDate &to)
 {
     NullProgress progress;
     QuietPrompt prompt;
-    importer::ImportContext context{progress, prompt, QString(), QString()};
+    importer::ImportContext context{progress, prompt};
     return importer::ImportDailyFiles(importer::DailyImportRequest::fromSettings(from, to, false, false), context);
 }
 
@@ -161,8 +160,7 @@ int main(int argc, char **argv)
             return 1;
         {
             QuietPrompt prompt;
-            importer::ImportContext context{progress, prompt, QString(), QString()};
-            MainModule::MainTag = QStringLiteral("1");
+            importer::ImportContext context{progress, prompt};
             importer::ImportRegistration(context);
         }
         QDate newDay;
@@ -192,7 +190,7 @@ int main(int argc, char **argv)
                 return 1;
             }
             db::Database d(MainModule::DBPath);
-            d.execute(QStringLiteral("delete * from daydata where 日付=%1").arg(db::dateLiteral(newDay)));
+            d.execute(QStringLiteral("delete * from daydata where 日付=?"), {newDay});
         }
         std::sort(runs.begin(), runs.end());
         std::printf("one new day          median %.3f s of 5 (%.3f .. %.3f) into %lld rows of %d years\n", runs[2], runs.front(),

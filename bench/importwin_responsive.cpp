@@ -71,8 +71,7 @@ int main(int argc, char **argv)
     FixedClock clock;
     clock.d = gen.tradingDays().back();
     AppServices services{&prompt, nullptr, nullptr, &clock};
-    MainModule::MainTag = QStringLiteral("2");
-    frmReadData w(services);
+    frmReadData w(services, importer::ImportMode::Prices);
     w.show();
     QApplication::processEvents();
     w.ReadDateji->setText(gen.tradingDays().front().toString(QStringLiteral("yy/MM/dd")));
@@ -124,6 +123,6 @@ int main(int argc, char **argv)
     std::printf("ticks %d, LabFileName changes %d, LabPa changes %d, closes refused %d of %d tried\n", ticks, phaseChanges,
                 paChanges, refusedCloses, ticks / 100);
     std::printf("gap between ticks (ms): median %lld, p99 %lld, max %lld\n", pct(0.5), pct(0.99), gaps.empty() ? 0 : gaps.back());
-    std::printf("MainTag: %s, window visible: %d\n", qPrintable(MainModule::MainTag), int(w.isVisible()));
+    std::printf("result: %s, window visible: %d\n", qPrintable(w.resultMessage()), int(w.isVisible()));
     return 0;
 }

@@ -256,9 +256,10 @@ int main(int argc, char **argv)
     request.firstText = monthFirst.toString(QStringLiteral("yyyy/MM/dd"));
     request.lastText = monthLast.toString(QStringLiteral("yyyy/MM/dd"));
     request.today = monthLast;
-    const double download = timedMs([&] { info::DownloadInformation(request, view); });
+    info::DownloadResult result;
+    const double download = timedMs([&] { result = info::DownloadInformation(request, view); });
     const qint64 stored = db::Database(MainModule::DBPath).scalar(QStringLiteral("select count(*) from informationData")).toLongLong();
     std::printf("a month of rankings (%d files, %lld rows): %.0f ms  (aim <= 3000); fetching alone %.0f ms, ratio %.2f; %s\n",
-                int(addresses.size()), stored, download, fetchOnly, download / fetchOnly, qPrintable(MainModule::MainTag));
+                int(addresses.size()), stored, download, fetchOnly, download / fetchOnly, qPrintable(result.message));
     return 0;
 }

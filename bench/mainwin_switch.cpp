@@ -8,9 +8,9 @@
 #include "base/MainModule.h"
 #include "base/Ports.h"
 #include "chart/ChartView.h"
-#include "chart/frmMain.h"
 #include "db/Database.h"
 #include "db/Schema.h"
+#include "mainwin/frmMain.h"
 
 #include <QApplication>
 #include <QDate>

@@ -15,15 +15,16 @@ declare -A allowed=(
   [db]="base"
   [net]="base"
   [ui]="base db"
+  [maint]="base db net ui"
   [import]="base db net ui maint"
   [chart]="base db net ui"
   [board]="base db net ui"
   [info]="base db net ui import"
   [ledger]="base db net ui"
-  [maint]="base db net ui chart"
   [convert]="base db net ui import"
   [publish]="base db net ui import info board"
-  [app]="base db net ui import chart board info ledger maint"
+  [mainwin]="base db net ui chart"
+  [app]="base db net ui import chart board info ledger maint mainwin"
 )
 
 edges() {

@@ -7,11 +7,11 @@
 #include "base/MainModule.h"
 #include "base/Ports.h"
 #include "board/BoardCommands.h"
-#include "chart/ChartCommands.h"
 #include "import/ImportCommands.h"
 #include "info/InfoCommands.h"
 #include "ledger/LedgerCommands.h"
 #include "maint/MaintCommands.h"
+#include "mainwin/ChartCommands.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -83,4 +83,13 @@ ui::CommandTable mainWindowCommands()
     registerInfoCommands(table);
     registerLedgerCommands(table);
     return table;
+}
+
+void connectServices(AppServices &services)
+{
+    services.openOptions = [&services](QWidget *parent) {
+        frmOption window(services, parent);
+        window.exec();
+    };
+    services.downloadRegistration = [&services](QWidget *parent) { downloadRegistrationBeforeConversion(services, parent); };
 }

@@ -185,10 +185,10 @@ Result prepareProgramFolder(const QString &programFolder, Prompt &prompt)
         } else if (state == DatabaseState::Missing) {
             if (!db::CreateDatabaseFile(MainModule::DBPath, &prompt))
                 return result;
-            result.firstRunMarker = QStringLiteral("3");
+            result.firstRun = true;
         }
     }
-    if (result.firstRunMarker.isEmpty() && !openExistingDatabase(MainModule::DBPath, prompt))
+    if (!result.firstRun && !openExistingDatabase(MainModule::DBPath, prompt))
         return result;
     // The file a restore replaced is kept until a later start finds the restored database usable.
     if (!restoredNow)

@@ -45,7 +45,7 @@ struct Result
 {
     bool ok = false; // false: a message was shown, the program ends
     bool settingsLoaded = false; // ReadSettings converted every key
-    QString firstRunMarker; // "3" when the database was created in this run
+    bool firstRun = false; // the database was created in this run
     bool restoredCompactionBackup = false; // the database was missing or broken and the backup was put back
 };
 

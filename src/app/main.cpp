@@ -2,13 +2,12 @@
 
 #include "app/MainCommands.h"
 #include "app/Startup.h"
-#include "app/frmOption.h"
 #include "app/frmSplash.h"
 #include "base/AppServices.h"
 #include "base/DesktopShell.h"
 #include "base/MainModule.h"
 #include "base/Ports.h"
-#include "chart/frmMain.h"
+#include "mainwin/frmMain.h"
 #include "net/HttpClient.h"
 #include "ui/MessageBoxPrompt.h"
 #include "ui/QtJapanese.h"
@@ -85,15 +84,12 @@ int main(int argc, char **argv)
     HttpClient http;
     SystemClock systemClock;
     AppServices services{&prompt, &shell, &http, &systemClock};
-    services.openOptions = [&services](QWidget *parent) {
-        frmOption window(services, parent);
-        window.exec();
-    };
+    connectServices(services);
 
-    // The main window, loaded and hidden, with the first-run marker.
-    frmMain mainWindow(services, mainWindowCommands());
+    // The main window, loaded and hidden; after a first run its first activation leads the user on.
+    frmMain mainWindow(services, mainWindowCommands(),
+                       result.firstRun ? MainWindowStart::FirstRun : MainWindowStart::Ordinary);
     messageBoxes.setOwner(&mainWindow);
-    mainWindow.mainTag() = result.firstRunMarker;
 
     // The settings file records the version that last ran on it.
     QString versionError;

@@ -37,7 +37,6 @@ std::int16_t ITORSO;
 std::array<QString, 11> MarketAbbrev;
 QString SelectedInfoKind;
 QString SelectedInfoDate;
-QString MainTag;
 
 void reset()
 {
@@ -52,7 +51,6 @@ void reset()
     MarketAbbrev = {};
     SelectedInfoKind.clear();
     SelectedInfoDate.clear();
-    MainTag.clear();
 }
 
 namespace {

@@ -51,9 +51,6 @@ extern std::array<QString, 11> MarketAbbrev;
 extern QString SelectedInfoKind;
 extern QString SelectedInfoDate;
 
-// The main window's message slot: requests to modal windows and their result messages.
-extern QString MainTag;
-
 // Sets every value back to its start state (tests call it between cases).
 void reset();
 

@@ -19,9 +19,9 @@ const QString Confirm = QStringLiteral("確認");
 const QString AlreadyRegistered = QStringLiteral("すでに登録されています。");
 constexpr int NameLength = 20; // the size of board.銘柄
 
-QString rowQuery(int kind, qint64 code)
+db::Recordset openBoardRow(db::Database &database, int kind, qint64 code)
 {
-    return QStringLiteral("select * from board where 区分=%1 and コード=%2 ;").arg(kind).arg(code);
+    return database.openRecordset(QStringLiteral("select * from board where 区分=? and コード=? ;"), {kind, code});
 }
 
 void reportDbError(Prompt &prompt, const db::DbError &e)
@@ -59,7 +59,7 @@ void setDailyFigures(db::Recordset &row, const db::Recordset &daily, const QVari
 db::Recordset newestDaily(db::Database &database, qint64 code)
 {
     return database.openRecordset(
-        QStringLiteral("select Top 1 * from daydata where コード=%1 order by 日付 Desc ;").arg(code));
+        QStringLiteral("select Top 1 * from daydata where コード=? order by 日付 Desc ;"), {code});
 }
 
 bool currentIssueShown(Prompt &prompt, const QString &name, const QString &marketLabel)
@@ -137,7 +137,7 @@ void RefreshDailyFigures(const BoardContext &ctx, int kind)
     try {
         db::Database database(ctx.dbPath);
         db::WriteBatch batch(database);
-        db::Recordset rows = database.openRecordset(QStringLiteral("select * from board where 区分=%1 ;").arg(kind));
+        db::Recordset rows = database.openRecordset(QStringLiteral("select * from board where 区分=? ;"), {kind});
         for (; !rows.eof(); rows.moveNext()) {
             const qint64 code = rows.toLong(QStringLiteral("コード"));
             db::Recordset daily = newestDaily(database, code);
@@ -148,8 +148,7 @@ void RefreshDailyFigures(const BoardContext &ctx, int kind)
                 rows.setValue(QStringLiteral("日付"), ctx.today);
                 setZeroFigures(rows, true);
             } else {
-                db::Recordset mei = database.openRecordset(
-                    QStringLiteral("select 出来高単位, 株価単位, 市場コード from Mei where コード=%1;").arg(code));
+                db::Recordset mei = database.openRecordset(QStringLiteral("select 出来高単位, 株価単位, 市場コード from Mei where コード=?;"), {code});
                 const bool found = !mei.eof();
                 rows.setValue(QStringLiteral("市場コード"), found ? mei.toLong(QStringLiteral("市場コード")) : 0);
                 rows.setValue(QStringLiteral("銘柄"), db::NameOfIssue(database, code));
@@ -170,12 +169,12 @@ bool AddIssue(const BoardContext &ctx, int kind, qint32 code, const QString &nam
         return false;
     try {
         db::Database database(ctx.dbPath);
-        db::Recordset rows = database.openRecordset(rowQuery(kind, code));
+        db::Recordset rows = openBoardRow(database, kind, code);
         if (!rows.eof()) {
             ctx.prompt.inform(AlreadyRegistered);
             return false;
         }
-        db::Recordset mei = database.openRecordset(QStringLiteral("select * from Mei where コード=%1;").arg(code));
+        db::Recordset mei = database.openRecordset(QStringLiteral("select * from Mei where コード=?;"), {code});
         const bool found = !mei.eof();
         db::Recordset daily = newestDaily(database, code);
         if (daily.eof())
@@ -202,7 +201,7 @@ bool RemoveIssue(const BoardContext &ctx, int kind, qint32 code)
         return false;
     try {
         db::Database database(ctx.dbPath);
-        return database.execute(QStringLiteral("delete * from board where 区分=%1 and コード=%2 ;").arg(kind).arg(code)) > 0;
+        return database.execute(QStringLiteral("delete * from board where 区分=? and コード=? ;"), {kind, code}) > 0;
     } catch (const db::DbError &e) {
         reportDbError(ctx.prompt, e);
         return false;
@@ -221,7 +220,7 @@ bool RegisterOnBoard(const BoardContext &ctx, int kind, const QString &code, con
     const qint32 number = code.trimmed().toInt();
     try {
         db::Database database(ctx.dbPath);
-        db::Recordset rows = database.openRecordset(rowQuery(kind, number));
+        db::Recordset rows = openBoardRow(database, kind, number);
         if (!rows.eof()) {
             ctx.prompt.inform(AlreadyRegistered);
             return false;
@@ -253,7 +252,7 @@ bool DeleteFromBoard(const BoardContext &ctx, int kind, const QString &code, con
         return false;
     try {
         db::Database database(ctx.dbPath);
-        db::Recordset rows = database.openRecordset(rowQuery(kind, code.trimmed().toInt()));
+        db::Recordset rows = openBoardRow(database, kind, code.trimmed().toInt());
         if (rows.eof()) {
             ctx.prompt.inform(QStringLiteral("株価ボードに登録されていません。"));
             return false;
@@ -278,11 +277,11 @@ bool MoveBoardIssue(const BoardContext &ctx, int fromKind, qint32 code, const QS
     const int target = otherKind(fromKind);
     try {
         db::Database database(ctx.dbPath);
-        if (!database.openRecordset(rowQuery(target, code)).eof()) {
+        if (!openBoardRow(database, target, code).eof()) {
             ctx.prompt.inform(AlreadyRegistered);
             return false;
         }
-        db::Recordset rows = database.openRecordset(rowQuery(fromKind, code));
+        db::Recordset rows = openBoardRow(database, fromKind, code);
         if (rows.eof()) {
             ctx.prompt.inform(QStringLiteral("ボード%1に登録されていません。").arg(letter(fromKind)));
             return false;
@@ -303,9 +302,9 @@ std::vector<BoardIssue> ListBoard(const QString &dbPath, int kind)
     db::Database database(dbPath);
     db::Recordset rs = database.openRecordset(
         QStringLiteral("SELECT board.区分, board.コード, board.市場コード, Mei.銘柄 "
-                       "FROM board INNER JOIN Mei AS Mei ON (board.市場コード = Mei.市場コード) where (board.区分 = %1) "
-                       "AND (board.コード = Mei.コード)  ORDER BY board.市場コード, board.コード;")
-            .arg(kind));
+                       "FROM board INNER JOIN Mei AS Mei ON (board.市場コード = Mei.市場コード) where (board.区分 = ?) "
+                       "AND (board.コード = Mei.コード)  ORDER BY board.市場コード, board.コード;"),
+        {kind});
     std::vector<BoardIssue> issues;
     for (; !rs.eof(); rs.moveNext())
         issues.push_back({rs.toLong(QStringLiteral("コード")), int(rs.toLong(QStringLiteral("市場コード"))),
@@ -316,7 +315,7 @@ std::vector<BoardIssue> ListBoard(const QString &dbPath, int kind)
 IssueLabels LookUpIssue(const QString &dbPath, qint64 code)
 {
     db::Database database(dbPath);
-    db::Recordset rs = database.openRecordset(QStringLiteral("select * from mei where コード=%1 ;").arg(code));
+    db::Recordset rs = database.openRecordset(QStringLiteral("select * from mei where コード=? ;"), {code});
     IssueLabels labels;
     if (rs.eof())
         return labels;
@@ -332,7 +331,7 @@ bool ClearQuotes(const BoardContext &ctx, int kind)
 {
     try {
         db::Database database(ctx.dbPath);
-        database.execute(QStringLiteral("update board set 現在値=0, 現前日比=0, 現出来高=0 where 区分=%1 ;").arg(kind));
+        database.execute(QStringLiteral("update board set 現在値=0, 現前日比=0, 現出来高=0 where 区分=? ;"), {kind});
         database.close();
     } catch (const db::DbError &e) {
         reportDbError(ctx.prompt, e);
@@ -344,7 +343,7 @@ bool ClearQuotes(const BoardContext &ctx, int kind)
 std::vector<qint32> boardCodes(const QString &dbPath, int kind)
 {
     db::Database database(dbPath);
-    db::Recordset rs = database.openRecordset(QStringLiteral("select コード from board where 区分=%1 ;").arg(kind));
+    db::Recordset rs = database.openRecordset(QStringLiteral("select コード from board where 区分=? ;"), {kind});
     std::vector<qint32> codes;
     for (; !rs.eof(); rs.moveNext())
         codes.push_back(qint32(rs.toLong(QStringLiteral("コード"))));
@@ -353,12 +352,8 @@ std::vector<qint32> boardCodes(const QString &dbPath, int kind)
 
 void StoreQuote(db::Database &database, int kind, qint32 code, qint32 price, qint32 change, qint32 volume)
 {
-    database.execute(QStringLiteral("update board set 現在値=%1, 現前日比=%2, 現出来高=%3 where 区分=%4 and コード=%5 ;")
-                         .arg(price)
-                         .arg(change)
-                         .arg(volume)
-                         .arg(kind)
-                         .arg(code));
+    database.execute(QStringLiteral("update board set 現在値=?, 現前日比=?, 現出来高=? where 区分=? and コード=? ;"),
+                     {price, change, volume, kind, code});
 }
 
 bool SaveBoardFile(const BoardContext &ctx, const QString &path, int kind)
@@ -367,7 +362,7 @@ bool SaveBoardFile(const BoardContext &ctx, const QString &path, int kind)
     try {
         db::Database database(ctx.dbPath);
         db::Recordset rs = database.openRecordset(
-            QStringLiteral("SELECT * FROM board where 区分=%1 ORDER BY コード, 市場コード ;").arg(kind));
+            QStringLiteral("SELECT * FROM board where 区分=? ORDER BY コード, 市場コード ;"), {kind});
         for (; !rs.eof(); rs.moveNext())
             lines.append(QStringLiteral("%1,%2,%3,%4")
                              .arg(rs.toLong(QStringLiteral("区分")))
@@ -411,7 +406,7 @@ bool LoadBoardFile(const BoardContext &ctx, const QString &path, int kind)
     try {
         db::Database database(ctx.dbPath);
         db::WriteBatch batch(database);
-        database.execute(QStringLiteral("delete * from board where 区分=%1 ;").arg(kind));
+        database.execute(QStringLiteral("delete * from board where 区分=? ;"), {kind});
         db::Recordset rows = database.openRecordset(QStringLiteral("board"));
         for (const BoardLine &b : entries) {
             rows.addNew();

@@ -5,7 +5,6 @@
 #include "base/Ports.h"
 #include "chart/Indicators.h"
 #include "db/Database.h"
-#include "db/SqlTranslator.h"
 
 #include <algorithm>
 #include <cmath>
@@ -174,7 +173,6 @@ void LoadChartRows(ChartSeries &series, ScrollCalibration &scroll, int code, QSt
 {
     series.clear();
     const QString table = priceTableOf(periodMode);
-    const QString codeText = QString::number(code);
 
     std::unique_ptr<db::Database> database;
     step([&] { database = std::make_unique<db::Database>(MainModule::DBPath); });
@@ -192,7 +190,7 @@ void LoadChartRows(ChartSeries &series, ScrollCalibration &scroll, int code, QSt
     if (code != scroll.CalibratedCode || periodMode != scroll.CalibratedMode) {
         step([&] {
             db::Recordset rs = database->openRecordset(
-                QStringLiteral("select top 110 * from %1 where コード=%2 order by 日付 ;").arg(table, codeText));
+                QStringLiteral("select top 110 * from %1 where コード=? order by 日付 ;").arg(table), {code});
             if (!rs.eof()) {
                 const QDate oldest = rs.toDate(QStringLiteral("日付"));
                 int rows = 0;
@@ -215,9 +213,10 @@ void LoadChartRows(ChartSeries &series, ScrollCalibration &scroll, int code, QSt
     QDate windowStart;
     step([&] {
         db::Recordset rs = database->openRecordset(
-            QStringLiteral("select top 110 日付, 始値, 高値, 安値, 終値, 前日比, 出来高 from %1 where コード=%2 "
-                           "and 日付<=%3  order by 日付 desc ;")
-                .arg(table, codeText, db::dateLiteral(baseDate)));
+            QStringLiteral("select top 110 日付, 始値, 高値, 安値, 終値, 前日比, 出来高 from %1 where コード=? "
+                           "and 日付<=?  order by 日付 desc ;")
+                .arg(table),
+            {code, baseDate});
         if (rs.eof()) {
             prompt.inform(noDataMessage(), QString(), PromptIcon::None);
         } else {
@@ -230,8 +229,7 @@ void LoadChartRows(ChartSeries &series, ScrollCalibration &scroll, int code, QSt
     qint64 volumeUnit = 0;
     qint64 priceUnit = 0;
     step([&] {
-        db::Recordset rs = database->openRecordset(
-            QStringLiteral("select 出来高単位, 株価単位 from Mei where コード=%1;").arg(codeText));
+        db::Recordset rs = database->openRecordset(QStringLiteral("select 出来高単位, 株価単位 from Mei where コード=?;"), {code});
         if (!rs.eof()) {
             volumeUnit = rs.toLong(QStringLiteral("出来高単位"));
             priceUnit = rs.toLong(QStringLiteral("株価単位"));
@@ -243,8 +241,8 @@ void LoadChartRows(ChartSeries &series, ScrollCalibration &scroll, int code, QSt
     if (windowStart.isValid()) {
         step([&] {
             db::Recordset rs = database->openRecordset(
-                QStringLiteral("select * from %1 where コード=%2 and 日付 between %3 and %4  order by 日付 ;")
-                    .arg(table, codeText, db::dateLiteral(windowStart), db::dateLiteral(baseDate)));
+                QStringLiteral("select * from %1 where コード=? and 日付 between ? and ?  order by 日付 ;").arg(table),
+                {code, windowStart, baseDate});
             const int sellField = rs.fieldIndex(QStringLiteral("売残"));
             const int buyField = rs.fieldIndex(QStringLiteral("買残"));
             Currency carried;

@@ -5,15 +5,8 @@ list(APPEND MIRAVEL_CORE_SOURCES
   chart/ChartFonts.cpp
   chart/PriceList.cpp
   chart/ChartPainter.cpp
-  chart/IssueList.cpp
   chart/Navigation.cpp
 )
 list(APPEND MIRAVEL_UI_SOURCES
   chart/ChartView.cpp
-  chart/ChartCommands.cpp
-  chart/frmMain.cpp
-  chart/frmMainCommands.cpp
-  chart/frmMeiFind.cpp
-  chart/frmEditKabuka.cpp
-  chart/frmEditMei.cpp
 )

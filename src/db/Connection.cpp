@@ -126,6 +126,23 @@ void Connection::release(const QString &sqliteSql, sqlite3_stmt *statement)
     m_idle.insert(sqliteSql, statement);
 }
 
+sqlite3_stmt *Connection::acquireBound(const QString &sqliteSql, const Params &params, const QString &context)
+{
+    sqlite3_stmt *s = acquire(sqliteSql);
+    try {
+        const int marks = sqlite3_bind_parameter_count(s);
+        if (marks != int(params.size()))
+            throw DbError(ErrorNumber::TooFewParameters,
+                          QStringLiteral("クエリ '%1' には値が %2 個必要ですが、%3 個指定されました。").arg(context).arg(marks).arg(params.size()));
+        for (size_t i = 0; i < params.size(); ++i)
+            bind(s, int(i + 1), params[i].value());
+    } catch (const DbError &) {
+        release(sqliteSql, s);
+        throw;
+    }
+    return s;
+}
+
 std::shared_ptr<const TableInfo> Connection::tableInfo(const QString &table)
 {
     const QString key = table.toLower();
@@ -230,6 +247,14 @@ static QString isoDate(const QDate &d)
     return QString::fromUtf16(buf, 10);
 }
 
+// 'YYYY-MM-DD', with ' HH:MM:SS' when the time is not midnight: a date literal's text.
+static QString dateTimeText(const QDateTime &dt)
+{
+    if (dt.time() == QTime(0, 0))
+        return isoDate(dt.date());
+    return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
 static DbError typeMismatch(const ColumnInfo &c, const QVariant &v)
 {
     return DbError(ErrorNumber::TypeMismatch, QStringLiteral("データ型が一致しません。(フィールド '%1' に '%2')").arg(c.name, v.toString()));
@@ -312,9 +337,7 @@ QVariant Connection::toStorage(const ColumnInfo &c, const QVariant &v)
             const QDateTime dt = v.toDateTime();
             if (!dt.isValid())
                 throw typeMismatch(c, v);
-            if (dt.time() == QTime(0, 0))
-                return dt.date().toString(Qt::ISODate);
-            return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            return dateTimeText(dt);
         }
         const QString s = v.toString().trimmed();
         const QDateTime withTime = QDateTime::fromString(s, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
@@ -360,8 +383,14 @@ void Connection::bind(sqlite3_stmt *s, int index, const QVariant &v)
         sqlite3_bind_double(s, index, v.toDouble());
         return;
     case QMetaType::QDate:
-        sqlite3_bind_text(s, index, isoDate(v.toDate()).toUtf8().constData(), -1, SQLITE_TRANSIENT);
+    case QMetaType::QDateTime: {
+        const bool valid = v.typeId() == QMetaType::QDate ? v.toDate().isValid() : v.toDateTime().isValid();
+        if (!valid)
+            throw DbError(ErrorNumber::TypeMismatch, QStringLiteral("データ型が一致しません。(無効な日付)"));
+        const QByteArray text = (v.typeId() == QMetaType::QDate ? isoDate(v.toDate()) : dateTimeText(v.toDateTime())).toLatin1();
+        sqlite3_bind_text(s, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
         return;
+    }
     default:
         if (v.metaType() == QMetaType::fromType<Currency>()) {
             const Currency c = v.value<Currency>();

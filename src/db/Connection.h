@@ -3,6 +3,7 @@
 // Internal to the database layer: one open SQLite connection with its statement and table caches.
 
 #include "db/DbError.h"
+#include "db/Param.h"
 #include "db/Recordset.h"
 
 #include <QHash>
@@ -54,6 +55,9 @@ public:
     // Prepared statements are cached by their SQLite text; a statement in use is not handed out twice.
     sqlite3_stmt *acquire(const QString &sqliteSql);
     void release(const QString &sqliteSql, sqlite3_stmt *statement);
+    // acquire() with the params bound to the statement's ? marks; the statement goes back to the
+    // cache when they do not fit it. context names the query in errors.
+    sqlite3_stmt *acquireBound(const QString &sqliteSql, const Params &params, const QString &context);
 
     // Shared, so that a record set keeps what it was opened with while the cache grows.
     std::shared_ptr<const TableInfo> tableInfo(const QString &table);
@@ -64,6 +68,8 @@ public:
 
     // Converts a value for a column; throws DbError on a type, range or size violation.
     static QVariant toStorage(const ColumnInfo &column, const QVariant &value);
+    // Binds a stored value, or a value of a query parameter (a date as the date text, a Boolean as
+    // 0/1); throws DbError 3464 for an invalid date.
     static void bind(sqlite3_stmt *statement, int index, const QVariant &storageValue);
     static QVariant readColumn(sqlite3_stmt *statement, int index, FieldType type);
 

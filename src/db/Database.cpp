@@ -65,6 +65,26 @@ void lenFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
     sqlite3_result_int64(ctx, QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(argv[0]))).size());
 }
 
+// The text of a value bound inside a LIKE pattern, with SQLite's wildcards and the escape character
+// escaped: the value matches as it stands.
+void likeLiteralFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const char *text = reinterpret_cast<const char *>(sqlite3_value_text(argv[0]));
+    const int size = sqlite3_value_bytes(argv[0]);
+    QByteArray escaped;
+    escaped.reserve(size * 2);
+    for (int i = 0; i < size; ++i) {
+        if (text[i] == '%' || text[i] == '_' || text[i] == '\\')
+            escaped += '\\';
+        escaped += text[i];
+    }
+    sqlite3_result_text(ctx, escaped.constData(), int(escaped.size()), SQLITE_TRANSIENT);
+}
+
 void registerFunctions(sqlite3 *db)
 {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
@@ -73,6 +93,7 @@ void registerFunctions(sqlite3 *db)
     sqlite3_create_function_v2(db, "Mid", 2, flags, nullptr, midFunction, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "Mid", 3, flags, nullptr, midFunction, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "Len", 1, flags, nullptr, lenFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "like_literal", 1, flags, nullptr, likeLiteralFunction, nullptr, nullptr, nullptr);
 }
 
 void execOrThrow(Connection &c, const char *sql)
@@ -371,20 +392,20 @@ static Connection &open(const std::shared_ptr<Connection> &c)
     return *c;
 }
 
-int Database::execute(const QString &legacySql)
+int Database::execute(const QString &legacySql, const Params &params)
 {
     Connection &c = open(m_conn);
-    const TranslatedQuery &q = translateCached(legacySql);
-    sqlite3_stmt *s = c.acquire(q.sql);
+    const std::shared_ptr<const TranslatedQuery> q = translateCached(legacySql);
+    sqlite3_stmt *s = c.acquireBound(q->sql, params, legacySql);
     int rc;
     while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE) {
         const DbError e = c.errorFor(rc, legacySql);
-        c.release(q.sql, s);
+        c.release(q->sql, s);
         throw e;
     }
-    c.release(q.sql, s);
+    c.release(q->sql, s);
     return sqlite3_changes(c.handle());
 }
 
@@ -393,9 +414,9 @@ void Database::executeRaw(const QString &sqliteSql)
     execOrThrow(open(m_conn), sqliteSql.toUtf8().constData());
 }
 
-QVariant Database::scalar(const QString &legacySelect)
+QVariant Database::scalar(const QString &legacySelect, const Params &params)
 {
-    Recordset rs = openRecordset(legacySelect);
+    Recordset rs = openRecordset(legacySelect, params);
     if (rs.eof())
         return QVariant();
     return rs.value(0);

@@ -5,6 +5,7 @@
 // long loop into transactions and is finished explicitly; close() makes the file complete.
 
 #include "db/DbError.h"
+#include "db/Param.h"
 #include "db/Recordset.h"
 
 #include <QString>
@@ -57,15 +58,18 @@ public:
     static void closeAll();
 
     // Runs an action query (delete, update, insert, create). All-or-nothing: on failure it changes
-    // nothing and throws. Returns the number of rows changed.
-    int execute(const QString &legacySql);
+    // nothing and throws. Returns the number of rows changed. The params are bound to the ? marks
+    // of the text in order (a count that does not match is refused with 3061).
+    int execute(const QString &legacySql, const Params &params = {});
     // Runs SQLite text as it stands (schema creation, pragmas). Throws DbError.
     void executeRaw(const QString &sqliteSql);
 
     // Opens a record set from a table name or a select text.
     Recordset openRecordset(const QString &tableOrSelect, RecordsetType type = RecordsetType::Dynaset);
+    // Opens a record set from a select whose ? marks take the params.
+    Recordset openRecordset(const QString &legacySelect, const Params &params, RecordsetType type = RecordsetType::Dynaset);
     // The first column of the first row, or a null QVariant when there is no row.
-    QVariant scalar(const QString &legacySelect);
+    QVariant scalar(const QString &legacySelect, const Params &params = {});
     // The same for SQLite text as it stands (pragmas).
     QVariant scalarRaw(const QString &sqliteSql);
 

@@ -146,6 +146,11 @@ bool isPlainName(const QString &text)
 
 Recordset Database::openRecordset(const QString &tableOrSelect, RecordsetType type)
 {
+    return openRecordset(tableOrSelect, Params(), type);
+}
+
+Recordset Database::openRecordset(const QString &tableOrSelect, const Params &params, RecordsetType type)
+{
     if (!m_conn)
         throw DbError(ErrorNumber::Other, QStringLiteral("データベースが閉じられています。"));
     auto st = std::make_shared<RecordsetState>();
@@ -161,22 +166,22 @@ Recordset Database::openRecordset(const QString &tableOrSelect, RecordsetType ty
         st->sql = QStringLiteral("SELECT rowid, * FROM \"%1\"").arg(table);
         st->rowidColumn = 0;
     } else {
-        const TranslatedQuery &q = translateCached(tableOrSelect);
-        if (!q.isSelect)
+        const std::shared_ptr<const TranslatedQuery> q = translateCached(tableOrSelect);
+        if (!q->isSelect)
             throw DbError(ErrorNumber::SyntaxError, QStringLiteral("レコードセットを開けるのは SELECT だけです: %1").arg(tableOrSelect));
-        st->sql = q.sql;
-        if (!q.baseTable.isEmpty() && q.selectListStart >= 0) {
-            table = m_conn->tableInfo(q.baseTable)->name;
-            QString qualifier = q.baseQualifier;
+        st->sql = q->sql;
+        if (!q->baseTable.isEmpty() && q->selectListStart >= 0) {
+            table = m_conn->tableInfo(q->baseTable)->name;
+            QString qualifier = q->baseQualifier;
             qualifier.replace(QLatin1Char('"'), QLatin1String("\"\""));
-            st->sql.insert(q.selectListStart, QStringLiteral(" \"%1\".rowid,").arg(qualifier));
+            st->sql.insert(q->selectListStart, QStringLiteral(" \"%1\".rowid,").arg(qualifier));
             st->rowidColumn = 0;
         }
     }
     st->baseTable = table;
     if (!table.isEmpty())
         st->base = m_conn->tableInfo(table);
-    st->cursor = m_conn->acquire(st->sql);
+    st->cursor = m_conn->acquireBound(st->sql, params, tableOrSelect);
     const int n = sqlite3_column_count(st->cursor);
     for (int i = 0; i < n; ++i) {
         if (i == st->rowidColumn)
@@ -384,7 +389,7 @@ bool Recordset::findFirst(const QString &criteria)
         n.replace(QLatin1Char('"'), QLatin1String("\"\""));
         columns += (i ? QStringLiteral(", ") : QString()) + QStringLiteral("?%1 AS \"%2\"").arg(i + 1).arg(n);
     }
-    const QString where = translateCached(QStringLiteral("select 1 from t where ") + criteria).sql.section(QStringLiteral(" where "), 1);
+    const QString where = translateCached(QStringLiteral("select 1 from t where ") + criteria)->sql.section(QStringLiteral(" where "), 1);
     const QString sql = QStringLiteral("SELECT 1 FROM (SELECT %1) WHERE %2").arg(columns, where);
     sqlite3_stmt *st = s.conn->acquire(sql);
     bool found = false;

@@ -310,31 +310,31 @@ bool CreateDatabaseFile(const QString &path, Prompt *prompt)
     }
 }
 
-void DeleteIssueRows(Database &database, const QString &condition)
+void DeleteIssueRows(Database &database, const QString &condition, const Params &params)
 {
     WriteBatch whole(database); // a killed program never leaves an issue half deleted
     for (const char *t : {"daydata", "weekdata", "informationData", "board", "shinyo", "Mei"})
-        database.execute(QStringLiteral("delete * from %1 ").arg(QLatin1String(t)) + condition);
+        database.execute(QStringLiteral("delete * from %1 ").arg(QLatin1String(t)) + condition, params);
     whole.finish();
 }
 
-void ChangeIssueCode(Database &database, const QString &assignment)
+void ChangeIssueCode(Database &database, const QString &assignment, const Params &params)
 {
     WriteBatch whole(database); // a killed program never leaves an issue under two codes
     for (const char *t : {"dayData", "weekData", "informationData", "board", "shinyo", "stockmarket"})
-        database.execute(QStringLiteral("Update %1 ").arg(QLatin1String(t)) + assignment);
+        database.execute(QStringLiteral("Update %1 ").arg(QLatin1String(t)) + assignment, params);
     whole.finish();
 }
 
 int MarketOfIssue(Database &database, qint64 code)
 {
-    Recordset rs = database.openRecordset(QStringLiteral("select 市場コード from Mei where コード=%1 ;").arg(code));
+    Recordset rs = database.openRecordset(QStringLiteral("select 市場コード from Mei where コード=? ;"), {code});
     return rs.eof() ? 0 : int(rs.toLong(QStringLiteral("市場コード")));
 }
 
 QString NameOfIssue(Database &database, qint64 code)
 {
-    Recordset rs = database.openRecordset(QStringLiteral("select 銘柄 from Mei where コード=%1 ;").arg(code));
+    Recordset rs = database.openRecordset(QStringLiteral("select 銘柄 from Mei where コード=? ;"), {code});
     return rs.eof() ? QString() : rs.toText(QStringLiteral("銘柄"));
 }
 

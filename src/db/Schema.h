@@ -38,11 +38,12 @@ QStringList tableNames();
 
 // Runs "delete * from <table> " + condition for daydata, weekdata, informationData, board, shinyo
 // and Mei in that order, in one transaction: a killed program leaves all or nothing; an engine
-// error stops at the failing statement, and the statements before it stay applied.
-void DeleteIssueRows(Database &database, const QString &condition);
+// error stops at the failing statement, and the statements before it stay applied. The params are
+// the values of the condition's ? marks.
+void DeleteIssueRows(Database &database, const QString &condition, const Params &params = {});
 // Runs "Update <table> " + assignment for the six price, information, board, margin and ledger
 // tables, in one transaction as DeleteIssueRows; Mei is not changed.
-void ChangeIssueCode(Database &database, const QString &assignment);
+void ChangeIssueCode(Database &database, const QString &assignment, const Params &params = {});
 // The issue's market code, or 0 when it is not registered.
 int MarketOfIssue(Database &database, qint64 code);
 // The issue's name, or "" when it is not registered.

@@ -4,8 +4,11 @@
 #include "db/DbError.h"
 
 #include <QHash>
+#include <QMutex>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <initializer_list>
 #include <vector>
 
 namespace db {
@@ -213,257 +216,376 @@ QString translateDate(const QString &inner, const QDate &today)
     return sqlString(text);
 }
 
-bool endsLikeOperand(const Token &t)
+bool isAnyKeyword(const Token &t, std::initializer_list<const char *> keywords)
 {
-    if (t.kind == Tok::RParen || t.kind == Tok::Comma || t.kind == Tok::Semicolon)
-        return true;
-    static const char *const stops[] = {"and", "or", "order", "group", "having", "union", "escape", "not", "then", "else", "when", "end", "from", "where"};
-    for (const char *kw : stops)
+    for (const char *kw : keywords)
         if (isKeyword(t, kw))
             return true;
     return false;
 }
 
+bool endsLikeOperand(const Token &t)
+{
+    return t.kind == Tok::RParen || t.kind == Tok::Comma || t.kind == Tok::Semicolon
+        || isAnyKeyword(t, {"and", "or", "order", "group", "having", "union", "escape", "not", "then", "else", "when", "end", "from", "where"});
+}
+
+// What the outermost select reads from: a single table (and the name its columns are qualified
+// with) makes its rows updatable; grouping, aggregates, DISTINCT, joins or several sources do not.
+struct SourceFacts
+{
+    bool inFromClause = false;
+    bool groupedOrDistinct = false;
+    bool aggregate = false;
+    bool join = false;
+    bool severalSources = false;
+    int fromItems = 0;
+    QString table;
+    QString alias;
+
+    bool isSingleTable() const
+    {
+        return !table.isEmpty() && !groupedOrDistinct && !aggregate && !join && !severalSources && fromItems <= 1;
+    }
+};
+
+// One pass over the tokens; each clause or feature of the dialect has its own step.
+class Translator final
+{
+public:
+    Translator(const QString &legacySql, const QDate &today)
+        : m_tokens(tokenize(legacySql)), m_today(today)
+    {
+        trimEnds();
+    }
+
+    TranslatedQuery run()
+    {
+        for (m_pos = 0; m_pos < m_tokens.size(); ++m_pos) {
+            const Token &t = m_tokens[m_pos];
+            endLikeOperandBefore(t);
+            write(t);
+        }
+        closeLike();
+        appendLimit(0);
+        m_result.sql = m_out.trimmed();
+        if (m_result.isSelect && m_source.isSingleTable()) {
+            m_result.baseTable = m_source.table;
+            m_result.baseQualifier = m_source.alias.isEmpty() ? m_source.table : m_source.alias;
+        }
+        return m_result;
+    }
+
+private:
+    using WordRule = bool (Translator::*)(const Token &);
+
+    // Blanks around the text and a trailing ';' are dropped.
+    void trimEnds()
+    {
+        while (!m_tokens.empty() && (m_tokens.back().kind == Tok::Space || m_tokens.back().kind == Tok::Semicolon))
+            m_tokens.pop_back();
+        const auto firstText = std::find_if(m_tokens.begin(), m_tokens.end(), [](const Token &t) { return t.kind != Tok::Space; });
+        m_tokens.erase(m_tokens.begin(), firstText);
+    }
+
+    void write(const Token &t)
+    {
+        switch (t.kind) {
+        case Tok::Space: m_out += QLatin1Char(' '); break;
+        case Tok::String: m_out += sqlString(m_like.open ? likePattern(t.text) : t.text); break;
+        case Tok::Bracket: bracketedName(t); break;
+        case Tok::DateLit: m_out += translateDate(t.text, m_today); break;
+        case Tok::Number: m_out += t.text; break;
+        case Tok::LParen: openParen(); break;
+        case Tok::RParen: closeParen(); break;
+        case Tok::Comma: comma(); break;
+        case Tok::Semicolon: m_out += QLatin1Char(';'); break;
+        case Tok::Dot: m_out += QLatin1Char('.'); break;
+        case Tok::Op: operatorToken(t); break;
+        case Tok::Word: word(t); break;
+        }
+    }
+
+    size_t nextSignificant(size_t i) const
+    {
+        size_t j = i + 1;
+        while (j < m_tokens.size() && m_tokens[j].kind == Tok::Space)
+            ++j;
+        return j;
+    }
+
+    bool nextIsKeyword(size_t i, const char *keyword) const
+    {
+        const size_t j = nextSignificant(i);
+        return j < m_tokens.size() && isKeyword(m_tokens[j], keyword);
+    }
+
+    bool followedByParen() const
+    {
+        const size_t j = nextSignificant(m_pos);
+        return j < m_tokens.size() && m_tokens[j].kind == Tok::LParen;
+    }
+
+    bool atOuterSelect() const { return m_depth == 0 && m_result.isSelect; }
+
+    // Parentheses: a TOP n of a select inside them becomes the LIMIT before the closing one.
+    void openParen()
+    {
+        ++m_depth;
+        if (int(m_limits.size()) <= m_depth)
+            m_limits.resize(size_t(m_depth) + 1);
+        m_limits[size_t(m_depth)].clear();
+        m_out += QLatin1Char('(');
+    }
+
+    void closeParen()
+    {
+        if (m_depth > 0) {
+            appendLimit(m_depth);
+            --m_depth;
+        }
+        m_out += QLatin1Char(')');
+    }
+
+    void appendLimit(int depth)
+    {
+        QString &limit = m_limits[size_t(depth)];
+        if (limit.isEmpty())
+            return;
+        m_out += QStringLiteral(" LIMIT ") + limit;
+        limit.clear();
+    }
+
+    void comma()
+    {
+        if (m_source.inFromClause && m_depth == 0)
+            m_source.severalSources = true;
+        m_out += QLatin1Char(',');
+    }
+
+    void bracketedName(const Token &t)
+    {
+        m_out += sqlIdentifier(t.text);
+        if (m_source.inFromClause && m_depth == 0 && m_source.table.isEmpty())
+            m_source.table = t.text;
+    }
+
+    // & concatenates, != is <>; a parameter inside a LIKE pattern matches its text as it is.
+    void operatorToken(const Token &t)
+    {
+        if (t.text == QLatin1String("&"))
+            m_out += QLatin1String("||");
+        else if (t.text == QLatin1String("!="))
+            m_out += QLatin1String("<>");
+        else if (t.text == QLatin1String("?") && m_like.open)
+            m_out += QLatin1String("like_literal(?)");
+        else
+            m_out += t.text;
+    }
+
+    // The pattern operand of a LIKE ends at a closing parenthesis, a comma or the next clause; its
+    // ESCAPE clause goes right after it.
+    void endLikeOperandBefore(const Token &t)
+    {
+        if (!m_like.open || m_depth != m_like.depth || !endsLikeOperand(t))
+            return;
+        while (m_out.endsWith(QLatin1Char(' ')))
+            m_out.chop(1);
+        closeLike();
+        if (t.kind == Tok::Word)
+            m_out += QLatin1Char(' ');
+    }
+
+    void closeLike()
+    {
+        if (!m_like.open)
+            return;
+        m_out += QLatin1String(" ESCAPE '\\'");
+        m_like.open = false;
+    }
+
+    void word(const Token &t)
+    {
+        // The column of a qualified name (A.日付) is never a keyword.
+        if (m_out.endsWith(QLatin1Char('.'))) {
+            m_out += t.text;
+            return;
+        }
+        static constexpr WordRule rules[] = {&Translator::selectKeyword, &Translator::deleteStar, &Translator::booleanLiteral,
+                                             &Translator::modOperator, &Translator::textFunction, &Translator::likeOperator,
+                                             &Translator::clauseKeyword};
+        for (const WordRule rule : rules)
+            if ((this->*rule)(t))
+                return;
+        noteFromItem(t);
+        noteAggregate(t);
+        m_out += t.text;
+    }
+
+    bool selectKeyword(const Token &t)
+    {
+        if (!isKeyword(t, "select"))
+            return false;
+        m_out += QLatin1String("SELECT");
+        if (m_depth == 0)
+            m_result.isSelect = true;
+        distinctAfterSelect();
+        topAfterSelect();
+        if (m_depth == 0 && m_result.selectListStart < 0)
+            m_result.selectListStart = int(m_out.size());
+        return true;
+    }
+
+    void distinctAfterSelect()
+    {
+        if (!nextIsKeyword(m_pos, "distinct") && !nextIsKeyword(m_pos, "distinctrow"))
+            return;
+        m_out += QLatin1String(" DISTINCT");
+        if (m_depth == 0)
+            m_source.groupedOrDistinct = true;
+        m_pos = nextSignificant(m_pos);
+    }
+
+    // SELECT TOP n becomes a LIMIT n at the end of its select.
+    void topAfterSelect()
+    {
+        if (!nextIsKeyword(m_pos, "top"))
+            return;
+        const size_t count = nextSignificant(nextSignificant(m_pos));
+        if (count >= m_tokens.size() || m_tokens[count].kind != Tok::Number)
+            throw DbError(ErrorNumber::SyntaxError, QStringLiteral("TOP の後に件数がありません。"));
+        m_limits[size_t(m_depth)] = m_tokens[count].text;
+        m_pos = count;
+        if (nextIsKeyword(m_pos, "percent"))
+            throw DbError(ErrorNumber::SyntaxError, QStringLiteral("TOP n PERCENT は使用できません。"));
+    }
+
+    // "delete * from" is "DELETE from".
+    bool deleteStar(const Token &t)
+    {
+        if (!isKeyword(t, "delete"))
+            return false;
+        m_out += QLatin1String("DELETE");
+        const size_t j = nextSignificant(m_pos);
+        if (j < m_tokens.size() && m_tokens[j].kind == Tok::Op && m_tokens[j].text == QLatin1String("*"))
+            m_pos = j;
+        return true;
+    }
+
+    bool booleanLiteral(const Token &t)
+    {
+        if (followedByParen() || !isAnyKeyword(t, {"true", "false"}))
+            return false;
+        m_out += isKeyword(t, "true") ? QLatin1Char('1') : QLatin1Char('0');
+        return true;
+    }
+
+    bool modOperator(const Token &t)
+    {
+        if (!isKeyword(t, "mod"))
+            return false;
+        m_out += QLatin1Char('%');
+        return true;
+    }
+
+    // Left and Right are join keywords in SQLite: their functions go by other names.
+    bool textFunction(const Token &t)
+    {
+        if (!followedByParen() || !isAnyKeyword(t, {"left", "right"}))
+            return false;
+        m_out += isKeyword(t, "left") ? QLatin1String("jet_left") : QLatin1String("jet_right");
+        return true;
+    }
+
+    bool likeOperator(const Token &t)
+    {
+        if (!isKeyword(t, "like"))
+            return false;
+        m_out += QLatin1String("LIKE");
+        m_like = {true, m_depth};
+        return true;
+    }
+
+    // FROM, WHERE, ORDER, GROUP and HAVING of the outermost select: where its sources are named.
+    bool clauseKeyword(const Token &t)
+    {
+        if (!atOuterSelect())
+            return false;
+        if (isKeyword(t, "from")) {
+            m_source.inFromClause = true;
+        } else if (isAnyKeyword(t, {"where", "order", "group", "having"})) {
+            if (isAnyKeyword(t, {"group", "having"}))
+                m_source.groupedOrDistinct = true;
+            m_source.inFromClause = false;
+        } else {
+            return false;
+        }
+        m_out += t.text;
+        return true;
+    }
+
+    // A name in the FROM clause of the outermost select: the table, its alias, or a join.
+    void noteFromItem(const Token &t)
+    {
+        if (!atOuterSelect() || !m_source.inFromClause || isKeyword(t, "as"))
+            return;
+        if (isAnyKeyword(t, {"join", "inner", "left", "right", "outer", "on"})) {
+            m_source.join = true;
+        } else if (m_source.table.isEmpty()) {
+            m_source.table = t.text;
+            ++m_source.fromItems;
+        } else if (m_source.alias.isEmpty()) {
+            m_source.alias = t.text;
+        } else {
+            m_source.severalSources = true;
+        }
+    }
+
+    void noteAggregate(const Token &t)
+    {
+        if (atOuterSelect() && !m_source.inFromClause && followedByParen()
+            && isAnyKeyword(t, {"count", "max", "min", "sum", "avg", "first", "last"}))
+            m_source.aggregate = true;
+    }
+
+    std::vector<Token> m_tokens;
+    const QDate m_today;
+    size_t m_pos = 0;
+    QString m_out;
+    TranslatedQuery m_result;
+    int m_depth = 0;
+    std::vector<QString> m_limits = std::vector<QString>(1); // the LIMIT of the select at each depth
+    struct
+    {
+        bool open = false; // inside the pattern operand of a LIKE
+        int depth = 0;
+    } m_like;
+    SourceFacts m_source;
+};
+
 } // namespace
 
 TranslatedQuery translate(const QString &legacySql, const QDate &today)
 {
-    std::vector<Token> toks = tokenize(legacySql);
-    TranslatedQuery result;
-
-    // Drop a trailing ';' (and blanks around it).
-    while (!toks.empty() && (toks.back().kind == Tok::Space || toks.back().kind == Tok::Semicolon))
-        toks.pop_back();
-    while (!toks.empty() && toks.front().kind == Tok::Space)
-        toks.erase(toks.begin());
-
-    auto nextSignificant = [&](size_t i) {
-        size_t j = i + 1;
-        while (j < toks.size() && toks[j].kind == Tok::Space)
-            ++j;
-        return j;
-    };
-
-    QString out;
-    // Pending LIMIT per parenthesis depth (TOP n of a select at that depth).
-    std::vector<QString> limits(1);
-    int depth = 0;
-    bool inLike = false; // inside the pattern operand of a LIKE
-    int likeDepth = 0;
-    bool firstSelectSeen = false;
-    // Facts for the single-table test of the outermost select.
-    bool hasGroupOrDistinct = false, hasAggregate = false, hasJoin = false, multipleFrom = false;
-    QString fromTable, fromAlias;
-    bool inOuterFrom = false;
-    int fromItems = 0;
-
-    auto closeLike = [&]() {
-        if (inLike) {
-            out += QLatin1String(" ESCAPE '\\'");
-            inLike = false;
-        }
-    };
-
-    for (size_t i = 0; i < toks.size(); ++i) {
-        const Token &t = toks[i];
-        if (inLike && depth == likeDepth && endsLikeOperand(t)) {
-            // Trim a space before the escape clause for tidiness.
-            while (out.endsWith(QLatin1Char(' ')))
-                out.chop(1);
-            closeLike();
-            if (t.kind == Tok::Word)
-                out += QLatin1Char(' ');
-        }
-        switch (t.kind) {
-        case Tok::Space:
-            out += QLatin1Char(' ');
-            break;
-        case Tok::String:
-            out += sqlString(inLike ? likePattern(t.text) : t.text);
-            break;
-        case Tok::Bracket:
-            out += sqlIdentifier(t.text);
-            if (inOuterFrom && depth == 0) {
-                if (fromTable.isEmpty())
-                    fromTable = t.text;
-            }
-            break;
-        case Tok::DateLit:
-            out += translateDate(t.text, today);
-            break;
-        case Tok::Number:
-            out += t.text;
-            break;
-        case Tok::LParen:
-            ++depth;
-            if (int(limits.size()) <= depth)
-                limits.resize(size_t(depth) + 1);
-            limits[size_t(depth)].clear();
-            out += QLatin1Char('(');
-            break;
-        case Tok::RParen:
-            if (inLike && depth == likeDepth)
-                closeLike();
-            if (depth > 0) {
-                if (!limits[size_t(depth)].isEmpty()) {
-                    out += QStringLiteral(" LIMIT ") + limits[size_t(depth)];
-                    limits[size_t(depth)].clear();
-                }
-                --depth;
-            }
-            out += QLatin1Char(')');
-            break;
-        case Tok::Comma:
-            if (inOuterFrom && depth == 0)
-                multipleFrom = true;
-            out += QLatin1Char(',');
-            break;
-        case Tok::Semicolon:
-            out += QLatin1Char(';');
-            break;
-        case Tok::Dot:
-            out += QLatin1Char('.');
-            break;
-        case Tok::Op:
-            if (t.text == QLatin1String("&"))
-                out += QLatin1String("||");
-            else if (t.text == QLatin1String("!="))
-                out += QLatin1String("<>");
-            else
-                out += t.text;
-            break;
-        case Tok::Word: {
-            const size_t nx = nextSignificant(i);
-            const bool followedByParen = nx < toks.size() && toks[nx].kind == Tok::LParen;
-            const bool afterDot = !out.isEmpty() && out.endsWith(QLatin1Char('.'));
-            if (afterDot) {
-                out += t.text;
-                break;
-            }
-            if (isKeyword(t, "select")) {
-                out += QLatin1String("SELECT");
-                if (depth == 0 && !firstSelectSeen) {
-                    firstSelectSeen = true;
-                    result.isSelect = true;
-                }
-                // DISTINCT / TOP n [PERCENT]
-                size_t j = nextSignificant(i);
-                if (j < toks.size() && (isKeyword(toks[j], "distinct") || isKeyword(toks[j], "distinctrow"))) {
-                    out += QLatin1String(" DISTINCT");
-                    if (depth == 0)
-                        hasGroupOrDistinct = true;
-                    i = j;
-                    j = nextSignificant(i);
-                }
-                if (j < toks.size() && isKeyword(toks[j], "top")) {
-                    const size_t k = nextSignificant(j);
-                    if (k >= toks.size() || toks[k].kind != Tok::Number)
-                        throw DbError(ErrorNumber::SyntaxError, QStringLiteral("TOP の後に件数がありません。"));
-                    limits[size_t(depth)] = toks[k].text;
-                    i = k;
-                    const size_t p = nextSignificant(i);
-                    if (p < toks.size() && isKeyword(toks[p], "percent"))
-                        throw DbError(ErrorNumber::SyntaxError, QStringLiteral("TOP n PERCENT は使用できません。"));
-                }
-                if (depth == 0 && result.selectListStart < 0)
-                    result.selectListStart = int(out.size());
-                break;
-            }
-            if (isKeyword(t, "delete")) {
-                out += QLatin1String("DELETE");
-                const size_t j = nextSignificant(i);
-                if (j < toks.size() && toks[j].kind == Tok::Op && toks[j].text == QLatin1String("*"))
-                    i = j; // "delete * from" → "DELETE from"
-                break;
-            }
-            if (isKeyword(t, "true") && !followedByParen) {
-                out += QLatin1Char('1');
-                break;
-            }
-            if (isKeyword(t, "false") && !followedByParen) {
-                out += QLatin1Char('0');
-                break;
-            }
-            if (isKeyword(t, "mod")) {
-                out += QLatin1Char('%');
-                break;
-            }
-            // Left and Right are join keywords in SQLite: their functions go by other names.
-            if (followedByParen && isKeyword(t, "left")) {
-                out += QLatin1String("jet_left");
-                break;
-            }
-            if (followedByParen && isKeyword(t, "right")) {
-                out += QLatin1String("jet_right");
-                break;
-            }
-            if (isKeyword(t, "like")) {
-                out += QLatin1String("LIKE");
-                inLike = true;
-                likeDepth = depth;
-                break;
-            }
-            if (depth == 0 && result.isSelect) {
-                if (isKeyword(t, "from")) {
-                    inOuterFrom = true;
-                    out += t.text;
-                    break;
-                }
-                if (isKeyword(t, "where") || isKeyword(t, "order") || isKeyword(t, "group") || isKeyword(t, "having")) {
-                    if (isKeyword(t, "group") || isKeyword(t, "having"))
-                        hasGroupOrDistinct = true;
-                    inOuterFrom = false;
-                    out += t.text;
-                    break;
-                }
-                if (inOuterFrom) {
-                    if (isKeyword(t, "join") || isKeyword(t, "inner") || isKeyword(t, "left") || isKeyword(t, "right") || isKeyword(t, "outer") || isKeyword(t, "on"))
-                        hasJoin = true;
-                    else if (isKeyword(t, "as")) { /* alias follows */
-                    } else if (fromTable.isEmpty()) {
-                        fromTable = t.text;
-                        ++fromItems;
-                    } else if (fromAlias.isEmpty())
-                        fromAlias = t.text;
-                    else
-                        multipleFrom = true;
-                }
-            }
-            if (followedByParen && depth == 0 && result.isSelect && !inOuterFrom) {
-                static const char *const aggregates[] = {"count", "max", "min", "sum", "avg", "first", "last"};
-                for (const char *a : aggregates)
-                    if (isKeyword(t, a))
-                        hasAggregate = true;
-            }
-            out += t.text;
-            break;
-        }
-        }
-    }
-    closeLike();
-    if (!limits[0].isEmpty())
-        out += QStringLiteral(" LIMIT ") + limits[0];
-
-    result.sql = out.trimmed();
-    if (result.isSelect && !fromTable.isEmpty() && !hasGroupOrDistinct && !hasAggregate && !hasJoin && !multipleFrom
-        && fromItems <= 1) {
-        result.baseTable = fromTable;
-        result.baseQualifier = fromAlias.isEmpty() ? fromTable : fromAlias;
-    } else {
-        result.selectListStart = result.isSelect ? result.selectListStart : -1;
-    }
-    return result;
+    return Translator(legacySql, today).run();
 }
 
-const TranslatedQuery &translateCached(const QString &legacySql)
+std::shared_ptr<const TranslatedQuery> translateCached(const QString &legacySql)
 {
-    static QHash<QString, TranslatedQuery> cache;
-    auto it = cache.constFind(legacySql);
-    if (it != cache.constEnd())
-        return *it;
+    static QMutex mutex;
+    static QHash<QString, std::shared_ptr<const TranslatedQuery>> cache;
+    {
+        const QMutexLocker lock(&mutex);
+        const auto it = cache.constFind(legacySql);
+        if (it != cache.constEnd())
+            return *it;
+    }
+    auto translated = std::make_shared<const TranslatedQuery>(translate(legacySql));
+    const QMutexLocker lock(&mutex);
     if (cache.size() > 4096)
         cache.clear();
-    return *cache.insert(legacySql, translate(legacySql));
+    cache.insert(legacySql, translated);
+    return translated;
 }
 
 QString dateLiteral(const QDate &date)

@@ -1,10 +1,13 @@
 #pragma once
 
 // Translates the legacy query dialect into SQLite. A real tokenizer: text inside quotes is never
-// rewritten except the wildcards of LIKE patterns.
+// rewritten except the wildcards of LIKE patterns. A ? is a value bound when the query runs and is
+// left as it is; inside a LIKE pattern its text matches as it stands (no wildcards).
 
 #include <QDate>
 #include <QString>
+
+#include <memory>
 
 namespace db {
 
@@ -23,8 +26,9 @@ struct TranslatedQuery
 // today decides the two-digit-year window of date literals written "#YY/MM/DD#".
 TranslatedQuery translate(const QString &legacySql, const QDate &today = QDate::currentDate());
 
-// Cached translation (the same text is translated once).
-const TranslatedQuery &translateCached(const QString &legacySql);
+// Cached translation (the same text is translated once). Shared, so that it stays valid while the
+// cache changes.
+std::shared_ptr<const TranslatedQuery> translateCached(const QString &legacySql);
 
 // A value written as a date literal of our own query texts: "#2000/07/14#".
 QString dateLiteral(const QDate &date);

@@ -2,7 +2,6 @@
 
 #include "base/MainModule.h"
 #include "db/Database.h"
-#include "db/SqlTranslator.h"
 #include "import/ImportCommon.h"
 
 #include <optional>
@@ -20,8 +19,7 @@ void RecalculateChanges(const QString &table, QDate start, Progress &progress)
     // written back; the others would be stored unchanged. +日付 keeps the read in primary key order
     // (through the date index the rows would first be sorted in memory).
     db::Recordset rows = database.openRecordset(
-        QStringLiteral("select コード, 日付, 前日比, 終値, 基準前日比 from %1 where +日付>=%2 order by コード, 日付 ;")
-            .arg(table, db::dateLiteral(start)),
+        QStringLiteral("select コード, 日付, 前日比, 終値, 基準前日比 from %1 where +日付>=? order by コード, 日付 ;").arg(table), {start},
         db::RecordsetType::ForwardOnly);
     PercentLabel percent(progress);
     int count = 0;

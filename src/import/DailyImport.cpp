@@ -3,7 +3,6 @@
 #include "base/DateUtil.h"
 #include "base/MainModule.h"
 #include "db/Database.h"
-#include "db/SqlTranslator.h"
 #include "import/InputRecords.h"
 #include "import/MarginImport.h"
 #include "import/WeeklyBuilder.h"
@@ -114,12 +113,11 @@ private:
             return;
         }
         const QDate tradingDate = header->date;
-        const QString dateText = db::dateLiteral(tradingDate);
         const int weekday = DateUtil::weekdayNumber(tradingDate);
         const bool weekdayFile = weekday >= 2 && weekday <= 6;
 
         const bool isNew = m_request.rdel == 1
-            || database.scalar(QStringLiteral("select Top 1 日付 from daydata Where 日付=%1 ;").arg(dateText)).isNull();
+            || database.scalar(QStringLiteral("select Top 1 日付 from daydata Where 日付=? ;"), {tradingDate}).isNull();
         // A file cut short (or grown) is not the day's prices: when it would be read it ends the
         // run before anything of it is written (the day's stored rows too stay), so that the days
         // after it are not computed against a missing day.
@@ -128,16 +126,15 @@ private:
                                  .arg(fileName, recordCountMismatch(header->records, found)));
         if (m_request.rdel == 1) {
             showPhase(progress, QStringLiteral("データ削除中..."));
-            database.execute(QStringLiteral("delete * from daydata Where 日付=%1 ;").arg(dateText));
+            database.execute(QStringLiteral("delete * from daydata Where 日付=? ;"), {tradingDate});
         }
         // The rows of the date written by the file below are then all the date's rows.
         if (tradingDate == m_writtenDate)
             m_writtenDate = QDate();
 
         showPhase(progress, QStringLiteral("前処理中..."));
-        const QVariant previousDay = database.scalar(
-            QStringLiteral("SELECT Max(日付) AS MaxDate FROM daydata WHERE 日付 between %1 and %2 ;")
-                .arg(db::dateLiteral(tradingDate.addDays(-LookBackDays)), db::dateLiteral(tradingDate.addDays(-1))));
+        const QVariant previousDay = database.scalar(QStringLiteral("SELECT Max(日付) AS MaxDate FROM daydata WHERE 日付 between ? and ? ;"),
+                                                     {tradingDate.addDays(-LookBackDays), tradingDate.addDays(-1)});
 
         showPhase(progress, QStringLiteral("銘柄データ読込み中..."));
         loadIssues(database);
@@ -237,7 +234,7 @@ private:
                 m_meiAppend.setValue(QStringLiteral("更新Flg"), false);
                 m_meiAppend.update();
             } else {
-                db::Recordset rs = database.openRecordset(QStringLiteral("select * from Mei where コード=%1 ;").arg(code));
+                db::Recordset rs = database.openRecordset(QStringLiteral("select * from Mei where コード=? ;"), {code});
                 if (!rs.eof()) {
                     rs.edit();
                     if (rs.toLong(QStringLiteral("市場コード")) != market)
@@ -295,8 +292,7 @@ private:
             p = PreviousDay();
         if (!date.isValid())
             return;
-        db::Recordset rs = database.openRecordset(
-            QStringLiteral("select コード, 基準前日比 from daydata where 日付=%1 ;").arg(db::dateLiteral(date)));
+        db::Recordset rs = database.openRecordset(QStringLiteral("select コード, 基準前日比 from daydata where 日付=? ;"), {date});
         for (; !rs.eof(); rs.moveNext()) {
             const qint64 code = rs.toLong(QStringLiteral("コード"));
             if (code <= 0 || code >= IssueCodeLimit)
@@ -351,7 +347,6 @@ DailyImportRequest DailyImportRequest::fromSettings(QDate start, QDate end, bool
 ImportResult ImportDailyFiles(const DailyImportRequest &request, ImportContext &context)
 {
     ImportResult result;
-    result.windowTag = context.windowTag;
     Progress &progress = context.progress;
     progress.setBusy(true);
 
@@ -364,8 +359,8 @@ ImportResult ImportDailyFiles(const DailyImportRequest &request, ImportContext &
                 DailyRun(request, context, result).run(database);
                 database.close();
             }
-            MainModule::MainTag = result.storedRecords > 0 ? QStringLiteral("読み込み終了")
-                                                           : QStringLiteral("株式データーが存在しません｡");
+            result.message = result.storedRecords > 0 ? QStringLiteral("読み込み終了")
+                                                      : QStringLiteral("株式データーが存在しません｡");
             if (request.readMargin) {
                 const QDate from = DateUtil::MondayOnOrBefore(DateUtil::MondayOnOrBefore(request.start).addDays(-1));
                 ImportMarginBalances(from, DateUtil::FridayOnOrBefore(request.end), request.marginFolder, progress,

@@ -24,8 +24,9 @@ struct DailyImportRequest
 
 // Imports every daily file of the range, registering and correcting issues in Mei and marking
 // 更新Flg for the issues of the last file, then optionally reads the margin balances and builds the
-// weekly rows of the same weeks. Leaves "読み込み終了" or "株式データーが存在しません｡" in
-// MainModule::MainTag; an error is shown through the prompt, ends the run and leaves MainTag as it was.
+// weekly rows of the same weeks. The result's message is "読み込み終了" or "株式データーが存在しません｡"
+// once the daily files are read; an error while reading them is shown through the prompt and ends the
+// run with no message (an error of the margin or weekly step afterwards keeps the message).
 // A file that would be read (a weekday not stored yet, or any weekday with RDel 1) whose record
 // lines (the lines that are not blank) disagree with its header's count is such an error: nothing
 // of it is written, the date's stored rows stay, and so do the files before it.

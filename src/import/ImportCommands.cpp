@@ -10,18 +10,17 @@
 
 namespace {
 
-// frmReadData reads prices when the message slot holds "2" and the issue registration for "1";
-// it leaves its result message there.
-void readData(ui::CommandContext &c, const QString &request)
+// The import window in a mode; its result message is shown once it has closed.
+void readData(ui::CommandContext &c, importer::ImportMode mode)
 {
-    c.mainTag = request;
-    ui::runModal<frmReadData>(c);
-    ui::reportBack(c);
+    frmReadData window(c.services, mode, &c.window);
+    window.exec();
+    ui::reportBack(c, window.resultMessage());
 }
 
 void readPrices(ui::CommandContext &c)
 {
-    readData(c, QStringLiteral("2"));
+    readData(c, importer::ImportMode::Prices);
 }
 
 void readRegistration(ui::CommandContext &c)
@@ -29,7 +28,7 @@ void readRegistration(ui::CommandContext &c)
     const QString question = QStringLiteral("現在の銘柄登録は無くなり　新しく登録されます。\n"
                                             "銘柄データーを読み込みします 宜しいですか？");
     if (c.services.prompt->askYesNo(question, QStringLiteral("確認"), PromptIcon::Information))
-        readData(c, QStringLiteral("1"));
+        readData(c, importer::ImportMode::Registration);
 }
 
 } // namespace

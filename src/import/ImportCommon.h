@@ -63,12 +63,23 @@ private:
     QString m_description;
 };
 
+// What the import window is opened for.
+enum class ImportMode
+{
+    Registration, // the registration import at once, then the window closes
+    Prices, // the daily import, which the user starts
+    FirstRun, // as Registration; afterwards unmarked issues are offered for deletion
+    BeforeConversion, // the registration import before a file conversion: the window stays open
+};
+
 // What a run leaves for the window that started it.
 struct ImportResult
 {
     bool completed = false; // false when an error ended the run
     QString errorDescription; // the error shown to the user when !completed
-    QString windowTag; // the import window's own tag afterwards
+    // The message the caller shows once the import window has closed ("読み込み終了", …); empty when
+    // the run left none (an error before the outcome was known).
+    QString message;
     bool closeWindow = false; // the import window unloads itself
     int storedRecords = 0; // rows stored by the run
     SkipReport skipped; // lines or files passed over
@@ -79,8 +90,7 @@ struct ImportContext
 {
     Progress &progress;
     Prompt &prompt;
-    QString windowTag; // the import window's own tag before the run
-    QString mainCaption; // the main window's caption, restored after the registration import
+    QString mainCaption = {}; // the main window's caption, restored after the registration import
 };
 
 // The percentage label LabPa: repainted only when the rounded percentage is a multiple of 5, shown

@@ -3,7 +3,6 @@
 #include "base/DateUtil.h"
 #include "base/MainModule.h"
 #include "db/Database.h"
-#include "db/SqlTranslator.h"
 #include "import/InputRecords.h"
 
 #include <QFile>
@@ -26,8 +25,7 @@ void applyToWeeklyRows(db::Database &database, const QDate &friday, const QHash<
 {
     if (products.isEmpty())
         return;
-    db::Recordset week = database.openRecordset(
-        QStringLiteral("select * from weekdata where 日付 =%1;").arg(db::dateLiteral(friday)));
+    db::Recordset week = database.openRecordset(QStringLiteral("select * from weekdata where 日付 =?;"), {friday});
     for (; !week.eof(); week.moveNext()) {
         const auto it = products.constFind(week.toLong(QStringLiteral("コード")));
         if (it == products.constEnd())
@@ -59,10 +57,9 @@ bool importFile(db::Database &database, const QString &path, Progress &progress,
     // The balances are stored under the Friday of the file's week (a holiday week's file is dated
     // on another day), so that Friday's rows are the ones replaced.
     const QDate friday = DateUtil::FridayOnOrAfter(date);
-    const QString dateText = db::dateLiteral(friday);
-    database.execute(QStringLiteral("delete * from ShinYo where 日付=%1;").arg(dateText));
-    database.execute(QStringLiteral("UPDATE weekData SET 売残 = 0, 買残 = 0 WHERE 日付=%1;").arg(dateText));
-    db::Recordset shinyo = database.openRecordset(QStringLiteral("select * from ShinYo where 日付=%1;").arg(dateText));
+    database.execute(QStringLiteral("delete * from ShinYo where 日付=?;"), {friday});
+    database.execute(QStringLiteral("UPDATE weekData SET 売残 = 0, 買残 = 0 WHERE 日付=?;"), {friday});
+    db::Recordset shinyo = database.openRecordset(QStringLiteral("select * from ShinYo where 日付=?;"), {friday});
 
     // Line 2: the record count before its first comma. Without a comma the count is unknown: the
     // line is reported and every following line is read as a record.

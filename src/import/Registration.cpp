@@ -48,16 +48,14 @@ QString registrationFilePath()
     return pathIgnoringCase(QDir(MainModule::dataFolder()).filePath(QStringLiteral("Regist.Mei")));
 }
 
-ImportResult ImportRegistration(ImportContext &context)
+ImportResult ImportRegistration(ImportContext &context, ImportMode mode)
 {
     ImportResult result;
-    result.windowTag = context.windowTag;
     const QString path = registrationFilePath();
     const QString fileName = baseName(path);
 
     if (!QFile::exists(path)) {
-        result.windowTag = MainModule::MainTag;
-        MainModule::MainTag = QStringLiteral("銘柄ファイルが見つかりません。");
+        result.message = QStringLiteral("銘柄ファイルが見つかりません。");
         result.completed = true;
     } else {
         try {
@@ -127,7 +125,7 @@ ImportResult ImportRegistration(ImportContext &context)
                     continue;
 
                 if (hadRows) {
-                    db::Recordset one = database.openRecordset(QStringLiteral("select * from mei where コード=%1 ;").arg(r.code));
+                    db::Recordset one = database.openRecordset(QStringLiteral("select * from mei where コード=? ;"), {r.code});
                     if (!one.eof()) {
                         // A record that differs only in its units leaves the row as it is.
                         if (one.toLong(QStringLiteral("市場コード")) != r.market || one.toText(QStringLiteral("銘柄")) != r.name) {
@@ -161,8 +159,7 @@ ImportResult ImportRegistration(ImportContext &context)
                 context.prompt.inform(QStringLiteral("%1 は読み込みましたが、削除できません（%2）。次の読込みで同じ内容をもう一度読み込みます。")
                                           .arg(fileName, file.errorString()),
                                       QStringLiteral("読込み"), PromptIcon::Warning);
-            result.windowTag = MainModule::MainTag;
-            MainModule::MainTag = QStringLiteral("読み込み終了");
+            result.message = QStringLiteral("読み込み終了");
             result.completed = true;
         } else {
             context.prompt.inform(result.errorDescription, QString(), PromptIcon::Critical);
@@ -170,7 +167,7 @@ ImportResult ImportRegistration(ImportContext &context)
     }
 
     context.progress.setCaption(context.mainCaption);
-    result.closeWindow = result.windowTag != QLatin1String("4");
+    result.closeWindow = !(result.completed && mode == ImportMode::BeforeConversion);
     result.skipped.showThrough(context.prompt);
     return result;
 }

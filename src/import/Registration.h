@@ -9,11 +9,12 @@ namespace importer {
 // The registration file of the program folder.
 QString registrationFilePath();
 
-// Adds new issues (更新Flg True), corrects issues whose market or name changed, deletes the file
-// and leaves the result message in MainModule::MainTag. Before the run MainTag holds the mode the
-// import window was opened in; afterwards the result's windowTag holds that mode. An error is shown
-// through the prompt and ends the run; rows already written stay and the file is kept. A record
-// whose market is not a row of Shijyo or whose unit is 0 or less is left out and reported.
-ImportResult ImportRegistration(ImportContext &context);
+// Adds new issues (更新Flg True), corrects issues whose market or name changed and deletes the file.
+// The result's message is "読み込み終了", or "銘柄ファイルが見つかりません。" when there is no file; the
+// window closes afterwards unless the import ran before a conversion (mode BeforeConversion) and
+// completed. An error is shown through the prompt and ends the run with no message; rows already
+// written stay and the file is kept. A record whose market is not a row of Shijyo or whose unit is 0
+// or less is left out and reported.
+ImportResult ImportRegistration(ImportContext &context, ImportMode mode = ImportMode::Registration);
 
 } // namespace importer

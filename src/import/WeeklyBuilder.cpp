@@ -4,7 +4,6 @@
 #include "base/DateUtil.h"
 #include "base/MainModule.h"
 #include "db/Database.h"
-#include "db/SqlTranslator.h"
 #include "import/ImportCommon.h"
 
 #include <algorithm>
@@ -47,9 +46,8 @@ class DailyStream
 public:
     DailyStream(db::Database &database, const QDate &start, const QDate &end)
         : m_rows(database.openRecordset(
-            QStringLiteral("select コード, 日付, 始値, 高値, 安値, 終値, 出来高 from daydata where +日付 between %1 and %2 order by コード, 日付 ;")
-                .arg(db::dateLiteral(start), db::dateLiteral(end)),
-            db::RecordsetType::ForwardOnly))
+            QStringLiteral("select コード, 日付, 始値, 高値, 安値, 終値, 出来高 from daydata where +日付 between ? and ? order by コード, 日付 ;"),
+            {start, end}, db::RecordsetType::ForwardOnly))
     {
         read();
     }
@@ -93,9 +91,8 @@ public:
           // weeks in the same code and date order instead of one look-up per week (+日付 as for the
           // daily rows).
           m_margins(database.openRecordset(
-              QStringLiteral("select コード, 日付, 売残, 買残, 単位 from ShinYo where +日付 between %1 and %2 order by コード, 日付 ;")
-                  .arg(db::dateLiteral(periodStart), db::dateLiteral(DateUtil::FridayOnOrAfter(periodEnd))),
-              db::RecordsetType::ForwardOnly))
+              QStringLiteral("select コード, 日付, 売残, 買残, 単位 from ShinYo where +日付 between ? and ? order by コード, 日付 ;"),
+              {periodStart, DateUtil::FridayOnOrAfter(periodEnd)}, db::RecordsetType::ForwardOnly))
     {
     }
 
@@ -157,9 +154,7 @@ private:
         if (m_lastWritten && m_lastWritten->date < date && date <= m_periodEnd)
             return m_lastWritten;
         db::Recordset rs = m_database.openRecordset(
-            QStringLiteral("SELECT TOP 1 終値, 日付, 基準前日比 FROM weekdata WHERE コード=%1 And 日付<%2 ORDER BY 日付 DESC;")
-                .arg(code)
-                .arg(db::dateLiteral(date)));
+            QStringLiteral("SELECT TOP 1 終値, 日付, 基準前日比 FROM weekdata WHERE コード=? And 日付<? ORDER BY 日付 DESC;"), {code, date});
         if (rs.eof())
             return std::nullopt;
         return PreviousWeek{rs.toDate(QStringLiteral("日付")), rs.toLong(QStringLiteral("基準前日比"))};
@@ -183,8 +178,7 @@ void buildWeeks(db::Database &database, QDate periodStart, QDate periodEnd, Prog
     // Issues in code order: the rows written do not depend on the order, and the ordered daily
     // stream below can then be read in one pass.
     const IssueCodes issues = readIssueCodes(database);
-    database.execute(QStringLiteral("delete * from weekdata where 日付 between %1 and %2 ;")
-                         .arg(db::dateLiteral(periodStart), db::dateLiteral(periodEnd)));
+    database.execute(QStringLiteral("delete * from weekdata where 日付 between ? and ? ;"), {periodStart, periodEnd});
 
     WeekWriter writer(database, periodStart, periodEnd);
     PercentLabel percent(progress);

@@ -30,20 +30,10 @@ const QString kConfirm = QStringLiteral("確認");
 const QString kRegistrationCaption = QStringLiteral("銘柄データー読み込み");
 const QString kPriceCaption = QStringLiteral("株価データー読み込み");
 
-std::function<void(AppServices &, QWidget *)> &registrationDownload()
-{
-    static std::function<void(AppServices &, QWidget *)> open;
-    return open;
-}
-
 } // namespace
 
-void frmReadData::setRegistrationDownload(std::function<void(AppServices &, QWidget *parent)> open)
-{
-    registrationDownload() = std::move(open);
-}
-
-frmReadData::frmReadData(AppServices &services, QWidget *parent) : QDialog(parent), m_services(services)
+frmReadData::frmReadData(AppServices &services, ImportMode mode, QWidget *parent)
+    : QDialog(parent), m_services(services), m_mode(mode)
 {
     setObjectName(QStringLiteral("frmReadData"));
     setWindowTitle(kPriceCaption);
@@ -172,30 +162,34 @@ void frmReadData::showEvent(QShowEvent *event)
 void frmReadData::Form_Activate()
 {
     m_activated = true;
-    const QString mode = MainModule::MainTag;
-    if (mode == QLatin1String("1") || mode == QLatin1String("3")) {
+    if (m_mode == ImportMode::Registration || m_mode == ImportMode::FirstRun) {
         setWindowTitle(kRegistrationCaption);
         CmdReadData->setText(kRegistrationCaption);
+        bool close = false;
         {
             BusyGuard running(m_running);
-            runRegistration();
+            const ImportResult result = runRegistration(m_mode);
+            m_resultMessage = result.message;
+            close = result.closeWindow;
         }
-        if (m_tag != QLatin1String("4"))
+        if (close)
             done(QDialog::Accepted);
-    } else if (mode == QLatin1String("2")) {
+    } else if (m_mode == ImportMode::Prices) {
         setWindowTitle(kPriceCaption);
         CmdReadData->setText(kPriceCaption);
     }
 }
 
-void frmReadData::runRegistration()
+ImportResult frmReadData::runRegistration(ImportMode mode)
 {
     QString mainCaption;
     if (parentWidget())
         mainCaption = parentWidget()->window()->windowTitle();
-    ImportContext context{*m_progress, *m_services.prompt, m_tag, mainCaption};
-    const ImportResult result = ImportRegistration(context);
-    m_tag = result.windowTag;
+    ImportContext context{*m_progress, *m_services.prompt, mainCaption};
+    ImportResult result = ImportRegistration(context, mode);
+    if (result.completed)
+        m_registeredIn = mode;
+    return result;
 }
 
 void frmReadData::stepDate(QLineEdit *box, int days)
@@ -249,9 +243,9 @@ void frmReadData::CmdReadData_Click()
             CheckRange(ReadDateji->text(), ReadDateitaru->text(), TodayOf(m_services.clock), false);
         const DailyImportRequest request =
             DailyImportRequest::fromSettings(range.first, range.last, ChkShinyo->isChecked(), ChkMakeSyu->isChecked());
-        ImportContext context{*m_progress, *m_services.prompt, m_tag, QString()};
+        ImportContext context{*m_progress, *m_services.prompt};
         const ImportResult result = ImportDailyFiles(request, context);
-        m_tag = result.windowTag;
+        m_resultMessage = result.message;
         close = result.closeWindow;
     }
     if (close)
@@ -269,16 +263,15 @@ void frmReadData::CmdFileConvert_Click()
             return;
         Prompt &prompt = *m_services.prompt;
         if (prompt.askYesNo(QStringLiteral("銘柄データーを最新の状態にしてファイル変換を行いますか？（推奨）"), kConfirm)) {
-            MainModule::MainTag = QStringLiteral("4");
             if (m_services.shell)
                 OpenWebPage(*m_services.shell, MainModule::MURL);
-            if (registrationDownload())
-                registrationDownload()(m_services, this);
-            MainModule::MainTag = QStringLiteral("4");
-            runRegistration();
-            prompt.inform(MainModule::MainTag);
-            MainModule::MainTag.clear();
-            close = m_tag != QLatin1String("4");
+            if (m_services.downloadRegistration)
+                m_services.downloadRegistration(this);
+            // The registration's outcome is told here; the window's own result stays the daily import's.
+            const ImportResult result = runRegistration(ImportMode::BeforeConversion);
+            if (!result.message.isEmpty())
+                prompt.inform(result.message);
+            close = result.closeWindow;
         }
         startConverter();
     }
@@ -308,9 +301,7 @@ void frmReadData::done(int result)
         return;
     if (!m_unloaded) {
         m_unloaded = true;
-        if (MainModule::MainTag == QLatin1String("1") || MainModule::MainTag == QLatin1String("2"))
-            MainModule::MainTag.clear();
-        if (m_tag != QLatin1String("1") && m_tag != QLatin1String("4"))
+        if (m_registeredIn != ImportMode::Registration && m_registeredIn != ImportMode::BeforeConversion)
             offerDeletion();
     }
     QDialog::done(result);

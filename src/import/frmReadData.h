@@ -1,13 +1,15 @@
 #pragma once
 
-// The import window: registration files (modes "1", "3", "4") and daily price files (mode "2") are
-// imported here. The mode comes from MainModule::MainTag when the window is first activated; the
-// result message is left in MainTag for the caller to show after exec() returns.
+// The import window: registration files and daily price files are imported here. It is opened
+// in a mode (ImportMode), acted on when the window is first shown; the import's result message is
+// kept for the caller to show after exec() returns.
+
+#include "import/ImportCommon.h"
 
 #include <QDialog>
 
-#include <functional>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QLabel;
@@ -24,7 +26,7 @@ class frmReadData final : public QDialog
     Q_OBJECT
 
 public:
-    explicit frmReadData(AppServices &services, QWidget *parent = nullptr);
+    frmReadData(AppServices &services, importer::ImportMode mode, QWidget *parent = nullptr);
     ~frmReadData() override;
 
     QLabel *Label2;
@@ -45,17 +47,17 @@ public:
     QLabel *LabFileName;
     QLabel *LabPa;
 
-    // The window's own tag: the mode after a registration import has run.
-    const QString &tag() const { return m_tag; }
+    // The message the caller shows once the window has closed: the result of the registration
+    // import of the window's mode or of the daily import; empty when there is none.
+    const QString &resultMessage() const { return m_resultMessage; }
+    // The mode of the last registration import that completed in this window (none before one
+    // did). After one in Registration or BeforeConversion mode, closing offers no deletions.
+    std::optional<importer::ImportMode> registeredIn() const { return m_registeredIn; }
     // True while the daily import runs.
     bool isBusy() const;
 
-    // Runs the action of the mode in MainTag; called once, when the window is first shown.
+    // Runs the action of the window's mode; called once, when the window is first shown.
     void Form_Activate();
-
-    // The window that downloads the registration file before a conversion (MainTag "4"); set when the
-    // information commands are registered. Without one the conversion goes on with the file already there.
-    static void setRegistrationDownload(std::function<void(AppServices &, QWidget *parent)> open);
 
     // Every way of closing ends here: refused while busy, otherwise the unload sequence.
     void done(int result) override;
@@ -70,13 +72,15 @@ private:
     void stepDate(QLineEdit *box, int days);
     // The checks both buttons make first (folders set, period valid); false when the run must not start.
     bool checkBeforeRun();
-    void runRegistration();
+    importer::ImportResult runRegistration(importer::ImportMode mode);
     void startConverter();
     void offerDeletion();
 
     AppServices &m_services;
     std::unique_ptr<importer::LabelProgress> m_progress;
-    QString m_tag;
+    const importer::ImportMode m_mode;
+    QString m_resultMessage;
+    std::optional<importer::ImportMode> m_registeredIn;
     bool m_activated = false;
     bool m_running = false; // a button's handler is running (it may yield)
     bool m_unloaded = false;

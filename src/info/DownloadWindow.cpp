@@ -1,7 +1,6 @@
 #include "info/DownloadWindow.h"
 
 #include "base/AppServices.h"
-#include "base/MainModule.h"
 #include "base/Ports.h"
 #include "import/ImportWindowParts.h"
 #include "ui/WindowHelpers.h"
@@ -81,8 +80,9 @@ void DownloadWindow::markBusy()
     LblText->repaint();
 }
 
-void DownloadWindow::closeFinished()
+void DownloadWindow::closeFinished(const QString &message)
 {
+    m_resultMessage = message;
     m_closing = true;
     done(QDialog::Accepted);
 }
@@ -95,11 +95,9 @@ void DownloadWindow::done(int result)
                              QStringLiteral("確認")))
             return;
         prompt.inform(QStringLiteral("必ずコンピュータを再起動してください。"));
-        MainModule::MainTag.clear();
+        m_resultMessage.clear();
         m_cancelled = true;
     }
-    if (!Busy && m_clearTagWhenIdle)
-        MainModule::MainTag.clear();
     if (m_services.http)
         m_services.http->cancel();
     if (parentWidget() && parentWidget()->window()->isMinimized())

@@ -32,6 +32,10 @@ public:
     // True once the user confirmed a download; the window then asks before it closes.
     bool Busy = false;
 
+    // The outcome the caller shows once the window has closed; empty when there is nothing to tell
+    // (closed before anything started, or stopped by the user).
+    const QString &resultMessage() const { return m_resultMessage; }
+
     // Every way of closing ends here (close button, Escape, the window's own close).
     void done(int result) override;
 
@@ -42,13 +46,12 @@ protected:
     void markBusy();
     // Set when the user stopped a running download; the routine reads it.
     const bool *cancelFlag() const { return &m_cancelled; }
-    // Closes without asking (the download finished).
-    void closeFinished();
+    // Closes without asking (the download finished), handing message back to the caller.
+    void closeFinished(const QString &message);
     QDate today() const;
 
     AppServices &m_services;
-    // Closing before anything started leaves nothing to report (the registration window).
-    bool m_clearTagWhenIdle = false;
+    QString m_resultMessage;
 
 private:
     void stepDate(QLineEdit *box, int days);

@@ -138,9 +138,9 @@ QString CurrentPriceSource(const QString &kind, const QDate &first, const QDate 
 QDate FirstOfLastDates(const QString &databasePath, const QString &kind, const QDate &picked, int count)
 {
     db::Database database(databasePath);
-    db::Recordset rs = database.openRecordset(QStringLiteral("SELECT Top %1 日付 From informationData WHERE ").arg(count)
-                                              + kindCondition(kind) + QStringLiteral(" and 日付<=")
-                                              + db::dateLiteral(picked) + QStringLiteral(" GROUP BY 日付 ORDER BY 日付 desc;"));
+    db::Recordset rs = database.openRecordset(
+        QStringLiteral("SELECT Top %1 日付 From informationData WHERE 種類コード=? and 日付<=? GROUP BY 日付 ORDER BY 日付 desc;").arg(count),
+        {kind, picked});
     QDate first = picked;
     for (int i = 0; i < count && !rs.eof(); ++i, rs.moveNext())
         first = rs.toDate(QStringLiteral("日付"));
@@ -170,16 +170,15 @@ QStringList IssueListEntries(const QString &databasePath, const QString &source)
 void DeleteRankingDate(const QString &databasePath, const QString &kind, const QDate &date)
 {
     db::Database database(databasePath);
-    database.execute(QStringLiteral("delete * from informationData where ") + kindCondition(kind) + QStringLiteral(" and 日付=")
-                     + db::dateLiteral(date) + QStringLiteral(" ;"));
+    database.execute(QStringLiteral("delete * from informationData where 種類コード=? and 日付=? ;"), {kind, date});
 }
 
 void DeleteKind(const QString &databasePath, const QString &kind)
 {
     db::Database database(databasePath);
     db::WriteBatch batch(database);
-    database.execute(QStringLiteral("delete * from informationData where ") + kindCondition(kind) + QLatin1Char(';'));
-    database.execute(QStringLiteral("delete * from informationClass where ") + kindCondition(kind) + QLatin1Char(';'));
+    database.execute(QStringLiteral("delete * from informationData where 種類コード=?;"), {kind});
+    database.execute(QStringLiteral("delete * from informationClass where 種類コード=?;"), {kind});
     batch.finish();
 }
 
@@ -191,10 +190,10 @@ QDate NewestRankingDate(const QString &databasePath, const QDate &today)
 }
 
 namespace {
-QString oldCondition(const QDate &reference, int days, bool weekly)
+// The values of the condition "Top種類コード=? and 日付<?" of the daily or weekly rankings kept too long.
+db::Params oldCondition(const QDate &reference, int days, bool weekly)
 {
-    return weekly ? QStringLiteral("Top種類コード ='w' and 日付<") + db::dateLiteral(reference.addDays(-7 * qint64(days)))
-                  : QStringLiteral("Top種類コード='d' and 日付<") + db::dateLiteral(reference.addDays(-days));
+    return weekly ? db::Params{QStringLiteral("w"), reference.addDays(-7 * qint64(days))} : db::Params{QStringLiteral("d"), reference.addDays(-days)};
 }
 } // namespace
 
@@ -202,8 +201,9 @@ bool HasOldRankings(const QString &databasePath, const QDate &reference, int day
 {
     db::Database database(databasePath);
     for (bool weekly : {false, true}) {
-        if (database.scalar(QStringLiteral("select top 1 日付 from informationData where ") + oldCondition(reference, days, weekly)
-                            + QLatin1Char(';')).isValid())
+        if (database.scalar(QStringLiteral("select top 1 日付 from informationData where Top種類コード=? and 日付<?;"),
+                            oldCondition(reference, days, weekly))
+                .isValid())
             return true;
     }
     return false;
@@ -214,8 +214,7 @@ void DeleteOldRankings(const QString &databasePath, const QDate &reference, int 
     db::Database database(databasePath);
     db::WriteBatch batch(database);
     for (bool weekly : {false, true})
-        database.execute(QStringLiteral("delete * from informationData where ") + oldCondition(reference, days, weekly)
-                         + QLatin1Char(';'));
+        database.execute(QStringLiteral("delete * from informationData where Top種類コード=? and 日付<?;"), oldCondition(reference, days, weekly));
     batch.finish();
 }
 

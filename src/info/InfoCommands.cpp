@@ -4,7 +4,6 @@
 #include "base/Helpers.h"
 #include "base/MainModule.h"
 #include "base/Ports.h"
-#include "import/frmReadData.h"
 #include "info/InfoDownload.h"
 #include "info/frmFarstMsg.h"
 #include "info/frmInformation.h"
@@ -35,17 +34,17 @@ void openInfoPage(ui::CommandContext &c, const QString &kind)
 }
 
 // A download window as the main window has always opened one: itself minimised and flashing, the
-// data server's page in the browser, the request in the message slot, the outcome shown afterwards.
-template <typename Window>
-void openDownloadWindow(ui::CommandContext &c, const QString &request)
+// data server's page in the browser, the outcome shown once the window has closed.
+template <typename Window, typename... Request>
+void openDownloadWindow(ui::CommandContext &c, Request... request)
 {
     c.main.requestFlash();
     c.window.showMinimized();
     if (c.services.shell)
         OpenWebPage(*c.services.shell, MainModule::MURL);
-    c.mainTag = request;
-    ui::runModal<Window>(c);
-    ui::reportBack(c);
+    Window window(c.services, request..., &c.window);
+    window.exec();
+    ui::reportBack(c, window.resultMessage());
 }
 
 void browse(ui::CommandContext &c)
@@ -61,14 +60,15 @@ void searchIssue(ui::CommandContext &c)
         c.services.prompt->inform(kEnterCode, QString(), PromptIcon::Information);
         return;
     }
-    c.mainTag = c.main.issueCode();
-    ui::runModal<frmJyohoList>(c);
-    c.mainTag.clear();
+    bool numeric = false;
+    const qint64 code = c.main.issueCode().trimmed().toLongLong(&numeric);
+    frmJyohoList window(c.services, numeric ? std::optional<qint64>(code) : std::nullopt, &c.window);
+    window.exec();
 }
 
-void downloadRankings(ui::CommandContext &c) { openDownloadWindow<frmIntInformation>(c, QString()); }
-void downloadRegistration(ui::CommandContext &c) { openDownloadWindow<frmIntReadData>(c, QStringLiteral("1")); }
-void downloadPrices(ui::CommandContext &c) { openDownloadWindow<frmIntReadData>(c, QStringLiteral("2")); }
+void downloadRankings(ui::CommandContext &c) { openDownloadWindow<frmIntInformation>(c); }
+void downloadRegistration(ui::CommandContext &c) { openDownloadWindow<frmIntReadData>(c, importer::ImportMode::Registration); }
+void downloadPrices(ui::CommandContext &c) { openDownloadWindow<frmIntReadData>(c, importer::ImportMode::Prices); }
 
 // The first start: the shipped kinds, then the way to the registration download. It opens modal
 // windows, so it runs once the activation that triggered it has been handled.
@@ -80,7 +80,6 @@ void firstStart(ui::CommandContext &c)
         if (!window)
             return;
         info::LoadShippedKinds(*services->prompt);
-        MainModule::MainTag = QStringLiteral("1");
         {
             frmFarstMsg message(*services, window);
             message.exec();
@@ -135,10 +134,10 @@ void registerInfoCommands(ui::CommandTable &table)
     table.addButton(170, {QStringLiteral("InfodataButton"), QStringLiteral("株式情報"), {}, QStringLiteral("information"), false,
                           browse});
     table.onFirstRun(firstStart);
+}
 
-    // The import window fetches the registration file before a conversion through this window.
-    frmReadData::setRegistrationDownload([](AppServices &services, QWidget *parent) {
-        frmIntReadData download(services, parent);
-        download.exec();
-    });
+void downloadRegistrationBeforeConversion(AppServices &services, QWidget *parent)
+{
+    frmIntReadData download(services, importer::ImportMode::BeforeConversion, parent);
+    download.exec();
 }

@@ -4,7 +4,6 @@
 #include "base/MainModule.h"
 #include "base/TextFile.h"
 #include "db/Database.h"
-#include "db/SqlTranslator.h"
 #include "import/ImportWindowLogic.h"
 #include "info/InfoServer.h"
 
@@ -30,7 +29,7 @@ class Download
 public:
     Download(const DownloadRequest &request, DownloadView &view) : m_request(request), m_view(view) {}
 
-    DownloadEnd run()
+    DownloadResult run()
     {
         QDate first, last;
         if (m_request.interactive) {
@@ -39,15 +38,15 @@ public:
                 last = importer::ParseBoxDate(m_request.lastText, m_request.today);
                 if (!first.isValid() || !last.isValid()) {
                     m_view.prompt.inform(QStringLiteral("日付を入力して下さい。"));
-                    return DownloadEnd::NotStarted;
+                    return {};
                 }
                 if (last < first) {
                     m_view.prompt.inform(QStringLiteral("日付範囲が誤っています。"));
-                    return DownloadEnd::NotStarted;
+                    return {};
                 }
             }
             if (!m_view.prompt.askYesNo(questionText(), kConfirm))
-                return DownloadEnd::NotStarted;
+                return {};
             if (m_view.confirmed)
                 m_view.confirmed();
             status(QStringLiteral("情報自動取得..."));
@@ -60,19 +59,18 @@ public:
         } catch (const db::DbError &e) {
             m_view.prompt.inform(e.description(), QString(), PromptIcon::Critical);
             m_refused.showThrough(m_view.prompt);
-            return DownloadEnd::Failed;
+            return {DownloadEnd::Failed, QString(), false};
         } catch (const FormatError &e) {
             m_view.prompt.inform(e.description(), QString(), PromptIcon::Critical);
             m_refused.showThrough(m_view.prompt);
-            return DownloadEnd::Failed;
+            return {DownloadEnd::Failed, QString(), false};
         }
         m_refused.showThrough(m_view.prompt);
         if (cancelled())
-            return DownloadEnd::Cancelled;
-        MainModule::MainTag = m_found ? kFinished : kNothingFound;
+            return {DownloadEnd::Cancelled, QString(), false};
         if (!m_request.interactive)
             QFile::remove(copied());
-        return DownloadEnd::Finished;
+        return {DownloadEnd::Finished, m_found ? kFinished : kNothingFound, m_found};
     }
 
 private:
@@ -136,8 +134,7 @@ private:
         }
         if (file.kinds.size() == file.count) {
             for (const InfoKinds::Kind &kind : file.kinds) {
-                db::Recordset rs = database.openRecordset(QStringLiteral("select * from informationClass where 種類コード=")
-                                                          + db::quoteText(kind.code) + QStringLiteral(" ;"));
+                db::Recordset rs = database.openRecordset(QStringLiteral("select * from informationClass where 種類コード=? ;"), {kind.code});
                 if (rs.eof())
                     rs.addNew();
                 else
@@ -176,7 +173,8 @@ private:
     // One pass; false when an empty answer ended it.
     bool runPass(db::Database &database, db::WriteBatch &batch, QChar letter, const QDate &first, const QDate &last)
     {
-        const QString like = QStringLiteral(" WHERE 種類コード Like '") + letter + QStringLiteral("' & '*'");
+        const QString like = QStringLiteral(" WHERE 種類コード Like ? & '*'");
+        const db::Params kindsOfPass{QString(letter)};
         for (QDate day = first; day <= last; day = day.addDays(1)) {
             const int weekday = DateUtil::weekdayNumber(day);
             if (letter == QLatin1Char('d') ? (weekday == 1 || weekday == 7) : weekday != 6)
@@ -189,11 +187,12 @@ private:
             int n = 0;
             {
                 const QVariant count = database.scalar(QStringLiteral("SELECT Count(Left([種類コード],1)) AS wCount From wrkinformationClass")
-                                                       + like + QStringLiteral(" ;"));
+                                                           + like + QStringLiteral(" ;"),
+                                                       kindsOfPass);
                 if (count.isValid() && !count.isNull())
                     n = int(count.toLongLong());
-                db::Recordset rs = database.openRecordset(QStringLiteral("select * from informationClass") + like
-                                                          + QStringLiteral("  order by 表示順 ;"));
+                db::Recordset rs = database.openRecordset(QStringLiteral("select * from informationClass") + like + QStringLiteral("  order by 表示順 ;"),
+                                                          kindsOfPass);
                 for (; !rs.eof(); rs.moveNext())
                     kinds.append(rs.toText(QStringLiteral("種類コード")));
             }
@@ -230,8 +229,7 @@ private:
             m_refused.add(line.file, line.line, line.reason);
         database.executeRaw(QStringLiteral("SAVEPOINT ranking_file"));
         try {
-            database.execute(QStringLiteral("delete * from informationData where 種類コード =") + db::quoteText(kind)
-                             + QStringLiteral(" and 日付 =") + db::dateLiteral(day) + QStringLiteral(";"));
+            database.execute(QStringLiteral("delete * from informationData where 種類コード =? and 日付 =?;"), {kind, day});
             db::Recordset rs = database.openRecordset(QStringLiteral("informationData"));
             const QString top = kind.left(1);
             const QString comment = file.comment.left(kShortTextSize);
@@ -266,7 +264,7 @@ private:
 
 } // namespace
 
-DownloadEnd DownloadInformation(const DownloadRequest &request, DownloadView &view)
+DownloadResult DownloadInformation(const DownloadRequest &request, DownloadView &view)
 {
     Download download(request, view);
     return download.run();
@@ -284,27 +282,26 @@ ProposedRange ProposeRankingRange(const QString &databasePath, const QDate &toda
     return {first, first > today ? first : today};
 }
 
-bool LoadShippedKinds(Prompt &prompt)
+DownloadResult LoadShippedKinds(Prompt &prompt)
 {
     try {
         {
             db::Database database(MainModule::DBPath);
             if (database.scalar(QStringLiteral("select count(*) from informationClass")).toLongLong() > 0)
-                return false;
+                return {};
         }
         QFile::remove(copied());
         QFile::copy(shipped(MainModule::ProgramFolder), copied());
     } catch (const db::DbError &e) {
         prompt.inform(e.description(), QString(), PromptIcon::Critical);
-        return false;
+        return {DownloadEnd::Failed, QString(), false};
     }
     NullProgress progress;
     DownloadView view{nullptr, prompt, progress, {}, {}, nullptr};
     DownloadRequest request;
     request.mode = int(DownloadMode::Kinds);
     request.interactive = false;
-    return DownloadInformation(request, view) == DownloadEnd::Finished
-           && MainModule::MainTag == kFinished;
+    return DownloadInformation(request, view);
 }
 
 } // namespace info

@@ -36,20 +36,28 @@ struct DownloadRequest
 };
 
 enum class DownloadEnd {
-    NotStarted, // a check failed or the user said No; MainTag untouched
-    Finished,   // MainTag holds the outcome; an interactive window closes
-    Failed,     // an error was shown; MainTag untouched, the window stays open
-    Cancelled,  // the user stopped it; MainTag untouched
+    NotStarted, // a check failed or the user said No
+    Finished,   // the result carries the outcome; an interactive window closes
+    Failed,     // an error was shown; the window stays open
+    Cancelled,  // the user stopped it
 };
 
-// Runs the download and leaves "ダウンロード終了しました。" or "取得するファイルが見つかりません。" in
-// MainModule::MainTag when it finishes. Rankings: for every weekday of the range each daily ("d")
+struct DownloadResult
+{
+    DownloadEnd end = DownloadEnd::NotStarted;
+    // Finished: "ダウンロード終了しました。" when a file was stored whole, else "取得するファイルが見つかりません。";
+    // empty otherwise. The caller shows it once the download window has closed.
+    QString message;
+    bool stored = false; // a file was stored whole
+};
+
+// Runs the download. Rankings: for every weekday of the range each daily ("d")
 // kind, then for every Friday each weekly ("w") kind; an empty answer (no answer, error status)
 // ends its pass; a file not starting with a date is skipped; each file replaces the rows of its
 // kind and date in one transaction. An answer that broke off or passed its size limit, a file whose
 // record count disagrees with its header and a line that cannot be read end the run (Failed) with
 // the files before it kept; lines out of range are left out and reported when the run ends.
-DownloadEnd DownloadInformation(const DownloadRequest &request, DownloadView &view);
+DownloadResult DownloadInformation(const DownloadRequest &request, DownloadView &view);
 
 // The proposed first and last dates of the rankings window: the day after the newest stored
 // ranking (the Monday after a Friday or Saturday) up to today, or that day alone when it lies after
@@ -62,7 +70,7 @@ struct ProposedRange
 ProposedRange ProposeRankingRange(const QString &databasePath, const QDate &today);
 
 // The first start: loads the shipped kinds file (program folder/infodata, copied to Data/infodata)
-// when informationClass is empty. Returns true when the kinds were stored. Errors go to prompt.
-bool LoadShippedKinds(Prompt &prompt);
+// when informationClass is empty (NotStarted when it is not). Errors go to prompt.
+DownloadResult LoadShippedKinds(Prompt &prompt);
 
 } // namespace info

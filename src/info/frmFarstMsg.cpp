@@ -38,14 +38,15 @@ void frmFarstMsg::cmdFirstKido_Click()
 {
     if (m_services.shell)
         OpenWebPage(*m_services.shell, MainModule::MURL);
-    MainModule::MainTag = QStringLiteral("1");
+    QString outcome;
     {
-        frmIntReadData download(m_services, parentWidget());
+        frmIntReadData download(m_services, importer::ImportMode::Registration, parentWidget());
         download.move(parentWidget() ? parentWidget()->window()->geometry().topLeft() : QPoint(0, 0));
         download.exec();
+        outcome = download.resultMessage();
     }
     // Offline or without a file the user learns why before the program goes on.
-    if (!MainModule::MainTag.isEmpty() && MainModule::MainTag != QLatin1String("1") && m_services.prompt)
-        m_services.prompt->inform(MainModule::MainTag, QString(), PromptIcon::Information);
+    if (!outcome.isEmpty() && m_services.prompt)
+        m_services.prompt->inform(outcome, QString(), PromptIcon::Information);
     accept();
 }

@@ -385,8 +385,7 @@ void frmInformation::showIssueSearch()
     const qint64 code = DatainformationData->rawValue(i.row(), QStringLiteral("コード")).toLongLong(&ok);
     if (!ok)
         return;
-    MainModule::MainTag = QString::number(code);
-    frmJyohoList list(m_services, this);
+    frmJyohoList list(m_services, code, this);
     list.exec();
 }
 

@@ -109,6 +109,7 @@ void frmIntInformation::CmdInetRead_Click(int mode)
     request.firstText = ReadDateji->text();
     request.lastText = ReadDateitaru->text();
     request.today = today();
-    if (info::DownloadInformation(request, view) == info::DownloadEnd::Finished)
-        closeFinished();
+    const info::DownloadResult result = info::DownloadInformation(request, view);
+    if (result.end == info::DownloadEnd::Finished)
+        closeFinished(result.message);
 }

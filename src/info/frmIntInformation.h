@@ -1,7 +1,7 @@
 #pragma once
 
 // "株式情報取得": downloads the rankings of a date range or the list of kinds from the data server.
-// The outcome is left in MainTag for the main window.
+// The outcome is handed back to the main window (resultMessage()).
 
 #include "info/DownloadWindow.h"
 

@@ -27,11 +27,10 @@ const QString kNothingFound = QStringLiteral("取得するファイルが見つ�
 const QString kConfirm = QStringLiteral("確認");
 }
 
-frmIntReadData::frmIntReadData(AppServices &services, QWidget *parent)
-    : DownloadWindow(services, "frmIntReadData", parent), m_mode(MainModule::MainTag)
+frmIntReadData::frmIntReadData(AppServices &services, importer::ImportMode mode, QWidget *parent)
+    : DownloadWindow(services, "frmIntReadData", parent), m_mode(mode)
 {
     setWindowTitle(QStringLiteral("株価データー取得"));
-    m_clearTagWhenIdle = true;
     Label1 = named<QLabel>("Label1", QStringLiteral("期間"));
     Label2 = named<QLabel>("Label2", QStringLiteral("日付"));
     ChkShinyo = named<QCheckBox>("ChkShinyo", QStringLiteral("信用残も取得する"));
@@ -90,7 +89,7 @@ frmIntReadData::frmIntReadData(AppServices &services, QWidget *parent)
 
 bool frmIntReadData::registrationMode() const
 {
-    return m_mode == QLatin1String("1") || m_mode == QLatin1String("4");
+    return m_mode != importer::ImportMode::Prices;
 }
 
 void frmIntReadData::showEvent(QShowEvent *event)
@@ -155,13 +154,11 @@ void frmIntReadData::downloadRegistration()
     }
     if (!outcome.stored)
         LblText->setText(QStringLiteral("銘柄ﾃﾞｰﾀ ｽｷｯﾌﾟ"));
-    if (m_mode == QLatin1String("4") || !outcome.stored) {
-        MainModule::MainTag = kNothingFound;
-        closeFinished();
+    if (m_mode == importer::ImportMode::BeforeConversion || !outcome.stored) {
+        closeFinished(kNothingFound);
         return;
     }
-    MainModule::MainTag = QStringLiteral("1");
-    openImport({}, {}, false);
+    openImport(importer::ImportMode::Registration, {}, {}, false);
 }
 
 void frmIntReadData::downloadPrices()
@@ -198,22 +195,21 @@ void frmIntReadData::downloadPrices()
     }
     Label5->setText(QStringLiteral("日々データー %1 件　信用データー %2 件").arg(result.dailyStored).arg(result.marginStored));
     if (result.dailyStored == 0) {
-        MainModule::MainTag = kNothingFound;
-        closeFinished();
+        closeFinished(kNothingFound);
         return;
     }
-    MainModule::MainTag = QStringLiteral("2");
-    openImport(first, last, margin);
+    openImport(importer::ImportMode::Prices, first, last, margin);
 }
 
-void frmIntReadData::openImport(const QDate &first, const QDate &last, bool margin)
+void frmIntReadData::openImport(importer::ImportMode mode, const QDate &first, const QDate &last, bool margin)
 {
-    closeFinished();
-    frmReadData import(m_services, parentWidget());
+    closeFinished(QString());
+    frmReadData import(m_services, mode, parentWidget());
     if (first.isValid()) {
         import.ReadDateji->setText(DateUtil::formatYYMMDD(first));
         import.ReadDateitaru->setText(DateUtil::formatYYMMDD(last));
         import.ChkShinyo->setChecked(margin);
     }
     import.exec();
+    m_resultMessage = import.resultMessage();
 }

@@ -1,9 +1,11 @@
 #pragma once
 
-// "株価データー取得": fetches the issue registration file (MainTag "1" or "4") or the daily price files,
-// and with "信用残も取得する" the margin files, of a date range (MainTag "2") from the data server,
-// then leads on to the import window.
+// "株価データー取得": fetches the issue registration file (modes Registration and BeforeConversion) or
+// the daily price files, and with "信用残も取得する" the margin files, of a date range (mode Prices)
+// from the data server, then leads on to the import window in the same mode (not before a
+// conversion: the import window that asked imports the file itself).
 
+#include "import/ImportCommon.h"
 #include "info/DownloadWindow.h"
 
 class QCheckBox;
@@ -13,7 +15,7 @@ class frmIntReadData final : public DownloadWindow
     Q_OBJECT
 
 public:
-    explicit frmIntReadData(AppServices &services, QWidget *parent = nullptr);
+    frmIntReadData(AppServices &services, importer::ImportMode mode, QWidget *parent = nullptr);
 
     QLabel *Label1;
     QLabel *Label2;
@@ -23,8 +25,8 @@ public:
     QLabel *Label4;
     QLabel *Label5;
 
-    // The request the window was opened with ("1", "2" or "4").
-    const QString &mode() const { return m_mode; }
+    // The mode the window was opened in.
+    importer::ImportMode mode() const { return m_mode; }
     void Form_Activate();
 
 protected:
@@ -35,9 +37,9 @@ private:
     void CmdInetRead_Click();
     void downloadRegistration();
     void downloadPrices();
-    // Closes this window and opens the import window in the mode of MainTag.
-    void openImport(const QDate &first, const QDate &last, bool margin);
+    // Closes this window and opens the import window in mode; its result becomes this window's.
+    void openImport(importer::ImportMode mode, const QDate &first, const QDate &last, bool margin);
 
-    QString m_mode;
+    const importer::ImportMode m_mode;
     bool m_activated = false;
 };

@@ -16,7 +16,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-frmJyohoList::frmJyohoList(AppServices &services, QWidget *parent) : QDialog(parent), m_services(services)
+frmJyohoList::frmJyohoList(AppServices &services, std::optional<qint64> code, QWidget *parent)
+    : QDialog(parent), m_services(services)
 {
     setObjectName(QStringLiteral("frmJyohoList"));
     setWindowTitle(QStringLiteral("情報リスト"));
@@ -52,16 +53,14 @@ frmJyohoList::frmJyohoList(AppServices &services, QWidget *parent) : QDialog(par
     connect(CmbJyhoList0, &QComboBox::activated, this, &frmJyohoList::CmbJyhoList_Click);
     connect(CmdHijyun, &QPushButton::clicked, this, [this] { setOrder(info::SearchOrder::ByDate); });
     connect(CmdKoumokuJyun, &QPushButton::clicked, this, [this] { setOrder(info::SearchOrder::ByKind); });
-    Form_Load();
+    Form_Load(code);
 }
 
-void frmJyohoList::Form_Load()
+void frmJyohoList::Form_Load(std::optional<qint64> code)
 {
-    bool ok = false;
-    const qint64 code = MainModule::MainTag.trimmed().toLongLong(&ok);
-    if (!ok)
+    if (!code)
         return;
-    m_code = code;
+    m_code = *code;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_loading = true;
     m_order = info::SearchOrder::ByDate;

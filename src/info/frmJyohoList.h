@@ -1,11 +1,12 @@
 #pragma once
 
-// "情報リスト": every ranking that holds the issue whose code MainTag carries, by date or by kind,
-// for all kinds or one.
+// "情報リスト": every ranking that holds one issue, by date or by kind, for all kinds or one.
 
 #include "info/InfoSearch.h"
 
 #include <QDialog>
+
+#include <optional>
 
 class QComboBox;
 class QPushButton;
@@ -18,7 +19,8 @@ class frmJyohoList final : public QDialog
     Q_OBJECT
 
 public:
-    explicit frmJyohoList(AppServices &services, QWidget *parent = nullptr);
+    // Without a code (the code box held no number) the window stays empty.
+    frmJyohoList(AppServices &services, std::optional<qint64> code, QWidget *parent = nullptr);
 
     QComboBox *CmbJyhoList0; // kind names shown to the user
     QComboBox *CmbJyhoList1; // the matching kind codes (hidden)
@@ -28,7 +30,7 @@ public:
     QPushButton *CmdKoumokuJyun;
 
 private:
-    void Form_Load();
+    void Form_Load(std::optional<qint64> code);
     void CmbJyhoList_Click(int index);
     void setOrder(info::SearchOrder order);
     void showQuery();

@@ -87,7 +87,7 @@ void writeLot(db::Recordset &rs, const Lot &lot)
 
 db::Recordset openLot(db::Database &database, qint64 id)
 {
-    return database.openRecordset(QStringLiteral("select * from stockmarket where ID=%1 ;").arg(id));
+    return database.openRecordset(QStringLiteral("select * from stockmarket where ID=? ;"), {id});
 }
 
 // The unsold part of a lot that sold fewer shares than were bought, as the grid's split makes it.
@@ -115,7 +115,7 @@ qint64 appendLot(db::Database &database, const Lot &lot)
 
 void lookUpIssue(db::Database &database, Lot &lot)
 {
-    db::Recordset mei = database.openRecordset(QStringLiteral("select * from Mei where コード=%1 ;").arg(lot.code));
+    db::Recordset mei = database.openRecordset(QStringLiteral("select * from Mei where コード=? ;"), {lot.code});
     if (mei.eof()) {
         lot.name.clear();
         return;
@@ -209,13 +209,10 @@ QStringList RefreshLots(db::Database &database)
     }
     db::WriteBatch batch(database);
     for (Lot &lot : lots) {
-        const QString code = QString::number(lot.code);
-        const QVariant close = database.scalar(
-            QStringLiteral("select top 1 終値 from daydata where コード=%1 order by 日付 desc ;").arg(code));
+        const QVariant close = database.scalar(QStringLiteral("select top 1 終値 from daydata where コード=? order by 日付 desc ;"), {lot.code});
         if (!close.isValid())
             continue;
-        db::Recordset mei = database.openRecordset(
-            QStringLiteral("select 出来高単位, 株価単位 , 市場コード from Mei where コード=%1;").arg(code));
+        db::Recordset mei = database.openRecordset(QStringLiteral("select 出来高単位, 株価単位 , 市場コード from Mei where コード=?;"), {lot.code});
         if (!mei.eof()) {
             lot.market = mei.toLong(QStringLiteral("市場コード"));
             lot.current = qint64(SafeLong(close)) * SafeLong(mei.value(QStringLiteral("株価単位")));
@@ -229,7 +226,7 @@ QStringList RefreshLots(db::Database &database)
             if (profit)
                 lot.profit = *profit;
             else
-                overflowed.append(QStringLiteral("コード=%1 (ID %2)").arg(code).arg(lot.id));
+                overflowed.append(QStringLiteral("コード=%1 (ID %2)").arg(lot.code).arg(lot.id));
         }
         db::Recordset rs = openLot(database, lot.id);
         rs.edit();

@@ -3,7 +3,6 @@
 #include "base/DateUtil.h"
 #include "base/TextFile.h"
 #include "db/Database.h"
-#include "db/SqlTranslator.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -92,8 +91,7 @@ struct OpenLot
 std::vector<OpenLot> openLotsOf(db::Database &database, qint64 code, const QDate &today)
 {
     std::vector<OpenLot> lots;
-    db::Recordset rs = database.openRecordset(
-        QStringLiteral("select ID, 購入日 from stockmarket where コード=%1 and 売却数=0 ;").arg(code));
+    db::Recordset rs = database.openRecordset(QStringLiteral("select ID, 購入日 from stockmarket where コード=? and 売却数=0 ;"), {code});
     for (; !rs.eof(); rs.moveNext())
         lots.push_back({DateUtil::parseDate(rs.toText(QStringLiteral("購入日")), today), rs.toLong(QStringLiteral("ID"))});
     std::sort(lots.begin(), lots.end(), [](const OpenLot &a, const OpenLot &b) {
@@ -106,7 +104,7 @@ std::vector<OpenLot> openLotsOf(db::Database &database, qint64 code, const QDate
 
 qint64 sharesOf(db::Database &database, qint64 id)
 {
-    return database.scalar(QStringLiteral("select 購入数 from stockmarket where ID=%1 ;").arg(id)).toLongLong();
+    return database.scalar(QStringLiteral("select 購入数 from stockmarket where ID=? ;"), {id}).toLongLong();
 }
 
 const QChar kSeparator(0x1f);
@@ -142,15 +140,12 @@ QString keyOf(const QString &identity, int occurrence)
 
 bool isImported(db::Database &database, const QString &key)
 {
-    return database.scalar(QStringLiteral("select Count(*) from stockmarketImported where 取引キー=%1 ;").arg(db::quoteText(key)))
-               .toLongLong()
-        > 0;
+    return database.scalar(QStringLiteral("select Count(*) from stockmarketImported where 取引キー=? ;"), {key}).toLongLong() > 0;
 }
 
 void markImported(db::Database &database, const QString &key, const QDate &today)
 {
-    database.execute(QStringLiteral("insert into stockmarketImported (取引キー, 取込日) values (%1, %2) ;")
-                         .arg(db::quoteText(key), db::dateLiteral(today)));
+    database.execute(QStringLiteral("insert into stockmarketImported (取引キー, 取込日) values (?, ?) ;"), {key, today});
 }
 
 } // namespace

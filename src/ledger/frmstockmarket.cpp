@@ -208,7 +208,7 @@ void frmstockmarket::CmdDelete_Click()
         return;
     try {
         db::Database database(MainModule::DBPath);
-        database.execute(QStringLiteral("delete * from stockmarket where ID=%1 ;").arg(idOfRow(row)));
+        database.execute(QStringLiteral("delete * from stockmarket where ID=? ;"), {idOfRow(row)});
         database.close();
     } catch (const db::DbError &e) {
         m_services.prompt->inform(e.description(), QString(), PromptIcon::Critical);

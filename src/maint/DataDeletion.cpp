@@ -6,7 +6,6 @@
 #include "db/Database.h"
 #include "db/DatabaseFile.h"
 #include "db/Schema.h"
-#include "db/SqlTranslator.h"
 #include "maint/LongWork.h"
 
 #include <QFileInfo>
@@ -94,11 +93,11 @@ bool DeleteDateRange(const MaintenanceContext &context, const QString &firstDate
         return false;
     if (!context.prompt.askYesNo(QStringLiteral("日付範囲の株価ﾃﾞｰﾀｰをすべて削除します　よろしいですか？"), kConfirm))
         return false;
-    const QString range = QStringLiteral(" where 日付 between %1 and %2 ;").arg(db::dateLiteral(first), db::dateLiteral(last));
+    const QString range = QStringLiteral(" where 日付 between ? and ? ;");
     return finish(context, run(context, [&](db::Database &database) {
-                      database.execute(QStringLiteral("delete * from ") + priceTable(context) + range);
+                      database.execute(QStringLiteral("delete * from ") + priceTable(context) + range, {first, last});
                       if (weekly(context))
-                          database.execute(QStringLiteral("delete * from shinyo") + range);
+                          database.execute(QStringLiteral("delete * from shinyo") + range, {first, last});
                   }),
                   kDeleted);
 }
@@ -112,7 +111,7 @@ bool DeleteInformationUpTo(const MaintenanceContext &context, const QString &dat
             DateUtil::formatYYMMDD(upTo) + QStringLiteral(" 日以前の株価ﾃﾞｰﾀｰをすべて削除します　よろしいですか？"), kConfirm))
         return false;
     return finish(context, run(context, [&](db::Database &database) {
-                      database.execute(QStringLiteral("delete * from informationData where 日付<=%1;").arg(db::dateLiteral(upTo)));
+                      database.execute(QStringLiteral("delete * from informationData where 日付<=?;"), {upTo});
                   }),
                   kDeleted);
 }
@@ -126,11 +125,11 @@ bool DeleteIssuePricesUpTo(const MaintenanceContext &context, const QString &cod
     if (!context.prompt.askYesNo(QStringLiteral("銘柄ｺｰﾄﾞ=%1 の株価ﾃﾞｰﾀｰをすべて削除します　よろしいですか？").arg(code.trimmed()),
                                  kConfirm))
         return false;
-    const QString condition = QStringLiteral(" where コード=%1 and 日付<=%2;").arg(issue).arg(db::dateLiteral(upTo));
+    const QString condition = QStringLiteral(" where コード=? and 日付<=?;");
     return finish(context, run(context, [&](db::Database &database) {
-                      database.execute(QStringLiteral("delete * from ") + priceTable(context) + condition);
+                      database.execute(QStringLiteral("delete * from ") + priceTable(context) + condition, {issue, upTo});
                       if (weekly(context))
-                          database.execute(QStringLiteral("delete * from shinyo") + condition);
+                          database.execute(QStringLiteral("delete * from shinyo") + condition, {issue, upTo});
                   }),
                   kDeleted);
 }
@@ -144,7 +143,7 @@ bool DeleteIssueAndPrices(const MaintenanceContext &context, const QString &code
             QStringLiteral("銘柄ｺｰﾄﾞ=%1 の及び株価ﾃﾞｰﾀｰをすべて削除します　よろしいですか？").arg(code.trimmed()), kConfirm))
         return false;
     return finish(context, run(context, [&](db::Database &database) {
-                      db::DeleteIssueRows(database, QStringLiteral("where コード=%1 ;").arg(issue));
+                      db::DeleteIssueRows(database, QStringLiteral("where コード=? ;"), {issue});
                   }),
                   kDeleted);
 }
@@ -177,9 +176,10 @@ bool ChangeCodeAndMarket(const MaintenanceContext &context, const QString &oldCo
         db::Database database(context.dbPath);
         for (const Check &check : checks) {
             const QString table = QString::fromUtf16(check.table);
-            const QString market = table == QLatin1String("Mei") ? QStringLiteral(" and 市場コード=%1").arg(toMarket) : QString();
-            const QVariant found = database.scalar(
-                QStringLiteral("select top 1 コード from %1 where コード=%2%3 ;").arg(table).arg(to).arg(market));
+            const bool withMarket = table == QLatin1String("Mei");
+            const QVariant found =
+                database.scalar(QStringLiteral("select top 1 コード from %1 where コード=?%2 ;").arg(table, withMarket ? QStringLiteral(" and 市場コード=?") : QString()),
+                                withMarket ? db::Params{to, toMarket} : db::Params{to});
             if (found.isValid() && !context.prompt.askYesNo(QString::fromUtf16(check.question), kConfirm))
                 return false;
         }
@@ -188,8 +188,8 @@ bool ChangeCodeAndMarket(const MaintenanceContext &context, const QString &oldCo
         return false;
     }
     return finish(context, run(context, [&](db::Database &database) {
-                      db::ChangeIssueCode(database, QStringLiteral("set コード=%1 where コード=%2").arg(to).arg(from));
-                      database.execute(QStringLiteral("Update Mei set コード=%1, 市場コード=%2 where コード=%3").arg(to).arg(toMarket).arg(from));
+                      db::ChangeIssueCode(database, QStringLiteral("set コード=? where コード=?"), {to, from});
+                      database.execute(QStringLiteral("Update Mei set コード=?, 市場コード=? where コード=?"), {to, toMarket, from});
                   }),
                   QStringLiteral("変更終了しました。"));
 }

@@ -5,9 +5,9 @@
 #include "base/MainModule.h"
 #include "base/Ports.h"
 #include "base/TextFile.h"
-#include "chart/IssueList.h"
 #include "db/Database.h"
 #include "db/DbError.h"
+#include "ui/IssueEntry.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -49,14 +49,13 @@ QStringList PriceCsvLines(const QString &dbPath, const QString &code, const QStr
     lines.append(QStringLiteral("日付,出来高,始値,高値,安値,終値"));
     const qint64 issue = code.trimmed().toLongLong();
     db::Database database(dbPath);
-    db::Recordset units = database.openRecordset(QStringLiteral("select * from mei where コード=%1;").arg(issue));
+    db::Recordset units = database.openRecordset(QStringLiteral("select * from mei where コード=?;"), {issue});
     if (units.eof())
         return lines;
     const qint64 volumeUnit = SafeLong(units.value(QStringLiteral("出来高単位")));
     const qint64 priceUnit = SafeLong(units.value(QStringLiteral("株価単位")));
     units.close();
-    db::Recordset rs = database.openRecordset(
-        QStringLiteral("SELECT * FROM %1 where コード=%2 order by 日付 ;").arg(PriceTableOf(periodMode)).arg(issue));
+    db::Recordset rs = database.openRecordset(QStringLiteral("SELECT * FROM %1 where コード=? order by 日付 ;").arg(PriceTableOf(periodMode)), {issue});
     for (; !rs.eof(); rs.moveNext()) {
         QStringList fields{rs.toDate(QStringLiteral("日付")).toString(QStringLiteral("yyyy/MM/dd")),
                            Currency::fromRaw(rs.toCurrency(QStringLiteral("出来高")).raw() * volumeUnit).toString()};
@@ -119,10 +118,10 @@ QStringList ReadIssueList(const QString &dbPath, const QString &path, bool *ok)
         return entries;
     db::Database database(dbPath);
     for (const qint64 code : IssueListCodes(lines)) {
-        db::Recordset rs = database.openRecordset(QStringLiteral("select * from mei where コード=%1 ;").arg(code));
+        db::Recordset rs = database.openRecordset(QStringLiteral("select * from mei where コード=? ;"), {code});
         if (!rs.eof())
-            entries.append(chart::issueListEntry(code, int(rs.toLong(QStringLiteral("市場コード"))),
-                                                 SafeText(rs.value(QStringLiteral("銘柄")))));
+            entries.append(ui::issueListEntry(code, int(rs.toLong(QStringLiteral("市場コード"))),
+                                              SafeText(rs.value(QStringLiteral("銘柄")))));
     }
     return entries;
 }

@@ -21,7 +21,7 @@ std::vector<qint64> codesOf(db::Database &database, const QString &table, Progre
     while (next.isValid() && !next.isNull()) {
         codes.push_back(next.toLongLong());
         progress.yield();
-        next = database.scalar(QStringLiteral("select min(コード) from %1 where コード>%2").arg(table).arg(codes.back()));
+        next = database.scalar(QStringLiteral("select min(コード) from %1 where コード>?").arg(table), {codes.back()});
     }
     return codes;
 }
@@ -56,8 +56,7 @@ std::vector<qint64> CompareIssues(const QString &dbPath, const QString &priceTab
         }
     } else {
         for (const qint64 code : registered) {
-            const QVariant any = database.scalar(
-                QStringLiteral("SELECT top 1 コード From %1 where コード=%2 ;").arg(priceTable).arg(code));
+            const QVariant any = database.scalar(QStringLiteral("SELECT top 1 コード From %1 where コード=? ;").arg(priceTable), {code});
             if (!any.isValid())
                 found.push_back(code);
             progress.yield();
@@ -83,8 +82,8 @@ void DeleteCodeData(const QString &dbPath, qint64 code, Progress &progress)
     {
         YieldDuringQueries yielding(database, progress);
         db::WriteBatch batch(database);
-        db::DeleteIssueRows(database, QStringLiteral(" where コード=%1;").arg(code));
-        database.execute(QStringLiteral("delete * from wrkMei where コード=%1;").arg(code));
+        db::DeleteIssueRows(database, QStringLiteral(" where コード=?;"), {code});
+        database.execute(QStringLiteral("delete * from wrkMei where コード=?;"), {code});
         batch.finish();
     }
     database.close();
@@ -94,8 +93,8 @@ void DeleteCodeRegistration(const QString &dbPath, qint64 code)
 {
     db::Database database(dbPath);
     db::WriteBatch batch(database);
-    database.execute(QStringLiteral("delete * from Mei where コード=%1;").arg(code));
-    database.execute(QStringLiteral("delete * from wrkMei where コード=%1;").arg(code));
+    database.execute(QStringLiteral("delete * from Mei where コード=?;"), {code});
+    database.execute(QStringLiteral("delete * from wrkMei where コード=?;"), {code});
     batch.finish();
     database.close();
 }

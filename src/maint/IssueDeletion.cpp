@@ -9,10 +9,7 @@ namespace maint {
 
 namespace {
 
-QString conditionFor(qint64 code)
-{
-    return QStringLiteral(" where コード=%1 ;").arg(code);
-}
+const QString IssueCondition = QStringLiteral(" where コード=? ;");
 
 } // namespace
 
@@ -25,7 +22,7 @@ void DeleteIssue(const QString &databasePath, qint64 code)
 {
     db::Database database(databasePath);
     db::WriteBatch batch(database);
-    db::DeleteIssueRows(database, conditionFor(code));
+    db::DeleteIssueRows(database, IssueCondition, {code});
     batch.finish();
     database.close();
 }
@@ -44,7 +41,7 @@ int DeleteUnupdatedIssues(const QString &databasePath)
     db::WriteBatch batch(database);
     int deleted = 0;
     for (const qint64 code : codes) {
-        db::DeleteIssueRows(database, conditionFor(code));
+        db::DeleteIssueRows(database, IssueCondition, {code});
         batch.commit();
         ++deleted;
     }

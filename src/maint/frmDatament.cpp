@@ -2,9 +2,9 @@
 
 #include "base/AppServices.h"
 #include "base/MainModule.h"
-#include "chart/frmEditMei.h"
 #include "db/DbError.h"
 #include "maint/IssueCheck.h"
+#include "maint/frmEditMei.h"
 #include "ui/RecordsetTableModel.h"
 #include "ui/WindowHelpers.h"
 

@@ -14,5 +14,7 @@ list(APPEND MIRAVEL_UI_SOURCES
   maint/frmDeleteData.cpp
   maint/frmDatament.cpp
   maint/frmBackUp.cpp
+  maint/frmEditKabuka.cpp
+  maint/frmEditMei.cpp
   maint/MaintWindowParts.cpp
 )

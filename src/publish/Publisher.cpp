@@ -6,7 +6,6 @@
 #include "db/Database.h"
 #include "db/DbError.h"
 #include "db/Recordset.h"
-#include "db/SqlTranslator.h"
 #include "import/ImportCommon.h"
 #include "import/PriceFiles.h"
 #include "info/InfoKinds.h"
@@ -36,6 +35,28 @@ const QString HeaderFiller = QStringLiteral("0000");
 // they were written whole. A tree of an older version, which could cut files short, has none and is
 // read through once.
 const QString CheckedThroughFile = QStringLiteral(".previous/checked-through");
+
+// Values are looked up InListSize at a time: "in (?, ?, …)" with that many marks, a shorter last
+// chunk filled up with its first value, so that every chunk runs one prepared query.
+constexpr size_t InListSize = 256;
+
+QString inListMarks()
+{
+    QStringList marks;
+    for (size_t i = 0; i < InListSize; ++i)
+        marks.append(QStringLiteral("?"));
+    return QLatin1Char('(') + marks.join(QLatin1Char(',')) + QLatin1Char(')');
+}
+
+template <typename T>
+db::Params inListValues(const std::vector<T> &values, size_t first)
+{
+    db::Params params;
+    params.reserve(InListSize);
+    for (size_t i = 0; i < InListSize; ++i)
+        params.emplace_back(first + i < values.size() ? values[first + i] : values[first]);
+    return params;
+}
 
 struct Issue
 {
@@ -275,25 +296,29 @@ void Writer::loadEarlierExtremes(const QDate &date, const std::vector<PriceRow> 
     const QDate yearStart(m_readFrom.year(), 1, 1);
     if (date.year() != m_readFrom.year())
         return;
-    QStringList codes;
+    std::vector<qint64> codes;
     for (const PriceRow &r : rows) {
         History &h = m_history[size_t(r.code)];
         const bool readThisYear = h.year == date.year() && h.yearHigh && h.yearLow;
         if (h.earlierLoaded || r.volume.raw() <= 0 || (readThisYear && r.close <= *h.yearHigh && r.close >= *h.yearLow))
             continue;
         h.earlierLoaded = true;
-        codes.append(QString::number(r.code));
+        codes.push_back(r.code);
     }
-    if (codes.isEmpty() || m_readFrom <= yearStart)
+    if (codes.empty() || m_readFrom <= yearStart)
         return;
-    db::Recordset rs = m_database.openRecordset(
-        QStringLiteral("select コード, Max(終値) as H, Min(終値) as L from daydata where コード in (%1) and 日付 between %2 and %3 and 出来高 > 0 group by コード ;")
-            .arg(codes.join(QLatin1Char(',')), db::dateLiteral(yearStart), db::dateLiteral(m_readFrom.addDays(-1))),
-        db::RecordsetType::ForwardOnly);
-    for (; !rs.eof(); rs.moveNext()) {
-        History &h = m_history[size_t(rs.value(0).toLongLong())];
-        h.earlierHigh = qint32(rs.value(1).toLongLong());
-        h.earlierLow = qint32(rs.value(2).toLongLong());
+    static const QString extremes =
+        QStringLiteral("select コード, Max(終値) as H, Min(終値) as L from daydata where コード in %1 and 日付 between ? and ? and 出来高 > 0 group by コード ;")
+            .arg(inListMarks());
+    for (size_t first = 0; first < codes.size(); first += InListSize) {
+        db::Params params = inListValues(codes, first);
+        params.insert(params.end(), {yearStart, m_readFrom.addDays(-1)});
+        db::Recordset rs = m_database.openRecordset(extremes, params, db::RecordsetType::ForwardOnly);
+        for (; !rs.eof(); rs.moveNext()) {
+            History &h = m_history[size_t(rs.value(0).toLongLong())];
+            h.earlierHigh = qint32(rs.value(1).toLongLong());
+            h.earlierLow = qint32(rs.value(2).toLongLong());
+        }
     }
 }
 
@@ -439,9 +464,8 @@ void forEachDay(db::Database &database, const QString &table, const QDate &from,
     for (QDate chunk = from; chunk <= to; chunk = chunk.addDays(31)) {
         const QDate chunkEnd = std::min(to, chunk.addDays(30));
         db::Recordset rs = database.openRecordset(
-            QStringLiteral("select コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高 from %1 where 日付 between %2 and %3 order by 日付, コード ;")
-                .arg(table, db::dateLiteral(chunk), db::dateLiteral(chunkEnd)),
-            db::RecordsetType::ForwardOnly);
+            QStringLiteral("select コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高 from %1 where 日付 between ? and ? order by 日付, コード ;").arg(table),
+            {chunk, chunkEnd}, db::RecordsetType::ForwardOnly);
         QDate current;
         rows.clear();
         for (; !rs.eof(); rs.moveNext()) {
@@ -562,8 +586,7 @@ bool Writer::writeClosedDays(const QDate &from, const QDate &to)
 bool Writer::writeMargins(const QDate &from, const QDate &to)
 {
     db::Recordset rs = m_database.openRecordset(
-        QStringLiteral("select コード, 日付, 売残, 買残, 単位 from ShinYo where 日付 between %1 and %2 order by 日付, コード ;")
-            .arg(db::dateLiteral(from), db::dateLiteral(to)),
+        QStringLiteral("select コード, 日付, 売残, 買残, 単位 from ShinYo where 日付 between ? and ? order by 日付, コード ;"), {from, to},
         db::RecordsetType::ForwardOnly);
     std::vector<importer::MarginFileRecord> records;
     QDate current;
@@ -596,11 +619,9 @@ std::optional<DatedRow> Writer::newestRow(int code, const QDate &to)
         return m_newestRead[size_t(code)];
     // One seek of the primary key, where a grouped query over the table would read every row of every year.
     db::Recordset rs = m_database.openRecordset(
-        QStringLiteral("select Top 1 日付, 始値, 高値, 安値, 終値, 前日比, 出来高 from daydata where コード=%1 and 日付 <= %2 "
-                       "order by 日付 Desc ;")
-            .arg(code)
-            .arg(db::dateLiteral(to)),
-        db::RecordsetType::ForwardOnly);
+        QStringLiteral("select Top 1 日付, 始値, 高値, 安値, 終値, 前日比, 出来高 from daydata where コード=? and 日付 <= ? "
+                       "order by 日付 Desc ;"),
+        {code, to}, db::RecordsetType::ForwardOnly);
     if (rs.eof())
         return std::nullopt;
     return DatedRow{rs.toDate(QStringLiteral("日付")), readPriceRow(rs, code, 1)};
@@ -702,14 +723,9 @@ private:
 QSet<QDate> datesWithRows(db::Database &database, const QString &table, const std::vector<QDate> &days)
 {
     QSet<QDate> found;
-    constexpr size_t Chunk = 400;
-    for (size_t first = 0; first < days.size(); first += Chunk) {
-        QStringList literals;
-        for (size_t i = first; i < std::min(days.size(), first + Chunk); ++i)
-            literals.append(db::dateLiteral(days[i]));
-        db::Recordset rs = database.openRecordset(QStringLiteral("select distinct 日付 from %1 where 日付 in (%2) ;")
-                                                      .arg(table, literals.join(QLatin1Char(','))),
-                                                  db::RecordsetType::ForwardOnly);
+    const QString query = QStringLiteral("select distinct 日付 from %1 where 日付 in %2 ;").arg(table, inListMarks());
+    for (size_t first = 0; first < days.size(); first += InListSize) {
+        db::Recordset rs = database.openRecordset(query, inListValues(days, first), db::RecordsetType::ForwardOnly);
         for (; !rs.eof(); rs.moveNext())
             found.insert(rs.toDate(QStringLiteral("日付")));
     }

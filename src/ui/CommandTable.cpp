@@ -45,12 +45,12 @@ QString notAvailableText()
     return QStringLiteral("この機能はまだ利用できません。");
 }
 
-void reportBack(CommandContext &context)
+void reportBack(CommandContext &context, const QString &message)
 {
-    if (context.mainTag.isEmpty())
+    if (message.isEmpty())
         return;
     QCoreApplication::processEvents();
-    context.services.prompt->inform(context.mainTag, QString(), PromptIcon::Information);
+    context.services.prompt->inform(message, QString(), PromptIcon::Information);
 }
 
 } // namespace ui

@@ -5,6 +5,8 @@
 // builds its menu bar and toolbar from the table and knows nothing of the commands behind them.
 // A command registered without a handler shows as "not yet available" (greyed, with a tooltip).
 
+#include "ui/IssueEntry.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -34,26 +36,35 @@ public:
     virtual QString issueCode() const = 0;
     virtual QString issueMarket() const = 0;
     virtual QString issueName() const = 0;
-    // The entries of the issue list ("1301 東１ 極洋"), in list order; and replacing them all.
-    virtual QStringList issueListEntries() const = 0;
-    virtual void replaceIssueList(const QStringList &entries) = 0;
+    IssueRef shownIssue() const { return {issueCode(), issueMarket(), issueName()}; }
     // Redraws the chart after a setting that changes its look (screen mode, Ito ratio) changed.
     virtual void settingsChanged() = 0;
 
-    // The issue list (ListMei): its entries and the selected row (-1 when none).
+    // The issue list (ListMei): its entries ("1301 東１ 極洋") in list order, and the selected row
+    // (-1 when none).
     virtual QStringList listEntries() const = 0;
     virtual int selectedListRow() const = 0;
     virtual void selectListRow(int row) = 0;
+    // Replaces the entries, selecting nothing and showing nothing.
+    virtual void replaceIssueList(const QStringList &entries) = 0;
     // Fills the list with these issues, selects the first one and shows it.
     virtual void showList(const std::vector<ListedIssue> &issues) = 0;
     // Refills the list from the code box, as typing a code does.
     virtual void rebuildList() = 0;
+    // Takes the selected entry out of the list after asking (not while the code box has the focus).
+    virtual void removeSelectedFromList() = 0;
     // Shows an issue: its code goes into the code box; the list stays as it is.
     virtual void showIssue(const QString &code) = 0;
+    // Shows the issue selected in the list, as a double click on it does.
+    virtual void showSelectedIssue() = 0;
     // The code box has the keyboard focus.
     virtual bool codeBoxHasFocus() const = 0;
     // Opens the issue search over window; the chosen code goes into codeBox.
     virtual void findIssue(QWidget *window, QLineEdit *codeBox) = 0;
+    // Switches between the daily and the weekly chart.
+    virtual void switchPeriod() = 0;
+    // Starts the slide show through the issue list, or stops it.
+    virtual void toggleSlideShow() = 0;
     // Stops the slide show and tells whether it was running; resumeSlideShow(true) starts it
     // again. The slide show command's caption follows either way.
     virtual bool pauseSlideShow() = 0;
@@ -69,7 +80,6 @@ struct CommandContext
 {
     QWidget &window; // the main window: parent of modal windows
     AppServices &services;
-    QString &mainTag; // the main window's message slot
     MainWindowAccess &main;
 };
 
@@ -129,9 +139,8 @@ private:
 // The tooltip and status tip of a command without a handler.
 QString notAvailableText();
 
-// After a modal window that leaves its result in the main window's message slot: shows the
-// message, when there is one.
-void reportBack(CommandContext &context);
+// After a modal window has closed: shows the message it handed back, when there is one.
+void reportBack(CommandContext &context, const QString &message);
 
 // Opens a modal window of type W (constructed from services and parent) and waits for it.
 template <typename W>

@@ -1,3 +1,6 @@
+list(APPEND MIRAVEL_CORE_SOURCES
+  ui/IssueEntry.cpp
+)
 list(APPEND MIRAVEL_UI_SOURCES
   ui/CommandTable.cpp
   ui/DateBox.cpp

@@ -69,7 +69,7 @@ TEST(Startup, FreshFolderGetsFoldersDatabaseAndDefaultSettings)
     const Startup::Result r = prepare(folder, prompt);
     ASSERT_TRUE(r.ok);
     EXPECT_TRUE(r.settingsLoaded);
-    EXPECT_EQ(r.firstRunMarker, QStringLiteral("3"));
+    EXPECT_TRUE(r.firstRun);
     EXPECT_TRUE(prompt.messages().isEmpty()) << prompt.messages().join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(QFileInfo(folder.filePath(QStringLiteral("Data"))).isDir());
     EXPECT_TRUE(QFileInfo(folder.filePath(QStringLiteral("htm"))).isDir());
@@ -93,7 +93,7 @@ TEST(Startup, WhatIsMissingIsMadeAgainAndTheRestStaysByteForByte)
         const Startup::Result r = prepare(folder, prompt);
         ASSERT_TRUE(r.ok) << name.toStdString();
         EXPECT_TRUE(QFileInfo::exists(path)) << name.toStdString();
-        EXPECT_EQ(r.firstRunMarker, name == QLatin1String("Miravel.mdb") ? QStringLiteral("3") : QString()) << name.toStdString();
+        EXPECT_EQ(r.firstRun, name == QLatin1String("Miravel.mdb")) << name.toStdString();
         if (name != QLatin1String("Miravel.ini")) {
             EXPECT_EQ(readFileBytes(folder.iniPath()), settings) << name.toStdString();
         }
@@ -175,7 +175,7 @@ TEST(Startup, AMissingOrBrokenDatabaseBesideTheCompactionBackupIsOfferedItsResto
     accepting.answerYes();
     const Startup::Result result = prepare(folder, accepting);
     EXPECT_TRUE(result.ok);
-    EXPECT_TRUE(result.firstRunMarker.isEmpty()) << "a restored database is no first start";
+    EXPECT_FALSE(result.firstRun) << "a restored database is no first start";
     EXPECT_EQ(accepting.messages(), QStringList{QStringLiteral("復元終了しました。")});
     EXPECT_EQ(scalarOf(QStringLiteral("select Count(*) from Mei")).toInt(), 1);
 }

@@ -52,9 +52,8 @@ TEST_F(FileSizeLimitTest, PublishingPastTheLimitEndsWithAMessageAndARunAfterItCo
     importer::DataGenerator generator(o);
     ASSERT_TRUE(generator.writeRegistration(folder.filePath(QStringLiteral("Data/Regist.Mei"))));
     ASSERT_GT(generator.writeFiles(importer::folderPath(MainModule::hibiPath), QString()), 0);
-    importer::ImportContext c{progress, prompt, QString(), QString()};
-    MainModule::MainTag = QStringLiteral("1");
-    ASSERT_TRUE(importer::ImportRegistration(c).completed);
+    importer::ImportContext c{progress, prompt};
+    ASSERT_TRUE(importer::ImportRegistration(c, importer::ImportMode::Registration).completed);
     const auto &days = generator.tradingDays();
     ASSERT_TRUE(importer::ImportDailyFiles(importer::DailyImportRequest::fromSettings(days.front(), days.back(), false, false), c).completed);
 

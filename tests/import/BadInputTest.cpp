@@ -22,7 +22,7 @@ class BadInputTest : public ImportFixture
 protected:
     ImportResult runDaily(QDate from, QDate to)
     {
-        ImportContext context{progress, prompt, QString(), QString()};
+        ImportContext context{progress, prompt};
         return importer::ImportDailyFiles(importer::DailyImportRequest::fromSettings(from, to, false, false), context);
     }
 
@@ -46,7 +46,7 @@ TEST_F(BadInputTest, Utf8WithoutMarkKeepsJapaneseNamesAndBadBytesAreReportedNotS
                                     QStringLiteral("20000714,1\r\n1605,1,国際石油開発帝石,100,1\r\n").toUtf8());
 
     const ImportResult daily = runDaily(Mon, Mon);
-    ImportContext context{progress, prompt, QString(), QString()};
+    ImportContext context{progress, prompt};
     const ImportResult regist = importer::ImportRegistration(context);
 
     EXPECT_EQ(nameOf(1301), QStringLiteral("極洋"));
@@ -72,7 +72,7 @@ TEST_F(BadInputTest, FileNamesAndTheDataFolderMatchWithoutRegardToCase)
     EXPECT_EQ(count(QStringLiteral("daydata")), 1);
     importer::SkipReport skipped;
     EXPECT_TRUE(importer::ImportMarginBalances(Mon, Fri, MainModule::sinyoPath, progress, &skipped));
-    ImportContext context{progress, prompt, QString(), QString()};
+    ImportContext context{progress, prompt};
     EXPECT_TRUE(importer::ImportRegistration(context).completed);
     EXPECT_EQ(nameOf(1332), QStringLiteral("日本水産"));
     EXPECT_FALSE(QFile::exists(folder.filePath(QStringLiteral("data/REGIST.MEI"))));
@@ -171,8 +171,9 @@ TEST_F(BadInputTest, AFileThatEndsTheRunIsTakenBackWholeAndImportsOnceCorrected)
     EXPECT_EQ(scalar(QStringLiteral("select 売残 from shinyo where コード=1301")).toLongLong(), 10)
         << "the Friday's earlier balances stay";
     writeDaily(Tue, {QStringLiteral("1301,0,極洋,101,111,96,106,5000"), QStringLiteral("1302,0,正しい,1,1,1,1,1")});
-    EXPECT_TRUE(runDaily(Tue, Tue).completed);
-    EXPECT_EQ(MainModule::MainTag, QStringLiteral("読み込み終了"));
+    const ImportResult corrected = runDaily(Tue, Tue);
+    EXPECT_TRUE(corrected.completed);
+    EXPECT_EQ(corrected.message, QStringLiteral("読み込み終了"));
     EXPECT_EQ(count(QStringLiteral("daydata"), QStringLiteral("where 日付=#2000/07/04#")), 2);
 }
 

@@ -19,7 +19,7 @@ class DailyImportTest : public ImportFixture
 protected:
     ImportResult run(QDate from, QDate to, bool margin = false, bool weekly = false)
     {
-        ImportContext context{progress, prompt, QString(), QString()};
+        ImportContext context{progress, prompt};
         return importer::ImportDailyFiles(DailyImportRequest::fromSettings(from, to, margin, weekly), context);
     }
 };
@@ -30,13 +30,12 @@ TEST_F(DailyImportTest, CarriesTheReferenceCloseThroughHolidaysZeroVolumeDaysAnd
     writeDaily(Tue, {QStringLiteral("1301,0,極洋,0,0,0,0,0"), QStringLiteral("1332,0,日本水産,51,53,50,52,1000")});
     // Wednesday is a holiday: no file.
     writeDaily(Thu, {QStringLiteral("1301,0,極洋,108,112,100,111,3000"), QStringLiteral("1332,0,日本水産,53,54,52,50,2000"), QStringLiteral("1333,1,ﾏﾙﾊ,200,210,190,205,800")});
-    MainModule::MainTag = QStringLiteral("2");
 
     const ImportResult result = run(Mon, Fri);
 
     EXPECT_TRUE(result.completed);
     EXPECT_TRUE(result.closeWindow);
-    EXPECT_EQ(MainModule::MainTag, QStringLiteral("読み込み終了"));
+    EXPECT_EQ(result.message, QStringLiteral("読み込み終了"));
     EXPECT_EQ(result.storedRecords, 7);
     EXPECT_TRUE(prompt.messages().isEmpty());
 
@@ -77,14 +76,12 @@ TEST_F(DailyImportTest, StoredDateIsKeptWithRDel0AndReplacedWithRDel1)
     writeDaily(Mon, {QStringLiteral("1301,0,極洋,100,110,95,107,5000"), QStringLiteral("1332,0,日本水産,50,52,49,51,1000")});
 
     MainModule::RDel = 0;
-    run(Mon, Mon);
-    EXPECT_EQ(MainModule::MainTag, QStringLiteral("株式データーが存在しません｡"));
+    EXPECT_EQ(run(Mon, Mon).message, QStringLiteral("株式データーが存在しません｡"));
     EXPECT_EQ(priceRow(QStringLiteral("daydata"), 1301, Mon)->close, 105);
     EXPECT_EQ(count(QStringLiteral("daydata")), 1);
 
     MainModule::RDel = 1;
-    run(Mon, Mon);
-    EXPECT_EQ(MainModule::MainTag, QStringLiteral("読み込み終了"));
+    EXPECT_EQ(run(Mon, Mon).message, QStringLiteral("読み込み終了"));
     EXPECT_EQ(priceRow(QStringLiteral("daydata"), 1301, Mon)->close, 107);
     EXPECT_EQ(count(QStringLiteral("daydata")), 2);
     EXPECT_TRUE(progress.phases.contains(QStringLiteral("データ削除中...")));
@@ -119,8 +116,9 @@ TEST_F(DailyImportTest, AFileDatedOnAWeekendImportsNothingAndMarksNothing)
     addIssue(1301, 1, QStringLiteral("極洋"), false);
     writeDaily(Mon, {QStringLiteral("1301,0,極洋,1,1,1,1,1")});
     writeDaily(Sat, {QStringLiteral("1301,0,極洋,1,1,1,1,1"), QStringLiteral("1332,0,日本水産,1,1,1,1,1")});
-    EXPECT_TRUE(run(Sat, Sat).completed);
-    EXPECT_EQ(MainModule::MainTag, QStringLiteral("株式データーが存在しません｡"));
+    const ImportResult weekend = run(Sat, Sat);
+    EXPECT_TRUE(weekend.completed);
+    EXPECT_EQ(weekend.message, QStringLiteral("株式データーが存在しません｡"));
     EXPECT_EQ(count(QStringLiteral("daydata")), 0);
     EXPECT_EQ(count(QStringLiteral("Mei")), 1);
     // The last file of the range stored nothing: no issue is marked current.
@@ -128,12 +126,11 @@ TEST_F(DailyImportTest, AFileDatedOnAWeekendImportsNothingAndMarksNothing)
     EXPECT_EQ(count(QStringLiteral("Mei"), QStringLiteral("where 更新Flg=True")), 0);
 }
 
-TEST_F(DailyImportTest, EmptyDailyFolderImportsNothingAndKeepsTheMessageSlot)
+TEST_F(DailyImportTest, EmptyDailyFolderImportsNothingAndLeavesNoMessage)
 {
     MainModule::hibiPath.clear();
-    MainModule::MainTag = QStringLiteral("2");
     const ImportResult result = run(Mon, Fri);
-    EXPECT_EQ(MainModule::MainTag, QStringLiteral("2"));
+    EXPECT_TRUE(result.message.isEmpty());
     EXPECT_TRUE(result.closeWindow);
     EXPECT_EQ(progress.busyChanges, QList<bool>({true, false}));
 }
@@ -185,7 +182,7 @@ TEST_F(DailyImportTest, ShortLinesAndBadHeadersAreSkippedAndReported)
     const ImportResult result = run(Mon, Wed);
 
     EXPECT_TRUE(result.completed);
-    EXPECT_EQ(MainModule::MainTag, QStringLiteral("読み込み終了"));
+    EXPECT_EQ(result.message, QStringLiteral("読み込み終了"));
     EXPECT_EQ(count(QStringLiteral("daydata")), 2);
     ASSERT_EQ(result.skipped.count(), 3);
     EXPECT_EQ(result.skipped.lines()[0].file, QStringLiteral("Ds200007.03"));
@@ -201,13 +198,12 @@ TEST_F(DailyImportTest, BadIssueCodeEndsTheRunNamingFileLineAndText)
     writeDaily(Mon, {QStringLiteral("1301,0,極洋,100,110,95,105,5000")});
     writeDaily(Tue, {QStringLiteral("1301,0,極洋,100,110,95,105,5000"), QStringLiteral("13x2,0,日本水産,1,1,1,1,1"), QStringLiteral("1333,0,ﾏﾙﾊ,1,1,1,1,1")});
     writeDaily(Wed, {QStringLiteral("1301,0,極洋,100,110,95,105,5000")});
-    MainModule::MainTag = QStringLiteral("2");
 
     const ImportResult result = run(Mon, Wed, false, true);
 
     EXPECT_FALSE(result.completed);
     EXPECT_TRUE(result.closeWindow);
-    EXPECT_EQ(MainModule::MainTag, QStringLiteral("2"));
+    EXPECT_TRUE(result.message.isEmpty());
     ASSERT_EQ(prompt.messages().size(), 1);
     EXPECT_EQ(prompt.messages().first(), QStringLiteral("Ds200007.04 の 3 行目: 銘柄コード '13x2' を読み込めません。"));
     // The file before stays, the bad file is taken back whole; the weekly step did not run.
@@ -227,12 +223,11 @@ TEST_F(DailyImportTest, FileWhoseRecordsDisagreeWithItsHeaderEndsTheRunBeforeAny
     writeDaily(Wed, {QStringLiteral("1301,0,極洋,100,110,95,107,5000")});
     execute(QStringLiteral("insert into daydata (コード, 日付, 終値, 出来高) values (1333, #2000/07/04#, 9, 1)"));
     MainModule::RDel = 1;
-    MainModule::MainTag = QStringLiteral("2");
 
     const ImportResult result = run(Mon, Wed);
 
     EXPECT_FALSE(result.completed);
-    EXPECT_EQ(MainModule::MainTag, QStringLiteral("2"));
+    EXPECT_TRUE(result.message.isEmpty());
     ASSERT_EQ(prompt.messages().size(), 1);
     EXPECT_EQ(prompt.messages().first(), QStringLiteral("Ds200007.04 を読み込みません（見出しの件数は 3 件ですが、記録は 2 行です）。"
                                                         "正しいファイルに替えてから、この日付から読み込み直して下さい。"));

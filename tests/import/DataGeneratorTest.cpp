@@ -66,8 +66,7 @@ TEST_F(DataGeneratorTest, ImportReadsEveryGeneratedRecordAndOneRunEqualsARunPerD
     }));
 
     testing_support::ScriptedPrompt p;
-    importer::ImportContext context{progress, p, QString(), QString()};
-    MainModule::MainTag = QStringLiteral("1");
+    importer::ImportContext context{progress, p};
     ASSERT_TRUE(importer::ImportRegistration(context).completed);
     const auto result = importer::ImportDailyFiles(
         importer::DailyImportRequest::fromSettings(generator.tradingDays().front(), generator.tradingDays().back(), true, true), context);

@@ -8,6 +8,7 @@
 
 using namespace import_test;
 using importer::ImportContext;
+using importer::ImportMode;
 using importer::ImportResult;
 
 namespace {
@@ -23,11 +24,10 @@ protected:
         testing_support::writeCp932File(importer::registrationFilePath(), lines);
     }
 
-    ImportResult run(const QString &mode = QStringLiteral("1"), const QString &windowTag = QString())
+    ImportResult run(ImportMode mode = ImportMode::Registration)
     {
-        MainModule::MainTag = mode;
-        ImportContext context{progress, prompt, windowTag, QStringLiteral("ミラベル")};
-        return importer::ImportRegistration(context);
+        ImportContext context{progress, prompt, QStringLiteral("ミラベル")};
+        return importer::ImportRegistration(context, mode);
     }
 
     QStringList register_() { return rowsOf(QStringLiteral("select コード, 市場コード, 銘柄, 出来高単位, 株価単位, 更新Flg from Mei order by コード")); }
@@ -38,8 +38,7 @@ TEST_F(RegistrationTest, IntoAnEmptyRegisterEveryRecordIsAdded)
     writeRegistration({QStringLiteral("1301,1,極洋,1000,1"), QString(), QStringLiteral("1332,2,ﾆｯｽｲ,100,5")}, 2);
     const ImportResult result = run();
     EXPECT_TRUE(result.completed);
-    EXPECT_EQ(MainModule::MainTag, QStringLiteral("読み込み終了"));
-    EXPECT_EQ(result.windowTag, QStringLiteral("1"));
+    EXPECT_EQ(result.message, QStringLiteral("読み込み終了"));
     EXPECT_TRUE(result.closeWindow);
     EXPECT_EQ(register_(), QStringList({QStringLiteral("1301,1,極洋,1000,1,true"), QStringLiteral("1332,2,ﾆｯｽｲ,100,5,true")}));
     EXPECT_FALSE(QFile::exists(importer::registrationFilePath()));
@@ -59,23 +58,22 @@ TEST_F(RegistrationTest, AddsNewRenamesChangedAndLeavesUnitOnlyChanges)
 
     // A file that changes nothing is still deleted.
     writeRegistration({QStringLiteral("1301,1,極洋,1000,1")});
-    run();
-    EXPECT_EQ(MainModule::MainTag, QStringLiteral("読み込み終了"));
+    EXPECT_EQ(run().message, QStringLiteral("読み込み終了"));
     EXPECT_EQ(count(QStringLiteral("Mei")), 4);
     EXPECT_FALSE(QFile::exists(importer::registrationFilePath()));
 }
 
 TEST_F(RegistrationTest, MissingFileIsReportedAndConversionModeKeepsTheWindowOpen)
 {
-    ImportResult result = run(QStringLiteral("3"));
-    EXPECT_EQ(MainModule::MainTag, QStringLiteral("銘柄ファイルが見つかりません。"));
-    EXPECT_EQ(result.windowTag, QStringLiteral("3"));
+    ImportResult result = run(ImportMode::FirstRun);
+    EXPECT_EQ(result.message, QStringLiteral("銘柄ファイルが見つかりません。"));
+    EXPECT_TRUE(result.completed);
     EXPECT_TRUE(result.closeWindow);
     EXPECT_TRUE(prompt.messages().isEmpty());
 
     writeRegistration({QStringLiteral("1301,1,極洋,1000,1")});
-    result = run(QStringLiteral("4"));
-    EXPECT_EQ(result.windowTag, QStringLiteral("4"));
+    result = run(ImportMode::BeforeConversion);
+    EXPECT_TRUE(result.completed);
     EXPECT_FALSE(result.closeWindow);
 }
 
@@ -109,7 +107,7 @@ TEST_F(RegistrationTest, BadCodeOrUnitEndsTheImportKeepingRowsAndTheFile)
     writeRegistration({QStringLiteral("1301,1,極洋,1000,1"), QStringLiteral("10000,1,範囲外,1000,1"), QStringLiteral("1332,1,日本水産,1000,1")});
     const ImportResult result = run();
     EXPECT_FALSE(result.completed);
-    EXPECT_EQ(MainModule::MainTag, QStringLiteral("1"));
+    EXPECT_TRUE(result.message.isEmpty());
     ASSERT_EQ(prompt.messages().size(), 1);
     EXPECT_EQ(prompt.messages().first(), QStringLiteral("Regist.Mei の 3 行目: 銘柄コード '10000' を読み込めません。"));
     EXPECT_EQ(register_(), QStringList({QStringLiteral("1301,1,極洋,1000,1,true")}));
@@ -127,7 +125,7 @@ TEST_F(RegistrationTest, EmptyOrHeaderOnlyFileReadsNothingAndIsDeleted)
         testing_support::writeCp932File(importer::registrationFilePath(), lines);
         const ImportResult result = run();
         EXPECT_TRUE(result.completed);
-        EXPECT_EQ(MainModule::MainTag, QStringLiteral("読み込み終了"));
+        EXPECT_EQ(result.message, QStringLiteral("読み込み終了"));
         EXPECT_FALSE(QFile::exists(importer::registrationFilePath()));
         EXPECT_EQ(count(QStringLiteral("Mei")), 0);
     }

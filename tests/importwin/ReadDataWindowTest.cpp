@@ -16,6 +16,7 @@
 #include <QSet>
 
 using namespace importwin_test;
+using importer::ImportMode;
 using testing_support::writeCp932File;
 
 namespace {
@@ -24,10 +25,9 @@ class ReadDataWindowTest : public WindowFixture
 {
 protected:
     // The window as the main window opens it for a price import.
-    std::unique_ptr<frmReadData> openWindow(const QString &mode = QStringLiteral("2"))
+    std::unique_ptr<frmReadData> openWindow(ImportMode mode = ImportMode::Prices)
     {
-        MainModule::MainTag = mode;
-        auto w = std::make_unique<frmReadData>(services);
+        auto w = std::make_unique<frmReadData>(services, mode);
         w->show();
         QApplication::processEvents();
         return w;
@@ -148,7 +148,7 @@ TEST_F(ReadDataWindowTest, ImportsGeneratedFilesWithLiveLabelsAndRefusesToCloseM
     // The import closes the window and leaves its result for the caller.
     EXPECT_FALSE(w->isVisible());
     EXPECT_FALSE(w->isBusy());
-    EXPECT_EQ(MainModule::MainTag, QStringLiteral("読み込み終了"));
+    EXPECT_EQ(w->resultMessage(), QStringLiteral("読み込み終了"));
     EXPECT_GT(count(QStringLiteral("daydata")), 0);
     // Issues missing from the last file are offered for deletion when the window closes.
     const bool unmarked = count(QStringLiteral("Mei"), QStringLiteral("where 更新Flg=False")) > 0;
@@ -163,8 +163,8 @@ TEST_F(ReadDataWindowTest, ClosingOffersUnmarkedIssuesForDeletion)
     w->CmdClose->click();
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(watcher.seen, QStringList{QStringLiteral("frmReadDelMei")});
-    // The request code is taken back.
-    EXPECT_EQ(MainModule::MainTag, QString());
+    // Nothing ran: nothing to report.
+    EXPECT_EQ(w->resultMessage(), QString());
 }
 
 TEST_F(ReadDataWindowTest, RegistrationModeImportsAtOnceAndCloses)
@@ -172,18 +172,45 @@ TEST_F(ReadDataWindowTest, RegistrationModeImportsAtOnceAndCloses)
     writeCp932File(importer::registrationFilePath(),
                    {QStringLiteral("0,2"), QStringLiteral("1301,1,極洋,1000,1"), QStringLiteral("1332,1,日本水産,1000,1")});
     addIssue(9999, 3, QStringLiteral("ｷｭｳｺｰﾄﾞ"), false);
-    MainModule::MainTag = QStringLiteral("1");
-    frmReadData w(services);
+    frmReadData w(services, ImportMode::Registration);
     ModalWatcher watcher(&w);
     w.show();
     ASSERT_TRUE(waitFor([&] { return !w.isVisible(); }));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("銘柄データー読み込み"));
     EXPECT_EQ(w.CmdReadData->text(), QStringLiteral("銘柄データー読み込み"));
-    EXPECT_EQ(w.tag(), QStringLiteral("1"));
-    EXPECT_EQ(MainModule::MainTag, QStringLiteral("読み込み終了"));
+    EXPECT_EQ(w.registeredIn(), ImportMode::Registration);
+    EXPECT_EQ(w.resultMessage(), QStringLiteral("読み込み終了"));
     EXPECT_EQ(count(QStringLiteral("Mei")), 3);
     // Mode "1" never offers deletions.
     EXPECT_TRUE(watcher.seen.isEmpty());
+}
+
+// The first-run mode imports at once as the registration mode does, but offers the issues the
+// file left unmarked; opened before a conversion the window imports nothing until asked.
+TEST_F(ReadDataWindowTest, FirstRunModeOffersDeletionsAndConversionModeWaits)
+{
+    addIssue(9999, 3, QStringLiteral("ｷｭｳｺｰﾄﾞ"), false);
+    const QStringList registration{QStringLiteral("0,1"), QStringLiteral("1301,1,極洋,1000,1")};
+    writeCp932File(importer::registrationFilePath(), registration);
+    {
+        frmReadData w(services, ImportMode::FirstRun);
+        ModalWatcher watcher(&w);
+        w.show();
+        ASSERT_TRUE(waitFor([&] { return !w.isVisible(); }));
+        EXPECT_EQ(w.windowTitle(), QStringLiteral("銘柄データー読み込み"));
+        EXPECT_EQ(w.resultMessage(), QStringLiteral("読み込み終了"));
+        EXPECT_EQ(watcher.seen, QStringList{QStringLiteral("frmReadDelMei")});
+    }
+    EXPECT_EQ(count(QStringLiteral("Mei")), 2);
+
+    writeCp932File(importer::registrationFilePath(), {QStringLiteral("0,1"), QStringLiteral("1332,1,日本水産,1000,1")});
+    auto w = openWindow(ImportMode::BeforeConversion);
+    QApplication::processEvents();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->registeredIn(), std::nullopt);
+    EXPECT_TRUE(QFile::exists(importer::registrationFilePath()));
+    EXPECT_EQ(count(QStringLiteral("Mei")), 2);
+    EXPECT_TRUE(prompt.messages().isEmpty());
 }
 
 TEST_F(ReadDataWindowTest, ConverterStartsWithBothDatesFromTheProgramFolder)
@@ -209,21 +236,20 @@ TEST_F(ReadDataWindowTest, ConversionWithRegistrationKeepsTheWindowOpenAndSkipsT
     addIssue(1332, 1, QStringLiteral("日本水産"), false);
     writeCp932File(importer::registrationFilePath(), {QStringLiteral("0,1"), QStringLiteral("1301,1,極洋,1000,1")});
     MainModule::MURL = QStringLiteral("example.invalid/miravel/");
-    // The registration download runs first, asked for in mode "4".
-    QString downloadTag;
-    frmReadData::setRegistrationDownload([&](AppServices &, QWidget *) { downloadTag = MainModule::MainTag; });
+    // The registration download runs first, over the import window.
+    QWidget *downloadParent = nullptr;
+    services.downloadRegistration = [&](QWidget *parent) { downloadParent = parent; };
     auto w = openWindow();
     prompt.answerYes();
     w->CmdFileConvert->click();
-    frmReadData::setRegistrationDownload({});
-    EXPECT_EQ(downloadTag, QStringLiteral("4"));
+    EXPECT_EQ(downloadParent, w.get());
     EXPECT_EQ(shell.opened, QStringList{QStringLiteral("http://example.invalid/miravel/")});
     EXPECT_EQ(prompt.messages(),
               QStringList({QStringLiteral("読み込み終了"),
                            QStringLiteral("ファイル変換プログラム Convt がプログラムフォルダ（%1）にありません。")
                                .arg(QDir::toNativeSeparators(folder.path()))}));
-    EXPECT_EQ(MainModule::MainTag, QString());
-    EXPECT_EQ(w->tag(), QStringLiteral("4"));
+    EXPECT_EQ(w->resultMessage(), QString()) << "the registration's message was told at once";
+    EXPECT_EQ(w->registeredIn(), ImportMode::BeforeConversion);
     EXPECT_EQ(count(QStringLiteral("Mei")), 2);
     EXPECT_TRUE(w->isVisible());
     ModalWatcher watcher(w.get());

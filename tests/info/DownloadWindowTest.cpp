@@ -52,22 +52,21 @@ protected:
 TEST_F(DownloadWindows, RegistrationModesReportAsTheCallerExpects)
 {
     // Closed before anything started: nothing to report.
-    MainModule::MainTag = QStringLiteral("1");
     {
-        frmIntReadData window(services);
+        frmIntReadData window(services, importer::ImportMode::Registration);
         window.CmdClose->click();
+        EXPECT_TRUE(window.resultMessage().isEmpty());
     }
-    EXPECT_TRUE(MainModule::MainTag.isEmpty());
 
-    // Mode "4" reports "not found" even when the file arrived; its caller imports the file itself.
+    // Before a conversion it reports "not found" even when the file arrived; its caller imports the
+    // file itself.
     server.serve(QStringLiteral("/kabu/kabumei/Regist.mei"), TextFile::encode(QStringLiteral("20000714,1\r\n1301,1,極洋")));
-    MainModule::MainTag = QStringLiteral("4");
-    frmIntReadData window(services);
+    frmIntReadData window(services, importer::ImportMode::BeforeConversion);
     EXPECT_TRUE(window.ReadDateji->isHidden());
     prompt.answerYes();
     window.CmdInetRead->click();
     EXPECT_EQ(prompt.questions(), QStringList{QStringLiteral("銘柄データーを取得します　よろしいですか？")});
-    EXPECT_EQ(MainModule::MainTag, QStringLiteral("取得するファイルが見つかりません。"));
+    EXPECT_EQ(window.resultMessage(), QStringLiteral("取得するファイルが見つかりません。"));
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(TextFile::decode(readFileBytes(folder->filePath(QStringLiteral("Data/Regist.Mei")))),
               QStringLiteral("20000714,1\r\n1301,1,極洋\r\n"));
@@ -76,8 +75,7 @@ TEST_F(DownloadWindows, RegistrationModesReportAsTheCallerExpects)
 TEST_F(DownloadWindows, PriceFilesLeadToTheImportWithTheirRange)
 {
     server.serve(QStringLiteral("/kabu/kabudata/Ds200007.18"), TextFile::encode(QStringLiteral("20000718,0,0\r\n")));
-    MainModule::MainTag = QStringLiteral("2");
-    frmIntReadData window(services);
+    frmIntReadData window(services, importer::ImportMode::Prices);
     window.show();
     window.Form_Activate();
     EXPECT_EQ(window.ReadDateji->text(), QStringLiteral("00/07/20")); // nothing stored yet: today
@@ -101,7 +99,6 @@ TEST_F(DownloadWindows, ClosingDuringATransferAsksAndStopsIt)
 {
     storeKinds({kind(QStringLiteral("d01"), QStringLiteral("値上がり率上位"), 1)});
     server.hang(path(QDate(2000, 7, 17), QStringLiteral("d01")));
-    MainModule::MainTag.clear();
     frmIntInformation window(services);
     window.show();
     window.Form_Activate();
@@ -116,7 +113,7 @@ TEST_F(DownloadWindows, ClosingDuringATransferAsksAndStopsIt)
     EXPECT_EQ(prompt.questions().mid(1), (QStringList{QStringLiteral("この操作を行うとコンピュータの再起動が必要となります よろしいですか？"),
                                                       QStringLiteral("この操作を行うとコンピュータの再起動が必要となります よろしいですか？")}));
     EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("必ずコンピュータを再起動してください。")});
-    EXPECT_TRUE(MainModule::MainTag.isEmpty());
+    EXPECT_TRUE(window.resultMessage().isEmpty());
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(http.activeCount(), 0);
 }

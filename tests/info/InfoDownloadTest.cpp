@@ -32,7 +32,7 @@ TEST_F(KindsDownload, StoresTheListThenUpdatesItOnlyWhenTheCountMatches)
     prompt.answerYes();
     EXPECT_EQ(download(1), info::DownloadEnd::Finished);
     EXPECT_EQ(prompt.questions(), QStringList{QStringLiteral("種類データーを取得します　よろしいですか？")});
-    EXPECT_EQ(MainModule::MainTag, kFinished);
+    EXPECT_EQ(outcome.message, kFinished);
     EXPECT_EQ(scalarOf(QStringLiteral("select count(*) from informationClass")).toInt(), 12);
     EXPECT_EQ(kindName(QStringLiteral("表示順=10")), QStringLiteral("週間値上がり率上位"));
 
@@ -53,7 +53,7 @@ TEST_F(KindsDownload, StoresTheListThenUpdatesItOnlyWhenTheCountMatches)
     server.serve(QStringLiteral("/kabu/kabumei/infodata"), shortList);
     prompt.answerYes();
     EXPECT_EQ(download(1), info::DownloadEnd::Finished);
-    EXPECT_EQ(MainModule::MainTag, kNothing);
+    EXPECT_EQ(outcome.message, kNothing);
     EXPECT_EQ(kindName(QStringLiteral("種類コード='d01'")), QStringLiteral("値上がり率"));
     EXPECT_EQ(scalarOf(QStringLiteral("select count(*) from wrkinformationClass")).toInt(), 2);
 }
@@ -65,7 +65,7 @@ TEST_F(KindsDownload, AnswersThatAreNotAKindsFileStoreNothing)
         server.serve(QStringLiteral("/kabu/kabumei/infodata"), body, body.isEmpty() ? 500 : 200);
         prompt.answerYes();
         EXPECT_EQ(download(1), info::DownloadEnd::Finished);
-        EXPECT_EQ(MainModule::MainTag, kNothing);
+        EXPECT_EQ(outcome.message, kNothing);
     }
     EXPECT_EQ(server.requestCount(QStringLiteral("/kabu/kabumei/infodata")), 2); // no "//"
     EXPECT_EQ(scalarOf(QStringLiteral("select count(*) from informationClass")).toInt(), 0);
@@ -78,18 +78,19 @@ TEST_F(KindsDownload, AnswersThatAreNotAKindsFileStoreNothing)
 TEST_F(KindsDownload, ShippedFileAtFirstStart)
 {
     // Without the shipped file nothing is stored.
-    EXPECT_FALSE(info::LoadShippedKinds(prompt));
-    EXPECT_EQ(MainModule::MainTag, kNothing);
+    outcome = info::LoadShippedKinds(prompt);
+    EXPECT_FALSE(outcome.stored);
+    EXPECT_EQ(outcome.message, kNothing);
 
     writeFileBytes(folder->filePath(QStringLiteral("infodata")),
                    InfoKinds::kindsFileBytes(InfoKinds::shipped(), InfoKinds::listDate()));
-    EXPECT_TRUE(info::LoadShippedKinds(prompt));
+    EXPECT_TRUE(info::LoadShippedKinds(prompt).stored);
     EXPECT_EQ(scalarOf(QStringLiteral("select count(*) from informationClass")).toInt(), 12);
     EXPECT_FALSE(QFile::exists(folder->filePath(QStringLiteral("Data/infodata"))));
     EXPECT_TRUE(QFile::exists(folder->filePath(QStringLiteral("infodata"))));
     // Once kinds exist the shipped file is not read again.
     executeSql(QStringLiteral("update informationClass set 種類名='変更' where 種類コード='d01'"));
-    EXPECT_FALSE(info::LoadShippedKinds(prompt));
+    EXPECT_FALSE(info::LoadShippedKinds(prompt).stored);
     EXPECT_EQ(kindName(QStringLiteral("種類コード='d01'")), QStringLiteral("変更"));
     EXPECT_EQ(server.totalRequests(), 0);
 }
@@ -128,7 +129,7 @@ TEST_F(RankingsDownload, DailyKindsOnWeekdaysAndWeeklyKindsOnFridays)
     prompt.answerYes();
     EXPECT_EQ(download(0, QStringLiteral("00/07/10"), QStringLiteral("00/07/16")), info::DownloadEnd::Finished);
     EXPECT_EQ(prompt.questions(), QStringList{QStringLiteral("データーを取得します　よろしいですか？")});
-    EXPECT_EQ(MainModule::MainTag, kFinished);
+    EXPECT_EQ(outcome.message, kFinished);
     EXPECT_EQ(server.totalRequests(), 11); // 5 days × 2 daily kinds + the Friday of the weekly kind
     EXPECT_EQ(server.requestCount(path(QDate(2000, 7, 15), QStringLiteral("d01"))), 0);
     EXPECT_EQ(server.requestCount(path(QDate(2000, 7, 13), QStringLiteral("w01"))), 0);
@@ -167,7 +168,7 @@ TEST_F(RankingsDownload, AnEmptyAnswerEndsItsPassOnly)
     serveDay(friday, QStringLiteral("w01"), 1);
     prompt.answerYes();
     EXPECT_EQ(download(0, QStringLiteral("00/07/10"), QStringLiteral("00/07/14")), info::DownloadEnd::Finished);
-    EXPECT_EQ(MainModule::MainTag, kFinished);
+    EXPECT_EQ(outcome.message, kFinished);
     EXPECT_EQ(server.requestCount(path(monday.addDays(1), QStringLiteral("d02"))), 0);
     EXPECT_EQ(server.requestCount(path(monday.addDays(2), QStringLiteral("d01"))), 0);
     EXPECT_EQ(server.requestCount(path(friday, QStringLiteral("w01"))), 1);
@@ -176,7 +177,7 @@ TEST_F(RankingsDownload, AnEmptyAnswerEndsItsPassOnly)
     // A Saturday alone fetches nothing in either pass.
     prompt.answerYes();
     EXPECT_EQ(download(0, QStringLiteral("00/07/15"), QStringLiteral("00/07/15")), info::DownloadEnd::Finished);
-    EXPECT_EQ(MainModule::MainTag, kNothing);
+    EXPECT_EQ(outcome.message, kNothing);
 }
 
 TEST_F(RankingsDownload, SkipsPagesThatAreNotRankingsAndRefetchReplacesRows)
@@ -184,7 +185,7 @@ TEST_F(RankingsDownload, SkipsPagesThatAreNotRankingsAndRefetchReplacesRows)
     server.serve(path(monday, QStringLiteral("d01")), "<!DOCTYPE html><html>maintenance</html>");
     prompt.answerYes();
     EXPECT_EQ(download(0, QStringLiteral("00/07/10"), QStringLiteral("00/07/10")), info::DownloadEnd::Finished);
-    EXPECT_EQ(MainModule::MainTag, kNothing);
+    EXPECT_EQ(outcome.message, kNothing);
     EXPECT_TRUE(progress.phases.contains(QStringLiteral("20000710 ｽｷｯﾌﾟ..")));
 
     serveDay(monday, QStringLiteral("d02"), 2);
@@ -194,7 +195,7 @@ TEST_F(RankingsDownload, SkipsPagesThatAreNotRankingsAndRefetchReplacesRows)
     serveDay(monday, QStringLiteral("d02"), 3);
     prompt.answerYes();
     EXPECT_EQ(download(0, QStringLiteral("00/07/10"), QStringLiteral("00/07/10")), info::DownloadEnd::Finished);
-    EXPECT_EQ(MainModule::MainTag, kFinished);
+    EXPECT_EQ(outcome.message, kFinished);
     EXPECT_EQ(count(QStringLiteral("種類コード='d02'")), 3);
 }
 
@@ -204,10 +205,9 @@ TEST_F(RankingsDownload, AnErrorEndsTheRunKeepingWholeFilesOnly)
     // A rank given twice fails in the middle of storing the file: none of its rows stay.
     server.serve(path(monday, QStringLiteral("d02")),
                  rankingFile(monday, QStringLiteral("d02"), QString(), {QStringLiteral("1,1301,1,1,1,a"), QStringLiteral("1,1302,1,1,1,b")}));
-    MainModule::MainTag = QStringLiteral("before");
     prompt.answerYes();
     EXPECT_EQ(download(0, QStringLiteral("00/07/10"), QStringLiteral("00/07/11")), info::DownloadEnd::Failed);
-    EXPECT_EQ(MainModule::MainTag, QStringLiteral("before"));
+    EXPECT_TRUE(outcome.message.isEmpty());
     EXPECT_EQ(prompt.messages().size(), 1);
     db::Database::closeAll();
     EXPECT_EQ(count(QStringLiteral("種類コード='d01'")), 2);
@@ -248,11 +248,10 @@ TEST_F(RankingsDownload, BrokenOrMiscountedFilesEndTheRunAndStoreNothingOfThem)
     };
     for (const Case &c : cases) {
         c.serve();
-        MainModule::MainTag = QStringLiteral("before");
         prompt.answerYes();
         EXPECT_EQ(download(0, QStringLiteral("00/07/10"), QStringLiteral("00/07/11")), info::DownloadEnd::Failed);
         EXPECT_EQ(prompt.messages().last(), c.message);
-        EXPECT_EQ(MainModule::MainTag, QStringLiteral("before"));
+        EXPECT_TRUE(outcome.message.isEmpty());
         // The file before stays; the stored rows of the broken file's kind and date are untouched.
         EXPECT_EQ(count(QStringLiteral("種類コード='d01'")), 2);
         EXPECT_EQ(count(QStringLiteral("種類コード='d02'")), 1);
@@ -287,7 +286,7 @@ TEST_F(RankingsDownload, LinesOutOfRangeAreLeftOutAndReportedOnceTheRunEnds)
     serveDay(monday, QStringLiteral("d02"));
     prompt.answerYes();
     EXPECT_EQ(download(0, QStringLiteral("00/07/10"), QStringLiteral("00/07/10")), info::DownloadEnd::Finished);
-    EXPECT_EQ(MainModule::MainTag, kFinished);
+    EXPECT_EQ(outcome.message, kFinished);
     db::Database::closeAll();
     EXPECT_EQ(count(QStringLiteral("種類コード='d01'")), 2);
     EXPECT_EQ(count(QStringLiteral("種類コード='d02'")), 2);
@@ -306,10 +305,9 @@ TEST_F(RankingsDownload, WrongDatesAreRefusedAndCancelStopsCleanly)
         *cancelled = true;
         http.cancel();
     });
-    MainModule::MainTag.clear();
     prompt.answerYes();
     EXPECT_EQ(download(0, QStringLiteral("00/07/10"), QStringLiteral("00/07/14")), info::DownloadEnd::Cancelled);
-    EXPECT_TRUE(MainModule::MainTag.isEmpty());
+    EXPECT_TRUE(outcome.message.isEmpty());
     EXPECT_EQ(server.totalRequests(), 1);
 }
 

@@ -66,7 +66,8 @@ protected:
         request.lastText = last;
         request.today = QDate(2000, 7, 20);
         request.timeoutMs = 5000;
-        return info::DownloadInformation(request, view);
+        outcome = info::DownloadInformation(request, view);
+        return outcome.end;
     }
 
     void storeKinds(const QList<InfoKinds::Kind> &kinds)
@@ -86,6 +87,7 @@ protected:
     ScriptedPrompt prompt;
     RecordingProgress progress;
     std::optional<bool> cancelled;
+    info::DownloadResult outcome; // of the last download()
     std::unique_ptr<TempProgramFolder> folder;
 };
 

@@ -2,9 +2,9 @@
 
 #include "MainWindowTestSupport.h"
 
-#include "chart/frmEditKabuka.h"
-#include "chart/frmEditMei.h"
 #include "maint/Compaction.h"
+#include "maint/frmEditKabuka.h"
+#include "maint/frmEditMei.h"
 #include "ui/RecordsetTableModel.h"
 
 #include <QFile>
@@ -67,6 +67,7 @@ TEST_F(EditTest, PriceGridsShowTheIssuesRowsAndWriteAnEditBack)
         EXPECT_FALSE(columnsOf(edit->kabukaData).contains(QStringLiteral("売残")));
         EXPECT_EQ(edit->kabukaData->rowCount(), 20);
         EXPECT_EQ(edit->kabukaDataCaption->text(), QStringLiteral("1301"));
+        EXPECT_EQ(edit->Lblshijyo->text(), QStringLiteral("東１"));
         EXPECT_EQ(edit->LblMei->text(), QStringLiteral("極洋"));
         EXPECT_TRUE(edit->windowTitle().endsWith(QStringLiteral("(日)")));
         EXPECT_EQ(edit->kabukaData->data(edit->kabukaData->index(19, 1)).toString(), QStringLiteral("24/06/14"));

@@ -2,8 +2,8 @@
 
 #include "MainWindowTestSupport.h"
 
-#include "chart/IssueList.h"
-#include "chart/frmMeiFind.h"
+#include "mainwin/IssueList.h"
+#include "mainwin/frmMeiFind.h"
 
 #include <QPushButton>
 
@@ -77,10 +77,10 @@ TEST_F(IssueListTest, RemoveAsksAndSelectsTheEntryBefore)
     w.ListMei->setCurrentRow(3);
     w.ListMei->setFocus();
     prompt.answerNo();
-    w.RemoveFromList();
+    w.removeSelectedFromList();
     EXPECT_EQ(w.ListMei->count(), 10);
     prompt.answerYes();
-    w.RemoveFromList();
+    w.removeSelectedFromList();
     EXPECT_EQ(w.ListMei->count(), 9);
     EXPECT_EQ(w.ListMei->currentRow(), 2);
     EXPECT_FALSE(codes(w.ListMei).contains(QStringLiteral("7304")));
@@ -90,7 +90,7 @@ TEST_F(IssueListTest, RemoveAsksAndSelectsTheEntryBefore)
 
     w.ListMei->setCurrentRow(0);
     prompt.answerYes();
-    w.RemoveFromList();
+    w.removeSelectedFromList();
     EXPECT_EQ(w.ListMei->currentRow(), 0) << "after the first entry the new first is selected";
 
     w.MeiCode->clear();
@@ -117,7 +117,7 @@ TEST_F(IssueListTest, DelWhileTypingInTheCodeBoxEditsTheCode)
     EXPECT_TRUE(override.isAccepted()) << "the code box keeps the Del key from the menu item's shortcut";
     keyClick(w.MeiCode, Qt::Key_Delete);
     EXPECT_EQ(w.MeiCode->text(), QStringLiteral("3"));
-    w.RemoveFromList(); // the focus is in the code box: no question
+    w.removeSelectedFromList(); // the focus is in the code box: no question
     EXPECT_TRUE(prompt.questions().isEmpty());
 }
 
@@ -180,7 +180,7 @@ TEST_F(IssueListTest, NameSearchIsLiteralIgnoresCharacterWidthAndKeepsItsOwnWild
     addIssue(9993, 1, QStringLiteral("ｿﾌﾄﾊﾞﾝｸG"));
     auto codesFound = [&](const char *text) {
         QStringList out;
-        for (const QString &e : chart::IssuesByName(MainModule::DBPath, QString::fromUtf8(text)))
+        for (const QString &e : mainwin::IssuesByName(MainModule::DBPath, QString::fromUtf8(text)))
             out << e.left(4);
         return out;
     };

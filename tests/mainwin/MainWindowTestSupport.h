@@ -7,10 +7,10 @@
 #include "app/MainCommands.h"
 #include "base/AppServices.h"
 #include "base/MainModule.h"
-#include "chart/frmMain.h"
 #include "db/Database.h"
 #include "db/SqlTranslator.h"
 #include "importwin/WindowTestSupport.h"
+#include "mainwin/frmMain.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -148,9 +148,9 @@ protected:
                           .arg(code).arg(db::dateLiteral(lastFriday.addDays(-7 * i))).arg(100 + i).arg(200 + i));
     }
 
-    frmMain &openWindow()
+    frmMain &openWindow(MainWindowStart start = MainWindowStart::Ordinary)
     {
-        window = std::make_unique<frmMain>(services, mainWindowCommands());
+        window = std::make_unique<frmMain>(services, mainWindowCommands(), start);
         return *window;
     }
 

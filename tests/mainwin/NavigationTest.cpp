@@ -1,4 +1,4 @@
-// The chart navigation of the main window: ShowIssue through the code box, the scroll bar's
+// The chart navigation of the main window: the issue of the code box, the scroll bar's
 // weekend steps, clicks, the daily/weekly switch and the display buttons.
 
 #include "MainWindowTestSupport.h"
@@ -51,8 +51,19 @@ TEST_F(NavigationTest, LoadShowsTodayTheListOfThe1000sAndTheDailyCaptions)
 
 TEST_F(NavigationTest, FirstActivationAfterACreatedDatabaseRunsOnce)
 {
-    frmMain &w = openWindow();
-    w.mainTag() = QStringLiteral("3");
+    // An ordinary start activates without the first-run sequence.
+    {
+        frmMain &w = openWindow();
+        importwin_test::ModalWatcher watcher(&w);
+        w.show();
+        w.activateWindow();
+        ASSERT_TRUE(waitFor([&] { return w.isActiveWindow(); }));
+        letEventsRun(100);
+        EXPECT_TRUE(watcher.seen.isEmpty());
+        EXPECT_TRUE(prompt.messages().isEmpty());
+    }
+
+    frmMain &w = openWindow(MainWindowStart::FirstRun);
     // The first-start message opens once; the user closes it.
     importwin_test::ModalWatcher watcher(&w);
     w.show();
@@ -61,9 +72,17 @@ TEST_F(NavigationTest, FirstActivationAfterACreatedDatabaseRunsOnce)
     letEventsRun(100);
     EXPECT_EQ(watcher.seen, QStringList{QStringLiteral("frmFarstMsg")});
     EXPECT_EQ(prompt.messages().last(), QStringLiteral("銘柄登録を最新にしました 株価データの読込みを行ってください。"));
-    EXPECT_EQ(MainModule::MainTag, QStringLiteral("1"));
     EXPECT_EQ(w.MeiCode->text(), QStringLiteral("1"));
     EXPECT_EQ(w.ListMei->count(), 2);
+    // Coming back to the window later starts nothing again.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(waitFor([&] { return other.isActiveWindow(); }));
+    w.activateWindow();
+    ASSERT_TRUE(waitFor([&] { return w.isActiveWindow(); }));
+    letEventsRun(100);
+    EXPECT_EQ(watcher.seen.size(), 1);
 }
 
 TEST_F(NavigationTest, FourDigitCodeShowsTheChartAndFillsListAndLabels)

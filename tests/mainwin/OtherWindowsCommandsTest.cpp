@@ -1,10 +1,18 @@
 // The main window's commands into other parts of the program: the boards (registering while the
 // slide show keeps running, listing, moving), the maintenance and ledger windows, the issue-list
-// files, and the registration import whose result the main window reports after it closed.
+// files, the information search of the shown issue, the registration import whose result the main
+// window reports after it closed, and the registration download the import window reaches through
+// the program's services.
 
 #include "MainWindowTestSupport.h"
 
 #include "datagen/DataGenerator.h"
+#include "import/frmReadData.h"
+#include "info/frmIntReadData.h"
+#include "info/frmJyohoList.h"
+#include "ui/RecordsetTableModel.h"
+
+#include <optional>
 
 using namespace mainwin_test;
 
@@ -75,6 +83,30 @@ TEST_F(MaintenanceMenuTest, IssueListGoesOutToAFileAndComesBack)
     EXPECT_EQ(listEntries(w.ListMei), QStringList{QStringLiteral("1332 東１ 日本水産")});
 }
 
+TEST_F(MaintenanceMenuTest, InformationSearchListsTheRankingsOfTheShownIssue)
+{
+    addIssue(1301, 1, QStringLiteral("極洋"));
+    {
+        db::Database d(MainModule::DBPath);
+        d.execute(QStringLiteral("insert into informationClass (種類コード, 種類名, 表示順) values ('d01', '値上がり率', 1)"));
+        int rank = 0;
+        for (const auto &[code, date] : {std::pair{1301, "2024/06/13"}, {1301, "2024/06/14"}, {1332, "2024/06/14"}})
+            d.execute(QStringLiteral("insert into informationData (種類コード, 日付, 順位, コード, Top種類コード) values ('d01', #%1#, %2, %3, 'd')")
+                          .arg(QLatin1String(date))
+                          .arg(++rank)
+                          .arg(code));
+    }
+    frmMain &w = openWindow();
+    w.MeiCode->setText(QStringLiteral("1301"));
+    int rows = -1;
+    onNextModal([&](QWidget *modal) {
+        if (auto *list = qobject_cast<frmJyohoList *>(modal))
+            rows = list->DatainformationData->rowCount();
+    });
+    w.command(QStringLiteral("mnuJyohouList"))->trigger();
+    EXPECT_EQ(rows, 2);
+}
+
 using ReportBackTest = MainWindowTest;
 
 TEST_F(ReportBackTest, RegistrationImportAsksFirstAndReportsItsResult)
@@ -100,6 +132,30 @@ TEST_F(ReportBackTest, RegistrationImportAsksFirstAndReportsItsResult)
     EXPECT_GT(d.scalar(QStringLiteral("select Count(*) from Mei")).toLongLong(), 30);
     EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("読み込み終了")})
         << "the window's result is shown by the main window after it closed";
+}
+
+// The program's services lead the import window's conversion to the registration download, which
+// opens over it before the conversion; the registration import then tells its own outcome.
+TEST_F(ReportBackTest, ConversionFetchesTheRegistrationThroughTheProgramsServices)
+{
+    connectServices(services);
+    frmReadData import(services, importer::ImportMode::Prices);
+    import.show();
+    std::optional<importer::ImportMode> downloadMode;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (auto *download = qobject_cast<frmIntReadData *>(QApplication::activeModalWidget())) {
+            downloadMode = download->mode();
+            download->close();
+        }
+    });
+    watch.start(10);
+    prompt.answerYes();
+    import.CmdFileConvert->click();
+    EXPECT_EQ(downloadMode, importer::ImportMode::BeforeConversion);
+    ASSERT_FALSE(prompt.messages().isEmpty());
+    EXPECT_EQ(prompt.messages().first(), QStringLiteral("銘柄ファイルが見つかりません。"));
+    EXPECT_TRUE(import.isVisible());
 }
 
 } // namespace

@@ -34,9 +34,8 @@ protected:
         days = generator.tradingDays();
         ASSERT_TRUE(generator.writeRegistration(folder.filePath(QStringLiteral("Data/Regist.Mei"))));
         ASSERT_GT(generator.writeFiles(importer::folderPath(MainModule::hibiPath), importer::folderPath(MainModule::sinyoPath)), 0);
-        importer::ImportContext c{progress, prompt, QString(), QString()};
-        MainModule::MainTag = QStringLiteral("1");
-        ASSERT_TRUE(importer::ImportRegistration(c).completed);
+        importer::ImportContext c{progress, prompt};
+        ASSERT_TRUE(importer::ImportRegistration(c, importer::ImportMode::Registration).completed);
         ASSERT_TRUE(importer::ImportDailyFiles(importer::DailyImportRequest::fromSettings(days.front(), days.back(), true, true), c).completed);
         const publish::PublishResult r = run(reference.path());
         ASSERT_TRUE(r.ok) << r.error.toStdString();

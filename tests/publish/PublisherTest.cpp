@@ -219,8 +219,7 @@ TEST_F(PublisherTest, RoundTripThroughThePublishedFiles)
     const QDate first = generator.tradingDays().front(), lastDay = generator.tradingDays().back();
 
     const auto importAll = [&]() {
-        importer::ImportContext c{progress, prompt, QString(), QString()};
-        MainModule::MainTag = QStringLiteral("1");
+        importer::ImportContext c{progress, prompt};
         ASSERT_TRUE(importer::ImportRegistration(c).completed);
         ASSERT_TRUE(importer::ImportDailyFiles(importer::DailyImportRequest::fromSettings(first, lastDay, true, true), c).completed);
     };
@@ -289,9 +288,10 @@ TEST_F(PublisherTest, RoundTripThroughThePublishedFiles)
         prompt.answerYes();
         return info::DownloadInformation(request, v);
     };
-    ASSERT_EQ(downloadInformation(info::DownloadMode::Kinds), info::DownloadEnd::Finished);
-    ASSERT_EQ(downloadInformation(info::DownloadMode::Rankings), info::DownloadEnd::Finished);
-    EXPECT_EQ(MainModule::MainTag, QStringLiteral("ダウンロード終了しました。"));
+    ASSERT_EQ(downloadInformation(info::DownloadMode::Kinds).end, info::DownloadEnd::Finished);
+    const info::DownloadResult rankingsDownload = downloadInformation(info::DownloadMode::Rankings);
+    ASSERT_EQ(rankingsDownload.end, info::DownloadEnd::Finished);
+    EXPECT_EQ(rankingsDownload.message, QStringLiteral("ダウンロード終了しました。"));
     const QStringList downloaded = rowsOf(rankingRows);
     // Every ranking row published came down; the last Friday's weekly rankings are among them.
     int published = 0;

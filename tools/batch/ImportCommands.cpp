@@ -54,7 +54,7 @@ int finish(const importer::ImportResult &result)
 {
     if (!result.completed)
         return ExitError;
-    out(MainModule::MainTag);
+    out(result.message);
     return ExitOk;
 }
 
@@ -66,8 +66,7 @@ int runRegistration(Context &context, const QStringList &args)
         return ExitError;
     TerminalPrompt prompt;
     TerminalProgress progress;
-    MainModule::MainTag = QStringLiteral("1");
-    importer::ImportContext ctx{progress, prompt, QString(), QString()};
+    importer::ImportContext ctx{progress, prompt};
     return finish(importer::ImportRegistration(ctx));
 }
 
@@ -102,8 +101,7 @@ int runDaily(Context &context, const QStringList &arguments)
     }
     TerminalPrompt prompt;
     TerminalProgress progress;
-    MainModule::MainTag = QStringLiteral("2");
-    importer::ImportContext ctx{progress, prompt, QString(), QString()};
+    importer::ImportContext ctx{progress, prompt};
     return finish(importer::ImportDailyFiles(importer::DailyImportRequest::fromSettings(from, to, margin, weekly), ctx));
 }
 

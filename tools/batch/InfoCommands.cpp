@@ -55,10 +55,10 @@ int runDownload(Context &context, int mode, const QString &first, const QString 
     request.firstText = first;
     request.lastText = last;
     request.today = QDate::currentDate();
-    MainModule::MainTag.clear();
-    if (info::DownloadInformation(request, view) != info::DownloadEnd::Finished)
+    const info::DownloadResult result = info::DownloadInformation(request, view);
+    if (result.end != info::DownloadEnd::Finished)
         return ExitError;
-    out(MainModule::MainTag);
+    out(result.message);
     return ExitOk;
 }
 
@@ -99,11 +99,11 @@ int runDownloadRegistration(Context &context, const QStringList &args)
     }
     TerminalPrompt prompt;
     TerminalProgress progress;
-    MainModule::MainTag = QStringLiteral("1");
-    importer::ImportContext ctx{progress, prompt, QString(), QString()};
-    if (!importer::ImportRegistration(ctx).completed)
+    importer::ImportContext ctx{progress, prompt};
+    const importer::ImportResult result = importer::ImportRegistration(ctx);
+    if (!result.completed)
         return ExitError;
-    out(MainModule::MainTag);
+    out(result.message);
     return ExitOk;
 }
 

@@ -27,8 +27,8 @@ int runInit(Context &context, const QStringList &arguments)
         return ExitError;
     if (result.restoredCompactionBackup)
         out(QStringLiteral("最適化のバックアップから復元しました。"));
-    out(result.firstRunMarker.isEmpty() ? QStringLiteral("プログラムフォルダを確認しました: %1").arg(context.programFolder)
-                                        : QStringLiteral("データベースを作成しました: %1").arg(context.programFolder));
+    out(result.firstRun ? QStringLiteral("データベースを作成しました: %1").arg(context.programFolder)
+                        : QStringLiteral("プログラムフォルダを確認しました: %1").arg(context.programFolder));
     return ExitOk;
 }
 

@@ -6,13 +6,13 @@
 #include "base/Helpers.h"
 #include "base/MainModule.h"
 #include "base/Settings.h"
-#include "chart/IssueList.h"
 #include "db/Database.h"
 #include "maint/Backup.h"
 #include "maint/Compaction.h"
 #include "maint/DataDeletion.h"
 #include "maint/DataFiles.h"
 #include "maint/IssueCheck.h"
+#include "ui/IssueEntry.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -178,7 +178,7 @@ int runExportCsv(Context &batchContext, const QStringList &arguments)
     try {
         bool numeric = false;
         const qint64 code = args.first().toLongLong(&numeric);
-        const chart::IssueInfo issue = numeric ? chart::FindIssue(MainModule::DBPath, code) : chart::IssueInfo{};
+        const ui::IssueInfo issue = numeric ? ui::FindIssue(MainModule::DBPath, code) : ui::IssueInfo{};
         if (!issue.found) {
             err(QStringLiteral("銘柄コードを入力して下さい。"));
             return ExitError;

@@ -1,4 +1,4 @@
-#include "chart/frmMain.h"
+#include "mainwin/frmMain.h"
 
 #include "base/AppServices.h"
 #include "base/BusyGuard.h"
@@ -8,11 +8,12 @@
 #include "base/Ports.h"
 #include "chart/ChartFonts.h"
 #include "chart/ChartView.h"
-#include "chart/IssueList.h"
 #include "chart/Navigation.h"
-#include "chart/frmMeiFind.h"
 #include "db/Database.h"
+#include "mainwin/IssueList.h"
+#include "mainwin/frmMeiFind.h"
 #include "ui/DateBox.h"
+#include "ui/IssueEntry.h"
 #include "ui/WindowHelpers.h"
 
 #include <QAction>
@@ -50,8 +51,8 @@ static void initResources()
     Q_INIT_RESOURCE(miravel);
 }
 
-frmMain::frmMain(AppServices &services, ui::CommandTable commands, QWidget *parent)
-    : QMainWindow(parent), m_services(services), m_table(std::move(commands))
+frmMain::frmMain(AppServices &services, ui::CommandTable commands, MainWindowStart start, QWidget *parent)
+    : QMainWindow(parent), m_services(services), m_table(std::move(commands)), m_start(start)
 {
     initResources();
     setObjectName(QStringLiteral("frmMain"));
@@ -66,11 +67,6 @@ frmMain::frmMain(AppServices &services, ui::CommandTable commands, QWidget *pare
 frmMain::~frmMain()
 {
     qApp->removeEventFilter(this);
-}
-
-QString &frmMain::mainTag()
-{
-    return MainModule::MainTag;
 }
 
 void frmMain::createControls()
@@ -139,7 +135,7 @@ void frmMain::createControls()
         const QDate today = m_services.clock ? m_services.clock->today() : QDate::currentDate();
         if (DateUtil::isDate(chartDate->text(), today)) {
             BusyGuard suppressed(ListRefreshSuppressed);
-            ShowIssue(true);
+            reloadIssue();
             scrollToChartDate();
         }
     });
@@ -237,9 +233,9 @@ void frmMain::Form_Load()
 
 void frmMain::Form_Activate()
 {
-    // The first-run marker: the sequence runs once; its windows belong to the download work.
-    if (MainModule::MainTag == QStringLiteral("3")) {
-        MainModule::MainTag = QStringLiteral("1");
+    // The first-run sequence runs once; its windows belong to the download work.
+    if (m_start == MainWindowStart::FirstRun) {
+        m_start = MainWindowStart::Ordinary;
         MeiCode->setText(QStringLiteral("1"));
         runHooks(m_table.firstRunHooks());
     }
@@ -273,7 +269,7 @@ void frmMain::clearValueLabels()
 // ---------------------------------------------------------------------------------------------
 // Navigation
 
-void frmMain::ShowIssue(bool redraw)
+void frmMain::reloadIssue()
 {
     const QString codeText = MeiCode->text();
     if (codeText.size() != 4)
@@ -284,7 +280,7 @@ void frmMain::ShowIssue(bool redraw)
         return;
     bool found = false;
     try {
-        const chart::IssueInfo info = chart::FindIssue(MainModule::DBPath, code);
+        const ui::IssueInfo info = ui::FindIssue(MainModule::DBPath, code);
         if (info.found) {
             Lblshijyo->setText(info.marketAbbrev);
             LblMei->setText(info.name);
@@ -303,7 +299,7 @@ void frmMain::ShowIssue(bool redraw)
         reportError(e.description());
         return;
     }
-    if (!redraw || !found)
+    if (!found)
         return;
     BusyGuard busy;
     QString dateText = chartDate->text();
@@ -407,7 +403,7 @@ void frmMain::chartDate_Change()
     if (!DateUtil::isCompleteDate(chartDate->text(), today))
         return;
     BusyGuard suppressed(ListRefreshSuppressed);
-    ShowIssue(true);
+    reloadIssue();
     scrollToChartDate();
 }
 
@@ -416,7 +412,7 @@ void frmMain::MeiCode_Change()
     if (m_settingCode)
         return;
     const QString typed = MeiCode->text();
-    const QString text = chart::normalizedCodeText(typed);
+    const QString text = mainwin::normalizedCodeText(typed);
     if (text != typed || text.size() >= 6) {
         const QString cut = text.left(5);
         const int caret = std::min(MeiCode->cursorPosition(), int(cut.size()));
@@ -430,20 +426,20 @@ void frmMain::MeiCode_Change()
     LblMei->clear();
     const QString code = MeiCode->text();
     ListIssuesByCode(code);
-    ShowIssue(true);
+    reloadIssue();
 }
 
 void frmMain::ListIssuesByCode(const QString &prefix)
 {
     if (ListRefreshSuppressed)
         return;
-    if (!chart::listNeedsRefill(prefix, ListMei->count()))
+    if (!mainwin::listNeedsRefill(prefix, ListMei->count()))
         return;
-    if (chart::issueListQuery(prefix).isEmpty())
+    if (mainwin::issueListQuery(prefix).isEmpty())
         return;
     QStringList entries;
     try {
-        entries = chart::IssuesByCode(MainModule::DBPath, prefix);
+        entries = mainwin::IssuesByCode(MainModule::DBPath, prefix);
     } catch (const db::DbError &e) {
         reportError(e.description());
         return;
@@ -456,17 +452,17 @@ void frmMain::ListIssuesByCode(const QString &prefix)
         ListMei->setCurrentRow(0);
 }
 
-void frmMain::RemoveFromList()
+void frmMain::removeSelectedFromList()
 {
     const int row = ListMei->currentRow();
     if (row < 0 || !ListMei->currentItem() || QApplication::focusWidget() == MeiCode)
         return;
     const QString text = ListMei->currentItem()->text();
-    if (!m_services.prompt->askYesNo(chart::removeFromListQuestion(text), QStringLiteral("確認"),
+    if (!m_services.prompt->askYesNo(mainwin::removeFromListQuestion(text), QStringLiteral("確認"),
                                      PromptIcon::Information))
         return;
     delete ListMei->takeItem(row);
-    const int next = chart::selectionAfterRemoval(row, ListMei->count());
+    const int next = mainwin::selectionAfterRemoval(row, ListMei->count());
     if (next >= 0)
         ListMei->setCurrentRow(next);
 }
@@ -502,7 +498,7 @@ void frmMain::CmdFind_Click()
         frmMeiFind::choose(m_services, this, MeiCode);
     }
     ListIssuesByCode(MeiCode->text().left(2));
-    ShowIssue(true);
+    reloadIssue();
 }
 
 void frmMain::Cmdchange_Click()
@@ -516,7 +512,7 @@ void frmMain::Cmdchange_Click()
     CmdSRLRSI->setText(chart::lowerPanelCaption(m_options.lowerPanelMode, MainModule::PeriodMode));
     m_series.clear();
     DrawChart(false);
-    ShowIssue(true);
+    reloadIssue();
     ListMei->setFocus();
 }
 

@@ -1,10 +1,10 @@
-#include "chart/frmMeiFind.h"
+#include "mainwin/frmMeiFind.h"
 
 #include "base/AppServices.h"
 #include "base/MainModule.h"
 #include "base/Ports.h"
-#include "chart/IssueList.h"
 #include "db/DbError.h"
+#include "mainwin/IssueList.h"
 #include "ui/DateBox.h"
 #include "ui/WindowHelpers.h"
 
@@ -57,7 +57,7 @@ void frmMeiFind::txtFind_Change()
 {
     QStringList entries;
     try {
-        entries = chart::IssuesByName(MainModule::DBPath, txtFind->text());
+        entries = mainwin::IssuesByName(MainModule::DBPath, txtFind->text());
     } catch (const db::DbError &e) {
         if (m_services.prompt)
             m_services.prompt->inform(e.description(), QString(), PromptIcon::Critical);

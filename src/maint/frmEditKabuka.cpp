@@ -1,4 +1,4 @@
-#include "chart/frmEditKabuka.h"
+#include "maint/frmEditKabuka.h"
 
 #include "base/AppServices.h"
 #include "base/MainModule.h"
@@ -20,7 +20,7 @@ constexpr int WeeklyWidth = 750;
 
 } // namespace
 
-frmEditKabuka::frmEditKabuka(AppServices &services, QWidget *parent)
+frmEditKabuka::frmEditKabuka(AppServices &services, const ui::IssueRef &issue, QWidget *parent)
     : QDialog(parent), m_services(services)
 {
     setObjectName(QStringLiteral("frmEditKabuka"));
@@ -42,17 +42,11 @@ frmEditKabuka::frmEditKabuka(AppServices &services, QWidget *parent)
     kabuDBGrid->verticalHeader()->setDefaultSectionSize(22);
     kabuDBGrid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                                 | QAbstractItemView::AnyKeyPressed);
-    Form_Load();
+    Form_Load(issue);
 }
 
-void frmEditKabuka::Form_Load()
+void frmEditKabuka::Form_Load(const ui::IssueRef &issue)
 {
-    const QStringList parts = MainModule::MainTag.split(QLatin1Char(','));
-    const QString code = parts.value(0);
-    const QString market = parts.value(1);
-    const QString name = parts.value(2);
-    MainModule::MainTag.clear();
-
     kabukaData->setKeyFields({QStringLiteral("コード"), QStringLiteral("日付")});
     kabukaData->setDateFormat(QStringLiteral("yy/MM/dd"));
     // The chart holds a volume in 32 bits.
@@ -61,11 +55,11 @@ void frmEditKabuka::Form_Load()
     const bool weekly = MainModule::PeriodMode == 2;
     kabukaData->setFieldHidden(QStringLiteral("売残"), !weekly);
     kabukaData->setFieldHidden(QStringLiteral("買残"), !weekly);
-    kabukaData->setRecordSource(MainModule::DBPath, QStringLiteral("select * from %1 where コード=%2 order by 日付 ;").arg(MainModule::PriceTableName).arg(code.toLongLong()));
+    kabukaData->setRecordSource(MainModule::DBPath, QStringLiteral("select * from %1 where コード=%2 order by 日付 ;").arg(MainModule::PriceTableName).arg(issue.code.toLongLong()));
 
-    kabukaDataCaption->setText(code);
-    Lblshijyo->setText(market);
-    LblMei->setText(name);
+    kabukaDataCaption->setText(issue.code);
+    Lblshijyo->setText(issue.market);
+    LblMei->setText(issue.name);
     MarkPeriodCaption(this, MainModule::PeriodMode, true);
 
     const int windowWidth = weekly ? WeeklyWidth : DailyWindowWidth;

@@ -1,22 +1,15 @@
-#include "chart/IssueList.h"
+#include "mainwin/IssueList.h"
 
 #include "base/Helpers.h"
-#include "base/MainModule.h"
 #include "db/Database.h"
 #include "db/SqlTranslator.h"
+#include "ui/IssueEntry.h"
 
 #include <QRegularExpression>
 
-namespace chart {
+namespace mainwin {
 
 namespace {
-
-QString abbrevOf(int market)
-{
-    if (market < 0 || market >= int(MainModule::MarketAbbrev.size()))
-        return QString();
-    return MainModule::MarketAbbrev[size_t(market)];
-}
 
 bool allDigits(const QString &text)
 {
@@ -38,7 +31,7 @@ QStringList readEntries(const QString &dbPath, const QString &query, bool search
         const qint64 code = rs.toLong(QStringLiteral("コード"));
         const int market = int(rs.toLong(QStringLiteral("市場コード")));
         const QString name = SafeText(rs.value(QStringLiteral("銘柄")));
-        entries.append(search ? searchListEntry(code, market, name) : issueListEntry(code, market, name));
+        entries.append(search ? searchListEntry(code, market, name) : ui::issueListEntry(code, market, name));
         rs.moveNext();
     }
     return entries;
@@ -71,15 +64,10 @@ QString issueListQuery(const QString &prefix)
         .arg(low, high);
 }
 
-QString issueListEntry(qint64 code, int market, const QString &name)
-{
-    return QString::number(code) + QLatin1Char(' ') + abbrevOf(market) + QLatin1Char(' ') + name;
-}
-
 QString searchListEntry(qint64 code, int market, const QString &name)
 {
     const QString gap = QStringLiteral("　　");
-    return QString::number(code) + gap + abbrevOf(market) + gap + name;
+    return QString::number(code) + gap + ui::marketAbbrev(market) + gap + name;
 }
 
 QStringList IssuesByCode(const QString &dbPath, const QString &prefix)
@@ -137,18 +125,4 @@ int selectionAfterRemoval(int removedIndex, int remainingCount)
     return removedIndex <= 0 ? 0 : std::min(removedIndex - 1, remainingCount - 1);
 }
 
-IssueInfo FindIssue(const QString &dbPath, qint64 code)
-{
-    IssueInfo info;
-    db::Database database(dbPath);
-    db::Recordset rs = database.openRecordset(QStringLiteral("select * from mei where コード=%1;").arg(code));
-    if (!rs.eof()) {
-        info.found = true;
-        info.market = int(rs.toLong(QStringLiteral("市場コード")));
-        info.marketAbbrev = abbrevOf(info.market);
-        info.name = SafeText(rs.value(QStringLiteral("銘柄")));
-    }
-    return info;
-}
-
-} // namespace chart
+} // namespace mainwin

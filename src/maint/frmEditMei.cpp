@@ -1,4 +1,4 @@
-#include "chart/frmEditMei.h"
+#include "maint/frmEditMei.h"
 
 #include "base/AppServices.h"
 #include "base/MainModule.h"

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace chart {
+namespace mainwin {
 
 // Below this many entries a short list stays in place while the third and fourth digit are typed.
 constexpr int ShortListLimit = 35;
@@ -14,7 +14,7 @@ constexpr int ShortListLimit = 35;
 // Full-width digits (as typed with the input method on) become ASCII digits; other text is kept.
 QString normalizedCodeText(const QString &text);
 
-// True when ListIssuesByCode goes on to query: the prefix has at most 2 characters, or the list is
+// True when listing issues by code goes on to query: the prefix has at most 2 characters, or the list is
 // empty, or it holds ShortListLimit entries or more.
 bool listNeedsRefill(const QString &prefix, int listCount);
 
@@ -22,9 +22,7 @@ bool listNeedsRefill(const QString &prefix, int listCount);
 // prefix of 1 to 4 digits; empty for any other prefix.
 QString issueListQuery(const QString &prefix);
 
-// "1301 東１ 極洋": the code, the market abbreviation and the name, each separated by one space.
-QString issueListEntry(qint64 code, int market, const QString &name);
-// The search window's entry: the same three parts separated by two ideographic spaces.
+// The search window's entry: the parts of ui::issueListEntry separated by two ideographic spaces.
 QString searchListEntry(qint64 code, int market, const QString &name);
 
 // Runs issueListQuery against the database file; an empty list for a prefix that is not numeric.
@@ -44,15 +42,4 @@ QString removeFromListQuestion(const QString &entry);
 // removed one was first; -1 when the list is now empty.
 int selectionAfterRemoval(int removedIndex, int remainingCount);
 
-// The issue of a code as ShowIssue needs it.
-struct IssueInfo
-{
-    bool found = false;
-    int market = 0;
-    QString marketAbbrev;
-    QString name;
-};
-// Throws db::DbError.
-IssueInfo FindIssue(const QString &dbPath, qint64 code);
-
-} // namespace chart
+} // namespace mainwin

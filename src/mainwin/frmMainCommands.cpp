@@ -1,13 +1,12 @@
 // The main window's menus and toolbar, built from the command table, the slide show, the
 // flashing while minimised, and the closing sequence.
 
-#include "chart/frmMain.h"
+#include "mainwin/frmMain.h"
 
-#include "base/BusyGuard.h"
 #include "base/MainModule.h"
-#include "chart/IssueList.h"
 #include "chart/Navigation.h"
-#include "chart/frmMeiFind.h"
+#include "mainwin/frmMeiFind.h"
+#include "ui/IssueEntry.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,7 +25,7 @@ void frmMain::connectCommand(QAction *action, const ui::Command &command)
     if (!command.handler)
         return;
     connect(action, &QAction::triggered, this, [this, handler = command.handler] {
-        ui::CommandContext context{*this, m_services, MainModule::MainTag, *this};
+        ui::CommandContext context{*this, m_services, *this};
         handler(context);
     });
 }
@@ -95,7 +94,7 @@ QAction *frmMain::command(const QString &name) const
 
 void frmMain::runHooks(const std::vector<ui::CommandHandler> &hooks)
 {
-    ui::CommandContext context{*this, m_services, MainModule::MainTag, *this};
+    ui::CommandContext context{*this, m_services, *this};
     for (const ui::CommandHandler &hook : hooks)
         hook(context);
 }
@@ -127,14 +126,6 @@ QString frmMain::issueName() const
     return LblMei->text();
 }
 
-QStringList frmMain::issueListEntries() const
-{
-    QStringList entries;
-    for (int i = 0; i < ListMei->count(); ++i)
-        entries.append(ListMei->item(i)->text());
-    return entries;
-}
-
 void frmMain::replaceIssueList(const QStringList &entries)
 {
     ListMei->clear();
@@ -147,7 +138,7 @@ void frmMain::settingsChanged()
     m_options.allItoRso = MainModule::ALLITORSO;
     // New periods change the series itself: the shown issue is loaded again.
     if (!(chart::IndicatorSettings::fromMainModule() == m_seriesSettings) && m_series.Count > 0)
-        ShowIssue(true);
+        reloadIssue();
     else
         DrawChart(false);
 }
@@ -175,7 +166,7 @@ void frmMain::showList(const std::vector<ui::ListedIssue> &issues)
 {
     QStringList entries;
     for (const ui::ListedIssue &issue : issues)
-        entries.append(chart::issueListEntry(issue.code, issue.market, issue.name));
+        entries.append(ui::issueListEntry(issue.code, issue.market, issue.name));
     showIssueList(entries);
 }
 

@@ -3,8 +3,7 @@
 // The program's one long-lived window: the chart of the issue in MeiCode ending at chartDate, the
 // issue list and search, the price list and value labels, the menus and toolbar, the slide show,
 // the flashing while minimised, and the closing sequence with the optional compaction. Every other
-// window is opened from here, modally, by the commands of the table the window is built from;
-// MainTag carries requests and their result messages.
+// window is opened from here, modally, by the commands of the table the window is built from.
 
 #include "chart/ChartPainter.h"
 #include "chart/ChartSeries.h"
@@ -25,16 +24,22 @@ class QToolBar;
 class ChartView;
 struct AppServices;
 
+// How the program came to show the main window: FirstRun when start-up created the database, so
+// that the first activation runs the first-run hooks of the command table.
+enum class MainWindowStart
+{
+    Ordinary,
+    FirstRun
+};
+
 class frmMain final : public QMainWindow, public ui::MainWindowAccess
 {
     Q_OBJECT
 
 public:
-    frmMain(AppServices &services, ui::CommandTable commands, QWidget *parent = nullptr);
+    frmMain(AppServices &services, ui::CommandTable commands, MainWindowStart start = MainWindowStart::Ordinary,
+            QWidget *parent = nullptr);
     ~frmMain() override;
-
-    // The window's message slot (MainModule::MainTag).
-    QString &mainTag();
 
     // Controls.
     QLabel *Label1;
@@ -82,31 +87,30 @@ public:
     QAction *command(const QString &name) const;
 
     // Navigation (the chart of the issue in MeiCode).
-    void ShowIssue(bool redraw);
+    // Looks the issue of the code box up again: its market and name go into the labels, the list
+    // selects it (unless the user picked it there), and its chart is loaded up to chartDate and drawn.
+    void reloadIssue();
     void DrawChart(bool fillList);
     void ListIssuesByCode(const QString &prefix);
-    void RemoveFromList();
-
-    // The chart commands of the menus and toolbar.
-    void switchPeriod();
-    void showSelectedIssue();
-    void toggleSlideShow();
 
     // ui::MainWindowAccess.
     QString issueCode() const override;
     QString issueMarket() const override;
     QString issueName() const override;
-    QStringList issueListEntries() const override;
-    void replaceIssueList(const QStringList &entries) override;
     void settingsChanged() override;
     QStringList listEntries() const override;
     int selectedListRow() const override;
     void selectListRow(int row) override;
+    void replaceIssueList(const QStringList &entries) override;
     void showList(const std::vector<ui::ListedIssue> &issues) override;
     void rebuildList() override;
+    void removeSelectedFromList() override;
     void showIssue(const QString &code) override;
+    void showSelectedIssue() override;
     bool codeBoxHasFocus() const override;
     void findIssue(QWidget *window, QLineEdit *codeBox) override;
+    void switchPeriod() override;
+    void toggleSlideShow() override;
     bool pauseSlideShow() override;
     void resumeSlideShow(bool running) override;
     void showIssueList(const QStringList &entries) override;
@@ -175,4 +179,5 @@ private:
     bool m_dateFromScroll = false; // chartDate is being set by the scroll bar
     bool m_settingCode = false;
     bool m_firstActivation = true;
+    MainWindowStart m_start;
 };

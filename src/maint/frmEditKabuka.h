@@ -1,7 +1,9 @@
 #pragma once
 
-// "株価メンテナンス": every price row of the issue shown in the main window, in the current period,
-// in a grid bound to the database. An edited cell is written to the table when it is left.
+// "株価メンテナンス": every price row of one issue (the one shown in the main window), in the current
+// period, in a grid bound to the database. An edited cell is written to the table when it is left.
+
+#include "ui/IssueEntry.h"
 
 #include <QDialog>
 
@@ -15,8 +17,7 @@ class frmEditKabuka final : public QDialog
     Q_OBJECT
 
 public:
-    // Reads "code,market abbreviation,name" from MainTag.
-    explicit frmEditKabuka(AppServices &services, QWidget *parent = nullptr);
+    frmEditKabuka(AppServices &services, const ui::IssueRef &issue, QWidget *parent = nullptr);
 
     RecordsetTableModel *kabukaData;
     QLabel *kabukaDataCaption; // the data source's caption: the issue code
@@ -25,6 +26,6 @@ public:
     QLabel *LblMei;
 
 private:
-    void Form_Load();
+    void Form_Load(const ui::IssueRef &issue);
     AppServices &m_services;
 };

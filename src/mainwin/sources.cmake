@@ -1,0 +1,9 @@
+list(APPEND MIRAVEL_CORE_SOURCES
+  mainwin/IssueList.cpp
+)
+list(APPEND MIRAVEL_UI_SOURCES
+  mainwin/ChartCommands.cpp
+  mainwin/frmMain.cpp
+  mainwin/frmMainCommands.cpp
+  mainwin/frmMeiFind.cpp
+)
