@@ -3,7 +3,6 @@
 //   generate_data [--issues N] [--days D] [--first YYYY-MM-DD] [--seed S] DIR
 
 #include "datagen/DataGenerator.h"
-#include "import/ImportCommon.h"
 
 #include <QCoreApplication>
 #include <QDir>

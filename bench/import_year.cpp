@@ -13,7 +13,8 @@
 #include "db/Schema.h"
 #include "import/DailyImport.h"
 #include "datagen/DataGenerator.h"
-#include "import/ImportCommon.h"
+#include "import/ImportPaths.h"
+#include "import/ImportRun.h"
 #include "import/Registration.h"
 #include "import/WeeklyBuilder.h"
 

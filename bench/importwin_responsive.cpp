@@ -9,6 +9,7 @@
 #include "db/Schema.h"
 #include "datagen/DataGenerator.h"
 #include "import/frmReadData.h"
+#include "import/ImportRun.h"
 
 #include <QApplication>
 #include <QCheckBox>

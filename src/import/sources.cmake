@@ -1,5 +1,8 @@
 list(APPEND MIRAVEL_CORE_SOURCES
-  import/ImportCommon.cpp
+  import/InputProblems.cpp
+  import/ImportPaths.cpp
+  import/PriceRecords.cpp
+  import/ImportRun.cpp
   import/InputRecords.cpp
   import/Registration.cpp
   import/DailyImport.cpp

@@ -3,7 +3,7 @@
 // Addresses on the data server and the formats of the files it serves: the kinds list, the ranking
 // files, the registration file and the daily and margin price files.
 
-#include "import/ImportCommon.h"
+#include "import/InputProblems.h"
 #include "info/InfoKinds.h"
 
 #include <QDate>

@@ -3,7 +3,8 @@
 #include "base/Currency.h"
 #include "base/Helpers.h"
 #include "base/TextFile.h"
-#include "import/ImportCommon.h"
+#include "import/ImportPaths.h"
+#include "import/PriceRecords.h"
 
 #include <QDir>
 

@@ -5,6 +5,8 @@
 #include "import/DailyImport.h"
 #include "datagen/DataGenerator.h"
 #include "import/Registration.h"
+#include "import/ImportPaths.h"
+#include "import/ImportRun.h"
 
 #include <QDir>
 

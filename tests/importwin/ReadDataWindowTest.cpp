@@ -4,7 +4,8 @@
 #include "WindowTestSupport.h"
 
 #include "datagen/DataGenerator.h"
-#include "import/ImportCommon.h"
+#include "import/ImportPaths.h"
+#include "import/ImportRun.h"
 #include "import/Registration.h"
 #include "import/frmReadData.h"
 

@@ -11,6 +11,7 @@
 #include "info/frmIntReadData.h"
 #include "info/frmJyohoList.h"
 #include "ui/RecordsetTableModel.h"
+#include "import/ImportRun.h"
 
 #include <optional>
 

@@ -8,6 +8,8 @@
 #include "datagen/DataGenerator.h"
 #include "import/Registration.h"
 #include "publish/Publisher.h"
+#include "import/ImportPaths.h"
+#include "import/ImportRun.h"
 
 #include <QDirIterator>
 #include <QMap>

@@ -18,6 +18,8 @@
 #include "info/PriceDownload.h"
 #include "base/DateUtil.h"
 #include "publish/Publisher.h"
+#include "import/ImportPaths.h"
+#include "import/ImportRun.h"
 
 #include <QDirIterator>
 #include <QEventLoop>
