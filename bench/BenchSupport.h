@@ -6,7 +6,7 @@
 #include "base/MainModule.h"
 #include "base/Ports.h"
 #include "db/Schema.h"
-#include "import/DataGenerator.h"
+#include "datagen/DataGenerator.h"
 
 #include <QDate>
 #include <QDir>

@@ -13,9 +13,9 @@
 #include "board/frmKabukaboard.h"
 #include "db/Database.h"
 #include "db/Schema.h"
-#include "import/DataGenerator.h"
+#include "datagen/DataGenerator.h"
 #include "net/HttpClient.h"
-#include "support/LoopbackServer.h"
+#include "loopback/LoopbackServer.h"
 #include "ui/RecordsetTableModel.h"
 
 #include <QApplication>

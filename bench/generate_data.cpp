@@ -2,8 +2,7 @@
 // Data/ and the margin files Ys… into Margin/.
 //   generate_data [--issues N] [--days D] [--first YYYY-MM-DD] [--seed S] DIR
 
-#include "import/DataGenerator.h"
-#include "import/ImportCommon.h"
+#include "datagen/DataGenerator.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -12,8 +12,9 @@
 #include "db/Database.h"
 #include "db/Schema.h"
 #include "import/DailyImport.h"
-#include "import/DataGenerator.h"
-#include "import/ImportCommon.h"
+#include "datagen/DataGenerator.h"
+#include "import/ImportPaths.h"
+#include "import/ImportRun.h"
 #include "import/Registration.h"
 #include "import/WeeklyBuilder.h"
 

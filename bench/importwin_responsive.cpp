@@ -7,8 +7,9 @@
 #include "base/Ports.h"
 #include "db/Database.h"
 #include "db/Schema.h"
-#include "import/DataGenerator.h"
+#include "datagen/DataGenerator.h"
 #include "import/frmReadData.h"
+#include "import/ImportRun.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -14,7 +14,7 @@
 #include "info/InfoSearch.h"
 #include "info/InfoServer.h"
 #include "net/HttpClient.h"
-#include "support/LoopbackServer.h"
+#include "loopback/LoopbackServer.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>

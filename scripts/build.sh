@@ -4,7 +4,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 # Paths relative to the checkout, so clones in other folders share the compiler cache.
 export CCACHE_BASEDIR="$PWD"
-if [ ! -f build/build.ninja ]; then
-  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
+# MIRAVEL_WERROR=1 (CI) turns every warning into an error.
+werror=OFF
+[ -n "${MIRAVEL_WERROR:-}" ] && werror=ON
+if [ ! -f build/build.ninja ] || ! grep -q "^CMAKE_COMPILE_WARNING_AS_ERROR:BOOL=$werror\$" build/CMakeCache.txt; then
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_COMPILE_WARNING_AS_ERROR=$werror
 fi
 cmake --build build --parallel "$(nproc)" "$@"

@@ -6,6 +6,9 @@
 # widget header; the link of miravel_core enforces the same.
 #   scripts/check-layers.sh          check
 #   scripts/check-layers.sh --graph  print the folder edges in use ("from to" per line)
+#   scripts/check-layers.sh --table  print the table of allowed edges that docs/ARCHITECTURE.md holds
+# The check also fails when that table in docs/ARCHITECTURE.md differs from the one printed, or when
+# the folder order of src/CMakeLists.txt puts a folder before one it may include.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -33,8 +36,26 @@ edges() {
     | awk '$1 != $2' | sort -u
 }
 
+# The folders in the order src/CMakeLists.txt adds them.
+order=$(sed -n 's/^foreach(sub \(.*\))$/\1/p' src/CMakeLists.txt)
+
+table() {
+  echo "| folder | may include |"
+  echo "|---|---|"
+  local f
+  for f in $order; do
+    local may
+    may=$(for t in ${allowed[$f]-}; do printf '`%s` ' "$t"; done | sed 's/ $//')
+    echo "| \`$f\` | ${may:-(nothing)} |"
+  done
+}
+
 if [ "${1:-}" = "--graph" ]; then
   edges
+  exit 0
+fi
+if [ "${1:-}" = "--table" ]; then
+  table
   exit 0
 fi
 
@@ -53,6 +74,27 @@ done < <(edges)
 if edges | tsort 2>&1 >/dev/null | grep -q .; then
   echo "layers: the folders include each other in a cycle:" >&2
   edges | tsort 2>&1 >/dev/null | sed 's/^/  /' >&2
+  status=1
+fi
+
+# The folder order of the build: every folder after those it may include, and every folder listed.
+seen=" "
+for f in $order; do
+  [ -n "${allowed[$f]+x}" ] || { echo "layers: src/CMakeLists.txt adds $f, which is not in the layer graph" >&2; status=1; }
+  for t in ${allowed[$f]-}; do
+    case "$seen" in *" $t "*) ;; *) echo "layers: src/CMakeLists.txt adds $f before $t, which it may include" >&2; status=1 ;; esac
+  done
+  seen+="$f "
+done
+for f in "${!allowed[@]}"; do
+  case "$seen" in *" $f "*) ;; *) echo "layers: $f is in the layer graph but src/CMakeLists.txt does not add it" >&2; status=1 ;; esac
+done
+
+# The table in the architecture notes is this one.
+documented=$(sed -n '/^<!-- layer table/,/^<!-- end of layer table/p' docs/ARCHITECTURE.md | sed '1d;$d')
+if [ "$documented" != "$(table)" ]; then
+  echo "layers: the layer table of docs/ARCHITECTURE.md differs from scripts/check-layers.sh --table:" >&2
+  diff <(echo "$documented") <(table) >&2 || true
   status=1
 fi
 

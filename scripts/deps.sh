@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the program need, when one is missing.
+#   scripts/deps.sh           the build, the tests and the program
+#   scripts/deps.sh --checks  also the tools of CI's checks: clang-format 14 and clang-tidy 14
 set -euo pipefail
 # Build: g++ … libgl-dev. Run time: fonts-noto-cjk (the Japanese text), libqt6svg6 (the toolbar's
 # SVG icons: without its image and icon-engine plugins the buttons are blank), xvfb and xauth (the
 # program and its window tests without a display).
 packages=(g++ cmake ninja-build ccache pkg-config qt6-base-dev libsqlite3-dev libgtest-dev libgmock-dev
           libqt6svg6 qt6-translations-l10n fonts-noto-cjk xvfb xauth libgl-dev)
+if [ "${1:-}" = "--checks" ]; then
+  packages+=(clang-format-14 clang-tidy-14)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -5,6 +5,7 @@
 
 #include "convert/Converter.h"
 #include "import/InputRecords.h"
+#include "import/InputProblems.h"
 
 #include <cmath>
 

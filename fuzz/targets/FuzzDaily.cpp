@@ -5,6 +5,8 @@
 #include "base/TextFile.h"
 #include "db/SqlTranslator.h"
 #include "import/InputRecords.h"
+#include "import/InputProblems.h"
+#include "import/PriceRecords.h"
 
 using namespace importer;
 using fuzzing::check;

@@ -5,6 +5,8 @@
 
 #include "base/TextFile.h"
 #include "info/InfoServer.h"
+#include "import/InputProblems.h"
+#include "import/PriceRecords.h"
 
 #include <limits>
 

@@ -6,6 +6,7 @@
 #include "base/TextFile.h"
 #include "db/SqlTranslator.h"
 #include "import/InputRecords.h"
+#include "import/InputProblems.h"
 
 using namespace importer;
 using fuzzing::check;

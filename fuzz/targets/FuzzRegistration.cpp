@@ -4,6 +4,7 @@
 
 #include "base/TextFile.h"
 #include "import/InputRecords.h"
+#include "import/InputProblems.h"
 
 #include <cmath>
 

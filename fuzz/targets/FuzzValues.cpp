@@ -6,7 +6,7 @@
 #include "base/Currency.h"
 #include "base/DateUtil.h"
 #include "base/Helpers.h"
-#include "import/ImportCommon.h"
+#include "import/PriceRecords.h"
 #include "import/InputRecords.h"
 
 using fuzzing::check;

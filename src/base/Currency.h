@@ -48,7 +48,8 @@ public:
         m_raw -= o.m_raw;
         return *this;
     }
-    // Products and quotients go through double and round back, as the original arithmetic did.
+    // Products and quotients go through double and round back to 1/10000, as the stored figures
+    // have always been computed (a change would move rounded results of existing data).
     Currency operator*(Currency o) const { return fromDouble(toDouble() * o.toDouble()); }
     Currency operator/(Currency o) const { return fromDouble(toDouble() / o.toDouble()); }
     constexpr auto operator<=>(const Currency &) const = default;

@@ -17,295 +17,6 @@
 #include <variant>
 #include <vector>
 
-namespace {
-
-constexpr int MaxValueLength = 1023;
-const QByteArray Utf8Bom("\xEF\xBB\xBF");
-
-// One line of the file as it lies on disk: its bytes without the line end, and the line end.
-struct RawLine
-{
-    QByteArray bytes;
-    QByteArray end; // "\r\n", "\n", "\r" or "" for a last line without an end
-};
-
-struct ProfileFile
-{
-    bool utf8 = false; // a UTF-8 byte order mark: the whole file is UTF-8 and stays so
-    std::vector<RawLine> lines;
-};
-
-ProfileFile splitRaw(const QByteArray &all)
-{
-    ProfileFile file;
-    qsizetype start = 0;
-    if (all.startsWith(Utf8Bom)) {
-        file.utf8 = true;
-        start = Utf8Bom.size();
-    }
-    const qsizetype n = all.size();
-    qsizetype i = start;
-    while (i < n) {
-        const char c = all.at(i);
-        if (c == '\r' || c == '\n') {
-            RawLine line;
-            line.bytes = all.mid(start, i - start);
-            if (c == '\r' && i + 1 < n && all.at(i + 1) == '\n') {
-                line.end = QByteArrayLiteral("\r\n");
-                ++i;
-            } else {
-                line.end = QByteArray(1, c);
-            }
-            file.lines.push_back(std::move(line));
-            start = i + 1;
-        }
-        ++i;
-    }
-    if (start < n)
-        file.lines.push_back({all.mid(start), QByteArray()});
-    return file;
-}
-
-QString decodeLine(const ProfileFile &file, const QByteArray &bytes)
-{
-    if (file.utf8)
-        return QString::fromUtf8(bytes);
-    return TextFile::decode(bytes);
-}
-
-QByteArray encodeLine(const ProfileFile &file, const QString &text)
-{
-    if (file.utf8)
-        return text.toUtf8();
-    return TextFile::encode(text);
-}
-
-// "[name]" with blanks around: the section name, else a null text.
-QString sectionName(const QString &line)
-{
-    const QString t = line.trimmed();
-    if (t.size() >= 2 && t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']')))
-        return t.mid(1, t.size() - 2).trimmed();
-    return QString();
-}
-
-bool isComment(const QString &line)
-{
-    const QString t = line.trimmed();
-    return t.startsWith(QLatin1Char(';'));
-}
-
-// key=value: the trimmed key, else a null text.
-QString keyOf(const QString &line)
-{
-    if (isComment(line))
-        return QString();
-    const qsizetype eq = line.indexOf(QLatin1Char('='));
-    if (eq < 0)
-        return QString();
-    return line.left(eq).trimmed();
-}
-
-QString valueOf(const QString &line)
-{
-    const qsizetype eq = line.indexOf(QLatin1Char('='));
-    QString v = line.mid(eq + 1);
-    const qsizetype nul = v.indexOf(QChar(0));
-    if (nul >= 0)
-        v.truncate(nul);
-    v = v.trimmed();
-    // Windows' profile functions drop one pair of double quotes around a value; users' files have them.
-    if (v.size() >= 2 && v.startsWith(QLatin1Char('"')) && v.endsWith(QLatin1Char('"')))
-        v = v.mid(1, v.size() - 2);
-    if (v.size() > MaxValueLength)
-        v.truncate(MaxValueLength);
-    return v;
-}
-
-bool fitsCodePage(const QString &text)
-{
-    return TextFile::decode(TextFile::encode(text)) == text;
-}
-
-bool sameName(const QString &a, const QString &b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-// Where the section and the key lie in the file; -1 when absent.
-struct Location
-{
-    int sectionLine = -1;
-    int lastLineOfSection = -1; // last non-blank line of the section (the header when it is empty)
-    int keyLine = -1;
-};
-
-std::vector<QString> decodedLines(const ProfileFile &file)
-{
-    std::vector<QString> texts;
-    texts.reserve(file.lines.size());
-    for (const RawLine &line : file.lines)
-        texts.push_back(decodeLine(file, line.bytes));
-    return texts;
-}
-
-Location locate(const std::vector<QString> &texts, const QString &section, const QString &key)
-{
-    Location loc;
-    bool inSection = false;
-    for (int i = 0; i < int(texts.size()); ++i) {
-        const QString &text = texts[size_t(i)];
-        const QString name = sectionName(text);
-        if (!name.isNull()) {
-            if (inSection)
-                break; // only the first section of that name counts
-            if (sameName(name, section)) {
-                inSection = true;
-                loc.sectionLine = i;
-                loc.lastLineOfSection = i;
-            }
-            continue;
-        }
-        if (!inSection)
-            continue;
-        if (!text.trimmed().isEmpty())
-            loc.lastLineOfSection = i;
-        if (loc.keyLine < 0) {
-            const QString k = keyOf(text);
-            if (!k.isNull() && sameName(k, key))
-                loc.keyLine = i;
-        }
-    }
-    return loc;
-}
-
-bool readRaw(const QString &path, QByteArray *out)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    *out = f.readAll();
-    return true;
-}
-
-// A value fit for one line: cut at a NUL or a line break, at most 1023 characters.
-QString lineSafe(const QString &value)
-{
-    QString v = value;
-    for (qsizetype i = 0; i < v.size(); ++i) {
-        const QChar c = v.at(i);
-        if (c == QChar(0) || c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            v.truncate(i);
-            break;
-        }
-    }
-    if (v.size() > MaxValueLength)
-        v.truncate(MaxValueLength);
-    return v;
-}
-
-// The decoded lines of a profile file; none when it cannot be read.
-std::vector<QString> readDecoded(const QString &path)
-{
-    QByteArray all;
-    if (!readRaw(path, &all))
-        return {};
-    return decodedLines(splitRaw(all));
-}
-
-QString valueIn(const std::vector<QString> &texts, const QString &section, const QString &key)
-{
-    const Location loc = locate(texts, section, key);
-    return loc.keyLine < 0 ? QString() : valueOf(texts[size_t(loc.keyLine)]);
-}
-
-} // namespace
-
-QString cINI::GetLineINI() const
-{
-    return valueIn(readDecoded(cstrPath), cstrSection, cstrkey);
-}
-
-namespace {
-
-// The file as it lies on disk, or no lines when it is missing. False when it cannot be read.
-bool readProfile(const QString &path, ProfileFile *file, QString *error)
-{
-    QByteArray all;
-    if (QFile::exists(path) && !readRaw(path, &all)) {
-        if (error)
-            *error = QStringLiteral("設定ファイル %1 を読み込めません。").arg(QDir::toNativeSeparators(path));
-        return false;
-    }
-    *file = splitRaw(all);
-    return true;
-}
-
-// Sets the value of key in section as WriteIni describes, in the lines in memory.
-void setValue(ProfileFile &file, const QString &section, const QString &key, const QString &data)
-{
-    // New lines take the line end the file already uses (CR LF for a new file).
-    QByteArray newEnd = QByteArrayLiteral("\r\n");
-    for (const RawLine &l : file.lines) {
-        if (!l.end.isEmpty()) {
-            newEnd = l.end;
-            break;
-        }
-    }
-    const QString value = lineSafe(data);
-    if (!file.utf8 && !fitsCodePage(value + key + section)) {
-        // Code page 932 cannot hold the value ("/home/josé", "데이터"): the file becomes UTF-8 with a
-        // byte order mark, which the reader takes, instead of losing characters to "?".
-        for (RawLine &line : file.lines)
-            line.bytes = TextFile::decode(line.bytes).toUtf8();
-        file.utf8 = true;
-    }
-    const Location loc = locate(decodedLines(file), section, key);
-    if (loc.keyLine >= 0) {
-        // Keep everything up to and including "=" as it was; replace only the value.
-        RawLine &line = file.lines[size_t(loc.keyLine)];
-        const QString text = decodeLine(file, line.bytes);
-        const QString head = text.left(text.indexOf(QLatin1Char('=')) + 1);
-        line.bytes = encodeLine(file, head + value);
-    } else {
-        const RawLine keyLine{encodeLine(file, key + QLatin1Char('=') + value), newEnd};
-        if (loc.sectionLine >= 0) {
-            const size_t at = size_t(loc.lastLineOfSection);
-            if (file.lines[at].end.isEmpty())
-                file.lines[at].end = newEnd;
-            file.lines.insert(file.lines.begin() + qsizetype(at) + 1, keyLine);
-        } else {
-            if (!file.lines.empty() && file.lines.back().end.isEmpty())
-                file.lines.back().end = newEnd;
-            file.lines.push_back({encodeLine(file, QLatin1Char('[') + section + QLatin1Char(']')), newEnd});
-            file.lines.push_back(keyLine);
-        }
-    }
-}
-
-QByteArray bytesOf(const ProfileFile &file)
-{
-    QByteArray out;
-    if (file.utf8)
-        out += Utf8Bom;
-    for (const RawLine &l : file.lines) {
-        out += l.bytes;
-        out += l.end;
-    }
-    return out;
-}
-
-} // namespace
-
-bool cINI::WriteIni(QString *error) const
-{
-    ProfileFile file;
-    if (!readProfile(cstrPath, &file, error))
-        return false;
-    setValue(file, cstrSection, cstrkey, cstrData);
-    return TextFile::writeBytes(cstrPath, bytesOf(file), error);
-}
-
 namespace Settings {
 
 namespace {
@@ -531,17 +242,17 @@ bool WriteSettings(const QStringList &values, bool writeWindowKeys, QString *err
         return false;
     // Every key in one write: the file holds all the new values or none of them.
     ProfileFile file;
-    if (!readProfile(MainModule::IniPath, &file, error))
+    if (!ProfileFile::read(MainModule::IniPath, &file, error))
         return false;
     for (size_t i = 0; i < settings.size(); ++i)
-        setValue(file, settings[i]->section, settings[i]->key, values[qsizetype(i)]);
+        file.setValue(settings[i]->section, settings[i]->key, values[qsizetype(i)]);
     if (writeWindowKeys) {
         for (const SettingKey &s : table()) {
             if (!isMainKey(s))
-                setValue(file, s.section, s.key, s.firstRun);
+                file.setValue(s.section, s.key, s.firstRun);
         }
     }
-    return TextFile::writeBytes(MainModule::IniPath, bytesOf(file), error);
+    return file.write(MainModule::IniPath, error);
 }
 
 bool ReadSettings(Prompt *prompt)
@@ -552,12 +263,12 @@ bool ReadSettings(Prompt *prompt)
     // A value that does not convert is put back to its default, in the file too, so that it is
     // reported once and the keys after it still load.
     QStringList repaired;
-    std::optional<std::vector<QString>> lines; // the file read once; again after a repair wrote it
+    std::optional<ProfileFile> file; // read once; again after a repair wrote it
     for (const SettingKey *s : settings) {
         cINI ini = iniOf(s->section, s->key);
-        if (!lines)
-            lines = readDecoded(ini.cstrPath);
-        const QString text = valueIn(*lines, ini.cstrSection, ini.cstrkey);
+        if (!file)
+            ProfileFile::read(ini.cstrPath, &file.emplace()); // an unreadable file reads as empty
+        const QString text = file->value(ini.cstrSection, ini.cstrkey);
         QString error;
         if (load(*s, text, &error))
             continue;
@@ -565,7 +276,7 @@ bool ReadSettings(Prompt *prompt)
         QString ignored;
         load(*s, ini.cstrData, &ignored);
         ini.WriteIni();
-        lines.reset();
+        file.reset();
         repaired.append(error);
     }
     if (!repaired.isEmpty() && prompt)

@@ -1,8 +1,10 @@
 #pragma once
 
-// The settings file Miravel.ini: one section "Miravel", key=value lines in code page 932, CR LF.
+// The settings of Miravel.ini: the table of its keys, the application-wide variables they load into,
+// and the window keys read one at a time (the file format itself is base/IniFile).
 
 #include "base/Currency.h"
+#include "base/IniFile.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,24 +14,6 @@
 #include <vector>
 
 class Prompt;
-
-// Reads and writes single keys of a profile file. The properties keep their values between calls.
-class cINI final
-{
-public:
-    QString cstrSection;
-    QString cstrkey;
-    QString cstrData;
-    QString cstrPath;
-
-    // The value of cstrkey in cstrSection of cstrPath (at most 1023 characters, without surrounding
-    // blanks); "" when the file, the section or the key is missing.
-    QString GetLineINI() const;
-    // Writes cstrData as the value of cstrkey, creating the file, section or line as needed and
-    // keeping every other line as it was. False when the file cannot be written; error then gets
-    // the description.
-    bool WriteIni(QString *error = nullptr) const;
-};
 
 namespace Settings {
 

@@ -4,6 +4,7 @@ list(APPEND MIRAVEL_CORE_SOURCES
   base/MainModule.cpp
   base/TextFile.cpp
   base/Version.cpp
+  base/IniFile.cpp
   base/Settings.cpp
   base/Helpers.cpp
   base/BusyGuard.cpp

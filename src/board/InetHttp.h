@@ -14,7 +14,7 @@ class Http;
 namespace board {
 
 // A quote page of one issue is some tens, at most a few hundred, kilobytes.
-constexpr qint64 QuotePageLimit = 2 * 1024 * 1024;
+constexpr qint64 QuotePageLimit = qint64(2) * 1024 * 1024;
 
 class InetHttp final : public QObject
 {

@@ -5,6 +5,9 @@
 #include "base/TextFile.h"
 #include "db/Database.h"
 #include "db/Recordset.h"
+#include "import/InputProblems.h"
+#include "import/ImportPaths.h"
+#include "import/PriceRecords.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -4,7 +4,7 @@
 // daily CSV files, or either fetched from an address template) into one daily file per weekday.
 
 #include "base/Currency.h"
-#include "import/ImportCommon.h"
+#include "import/InputProblems.h"
 #include "import/PriceFiles.h"
 
 #include <QByteArray>

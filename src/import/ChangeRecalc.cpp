@@ -2,7 +2,8 @@
 
 #include "base/MainModule.h"
 #include "db/Database.h"
-#include "import/ImportCommon.h"
+#include "import/ImportRun.h"
+#include "import/PriceRecords.h"
 
 #include <optional>
 

@@ -6,6 +6,10 @@
 #include "import/InputRecords.h"
 #include "import/MarginImport.h"
 #include "import/WeeklyBuilder.h"
+#include "import/InputProblems.h"
+#include "import/ImportPaths.h"
+#include "import/PriceRecords.h"
+#include "import/ImportRun.h"
 
 #include <QFile>
 

@@ -2,7 +2,7 @@
 
 // The daily price import: the files Ds…, one per trading day, of a date range into dayData.
 
-#include "import/ImportCommon.h"
+#include "import/ImportRun.h"
 
 #include <QDate>
 

@@ -7,6 +7,7 @@
 #include "import/frmSyuMakeData.h"
 #include "import/frmZenjitusa.h"
 #include "ui/CommandTable.h"
+#include "import/ImportRun.h"
 
 namespace {
 

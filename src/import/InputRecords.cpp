@@ -1,6 +1,8 @@
 #include "import/InputRecords.h"
 
 #include "base/Helpers.h"
+#include "import/InputProblems.h"
+#include "import/PriceRecords.h"
 
 #include <limits>
 

@@ -4,7 +4,8 @@
 // line becomes a record, a skipped line with its reason, or (for a field the run cannot go past)
 // an InputError naming the file and the line.
 
-#include "import/ImportCommon.h"
+#include "base/Currency.h"
+#include "import/InputProblems.h"
 
 #include <QDate>
 #include <QStringView>

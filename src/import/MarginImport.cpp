@@ -4,6 +4,9 @@
 #include "base/MainModule.h"
 #include "db/Database.h"
 #include "import/InputRecords.h"
+#include "import/InputProblems.h"
+#include "import/ImportPaths.h"
+#include "import/ImportRun.h"
 
 #include <QFile>
 #include <QHash>

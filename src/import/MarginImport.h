@@ -2,7 +2,7 @@
 
 // The weekly margin balance files Ys… into ShinYo and the weekly rows of the same Friday.
 
-#include "import/ImportCommon.h"
+#include "import/InputProblems.h"
 
 #include <QDate>
 

@@ -2,7 +2,7 @@
 
 // The issue registration import: Regist.Mei in the program's data folder brought into Mei.
 
-#include "import/ImportCommon.h"
+#include "import/ImportRun.h"
 
 namespace importer {
 

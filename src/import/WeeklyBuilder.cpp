@@ -4,7 +4,8 @@
 #include "base/DateUtil.h"
 #include "base/MainModule.h"
 #include "db/Database.h"
-#include "import/ImportCommon.h"
+#include "import/ImportRun.h"
+#include "import/PriceRecords.h"
 
 #include <algorithm>
 #include <limits>

@@ -11,6 +11,7 @@
 #include "import/ImportWindowParts.h"
 #include "import/Registration.h"
 #include "maint/frmReadDelMei.h"
+#include "import/ImportRun.h"
 
 #include <QCheckBox>
 #include <QDir>

@@ -4,7 +4,7 @@
 // in a mode (ImportMode), acted on when the window is first shown; the import's result message is
 // kept for the caller to show after exec() returns.
 
-#include "import/ImportCommon.h"
+#include "import/ImportRun.h"
 
 #include <QDialog>
 

@@ -6,6 +6,7 @@
 #include "db/DbError.h"
 #include "import/ImportWindowParts.h"
 #include "import/MarginImport.h"
+#include "import/InputProblems.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,12 +1,14 @@
 list(APPEND MIRAVEL_CORE_SOURCES
-  import/ImportCommon.cpp
+  import/InputProblems.cpp
+  import/ImportPaths.cpp
+  import/PriceRecords.cpp
+  import/ImportRun.cpp
   import/InputRecords.cpp
   import/Registration.cpp
   import/DailyImport.cpp
   import/MarginImport.cpp
   import/WeeklyBuilder.cpp
   import/ChangeRecalc.cpp
-  import/DataGenerator.cpp
   import/ImportWindowLogic.cpp
   import/PriceFiles.cpp
 )

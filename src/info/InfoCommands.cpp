@@ -11,6 +11,7 @@
 #include "info/frmIntReadData.h"
 #include "info/frmJyohoList.h"
 #include "ui/CommandTable.h"
+#include "import/ImportRun.h"
 
 #include <QApplication>
 #include <QPointer>

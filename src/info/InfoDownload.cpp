@@ -6,6 +6,7 @@
 #include "db/Database.h"
 #include "import/ImportWindowLogic.h"
 #include "info/InfoServer.h"
+#include "import/InputProblems.h"
 
 #include <QDir>
 #include <QFile>

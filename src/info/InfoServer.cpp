@@ -2,7 +2,9 @@
 
 #include "base/Currency.h"
 #include "base/Helpers.h"
-#include "import/ImportCommon.h"
+#include "import/ImportPaths.h"
+#include "import/InputProblems.h"
+#include "import/PriceRecords.h"
 
 #include <cmath>
 #include <limits>

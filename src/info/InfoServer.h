@@ -3,7 +3,7 @@
 // Addresses on the data server and the formats of the files it serves: the kinds list, the ranking
 // files, the registration file and the daily and margin price files.
 
-#include "import/ImportCommon.h"
+#include "import/InputProblems.h"
 #include "info/InfoKinds.h"
 
 #include <QDate>
@@ -24,11 +24,11 @@ QString MarginFileAddress(const QString &durl, const QDate &date);              
 
 // The largest bodies the server's files may have; a longer answer is refused while it arrives.
 // Each is several times the largest file the format allows in practice.
-constexpr qint64 KindsFileLimit = 1024 * 1024; // a few dozen kinds; 1 MiB holds 10,000 lines
-constexpr qint64 RankingFileLimit = 64 * 1024; // 50 ranked issues of about 60 bytes
-constexpr qint64 RegistrationFileLimit = 2 * 1024 * 1024; // a line per code below 10000, ~60 bytes
-constexpr qint64 DailyFileLimit = 4 * 1024 * 1024; // a line per code below 10000, ~100 bytes
-constexpr qint64 MarginFileLimit = 4 * 1024 * 1024; // as a daily file
+constexpr qint64 KindsFileLimit = qint64(1024) * 1024; // a few dozen kinds; 1 MiB holds 10,000 lines
+constexpr qint64 RankingFileLimit = qint64(64) * 1024; // 50 ranked issues of about 60 bytes
+constexpr qint64 RegistrationFileLimit = qint64(2) * 1024 * 1024; // a line per code below 10000, ~60 bytes
+constexpr qint64 DailyFileLimit = qint64(4) * 1024 * 1024; // a line per code below 10000, ~100 bytes
+constexpr qint64 MarginFileLimit = qint64(4) * 1024 * 1024; // as a daily file
 
 // A ranking lists at most this many issues, ranked from 1.
 constexpr int MaxRank = 50;

@@ -3,7 +3,8 @@
 #include "base/DateUtil.h"
 #include "base/MainModule.h"
 #include "base/TextFile.h"
-#include "import/ImportCommon.h"
+#include "import/ImportPaths.h"
+#include "import/InputProblems.h"
 #include "import/InputRecords.h"
 #include "info/InfoServer.h"
 

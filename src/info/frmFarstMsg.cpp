@@ -6,6 +6,7 @@
 #include "base/Ports.h"
 #include "info/frmIntReadData.h"
 #include "ui/WindowHelpers.h"
+#include "import/ImportRun.h"
 
 #include <QLabel>
 #include <QPushButton>

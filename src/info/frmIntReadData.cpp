@@ -11,6 +11,7 @@
 #include "info/PriceDownload.h"
 #include "import/ImportWindowParts.h"
 #include "ui/WindowHelpers.h"
+#include "import/ImportRun.h"
 
 #include <QApplication>
 #include <QCheckBox>

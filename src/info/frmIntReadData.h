@@ -5,7 +5,7 @@
 // from the data server, then leads on to the import window in the same mode (not before a
 // conversion: the import window that asked imports the file itself).
 
-#include "import/ImportCommon.h"
+#include "import/ImportRun.h"
 #include "info/DownloadWindow.h"
 
 class QCheckBox;

@@ -14,7 +14,7 @@
 namespace {
 
 // How far the network stack may read ahead of the body taken so far.
-constexpr qint64 ReadAhead = 1024 * 1024;
+constexpr qint64 ReadAhead = qint64(1024) * 1024;
 
 bool isSuccess(int status)
 {

@@ -8,8 +8,10 @@
 
 #include "base/Settings.h"
 #include "import/DailyImport.h"
-#include "import/DataGenerator.h"
+#include "datagen/DataGenerator.h"
 #include "import/Registration.h"
+#include "import/ImportPaths.h"
+#include "import/ImportRun.h"
 
 #include <QDirIterator>
 #include <QMap>

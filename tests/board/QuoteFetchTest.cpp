@@ -12,7 +12,7 @@
 #include "base/Settings.h"
 #include "db/Database.h"
 #include "net/HttpClient.h"
-#include "support/LoopbackServer.h"
+#include "loopback/LoopbackServer.h"
 #include "support/TestSupport.h"
 #include "ui/RecordsetTableModel.h"
 

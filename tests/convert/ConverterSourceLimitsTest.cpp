@@ -2,6 +2,7 @@
 // a short echo, and left out; the lines around it still convert.
 
 #include "convert/Converter.h"
+#include "import/InputProblems.h"
 
 #include <gtest/gtest.h>
 

@@ -5,9 +5,9 @@
 #include "base/Settings.h"
 #include "base/TextFile.h"
 #include "convert/Converter.h"
-#include "import/ImportCommon.h"
+#include "import/InputProblems.h"
 #include "net/HttpClient.h"
-#include "support/LoopbackServer.h"
+#include "loopback/LoopbackServer.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>

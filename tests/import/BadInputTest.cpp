@@ -6,6 +6,9 @@
 #include "import/DailyImport.h"
 #include "import/MarginImport.h"
 #include "import/Registration.h"
+#include "import/InputProblems.h"
+#include "import/ImportPaths.h"
+#include "import/ImportRun.h"
 
 #include <QFile>
 

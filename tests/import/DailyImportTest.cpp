@@ -3,6 +3,7 @@
 #include "ImportFixture.h"
 
 #include "import/DailyImport.h"
+#include "import/ImportRun.h"
 
 using namespace import_test;
 using importer::DailyImportRequest;
@@ -171,7 +172,7 @@ TEST_F(DailyImportTest, MarginAndWeeklyStepsRunForTheWeeksOfTheRange)
     EXPECT_TRUE(progress.phases.contains(QStringLiteral("週データー作成中...")));
 }
 
-// --- input the Parts leave open ---
+// --- malformed input: short lines, bad headers, odd encodings ---
 
 TEST_F(DailyImportTest, ShortLinesAndBadHeadersAreSkippedAndReported)
 {

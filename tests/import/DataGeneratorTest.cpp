@@ -3,8 +3,10 @@
 #include "ImportFixture.h"
 
 #include "import/DailyImport.h"
-#include "import/DataGenerator.h"
+#include "datagen/DataGenerator.h"
 #include "import/Registration.h"
+#include "import/ImportPaths.h"
+#include "import/ImportRun.h"
 
 #include <QDir>
 

@@ -7,7 +7,7 @@
 #include "base/MainModule.h"
 #include "db/Database.h"
 #include "db/SqlTranslator.h"
-#include "import/ImportCommon.h"
+#include "import/ImportPaths.h"
 
 #include <QDate>
 #include <QDir>

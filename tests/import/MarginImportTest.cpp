@@ -3,6 +3,7 @@
 #include "ImportFixture.h"
 
 #include "import/MarginImport.h"
+#include "import/InputProblems.h"
 
 using namespace import_test;
 

@@ -3,6 +3,7 @@
 #include "ImportFixture.h"
 
 #include "import/Registration.h"
+#include "import/ImportRun.h"
 
 #include <QFile>
 

@@ -3,8 +3,9 @@
 
 #include "WindowTestSupport.h"
 
-#include "import/DataGenerator.h"
-#include "import/ImportCommon.h"
+#include "datagen/DataGenerator.h"
+#include "import/ImportPaths.h"
+#include "import/ImportRun.h"
 #include "import/Registration.h"
 #include "import/frmReadData.h"
 

@@ -3,7 +3,7 @@
 
 #include "WindowTestSupport.h"
 
-#include "import/ImportCommon.h"
+#include "import/ImportPaths.h"
 #include "import/frmShinyoData.h"
 #include "import/frmSyuMakeData.h"
 #include "import/frmZenjitusa.h"

@@ -9,6 +9,7 @@
 #include "info/frmInformation.h"
 #include "info/frmIntInformation.h"
 #include "info/frmIntReadData.h"
+#include "import/ImportRun.h"
 
 #include <QApplication>
 #include <QCheckBox>

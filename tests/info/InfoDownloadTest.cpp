@@ -3,6 +3,7 @@
 #include "db/Database.h"
 #include "info/InfoServer.h"
 #include "info/PriceDownload.h"
+#include "import/InputProblems.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,7 +3,7 @@
 // A program folder with a database, a loopback data server and the ports the downloads run with.
 
 #include "importwin/WindowTestSupport.h" // readable Japanese texts in failure messages
-#include "support/LoopbackServer.h"
+#include "loopback/LoopbackServer.h"
 #include "support/TestSupport.h"
 
 #include "base/MainModule.h"

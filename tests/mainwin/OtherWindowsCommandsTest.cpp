@@ -6,11 +6,12 @@
 
 #include "MainWindowTestSupport.h"
 
-#include "import/DataGenerator.h"
+#include "datagen/DataGenerator.h"
 #include "import/frmReadData.h"
 #include "info/frmIntReadData.h"
 #include "info/frmJyohoList.h"
 #include "ui/RecordsetTableModel.h"
+#include "import/ImportRun.h"
 
 #include <optional>
 

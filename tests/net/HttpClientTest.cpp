@@ -1,5 +1,5 @@
 #include "net/HttpClient.h"
-#include "support/LoopbackServer.h"
+#include "loopback/LoopbackServer.h"
 
 #include <QEventLoop>
 #include <QTimer>

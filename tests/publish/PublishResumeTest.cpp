@@ -5,9 +5,11 @@
 
 #include "base/TextFile.h"
 #include "import/DailyImport.h"
-#include "import/DataGenerator.h"
+#include "datagen/DataGenerator.h"
 #include "import/Registration.h"
 #include "publish/Publisher.h"
+#include "import/ImportPaths.h"
+#include "import/ImportRun.h"
 
 #include <QDirIterator>
 #include <QMap>

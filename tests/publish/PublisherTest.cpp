@@ -8,9 +8,9 @@
 #include "board/BoardStore.h"
 #include "board/QuoteFetch.h"
 #include "net/HttpClient.h"
-#include "support/LoopbackServer.h"
+#include "loopback/LoopbackServer.h"
 #include "import/DailyImport.h"
-#include "import/DataGenerator.h"
+#include "datagen/DataGenerator.h"
 #include "import/Registration.h"
 #include "import/WeeklyBuilder.h"
 #include "info/InfoDownload.h"
@@ -18,6 +18,8 @@
 #include "info/PriceDownload.h"
 #include "base/DateUtil.h"
 #include "publish/Publisher.h"
+#include "import/ImportPaths.h"
+#include "import/ImportRun.h"
 
 #include <QDirIterator>
 #include <QEventLoop>

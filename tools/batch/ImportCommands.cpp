@@ -12,6 +12,8 @@
 #include "import/MarginImport.h"
 #include "import/Registration.h"
 #include "import/WeeklyBuilder.h"
+#include "import/InputProblems.h"
+#include "import/ImportRun.h"
 
 namespace batch {
 

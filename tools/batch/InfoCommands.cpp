@@ -6,7 +6,7 @@
 #include "base/DateUtil.h"
 #include "base/MainModule.h"
 #include "db/Database.h"
-#include "import/ImportCommon.h"
+#include "import/ImportRun.h"
 #include "import/Registration.h"
 #include "info/InfoBrowser.h"
 #include "info/InfoDownload.h"

@@ -9,6 +9,7 @@
 #include "db/Database.h"
 #include "db/DbError.h"
 #include "net/HttpClient.h"
+#include "import/InputProblems.h"
 
 #include <QCoreApplication>
 #include <QDir>

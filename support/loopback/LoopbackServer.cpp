@@ -1,4 +1,4 @@
-#include "support/LoopbackServer.h"
+#include "loopback/LoopbackServer.h"
 
 #include <QHostAddress>
 #include <QPointer>

@@ -1,9 +1,10 @@
-#include "import/DataGenerator.h"
+#include "datagen/DataGenerator.h"
 
 #include "base/Currency.h"
 #include "base/Helpers.h"
 #include "base/TextFile.h"
-#include "import/ImportCommon.h"
+#include "import/ImportPaths.h"
+#include "import/PriceRecords.h"
 
 #include <QDir>
 

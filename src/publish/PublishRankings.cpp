@@ -1,0 +1,216 @@
+#include "publish/PublishWriter.h"
+
+#include "base/Helpers.h"
+#include "db/Recordset.h"
+#include "info/InfoKinds.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace publish {
+
+QString percent(double fraction)
+{
+    return QString::number(Rounding::nearest(fraction * 1000.0) / 10.0, 'f', 1);
+}
+
+Currency thousandShares(const Currency &volume, qint64 volumeUnit)
+{
+    // volume × unit ÷ 1000, exact to 1/10000 for the units in use (100, 1000, ...).
+    return Currency::fromDouble(volume.toDouble() * double(volumeUnit) / 1000.0);
+}
+
+namespace {
+
+struct KindRule
+{
+    const char *code;
+    const char16_t *comment;
+    bool highestFirst;
+};
+
+// What each kind ranks, in the words of its comment. The universe is every issue with a traded
+// row on the day (the week) that has the rows the figure needs.
+const KindRule Rules[] = {
+    {"d01", u"前日比上昇率(%)の高い順　対象:当日売買のあった全銘柄", true},
+    {"d02", u"前日比下落率(%)の高い順　対象:当日売買のあった全銘柄", false},
+    {"d03", u"出来高(千株)の多い順　対象:当日売買のあった全銘柄", true},
+    {"d04", u"出来高÷過去25日平均出来高(倍)の高い順　対象:25日以上の記録がある全銘柄", true},
+    {"d05", u"売買代金(千円)の多い順　対象:当日売買のあった全銘柄", true},
+    {"d06", u"25日移動平均からの上方乖離率(%)　対象:25日以上売買のあった全銘柄", true},
+    {"d07", u"25日移動平均からの下方乖離率(%)　対象:25日以上売買のあった全銘柄", false},
+    {"d08", u"年初来高値を更新した銘柄　前高値からの上昇率(%)順　対象:全銘柄", true},
+    {"d09", u"年初来安値を更新した銘柄　前安値からの下落率(%)順　対象:全銘柄", false},
+    {"w01", u"前週比上昇率(%)の高い順　対象:当週売買のあった全銘柄", true},
+    {"w02", u"前週比下落率(%)の高い順　対象:当週売買のあった全銘柄", false},
+    {"w03", u"週間出来高(千株)の多い順　対象:当週売買のあった全銘柄", true},
+};
+
+const KindRule *ruleOf(const QString &code)
+{
+    for (const KindRule &r : Rules) {
+        if (code == QLatin1String(r.code))
+            return &r;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+bool isRankedKind(const QString &code)
+{
+    return ruleOf(code) != nullptr;
+}
+
+void Writer::loadEarlierExtremes(const QDate &date, const std::vector<PriceRow> &rows)
+{
+    const QDate yearStart(m_readFrom.year(), 1, 1);
+    if (date.year() != m_readFrom.year())
+        return;
+    std::vector<qint64> codes;
+    for (const PriceRow &r : rows) {
+        History &h = m_history[size_t(r.code)];
+        const bool readThisYear = h.year == date.year() && h.yearHigh && h.yearLow;
+        if (h.earlierLoaded || r.volume.raw() <= 0 || (readThisYear && r.close <= *h.yearHigh && r.close >= *h.yearLow))
+            continue;
+        h.earlierLoaded = true;
+        codes.push_back(r.code);
+    }
+    if (codes.empty() || m_readFrom <= yearStart)
+        return;
+    static const QString extremes =
+        QStringLiteral("select コード, Max(終値) as H, Min(終値) as L from daydata where コード in %1 and 日付 between ? and ? and 出来高 > 0 group by コード ;")
+            .arg(inListMarks());
+    for (size_t first = 0; first < codes.size(); first += InListSize) {
+        db::Params params = inListValues(codes, first);
+        params.insert(params.end(), {yearStart, m_readFrom.addDays(-1)});
+        db::Recordset rs = m_database.openRecordset(extremes, params, db::RecordsetType::ForwardOnly);
+        for (; !rs.eof(); rs.moveNext()) {
+            History &h = m_history[size_t(rs.value(0).toLongLong())];
+            h.earlierHigh = qint32(rs.value(1).toLongLong());
+            h.earlierLow = qint32(rs.value(2).toLongLong());
+        }
+    }
+}
+
+void Writer::remember(const QDate &date, const std::vector<PriceRow> &rows)
+{
+    for (const PriceRow &r : rows) {
+        History &h = m_history[size_t(r.code)];
+        h.volumes.push_back(r.volume.raw());
+        if (h.volumes.size() > AverageDays)
+            h.volumes.pop_front();
+        if (r.volume.isZero())
+            continue;
+        h.previousClose = r.close;
+        h.closes.push_back(r.close);
+        if (h.closes.size() > AverageDays)
+            h.closes.pop_front();
+        if (h.year != date.year()) {
+            h.year = date.year();
+            h.yearHigh = r.close;
+            h.yearLow = r.close;
+        } else {
+            h.yearHigh = std::max(h.yearHigh.value_or(r.close), r.close);
+            h.yearLow = std::min(h.yearLow.value_or(r.close), r.close);
+        }
+    }
+}
+
+bool Writer::writeRanking(const QString &kind, const QDate &date, std::vector<Candidate> &candidates)
+{
+    const KindRule *rule = ruleOf(kind);
+    const bool highestFirst = rule->highestFirst;
+    const auto better = [highestFirst](const Candidate &a, const Candidate &b) {
+        if (a.figure != b.figure)
+            return highestFirst ? a.figure > b.figure : a.figure < b.figure;
+        return a.row->code < b.row->code;
+    };
+    const size_t kept = std::min(candidates.size(), size_t(RankingSize));
+    std::partial_sort(candidates.begin(), candidates.begin() + qsizetype(kept), candidates.end(), better);
+    Ranking ranking;
+    ranking.kind = kind;
+    ranking.date = date;
+    ranking.comment = QString::fromUtf16(rule->comment);
+    for (size_t i = 0; i < kept; ++i) {
+        const Candidate &c = candidates[i];
+        ranking.rows.push_back({c.row->code, c.row->close, thousandShares(c.row->volume, issue(c.row->code).volumeUnit),
+                                c.row->change, c.value});
+    }
+    ++result.rankingFiles;
+    m_ranked.insert(date.toString(QStringLiteral("yyyyMMdd")) + kind.left(1));
+    return write(QStringLiteral("jyhodata/") + date.toString(QStringLiteral("yyyyMMdd")) + QLatin1Char('.') + kind,
+                 rankingFileBytes(ranking));
+}
+
+bool Writer::rankDay(const QDate &date, const std::vector<PriceRow> &rows)
+{
+    std::array<std::vector<Candidate>, 9> lists; // d01 .. d09
+    loadEarlierExtremes(date, rows);
+    for (const PriceRow &r : rows) {
+        if (r.volume.raw() <= 0 || r.close <= 0)
+            continue;
+        const History &h = m_history[size_t(r.code)];
+        const Currency thousands = thousandShares(r.volume, issue(r.code).volumeUnit);
+        if (h.previousClose && *h.previousClose > 0) {
+            const double rate = double(r.close - *h.previousClose) / double(*h.previousClose);
+            if (rate > 0)
+                lists[0].push_back({rate, &r, percent(rate)});
+            if (rate < 0)
+                lists[1].push_back({rate, &r, percent(rate)});
+        }
+        lists[2].push_back({thousands.toDouble(), &r, thousands.toString()});
+        if (h.volumes.size() == AverageDays) {
+            qint64 sum = 0;
+            for (qint64 v : h.volumes)
+                sum += v;
+            if (sum > 0) {
+                const double ratio = double(r.volume.raw()) * AverageDays / double(sum);
+                lists[3].push_back({ratio, &r, QString::number(Rounding::nearest(ratio * 100.0) / 100.0, 'f', 2)});
+            }
+        }
+        const double amount = double(r.close) * thousands.toDouble(); // thousands of yen
+        lists[4].push_back({amount, &r, QString::number(Rounding::nearest(amount), 'f', 0)});
+        if (h.closes.size() >= AverageDays - 1) {
+            qint64 sum = r.close;
+            for (size_t i = h.closes.size() - (AverageDays - 1); i < h.closes.size(); ++i)
+                sum += h.closes[i];
+            const double deviation = double(qint64(r.close) * AverageDays - sum) / double(sum);
+            if (deviation > 0)
+                lists[5].push_back({deviation, &r, percent(deviation)});
+            if (deviation < 0)
+                lists[6].push_back({deviation, &r, percent(deviation)});
+        }
+        // New highs and lows of the year: against the rows read this year and, in the year the
+        // reading began, the rows before it.
+        const std::optional<qint32> readHigh = h.year == date.year() ? h.yearHigh : std::nullopt;
+        const std::optional<qint32> readLow = h.year == date.year() ? h.yearLow : std::nullopt;
+        const bool earlierCounts = date.year() == m_readFrom.year();
+        std::optional<qint32> high = readHigh, low = readLow;
+        if (earlierCounts && h.earlierHigh) {
+            high = std::max(high.value_or(*h.earlierHigh), *h.earlierHigh);
+            low = std::min(low.value_or(*h.earlierLow), *h.earlierLow);
+        }
+        if (high && *high > 0 && r.close > *high) {
+            const double rise = double(r.close - *high) / double(*high);
+            lists[7].push_back({rise, &r, percent(rise)});
+        }
+        if (low && *low > 0 && r.close < *low) {
+            const double fall = double(r.close - *low) / double(*low);
+            lists[8].push_back({fall, &r, percent(fall)});
+        }
+    }
+    for (const InfoKinds::Kind &kind : InfoKinds::shipped()) {
+        if (!kind.code.startsWith(QLatin1Char('d')) || !ruleOf(kind.code))
+            continue;
+        const int index = kind.code.mid(1).toInt() - 1;
+        if (index < 0 || index >= int(lists.size()))
+            continue;
+        if (!writeRanking(kind.code, date, lists[size_t(index)]))
+            return false;
+    }
+    return true;
+}
+
+} // namespace publish

@@ -1,0 +1,150 @@
+#pragma once
+
+// The publisher's writer, shared by the files that make it up (PublishWriter.cpp: the price,
+// registration and quote files; PublishRankings.cpp: the rankings). Not for use outside publish.
+
+#include "base/Currency.h"
+#include "base/TextFile.h"
+#include "db/Database.h"
+#include "publish/Publisher.h"
+
+#include <QDate>
+#include <QDir>
+#include <QSet>
+#include <QString>
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace publish {
+
+constexpr int CodeLimit = 10000;
+constexpr int AverageDays = 25;
+
+// Values are looked up InListSize at a time: "in (?, ?, …)" with that many marks, a shorter last
+// chunk filled up with its first value, so that every chunk runs one prepared query.
+constexpr size_t InListSize = 256;
+QString inListMarks();
+template <typename T>
+db::Params inListValues(const std::vector<T> &values, size_t first)
+{
+    db::Params params;
+    params.reserve(InListSize);
+    for (size_t i = 0; i < InListSize; ++i)
+        params.emplace_back(first + i < values.size() ? values[first + i] : values[first]);
+    return params;
+}
+
+struct Issue
+{
+    QString name;
+    int position = 0;
+    qint64 volumeUnit = 1000;
+    qint64 priceUnit = 1;
+    bool registered = false;
+};
+
+struct PriceRow
+{
+    int code = 0;
+    qint32 open = 0, high = 0, low = 0, close = 0;
+    qint64 change = 0;
+    Currency volume;
+};
+
+// What the rankings remember of an issue from the rows before the day being ranked.
+struct History
+{
+    std::optional<qint32> previousClose; // the last traded close
+    std::deque<qint64> volumes;          // raw volumes of the last rows, newest last
+    std::deque<qint32> closes;           // closes of the last traded rows, newest last
+    int year = 0;
+    std::optional<qint32> yearHigh, yearLow; // of the rows read so far in that year
+    // The year's extremes before the rows read (looked up only when a close reaches past the
+    // extremes read, which few do on a day).
+    bool earlierLoaded = false;
+    std::optional<qint32> earlierHigh, earlierLow;
+};
+
+struct DatedRow
+{
+    QDate date;
+    PriceRow row;
+};
+
+// A candidate of a ranking: the figure as an exact fraction where it can be, so that equal figures
+// tie and fall back to the code.
+struct Candidate
+{
+    double figure = 0;
+    const PriceRow *row = nullptr;
+    QString value;
+};
+
+// A ranking's figure as the files show it: a percentage with one decimal.
+QString percent(double fraction);
+Currency thousandShares(const Currency &volume, qint64 volumeUnit);
+// Whether the publisher writes rankings of this kind ("d01" … "w03").
+bool isRankedKind(const QString &code);
+
+class Writer final
+{
+public:
+    Writer(db::Database &database, const QString &outputFolder, int stopAfterFiles, const std::function<void(const QString &)> &log)
+        : m_database(database), m_root(outputFolder), m_stopAfterFiles(stopAfterFiles), m_log(log)
+    {
+        m_issues.resize(CodeLimit);
+        m_history.resize(CodeLimit);
+        m_newestRead.resize(CodeLimit);
+    }
+
+    void loadIssues();
+    bool writeRegistration(const QDate &date);
+    bool writeKinds();
+    bool writeDays(const QDate &from, const QDate &to);
+    bool writeWeeks(const QDate &from, const QDate &to);
+    bool writeMargins(const QDate &from, const QDate &to);
+    bool writeClosedDays(const QDate &from, const QDate &to);
+    bool writeQuotePages(const QDate &to);
+    bool writeCheckedThrough(const QDate &day);
+
+    PublishResult result;
+    QString error;
+
+private:
+    const Issue &issue(int code) const { return m_issues[size_t(code)]; }
+    bool makeFolderOf(const QString &path);
+    // False when the run is to stop as if interrupted here (stopAfterFiles).
+    bool mayWriteAnother();
+    bool write(const QString &relative, const QByteArray &bytes);
+    // Thousands of pages rewritten on every run: written into their previous copies, then swapped
+    // in together after one sync.
+    bool writeQuotePage(int code, const QByteArray &bytes);
+    QSet<QString> m_madeFolders;
+    TextFile::SwapBatch m_quotePages;
+    bool writeRanking(const QString &kind, const QDate &date, std::vector<Candidate> &candidates);
+    // The year's highest and lowest traded close before the first row read.
+    void loadEarlierExtremes(const QDate &date, const std::vector<PriceRow> &rows);
+    QDate m_readFrom;
+    QSet<QString> m_ranked; // "yyyyMMdd" + kind letter of the rankings this run wrote
+    void remember(const QDate &date, const std::vector<PriceRow> &rows);
+    bool rankDay(const QDate &date, const std::vector<PriceRow> &rows);
+    void say(const QString &text) { if (m_log) m_log(text); }
+
+    db::Database &m_database;
+    QDir m_root;
+    int m_stopAfterFiles = 0;
+    int m_filesWritten = 0;
+    std::function<void(const QString &)> m_log;
+    std::vector<Issue> m_issues;
+    std::vector<History> m_history;
+    // Each issue's newest row that writeDays read, and the day it read up to: the quote pages take
+    // their rows from here and look up only the issues without a row in that range.
+    std::vector<std::optional<DatedRow>> m_newestRead;
+    QDate m_readThrough;
+    std::optional<DatedRow> newestRow(int code, const QDate &to);
+};
+
+} // namespace publish
