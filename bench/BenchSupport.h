@@ -5,8 +5,8 @@
 
 #include "base/MainModule.h"
 #include "base/Ports.h"
-#include "db/Schema.h"
 #include "datagen/DataGenerator.h"
+#include "db/Schema.h"
 
 #include <QDate>
 #include <QDir>
@@ -53,7 +53,8 @@ inline QString makeProgramFolder(const QString &parent, const QString &name)
 // change against the carried reference.
 struct RawInserter
 {
-    explicit RawInserter(sqlite3 *handle) : h(handle), previous(10000, -1)
+    explicit RawInserter(sqlite3 *handle)
+        : h(handle), previous(10000, -1)
     {
         sqlite3_prepare_v2(h, "INSERT INTO dayData (コード,日付,始値,高値,安値,終値,前日比,出来高,基準前日比) VALUES (?,?,?,?,?,?,?,?,?)", -1, &s, nullptr);
     }

@@ -11,11 +11,11 @@
 #include "board/QuoteFetch.h"
 #include "board/QuotePage.h"
 #include "board/frmKabukaboard.h"
+#include "datagen/DataGenerator.h"
 #include "db/Database.h"
 #include "db/Schema.h"
-#include "datagen/DataGenerator.h"
-#include "net/HttpClient.h"
 #include "loopback/LoopbackServer.h"
+#include "net/HttpClient.h"
 #include "ui/RecordsetTableModel.h"
 
 #include <QApplication>
@@ -29,8 +29,8 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <map>
 #include <cstdio>
+#include <map>
 #include <random>
 #include <vector>
 

@@ -9,9 +9,9 @@
 #include "base/DateUtil.h"
 #include "base/MainModule.h"
 #include "convert/Converter.h"
+#include "datagen/DataGenerator.h"
 #include "db/Database.h"
 #include "import/DailyImport.h"
-#include "datagen/DataGenerator.h"
 #include "import/ImportPaths.h"
 #include "import/ImportRun.h"
 #include "import/Registration.h"
@@ -27,8 +27,8 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <vector>
 
 namespace {
@@ -68,11 +68,16 @@ int main(int argc, char **argv)
             continue;
         }
         const QString v = args.isEmpty() ? QString() : args.takeFirst();
-        if (a == QLatin1String("--issues")) options.issues = v.toInt();
-        else if (a == QLatin1String("--days")) options.tradingDays = v.toInt();
-        else if (a == QLatin1String("--years")) years = v.toInt();
-        else if (a == QLatin1String("--seed")) options.seed = v.toULongLong();
-        else if (a == QLatin1String("--work")) work = v;
+        if (a == QLatin1String("--issues"))
+            options.issues = v.toInt();
+        else if (a == QLatin1String("--days"))
+            options.tradingDays = v.toInt();
+        else if (a == QLatin1String("--years"))
+            years = v.toInt();
+        else if (a == QLatin1String("--seed"))
+            options.seed = v.toULongLong();
+        else if (a == QLatin1String("--work"))
+            work = v;
         else {
             std::fprintf(stderr, "usage: convert_publish [--issues N] [--days D] [--years Y] [--seed S] [--work DIR] [--keep]\n");
             return 2;

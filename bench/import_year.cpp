@@ -9,10 +9,10 @@
 #include "base/DateUtil.h"
 #include "base/MainModule.h"
 #include "base/TextFile.h"
+#include "datagen/DataGenerator.h"
 #include "db/Database.h"
 #include "db/Schema.h"
 #include "import/DailyImport.h"
-#include "datagen/DataGenerator.h"
 #include "import/ImportPaths.h"
 #include "import/ImportRun.h"
 #include "import/Registration.h"
@@ -36,9 +36,9 @@
 
 namespace {
 
+using bench::makeProgramFolder;
 using bench::QuietPrompt;
 using bench::RawInserter;
-using bench::makeProgramFolder;
 
 double peakRssMb()
 {

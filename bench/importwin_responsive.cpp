@@ -5,11 +5,11 @@
 #include "base/AppServices.h"
 #include "base/MainModule.h"
 #include "base/Ports.h"
+#include "datagen/DataGenerator.h"
 #include "db/Database.h"
 #include "db/Schema.h"
-#include "datagen/DataGenerator.h"
-#include "import/frmReadData.h"
 #include "import/ImportRun.h"
+#include "import/frmReadData.h"
 
 #include <QApplication>
 #include <QCheckBox>

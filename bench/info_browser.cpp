@@ -13,8 +13,8 @@
 #include "info/InfoKinds.h"
 #include "info/InfoSearch.h"
 #include "info/InfoServer.h"
-#include "net/HttpClient.h"
 #include "loopback/LoopbackServer.h"
+#include "net/HttpClient.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -54,7 +54,8 @@ void fill(const QString &path, int years)
     sqlite3_stmt *day = nullptr, *rank = nullptr, *kind = nullptr;
     sqlite3_prepare_v2(h, "INSERT INTO dayData VALUES (?,?,?,?,?,?,0,10000,?)", -1, &day, nullptr);
     sqlite3_prepare_v2(h, "INSERT INTO informationData (種類コード,日付,順位,コード,株価,出来高,前日比,値,コメント,Top種類コード) "
-                          "VALUES (?,?,?,?,?,?,0,'1.0','c',?)", -1, &rank, nullptr);
+                          "VALUES (?,?,?,?,?,?,0,'1.0','c',?)",
+                       -1, &rank, nullptr);
     sqlite3_prepare_v2(h, "INSERT INTO informationClass VALUES (?,?,?)", -1, &kind, nullptr);
     for (const InfoKinds::Kind &k : InfoKinds::shipped()) {
         const QByteArray code = k.code.toUtf8(), name = k.name.toUtf8();
@@ -223,7 +224,8 @@ int main(int argc, char **argv)
         for (const auto &k : InfoKinds::shipped())
             for (const char *table : {"informationClass", "wrkinformationClass"})
                 d.execute(QStringLiteral("insert into %1 values (%2, %3, %4)")
-                              .arg(QLatin1String(table), db::quoteText(k.code), db::quoteText(k.name)).arg(k.order));
+                              .arg(QLatin1String(table), db::quoteText(k.code), db::quoteText(k.name))
+                              .arg(k.order));
     }
     testing_support::LoopbackServer server;
     MainModule::DURL = server.hostAndPort() + QStringLiteral("/kabu/");

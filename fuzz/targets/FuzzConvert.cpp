@@ -4,8 +4,8 @@
 #include "FuzzSupport.h"
 
 #include "convert/Converter.h"
-#include "import/InputRecords.h"
 #include "import/InputProblems.h"
+#include "import/InputRecords.h"
 
 #include <cmath>
 

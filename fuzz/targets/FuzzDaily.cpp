@@ -4,8 +4,8 @@
 
 #include "base/TextFile.h"
 #include "db/SqlTranslator.h"
-#include "import/InputRecords.h"
 #include "import/InputProblems.h"
+#include "import/InputRecords.h"
 #include "import/PriceRecords.h"
 
 using namespace importer;

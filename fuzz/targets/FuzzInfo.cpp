@@ -4,9 +4,9 @@
 #include "FuzzSupport.h"
 
 #include "base/TextFile.h"
-#include "info/InfoServer.h"
 #include "import/InputProblems.h"
 #include "import/PriceRecords.h"
+#include "info/InfoServer.h"
 
 #include <limits>
 

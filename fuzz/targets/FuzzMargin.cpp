@@ -5,8 +5,8 @@
 #include "base/DateUtil.h"
 #include "base/TextFile.h"
 #include "db/SqlTranslator.h"
-#include "import/InputRecords.h"
 #include "import/InputProblems.h"
+#include "import/InputRecords.h"
 
 using namespace importer;
 using fuzzing::check;

@@ -3,8 +3,8 @@
 #include "FuzzSupport.h"
 
 #include "base/TextFile.h"
-#include "import/InputRecords.h"
 #include "import/InputProblems.h"
+#include "import/InputRecords.h"
 
 #include <cmath>
 

@@ -6,8 +6,8 @@
 #include "base/Currency.h"
 #include "base/DateUtil.h"
 #include "base/Helpers.h"
-#include "import/PriceRecords.h"
 #include "import/InputRecords.h"
+#include "import/PriceRecords.h"
 
 using fuzzing::check;
 

@@ -70,15 +70,23 @@ void repair(OptionEntries &e)
 QStringList settingsValues(const OptionEntries &e)
 {
     const std::pair<const char *, QString> edited[] = {
-        {"ScreenMode", QString::number(e.screenMode)}, {"slidechart", e.slidechart},
-        {"move1", e.move1},                            {"move2", e.move2},
-        {"move3", e.move3},                            {"SaicoL", e.SaicoL},
-        {"RSIVR", e.RSIVR},                            {"DURL", e.TxtUrl},
+        {"ScreenMode", QString::number(e.screenMode)},
+        {"slidechart", e.slidechart},
+        {"move1", e.move1},
+        {"move2", e.move2},
+        {"move3", e.move3},
+        {"SaicoL", e.SaicoL},
+        {"RSIVR", e.RSIVR},
+        {"DURL", e.TxtUrl},
         {"QURL", e.TxtQUrl.trimmed()},
-        {"RDel", QString::number(e.ChkRDel)},          {"SonPa", e.sonekipa},
-        {"hibiPath", e.TxthidiFold},                   {"sinyoPath", e.TxtsinyoFold},
-        {"MakeSyu", QString::number(e.ChkMakeSyu)},    {"ReadSinyo", e.CmbShinyo},
-        {"DelJyoho", e.CmbDelJyoho},                   {"ALLITORSO", QString::number(e.allItoRso)},
+        {"RDel", QString::number(e.ChkRDel)},
+        {"SonPa", e.sonekipa},
+        {"hibiPath", e.TxthidiFold},
+        {"sinyoPath", e.TxtsinyoFold},
+        {"MakeSyu", QString::number(e.ChkMakeSyu)},
+        {"ReadSinyo", e.CmbShinyo},
+        {"DelJyoho", e.CmbDelJyoho},
+        {"ALLITORSO", QString::number(e.allItoRso)},
         {"ITORSO", QString::number(e.itoRso)},
     };
     // Keys the window does not show keep their current values.

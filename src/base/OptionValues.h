@@ -13,7 +13,7 @@ struct OptionEntries
     QString slidechart;
     QString move1, move2, move3, SaicoL, RSIVR;
     QString TxtUrl;
-    QString TxtQUrl;         // the quote site of the boards (QURL)
+    QString TxtQUrl; // the quote site of the boards (QURL)
     int ChkRDel = 0;
     QString sonekipa;
     QString TxthidiFold, TxtsinyoFold;

@@ -302,7 +302,9 @@ void syncFolder(const QString &folder)
 // readable), or the usual ones for a new file. -1 with errno set when it cannot be made.
 int createTemporary(const QString &path, QString *temporary)
 {
-    struct stat existing {};
+    struct stat existing
+    {
+    };
     const bool exists = ::stat(nativePath(path).constData(), &existing) == 0 && S_ISREG(existing.st_mode);
     for (int attempt = 0;; ++attempt) {
         *temporary = temporaryNameFor(path);
@@ -350,7 +352,9 @@ bool writeBytes(const QString &path, const QByteArray &bytes, QString *error)
 {
     // A link is followed: its target gets the bytes, as an editor would write it.
     QString target = path;
-    struct stat link {};
+    struct stat link
+    {
+    };
     if (::lstat(nativePath(path).constData(), &link) == 0 && S_ISLNK(link.st_mode)) {
         const QString resolved = QFileInfo(path).canonicalFilePath();
         if (!resolved.isEmpty())
@@ -432,7 +436,7 @@ bool SwapBatch::swapIn(QString *error)
 #ifdef __linux__
         if (::renameat2(AT_FDCWD, spare.constData(), AT_FDCWD, path.constData(), RENAME_EXCHANGE) == 0)
             continue;
-        // No file to swap with yet, or a file system that cannot swap: a plain rename.
+            // No file to swap with yet, or a file system that cannot swap: a plain rename.
 #endif
         if (::rename(spare.constData(), path.constData()) != 0) {
             setError(error, writeFailure(w.path, errno));
@@ -503,8 +507,7 @@ bool SwapBatch::swapIn(QString *error)
         std::filesystem::rename(std::filesystem::path(w.spare.toStdU16String()), std::filesystem::path(w.path.toStdU16String()),
                                 renamed);
         if (renamed) {
-            setError(error, QStringLiteral("ファイル %1 を書き込めません。(%2)")
-                                .arg(QDir::toNativeSeparators(w.path), QString::fromLocal8Bit(renamed.message().c_str())));
+            setError(error, QStringLiteral("ファイル %1 を書き込めません。(%2)").arg(QDir::toNativeSeparators(w.path), QString::fromLocal8Bit(renamed.message().c_str())));
             return false;
         }
     }

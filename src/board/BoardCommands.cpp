@@ -160,8 +160,7 @@ void registerBoardCommands(ui::CommandTable &table)
     };
     int position = 10;
     for (const auto &item : items) {
-        table.addMenuItem(board, position, {QString::fromUtf16(item.name), QString::fromUtf16(item.caption),
-                                            QString::fromUtf16(item.shortcut), {}, item.separatorBefore, item.handler});
+        table.addMenuItem(board, position, {QString::fromUtf16(item.name), QString::fromUtf16(item.caption), QString::fromUtf16(item.shortcut), {}, item.separatorBefore, item.handler});
         position += 10;
     }
 

@@ -110,11 +110,26 @@ QString readBoardLines(const QStringList &lines, int kind, std::vector<BoardLine
 
 } // namespace
 
-QString letter(int kind) { return kind == BoardB ? QStringLiteral("B") : QStringLiteral("A"); }
-QString fullWidthLetter(int kind) { return kind == BoardB ? QStringLiteral("Ｂ") : QStringLiteral("Ａ"); }
-int otherKind(int kind) { return kind == BoardA ? BoardB : BoardA; }
-QString fileKey(int kind) { return QStringLiteral("board") + letter(kind); }
-QString dateKey(int kind) { return QStringLiteral("boarddate") + letter(kind); }
+QString letter(int kind)
+{
+    return kind == BoardB ? QStringLiteral("B") : QStringLiteral("A");
+}
+QString fullWidthLetter(int kind)
+{
+    return kind == BoardB ? QStringLiteral("Ｂ") : QStringLiteral("Ａ");
+}
+int otherKind(int kind)
+{
+    return kind == BoardA ? BoardB : BoardA;
+}
+QString fileKey(int kind)
+{
+    return QStringLiteral("board") + letter(kind);
+}
+QString dateKey(int kind)
+{
+    return QStringLiteral("boarddate") + letter(kind);
+}
 
 QString recordSource(int kind)
 {

@@ -7,7 +7,8 @@
 
 namespace board {
 
-InetHttp::InetHttp(Http &http, int timeoutMs, QObject *parent) : QObject(parent), m_http(http), m_timeoutMs(timeoutMs) {}
+InetHttp::InetHttp(Http &http, int timeoutMs, QObject *parent)
+    : QObject(parent), m_http(http), m_timeoutMs(timeoutMs) { }
 
 void InetHttp::DL(int channel, qint32 cookie, const QString &url)
 {
@@ -30,7 +31,13 @@ void InetHttp::download(int channel, const QString &url)
     });
 }
 
-void InetHttp::GetHttp1(const QString &html) { Q_EMIT Gethtm1(html, m_cookie1); }
-void InetHttp::GetHttp2(const QString &html) { Q_EMIT Gethtm2(html, m_cookie2); }
+void InetHttp::GetHttp1(const QString &html)
+{
+    Q_EMIT Gethtm1(html, m_cookie1);
+}
+void InetHttp::GetHttp2(const QString &html)
+{
+    Q_EMIT Gethtm2(html, m_cookie2);
+}
 
 } // namespace board

@@ -30,9 +30,15 @@ QuoteFetch::QuoteFetch(const QString &dbPath, int kind, Http &http, Prompt &prom
 
 QuoteFetch::~QuoteFetch() = default;
 
-bool QuoteFetch::timerRunning() const { return m_connecting || Timer1->isActive(); }
+bool QuoteFetch::timerRunning() const
+{
+    return m_connecting || Timer1->isActive();
+}
 
-bool QuoteFetch::isFetching() const { return m_connecting || Timer1->isActive() || m_busy1 || m_busy2; }
+bool QuoteFetch::isFetching() const
+{
+    return m_connecting || Timer1->isActive() || m_busy1 || m_busy2;
+}
 
 bool QuoteFetch::start()
 {
@@ -110,8 +116,14 @@ void QuoteFetch::Timer1_Timer()
     }
 }
 
-void QuoteFetch::GetHttp1_Gethtm1(const QString &html, qint32 cookie) { handlePage(1, html, cookie); }
-void QuoteFetch::GetHttp2_Gethtm2(const QString &html, qint32 cookie) { handlePage(2, html, cookie); }
+void QuoteFetch::GetHttp1_Gethtm1(const QString &html, qint32 cookie)
+{
+    handlePage(1, html, cookie);
+}
+void QuoteFetch::GetHttp2_Gethtm2(const QString &html, qint32 cookie)
+{
+    handlePage(2, html, cookie);
+}
 
 void QuoteFetch::handlePage(int channel, const QString &html, qint32 cookie)
 {

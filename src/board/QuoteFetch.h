@@ -60,9 +60,9 @@ public:
 Q_SIGNALS:
     void fetchTimeChanged(const QString &text); // LblboardDate
     void quoteTimeChanged(const QString &text); // LblInt
-    void rowsChanged();                         // a quote was stored: refresh the grid
-    void busyChanged(bool busy);                // hourglass on / off
-    void finished();                            // after the end message or the error
+    void rowsChanged(); // a quote was stored: refresh the grid
+    void busyChanged(bool busy); // hourglass on / off
+    void finished(); // after the end message or the error
 
 private:
     void Timer1_Timer();

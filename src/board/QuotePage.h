@@ -13,10 +13,10 @@ struct Quote
 {
     int code = 0;
     QString name;
-    QDateTime time;      // shown as the quote time (LblInt)
-    qint32 price = 0;    // 現在値
-    qint32 change = 0;   // 現前日比 (negative for a fall)
-    qint32 volume = 0;   // 現出来高, as the board stores it
+    QDateTime time; // shown as the quote time (LblInt)
+    qint32 price = 0; // 現在値
+    qint32 change = 0; // 現前日比 (negative for a fall)
+    qint32 volume = 0; // 現出来高, as the board stores it
     qint32 open = 0, high = 0, low = 0; // shown on the page; the handler need not read them
 };
 

@@ -9,7 +9,10 @@ namespace board {
 
 namespace {
 
-bool inRange(unsigned char b, unsigned char low, unsigned char high) { return b >= low && b <= high; }
+bool inRange(unsigned char b, unsigned char low, unsigned char high)
+{
+    return b >= low && b <= high;
+}
 
 void appendLineEnd(QByteArray &out, int lineMode)
 {
@@ -114,8 +117,8 @@ qint32 ToNumber(const QString &text)
     const qlonglong whole = plain.toLongLong(&ok);
     if (ok)
         return whole >= std::numeric_limits<qint32>::min() && whole <= std::numeric_limits<qint32>::max()
-                   ? qint32(whole)
-                   : 0;
+            ? qint32(whole)
+            : 0;
     const double real = plain.toDouble(&ok);
     if (!ok || !(real >= double(std::numeric_limits<qint32>::min()) && real <= double(std::numeric_limits<qint32>::max())))
         return 0;

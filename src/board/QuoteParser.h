@@ -31,7 +31,7 @@ qint32 ToNumber(const QString &text);
 struct PageQuote
 {
     QString quoteTime; // LblInt
-    qint32 price = 0;  // 現在値
+    qint32 price = 0; // 現在値
     qint32 change = 0; // 現前日比
     qint32 volume = 0; // 現出来高
 };

@@ -50,8 +50,7 @@ frmKabukaboard::frmKabukaboard(AppServices &services, int kind, Hooks hooks, QWi
     CmdFind = named<QPushButton>("CmdFind", QStringLiteral("検索....."));
     CmdfrmboardAdd = named<QPushButton>("CmdfrmboardAdd", QStringLiteral("株価ボードヘ追加"));
     CmdfrmboardDel = named<QPushButton>("CmdfrmboardDel", QStringLiteral("株価ボードから削除"));
-    Cmdto = named<QPushButton>("Cmdto", QStringLiteral("株価ボード%1へ移動")
-                                            .arg(board::letter(kind) + QStringLiteral("から") + board::letter(board::otherKind(kind))));
+    Cmdto = named<QPushButton>("Cmdto", QStringLiteral("株価ボード%1へ移動").arg(board::letter(kind) + QStringLiteral("から") + board::letter(board::otherKind(kind))));
     Cmdselectedchart = named<QPushButton>("Cmdselectedchart", QStringLiteral("チャート"));
     CmdInet = named<QPushButton>("CmdInet", QStringLiteral("ｲﾝﾀｰﾈｯﾄから現在値取得"));
     Cmdclear = named<QPushButton>("Cmdclear", QStringLiteral("現在値ｸﾘｱ"));

@@ -19,7 +19,7 @@ struct AppServices;
 namespace board {
 class QuoteFetch;
 struct BoardContext;
-}
+} // namespace board
 
 class frmKabukaboard final : public QDialog
 {
@@ -29,8 +29,8 @@ public:
     // What the board window asks of the window that opened it.
     struct Hooks
     {
-        std::function<void(const QString &code)> showChart;                   // the main window's MeiCode
-        std::function<void(QWidget *window, QLineEdit *codeBox)> findIssue;   // the issue search window
+        std::function<void(const QString &code)> showChart; // the main window's MeiCode
+        std::function<void(QWidget *window, QLineEdit *codeBox)> findIssue; // the issue search window
     };
 
     // kind: 1 board A, 2 board B.

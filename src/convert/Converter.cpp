@@ -5,8 +5,8 @@
 #include "base/TextFile.h"
 #include "db/Database.h"
 #include "db/Recordset.h"
-#include "import/InputProblems.h"
 #include "import/ImportPaths.h"
+#include "import/InputProblems.h"
 #include "import/PriceRecords.h"
 
 #include <QDir>
@@ -64,23 +64,54 @@ void splitCsv(QStringView line, std::vector<QString> &fields)
     }
 }
 
-enum Column { ColDate, ColOpen, ColHigh, ColLow, ColClose, ColVolume, ColCode, ColName, ColMarket, ColumnCount };
+enum Column
+{
+    ColDate,
+    ColOpen,
+    ColHigh,
+    ColLow,
+    ColClose,
+    ColVolume,
+    ColCode,
+    ColName,
+    ColMarket,
+    ColumnCount
+};
 
 int columnOf(const QString &header)
 {
     QString h = header.trimmed().toLower();
     h.remove(QChar(0xFEFF));
-    struct Name { const char16_t *text; Column column; };
+    struct Name
+    {
+        const char16_t *text;
+        Column column;
+    };
     static const Name names[] = {
-        {u"date", ColDate}, {u"日付", ColDate}, {u"年月日", ColDate},
-        {u"open", ColOpen}, {u"始値", ColOpen},
-        {u"high", ColHigh}, {u"hight", ColHigh}, {u"高値", ColHigh},
-        {u"low", ColLow}, {u"安値", ColLow},
-        {u"close", ColClose}, {u"終値", ColClose},
-        {u"volume", ColVolume}, {u"出来高", ColVolume},
-        {u"code", ColCode}, {u"コード", ColCode}, {u"銘柄コード", ColCode}, {u"証券コード", ColCode},
-        {u"name", ColName}, {u"銘柄名", ColName}, {u"銘柄", ColName},
-        {u"market", ColMarket}, {u"市場", ColMarket}, {u"市場区分", ColMarket},
+        {u"date", ColDate},
+        {u"日付", ColDate},
+        {u"年月日", ColDate},
+        {u"open", ColOpen},
+        {u"始値", ColOpen},
+        {u"high", ColHigh},
+        {u"hight", ColHigh},
+        {u"高値", ColHigh},
+        {u"low", ColLow},
+        {u"安値", ColLow},
+        {u"close", ColClose},
+        {u"終値", ColClose},
+        {u"volume", ColVolume},
+        {u"出来高", ColVolume},
+        {u"code", ColCode},
+        {u"コード", ColCode},
+        {u"銘柄コード", ColCode},
+        {u"証券コード", ColCode},
+        {u"name", ColName},
+        {u"銘柄名", ColName},
+        {u"銘柄", ColName},
+        {u"market", ColMarket},
+        {u"市場", ColMarket},
+        {u"市場区分", ColMarket},
     };
     for (const Name &n : names) {
         if (h == QStringView(n.text))

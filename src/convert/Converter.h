@@ -23,7 +23,7 @@ namespace convert {
 struct IssueInfo
 {
     QString name;
-    int position = 0;      // market position of the daily files
+    int position = 0; // market position of the daily files
     qint64 volumeUnit = 1000;
     qint64 priceUnit = 1;
 };
@@ -48,7 +48,7 @@ struct SourceRow
     int code = 0;
     QDate date;
     Currency open, high, low, close, shares;
-    QString name;      // empty when the source has none
+    QString name; // empty when the source has none
     int position = -1; // -1 when the source has no market
 };
 
@@ -78,14 +78,14 @@ struct ConvertRequest
 {
     QDate from;
     QDate to;
-    QString source;      // a folder, a file, or an http(s) address with {date} and/or {code}
+    QString source; // a folder, a file, or an http(s) address with {date} and/or {code}
     QString dailyFolder; // where the daily files go
 };
 
 struct ConvertResult
 {
     bool ok = false;
-    QString error;               // why nothing could be converted
+    QString error; // why nothing could be converted
     int filesWritten = 0;
     qint64 recordsWritten = 0;
     importer::SkipReport problems;

@@ -181,7 +181,6 @@ void createTable(Database &db, const Table &t)
         db.executeRaw(indexSql(t, ix));
 }
 
-
 // A step turns a database of the version before it into its version, here by adding a table; a
 // database created now runs every step after the base tables, so old and new files end in the same
 // layout.

@@ -3,13 +3,13 @@
 #include "base/DateUtil.h"
 #include "base/MainModule.h"
 #include "db/Database.h"
+#include "import/ImportPaths.h"
+#include "import/ImportRun.h"
+#include "import/InputProblems.h"
 #include "import/InputRecords.h"
 #include "import/MarginImport.h"
-#include "import/WeeklyBuilder.h"
-#include "import/InputProblems.h"
-#include "import/ImportPaths.h"
 #include "import/PriceRecords.h"
-#include "import/ImportRun.h"
+#include "import/WeeklyBuilder.h"
 
 #include <QFile>
 

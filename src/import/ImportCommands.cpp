@@ -2,12 +2,12 @@
 
 #include "base/AppServices.h"
 #include "base/Ports.h"
+#include "import/ImportRun.h"
 #include "import/frmReadData.h"
 #include "import/frmShinyoData.h"
 #include "import/frmSyuMakeData.h"
 #include "import/frmZenjitusa.h"
 #include "ui/CommandTable.h"
-#include "import/ImportRun.h"
 
 namespace {
 
@@ -37,17 +37,11 @@ void readRegistration(ui::CommandContext &c)
 void registerImportCommands(ui::CommandTable &table)
 {
     const QString file = QStringLiteral("mnuFile");
-    table.addMenuItem(file, 10, {QStringLiteral("mnuReadData"), QStringLiteral("株価ﾃﾞｰﾀ読込"), QStringLiteral("Ctrl+R"), {},
-                                 false, readPrices});
-    table.addMenuItem(file, 20, {QStringLiteral("mnuReadShinyoData"), QStringLiteral("信用ﾃﾞｰﾀ読込み"), {}, {}, false,
-                                 &ui::runModal<frmShinyoData>});
-    table.addMenuItem(file, 30, {QStringLiteral("mnuMeiRegistData"), QStringLiteral("銘柄登録読込み"), {}, {}, true,
-                                 readRegistration});
-    table.addMenuItem(file, 40, {QStringLiteral("mnuMakeSyuData"), QStringLiteral("週データー作成"), {}, {}, true,
-                                 &ui::runModal<frmSyuMakeData>});
-    table.addMenuItem(QStringLiteral("mnuEdit"), 120, {QStringLiteral("mnuZenjitusaKeisan"), QStringLiteral("前日比再計算"),
-                                                       {}, {}, false, &ui::runModal<frmZenjitusa>});
+    table.addMenuItem(file, 10, {QStringLiteral("mnuReadData"), QStringLiteral("株価ﾃﾞｰﾀ読込"), QStringLiteral("Ctrl+R"), {}, false, readPrices});
+    table.addMenuItem(file, 20, {QStringLiteral("mnuReadShinyoData"), QStringLiteral("信用ﾃﾞｰﾀ読込み"), {}, {}, false, &ui::runModal<frmShinyoData>});
+    table.addMenuItem(file, 30, {QStringLiteral("mnuMeiRegistData"), QStringLiteral("銘柄登録読込み"), {}, {}, true, readRegistration});
+    table.addMenuItem(file, 40, {QStringLiteral("mnuMakeSyuData"), QStringLiteral("週データー作成"), {}, {}, true, &ui::runModal<frmSyuMakeData>});
+    table.addMenuItem(QStringLiteral("mnuEdit"), 120, {QStringLiteral("mnuZenjitusaKeisan"), QStringLiteral("前日比再計算"), {}, {}, false, &ui::runModal<frmZenjitusa>});
 
-    table.addButton(140, {QStringLiteral("IntReadKabukaButton"), QStringLiteral("株価データ読込み"), {}, QStringLiteral("import"),
-                          true, readPrices});
+    table.addButton(140, {QStringLiteral("IntReadKabukaButton"), QStringLiteral("株価データ読込み"), {}, QStringLiteral("import"), true, readPrices});
 }

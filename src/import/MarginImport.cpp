@@ -3,10 +3,10 @@
 #include "base/DateUtil.h"
 #include "base/MainModule.h"
 #include "db/Database.h"
-#include "import/InputRecords.h"
-#include "import/InputProblems.h"
 #include "import/ImportPaths.h"
 #include "import/ImportRun.h"
+#include "import/InputProblems.h"
+#include "import/InputRecords.h"
 
 #include <QFile>
 #include <QHash>

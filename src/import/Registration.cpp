@@ -2,11 +2,11 @@
 
 #include "base/MainModule.h"
 #include "db/Database.h"
-#include "import/InputRecords.h"
-#include "import/InputProblems.h"
 #include "import/ImportPaths.h"
-#include "import/PriceRecords.h"
 #include "import/ImportRun.h"
+#include "import/InputProblems.h"
+#include "import/InputRecords.h"
+#include "import/PriceRecords.h"
 
 #include <QDir>
 #include <QFile>

@@ -7,11 +7,11 @@
 #include "base/MainModule.h"
 #include "db/DbError.h"
 #include "import/DailyImport.h"
+#include "import/ImportRun.h"
 #include "import/ImportWindowLogic.h"
 #include "import/ImportWindowParts.h"
 #include "import/Registration.h"
 #include "maint/frmReadDelMei.h"
-#include "import/ImportRun.h"
 
 #include <QCheckBox>
 #include <QDir>

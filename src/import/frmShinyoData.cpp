@@ -5,8 +5,8 @@
 #include "base/MainModule.h"
 #include "db/DbError.h"
 #include "import/ImportWindowParts.h"
-#include "import/MarginImport.h"
 #include "import/InputProblems.h"
+#include "import/MarginImport.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -20,7 +20,7 @@ public:
 
     QLineEdit *ReadDateji;
     QLineEdit *ReadDateitaru;
-    QLabel *LabReadDateji;    // weekday of the first date
+    QLabel *LabReadDateji; // weekday of the first date
     QLabel *LabReadDateitaru; // weekday of the last date
     QPushButton *CmdJiDu;
     QPushButton *CmdJiUp;

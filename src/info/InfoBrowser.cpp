@@ -35,7 +35,7 @@ QString tail(const QString &kind, const QDate &first, const QDate &last)
     if (first == last)
         return quotedBody(kind) + QStringLiteral("' And (A.日付) = ") + db::dateLiteral(first) + QLatin1Char(' ');
     return quotedBody(kind) + QStringLiteral("' And (A.日付) between ") + db::dateLiteral(first) + QStringLiteral(" and ")
-           + db::dateLiteral(last) + QLatin1Char(' ');
+        + db::dateLiteral(last) + QLatin1Char(' ');
 }
 
 QString volumeCondition(const QString &minVolume)
@@ -74,7 +74,7 @@ QString DatesSource(const QString &kind)
     // every row of a kind by date and comment would read ten years of rows.
     return QStringLiteral("SELECT 種類コード, 日付, コメント From informationData WHERE rowid IN (SELECT Min(rowid) "
                           "FROM informationData WHERE ")
-           + kindCondition(kind) + QStringLiteral(" GROUP BY 日付) ORDER BY 日付 desc;");
+        + kindCondition(kind) + QStringLiteral(" GROUP BY 日付) ORDER BY 日付 desc;");
 }
 
 QString RankingSource(const QString &kind, const QDate &first, const QDate &last)
@@ -96,10 +96,10 @@ QString NarrowedSource(const QString &shown, const QString &kind, const QDate &p
             for (int i = 0; i < 4 && end >= 0; ++i)
                 end = shown.indexOf(QLatin1Char('#'), end + 1);
             newTail = quotedBody(kind) + QStringLiteral("' And (A.日付) ") + shown.mid(between, end - between + 1)
-                      + priceCondition(priceLimit);
+                + priceCondition(priceLimit);
         } else {
             newTail = quotedBody(kind) + QStringLiteral("' And (A.日付) = ") + db::dateLiteral(pickedDate)
-                      + priceCondition(priceLimit);
+                + priceCondition(priceLimit);
         }
         newTail += volumeCondition(minVolume);
         if (shown.contains(QStringLiteral("現株価")))
@@ -161,7 +161,7 @@ QStringList IssueListEntries(const QString &databasePath, const QString &source)
         // The main window's entry form: code, market abbreviation and name, one blank apart.
         const qint64 market = rs.toLong(QStringLiteral("市場コード"));
         const QString abbrev = market > 0 && market < qint64(MainModule::MarketAbbrev.size()) ? MainModule::MarketAbbrev[size_t(market)]
-                                                                                             : QString();
+                                                                                              : QString();
         entries.append(QString::number(code) + QLatin1Char(' ') + abbrev + QLatin1Char(' ') + rs.toText(QStringLiteral("銘柄")));
     }
     return entries;
@@ -221,7 +221,7 @@ void DeleteOldRankings(const QString &databasePath, const QDate &reference, int 
 QString OldRankingsQuestion(int days)
 {
     return QStringLiteral("オプション設定で設定した") + QString::number(days)
-           + QStringLiteral("日以上の削除すべきデーターがあります　削除しますか？");
+        + QStringLiteral("日以上の削除すべきデーターがあります　削除しますか？");
 }
 
 } // namespace info

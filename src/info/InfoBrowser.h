@@ -11,8 +11,8 @@
 
 namespace info {
 
-QString KindsSource();                      // select * from informationClass order by 表示順
-QString DatesSource(const QString &kind);   // 種類コード, 日付, コメント of the kind, newest first
+QString KindsSource(); // select * from informationClass order by 表示順
+QString DatesSource(const QString &kind); // 種類コード, 日付, コメント of the kind, newest first
 
 // The ranking of one date, or of a range of dates, in rank order; an empty kind matches nothing.
 QString RankingSource(const QString &kind, const QDate &first, const QDate &last);

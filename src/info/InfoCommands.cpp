@@ -4,6 +4,7 @@
 #include "base/Helpers.h"
 #include "base/MainModule.h"
 #include "base/Ports.h"
+#include "import/ImportRun.h"
 #include "info/InfoDownload.h"
 #include "info/frmFarstMsg.h"
 #include "info/frmInformation.h"
@@ -11,7 +12,6 @@
 #include "info/frmIntReadData.h"
 #include "info/frmJyohoList.h"
 #include "ui/CommandTable.h"
-#include "import/ImportRun.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -51,7 +51,8 @@ void openDownloadWindow(ui::CommandContext &c, Request... request)
 void browse(ui::CommandContext &c)
 {
     ui::MainWindowAccess &main = c.main;
-    frmInformation window(c.services, [&main](const QStringList &entries) { main.showIssueList(entries); }, &c.window);
+    frmInformation window(
+        c.services, [&main](const QStringList &entries) { main.showIssueList(entries); }, &c.window);
     window.exec();
 }
 
@@ -67,9 +68,18 @@ void searchIssue(ui::CommandContext &c)
     window.exec();
 }
 
-void downloadRankings(ui::CommandContext &c) { openDownloadWindow<frmIntInformation>(c); }
-void downloadRegistration(ui::CommandContext &c) { openDownloadWindow<frmIntReadData>(c, importer::ImportMode::Registration); }
-void downloadPrices(ui::CommandContext &c) { openDownloadWindow<frmIntReadData>(c, importer::ImportMode::Prices); }
+void downloadRankings(ui::CommandContext &c)
+{
+    openDownloadWindow<frmIntInformation>(c);
+}
+void downloadRegistration(ui::CommandContext &c)
+{
+    openDownloadWindow<frmIntReadData>(c, importer::ImportMode::Registration);
+}
+void downloadPrices(ui::CommandContext &c)
+{
+    openDownloadWindow<frmIntReadData>(c, importer::ImportMode::Prices);
+}
 
 // The first start: the shipped kinds, then the way to the registration download. It opens modal
 // windows, so it runs once the activation that triggered it has been handled.
@@ -95,18 +105,14 @@ void firstStart(ui::CommandContext &c)
 void registerInfoCommands(ui::CommandTable &table)
 {
     const QString file = QStringLiteral("mnuFile");
-    table.addMenuItem(file, 50, {QStringLiteral("mnuIntMeiRegistData"), QStringLiteral("ｲﾝﾀｰﾈｯﾄで銘柄登録読込み"), {}, {}, true,
-                                 downloadRegistration});
-    table.addMenuItem(file, 55, {QStringLiteral("mnuIntReadData"), QStringLiteral("ｲﾝﾀｰﾈｯﾄで株価ﾃﾞｰﾀ取得"), {}, {}, false,
-                                 downloadPrices});
+    table.addMenuItem(file, 50, {QStringLiteral("mnuIntMeiRegistData"), QStringLiteral("ｲﾝﾀｰﾈｯﾄで銘柄登録読込み"), {}, {}, true, downloadRegistration});
+    table.addMenuItem(file, 55, {QStringLiteral("mnuIntReadData"), QStringLiteral("ｲﾝﾀｰﾈｯﾄで株価ﾃﾞｰﾀ取得"), {}, {}, false, downloadPrices});
 
     const QString info = QStringLiteral("mnuInformation");
     table.addMenu(info, QStringLiteral("株式情報"), 50);
-    table.addMenuItem(info, 10, {QStringLiteral("mnukabusikijyouhoopen"), QStringLiteral("株式情報表示"), QStringLiteral("Ctrl+J"),
-                                 {}, false, browse});
+    table.addMenuItem(info, 10, {QStringLiteral("mnukabusikijyouhoopen"), QStringLiteral("株式情報表示"), QStringLiteral("Ctrl+J"), {}, false, browse});
     table.addMenuItem(info, 20, {QStringLiteral("mnuMeisyutoku"), QStringLiteral("株式情報取得"), {}, {}, false, downloadRankings});
-    table.addMenuItem(info, 30, {QStringLiteral("mnuJyohouList"), QStringLiteral("情報銘柄検索"), QStringLiteral("Ctrl+K"), {},
-                                 false, searchIssue});
+    table.addMenuItem(info, 30, {QStringLiteral("mnuJyohouList"), QStringLiteral("情報銘柄検索"), QStringLiteral("Ctrl+K"), {}, false, searchIssue});
     const struct
     {
         const char16_t *name;
@@ -128,12 +134,9 @@ void registerInfoCommands(ui::CommandTable &table)
         position += 10;
     }
 
-    table.addButton(150, {QStringLiteral("IntReadMeiButton"), QStringLiteral("インターネット銘柄データー自動取得"), {},
-                          QStringLiteral("download-issues"), false, downloadRegistration});
-    table.addButton(160, {QStringLiteral("IntReadinfodataButton"), QStringLiteral("株式情報取得"), {}, QStringLiteral("download-info"),
-                          false, downloadRankings});
-    table.addButton(170, {QStringLiteral("InfodataButton"), QStringLiteral("株式情報"), {}, QStringLiteral("information"), false,
-                          browse});
+    table.addButton(150, {QStringLiteral("IntReadMeiButton"), QStringLiteral("インターネット銘柄データー自動取得"), {}, QStringLiteral("download-issues"), false, downloadRegistration});
+    table.addButton(160, {QStringLiteral("IntReadinfodataButton"), QStringLiteral("株式情報取得"), {}, QStringLiteral("download-info"), false, downloadRankings});
+    table.addButton(170, {QStringLiteral("InfodataButton"), QStringLiteral("株式情報"), {}, QStringLiteral("information"), false, browse});
     table.onFirstRun(firstStart);
 }
 

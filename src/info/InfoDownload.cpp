@@ -5,8 +5,8 @@
 #include "base/TextFile.h"
 #include "db/Database.h"
 #include "import/ImportWindowLogic.h"
-#include "info/InfoServer.h"
 #include "import/InputProblems.h"
+#include "info/InfoServer.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,13 +22,20 @@ const QString kConfirm = QStringLiteral("確認");
 // The texts stored in fields of a fixed size (コメント, 値) are cut to it rather than refused.
 constexpr int kShortTextSize = 10;
 
-QString shipped(const QString &folder) { return QDir(folder).filePath(QStringLiteral("infodata")); }
-QString copied() { return QDir(MainModule::dataFolder()).filePath(QStringLiteral("infodata")); }
+QString shipped(const QString &folder)
+{
+    return QDir(folder).filePath(QStringLiteral("infodata"));
+}
+QString copied()
+{
+    return QDir(MainModule::dataFolder()).filePath(QStringLiteral("infodata"));
+}
 
 class Download
 {
 public:
-    Download(const DownloadRequest &request, DownloadView &view) : m_request(request), m_view(view) {}
+    Download(const DownloadRequest &request, DownloadView &view)
+        : m_request(request), m_view(view) { }
 
     DownloadResult run()
     {

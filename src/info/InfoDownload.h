@@ -12,34 +12,39 @@
 
 namespace info {
 
-enum class DownloadMode { Rankings = 0, Kinds = 1 };
+enum class DownloadMode
+{
+    Rankings = 0,
+    Kinds = 1
+};
 
 // What the download window hands the routine.
 struct DownloadView
 {
-    Http *http = nullptr;               // null: no server (the first start reads a local file)
+    Http *http = nullptr; // null: no server (the first start reads a local file)
     Prompt &prompt;
-    Progress &progress;                 // setPhase: the status line LblText; yield between dates
-    std::function<void(double)> bar;    // the progress bar, 0..1 of its width
-    std::function<void()> confirmed;    // the user said Yes: the window turns busy
-    const bool *cancelled = nullptr;    // set by the window when the user stopped the download
+    Progress &progress; // setPhase: the status line LblText; yield between dates
+    std::function<void(double)> bar; // the progress bar, 0..1 of its width
+    std::function<void()> confirmed; // the user said Yes: the window turns busy
+    const bool *cancelled = nullptr; // set by the window when the user stopped the download
 };
 
 struct DownloadRequest
 {
-    int mode = 0;              // DownloadMode; any other value only runs the closing steps
-    bool interactive = true;   // false: the first start, kinds from Data/infodata
-    QString firstText;         // the date boxes (rankings mode)
+    int mode = 0; // DownloadMode; any other value only runs the closing steps
+    bool interactive = true; // false: the first start, kinds from Data/infodata
+    QString firstText; // the date boxes (rankings mode)
     QString lastText;
-    QDate today;               // the two-digit-year window of the boxes
+    QDate today; // the two-digit-year window of the boxes
     int timeoutMs = 30000;
 };
 
-enum class DownloadEnd {
+enum class DownloadEnd
+{
     NotStarted, // a check failed or the user said No
-    Finished,   // the result carries the outcome; an interactive window closes
-    Failed,     // an error was shown; the window stays open
-    Cancelled,  // the user stopped it
+    Finished, // the result carries the outcome; an interactive window closes
+    Failed, // an error was shown; the window stays open
+    Cancelled, // the user stopped it
 };
 
 struct DownloadResult

@@ -8,7 +8,11 @@
 
 namespace info {
 
-enum class SearchOrder { ByDate = 1, ByKind = 2 };
+enum class SearchOrder
+{
+    ByDate = 1,
+    ByKind = 2
+};
 
 // The query of the search: all kinds when kind is empty (or "ALL"), else the one kind.
 QString IssueSearchSource(qint64 code, const QString &kind, SearchOrder order);

@@ -69,7 +69,7 @@ QString KindsAddress(const QString &durl)
 QString RankingAddress(const QString &durl, const QDate &date, const QString &kind)
 {
     return ServerBase(durl) + QStringLiteral("jyhodata/") + date.toString(QStringLiteral("yyyyMMdd")) + QLatin1Char('.')
-           + kind;
+        + kind;
 }
 
 QString RegistrationAddress(const QString &durl)

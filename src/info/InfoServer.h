@@ -16,11 +16,11 @@ namespace info {
 
 // "http://" + DURL, followed by "/" unless DURL already ends with one.
 QString ServerBase(const QString &durl);
-QString KindsAddress(const QString &durl);                                        // kabumei/infodata
+QString KindsAddress(const QString &durl); // kabumei/infodata
 QString RankingAddress(const QString &durl, const QDate &date, const QString &kind); // jyhodata/YYYYMMDD.kind
-QString RegistrationAddress(const QString &durl);                                 // kabumei/Regist.mei
-QString DailyFileAddress(const QString &durl, const QDate &date);                 // kabudata/DsYYYYMM.DD
-QString MarginFileAddress(const QString &durl, const QDate &date);                // kabudata/YsYYYYMM.DD
+QString RegistrationAddress(const QString &durl); // kabumei/Regist.mei
+QString DailyFileAddress(const QString &durl, const QDate &date); // kabudata/DsYYYYMM.DD
+QString MarginFileAddress(const QString &durl, const QDate &date); // kabudata/YsYYYYMM.DD
 
 // The largest bodies the server's files may have; a longer answer is refused while it arrives.
 // Each is several times the largest file the format allows in practice.
@@ -62,12 +62,12 @@ KindsFile ParseKindsFile(const QString &text);
 // One ranking line.
 struct RankingRecord
 {
-    int rank = 0;          // 順位
-    qint32 code = 0;       // コード
-    qint32 price = 0;      // 株価
-    qint32 volume = 0;     // 出来高 in shares (the file has thousands)
-    qint32 change = 0;     // 前日比
-    QString value;         // 値
+    int rank = 0; // 順位
+    qint32 code = 0; // コード
+    qint32 price = 0; // 株価
+    qint32 volume = 0; // 出来高 in shares (the file has thousands)
+    qint32 change = 0; // 前日比
+    QString value; // 値
 };
 
 // A ranking file: "YYYYMMDD" + one separator + count + "," + four characters not read + comment,

@@ -31,8 +31,8 @@ struct PriceDownloadResult
 {
     int dailyStored = 0;
     int marginStored = 0;
-    QString error;        // the first file that broke off, was not whole or could not be written;
-                          // the run stops there
+    QString error; // the first file that broke off, was not whole or could not be written;
+        // the run stops there
     bool cancelled = false;
 };
 

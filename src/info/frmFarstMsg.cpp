@@ -4,15 +4,16 @@
 #include "base/Helpers.h"
 #include "base/MainModule.h"
 #include "base/Ports.h"
+#include "import/ImportRun.h"
 #include "info/frmIntReadData.h"
 #include "ui/WindowHelpers.h"
-#include "import/ImportRun.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmFarstMsg::frmFarstMsg(AppServices &services, QWidget *parent) : QDialog(parent), m_services(services)
+frmFarstMsg::frmFarstMsg(AppServices &services, QWidget *parent)
+    : QDialog(parent), m_services(services)
 {
     setObjectName(QStringLiteral("frmFarstMsg"));
     setWindowTitle(QStringLiteral("銘柄登録"));

@@ -1,15 +1,15 @@
 #include "info/frmInformation.h"
 
 #include "base/AppServices.h"
-#include "base/DateUtil.h"
 #include "base/BusyGuard.h"
+#include "base/DateUtil.h"
 #include "base/MainModule.h"
 #include "base/Ports.h"
 #include "base/Settings.h"
 #include "db/DbError.h"
+#include "import/ImportWindowParts.h"
 #include "info/InfoBrowser.h"
 #include "info/frmJyohoList.h"
-#include "import/ImportWindowParts.h"
 #include "ui/RecordsetTableModel.h"
 #include "ui/WindowHelpers.h"
 

@@ -5,8 +5,8 @@
 #include "base/MainModule.h"
 #include "base/Ports.h"
 #include "db/DbError.h"
-#include "info/InfoDownload.h"
 #include "import/ImportWindowParts.h"
+#include "info/InfoDownload.h"
 
 #include <QApplication>
 #include <QFrame>

@@ -17,8 +17,8 @@ public:
     QLabel *Label2;
     QPushButton *CmdInetRead0; // "情報取込"
     QPushButton *CmdInetRead1; // "情報の種類取り込み"
-    QLabel *Label5;            // the progress bar's frame
-    QFrame *ShapeBox;          // grows inside Label5
+    QLabel *Label5; // the progress bar's frame
+    QFrame *ShapeBox; // grows inside Label5
 
     // Proposes the dates (runs when the window is first shown).
     void Form_Activate();

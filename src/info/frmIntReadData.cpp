@@ -5,13 +5,13 @@
 #include "base/MainModule.h"
 #include "base/Ports.h"
 #include "db/DbError.h"
+#include "import/ImportRun.h"
 #include "import/ImportWindowLogic.h"
+#include "import/ImportWindowParts.h"
 #include "import/frmReadData.h"
 #include "info/InfoServer.h"
 #include "info/PriceDownload.h"
-#include "import/ImportWindowParts.h"
 #include "ui/WindowHelpers.h"
-#include "import/ImportRun.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,7 +26,7 @@
 namespace {
 const QString kNothingFound = QStringLiteral("取得するファイルが見つかりません。");
 const QString kConfirm = QStringLiteral("確認");
-}
+} // namespace
 
 frmIntReadData::frmIntReadData(AppServices &services, importer::ImportMode mode, QWidget *parent)
     : DownloadWindow(services, "frmIntReadData", parent), m_mode(mode)

@@ -5,6 +5,5 @@
 
 void registerLedgerCommands(ui::CommandTable &table)
 {
-    table.addButton(180, {QStringLiteral("kabukanriButton"), QStringLiteral("株式売買管理"), {}, QStringLiteral("ledger"), true,
-                          &ui::runModal<frmstockmarket>});
+    table.addButton(180, {QStringLiteral("kabukanriButton"), QStringLiteral("株式売買管理"), {}, QStringLiteral("ledger"), true, &ui::runModal<frmstockmarket>});
 }

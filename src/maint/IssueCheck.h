@@ -11,7 +11,11 @@ class Progress;
 
 namespace maint {
 
-enum class IssueCheck { PricesWithoutRegistration, RegistrationWithoutPrices };
+enum class IssueCheck
+{
+    PricesWithoutRegistration,
+    RegistrationWithoutPrices
+};
 
 // Empties wrkMei, walks the codes and fills wrkMei with those found; returns them in code order.
 // The progress yields between codes and during long queries. Throws db::DbError.

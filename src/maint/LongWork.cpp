@@ -20,7 +20,8 @@ int yieldNow(void *progress)
 
 } // namespace
 
-YieldDuringQueries::YieldDuringQueries(db::Database &database, Progress &progress) : m_database(database)
+YieldDuringQueries::YieldDuringQueries(db::Database &database, Progress &progress)
+    : m_database(database)
 {
     sqlite3_progress_handler(m_database.handle(), StepsBetweenYields, &yieldNow, &progress);
 }

@@ -11,8 +11,8 @@
 class PaintingProgress final : public Progress
 {
 public:
-    void setPhase(const QString &) override {}
-    void setPercent(const QString &) override {}
+    void setPhase(const QString &) override { }
+    void setPercent(const QString &) override { }
     void yield() override;
     void setBusy(bool busy) override;
     bool busy() const { return m_busy.has_value(); }

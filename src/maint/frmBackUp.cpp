@@ -1,12 +1,12 @@
 #include "maint/frmBackUp.h"
 
 #include "base/AppServices.h"
+#include "base/BusyGuard.h"
 #include "base/MainModule.h"
 #include "base/Ports.h"
 #include "base/Settings.h"
 #include "maint/Backup.h"
 #include "maint/Compaction.h"
-#include "base/BusyGuard.h"
 #include "ui/WindowHelpers.h"
 
 #include <QCloseEvent>
@@ -22,7 +22,8 @@ const QString kRestored = QStringLiteral("復元終了しました。");
 const QString kEnterPath = QStringLiteral("ﾊﾞｯｸｱｯﾌﾟﾊﾟｽを入力して下さい。");
 } // namespace
 
-frmBackUp::frmBackUp(AppServices &services, QWidget *parent) : QDialog(parent), m_services(services)
+frmBackUp::frmBackUp(AppServices &services, QWidget *parent)
+    : QDialog(parent), m_services(services)
 {
     setObjectName(QStringLiteral("frmBackUp"));
     setWindowTitle(QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ"));

@@ -18,7 +18,8 @@ namespace {
 const QString kConfirm = QStringLiteral("確認");
 }
 
-frmDatament::frmDatament(AppServices &services, QWidget *parent) : QDialog(parent), m_services(services)
+frmDatament::frmDatament(AppServices &services, QWidget *parent)
+    : QDialog(parent), m_services(services)
 {
     setObjectName(QStringLiteral("frmDatament"));
     setWindowTitle(QStringLiteral("ﾃﾞｰﾀｰﾒﾝﾃ"));

@@ -42,7 +42,8 @@ QLabel *text(const QString &caption)
 
 } // namespace
 
-frmDeleteData::frmDeleteData(AppServices &services, QWidget *parent) : QDialog(parent), m_services(services)
+frmDeleteData::frmDeleteData(AppServices &services, QWidget *parent)
+    : QDialog(parent), m_services(services)
 {
     setObjectName(QStringLiteral("frmDeleteData"));
     setWindowTitle(QStringLiteral("ﾃﾞｰﾀｰﾒﾝﾃﾅﾝｽ"));

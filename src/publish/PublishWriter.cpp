@@ -23,7 +23,6 @@ QString inListMarks()
     return QLatin1Char('(') + marks.join(QLatin1Char(',')) + QLatin1Char(')');
 }
 
-
 bool Writer::makeFolderOf(const QString &path)
 {
     const QString folder = QFileInfo(path).path();

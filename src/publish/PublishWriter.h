@@ -58,8 +58,8 @@ struct PriceRow
 struct History
 {
     std::optional<qint32> previousClose; // the last traded close
-    std::deque<qint64> volumes;          // raw volumes of the last rows, newest last
-    std::deque<qint32> closes;           // closes of the last traded rows, newest last
+    std::deque<qint64> volumes; // raw volumes of the last rows, newest last
+    std::deque<qint32> closes; // closes of the last traded rows, newest last
     int year = 0;
     std::optional<qint32> yearHigh, yearLow; // of the rows read so far in that year
     // The year's extremes before the rows read (looked up only when a close reaches past the
@@ -131,7 +131,11 @@ private:
     QSet<QString> m_ranked; // "yyyyMMdd" + kind letter of the rankings this run wrote
     void remember(const QDate &date, const std::vector<PriceRow> &rows);
     bool rankDay(const QDate &date, const std::vector<PriceRow> &rows);
-    void say(const QString &text) { if (m_log) m_log(text); }
+    void say(const QString &text)
+    {
+        if (m_log)
+            m_log(text);
+    }
 
     db::Database &m_database;
     QDir m_root;

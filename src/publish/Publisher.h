@@ -23,7 +23,7 @@ struct RankingRow
     qint32 price = 0;
     Currency thousandShares; // volume in thousands of shares
     qint64 change = 0;
-    QString value;           // the figure the kind ranks by
+    QString value; // the figure the kind ranks by
 };
 
 struct Ranking

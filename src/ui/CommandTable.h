@@ -72,7 +72,7 @@ public:
     // Replaces the issue list with entries ("1301 東１ 極洋"), selects the first and shows its issue.
     virtual void showIssueList(const QStringList &entries) { (void)entries; }
     // Asks for the minimised window to flash until the user comes back to it.
-    virtual void requestFlash() {}
+    virtual void requestFlash() { }
 };
 
 // Everything a handler is handed when its command runs.

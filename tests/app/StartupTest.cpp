@@ -220,8 +220,7 @@ TEST(Startup, SettingsFileThatCannotBeCreatedEndsWithAMessage)
     const Startup::Result r = prepare(folder, prompt);
     EXPECT_FALSE(r.ok);
     ASSERT_EQ(prompt.messages().size(), 1);
-    EXPECT_EQ(prompt.messages().first(), QStringLiteral("ファイル %1 を書き込めません。(同じ名前のフォルダがあります)\n終了します。")
-                                             .arg(QDir::toNativeSeparators(folder.filePath(QStringLiteral("Miravel.ini")))));
+    EXPECT_EQ(prompt.messages().first(), QStringLiteral("ファイル %1 を書き込めません。(同じ名前のフォルダがあります)\n終了します。").arg(QDir::toNativeSeparators(folder.filePath(QStringLiteral("Miravel.ini")))));
 }
 
 TEST(Startup, BadSettingValueIsReportedButStartUpGoesOn)

@@ -129,8 +129,7 @@ TEST(Shell, OpenWebPagePutsTheSchemeInFrontAndAnEmptyFileOpensNothing)
     EXPECT_TRUE(shell.opened.isEmpty());
     file.ShellFile(QStringLiteral("C:\\Miravel\\htm/index.htm"));
     OpenWebPage(shell, QStringLiteral("miravel.example.jp/kabu/default.asp?tp=a&co=1301"));
-    EXPECT_EQ(shell.opened, QStringList({QStringLiteral("C:\\Miravel\\htm/index.htm"),
-                                         QStringLiteral("http://miravel.example.jp/kabu/default.asp?tp=a&co=1301")}));
+    EXPECT_EQ(shell.opened, QStringList({QStringLiteral("C:\\Miravel\\htm/index.htm"), QStringLiteral("http://miravel.example.jp/kabu/default.asp?tp=a&co=1301")}));
 }
 
 // The week-day roundings: weekday numbers count Sunday = 1.

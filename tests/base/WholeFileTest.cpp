@@ -89,7 +89,9 @@ TEST(WholeFile, KeepsThePermissionsOfTheFile)
     QTemporaryDir dir;
     const QString kept = dir.filePath(QStringLiteral("kept")), fresh = dir.filePath(QStringLiteral("fresh"));
     const auto modeOf = [](const QString &file) {
-        struct stat s {};
+        struct stat s
+        {
+        };
         return ::stat(QFile::encodeName(file).constData(), &s) == 0 ? int(s.st_mode & 07777) : -1;
     };
     ASSERT_TRUE(TextFile::writeBytes(kept, "a"));
@@ -188,7 +190,9 @@ TEST(SwappedFiles, TradePlacesWithTheirSpares)
     EXPECT_EQ(batch.pending(), 0);
 #ifdef __linux__
     // From then on the two files trade places: no file is made or deleted.
-    struct stat first {}, second {};
+    struct stat first
+    {
+    }, second{};
     ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &first), 0);
     ASSERT_TRUE(batch.write(path, spare, "fourth"));
     ASSERT_TRUE(batch.swapIn());

@@ -7,11 +7,11 @@
 #include "import/ImportFixture.h"
 
 #include "base/Settings.h"
-#include "import/DailyImport.h"
 #include "datagen/DataGenerator.h"
-#include "import/Registration.h"
+#include "import/DailyImport.h"
 #include "import/ImportPaths.h"
 #include "import/ImportRun.h"
+#include "import/Registration.h"
 
 #include <QDirIterator>
 #include <QMap>
@@ -70,8 +70,7 @@ TEST_F(FileSizeLimitTest, PublishingPastTheLimitEndsWithAMessageAndARunAfterItCo
     // The registration and kinds files fit, a daily file does not.
     const BatchRun limited = runBatch(folder.path(), {QStringLiteral("publish"), tree}, rlim_t(registration + 100));
     EXPECT_EQ(limited.exitCode, 1);
-    EXPECT_EQ(limited.err, QStringLiteral("ファイルの大きさの上限を超えるため、ファイル %1 を書き込めません。\n")
-                               .arg(QDir::toNativeSeparators(QDir(tree).filePath(firstDaily))));
+    EXPECT_EQ(limited.err, QStringLiteral("ファイルの大きさの上限を超えるため、ファイル %1 を書き込めません。\n").arg(QDir::toNativeSeparators(QDir(tree).filePath(firstDaily))));
     EXPECT_EQ(treeOf(tree).keys().join(QLatin1Char(' ')), QStringLiteral("kabumei/Regist.mei kabumei/infodata"));
 
     ASSERT_EQ(runBatch(folder.path(), {QStringLiteral("publish"), tree}).exitCode, 0);

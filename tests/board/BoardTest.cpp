@@ -81,8 +81,7 @@ TEST_F(BoardTest, MovingKeepsTheRowAndRefusesWhatCannotMove)
     prompt.answerYes();
     EXPECT_FALSE(MoveBoardIssue(ctx(), BoardB, 1301, moveTitle(BoardB)));
     EXPECT_EQ(prompt.questions().at(1), u"コード=7203 銘柄を 株価ボードＡからＢへ移動 しますよろしいですか？");
-    EXPECT_EQ(prompt.messages(), QStringList({QStringLiteral("移動しました。"), QStringLiteral("すでに登録されています。"),
-                                              QStringLiteral("ボードBに登録されていません。")}));
+    EXPECT_EQ(prompt.messages(), QStringList({QStringLiteral("移動しました。"), QStringLiteral("すでに登録されています。"), QStringLiteral("ボードBに登録されていません。")}));
     EXPECT_EQ(scalarOf(QStringLiteral("select 現在値 from board where 区分=2")).toLongLong(), 1200);
 }
 
@@ -137,8 +136,7 @@ TEST_F(BoardTest, FilesOfTheOtherBoardOrWithShortLinesAreRefusedBeforeAnythingIs
     EXPECT_FALSE(LoadBoardFile(ctx(), shortLine, BoardB));
     EXPECT_FALSE(LoadBoardFile(ctx(), mixed, BoardB));
     const QString wrongKind = QStringLiteral("株価ボードＢに株価ボードＡのデーターを読み込もうとしています。");
-    EXPECT_EQ(prompt.messages(), QStringList({wrongKind, QStringLiteral("株価ボードファイルの2行目が正しくありません。読み込みを中止しました。"),
-                                              wrongKind}));
+    EXPECT_EQ(prompt.messages(), QStringList({wrongKind, QStringLiteral("株価ボードファイルの2行目が正しくありません。読み込みを中止しました。"), wrongKind}));
     EXPECT_EQ(count(BoardB), 1);
     EXPECT_EQ(count(BoardA), 1);
 }

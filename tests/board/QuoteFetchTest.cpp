@@ -11,8 +11,8 @@
 #include "base/MainModule.h"
 #include "base/Settings.h"
 #include "db/Database.h"
-#include "net/HttpClient.h"
 #include "loopback/LoopbackServer.h"
+#include "net/HttpClient.h"
 #include "support/TestSupport.h"
 #include "ui/RecordsetTableModel.h"
 
@@ -66,7 +66,7 @@ protected:
     {
         const QVariant v = scalarOf(QStringLiteral("select %1 from board where コード=%2").arg(field).arg(code));
         return v.canConvert<Currency>() && v.metaType() == QMetaType::fromType<Currency>() ? qint64(v.value<Currency>().toDouble())
-                                                                                         : v.toLongLong();
+                                                                                           : v.toLongLong();
     }
     // Runs the fetch to its end; false when it did not start or did not end in time.
     bool fetchAll(board::QuoteFetch &fetch)
@@ -97,9 +97,9 @@ TEST_F(QuoteFetchTest, StoresGoodPagesAndPassesOverEveryKindOfFailure)
     addRows(2, {1001});
     server.serve(path(1001), pageOf(1001, 12345, -1200, 2500000));
     server.serve(path(1002), pageOf(1002, 980, 0, 12300));
-    server.serve(path(1003), pageOf(4444, 500, 5, 5));       // another issue's page: no row marker
-    server.serve(path(1004), pageOf(1004, 500, 5, 5), 500);  // error status
-    server.hang(path(1005));                                 // never answers
+    server.serve(path(1003), pageOf(4444, 500, 5, 5)); // another issue's page: no row marker
+    server.serve(path(1004), pageOf(1004, 500, 5, 5), 500); // error status
+    server.hang(path(1005)); // never answers
     const QByteArray whole = pageOf(1006, 500, 5, 5);
     server.serveCutOff(path(1006), whole, int(whole.size()) - 12); // cut after the last marker the handler needs
     server.serve(path(1007), "<html><body>maintenance</body></html>");
@@ -121,10 +121,7 @@ TEST_F(QuoteFetchTest, StoresGoodPagesAndPassesOverEveryKindOfFailure)
                             site + path(1003) + QStringLiteral(" に株価がありません。"),
                             site + path(1004) + QStringLiteral(" を取得できません（HTTP 500）。"),
                             site + path(1005) + QStringLiteral(" を取得できません（時間内に応答がありません）。"),
-                            site + path(1006)
-                                + QStringLiteral(" を取得できません（%1 バイトのうち %2 バイトで接続が切れました）。")
-                                      .arg(whole.size())
-                                      .arg(whole.size() - 12),
+                            site + path(1006) + QStringLiteral(" を取得できません（%1 バイトのうち %2 バイトで接続が切れました）。").arg(whole.size()).arg(whole.size() - 12),
                             site + path(1007) + QStringLiteral(" に株価がありません。"),
                             site + path(1008) + QStringLiteral(" を取得できません（2097152 バイトを超えるため受け取りを中止しました）。"),
                         }));

@@ -91,9 +91,7 @@ TEST(ExtractValue, TakesOneWordAfterTheMarker)
 
 TEST(ToNumber, CommasSignsAndWhatIsNotANumber)
 {
-    for (const auto &[text, number] : {std::pair{"12,300", 12300}, {"-1,200", -1200}, {"+35", 35}, {"0", 0}, {"abc", 0}, {"", 0},
-                                       {"2,147,483,647", 2147483647}, {"2,147,483,648", 0}, {"99999999999999999999", 0},
-                                       {"-2147483649", 0}})
+    for (const auto &[text, number] : {std::pair{"12,300", 12300}, {"-1,200", -1200}, {"+35", 35}, {"0", 0}, {"abc", 0}, {"", 0}, {"2,147,483,647", 2147483647}, {"2,147,483,648", 0}, {"99999999999999999999", 0}, {"-2147483649", 0}})
         EXPECT_EQ(ToNumber(QString::fromLatin1(text)), number) << text;
 }
 
@@ -128,10 +126,10 @@ TEST(ParseQuotePage, PriceChangeAndVolumeOfBothLayouts)
 TEST(ParseQuotePage, PagesWithoutTheIssueGiveNothing)
 {
     const QString cells = QStringLiteral("<td nowrap><b>1,234</b></td><td nowrap>0</td><td nowrap>1</td>");
-    EXPECT_FALSE(ParseQuotePage(page(7203, cells), 6758));            // another issue's row
+    EXPECT_FALSE(ParseQuotePage(page(7203, cells), 6758)); // another issue's row
     EXPECT_FALSE(ParseQuotePage(page(7203, cells).remove(QStringLiteral("チャート")), 7203));
-    EXPECT_FALSE(ParseQuotePage(QString(), 7203));                     // failed download
-    EXPECT_TRUE(ParseQuotePage(page(7203, cells).toUpper(), 7203));    // markers ignore case
+    EXPECT_FALSE(ParseQuotePage(QString(), 7203)); // failed download
+    EXPECT_TRUE(ParseQuotePage(page(7203, cells).toUpper(), 7203)); // markers ignore case
 }
 
 TEST(QuotePage, RenderedPagesReadBackThroughTheHandler)

@@ -116,10 +116,10 @@ TEST_F(ScrollArithmetic, ArrowClicksCarryOverTheWeekend)
         int last, value, expected;
         QDate expectedDate;
     };
-    for (const Case &c : {Case{210, 300, 480, QDate(2020, 1, 6)},  // right onto Saturday the 4th: on to Monday
-                          Case{390, 300, 120, QDate(2020, 1, 2)},  // left onto Saturday: back to Thursday
-                          Case{490, 400, 400, QDate(2020, 1, 5)},  // left onto Sunday: stays
-                          Case{5, 95, 95, QDate(2020, 1, 2)},      // right onto a Thursday: unchanged
+    for (const Case &c : {Case{210, 300, 480, QDate(2020, 1, 6)}, // right onto Saturday the 4th: on to Monday
+                          Case{390, 300, 120, QDate(2020, 1, 2)}, // left onto Saturday: back to Thursday
+                          Case{490, 400, 400, QDate(2020, 1, 5)}, // left onto Sunday: stays
+                          Case{5, 95, 95, QDate(2020, 1, 2)}, // right onto a Thursday: unchanged
                           Case{0, 300, 300, QDate(2020, 1, 4)}}) { // not an arrow click: not carried
         const int v = adjustedScrollValue(scroll, c.last, c.value);
         EXPECT_EQ(v, c.expected) << c.last << " -> " << c.value;

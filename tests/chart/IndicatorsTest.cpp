@@ -45,7 +45,8 @@ TEST(Indicators, AveragesStartAfterTheirPeriodAndSlopesAfterTwice)
 {
     ChartSeries s = seriesOf(linear(110, 1000, 10));
     ComputeIndicators(s, settings(5, 15, 30, 12, 12));
-    const auto sign = [](const Currency &c) { return c > Currency() ? 1 : c.isZero() ? 0 : -1; };
+    const auto sign = [](const Currency &c) { return c > Currency() ? 1 : c.isZero() ? 0
+                                                                                     : -1; };
     for (int k = 0; k < 110; ++k) {
         const chart::ChartRecord &r = s.Records[k];
         EXPECT_EQ(r.MaShort.isZero(), k < 4) << k;

@@ -9,10 +9,11 @@
 TEST(ConverterSourceLimits, OversizedFieldsAreReportedNotConverted)
 {
     const QByteArray text = "code,date,open,high,low,close,volume\n"
-                            "1301,1704412800000,1,1,1,1,100\n"       // a timestamp, not a date
+                            "1301,1704412800000,1,1,1,1,100\n" // a timestamp, not a date
                             "1301,2024-01-05,1,1,1,3000000000,100\n" // beyond 32-bit yen
-                            "1301," + QByteArray(5000, '2') + ",1,1,1,1,100\n"
-                            "1301,2024-01-05,1,2,1,2,100\n";
+                            "1301,"
+        + QByteArray(5000, '2') + ",1,1,1,1,100\n"
+                                  "1301,2024-01-05,1,2,1,2,100\n";
     std::vector<convert::SourceRow> rows;
     importer::SkipReport problems;
     convert::parseSource(QStringLiteral("bulk.csv"), text, 0, QDate(2024, 1, 1), QDate(2024, 12, 31), rows, problems);

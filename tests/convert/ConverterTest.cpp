@@ -1,13 +1,13 @@
 // The converter: each source format into daily files, the rounding and volume rules, and bad input
 // reported by file and line.
 
+#include "convert/Converter.h"
 #include "base/MainModule.h"
 #include "base/Settings.h"
 #include "base/TextFile.h"
-#include "convert/Converter.h"
 #include "import/InputProblems.h"
-#include "net/HttpClient.h"
 #include "loopback/LoopbackServer.h"
+#include "net/HttpClient.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -93,20 +93,11 @@ TEST_F(ConverterTest, PerIssueFolderBecomesOneDailyFilePerDay)
 TEST_F(ConverterTest, BulkFileInJapaneseColumnsWithBadLinesReported)
 {
     const QString bulk = QDir(source).filePath(QStringLiteral("daily.csv"));
-    writeCp932File(bulk, {QStringLiteral("日付,コード,銘柄名,市場,始値,高値,安値,終値,出来高"),
-                          QStringLiteral("20240105,72030,トヨタ,プライム,2700.5,2750,2690,2701.5,1230000"),
-                          QStringLiteral("20240105,1301,極洋,スタンダード,4000,4010,3990,4005,12300"),
-                          QStringLiteral("20240105,12345,五桁,プライム,1,1,1,1,100"),
-                          QStringLiteral("20240105,9999,売買なし,プライム,-,-,-,-,0"),
-                          QStringLiteral("2024/01/05,8001,項目不足"),
-                          QStringLiteral("2024-13-01,8002,日付誤り,プライム,1,1,1,1,100"),
-                          QStringLiteral("2024-01-06,8003,土曜,プライム,1,1,1,1,100"),
-                          QStringLiteral("20240108,1301,極洋,スタンダード,4005,4005,4005,4005,1")});
+    writeCp932File(bulk, {QStringLiteral("日付,コード,銘柄名,市場,始値,高値,安値,終値,出来高"), QStringLiteral("20240105,72030,トヨタ,プライム,2700.5,2750,2690,2701.5,1230000"), QStringLiteral("20240105,1301,極洋,スタンダード,4000,4010,3990,4005,12300"), QStringLiteral("20240105,12345,五桁,プライム,1,1,1,1,100"), QStringLiteral("20240105,9999,売買なし,プライム,-,-,-,-,0"), QStringLiteral("2024/01/05,8001,項目不足"), QStringLiteral("2024-13-01,8002,日付誤り,プライム,1,1,1,1,100"), QStringLiteral("2024-01-06,8003,土曜,プライム,1,1,1,1,100"), QStringLiteral("20240108,1301,極洋,スタンダード,4005,4005,4005,4005,1")});
 
     const auto r = run(QStringLiteral("2024-01-01"), QStringLiteral("2024-01-31"), bulk);
     ASSERT_TRUE(r.ok);
-    EXPECT_EQ(problems(r), (QStringList{QStringLiteral("daily.csv:4"), QStringLiteral("daily.csv:6"),
-                                        QStringLiteral("daily.csv:7")}));
+    EXPECT_EQ(problems(r), (QStringList{QStringLiteral("daily.csv:4"), QStringLiteral("daily.csv:6"), QStringLiteral("daily.csv:7")}));
     // Five digits ending in 0 are the four-digit code; half to even; the day without trade and
     // the Saturday are left out; name and market from the source for issues not in Mei.
     EXPECT_EQ(daily(QStringLiteral("Ds202401.05")),

@@ -4,11 +4,11 @@
 #include "ImportFixture.h"
 
 #include "import/DailyImport.h"
-#include "import/MarginImport.h"
-#include "import/Registration.h"
-#include "import/InputProblems.h"
 #include "import/ImportPaths.h"
 #include "import/ImportRun.h"
+#include "import/InputProblems.h"
+#include "import/MarginImport.h"
+#include "import/Registration.h"
 
 #include <QFile>
 

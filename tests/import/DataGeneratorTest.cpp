@@ -2,11 +2,11 @@
 
 #include "ImportFixture.h"
 
-#include "import/DailyImport.h"
 #include "datagen/DataGenerator.h"
-#include "import/Registration.h"
+#include "import/DailyImport.h"
 #include "import/ImportPaths.h"
 #include "import/ImportRun.h"
+#include "import/Registration.h"
 
 #include <QDir>
 

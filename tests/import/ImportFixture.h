@@ -133,7 +133,11 @@ protected:
     void addIssue(qint64 code, int market, const QString &name, bool flag = false, qint64 volumeUnit = 1000, qint64 priceUnit = 1)
     {
         execute(QStringLiteral("insert into Mei (コード, 市場コード, 銘柄, 出来高単位, 株価単位, 更新Flg) values (%1, %2, %3, %4, %5, %6)")
-                    .arg(code).arg(market).arg(db::quoteText(name)).arg(volumeUnit).arg(priceUnit)
+                    .arg(code)
+                    .arg(market)
+                    .arg(db::quoteText(name))
+                    .arg(volumeUnit)
+                    .arg(priceUnit)
                     .arg(flag ? QStringLiteral("True") : QStringLiteral("False")));
     }
 
@@ -141,7 +145,15 @@ protected:
                   qint64 volume, qint64 change = 0, qint64 reference = 0)
     {
         execute(QStringLiteral("insert into %1 (コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高, 基準前日比) values (%2, %3, %4, %5, %6, %7, %8, %9, %10)")
-                    .arg(table).arg(code).arg(db::dateLiteral(date)).arg(open).arg(high).arg(low).arg(close).arg(change).arg(volume)
+                    .arg(table)
+                    .arg(code)
+                    .arg(db::dateLiteral(date))
+                    .arg(open)
+                    .arg(high)
+                    .arg(low)
+                    .arg(close)
+                    .arg(change)
+                    .arg(volume)
                     .arg(reference));
     }
 

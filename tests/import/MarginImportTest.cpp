@@ -2,8 +2,8 @@
 
 #include "ImportFixture.h"
 
-#include "import/MarginImport.h"
 #include "import/InputProblems.h"
+#include "import/MarginImport.h"
 
 using namespace import_test;
 

@@ -2,8 +2,8 @@
 
 #include "ImportFixture.h"
 
-#include "import/Registration.h"
 #include "import/ImportRun.h"
+#include "import/Registration.h"
 
 #include <QFile>
 

@@ -79,7 +79,8 @@ private:
 // once, as soon as the window reports busy, and watch runs on every turn of the event loop while
 // it is busy. True when the actions ran.
 template <typename Window, typename User, typename Watch = void (*)()>
-bool actWhileBusy(Window &window, QPushButton *run, User user, Watch watch = [] {})
+bool actWhileBusy(
+    Window &window, QPushButton *run, User user, Watch watch = [] {})
 {
     bool acted = false;
     QTimer timer;

@@ -5,11 +5,11 @@
 
 #include "base/AppServices.h"
 #include "base/Settings.h"
+#include "import/ImportRun.h"
 #include "import/frmReadData.h"
 #include "info/frmInformation.h"
 #include "info/frmIntInformation.h"
 #include "info/frmIntReadData.h"
-#include "import/ImportRun.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -106,13 +106,12 @@ TEST_F(DownloadWindows, ClosingDuringATransferAsksAndStopsIt)
     window.ReadDateji->setText(QStringLiteral("00/07/17"));
     window.ReadDateitaru->setText(QStringLiteral("00/07/17"));
     prompt.answerYes(); // fetch the data
-    prompt.answerNo();  // first close: stay
+    prompt.answerNo(); // first close: stay
     prompt.answerYes(); // second close: stop
     QTimer::singleShot(300, [&] { window.CmdClose->click(); });
     QTimer::singleShot(400, [&] { window.CmdClose->click(); });
     window.CmdInetRead0->click();
-    EXPECT_EQ(prompt.questions().mid(1), (QStringList{QStringLiteral("この操作を行うとコンピュータの再起動が必要となります よろしいですか？"),
-                                                      QStringLiteral("この操作を行うとコンピュータの再起動が必要となります よろしいですか？")}));
+    EXPECT_EQ(prompt.questions().mid(1), (QStringList{QStringLiteral("この操作を行うとコンピュータの再起動が必要となります よろしいですか？"), QStringLiteral("この操作を行うとコンピュータの再起動が必要となります よろしいですか？")}));
     EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("必ずコンピュータを再起動してください。")});
     EXPECT_TRUE(window.resultMessage().isEmpty());
     EXPECT_FALSE(window.isVisible());
@@ -125,7 +124,9 @@ TEST_F(DownloadWindows, BrowserNarrowsListsIssuesAndKeepsItsFilters)
     for (int i = 1; i <= 3; ++i)
         executeSql(QStringLiteral("insert into informationData (種類コード, 日付, 順位, コード, 株価, 出来高, 前日比, 値, コメント, Top種類コード) "
                                   "values ('d01', #2000/07/14#, %1, %2, %3, 1000, 0, '', '注目', 'd')")
-                       .arg(i).arg(1300 + i).arg(i * 700));
+                       .arg(i)
+                       .arg(1300 + i)
+                       .arg(i * 700));
     MainModule::DelJyoho = 0;
     QStringList listed;
     frmInformation window(services, [&](const QStringList &entries) { listed = entries; });

@@ -23,13 +23,19 @@ protected:
     {
         executeSql(QStringLiteral("insert into informationData (種類コード, 日付, 順位, コード, 株価, 出来高, 前日比, 値, コメント, Top種類コード) "
                                   "values (%1, %2, %3, %4, %5, %6, 0, '', 'c', %7)")
-                       .arg(db::quoteText(kind), db::dateLiteral(date)).arg(rank).arg(code).arg(price).arg(volume)
+                       .arg(db::quoteText(kind), db::dateLiteral(date))
+                       .arg(rank)
+                       .arg(code)
+                       .arg(price)
+                       .arg(volume)
                        .arg(db::quoteText(kind.left(1))));
     }
     void close(int code, const QDate &date, int value)
     {
         executeSql(QStringLiteral("insert into dayData (コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高, 基準前日比) values (%1, %2, 0, 0, 0, %3, 0, 0, %3)")
-                       .arg(code).arg(db::dateLiteral(date)).arg(value));
+                       .arg(code)
+                       .arg(db::dateLiteral(date))
+                       .arg(value));
     }
     QStringList column(const QString &source, const QString &field)
     {
@@ -48,7 +54,7 @@ TEST_F(InfoBrowser, CurrentPricesCutTowardZeroAndShowOnlyRisers)
     const QString k = QStringLiteral("d'1"); // a quote in the kind code is data, not query text
     row(k, d3, 1, 1301, 400, 1000);
     row(k, d3, 2, 1332, 400, 1000);
-    row(k, d3, 3, 1333, 0, 1000);  // no price: change 0
+    row(k, d3, 3, 1333, 0, 1000); // no price: change 0
     row(k, d3, 4, 9999, 300, 1000); // no daily close: left alone
     close(1301, d2, 1);
     close(1301, d3, 437);

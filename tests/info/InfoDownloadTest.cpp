@@ -1,9 +1,9 @@
 #include "InfoTestSupport.h"
 
 #include "db/Database.h"
+#include "import/InputProblems.h"
 #include "info/InfoServer.h"
 #include "info/PriceDownload.h"
-#include "import/InputProblems.h"
 
 #include <QDir>
 #include <QFile>

@@ -33,8 +33,8 @@ inline QByteArray rankingFile(const QDate &date, const QString &kindCode, const 
                               const QStringList &rows, int count = -1)
 {
     QString text = date.toString(QStringLiteral("yyyyMMdd")) + QLatin1Char(',')
-                   + QString::number(count < 0 ? rows.size() : count) + QLatin1Char(',') + kindCode
-                   + QLatin1Char(',') + comment + QStringLiteral("\r\n");
+        + QString::number(count < 0 ? rows.size() : count) + QLatin1Char(',') + kindCode
+        + QLatin1Char(',') + comment + QStringLiteral("\r\n");
     for (const QString &row : rows)
         text += row + QStringLiteral("\r\n");
     return TextFile::encode(text);

@@ -24,8 +24,8 @@ TEST(LedgerArithmetic, BreakEvenRoundsHalfUpWithAFractionalCostPercentage)
 {
     const Currency four = Currency::fromInt(4);
     EXPECT_EQ(ledger::BreakEven(1000, four), 1040);
-    EXPECT_EQ(ledger::BreakEven(333, four), 346);  // 346.32
-    EXPECT_EQ(ledger::BreakEven(12, four), 12);    // 12.48
+    EXPECT_EQ(ledger::BreakEven(333, four), 346); // 346.32
+    EXPECT_EQ(ledger::BreakEven(12, four), 12); // 12.48
     EXPECT_EQ(ledger::BreakEven(25, Currency::fromInt(2)), 26); // 25.5 exactly: half goes up
     // 2.5 % of 101 is 103.525: exact fixed point, no binary fraction drift.
     EXPECT_EQ(ledger::BreakEven(101, Currency::fromText(QStringLiteral("2.5"))), 104);
@@ -159,12 +159,7 @@ TEST_F(LedgerTest, ExportWritesCodePage932WithTheHeaderAndAnEmptyLedgerEndsInTwo
 TEST_F(LedgerTest, ImportMatchesSalesToTheOldestLotsAndReportsUnmatchedLines)
 {
     const QString path = folder.filePath(QStringLiteral("trades.csv"));
-    testing_support::writeCp932File(path, {QStringLiteral("日付,コード,売買,単価,株数"),
-                                           QStringLiteral("2000/07/05,1301,買,510,300"),
-                                           QStringLiteral("2000/07/03,1301,買,500,200"),
-                                           QStringLiteral("2000/07/10,1301,売,600,400"),
-                                           QStringLiteral("2000/07/11,7203,売,100,1"),
-                                           QStringLiteral("2000/07/12,1301,売,600,500")});
+    testing_support::writeCp932File(path, {QStringLiteral("日付,コード,売買,単価,株数"), QStringLiteral("2000/07/05,1301,買,510,300"), QStringLiteral("2000/07/03,1301,買,500,200"), QStringLiteral("2000/07/10,1301,売,600,400"), QStringLiteral("2000/07/11,7203,売,100,1"), QStringLiteral("2000/07/12,1301,売,600,500")});
     const ledger::ImportReport report = ledger::ImportTrades(context(), path);
     EXPECT_EQ(report.purchases, 2);
     EXPECT_EQ(report.sales, 1);

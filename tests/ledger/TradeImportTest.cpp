@@ -19,7 +19,6 @@ using namespace importwin_test;
 
 namespace {
 
-
 const QString kHeader = QStringLiteral("日付,コード,売買,単価,株数");
 
 class TradeImportTest : public WindowFixture

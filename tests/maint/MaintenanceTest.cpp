@@ -131,7 +131,7 @@ TEST_F(MaintenanceTest, KeyCollisionInTheCodeChangeStopsAndLeavesTheLaterTablesA
     ASSERT_EQ(prompt.messages().size(), 1);
     EXPECT_NE(prompt.messages().first(), QStringLiteral("変更終了しました。"));
     EXPECT_EQ(count(QStringLiteral("daydata"), QStringLiteral("where コード=1332")), 2); // moved before the failure
-    EXPECT_EQ(count(QStringLiteral("weekdata"), QStringLiteral("where コード=1301")), 2);  // all-or-nothing
+    EXPECT_EQ(count(QStringLiteral("weekdata"), QStringLiteral("where コード=1301")), 2); // all-or-nothing
     EXPECT_EQ(count(QStringLiteral("board"), QStringLiteral("where コード=1301")), 1);
     EXPECT_EQ(count(QStringLiteral("shinyo"), QStringLiteral("where コード=1301")), 2);
     EXPECT_EQ(count(QStringLiteral("Mei"), QStringLiteral("where コード=1301")), 1);

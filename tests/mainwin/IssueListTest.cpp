@@ -42,7 +42,7 @@ TEST_F(IssueListTest, TypedPrefixDecidesTheList)
     frmMain &w = openWindow();
     for (const auto &[typed, expectedCount, first] : {std::tuple{"7", 46, "7201"}, // market 1 first, then market 2
                                                       std::tuple{"72", 36, "7201"},
-                                                      std::tuple{"720", 9, "7201"},  // 36 entries: replaced by 7200-7209
+                                                      std::tuple{"720", 9, "7201"}, // 36 entries: replaced by 7200-7209
                                                       std::tuple{"7203", 9, "7201"}, // 9 entries: kept
                                                       std::tuple{"73", 10, "7301"},
                                                       std::tuple{"730", 10, "7301"}, // 10 entries: kept as 7300-7399

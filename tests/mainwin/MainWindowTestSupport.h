@@ -134,7 +134,13 @@ protected:
                 lastDay = lastDay.addDays(-1);
             const int close = base + (i * 37) % 101 - 50;
             d.execute(QStringLiteral("insert into dayData (コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高) values (%1, %2, %3, %4, %5, %6, 0, %7)")
-                          .arg(code).arg(db::dateLiteral(lastDay)).arg(close - 5).arg(close + 10).arg(close - 10).arg(close).arg(1000 + i));
+                          .arg(code)
+                          .arg(db::dateLiteral(lastDay))
+                          .arg(close - 5)
+                          .arg(close + 10)
+                          .arg(close - 10)
+                          .arg(close)
+                          .arg(1000 + i));
         }
     }
 
@@ -145,7 +151,10 @@ protected:
         for (int i = 0; i < count; ++i)
             d.execute(QStringLiteral("insert into weekData (コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高, 売残, 買残) "
                                      "values (%1, %2, 990, 1020, 980, 1000, 0, 5000, %3, %4)")
-                          .arg(code).arg(db::dateLiteral(lastFriday.addDays(-7 * i))).arg(100 + i).arg(200 + i));
+                          .arg(code)
+                          .arg(db::dateLiteral(lastFriday.addDays(-7 * i)))
+                          .arg(100 + i)
+                          .arg(200 + i));
     }
 
     frmMain &openWindow(MainWindowStart start = MainWindowStart::Ordinary)

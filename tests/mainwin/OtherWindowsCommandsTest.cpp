@@ -7,11 +7,11 @@
 #include "MainWindowTestSupport.h"
 
 #include "datagen/DataGenerator.h"
+#include "import/ImportRun.h"
 #include "import/frmReadData.h"
 #include "info/frmIntReadData.h"
 #include "info/frmJyohoList.h"
 #include "ui/RecordsetTableModel.h"
-#include "import/ImportRun.h"
 
 #include <optional>
 
@@ -56,8 +56,12 @@ TEST_F(MaintenanceMenuTest, CommandsOpenTheirWindows)
 {
     frmMain &w = openWindow();
     const std::pair<const char *, const char *> commands[] = {
-        {"mnurestore", "frmBackUp"},         {"mnukabukatyousa", "frmDatament"}, {"DMentButton", "frmDatament"},
-        {"mnukabukaDeleteEdit", "frmDeleteData"}, {"DataDelButton", "frmDeleteData"}, {"kabukanriButton", "frmstockmarket"},
+        {"mnurestore", "frmBackUp"},
+        {"mnukabukatyousa", "frmDatament"},
+        {"DMentButton", "frmDatament"},
+        {"mnukabukaDeleteEdit", "frmDeleteData"},
+        {"DataDelButton", "frmDeleteData"},
+        {"kabukanriButton", "frmstockmarket"},
     };
     for (const auto &[command, window] : commands) {
         QString opened;

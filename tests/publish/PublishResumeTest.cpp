@@ -4,12 +4,12 @@
 #include "import/ImportFixture.h"
 
 #include "base/TextFile.h"
-#include "import/DailyImport.h"
 #include "datagen/DataGenerator.h"
-#include "import/Registration.h"
-#include "publish/Publisher.h"
+#include "import/DailyImport.h"
 #include "import/ImportPaths.h"
 #include "import/ImportRun.h"
+#include "import/Registration.h"
+#include "publish/Publisher.h"
 
 #include <QDirIterator>
 #include <QMap>

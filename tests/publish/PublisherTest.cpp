@@ -3,23 +3,23 @@
 
 #include "import/ImportFixture.h"
 
+#include "base/DateUtil.h"
 #include "base/Settings.h"
 #include "base/TextFile.h"
 #include "board/BoardStore.h"
 #include "board/QuoteFetch.h"
-#include "net/HttpClient.h"
-#include "loopback/LoopbackServer.h"
-#include "import/DailyImport.h"
 #include "datagen/DataGenerator.h"
+#include "import/DailyImport.h"
+#include "import/ImportPaths.h"
+#include "import/ImportRun.h"
 #include "import/Registration.h"
 #include "import/WeeklyBuilder.h"
 #include "info/InfoDownload.h"
 #include "info/InfoKinds.h"
 #include "info/PriceDownload.h"
-#include "base/DateUtil.h"
+#include "loopback/LoopbackServer.h"
+#include "net/HttpClient.h"
 #include "publish/Publisher.h"
-#include "import/ImportPaths.h"
-#include "import/ImportRun.h"
 
 #include <QDirIterator>
 #include <QEventLoop>
@@ -94,8 +94,7 @@ TEST_F(PublisherTest, RankingsOfTheDayWithTheirHistory)
     const QStringList rising = lines(d + QStringLiteral("d01"));
     ASSERT_EQ(rising.size(), 4);
     EXPECT_TRUE(rising[0].startsWith(stamp + QStringLiteral(",3,0000")));
-    EXPECT_EQ(rising.mid(1), (QStringList{QStringLiteral("1,1301,110,30,10,10.0"), QStringLiteral("2,1332,110,20,10,10.0"),
-                                          QStringLiteral("3,1335,105,1,5,5.0")}));
+    EXPECT_EQ(rising.mid(1), (QStringList{QStringLiteral("1,1301,110,30,10,10.0"), QStringLiteral("2,1332,110,20,10,10.0"), QStringLiteral("3,1335,105,1,5,5.0")}));
     EXPECT_EQ(lines(d + QStringLiteral("d02")).mid(1), QStringList{QStringLiteral("1,1333,190,5,-10,-5.0")});
     // 25 earlier rows are needed for the volume surge and the 25-day average.
     EXPECT_EQ(lines(d + QStringLiteral("d04")).mid(1),
@@ -124,7 +123,10 @@ TEST_F(PublisherTest, RankingsOfTheDayWithTheirHistory)
 TEST_F(PublisherTest, NewHighsAndLowsAgainstTheWholeYear)
 {
     const QDate january(2024, 1, 10), june(2024, 6, 6);
-    const struct { qint64 code, januaryClose, todayClose; } issues[] = {{1301, 500, 200}, {1332, 150, 200}, {1333, 50, 80}, {1334, 90, 80}};
+    const struct
+    {
+        qint64 code, januaryClose, todayClose;
+    } issues[] = {{1301, 500, 200}, {1332, 150, 200}, {1333, 50, 80}, {1334, 90, 80}};
     for (const auto &i : issues) {
         addPrice(QStringLiteral("daydata"), i.code, january, i.januaryClose, i.januaryClose, i.januaryClose, i.januaryClose, 1);
         addPrice(QStringLiteral("daydata"), i.code, june.addDays(-1), 100, 100, 100, 100, 1);

@@ -12,7 +12,9 @@ namespace {
 void addIssue(db::Database &database, int code, int market, const QString &name)
 {
     database.execute(QStringLiteral("insert into Mei (コード, 市場コード, 銘柄, 出来高単位, 株価単位, 更新Flg) values (%1, %2, %3, 1000, 1, True)")
-                         .arg(code).arg(market).arg(db::quoteText(name)));
+                         .arg(code)
+                         .arg(market)
+                         .arg(db::quoteText(name)));
 }
 
 class TableModel : public ::testing::Test

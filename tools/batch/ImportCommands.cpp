@@ -8,12 +8,12 @@
 #include "db/DbError.h"
 #include "import/ChangeRecalc.h"
 #include "import/DailyImport.h"
+#include "import/ImportRun.h"
 #include "import/ImportWindowLogic.h"
+#include "import/InputProblems.h"
 #include "import/MarginImport.h"
 #include "import/Registration.h"
 #include "import/WeeklyBuilder.h"
-#include "import/InputProblems.h"
-#include "import/ImportRun.h"
 
 namespace batch {
 

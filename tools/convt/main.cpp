@@ -8,8 +8,8 @@
 #include "convert/Converter.h"
 #include "db/Database.h"
 #include "db/DbError.h"
-#include "net/HttpClient.h"
 #include "import/InputProblems.h"
+#include "net/HttpClient.h"
 
 #include <QCoreApplication>
 #include <QDir>
