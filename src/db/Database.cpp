@@ -76,7 +76,7 @@ void likeLiteralFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
     const char *text = reinterpret_cast<const char *>(sqlite3_value_text(argv[0]));
     const int size = sqlite3_value_bytes(argv[0]);
     QByteArray escaped;
-    escaped.reserve(size * 2);
+    escaped.reserve(qsizetype(size) * 2);
     for (int i = 0; i < size; ++i) {
         if (text[i] == '%' || text[i] == '_' || text[i] == '\\')
             escaped += '\\';
