@@ -113,13 +113,11 @@ TEST_F(BoardTest, FilesRoundTripNamesWithCommasAndQuotes)
     EXPECT_TRUE(scalarOf(QStringLiteral("select 現在値 from board where コード=1301")).isNull());
     EXPECT_EQ(count(BoardB), 1);
 
-    // An empty board is a file of one line end, and loads back as an empty board.
+    // An empty board is a file of one line end.
     const QString empty = folder.filePath(QStringLiteral("Data/empty.A"));
     executeSql(QStringLiteral("delete from board where 区分=1"));
     ASSERT_TRUE(SaveBoardFile(ctx(), empty, BoardA));
     EXPECT_EQ(readFileBytes(empty), QByteArray("\r\n"));
-    prompt.answerYes();
-    EXPECT_TRUE(LoadBoardFile(ctx(), empty, BoardA));
 }
 
 TEST_F(BoardTest, FilesOfTheOtherBoardOrWithShortLinesAreRefusedBeforeAnythingIsDeleted)
@@ -139,4 +137,26 @@ TEST_F(BoardTest, FilesOfTheOtherBoardOrWithShortLinesAreRefusedBeforeAnythingIs
     EXPECT_EQ(prompt.messages(), QStringList({wrongKind, QStringLiteral("株価ボードファイルの2行目が正しくありません。読み込みを中止しました。"), wrongKind}));
     EXPECT_EQ(count(BoardB), 1);
     EXPECT_EQ(count(BoardA), 1);
+}
+
+TEST_F(BoardTest, FilesWithoutTheBoardsFirstCharacterAreRefusedEvenWhenEmpty)
+{
+    executeSql(QStringLiteral("insert into board (区分, コード, 市場コード, 銘柄) values (1, 7203, 1, 'a'), (2, 9999, 2, 'b')"));
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+    } files[] = {{"one-line-end.A", "\r\n"}, {"blank-lines.A", "\r\n\r\n\r\n"}, {"nothing.A", ""}, {"blank-first.A", "\r\n1,1301,1,x\r\n"}};
+    for (const auto &file : files) {
+        const QString path = folder.filePath(QStringLiteral("Data/") + QString::fromLatin1(file.name));
+        writeFileBytes(path, file.bytes);
+        for (int kind : {BoardA, BoardB})
+            EXPECT_FALSE(LoadBoardFile(ctx(), path, kind)) << file.name << " as board " << kind;
+    }
+    // No question was asked (none is scripted), each refusal names the board loaded into.
+    const QString intoA = QStringLiteral("株価ボードＡに株価ボードＢのデーターを読み込もうとしています。");
+    const QString intoB = QStringLiteral("株価ボードＢに株価ボードＡのデーターを読み込もうとしています。");
+    EXPECT_EQ(prompt.messages(), (QStringList{intoA, intoB, intoA, intoB, intoA, intoB, intoA, intoB}));
+    EXPECT_EQ(count(BoardA), 1);
+    EXPECT_EQ(count(BoardB), 1);
 }
