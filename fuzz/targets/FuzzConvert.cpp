@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                 continue;
             const convert::IssueInfo *known = issues.find(row.code);
             const double priceUnit = known ? double(known->priceUnit) : 1.0;
-            check(std::fabs(record->close - row.close.toDouble()) <= priceUnit, "a price wrapped");
+            check(std::fabs(record->close * priceUnit - row.close.toDouble()) <= priceUnit, "a price wrapped");
             const QStringList lines = importer::dailyFileLines(row.date, {*record});
             importer::DailyRecord back;
             QString why;

@@ -79,14 +79,20 @@ struct BoardLine
     QString name;
 };
 
-// The lines of a board file; an empty text when they are all well formed, else the refusal.
+QString otherBoardsFileRefusal(int kind)
+{
+    return QStringLiteral("株価ボード%1に株価ボード%2のデーターを読み込もうとしています。")
+        .arg(fullWidthLetter(kind), fullWidthLetter(otherKind(kind)));
+}
+
+// The lines of a board file; an empty text when they are all well formed, else the refusal. A file
+// is the board's by its first character, so an empty file or one of blank lines is refused too.
 QString readBoardLines(const QStringList &lines, int kind, std::vector<BoardLine> &out)
 {
+    if (lines.isEmpty() || !lines.first().startsWith(QString::number(kind)))
+        return otherBoardsFileRefusal(kind);
     for (int i = 0; i < lines.size(); ++i) {
         const QString &line = lines.at(i);
-        if (i == 0 && !line.startsWith(QString::number(kind)) && !(lines.size() == 1 && line.isEmpty()))
-            return QStringLiteral("株価ボード%1に株価ボード%2のデーターを読み込もうとしています。")
-                .arg(fullWidthLetter(kind), fullWidthLetter(otherKind(kind)));
         if (line.isEmpty())
             continue;
         const QStringList parts = line.split(u',');
@@ -100,8 +106,7 @@ QString readBoardLines(const QStringList &lines, int kind, std::vector<BoardLine
         if (!kindOk || !codeOk || !marketOk)
             return QStringLiteral("株価ボードファイルの%1行目が正しくありません。読み込みを中止しました。").arg(i + 1);
         if (b.kind != kind)
-            return QStringLiteral("株価ボード%1に株価ボード%2のデーターを読み込もうとしています。")
-                .arg(fullWidthLetter(kind), fullWidthLetter(otherKind(kind)));
+            return otherBoardsFileRefusal(kind);
         b.name = parts.mid(3).join(u',').left(NameLength);
         out.push_back(b);
     }

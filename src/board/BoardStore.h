@@ -99,8 +99,9 @@ void StoreQuote(db::Database &database, int kind, qint32 code, qint32 price, qin
 // Writes the board file and remembers its name under boardA/boardB; "保存しました。".
 bool SaveBoardFile(const BoardContext &ctx, const QString &path, int kind);
 // Replaces the board by the file's issues after asking, and remembers the file name. Refused before
-// anything is deleted: a file of the other board, or with a line that does not hold a kind, a code
-// and a market before its name. Names keep their commas.
+// anything is deleted: a file whose first character is not the board's (the other board's file, an
+// empty file, one of blank lines), or with a line that does not hold a kind, a code and a market
+// before its name. Names keep their commas.
 bool LoadBoardFile(const BoardContext &ctx, const QString &path, int kind);
 
 // The menu commands around them: the save dialog (with the overwrite question), and the load

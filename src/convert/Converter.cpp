@@ -407,7 +407,7 @@ void parseSource(const QString &fileName, const QByteArray &bytes, int codeFromN
                 problems.add(fileName, lineNumber, QStringLiteral("株価を読めません"));
                 continue;
             }
-            // The daily file holds whole yen in 32 bits: a bigger price would be stored wrapped.
+            // The daily file holds prices in 32 bits: a bigger one would be stored wrapped.
             const auto beyond = [](const Currency &p) {
                 return std::llabs(p.raw()) > qint64(std::numeric_limits<qint32>::max()) * Currency::Scale;
             };
@@ -449,16 +449,13 @@ void parseSource(const QString &fileName, const QByteArray &bytes, int codeFromN
 
 // ---- Rules ----
 
-qint32 roundToPriceUnit(const Currency &price, qint64 priceUnit)
+qint32 priceInUnits(const Currency &price, qint64 priceUnit)
 {
     const qint64 unit = priceUnit > 0 ? priceUnit : 1;
-    qint64 rounded = divideHalfEven(price.raw(), unit * Currency::Scale) * unit;
-    // Within half a unit of the 32-bit limit the nearest multiple inside it is taken.
-    if (rounded > std::numeric_limits<qint32>::max())
-        rounded -= unit;
-    else if (rounded < std::numeric_limits<qint32>::min())
-        rounded += unit;
-    return qint32(rounded);
+    const qint64 raw = divideHalfEven(price.raw(), unit * Currency::Scale);
+    // A traded price stays a price: rounded to 0 it would read as a day without trade.
+    const qint64 inUnits = raw == 0 && price.raw() > 0 ? 1 : raw;
+    return qint32(std::clamp<qint64>(inUnits, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
 }
 
 Currency volumeInUnits(const Currency &shares, qint64 volumeUnit)
@@ -485,10 +482,11 @@ std::optional<importer::DailyFileRecord> dailyRecordOf(const SourceRow &row, con
     r.position = info.position;
     // A name is one field of the daily file: a comma in it would shift every field after it.
     r.name = importer::fitName(QString(info.name).replace(QLatin1Char(','), QChar(0xFF0C)));
-    r.open = roundToPriceUnit(row.open, info.priceUnit);
-    r.high = roundToPriceUnit(row.high, info.priceUnit);
-    r.low = roundToPriceUnit(row.low, info.priceUnit);
-    r.close = roundToPriceUnit(row.close, info.priceUnit);
+    // The daily file holds prices and volume in the units, as Mei's units multiply back.
+    r.open = priceInUnits(row.open, info.priceUnit);
+    r.high = priceInUnits(row.high, info.priceUnit);
+    r.low = priceInUnits(row.low, info.priceUnit);
+    r.close = priceInUnits(row.close, info.priceUnit);
     r.volume = volumeInUnits(row.shares, info.volumeUnit);
     return r;
 }

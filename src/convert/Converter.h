@@ -66,8 +66,9 @@ constexpr qint64 SourceLimit = 64LL * 1024 * 1024;
 void parseSource(const QString &fileName, const QByteArray &bytes, int codeFromName, const QDate &from,
                  const QDate &to, std::vector<SourceRow> &rows, importer::SkipReport &problems);
 
-// A price rounded half to even to whole multiples of the price unit.
-qint32 roundToPriceUnit(const Currency &price, qint64 priceUnit);
+// A price in yen as the daily file stores it: divided by the price unit (株価単位) and
+// rounded half to even; never 0 for a price above 0.
+qint32 priceInUnits(const Currency &price, qint64 priceUnit);
 // Shares as a volume in the volume unit, kept to four decimals; never 0 for a traded day.
 Currency volumeInUnits(const Currency &shares, qint64 volumeUnit);
 

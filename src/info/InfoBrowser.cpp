@@ -27,11 +27,14 @@ QString quotedBody(const QString &kind)
     return s.replace(QLatin1Char('\''), QStringLiteral("''"));
 }
 
+// The condition after the head that matches no row: no kind picked, or a kind without dates.
+const QString kNothing = QStringLiteral("xx' ");
+
 // The condition after the head: one date, a range, or nothing at all.
 QString tail(const QString &kind, const QDate &first, const QDate &last)
 {
-    if (kind.isEmpty())
-        return QStringLiteral("xx' ");
+    if (kind.isEmpty() || !first.isValid() || !last.isValid())
+        return kNothing;
     if (first == last)
         return quotedBody(kind) + QStringLiteral("' And (A.日付) = ") + db::dateLiteral(first) + QLatin1Char(' ');
     return quotedBody(kind) + QStringLiteral("' And (A.日付) between ") + db::dateLiteral(first) + QStringLiteral(" and ")
@@ -85,23 +88,20 @@ QString RankingSource(const QString &kind, const QDate &first, const QDate &last
 QString NarrowedSource(const QString &shown, const QString &kind, const QDate &pickedDate, const QString &priceLimit,
                        const QString &minVolume)
 {
-    QString newTail;
-    if (kind.isEmpty()) {
-        newTail = QStringLiteral("xx' ");
-    } else {
-        const qsizetype between = shown.indexOf(QLatin1String("BETWEEN"), 0, Qt::CaseInsensitive);
+    const qsizetype between = shown.indexOf(QLatin1String("BETWEEN"), 0, Qt::CaseInsensitive);
+    QString newTail = kNothing;
+    if (!kind.isEmpty() && (between >= 0 || pickedDate.isValid())) {
+        newTail = quotedBody(kind) + QStringLiteral("' And (A.日付) ");
         if (between >= 0) {
             // The range with its two dates: through the fourth "#" after BETWEEN.
             qsizetype end = between;
             for (int i = 0; i < 4 && end >= 0; ++i)
                 end = shown.indexOf(QLatin1Char('#'), end + 1);
-            newTail = quotedBody(kind) + QStringLiteral("' And (A.日付) ") + shown.mid(between, end - between + 1)
-                + priceCondition(priceLimit);
+            newTail += shown.mid(between, end - between + 1);
         } else {
-            newTail = quotedBody(kind) + QStringLiteral("' And (A.日付) = ") + db::dateLiteral(pickedDate)
-                + priceCondition(priceLimit);
+            newTail += QStringLiteral("= ") + db::dateLiteral(pickedDate);
         }
-        newTail += volumeCondition(minVolume);
+        newTail += priceCondition(priceLimit) + volumeCondition(minVolume);
         if (shown.contains(QStringLiteral("現株価")))
             newTail += kRising;
     }

@@ -14,12 +14,14 @@ namespace info {
 QString KindsSource(); // select * from informationClass order by 表示順
 QString DatesSource(const QString &kind); // 種類コード, 日付, コメント of the kind, newest first
 
-// The ranking of one date, or of a range of dates, in rank order; an empty kind matches nothing.
+// The ranking of one date, or of a range of dates, in rank order; an empty kind or a date that is
+// not one matches nothing.
 QString RankingSource(const QString &kind, const QDate &first, const QDate &last);
 
 // The narrowed form of the ranking source now shown: at most priceLimit yen and, when minVolume is
 // a number above 0, at least that volume. A range view keeps its range, a current-price view stays
-// one; a narrowing replaces an earlier one. pickedDate is the date grid's date.
+// one; a narrowing replaces an earlier one. pickedDate is the date grid's date; without a kind, or
+// without a date outside a range view (a kind that has none), the narrowed source matches nothing.
 QString NarrowedSource(const QString &shown, const QString &kind, const QDate &pickedDate, const QString &priceLimit,
                        const QString &minVolume);
 

@@ -556,6 +556,12 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
     if (!widget || widget->window() != this || !isEnabled())
         return QMainWindow::eventFilter(watched, event);
     auto *key = static_cast<QKeyEvent *>(event);
+    // A menu key wins over a text box's own use of it (Ctrl+A would select, Ctrl+X cut): the
+    // override not accepted, the menu's shortcut fires.
+    if (event->type() == QEvent::ShortcutOverride && isMenuKey(*key)) {
+        event->ignore();
+        return true;
+    }
     const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
     const bool space = key->key() == Qt::Key_Space && (mods == Qt::NoModifier || mods == Qt::ShiftModifier);
     const bool f1 = key->key() == Qt::Key_F1 && mods == Qt::NoModifier;

@@ -14,6 +14,7 @@
 
 class QAction;
 class QCheckBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -162,6 +163,8 @@ private:
     void createMenus();
     void createToolbar();
     void connectCommand(QAction *action, const ui::Command &command);
+    // The key (with Ctrl, Alt or Meta) is the shortcut of an enabled menu item.
+    bool isMenuKey(const QKeyEvent &key) const;
     void runHooks(const std::vector<ui::CommandHandler> &hooks);
     void chartTimer_Timer();
     void blinkTimer_Timer();

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -90,6 +91,20 @@ void frmMain::createToolbar()
 QAction *frmMain::command(const QString &name) const
 {
     return m_commands.value(name);
+}
+
+bool frmMain::isMenuKey(const QKeyEvent &key) const
+{
+    // Keys without Ctrl, Alt or Meta (Del) stay the editing keys of a text box.
+    const Qt::KeyboardModifiers mods = key.modifiers() & ~Qt::KeypadModifier;
+    if (!(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return false;
+    const QKeySequence pressed(QKeyCombination(mods, Qt::Key(key.key())));
+    for (const QAction *action : std::as_const(m_commands)) {
+        if (action->isEnabled() && action->shortcut() == pressed)
+            return true;
+    }
+    return false;
 }
 
 void frmMain::runHooks(const std::vector<ui::CommandHandler> &hooks)

@@ -16,7 +16,11 @@ DateBox::DateBox(QLineEdit *edit, bool dateRules)
 {
     edit->installEventFilter(this);
     if (dateRules)
-        connect(edit, &QLineEdit::textChanged, this, [this] { InsertDateSlash(m_edit); });
+        connect(edit, &QLineEdit::textChanged, this, [this] {
+            // Putting the slash in changes the text again: that inner change clears the mark first.
+            const bool inserted = InsertDateSlash(m_edit);
+            m_caretAfterInsertedSlash = inserted ? m_edit->cursorPosition() : -1;
+        });
 }
 
 DateBox *DateBox::attach(QLineEdit *edit)
@@ -53,18 +57,22 @@ void DateBox::NoteBackspace(int key)
     MainModule::LastKeyBackspace = key == Qt::Key_Backspace;
 }
 
-void DateBox::InsertDateSlash(QLineEdit *edit)
+bool DateBox::InsertDateSlash(QLineEdit *edit)
 {
     if (MainModule::LastKeyBackspace)
-        return;
+        return false;
+    bool inserted = false;
     if (edit->text().size() == 2) {
         edit->setText(edit->text() + QLatin1Char('/'));
         edit->setCursorPosition(3);
+        inserted = true;
     }
     if (edit->text().size() == 5) {
         edit->setText(edit->text() + QLatin1Char('/'));
         edit->setCursorPosition(6);
+        inserted = true;
     }
+    return inserted;
 }
 
 bool DateBox::eventFilter(QObject *watched, QEvent *event)
@@ -82,13 +90,24 @@ bool DateBox::eventFilter(QObject *watched, QEvent *event)
         });
         break;
     }
-    case QEvent::KeyPress:
-        if (m_dateRules)
-            NoteBackspace(static_cast<QKeyEvent *>(event)->key());
+    case QEvent::KeyPress: {
+        if (!m_dateRules)
+            break;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        NoteBackspace(key->key());
+        // A user who types the slashes too would get two: the one put in already stands for it.
+        if (key->text() == QLatin1String("/") && m_caretAfterInsertedSlash == m_edit->cursorPosition()
+            && !m_edit->hasSelectedText()) {
+            m_caretAfterInsertedSlash = -1;
+            return true;
+        }
         break;
+    }
     case QEvent::FocusOut:
-        if (m_dateRules)
+        if (m_dateRules) {
             MainModule::LastKeyBackspace = true;
+            m_caretAfterInsertedSlash = -1;
+        }
         break;
     default:
         break;

@@ -5,6 +5,8 @@
 //   NoteBackspace   on key press: LastKeyBackspace = (the key is Backspace);
 //   InsertDateSlash on change: unless LastKeyBackspace, a text of 2 characters gets "/" (caret 3),
 //                   then a text of 5 characters gets "/" (caret 6): 000101 types as 00/01/01;
+//                   a "/" typed right after the slash just put in is swallowed, so 00/01/01
+//                   typed with its slashes stays 00/01/01;
 //   LostFocus       on focus-out: LastKeyBackspace = true, so text set by code gets no slashes.
 // The text boxes of the option and import windows take only SelectAllText (attachSelectAll).
 
@@ -31,7 +33,8 @@ public:
     // The routines under their own names, for windows that call them directly.
     static void SelectAllText(QLineEdit *edit);
     static void NoteBackspace(int key);
-    static void InsertDateSlash(QLineEdit *edit);
+    // True when a slash was put in.
+    static bool InsertDateSlash(QLineEdit *edit);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -40,4 +43,5 @@ private:
     DateBox(QLineEdit *edit, bool dateRules);
     QLineEdit *m_edit;
     bool m_dateRules;
+    int m_caretAfterInsertedSlash = -1; // -1 unless the last change put a slash in
 };

@@ -1,5 +1,6 @@
 // Board rows and board files: registration, moving, the last-day columns, the issue-list entries,
-// and files saved and loaded back (names with commas and quotes, the other board's file, short lines).
+// and files saved and loaded back (names with commas and quotes, the other board's file, empty
+// files, short lines).
 
 #include "board/BoardStore.h"
 
@@ -113,16 +114,14 @@ TEST_F(BoardTest, FilesRoundTripNamesWithCommasAndQuotes)
     EXPECT_TRUE(scalarOf(QStringLiteral("select 現在値 from board where コード=1301")).isNull());
     EXPECT_EQ(count(BoardB), 1);
 
-    // An empty board is a file of one line end, and loads back as an empty board.
+    // An empty board is a file of one line end.
     const QString empty = folder.filePath(QStringLiteral("Data/empty.A"));
     executeSql(QStringLiteral("delete from board where 区分=1"));
     ASSERT_TRUE(SaveBoardFile(ctx(), empty, BoardA));
     EXPECT_EQ(readFileBytes(empty), QByteArray("\r\n"));
-    prompt.answerYes();
-    EXPECT_TRUE(LoadBoardFile(ctx(), empty, BoardA));
 }
 
-TEST_F(BoardTest, FilesOfTheOtherBoardOrWithShortLinesAreRefusedBeforeAnythingIsDeleted)
+TEST_F(BoardTest, FilesOfTheOtherBoardEmptyOrWithShortLinesAreRefusedBeforeAnythingIsDeleted)
 {
     executeSql(QStringLiteral("insert into board (区分, コード, 市場コード, 銘柄) values (1, 7203, 1, 'a'), (2, 9999, 2, 'b')"));
     const QString fileA = folder.filePath(QStringLiteral("Data/x.A"));
@@ -137,6 +136,14 @@ TEST_F(BoardTest, FilesOfTheOtherBoardOrWithShortLinesAreRefusedBeforeAnythingIs
     EXPECT_FALSE(LoadBoardFile(ctx(), mixed, BoardB));
     const QString wrongKind = QStringLiteral("株価ボードＢに株価ボードＡのデーターを読み込もうとしています。");
     EXPECT_EQ(prompt.messages(), QStringList({wrongKind, QStringLiteral("株価ボードファイルの2行目が正しくありません。読み込みを中止しました。"), wrongKind}));
+
+    // A file is the board's by its first character: an empty file or one of blank lines is no board's.
+    for (const QByteArray &bytes : {QByteArray("\r\n"), QByteArray("\r\n\r\n"), QByteArray()}) {
+        writeFileBytes(shortLine, bytes);
+        EXPECT_FALSE(LoadBoardFile(ctx(), shortLine, BoardB)) << bytes.toStdString();
+        EXPECT_EQ(prompt.messages().last(), wrongKind);
+    }
+    EXPECT_EQ(prompt.messages().size(), 6);
     EXPECT_EQ(count(BoardB), 1);
     EXPECT_EQ(count(BoardA), 1);
 }

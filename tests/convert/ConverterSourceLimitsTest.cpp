@@ -25,8 +25,9 @@ TEST(ConverterSourceLimits, OversizedFieldsAreReportedNotConverted)
     EXPECT_EQ(problems.lines()[1].reason, QStringLiteral("株価が範囲外です"));
     EXPECT_LT(problems.message().size(), 300);
 
-    // Rounding to the price unit never leaves the 32-bit range either.
-    EXPECT_EQ(convert::roundToPriceUnit(Currency::fromInt(2147483647), 10), 2147483640);
+    // The largest price a line may hold stays within 32 bits in any price unit.
+    EXPECT_EQ(convert::priceInUnits(Currency::fromInt(2147483647), 1), 2147483647);
+    EXPECT_EQ(convert::priceInUnits(Currency::fromInt(2147483647), 10), 214748365);
 }
 
 TEST(ConverterSourceLimits, ImpossiblePricesOfATradedDayAreReportedNotConverted)

@@ -110,10 +110,11 @@ TEST_F(ConverterTest, BulkFileInJapaneseColumnsWithBadLinesReported)
 
 TEST_F(ConverterTest, PriceAndVolumeRules)
 {
-    using convert::roundToPriceUnit;
+    using convert::priceInUnits;
     using convert::volumeInUnits;
-    for (const auto &[price, unit, rounded] : {std::tuple{"2.5", 1, 2}, {"3.5", 1, 4}, {"125", 10, 120}, {"135", 10, 140}, {"136", 10, 140}})
-        EXPECT_EQ(roundToPriceUnit(Currency::fromText(QString::fromLatin1(price)), unit), rounded) << price << " / " << unit;
+    // Prices are divided by the price unit, half to even; a price above 0 never becomes 0.
+    for (const auto &[price, unit, inUnits] : {std::tuple{"2.5", 1, 2}, {"3.5", 1, 4}, {"15040", 10, 1504}, {"125", 10, 12}, {"135", 10, 14}, {"136", 10, 14}, {"4", 10, 1}, {"0.4", 1, 1}, {"2500", 1000, 2}})
+        EXPECT_EQ(priceInUnits(Currency::fromText(QString::fromLatin1(price)), unit), inUnits) << price << " / " << unit;
     for (const auto &[volume, unit, inUnits] : {std::tuple{12300, 1000, "12.3"}, {1, 100000, "0.0001"}, {1, 1000000, "0.0001"}, {10, 3, "3.3333"}})
         EXPECT_EQ(volumeInUnits(Currency::fromInt(volume), unit).toString(), QString::fromLatin1(inUnits)) << volume << " / " << unit;
     // A name with a comma would shift the fields of the daily file.
@@ -124,6 +125,22 @@ TEST_F(ConverterTest, PriceAndVolumeRules)
     ASSERT_TRUE(record);
     EXPECT_EQ(record->name, QStringLiteral("A，B"));
     EXPECT_EQ(record->position, 5);
+}
+
+TEST_F(ConverterTest, IssuesWithAPriceUnitAreWrittenInThatUnit)
+{
+    // The chart and the board multiply the stored prices back by 株価単位.
+    issues.add(7203, {QStringLiteral("トヨタ"), 0, 100, 10});
+    issues.add(6501, {QStringLiteral("日立"), 0, 100, 100});
+    writeFileBytes(QDir(source).filePath(QStringLiteral("7203.csv")),
+                   "Date,Open,High,Low,Close,Volume\n2024-01-05,15040,15100,14955,15025,12300\n");
+    writeFileBytes(QDir(source).filePath(QStringLiteral("bulk.csv")), "code,date,open,high,low,close,volume\n"
+                                                                      "1301,2024-01-05,4005,4010,3990,4005,12000\n"
+                                                                      "6501,2024-01-05,2550,2650,2450,2560,500\n");
+    ASSERT_TRUE(run(QStringLiteral("2024-01-05"), QStringLiteral("2024-01-05"), source).ok);
+    EXPECT_EQ(daily(QStringLiteral("Ds202401.05")).mid(1),
+              (QStringList{QStringLiteral("1301,0,銘柄1301,4005,4010,3990,4005,12"), QStringLiteral("6501,0,日立,26,26,24,26,5"),
+                           QStringLiteral("7203,0,トヨタ,1504,1510,1496,1502,123")}));
 }
 
 TEST_F(ConverterTest, UnrecognisedFilesAreReportedAndUtf8IsRead)

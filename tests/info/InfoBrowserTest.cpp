@@ -96,6 +96,16 @@ TEST_F(InfoBrowser, NarrowingKeepsTheRangeAndReplacesAnEarlierNarrowing)
     EXPECT_TRUE(column(info::RankingSource(QString(), d3, d3), QStringLiteral("コード")).isEmpty());
 }
 
+TEST_F(InfoBrowser, AKindWithoutDatesNarrowsToAnEmptyRanking)
+{
+    row(QStringLiteral("d01"), d3, 1, 1301, 900, 5000); // another kind's rows stay out
+    const QString kind = QStringLiteral("d02");
+    const QString shown = info::RankingSource(kind, QDate(), QDate());
+    const QString narrowed = info::NarrowedSource(shown, kind, QDate(), QStringLiteral("1000"), QStringLiteral("100"));
+    for (const QString &source : {shown, narrowed})
+        EXPECT_NO_THROW(EXPECT_TRUE(column(source, QStringLiteral("コード")).isEmpty())) << source.toStdString();
+}
+
 TEST_F(InfoBrowser, OldRankingsAreFoundAndDeletedByTheirPeriod)
 {
     const QDate newest(2000, 7, 14);

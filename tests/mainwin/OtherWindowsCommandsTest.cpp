@@ -50,6 +50,41 @@ TEST_F(BoardMenuTest, RegisterListAndMoveThroughTheMenu)
     EXPECT_EQ(listEntries(w.ListMei), QStringList{QStringLiteral("1301 東１ 極洋")});
 }
 
+// The board menu's keys are the line edit's keys too (Ctrl+A select all, Ctrl+X cut): typed in the
+// code box, the menu's command runs and the code stays.
+TEST_F(BoardMenuTest, MenuKeysWinInTheCodeBox)
+{
+    addIssue(7203, 1, QStringLiteral("トヨタ"));
+    addDailyRows(7203, 5, today());
+    frmMain &w = openWindow();
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(waitFor([&] { return w.isActiveWindow(); }));
+    w.MeiCode->setFocus();
+    typeText(w.MeiCode, QStringLiteral("7203"));
+    ASSERT_EQ(QApplication::focusWidget(), w.MeiCode);
+    ASSERT_EQ(w.ListMei->currentItem()->text(), QStringLiteral("7203 東１ トヨタ"));
+    const auto boardOf = [] {
+        db::Database d(MainModule::DBPath);
+        return d.scalar(QStringLiteral("select 区分 from board where コード=7203")).toInt();
+    };
+
+    prompt.answerYes();
+    keyClick(w.MeiCode, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(prompt.questions(), QStringList{QStringLiteral("トヨタ を株価ボードAに登録します　よろしいですか？")});
+    EXPECT_EQ(boardOf(), 1);
+    EXPECT_FALSE(w.MeiCode->hasSelectedText());
+
+    for (const auto &[key, target] : {std::pair{Qt::Key_X, 2}, std::pair{Qt::Key_Y, 1}}) {
+        w.MeiCode->selectAll(); // what a cut would take
+        prompt.answerYes();
+        keyClick(w.MeiCode, key, Qt::ControlModifier);
+        EXPECT_EQ(boardOf(), target);
+        EXPECT_EQ(w.MeiCode->text(), QStringLiteral("7203"));
+    }
+    EXPECT_EQ(prompt.messages(), (QStringList{QStringLiteral("移動しました。"), QStringLiteral("移動しました。")}));
+}
+
 using MaintenanceMenuTest = MainWindowTest;
 
 TEST_F(MaintenanceMenuTest, CommandsOpenTheirWindows)

@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -55,6 +56,29 @@ TEST_F(DateBoxTyping, BackspaceAfterASlashRemovesItAndAddsNone)
     EXPECT_EQ(edit.text(), QStringLiteral("00/0"));
     typeText(&edit, QStringLiteral("2"));
     EXPECT_EQ(edit.text(), QStringLiteral("00/02/"));
+}
+
+TEST_F(DateBoxTyping, ADateTypedWithOrWithoutItsSlashesGetsOneSlashEach)
+{
+    QTest::keyClicks(&edit, QStringLiteral("26/11/24"));
+    EXPECT_EQ(edit.text(), QStringLiteral("26/11/24"));
+    edit.clear();
+    QTest::keyClicks(&edit, QStringLiteral("261124"));
+    EXPECT_EQ(edit.text(), QStringLiteral("26/11/24"));
+
+    // Only the slash just put in stands for a typed one: after Backspace a typed slash is kept,
+    // and Backspace still removes a slash without one coming back.
+    edit.clear();
+    QTest::keyClicks(&edit, QStringLiteral("26/1"));
+    ASSERT_EQ(edit.text(), QStringLiteral("26/1"));
+    QTest::keyClick(&edit, Qt::Key_Backspace);
+    QTest::keyClick(&edit, Qt::Key_Backspace);
+    EXPECT_EQ(edit.text(), QStringLiteral("26"));
+    QTest::keyClicks(&edit, QStringLiteral("/11"));
+    EXPECT_EQ(edit.text(), QStringLiteral("26/11/"));
+    QTest::keyClick(&edit, Qt::Key_Backspace);
+    QTest::keyClicks(&edit, QStringLiteral("/24"));
+    EXPECT_EQ(edit.text(), QStringLiteral("26/11/24"));
 }
 
 TEST_F(DateBoxTyping, TextSetByCodeAfterLeavingTheBoxGetsNoSlash)
