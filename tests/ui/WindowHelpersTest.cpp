@@ -95,11 +95,16 @@ TEST(MessageBoxPrompt, SavingOverAnExistingFileLeavesTheQuestionToTheProgram)
         QWidget *modal = QApplication::activeModalWidget();
         if (auto *box = qobject_cast<QMessageBox *>(modal)) {
             dialogQuestions.append(box->text());
-            box->done(QMessageBox::Yes);
+            if (QAbstractButton *yes = box->button(QMessageBox::Yes))
+                yes->click();
+            else
+                box->reject();
         } else if (auto *dialog = qobject_cast<QFileDialog *>(modal); dialog && !chosen) {
             chosen = true;
             dialog->selectFile(existing);
-            static_cast<QDialog *>(dialog)->accept(); // QFileDialog::accept, which checks the file
+            // From a timer of its own: a question the dialog asks runs its own event loop, and this
+            // timer does not fire again while its handler runs.
+            QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog *>(dialog)->accept(); });
         }
     });
     user.start();
