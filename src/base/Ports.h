@@ -30,6 +30,7 @@ public:
     // A message with an OK button.
     virtual void inform(const QString &text, const QString &title = QString(), PromptIcon icon = PromptIcon::None) = 0;
     // File pickers: the chosen path, or an empty text when cancelled. filter is "説明(*.ext)|*.ext".
+    // Picking an existing file to save asks nothing: the caller asks before it overwrites.
     virtual QString pickOpenFile(const QString &filter, const QString &folder) = 0;
     virtual QString pickSaveFile(const QString &filter, const QString &folder, const QString &proposedName) = 0;
     // Folder picker: the chosen folder, or currentFolder unchanged when cancelled.

@@ -9,6 +9,8 @@
 #include "db/DbError.h"
 #include "ui/CommandTable.h"
 
+#include <QWidget>
+
 #include <memory>
 
 namespace {
@@ -18,13 +20,30 @@ board::BoardContext contextOf(ui::CommandContext &c)
     return {MainModule::DBPath, *c.services.prompt, c.services.clock->today()};
 }
 
+// The main window in front of the board window, restored when minimised, to show the chart. It is
+// not activated: it stays blocked while the board is open, and the board keeps the keyboard.
+void bringToFront(QWidget &mainWindow)
+{
+    if (mainWindow.isMinimized())
+        mainWindow.setWindowState(mainWindow.windowState() & ~Qt::WindowMinimized);
+    mainWindow.raise();
+}
+
 void showBoard(ui::CommandContext &c, int kind)
 {
     frmKabukaboard::Hooks hooks;
     ui::MainWindowAccess *main = &c.main;
-    hooks.showChart = [main](const QString &code) { main->showIssue(code); };
+    QWidget *mainWindow = &c.window;
+    hooks.showChart = [main, mainWindow](const QString &code) {
+        main->showIssue(code);
+        bringToFront(*mainWindow);
+    };
     hooks.findIssue = [main](QWidget *window, QLineEdit *codeBox) { main->findIssue(window, codeBox); };
-    frmKabukaboard window(c.services, kind, hooks, &c.window);
+    // Without an owner the board window can go behind the main window when a chart is shown (an
+    // owned window always stays in front of its owner); being modal, it still blocks the main
+    // window.
+    frmKabukaboard window(c.services, kind, hooks);
+    window.move(mainWindow->geometry().center() - window.rect().center());
     window.exec();
 }
 

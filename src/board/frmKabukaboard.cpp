@@ -123,7 +123,12 @@ frmKabukaboard::frmKabukaboard(AppServices &services, int kind, Hooks hooks, QWi
     connect(CmdInet, &QPushButton::clicked, this, &frmKabukaboard::CmdInet_Click);
     connect(Cmdclear, &QPushButton::clicked, this, &frmKabukaboard::Cmdclear_Click);
     connect(CmdFileclear, &QPushButton::clicked, this, &frmKabukaboard::CmdFileclear_Click);
-    connect(m_fetch, &board::QuoteFetch::fetchTimeChanged, LblboardDate, &QLabel::setText);
+    // A fetch that really starts stamps its time; the quote time of the last page goes with the
+    // old quotes. Saying No to the question keeps both.
+    connect(m_fetch, &board::QuoteFetch::fetchTimeChanged, this, [this](const QString &stamp) {
+        LblboardDate->setText(stamp);
+        LblInt->clear();
+    });
     connect(m_fetch, &board::QuoteFetch::quoteTimeChanged, this, [this](const QString &text) {
         LblInt->setText(text);
         LblInt->repaint();
@@ -213,9 +218,17 @@ void frmKabukaboard::CmdfrmboardAdd_Click()
     boardData->refresh();
 }
 
+bool frmKabukaboard::hasCurrentRow(const QString &action)
+{
+    if (boardDBGrid->currentIndex().isValid())
+        return true;
+    m_services.prompt->inform(action + QStringLiteral("銘柄の行を選択して下さい。"));
+    return false;
+}
+
 void frmKabukaboard::CmdfrmboardDel_Click()
 {
-    if (fetching() || !boardDBGrid->currentIndex().isValid())
+    if (fetching() || !hasCurrentRow(QStringLiteral("削除する")))
         return;
     if (board::RemoveIssue(context(), m_kind, currentCode()))
         boardData->refresh();
@@ -223,7 +236,7 @@ void frmKabukaboard::CmdfrmboardDel_Click()
 
 void frmKabukaboard::Cmdto_Click()
 {
-    if (fetching() || !boardDBGrid->currentIndex().isValid())
+    if (fetching() || !hasCurrentRow(QStringLiteral("移動する")))
         return;
     if (board::MoveBoardIssue(context(), m_kind, currentCode(), Cmdto->text()))
         boardData->refresh();
@@ -231,7 +244,7 @@ void frmKabukaboard::Cmdto_Click()
 
 void frmKabukaboard::Cmdselectedchart_Click()
 {
-    if (fetching() || !boardDBGrid->currentIndex().isValid())
+    if (fetching() || !hasCurrentRow(QStringLiteral("チャートを表示する")))
         return;
     const QVariant code = boardData->rawValue(boardDBGrid->currentIndex().row(), QStringLiteral("コード"));
     if (!code.isValid() || code.toString().isEmpty())
@@ -254,7 +267,6 @@ void frmKabukaboard::CmdInet_Click()
 {
     if (fetching())
         return;
-    LblInt->clear();
     m_fetch->start();
 }
 

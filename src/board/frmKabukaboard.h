@@ -29,7 +29,8 @@ public:
     // What the board window asks of the window that opened it.
     struct Hooks
     {
-        std::function<void(const QString &code)> showChart; // the main window's MeiCode
+        // The issue's chart in the main window, brought in front of the board window.
+        std::function<void(const QString &code)> showChart;
         std::function<void(QWidget *window, QLineEdit *codeBox)> findIssue; // the issue search window
     };
 
@@ -78,6 +79,8 @@ private:
     void CmdFileclear_Click();
     void Form_Unload();
     void setBusyPointer(bool busy);
+    // True when the grid has a current row; else says which row the action needs, e.g. "削除する".
+    bool hasCurrentRow(const QString &action);
     // The code of the grid's current row, 0 when there is none.
     qint32 currentCode() const;
     bool fetching() const;

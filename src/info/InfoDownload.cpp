@@ -60,10 +60,17 @@ public:
             status(QStringLiteral("情報自動取得..."));
         }
         try {
-            if (m_request.mode == int(DownloadMode::Kinds))
+            if (m_request.mode == int(DownloadMode::Kinds)) {
                 downloadKinds();
-            else if (m_request.mode == int(DownloadMode::Rankings))
+            } else if (m_request.mode == int(DownloadMode::Rankings)) {
+                // Rankings are fetched per kind: a database without kinds gets them first, so that
+                // "情報取込" works without "情報の種類取り込み" before it. The outcome is the rankings'.
+                if (m_request.interactive && !hasKinds()) {
+                    downloadKinds();
+                    m_found = false;
+                }
                 downloadRankings(first, last);
+            }
         } catch (const db::DbError &e) {
             m_view.prompt.inform(e.description(), QString(), PromptIcon::Critical);
             m_refused.showThrough(m_view.prompt);
@@ -90,14 +97,18 @@ private:
             m_view.bar(fraction);
     }
 
+    static bool hasKinds()
+    {
+        db::Database database(MainModule::DBPath);
+        return database.scalar(QStringLiteral("select count(*) from informationClass")).toLongLong() > 0;
+    }
+
     QString questionText() const
     {
         if (m_request.mode != int(DownloadMode::Kinds))
             return QStringLiteral("データーを取得します　よろしいですか？");
-        db::Database database(MainModule::DBPath);
-        const bool empty = database.scalar(QStringLiteral("select count(*) from informationClass")).toLongLong() == 0;
-        return empty ? QStringLiteral("種類データーを取得します　よろしいですか？")
-                     : QStringLiteral("種類データーはすでに読込みされています　再読込みを行いますか？");
+        return hasKinds() ? QStringLiteral("種類データーはすでに読込みされています　再読込みを行いますか？")
+                          : QStringLiteral("種類データーを取得します　よろしいですか？");
     }
 
     // The whole body of an address, or nothing (no answer, error status, cancel). An answer that

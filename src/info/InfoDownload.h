@@ -56,7 +56,8 @@ struct DownloadResult
     bool stored = false; // a file was stored whole
 };
 
-// Runs the download. Rankings: for every weekday of the range each daily ("d")
+// Runs the download. Rankings: the kinds first when informationClass is empty (the message
+// still tells of the rankings), then for every weekday of the range each daily ("d")
 // kind, then for every Friday each weekly ("w") kind; an empty answer (no answer, error status)
 // ends its pass; a file not starting with a date is skipped; each file replaces the rows of its
 // kind and date in one transaction. An answer that broke off or passed its size limit, a file whose

@@ -113,6 +113,24 @@ qint64 appendLot(db::Database &database, const Lot &lot)
     return database.scalar(QStringLiteral("select max(ID) from stockmarket")).toLongLong();
 }
 
+// The lot valued at its issue's newest daily close × the issue's price unit (0 when the issue is
+// not in Mei), with the issue's market code. False, and the lot unchanged, when the issue has no
+// daily row.
+bool valueAtNewestClose(db::Database &database, Lot &lot)
+{
+    const QVariant close = database.scalar(QStringLiteral("select top 1 終値 from daydata where コード=? order by 日付 desc ;"), {lot.code});
+    if (!close.isValid())
+        return false;
+    db::Recordset mei = database.openRecordset(QStringLiteral("select 出来高単位, 株価単位 , 市場コード from Mei where コード=?;"), {lot.code});
+    if (mei.eof()) {
+        lot.current = 0;
+        return true;
+    }
+    lot.market = mei.toLong(QStringLiteral("市場コード"));
+    lot.current = qint64(SafeLong(close)) * SafeLong(mei.value(QStringLiteral("株価単位")));
+    return true;
+}
+
 void lookUpIssue(db::Database &database, Lot &lot)
 {
     db::Recordset mei = database.openRecordset(QStringLiteral("select * from Mei where コード=? ;"), {lot.code});
@@ -209,17 +227,8 @@ QStringList RefreshLots(db::Database &database)
     }
     db::WriteBatch batch(database);
     for (Lot &lot : lots) {
-        const QVariant close = database.scalar(QStringLiteral("select top 1 終値 from daydata where コード=? order by 日付 desc ;"), {lot.code});
-        if (!close.isValid())
+        if (!valueAtNewestClose(database, lot))
             continue;
-        db::Recordset mei = database.openRecordset(QStringLiteral("select 出来高単位, 株価単位 , 市場コード from Mei where コード=?;"), {lot.code});
-        if (!mei.eof()) {
-            lot.market = mei.toLong(QStringLiteral("市場コード"));
-            lot.current = qint64(SafeLong(close)) * SafeLong(mei.value(QStringLiteral("株価単位")));
-        } else {
-            lot.current = 0;
-        }
-        mei.close();
         lot.name = db::NameOfIssue(database, lot.code);
         if (lot.sellShares == 0) {
             const auto profit = Profit(lot.current, lot.breakEven, lot.buyShares);
@@ -261,6 +270,7 @@ bool ChangeCell(const Context &context, qint64 id, int column, const QString &te
             }
             lot = readLot(rs);
         }
+        const qint64 codeBefore = lot.code;
         // The typed text, then the cleaning every cell of the row gets.
         if (column == ColName)
             lot.name = text;
@@ -280,16 +290,26 @@ bool ChangeCell(const Context &context, qint64 id, int column, const QString &te
         if (column == ColCode || column == ColMarket || lot.name.isEmpty())
             lookUpIssue(database, lot);
 
+        // A typed code values the lot at once, as opening the window would: a new lot does not
+        // show a price of 0 and the loss of its whole cost until then.
+        bool revalued = false;
+        if (column == ColCode) {
+            // Without a daily row the price of another issue typed before is no price of this one.
+            if (!valueAtNewestClose(database, lot) && lot.code != codeBefore)
+                lot.current = 0;
+            revalued = true;
+        }
         if (column == ColBuyPrice || column == ColBuyShares || column == ColSellShares) {
             lot.breakEven = BreakEven(lot.buyPrice, context.sonPa);
-            if (lot.sellShares == 0) {
-                const auto profit = Profit(lot.current, lot.breakEven, lot.buyShares);
-                if (!profit) {
-                    prompt.inform(overflowText(), QString(), PromptIcon::Critical);
-                    return false;
-                }
-                lot.profit = *profit;
+            revalued = true;
+        }
+        if (revalued && lot.sellShares == 0) {
+            const auto profit = Profit(lot.current, lot.breakEven, lot.buyShares);
+            if (!profit) {
+                prompt.inform(overflowText(), QString(), PromptIcon::Critical);
+                return false;
             }
+            lot.profit = *profit;
         }
         bool split = false;
         qint64 rest = 0;

@@ -107,8 +107,8 @@ std::vector<Lot> ReadLots(const QString &dbPath, View view);
 
 // A cell of lot id was changed to text in the grid: the row is cleaned (numbers that are not
 // numbers become 0, dates that are not dates become today or "00/00/00"), the market and
-// name are looked up, break-even and profit are recomputed as the column demands, and a partial
-// sale offers to split the lot. Returns false when nothing could be stored (the reason went to the
+// name are looked up, a typed code values the lot at the newest close, break-even and
+// profit are recomputed as the column demands, and a partial sale offers to split the lot. Returns false when nothing could be stored (the reason went to the
 // prompt).
 bool ChangeCell(const Context &context, qint64 id, int column, const QString &text);
 

@@ -1,7 +1,6 @@
 #include "ledger/frmstockmarket.h"
 
 #include "base/AppServices.h"
-#include "base/Helpers.h"
 #include "base/MainModule.h"
 #include "base/Ports.h"
 #include "db/Database.h"
@@ -9,6 +8,7 @@
 #include "ui/RecordsetTableModel.h"
 #include "ui/WindowHelpers.h"
 
+#include <QDir>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -21,6 +21,8 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace {
 
@@ -59,7 +61,8 @@ frmstockmarket::frmstockmarket(AppServices &services, QWidget *parent)
     Datastockmarket->setKeyFields({QStringLiteral("ID")});
     DBGridstockmarket = named<QTableView>("DBGridstockmarket");
     DBGridstockmarket->setModel(Datastockmarket);
-    DBGridstockmarket->setItemDelegate(new LedgerCellDelegate(this));
+    auto *cells = new LedgerCellDelegate(this);
+    DBGridstockmarket->setItemDelegate(cells);
     DBGridstockmarket->setSelectionMode(QAbstractItemView::SingleSelection);
     DBGridstockmarket->verticalHeader()->setDefaultSectionSize(20);
     DBGridstockmarket->setMinimumSize(900, 300);
@@ -113,6 +116,7 @@ frmstockmarket::frmstockmarket(AppServices &services, QWidget *parent)
     connect(mnuTradeImport, &QAction::triggered, this, &frmstockmarket::mnuTradeImport_Click);
     connect(DBGridstockmarket->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &frmstockmarket::DBGridstockmarket_RowColChange);
+    connect(cells, &QAbstractItemDelegate::closeEditor, this, &frmstockmarket::DBGridstockmarket_EditorClosed);
 
     Form_Load();
 }
@@ -179,11 +183,41 @@ void frmstockmarket::DBGridstockmarket_RowColChange()
 
 void frmstockmarket::DBGridstockmarket_AfterColUpdate(int row, int column, const QString &text)
 {
+    m_editReloaded = false;
     const qint64 id = idOfRow(row);
     if (id == 0)
         return;
     ledger::ChangeCell(context(), id, column, text);
     reload(id, column);
+    m_editReloaded = true;
+}
+
+void frmstockmarket::DBGridstockmarket_EditorClosed(QWidget *, QAbstractItemDelegate::EndEditHint hint)
+{
+    // The reload after a typed cell took the grid's editor away, so the grid no longer moves on
+    // Tab and Shift+Tab by itself: move to the next or previous cell and edit it here.
+    if (!std::exchange(m_editReloaded, false))
+        return;
+    if (hint != QAbstractItemDelegate::EditNextItem && hint != QAbstractItemDelegate::EditPreviousItem)
+        return;
+    const QModelIndex current = DBGridstockmarket->currentIndex();
+    if (!current.isValid())
+        return;
+    const int columns = Datastockmarket->columnCount();
+    int row = current.row();
+    int column = current.column() + (hint == QAbstractItemDelegate::EditNextItem ? 1 : -1);
+    if (column >= columns) {
+        column = 0;
+        ++row;
+    } else if (column < 0) {
+        column = columns - 1;
+        --row;
+    }
+    if (row < 0 || row >= Datastockmarket->rowCount())
+        return;
+    const QModelIndex next = Datastockmarket->index(row, column);
+    DBGridstockmarket->setCurrentIndex(next);
+    DBGridstockmarket->edit(next);
 }
 
 void frmstockmarket::CmdAdd_Click()
@@ -219,8 +253,8 @@ void frmstockmarket::CmdDelete_Click()
 void frmstockmarket::CmdCalc_Click()
 {
     const QString program = ledger::CalculatorProgram();
-    if (!program.isEmpty() && m_services.shell)
-        m_services.shell->start(program, {}, QString());
+    if (program.isEmpty() || !m_services.shell || !m_services.shell->start(program, {}, QString()))
+        m_services.prompt->inform(QStringLiteral("計算機が見つかりません。"));
 }
 
 void frmstockmarket::CmdExcel_Click()
@@ -236,8 +270,10 @@ void frmstockmarket::CmdExcel_Click()
         m_services.prompt->inform(e.description(), QString(), PromptIcon::Critical);
         return;
     }
-    if (m_services.shell)
-        cShellFile(*m_services.shell).ShellFile(path);
+    // Without a program for CSV files the user still learns where the file is.
+    if (!m_services.shell || !m_services.shell->open(path))
+        m_services.prompt->inform(QDir::toNativeSeparators(path)
+                                  + QStringLiteral(" に出力しました。\nCSVファイルを開くプログラムが見つかりません。"));
 }
 
 void frmstockmarket::mnuTradeImport_Click()

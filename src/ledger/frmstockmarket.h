@@ -6,6 +6,7 @@
 
 #include "ledger/Ledger.h"
 
+#include <QAbstractItemDelegate>
 #include <QDialog>
 
 class QLabel;
@@ -50,6 +51,7 @@ private:
     void applyView(ledger::View view);
     void reload(qint64 currentId, int column);
     void DBGridstockmarket_RowColChange();
+    void DBGridstockmarket_EditorClosed(QWidget *editor, QAbstractItemDelegate::EndEditHint hint);
     void CmdAdd_Click();
     void CmdDelete_Click();
     void CmdCalc_Click();
@@ -60,4 +62,5 @@ private:
 
     AppServices &m_services;
     ledger::View m_view = ledger::View::Unsold;
+    bool m_editReloaded = false; // the last typed cell reloaded the grid
 };

@@ -77,7 +77,10 @@ QString MessageBoxPrompt::pickOpenFile(const QString &filter, const QString &fol
 QString MessageBoxPrompt::pickSaveFile(const QString &filter, const QString &folder, const QString &proposedName)
 {
     const QString start = QDir(Settings::folderPath(folder)).filePath(proposedName);
-    return QDir::toNativeSeparators(QFileDialog::getSaveFileName(m_owner, QString(), start, qtFilter(filter)));
+    // The caller asks about an existing file in the program's own words (and after adding an
+    // extension the dialog never saw), so the dialog does not ask as well.
+    return QDir::toNativeSeparators(QFileDialog::getSaveFileName(m_owner, QString(), start, qtFilter(filter), nullptr,
+                                                                 QFileDialog::DontConfirmOverwrite));
 }
 
 QString MessageBoxPrompt::pickFolder(const QString &title, const QString &currentFolder)

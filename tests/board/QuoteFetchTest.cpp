@@ -203,11 +203,19 @@ TEST_F(QuoteFetchTest, BoardWindowStaysUsableAndOpenDuringAFetch)
     QApplication::processEvents();
     EXPECT_EQ(window.boardDBGrid->size(), gridBefore + QSize(100, 50));
 
+    // No to the question keeps the quote time of the last fetch; a fetch that starts clears it.
+    window.LblInt->setText(QStringLiteral("2026/12/03　15:00"));
+    prompt.answerNo();
+    window.CmdInet->click();
+    EXPECT_EQ(window.LblInt->text(), u"2026/12/03　15:00");
+    EXPECT_EQ(server.totalRequests(), 0);
+
     QEventLoop loop;
     QObject::connect(window.fetch(), &board::QuoteFetch::finished, &loop, &QEventLoop::quit);
     prompt.answerYes();
     window.CmdInet->click();
     ASSERT_TRUE(window.fetch()->isFetching());
+    EXPECT_EQ(window.LblInt->text(), QString());
     window.CmdfrmboardAdd->click(); // no question: buttons wait for the fetch
     executeSql(QStringLiteral("update board set 現在値=99"));
     window.Cmdclear->click(); // but clearing works

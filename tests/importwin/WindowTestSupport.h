@@ -39,7 +39,7 @@ public:
     bool open(const QString &pathOrUrl) override
     {
         opened.append(pathOrUrl);
-        return true;
+        return openSucceeds;
     }
     bool start(const QString &program, const QStringList &arguments, const QString &workingFolder) override
     {
@@ -50,6 +50,7 @@ public:
     }
     QStringList opened, started, startArguments;
     QString startFolder;
+    bool openSucceeds = true;
     bool startSucceeds = true;
 };
 

@@ -96,6 +96,35 @@ TEST_F(KindsDownload, ShippedFileAtFirstStart)
     EXPECT_EQ(server.totalRequests(), 0);
 }
 
+TEST_F(KindsDownload, RankingsOnADatabaseWithoutKindsFetchTheKindsFirst)
+{
+    const QString kindsPath = QStringLiteral("/kabu/kabumei/infodata");
+    server.serve(kindsPath, InfoKinds::kindsFileBytes({kind(QStringLiteral("d01"), QStringLiteral("値上がり率上位"), 1), kind(QStringLiteral("w01"), QStringLiteral("週間値上がり率上位"), 2)}, QDate(2000, 7, 14)));
+    const QDate friday(2000, 7, 14);
+    for (const QString &k : {QStringLiteral("d01"), QStringLiteral("w01")})
+        server.serve(path(friday, k), rankingFile(friday, k, QStringLiteral("注目"), {QStringLiteral("1,1301,500,12,3,4.5")}));
+    prompt.answerYes();
+    EXPECT_EQ(download(0, QStringLiteral("00/07/14"), QStringLiteral("00/07/14")), info::DownloadEnd::Finished);
+    EXPECT_EQ(prompt.questions(), QStringList{QStringLiteral("データーを取得します　よろしいですか？")});
+    EXPECT_EQ(outcome.message, kFinished);
+    EXPECT_EQ(scalarOf(QStringLiteral("select count(*) from informationClass")).toInt(), 2);
+    EXPECT_EQ(count(QStringLiteral("日付=#2000/07/14#")), 2);
+
+    // Kinds already there are not fetched again.
+    prompt.answerYes();
+    EXPECT_EQ(download(0, QStringLiteral("00/07/14"), QStringLiteral("00/07/14")), info::DownloadEnd::Finished);
+    EXPECT_EQ(server.requestCount(kindsPath), 1);
+
+    // The outcome tells of the rankings: kinds fetched for a Saturday alone found no ranking.
+    executeSql(QStringLiteral("delete from informationClass"));
+    executeSql(QStringLiteral("delete from wrkinformationClass"));
+    prompt.answerYes();
+    EXPECT_EQ(download(0, QStringLiteral("00/07/15"), QStringLiteral("00/07/15")), info::DownloadEnd::Finished);
+    EXPECT_EQ(outcome.message, kNothing);
+    EXPECT_EQ(server.requestCount(kindsPath), 2);
+    EXPECT_EQ(scalarOf(QStringLiteral("select count(*) from informationClass")).toInt(), 2);
+}
+
 class RankingsDownload : public ServerFixture
 {
 protected:

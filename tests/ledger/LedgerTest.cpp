@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -217,6 +218,56 @@ TEST_F(LedgerTest, WindowShowsTheUnsoldViewWithTotalsAndRecomputesATypedCell)
 
     w.CmdExcel->click();
     EXPECT_EQ(shell.opened, QStringList{ledger::StockCsvPath()});
+    EXPECT_EQ(prompt.messages().size(), 0);
+    // Without a program for CSV files the user is told where the file went.
+    shell.openSucceeds = false;
+    QFile::remove(ledger::StockCsvPath());
+    w.CmdExcel->click();
+    EXPECT_TRUE(QFile::exists(ledger::StockCsvPath()));
+    EXPECT_EQ(prompt.messages(), QStringList{QDir::toNativeSeparators(ledger::StockCsvPath()) + QStringLiteral(" に出力しました。\nCSVファイルを開くプログラムが見つかりません。")});
+}
+
+TEST_F(LedgerTest, ANewLotIsValuedWhenItsCodeIsTypedAndTabGoesFromCellToCell)
+{
+    addDay(1301, QDate(2000, 7, 18), 56);
+    frmstockmarket w(services);
+    w.show();
+    w.CmdAdd->click();
+    QTableView *grid = w.DBGridstockmarket;
+    // Types into the cell being edited and leaves it with the key; false when no cell was edited.
+    auto typeAndLeave = [&](int column, const QString &text, int key) {
+        auto *editor = qobject_cast<QLineEdit *>(grid->indexWidget(grid->currentIndex()));
+        if (!editor || grid->currentIndex().column() != column)
+            return false;
+        if (!text.isNull())
+            editor->setText(text);
+        ui_testing::pressKey(editor, key);
+        return true;
+    };
+    ASSERT_TRUE(typeAndLeave(ledger::ColCode, QStringLiteral("1301"), Qt::Key_Tab));
+    const qint64 id = w.Datastockmarket->rawValue(0, QStringLiteral("ID")).toLongLong();
+    EXPECT_EQ(lot(id).current, 560);
+    EXPECT_EQ(lot(id).name, QStringLiteral("極洋"));
+    EXPECT_EQ(w.LblTotal->text(), QStringLiteral("含み損益 0円　　実現損益 0円"));
+
+    // Market, name and date as they are, then the price and the shares.
+    for (int column = ledger::ColMarket; column <= ledger::ColBuyDate; ++column)
+        ASSERT_TRUE(typeAndLeave(column, QString(), Qt::Key_Tab)) << column;
+    ASSERT_TRUE(typeAndLeave(ledger::ColBuyPrice, QStringLiteral("500"), Qt::Key_Tab));
+    ASSERT_TRUE(typeAndLeave(ledger::ColBuyShares, QStringLiteral("1000"), Qt::Key_Tab));
+    EXPECT_EQ(w.LblTotal->text(), QStringLiteral("含み損益 40,000円　　実現損益 0円"));
+    // Shift+Tab goes back one cell.
+    ASSERT_TRUE(typeAndLeave(ledger::ColBreakEven, QString(), Qt::Key_Backtab));
+    EXPECT_EQ(grid->currentIndex().column(), int(ledger::ColBuyShares));
+    EXPECT_NE(grid->indexWidget(grid->currentIndex()), nullptr);
+
+    // Another code without daily rows has no price; typing the same code again keeps one typed by hand.
+    ASSERT_TRUE(ledger::ChangeCell(context(), id, ledger::ColCode, QStringLiteral("7203")));
+    EXPECT_EQ(lot(id).current, 0);
+    EXPECT_EQ(lot(id).profit, -520 * 1000);
+    ASSERT_TRUE(ledger::ChangeCell(context(), id, ledger::ColCurrent, QStringLiteral("2100")));
+    ASSERT_TRUE(ledger::ChangeCell(context(), id, ledger::ColCode, QStringLiteral("7203")));
+    EXPECT_EQ(lot(id).current, 2100);
 }
 
 TEST_F(LedgerTest, CalculatorIsTheFirstInstalledOneAndNothingStartsWithoutOne)
@@ -232,10 +283,14 @@ TEST_F(LedgerTest, CalculatorIsTheFirstInstalledOneAndNothingStartsWithoutOne)
     qputenv("PATH", bin.toLocal8Bit());
     frmstockmarket w(services);
     w.CmdCalc->click();
+    EXPECT_EQ(prompt.messages().size(), 0);
+    shell.startSucceeds = false; // found, but it would not start
+    w.CmdCalc->click();
     qputenv("PATH", folder.filePath(QStringLiteral("nothing")).toLocal8Bit());
     w.CmdCalc->click();
     qputenv("PATH", oldPath);
-    EXPECT_EQ(shell.started, QStringList{bin + QStringLiteral("/galculator")});
+    EXPECT_EQ(shell.started, QStringList(2, bin + QStringLiteral("/galculator")));
+    EXPECT_EQ(prompt.messages(), QStringList(2, QStringLiteral("計算機が見つかりません。")));
 }
 
 } // namespace

@@ -3,8 +3,13 @@
 #include "ui/QtJapanese.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -71,6 +76,44 @@ TEST(MessageBoxPrompt, FilterTextBecomesQtFilters)
               QStringLiteral("銘柄ﾘｽﾄ (*.Lis);;CSV (*.csv *.txt)"));
     EXPECT_EQ(MessageBoxPrompt::qtFilter(QStringLiteral("ボード|*.A")), QStringLiteral("ボード (*.A)"));
     EXPECT_EQ(MessageBoxPrompt::qtFilter(QString()), QString());
+}
+
+TEST(MessageBoxPrompt, SavingOverAnExistingFileLeavesTheQuestionToTheProgram)
+{
+    QTemporaryDir dir;
+    const QString existing = dir.filePath(QStringLiteral("board.A"));
+    QFile file(existing);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+
+    // Chooses the existing file in the dialog, and answers Yes to any question it asks itself.
+    QStringList dialogQuestions;
+    bool chosen = false;
+    QTimer user;
+    user.setInterval(5);
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            dialogQuestions.append(box->text());
+            if (QAbstractButton *yes = box->button(QMessageBox::Yes))
+                yes->click();
+            else
+                box->reject();
+        } else if (auto *dialog = qobject_cast<QFileDialog *>(modal); dialog && !chosen) {
+            chosen = true;
+            dialog->selectFile(existing);
+            // From a timer of its own: a question the dialog asks runs its own event loop, and this
+            // timer does not fire again while its handler runs.
+            QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog *>(dialog)->accept(); });
+        }
+    });
+    user.start();
+    MessageBoxPrompt prompt;
+    const QString path = prompt.pickSaveFile(QStringLiteral("ボード(*.A)|*.A"), dir.path(), QStringLiteral("board.A"));
+    user.stop();
+    EXPECT_TRUE(chosen);
+    EXPECT_EQ(QFileInfo(path).canonicalFilePath(), QFileInfo(existing).canonicalFilePath());
+    EXPECT_EQ(dialogQuestions, QStringList());
 }
 
 TEST(QtJapanese, QuestionButtonsSpeakJapanese)
