@@ -23,16 +23,7 @@ class BoundValues : public ::testing::Test
 {
 protected:
     void SetUp() override { folder.createDatabase(); }
-    static int errorOf(const std::function<void()> &f)
-    {
-        try {
-            f();
-        } catch (const db::DbError &e) {
-            EXPECT_FALSE(e.description().isEmpty());
-            return e.number();
-        }
-        return 0;
-    }
+    static int errorOf(const std::function<void()> &f) { return testing_support::dbErrorNumberOf(f); }
     // The statements prepared on the connection, and how many of them ran at least runs times.
     static std::pair<int, int> preparedStatements(const db::Database &d, int runs)
     {

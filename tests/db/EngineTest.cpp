@@ -34,16 +34,7 @@ protected:
         db::Database d(folder.dbPath());
         return int(d.scalar(QStringLiteral("select Count(*) from ") + table).toLongLong());
     }
-    static int errorOf(const std::function<void()> &f)
-    {
-        try {
-            f();
-        } catch (const db::DbError &e) {
-            EXPECT_FALSE(e.description().isEmpty());
-            return e.number();
-        }
-        return 0;
-    }
+    static int errorOf(const std::function<void()> &f) { return testing_support::dbErrorNumberOf(f); }
     TempProgramFolder folder;
 };
 

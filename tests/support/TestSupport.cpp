@@ -3,6 +3,7 @@
 #include "base/MainModule.h"
 #include "base/TextFile.h"
 #include "db/Database.h"
+#include "db/DbError.h"
 #include "db/Schema.h"
 
 #include <QCoreApplication>
@@ -80,6 +81,17 @@ QVariant scalarOf(const QString &sql)
 {
     db::Database database(MainModule::DBPath);
     return database.scalar(sql);
+}
+
+int dbErrorNumberOf(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const db::DbError &e) {
+        EXPECT_FALSE(e.description().isEmpty());
+        return e.number();
+    }
+    return 0;
 }
 
 void writeCp932File(const QString &path, const QStringList &lines, const QString &lineEnd)

@@ -17,6 +17,7 @@
 #endif
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -47,6 +48,9 @@ QString batchToolPath();
 // there gives.
 void executeSql(const QString &sql);
 QVariant scalarOf(const QString &sql);
+// The number of the database error f raises (its description must not be empty); 0 when it raises
+// none.
+int dbErrorNumberOf(const std::function<void()> &f);
 
 // Writes lines in code page 932, each ended by CR LF (lineEnd overrides it for malformed fixtures).
 void writeCp932File(const QString &path, const QStringList &lines, const QString &lineEnd = QStringLiteral("\r\n"));
