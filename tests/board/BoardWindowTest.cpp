@@ -6,6 +6,7 @@
 
 #include "base/AppServices.h"
 #include "base/MainModule.h"
+#include "net/HttpClient.h"
 #include "support/TestSupport.h"
 #include "ui/CommandTable.h"
 #include "ui/RecordsetTableModel.h"
@@ -71,6 +72,7 @@ protected:
         for (const char *row : {"1, 7203, 1, 'トヨタ'", "1, 8306, 1, '三菱ＵＦＪ'"})
             executeSql(QStringLiteral("insert into board (区分, コード, 市場コード, 銘柄) values (%1)").arg(QLatin1String(row)));
         services.prompt = &prompt;
+        services.http = &http;
         services.clock = &clock;
     }
     void selectRow(frmKabukaboard &window, int row)
@@ -81,6 +83,7 @@ protected:
     TempProgramFolder folder;
     ScriptedPrompt prompt;
     FixedClock clock{QDate(2026, 12, 5)};
+    HttpClient http; // the window's quote fetch holds it; these tests fetch nothing
     AppServices services;
 };
 
