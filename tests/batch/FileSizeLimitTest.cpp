@@ -32,18 +32,7 @@ protected:
         ASSERT_TRUE(Settings::WriteSettings(Settings::currentValues(), true));
     }
 
-    static QMap<QString, QByteArray> treeOf(const QString &root)
-    {
-        QMap<QString, QByteArray> files;
-        QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString file = it.next();
-            const QString relative = QDir(root).relativeFilePath(file);
-            if (!relative.startsWith(QLatin1String(".previous/")))
-                files.insert(relative, testing_support::readFileBytes(file));
-        }
-        return files;
-    }
+    static QMap<QString, QByteArray> treeOf(const QString &root) { return testing_support::publishedTreeOf(root); }
 };
 
 TEST_F(FileSizeLimitTest, PublishingPastTheLimitEndsWithAMessageAndARunAfterItCompletes)

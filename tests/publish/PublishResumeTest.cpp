@@ -53,19 +53,7 @@ protected:
         return publish::publish(MainModule::DBPath, request);
     }
 
-    // What the tree serves: every file but the quote pages' previous copies.
-    static QMap<QString, QByteArray> treeOf(const QString &root)
-    {
-        QMap<QString, QByteArray> files;
-        QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString file = it.next();
-            const QString relative = QDir(root).relativeFilePath(file);
-            if (!relative.startsWith(QLatin1String(".previous/")))
-                files.insert(relative, readFileBytes(file));
-        }
-        return files;
-    }
+    static QMap<QString, QByteArray> treeOf(const QString &root) { return testing_support::publishedTreeOf(root); }
 
     static QString stamp(const QDate &day) { return day.toString(QStringLiteral("yyyyMMdd")); }
 

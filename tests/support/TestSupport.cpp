@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -81,6 +82,19 @@ QVariant scalarOf(const QString &sql)
 {
     db::Database database(MainModule::DBPath);
     return database.scalar(sql);
+}
+
+QMap<QString, QByteArray> publishedTreeOf(const QString &root)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        const QString relative = QDir(root).relativeFilePath(file);
+        if (!relative.startsWith(QLatin1String(".previous/")))
+            files.insert(relative, readFileBytes(file));
+    }
+    return files;
 }
 
 int dbErrorNumberOf(const std::function<void()> &f)

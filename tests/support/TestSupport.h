@@ -5,7 +5,9 @@
 
 #include "base/Ports.h"
 
+#include <QByteArray>
 #include <QDate>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -57,6 +59,9 @@ void writeCp932File(const QString &path, const QStringList &lines, const QString
 QByteArray readFileBytes(const QString &path);
 // Writes the bytes as they are, replacing the file; fails the running test when it cannot.
 void writeFileBytes(const QString &path, const QByteArray &bytes);
+// A published tree as its clients see it: every file by its path under root, except the quote
+// pages' previous copies under .previous/.
+QMap<QString, QByteArray> publishedTreeOf(const QString &root);
 
 struct PromptRecord
 {
