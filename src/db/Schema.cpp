@@ -116,6 +116,16 @@ const Table &importedTradesTable()
     return t;
 }
 
+// The split and reverse-split adjustments of the prices as traded: the prices of an issue before
+// 日付 are multiplied by 旧株数 ÷ 新株数 (a 1:3 split is 1 and 3, a 10:1 reverse split 10 and 1), its
+// volumes and margin balances divided by it; a ratio of whole numbers stays exact where a decimal
+// would not. Added by the step of layout version 3.
+const Table &adjustmentTable()
+{
+    static const Table t = {u"adjustment", {{u"コード", T::Long}, {u"日付", T::Date}, {u"旧株数", T::Long}, {u"新株数", T::Long}}, {{u"Primary", {{u"コード"}, {u"日付"}}}}};
+    return t;
+}
+
 QString q(const QString &name)
 {
     return QLatin1Char('"') + name + QLatin1Char('"');
@@ -195,6 +205,7 @@ const std::vector<SchemaStep> &schemaSteps()
     static const std::vector<SchemaStep> steps = {
         {1, nullptr}, // files made before the layout had a version carry 0
         {2, &importedTradesTable()},
+        {3, &adjustmentTable()},
     };
     return steps;
 }

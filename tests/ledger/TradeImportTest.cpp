@@ -177,7 +177,7 @@ TEST_F(TradeImportTest, AnOlderDatabaseStaysRestorableAndIsUpgradedWhenOpened)
 {
     {
         db::Database d(MainModule::DBPath);
-        d.executeRaw(QStringLiteral("DROP TABLE stockmarketImported; PRAGMA user_version=1"));
+        d.executeRaw(QStringLiteral("DROP TABLE stockmarketImported; DROP TABLE adjustment; PRAGMA user_version=1"));
         d.close();
     }
     db::Database::closeAll();
@@ -192,6 +192,7 @@ TEST_F(TradeImportTest, AnOlderDatabaseStaysRestorableAndIsUpgradedWhenOpened)
     EXPECT_EQ(import(lines).alreadyImported, 1);
     db::Database d(MainModule::DBPath);
     EXPECT_EQ(d.scalarRaw(QStringLiteral("PRAGMA user_version")).toInt(), db::SchemaVersion);
+    EXPECT_EQ(d.scalarRaw(QStringLiteral("select count(*) from sqlite_master where name='adjustment'")).toInt(), 1);
 }
 
 TEST_F(TradeImportTest, WindowReportsWhatWasPassedOver)
