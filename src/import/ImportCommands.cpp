@@ -16,6 +16,7 @@ void readData(ui::CommandContext &c, importer::ImportMode mode)
 {
     frmReadData window(c.services, mode, &c.window);
     window.exec();
+    c.main.storedDataChanged();
     ui::reportBack(c, window.resultMessage());
 }
 
@@ -38,10 +39,10 @@ void registerImportCommands(ui::CommandTable &table)
 {
     const QString file = QStringLiteral("mnuFile");
     table.addMenuItem(file, 10, {QStringLiteral("mnuReadData"), QStringLiteral("株価ﾃﾞｰﾀ読込"), QStringLiteral("Ctrl+R"), {}, false, readPrices});
-    table.addMenuItem(file, 20, {QStringLiteral("mnuReadShinyoData"), QStringLiteral("信用ﾃﾞｰﾀ読込み"), {}, {}, false, &ui::runModal<frmShinyoData>});
+    table.addMenuItem(file, 20, {QStringLiteral("mnuReadShinyoData"), QStringLiteral("信用ﾃﾞｰﾀ読込み"), {}, {}, false, &ui::runModalChangingData<frmShinyoData>});
     table.addMenuItem(file, 30, {QStringLiteral("mnuMeiRegistData"), QStringLiteral("銘柄登録読込み"), {}, {}, true, readRegistration});
-    table.addMenuItem(file, 40, {QStringLiteral("mnuMakeSyuData"), QStringLiteral("週データー作成"), {}, {}, true, &ui::runModal<frmSyuMakeData>});
-    table.addMenuItem(QStringLiteral("mnuEdit"), 120, {QStringLiteral("mnuZenjitusaKeisan"), QStringLiteral("前日比再計算"), {}, {}, false, &ui::runModal<frmZenjitusa>});
+    table.addMenuItem(file, 40, {QStringLiteral("mnuMakeSyuData"), QStringLiteral("週データー作成"), {}, {}, true, &ui::runModalChangingData<frmSyuMakeData>});
+    table.addMenuItem(QStringLiteral("mnuEdit"), 120, {QStringLiteral("mnuZenjitusaKeisan"), QStringLiteral("前日比再計算"), {}, {}, false, &ui::runModalChangingData<frmZenjitusa>});
 
     table.addButton(140, {QStringLiteral("IntReadKabukaButton"), QStringLiteral("株価データ読込み"), {}, QStringLiteral("import"), true, readPrices});
 }

@@ -45,6 +45,7 @@ void openDownloadWindow(ui::CommandContext &c, Request... request)
         OpenWebPage(*c.services.shell, MainModule::MURL);
     Window window(c.services, request..., &c.window);
     window.exec();
+    c.main.storedDataChanged();
     ui::reportBack(c, window.resultMessage());
 }
 

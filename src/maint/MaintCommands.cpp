@@ -91,11 +91,11 @@ void readIssueList(ui::CommandContext &c)
 void registerMaintCommands(ui::CommandTable &table)
 {
     const QString edit = QStringLiteral("mnuEdit");
-    table.addMenuItem(edit, 10, {QStringLiteral("mnurestore"), QStringLiteral("ﾃﾞｰﾀｰのﾊﾞｯｸｱｯﾌﾟ 復元"), {}, {}, false, &ui::runModal<frmBackUp>});
+    table.addMenuItem(edit, 10, {QStringLiteral("mnurestore"), QStringLiteral("ﾃﾞｰﾀｰのﾊﾞｯｸｱｯﾌﾟ 復元"), {}, {}, false, &ui::runModalChangingData<frmBackUp>});
     table.addMenuItem(edit, 20, {QStringLiteral("mnuKabkaEdit"), QStringLiteral("株価ﾃﾞｰﾀｰ編集"), {}, {}, true, editPrices});
     table.addMenuItem(edit, 30, {QStringLiteral("mnuMeiedit"), QStringLiteral("登録銘柄編集"), {}, {}, false, &ui::runModal<frmEditMei>});
     table.addMenuItem(edit, 40, {QStringLiteral("mnukabukatyousa"), QStringLiteral("株価ﾃﾞｰﾀｰ調査"), {}, {}, false, &ui::runModal<frmDatament>});
-    table.addMenuItem(edit, 50, {QStringLiteral("mnukabukaDeleteEdit"), QStringLiteral("株価ﾃﾞｰﾀｰ削除　変更"), {}, {}, false, &ui::runModal<frmDeleteData>});
+    table.addMenuItem(edit, 50, {QStringLiteral("mnukabukaDeleteEdit"), QStringLiteral("株価ﾃﾞｰﾀｰ削除　変更"), {}, {}, false, &ui::runModalChangingData<frmDeleteData>});
     table.addMenuItem(edit, 70, {QStringLiteral("mnudataoutputcsv"), QStringLiteral("株価データCSV出力"), {}, {}, true, exportPriceCsv});
     table.addMenuItem(edit, 80, {QStringLiteral("mnuMeiListOutput"), QStringLiteral("銘柄ﾘｽﾄ出力"), {}, {}, false, writeIssueList});
     table.addMenuItem(edit, 90, {QStringLiteral("mnuMeiListInput"), QStringLiteral("銘柄ﾘｽﾄ出力から入力"), {}, {}, false, readIssueList});
@@ -104,7 +104,7 @@ void registerMaintCommands(ui::CommandTable &table)
     table.addButton(90, {QStringLiteral("KDMentButton"), QStringLiteral("株価データーメンテナンス"), {}, QStringLiteral("price-edit"), true, editPrices});
     table.addButton(100, {QStringLiteral("MMentButton"), QStringLiteral("登録銘柄メンテナンス"), {}, QStringLiteral("issue-edit"), false, &ui::runModal<frmEditMei>});
     table.addButton(110, {QStringLiteral("DMentButton"), QStringLiteral("株価データーメンテナンス"), {}, QStringLiteral("data-maintenance"), false, &ui::runModal<frmDatament>});
-    table.addButton(120, {QStringLiteral("DataDelButton"), QStringLiteral("データー削除"), {}, QStringLiteral("data-delete"), false, &ui::runModal<frmDeleteData>});
+    table.addButton(120, {QStringLiteral("DataDelButton"), QStringLiteral("データー削除"), {}, QStringLiteral("data-delete"), false, &ui::runModalChangingData<frmDeleteData>});
 
     table.onClosing(offerCompaction);
 }

@@ -5,6 +5,7 @@
 #include "db/SqlTranslator.h"
 #include "ui/IssueEntry.h"
 
+#include <QHash>
 #include <QRegularExpression>
 
 namespace mainwin {
@@ -76,6 +77,34 @@ QStringList IssuesByCode(const QString &dbPath, const QString &prefix)
     if (query.isEmpty())
         return {};
     return readEntries(dbPath, query, false);
+}
+
+QStringList EntriesStillRegistered(const QString &dbPath, const QStringList &entries)
+{
+    QHash<QString, QString> registered;
+    for (const QString &entry : readEntries(dbPath, QStringLiteral("select コード, 市場コード, 銘柄 from Mei ;"), false))
+        registered.insert(entry.left(4), entry);
+    QStringList kept;
+    for (const QString &entry : entries) {
+        const auto found = registered.constFind(entry.left(4));
+        if (found != registered.constEnd())
+            kept.append(*found);
+    }
+    return kept;
+}
+
+QString listPrefixAfterChange(const QString &dbPath, const QString &codeBoxText)
+{
+    const QString typed = codeBoxText.left(2);
+    const QString prefix = allDigits(typed) ? typed : QStringLiteral("1");
+    db::Database database(dbPath);
+    const db::Params range{prefix.leftJustified(4, QLatin1Char('0')).toLongLong(), prefix.leftJustified(4, QLatin1Char('9')).toLongLong()};
+    if (!database.scalar(QStringLiteral("select Count(*) from Mei where コード between ? and ? ;"), range).toLongLong()) {
+        const QVariant smallest = database.scalar(QStringLiteral("select Min(コード) from Mei ;"));
+        if (!smallest.isNull())
+            return QString::number(smallest.toLongLong()).left(1);
+    }
+    return prefix;
 }
 
 QString foldedForSearch(const QString &text)

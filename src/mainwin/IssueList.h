@@ -29,6 +29,16 @@ QString searchListEntry(qint64 code, int market, const QString &name);
 // Throws db::DbError.
 QStringList IssuesByCode(const QString &dbPath, const QString &prefix);
 
+// The entries of a list as the registration now stands: each entry whose code is still registered,
+// written again from the registration (market and name may have changed), in the list's order.
+// Throws db::DbError.
+QStringList EntriesStillRegistered(const QString &dbPath, const QStringList &entries);
+
+// The prefix the list is filled from once the stored issues changed: the code box's first two
+// digits, else "1" as when the window opens; when nothing is registered under it, the first digit
+// of the smallest registered code. Throws db::DbError.
+QString listPrefixAfterChange(const QString &dbPath, const QString &codeBoxText);
+
 // Text as the issue search compares it: full- and half-width forms alike (NFKC: "ﾄﾖﾀ" and "トヨタ",
 // "ＡＢＣ" and "abc"), letter case ignored.
 QString foldedForSearch(const QString &text);

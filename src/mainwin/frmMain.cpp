@@ -44,6 +44,32 @@ T *placed(T *widget, const QRect &geometry)
     return widget;
 }
 
+// The prompt while the window shows stored data again by itself: an issue without rows yet (after
+// a registration import) draws an empty chart instead of saying so.
+class WithoutNoDataNotice final : public Prompt
+{
+public:
+    explicit WithoutNoDataNotice(Prompt &prompt)
+        : m_prompt(prompt)
+    {
+    }
+    bool askYesNo(const QString &text, const QString &title, PromptIcon icon) override { return m_prompt.askYesNo(text, title, icon); }
+    void inform(const QString &text, const QString &title, PromptIcon icon) override
+    {
+        if (text != chart::noDataMessage())
+            m_prompt.inform(text, title, icon);
+    }
+    QString pickOpenFile(const QString &filter, const QString &folder) override { return m_prompt.pickOpenFile(filter, folder); }
+    QString pickSaveFile(const QString &filter, const QString &folder, const QString &name) override
+    {
+        return m_prompt.pickSaveFile(filter, folder, name);
+    }
+    QString pickFolder(const QString &title, const QString &folder) override { return m_prompt.pickFolder(title, folder); }
+
+private:
+    Prompt &m_prompt;
+};
+
 } // namespace
 
 static void initResources()
@@ -269,15 +295,23 @@ void frmMain::clearValueLabels()
 // ---------------------------------------------------------------------------------------------
 // Navigation
 
-void frmMain::reloadIssue()
+void frmMain::clearChart()
+{
+    m_series = chart::ChartSeries();
+    setScrollValue(chart::ScrollMaximum);
+    LastScrollValue = chart::ScrollMaximum;
+    DrawChart(true);
+}
+
+bool frmMain::reloadIssue()
 {
     const QString codeText = MeiCode->text();
     if (codeText.size() != 4)
-        return;
+        return false;
     bool numeric = false;
     const int code = codeText.toInt(&numeric);
     if (!numeric || code < 0)
-        return;
+        return false;
     bool found = false;
     try {
         const ui::IssueInfo info = ui::FindIssue(MainModule::DBPath, code);
@@ -297,22 +331,24 @@ void frmMain::reloadIssue()
         }
     } catch (const db::DbError &e) {
         reportError(e.description());
-        return;
+        return false;
     }
     if (!found)
-        return;
+        return false;
     BusyGuard busy;
     QString dateText = chartDate->text();
     static SystemClock systemClock;
     const Clock &clock = m_services.clock ? *m_services.clock : systemClock;
     m_seriesSettings = chart::IndicatorSettings::fromMainModule();
+    WithoutNoDataNotice quiet(*m_services.prompt);
     chart::LoadChartSeries(m_series, m_scroll, code, dateText, MainModule::PeriodMode, m_seriesSettings,
-                           *m_services.prompt, clock);
+                           m_showingStoredDataAgain ? static_cast<Prompt &>(quiet) : *m_services.prompt, clock);
     if (dateText != chartDate->text())
         setChartDateText(dateText);
     HScroll->setSingleStep(m_scroll.SmallChange);
     HScroll->setPageStep(m_scroll.LargeChange);
     DrawChart(true);
+    return true;
 }
 
 void frmMain::DrawChart(bool fillList)
@@ -426,7 +462,8 @@ void frmMain::MeiCode_Change()
     LblMei->clear();
     const QString code = MeiCode->text();
     ListIssuesByCode(code);
-    reloadIssue();
+    if (!reloadIssue())
+        clearChart();
 }
 
 void frmMain::ListIssuesByCode(const QString &prefix)
@@ -444,12 +481,17 @@ void frmMain::ListIssuesByCode(const QString &prefix)
         reportError(e.description());
         return;
     }
+    setListEntries(entries);
+    if (!entries.isEmpty())
+        ListMei->setCurrentRow(0);
+}
+
+void frmMain::setListEntries(const QStringList &entries)
+{
     ListMei->clear();
     ListMei->addItems(entries);
     for (int i = 0; i < ListMei->count(); ++i)
         ListMei->item(i)->setToolTip(entries[i]); // the list is narrower than most names
-    if (!entries.isEmpty())
-        ListMei->setCurrentRow(0);
 }
 
 void frmMain::removeSelectedFromList()

@@ -90,7 +90,8 @@ public:
     // Navigation (the chart of the issue in MeiCode).
     // Looks the issue of the code box up again: its market and name go into the labels, the list
     // selects it (unless the user picked it there), and its chart is loaded up to chartDate and drawn.
-    void reloadIssue();
+    // False when the code box holds no registered issue: nothing was loaded.
+    bool reloadIssue();
     void DrawChart(bool fillList);
     void ListIssuesByCode(const QString &prefix);
 
@@ -116,6 +117,7 @@ public:
     void resumeSlideShow(bool running) override;
     void showIssueList(const QStringList &entries) override;
     void requestFlash() override { BlinkRequest = true; }
+    void storedDataChanged() override;
 
     // Window state the routines share.
     bool ListRefreshSuppressed = false;
@@ -157,6 +159,11 @@ private:
     void setChartDateText(const QString &text);
     void setScrollValue(int value);
     void clearValueLabels();
+    // Replaces the list's entries, each with its text as tooltip; selects nothing.
+    void setListEntries(const QStringList &entries);
+    // Empties the chart, the price list and the value labels: no chart stands beside a name that
+    // is not its own.
+    void clearChart();
     void reportError(const QString &text);
 
     // frmMainCommands.cpp: menus, toolbar, slide show, flashing, closing.
@@ -181,6 +188,7 @@ private:
     bool m_settingScroll = false;
     bool m_dateFromScroll = false; // chartDate is being set by the scroll bar
     bool m_settingCode = false;
+    bool m_showingStoredDataAgain = false; // storedDataChanged() is at work
     bool m_firstActivation = true;
     MainWindowStart m_start;
 };

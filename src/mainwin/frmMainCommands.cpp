@@ -3,8 +3,11 @@
 
 #include "mainwin/frmMain.h"
 
+#include "base/BusyGuard.h"
 #include "base/MainModule.h"
 #include "chart/Navigation.h"
+#include "db/Database.h"
+#include "mainwin/IssueList.h"
 #include "mainwin/frmMeiFind.h"
 #include "ui/IssueEntry.h"
 
@@ -116,10 +119,7 @@ void frmMain::runHooks(const std::vector<ui::CommandHandler> &hooks)
 
 void frmMain::showIssueList(const QStringList &entries)
 {
-    ListMei->clear();
-    ListMei->addItems(entries);
-    for (int i = 0; i < ListMei->count(); ++i)
-        ListMei->item(i)->setToolTip(entries[i]); // the list is narrower than most names
+    setListEntries(entries);
     if (entries.isEmpty())
         return;
     ListMei->setCurrentRow(0);
@@ -175,6 +175,33 @@ void frmMain::selectListRow(int row)
 {
     if (row >= 0 && row < ListMei->count())
         ListMei->setCurrentRow(row);
+}
+
+void frmMain::storedDataChanged()
+{
+    BusyGuard again(m_showingStoredDataAgain);
+    QStringList entries;
+    try {
+        if (ListMei->count() > 0)
+            entries = mainwin::EntriesStillRegistered(MainModule::DBPath, listEntries());
+        if (entries.isEmpty())
+            entries = mainwin::IssuesByCode(MainModule::DBPath, mainwin::listPrefixAfterChange(MainModule::DBPath, MeiCode->text()));
+    } catch (const db::DbError &e) {
+        reportError(e.description());
+        return;
+    }
+    setListEntries(entries);
+    Lblshijyo->clear();
+    LblMei->clear();
+    MainModule::ListPicked = true; // the list selects the issue shown again
+    if (reloadIssue())
+        return;
+    if (entries.isEmpty()) {
+        clearChart();
+        return;
+    }
+    ListMei->setCurrentRow(0);
+    showIssue(entries.first().left(4));
 }
 
 void frmMain::showList(const std::vector<ui::ListedIssue> &issues)

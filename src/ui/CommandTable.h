@@ -71,6 +71,10 @@ public:
     virtual void resumeSlideShow(bool running) = 0;
     // Replaces the issue list with entries ("1301 東１ 極洋"), selects the first and shows its issue.
     virtual void showIssueList(const QStringList &entries) { (void)entries; }
+    // The stored issues or prices may have changed (an import, a download, a restore): the list is
+    // written again from the registration (filled from the code box when it was empty) and the
+    // issue of the code box is shown again, or the first of the list when the box holds none.
+    virtual void storedDataChanged() { }
     // Asks for the minimised window to flash until the user comes back to it.
     virtual void requestFlash() { }
 };
@@ -148,6 +152,15 @@ void runModal(CommandContext &context)
 {
     W window(context.services, &context.window);
     window.exec();
+}
+
+// runModal for a window that may change the stored issues or prices: the main window shows them
+// again once it has closed.
+template <typename W>
+void runModalChangingData(CommandContext &context)
+{
+    runModal<W>(context);
+    context.main.storedDataChanged();
 }
 
 } // namespace ui
