@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -155,8 +156,9 @@ void frmOption::showEntries(const OptionEntries &e)
     TxtQUrl->setText(e.TxtQUrl);
     ChkRDel->setChecked(e.ChkRDel == 1);
     sonekipa->setText(e.sonekipa);
-    TxthidiFold->setText(e.TxthidiFold);
-    TxtsinyoFold->setText(e.TxtsinyoFold);
+    // The settings keep "\" between folders; the window shows the platform's own separator.
+    TxthidiFold->setText(QDir::toNativeSeparators(Settings::folderPath(e.TxthidiFold)));
+    TxtsinyoFold->setText(QDir::toNativeSeparators(Settings::folderPath(e.TxtsinyoFold)));
     ChkMakeSyu->setChecked(e.ChkMakeSyu == 1);
     const int shinyo = CmbShinyo->findText(e.CmbShinyo);
     CmbShinyo->setCurrentIndex(shinyo >= 0 ? shinyo : 0);

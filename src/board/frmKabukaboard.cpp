@@ -134,9 +134,10 @@ frmKabukaboard::frmKabukaboard(AppServices &services, int kind, Hooks hooks, QWi
         LblInt->repaint();
     });
     connect(m_fetch, &board::QuoteFetch::rowsChanged, boardData, &RecordsetTableModel::refresh);
+    // Each quote written widens its columns at once, not only when the whole fetch has ended
+    // (the fetch's questions and messages stand over a grid that is still being filled).
+    connect(m_fetch, &board::QuoteFetch::rowsChanged, boardDBGrid, &QTableView::resizeColumnsToContents);
     connect(m_fetch, &board::QuoteFetch::busyChanged, this, &frmKabukaboard::setBusyPointer);
-    // The quote columns were zeros when the columns were sized.
-    connect(m_fetch, &board::QuoteFetch::finished, boardDBGrid, &QTableView::resizeColumnsToContents);
 
     Form_Load();
 }

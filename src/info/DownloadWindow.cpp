@@ -19,10 +19,11 @@ DownloadWindow::DownloadWindow(AppServices &services, const char *objectName, QW
     ReadDateitaru = named<QLineEdit>("ReadDateitaru");
     LabReadDateji = named<QLabel>("LabReadDateji");
     LabReadDateitaru = named<QLabel>("LabReadDateitaru");
-    CmdJiDu = named<QPushButton>("CmdJiDu", QStringLiteral("▼"));
+    // ▲ (a day later) before ▼, as in the import window.
     CmdJiUp = named<QPushButton>("CmdJiUp", QStringLiteral("▲"));
-    CmditarDu = named<QPushButton>("CmditarDu", QStringLiteral("▼"));
+    CmdJiDu = named<QPushButton>("CmdJiDu", QStringLiteral("▼"));
     CmditarUp = named<QPushButton>("CmditarUp", QStringLiteral("▲"));
+    CmditarDu = named<QPushButton>("CmditarDu", QStringLiteral("▼"));
     LblText = named<QLabel>("LblText");
     CmdClose = named<QPushButton>("CmdClose");
     for (QPushButton *b : {CmdJiDu, CmdJiUp, CmditarDu, CmditarUp}) {

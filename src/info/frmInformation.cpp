@@ -117,22 +117,30 @@ frmInformation::frmInformation(AppServices &services, std::function<void(const Q
     filter->addStretch();
     filter->addWidget(CmdMeiList);
 
+    // The comment has a line of its own: beside the title a long one wrapped into the grid's caption.
+    LblComment->setWordWrap(true);
     auto *title = new QHBoxLayout;
     title->addWidget(LblInfoTitle);
     title->addWidget(LalHani);
-    title->addWidget(LblComment, 1);
+    title->addStretch();
     title->addWidget(Lblkeisantyu);
     title->addWidget(LblKensu);
 
     auto *legend = new QHBoxLayout;
     legend->addWidget(Label5);
+    legend->addWidget(named<QLabel>("LabelOtherMarkets", QStringLiteral("　") + otherMarketsLegendText()));
     legend->addStretch();
     legend->addWidget(Label4);
 
     auto *right = new QVBoxLayout;
     right->addLayout(filter);
     right->addLayout(title);
-    right->addWidget(new QLabel(QStringLiteral("ﾗﾝｷﾝｸﾞ")));
+    right->addWidget(LblComment);
+    auto *gridCaption = new QLabel(QStringLiteral("ﾗﾝｷﾝｸﾞ"));
+    gridCaption->setStyleSheet(QStringLiteral("background: palette(mid); color: palette(bright-text); padding: 1px 4px;"));
+    right->addSpacing(4);
+    right->addWidget(gridCaption);
+    right->setSpacing(2);
     right->addWidget(DBGridinformationData, 1);
     right->addLayout(legend);
 

@@ -41,13 +41,13 @@ frmIntInformation::frmIntInformation(AppServices &services, QWidget *parent)
     auto *dates = new QGridLayout;
     dates->addWidget(Label2, 0, 0);
     dates->addWidget(ReadDateji, 0, 1);
-    dates->addWidget(CmdJiDu, 0, 2);
-    dates->addWidget(CmdJiUp, 0, 3);
+    dates->addWidget(CmdJiUp, 0, 2);
+    dates->addWidget(CmdJiDu, 0, 3);
     dates->addWidget(LabReadDateji, 0, 4);
     dates->addWidget(new QLabel(QStringLiteral("～")), 1, 0, Qt::AlignRight);
     dates->addWidget(ReadDateitaru, 1, 1);
-    dates->addWidget(CmditarDu, 1, 2);
-    dates->addWidget(CmditarUp, 1, 3);
+    dates->addWidget(CmditarUp, 1, 2);
+    dates->addWidget(CmditarDu, 1, 3);
     dates->addWidget(LabReadDateitaru, 1, 4);
     dates->setColumnStretch(5, 1);
 

@@ -30,6 +30,7 @@ frmJyohoList::frmJyohoList(AppServices &services, std::optional<qint64> code, QW
     DatainformationData = new RecordsetTableModel(m_services.prompt, this);
     DatainformationData->setObjectName(QStringLiteral("DatainformationData"));
     DatainformationData->setReadOnly(true);
+    DatainformationData->setDateFormat(QStringLiteral("yy/MM/dd")); // as every other window shows a date
     DBGridinformationData->setModel(DatainformationData);
     DBGridinformationData->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGridinformationData->verticalHeader()->setDefaultSectionSize(20);

@@ -103,14 +103,8 @@ frmDeleteData::frmDeleteData(AppServices &services, QWidget *parent)
     auto *legend = new QVBoxLayout;
     legend->setSpacing(0);
     legend->addWidget(text(QStringLiteral("新しいコードに変更します。(日週共)")));
-    auto *l1 = text(QStringLiteral("市場ｺｰﾄﾞ  1:東証1部  2:東証2部"));
-    auto *l2 = text(QStringLiteral("          3:店頭"));
-    for (QLabel *l : {l1, l2}) {
-        QFont f = l->font();
-        f.setFamilies({QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("MS Gothic"), QStringLiteral("monospace")});
-        l->setFont(f);
+    for (QLabel *l : MarketCodeLegend())
         legend->addWidget(l);
-    }
     changeGrid->addLayout(legend, 0, 5, 2, 1);
 
     auto *clear = new QHBoxLayout;

@@ -14,7 +14,7 @@ frmEditMei::frmEditMei(AppServices &services, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmEditMei"));
     setWindowTitle(QStringLiteral("銘柄ﾒﾝﾃﾅﾝｽ"));
-    setFixedSize(560, 520);
+    setFixedSize(560, 536);
 
     MeiData = new RecordsetTableModel(services.prompt, this);
     MeiData->setObjectName(QStringLiteral("MeiData"));
@@ -25,10 +25,11 @@ frmEditMei::frmEditMei(AppServices &services, QWidget *parent)
     MeiDBGrid->setGeometry(8, 8, 544, 450);
     MeiDBGrid->verticalHeader()->setDefaultSectionSize(22);
 
-    Label1 = named<QLabel>("Label1", QStringLiteral("市場ｺｰﾄﾞ  1:東証1部  2:東証2部"), this);
-    Label1->setGeometry(12, 464, 400, 22);
-    Label2 = named<QLabel>("Label2", QStringLiteral("          3:店頭"), this);
-    Label2->setGeometry(12, 488, 400, 22);
+    const std::vector<QLabel *> legend = MarketCodeLegend(this);
+    Label1 = legend[0];
+    Label2 = legend[1];
+    for (size_t i = 0; i < legend.size(); ++i)
+        legend[i]->setGeometry(12, 464 + 22 * int(i), 400, 22);
 
     MeiData->setRecordSource(MainModule::DBPath, QStringLiteral("select * from Mei order by 市場コード,コード;"));
     MeiDBGrid->resizeColumnsToContents();

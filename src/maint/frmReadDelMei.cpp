@@ -33,8 +33,9 @@ frmReadDelMei::frmReadDelMei(AppServices &services, QWidget *parent)
     Label3 = named<QLabel>("Label3", QStringLiteral("以下の銘柄が今回の読込みで株価データーがありませんでした。"));
     Label4 = named<QLabel>("Label4", QStringLiteral("銘柄削除を行います。"));
     Label5 = named<QLabel>("Label5", QStringLiteral("三日ほどようすを見て判断後削除してください。"));
-    Label1 = named<QLabel>("Label1", QStringLiteral("市場ｺｰﾄﾞ  1:東証1部  2:東証2部"));
-    Label2 = named<QLabel>("Label2", QStringLiteral("          3:店頭"));
+    const std::vector<QLabel *> marketLegend = MarketCodeLegend();
+    Label1 = marketLegend[0];
+    Label2 = marketLegend[1];
     MeiData = new RecordsetTableModel(m_services.prompt, this);
     MeiData->setObjectName(QStringLiteral("MeiData"));
     MeiData->setReadOnly(true);
@@ -48,17 +49,11 @@ frmReadDelMei::frmReadDelMei(AppServices &services, QWidget *parent)
     CmdAllDelete = named<QPushButton>("CmdAllDelete", QStringLiteral("すべて削除"));
     CmdDelete = named<QPushButton>("CmdDelete", QStringLiteral("削　　除"));
     Cmdcancel = named<QPushButton>("Cmdcancel", QStringLiteral("ｷｬﾝｾﾙ終了"));
-    for (QLabel *l : {Label1, Label2}) {
-        QFont f = l->font();
-        f.setStyleHint(QFont::TypeWriter);
-        f.setFamilies({QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("MS Gothic"), QStringLiteral("monospace")});
-        l->setFont(f);
-    }
 
     auto *legend = new QVBoxLayout;
     legend->setSpacing(0);
-    legend->addWidget(Label1);
-    legend->addWidget(Label2);
+    for (QLabel *l : marketLegend)
+        legend->addWidget(l);
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(CmdDelete);

@@ -1,5 +1,7 @@
 #include "ui/WindowHelpers.h"
 
+#include <QLabel>
+
 #include "base/Helpers.h"
 
 #include <QAbstractButton>
@@ -40,4 +42,23 @@ void cSetWindow::SetTopMost(QWidget *window, bool onTop)
         window->show();
         window->setAttribute(Qt::WA_ShowWithoutActivating, noActivate);
     }
+}
+
+std::vector<QLabel *> MarketCodeLegend(QWidget *parent)
+{
+    std::vector<QLabel *> labels{named<QLabel>("Label1", QStringLiteral("市場ｺｰﾄﾞ  1:東証1部  2:東証2部"), parent),
+                                 named<QLabel>("Label2", QStringLiteral("          3:店頭"), parent),
+                                 named<QLabel>("LabelOtherMarkets", QStringLiteral("          4:大証  5:名証  6:その他"), parent)};
+    for (QLabel *l : labels) {
+        QFont f = l->font();
+        f.setStyleHint(QFont::TypeWriter);
+        f.setFamilies({QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("MS Gothic"), QStringLiteral("monospace")});
+        l->setFont(f);
+    }
+    return labels;
+}
+
+QString otherMarketsLegendText()
+{
+    return QStringLiteral("4：大証　5：名証　6：その他");
 }

@@ -8,6 +8,7 @@
 
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 class QAbstractButton;
 class QWidget;
@@ -32,6 +33,13 @@ T *named(const char *name, Args &&...args)
 void MarkPeriodCaption(QWidget *window, int mode, bool recolour);
 // "週　足　チャートへ" for mode 1, "日　足　チャートへ" for mode 2; other modes leave it.
 void SetPeriodButtonCaption(QAbstractButton *button, int mode);
+
+// The market-code legend of the maintenance windows: "市場ｺｰﾄﾞ  1:東証1部  2:東証2部", "          3:店頭",
+// then the markets 4 to 6 that the registration also holds, in one column of a fixed-pitch font so
+// the numbers stand under each other. Labels named Label1, Label2 and LabelOtherMarkets.
+std::vector<class QLabel *> MarketCodeLegend(QWidget *parent = nullptr);
+// The same markets 4 to 6 in the wording of the ranking window's legend.
+QString otherMarketsLegendText();
 
 class cSetWindow final
 {

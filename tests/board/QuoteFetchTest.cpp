@@ -192,7 +192,7 @@ TEST_F(QuoteFetchTest, EmptyBoardBoardOfOnlyUnusableCodesAndAnAddressTemplate)
 TEST_F(QuoteFetchTest, BoardWindowStaysUsableAndOpenDuringAFetch)
 {
     addRows(1, {7203});
-    server.serve(path(7203), pageOf(7203, 1234, 12, 12300), 200, 700);
+    server.serve(path(7203), pageOf(7203, 1234, 12, 987654321), 200, 700);
     frmKabukaboard window(services, 1);
     window.show();
     window.MeiCode->setText(QStringLiteral("72031"));
@@ -222,9 +222,22 @@ TEST_F(QuoteFetchTest, BoardWindowStaysUsableAndOpenDuringAFetch)
     EXPECT_EQ(window.boardData->rawValue(0, QStringLiteral("現在値")).toLongLong(), 0);
     window.close();
     EXPECT_TRUE(window.isVisible());
+    // The end message stands over a grid whose quote columns already fit what was fetched.
+    int volumeColumn = -1;
+    for (int c = 0; c < window.boardData->columnCount(); ++c) {
+        if (window.boardData->headerData(c, Qt::Horizontal).toString() == QStringLiteral("現出来高"))
+            volumeColumn = c;
+    }
+    ASSERT_GE(volumeColumn, 0);
+    int widthShort = -1;
+    prompt.whileInforming = [&](const QString &) {
+        const QString shown = window.boardData->index(0, volumeColumn).data().toString();
+        widthShort = window.boardDBGrid->fontMetrics().horizontalAdvance(shown) - window.boardDBGrid->columnWidth(volumeColumn);
+    };
     QTimer::singleShot(10000, &loop, &QEventLoop::quit);
     loop.exec();
 
+    EXPECT_LE(widthShort, 0) << "現出来高 was cut while the message was up";
     EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("取得終了しました。")});
     EXPECT_EQ(window.LblInt->text(), u"2026/12/04　15:00");
     EXPECT_EQ(window.LblboardDate->text(), u"26/12/05 15:30");

@@ -139,12 +139,24 @@ TEST_F(MaintenanceMenuTest, InformationSearchListsTheRankingsOfTheShownIssue)
     frmMain &w = openWindow();
     w.MeiCode->setText(QStringLiteral("1301"));
     int rows = -1;
+    QStringList dates;
     onNextModal([&](QWidget *modal) {
-        if (auto *list = qobject_cast<frmJyohoList *>(modal))
-            rows = list->DatainformationData->rowCount();
+        auto *list = qobject_cast<frmJyohoList *>(modal);
+        if (!list)
+            return;
+        RecordsetTableModel *model = list->DatainformationData;
+        rows = model->rowCount();
+        for (int column = 0; column < model->columnCount(); ++column) {
+            if (model->headerData(column, Qt::Horizontal).toString() != QStringLiteral("日付"))
+                continue;
+            for (int row = 0; row < rows; ++row)
+                dates.append(model->index(row, column).data().toString());
+        }
     });
     w.command(QStringLiteral("mnuJyohouList"))->trigger();
     EXPECT_EQ(rows, 2);
+    dates.sort();
+    EXPECT_EQ(dates, (QStringList{QStringLiteral("24/06/13"), QStringLiteral("24/06/14")})) << "dates as every window shows them";
 }
 
 using ReportBackTest = MainWindowTest;

@@ -153,6 +153,8 @@ bool ScriptedPrompt::askYesNo(const QString &text, const QString &title, PromptI
 void ScriptedPrompt::inform(const QString &text, const QString &title, PromptIcon)
 {
     m_records.push_back({PromptRecord::Message, title, text});
+    if (whileInforming)
+        whileInforming(text);
 }
 
 QString ScriptedPrompt::pickOpenFile(const QString &filter, const QString &)

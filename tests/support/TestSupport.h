@@ -97,6 +97,8 @@ public:
     QStringList messages() const;
     QStringList questions() const;
     bool allAnswersUsed() const { return m_answers.empty(); }
+    // Runs while a message is up, as a look at the windows behind the message box.
+    std::function<void(const QString &text)> whileInforming;
 
 private:
     QString nextAnswer(const QString &what);

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <QDir>
+
 #include <gtest/gtest.h>
 
 using namespace testing_support;
@@ -51,7 +53,9 @@ TEST_F(OptionWindow, LoadsTheSettings)
     EXPECT_TRUE(window.Option4->isChecked());
     EXPECT_TRUE(window.ChkRDel->isChecked());
     EXPECT_TRUE(window.ChkMakeSyu->isChecked());
-    EXPECT_EQ(window.TxthidiFold->text(), MainModule::hibiPath);
+    // The program folder's default ("…/demo\Data\") shows with the platform's separators.
+    EXPECT_EQ(MainModule::hibiPath, MainModule::ProgramFolder + QStringLiteral("\\Data\\"));
+    EXPECT_EQ(window.TxthidiFold->text(), QDir::toNativeSeparators(MainModule::ProgramFolder + QStringLiteral("/Data/")));
 }
 
 // The repairs themselves are the option values' rules; here each kind of control reaches the file.
