@@ -30,21 +30,25 @@ struct KindRule
     bool highestFirst;
 };
 
-// What each kind ranks, in the words of its comment. The universe is every issue with a traded
-// row on the day (the week) that has the rows the figure needs.
+// What each kind ranks and among which issues; the comment names the issues, in at most the ten
+// characters the ranking's comment field keeps:
+// d01/d02 change against the previous close (%), highest/lowest first; d03 volume (thousand shares);
+// d04 volume ÷ the 25-day average volume; d05 turnover (thousand yen); d06/d07 deviation from the
+// 25-day average (%); d08/d09 new high/low of the year, rise/fall from the previous one (%);
+// w01/w02 change against the previous week (%); w03 the week's volume.
 const KindRule Rules[] = {
-    {"d01", u"前日比上昇率(%)の高い順　対象:当日売買のあった全銘柄", true},
-    {"d02", u"前日比下落率(%)の高い順　対象:当日売買のあった全銘柄", false},
-    {"d03", u"出来高(千株)の多い順　対象:当日売買のあった全銘柄", true},
-    {"d04", u"出来高÷過去25日平均出来高(倍)の高い順　対象:25日以上の記録がある全銘柄", true},
-    {"d05", u"売買代金(千円)の多い順　対象:当日売買のあった全銘柄", true},
-    {"d06", u"25日移動平均からの上方乖離率(%)　対象:25日以上売買のあった全銘柄", true},
-    {"d07", u"25日移動平均からの下方乖離率(%)　対象:25日以上売買のあった全銘柄", false},
-    {"d08", u"年初来高値を更新した銘柄　前高値からの上昇率(%)順　対象:全銘柄", true},
-    {"d09", u"年初来安値を更新した銘柄　前安値からの下落率(%)順　対象:全銘柄", false},
-    {"w01", u"前週比上昇率(%)の高い順　対象:当週売買のあった全銘柄", true},
-    {"w02", u"前週比下落率(%)の高い順　対象:当週売買のあった全銘柄", false},
-    {"w03", u"週間出来高(千株)の多い順　対象:当週売買のあった全銘柄", true},
+    {"d01", u"対象:当日売買", true},
+    {"d02", u"対象:当日売買", false},
+    {"d03", u"対象:当日売買", true},
+    {"d04", u"対象:25日以上", true},
+    {"d05", u"対象:当日売買", true},
+    {"d06", u"対象:25日以上", true},
+    {"d07", u"対象:25日以上", false},
+    {"d08", u"対象:全銘柄", true},
+    {"d09", u"対象:全銘柄", false},
+    {"w01", u"対象:当週売買", true},
+    {"w02", u"対象:当週売買", false},
+    {"w03", u"対象:当週売買", true},
 };
 
 const KindRule *ruleOf(const QString &code)

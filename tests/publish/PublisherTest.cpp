@@ -91,6 +91,13 @@ TEST_F(PublisherTest, RankingsOfTheDayWithTheirHistory)
     const QString stamp = last.toString(QStringLiteral("yyyyMMdd"));
     const QString d = QStringLiteral("jyhodata/") + stamp + QLatin1Char('.');
 
+    // Each comment fits the ten characters the importing program keeps of it.
+    for (const char *kind : {"d01", "d02", "d03", "d04", "d05", "d06", "d07", "d08", "d09"}) {
+        const QString header = lines(d + QLatin1String(kind)).value(0);
+        const QString comment = header.mid(header.indexOf(QLatin1Char(','), 9) + 5);
+        EXPECT_FALSE(comment.isEmpty()) << kind;
+        EXPECT_LE(comment.size(), 10) << kind << ": " << comment.toStdString();
+    }
     const QStringList rising = lines(d + QStringLiteral("d01"));
     ASSERT_EQ(rising.size(), 4);
     EXPECT_TRUE(rising[0].startsWith(stamp + QStringLiteral(",3,0000")));
