@@ -112,6 +112,8 @@ FactorSchedule::FactorSchedule(std::vector<AdjustmentEvent> events)
 
 Factor FactorSchedule::factorOn(const QDate &day) const
 {
+    if (m_events.empty())
+        return Factor{};
     // The first event dated after the day and every one after it.
     const auto it = std::upper_bound(m_events.begin(), m_events.end(), day,
                                      [](const QDate &d, const AdjustmentEvent &e) { return d < e.date; });
@@ -191,8 +193,8 @@ CsvEvents ParseEventsCsv(const QByteArray &bytes)
         const int code = fields.value(0).toInt(&codeOk);
         if (!codeOk && result.events.empty() && result.skipped.empty())
             continue; // the header line
-        if (fields.size() != 3) {
-            skip(QStringLiteral("項目が3つではありません"));
+        if (fields.size() < 3) {
+            skip(QStringLiteral("項目が足りません"));
             continue;
         }
         if (!codeOk || code < 1 || code > 9999) {
@@ -343,6 +345,14 @@ QString eventLine(const AdjustmentEvent &event)
 QString skippedLine(const CsvLine &line)
 {
     return QStringLiteral("%1 行目: %2").arg(line.lineNumber).arg(line.reason);
+}
+
+QString suggestionLine(const Suggestion &s)
+{
+    return QStringLiteral("%1,%2,%3,%4,%5,%6%7")
+        .arg(s.code)
+        .arg(s.date.toString(QStringLiteral("yyyy/MM/dd")), ratioText(s.ratio), s.previousClose.toString(), s.close.toString(),
+             QString::number(s.volumeChange, 'f', 2), s.stored ? QStringLiteral(",登録済") : QString());
 }
 
 } // namespace splits

@@ -85,7 +85,8 @@ void StoreEvent(db::Database &database, const AdjustmentEvent &event);
 bool RemoveEvent(db::Database &database, int code, const QDate &date);
 
 // A file of events a user keeps: "コード,日付,分割比率" lines such as "7203,2021/09/29,1:5", code
-// page 932 or UTF-8, an optional header line. Bad lines are left out and listed with their number.
+// page 932 or UTF-8, an optional header line; fields after the third are passed over, so the lines
+// of the suggestions can be kept as they are. Bad lines are left out and listed with their number.
 struct CsvLine
 {
     int lineNumber = 0; // 1-based
@@ -125,5 +126,8 @@ std::vector<Suggestion> SuggestEvents(db::Database &database, int code);
 // The texts the windows and the batch tool share.
 QString eventLine(const AdjustmentEvent &event); // "7203 2021/09/29 1:5"
 QString skippedLine(const CsvLine &line); // "3 行目: 分割比率が読めません"
+// "6758,2000/03/28,1:2,26400,13120,2.50" and ",登録済" for a stored one: an events file line
+// followed by the closes and the change of the volume.
+QString suggestionLine(const Suggestion &suggestion);
 
 } // namespace splits

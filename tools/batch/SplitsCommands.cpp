@@ -104,12 +104,9 @@ int run(Context &context, const QStringList &args)
             const int code = rest.isEmpty() ? 0 : codeArgument(rest[0]);
             if (!rest.isEmpty() && code == 0)
                 return ExitUsage;
+            out(QStringLiteral("コード,日付,分割比率,前日終値,終値,出来高倍率"));
             for (const splits::Suggestion &s : splits::SuggestEvents(database, code))
-                out(QStringLiteral("%1,%2,%3,%4 -> %5,出来高 %6 倍%7")
-                        .arg(s.code)
-                        .arg(s.date.toString(QStringLiteral("yyyy/MM/dd")), splits::ratioText(s.ratio), s.previousClose.toString(),
-                             s.close.toString(), QString::number(s.volumeChange, 'f', 2),
-                             s.stored ? QStringLiteral(",登録済") : QString()));
+                out(splits::suggestionLine(s));
             return ExitOk;
         }
     } catch (const db::DbError &e) {
