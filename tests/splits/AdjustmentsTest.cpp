@@ -104,11 +104,7 @@ protected:
 TEST_F(SplitEventsTest, ACsvInCodePage932OrUtf8IsStoredWholeWithItsBadLinesListed)
 {
     const QString cp932 = folder.filePath(QStringLiteral("splits.csv"));
-    testing_support::writeCp932File(cp932, {QStringLiteral("コード,日付,分割比率"), QStringLiteral("7203,2021/09/29,1:5"),
-                                            QStringLiteral("6758,2000/03/28,1：2"), QStringLiteral("1301,2016-09-28,10:1"),
-                                            QStringLiteral("9999,2020/02/30,1:2"), QStringLiteral("12345,2020/01/06,1:2"),
-                                            QStringLiteral("7203,2020/01/06,１:2"), QStringLiteral("7203,2020/01/06"),
-                                            QStringLiteral("7203,2020/01/07,3:3")});
+    testing_support::writeCp932File(cp932, {QStringLiteral("コード,日付,分割比率"), QStringLiteral("7203,2021/09/29,1:5"), QStringLiteral("6758,2000/03/28,1：2"), QStringLiteral("1301,2016-09-28,10:1"), QStringLiteral("9999,2020/02/30,1:2"), QStringLiteral("12345,2020/01/06,1:2"), QStringLiteral("7203,2020/01/06,１:2"), QStringLiteral("7203,2020/01/06"), QStringLiteral("7203,2020/01/07,3:3")});
     db::Database d(MainModule::DBPath);
     ImportResult result;
     QString error;
@@ -117,15 +113,15 @@ TEST_F(SplitEventsTest, ACsvInCodePage932OrUtf8IsStoredWholeWithItsBadLinesListe
     QStringList skipped;
     for (const CsvLine &line : result.skipped)
         skipped << skippedLine(line);
-    EXPECT_EQ(skipped, (QStringList{QStringLiteral("5 行目: 日付が読めません"), QStringLiteral("6 行目: コードが1から9999ではありません"),
-                                    QStringLiteral("7 行目: 分割比率が読めません"), QStringLiteral("8 行目: 項目が足りません"),
-                                    QStringLiteral("9 行目: 分割比率が1:1です")}));
+    EXPECT_EQ(skipped, (QStringList{QStringLiteral("5 行目: 日付が読めません"), QStringLiteral("6 行目: コードが1から9999ではありません"), QStringLiteral("7 行目: 分割比率が読めません"), QStringLiteral("8 行目: 項目が足りません"), QStringLiteral("9 行目: 分割比率が1:1です")}));
     EXPECT_EQ(ReadEvents(d, 6758), (std::vector<AdjustmentEvent>{{6758, QDate(2000, 3, 28), {1, 2}}}));
 
     // A UTF-8 file with a byte order mark, no header, replacing the ratio of a stored day.
     const QString utf8 = folder.filePath(QStringLiteral("utf8.csv"));
     QString writeError;
-    ASSERT_TRUE(TextFile::writeBytes(utf8, "\xEF\xBB\xBF" "6758,2000/03/28,2:3\n\"8889\",\"2014/03/27\",\"1:10\"\n", &writeError));
+    ASSERT_TRUE(TextFile::writeBytes(utf8, "\xEF\xBB\xBF"
+                                           "6758,2000/03/28,2:3\n\"8889\",\"2014/03/27\",\"1:10\"\n",
+                                     &writeError));
     ASSERT_TRUE(ImportEventsCsv(d, utf8, &result, &error)) << error.toStdString();
     EXPECT_EQ(result.stored, 2);
     EXPECT_TRUE(result.skipped.empty());
@@ -133,8 +129,7 @@ TEST_F(SplitEventsTest, ACsvInCodePage932OrUtf8IsStoredWholeWithItsBadLinesListe
     QStringList lines;
     for (const AdjustmentEvent &e : stored())
         lines << eventLine(e);
-    EXPECT_EQ(lines, (QStringList{QStringLiteral("1301 2016/09/28 10:1"), QStringLiteral("6758 2000/03/28 2:3"),
-                                  QStringLiteral("7203 2021/09/29 1:5"), QStringLiteral("8889 2014/03/27 1:10")}));
+    EXPECT_EQ(lines, (QStringList{QStringLiteral("1301 2016/09/28 10:1"), QStringLiteral("6758 2000/03/28 2:3"), QStringLiteral("7203 2021/09/29 1:5"), QStringLiteral("8889 2014/03/27 1:10")}));
 
     db::Database again(MainModule::DBPath);
     EXPECT_FALSE(ImportEventsCsv(again, folder.filePath(QStringLiteral("missing.csv")), &result, &error));
