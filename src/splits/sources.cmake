@@ -1,3 +1,3 @@
 list(APPEND MIRAVEL_CORE_SOURCES
-         splits
-     / Adjustments.cpp)
+  splits/Adjustments.cpp
+)
