@@ -1,5 +1,6 @@
 #include "splits/Adjustments.h"
 
+#include "base/Settings.h"
 #include "base/TextFile.h"
 #include "db/Database.h"
 #include "db/DbError.h"
@@ -335,6 +336,20 @@ std::vector<Suggestion> SuggestEvents(db::Database &database, int code)
     if (current >= 0)
         suggestForIssue(current, rows, stored, out);
     return out;
+}
+
+namespace {
+const QString AdjustedChartKey = QStringLiteral("SplitAdjust");
+}
+
+bool AdjustedChartSetting()
+{
+    return Settings::settingsValue(AdjustedChartKey).trimmed() != QLatin1String("0");
+}
+
+bool SaveAdjustedChartSetting(bool on, QString *error)
+{
+    return Settings::writeSettingsValue(AdjustedChartKey, on ? QStringLiteral("1") : QStringLiteral("0"), error);
 }
 
 QString eventLine(const AdjustmentEvent &event)

@@ -123,6 +123,11 @@ struct Suggestion
 // Scans the daily rows of one issue (all issues when code is 0), in code and date order.
 std::vector<Suggestion> SuggestEvents(db::Database &database, int code);
 
+// The main window's check box "分割調整" (key SplitAdjust of the settings file): on unless the file
+// holds "0", so a chart is adjusted as soon as its issue has events.
+bool AdjustedChartSetting();
+bool SaveAdjustedChartSetting(bool on, QString *error);
+
 // The texts the windows and the batch tool share.
 QString eventLine(const AdjustmentEvent &event); // "7203 2021/09/29 1:5"
 QString skippedLine(const CsvLine &line); // "3 行目: 分割比率が読めません"
