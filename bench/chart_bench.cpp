@@ -258,6 +258,7 @@ void measure(const Options &o, int periodMode, QDate first, QDate last)
     std::uniform_int_distribution<qint64> offset(0, first.daysTo(last));
     std::vector<double> total, read, paint, cpu;
     qint64 rows = 0;
+    int adjusted = 0;
     for (int n = 0; n < o.samples; ++n) {
         QString chartDate = DateUtil::formatYYMMDD(first.addDays(offset(rng)));
         const int code = codeOf(issue(rng));
@@ -266,6 +267,7 @@ void measure(const Options &o, int periodMode, QDate first, QDate last)
         t.start();
         chart::LoadChartRows(series, scroll, code, chartDate, periodMode, prompt, clock, o.adjusted);
         const qint64 t1 = t.nsecsElapsed();
+        adjusted += series.Adjusted ? 1 : 0;
         chart::ComputeIndicators(series, settings);
         QPainter painter(&image);
         const chart::ChartDrawResult r = chart::DrawChart(painter, series, display, true);
@@ -277,8 +279,8 @@ void measure(const Options &o, int periodMode, QDate first, QDate last)
         paint.push_back(double(t2 - t1) / 1e6);
         total.push_back(double(t2) / 1e6);
     }
-    std::printf("%s%s: %d charts, %.1f rows each, %d without data\n", periodMode == 1 ? "daily" : "weekly",
-                o.adjusted ? " adjusted" : "", o.samples, double(rows) / o.samples, prompt.messages);
+    std::printf("%s: %d charts, %.1f rows each, %d without data, %d adjusted for splits\n",
+                periodMode == 1 ? "daily" : "weekly", o.samples, double(rows) / o.samples, prompt.messages, adjusted);
     std::printf("  total            median %.3f ms  p99 %.3f ms  max %.3f ms\n", percentile(total, 0.5),
                 percentile(total, 0.99), percentile(total, 1.0));
     std::printf("  total CPU time   median %.3f ms  p99 %.3f ms\n", percentile(cpu, 0.5), percentile(cpu, 0.99));
