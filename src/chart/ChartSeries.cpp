@@ -227,7 +227,6 @@ void AdjustChartRows(ChartSeries &series, db::Database &database, int code, int 
     const splits::FactorSchedule schedule = splits::ReadSchedule(database, code);
     if (schedule.empty())
         return;
-    series.Adjusted = true;
 
     // The adjusted close before the first row, for a first row that follows an event.
     Currency previousClose;
@@ -253,6 +252,9 @@ void AdjustChartRows(ChartSeries &series, db::Database &database, int code, int 
         const bool weekHoldsEvent = periodMode != 1 && !(schedule.factorOn(r.Date.addDays(-5)) == f);
         const Currency reference = r.Close - r.Change;
 
+        // Only a chart whose figures change says it is adjusted (events before it change nothing).
+        if (!f.isOne() || crossesEvent || weekHoldsEvent)
+            series.Adjusted = true;
         AdjustedWeek week;
         if (weekHoldsEvent)
             week = rebuildWeek(database, code, r.Date, schedule, priceUnit, volumeUnit);

@@ -66,7 +66,7 @@ struct ChartSeries
     Currency QuadC;
     Currency QuadB;
     Currency QuadA;
-    // The rows were adjusted for the issue's splits (the issue has events and adjustment was asked).
+    // The rows were adjusted for the issue's splits: adjustment was asked and an event changed them.
     bool Adjusted = false;
 
     // Sets the header to its start values and every record to zero.

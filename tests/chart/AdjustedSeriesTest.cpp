@@ -339,8 +339,7 @@ TEST_P(AdjustedSeriesTest, RealSplitIsFoundAndTheAdjustedChartMatchesTheModel)
         EXPECT_EQ(r.High, Currency::fromInt(e.high));
         EXPECT_EQ(r.Low, Currency::fromInt(e.low));
         EXPECT_EQ(r.Close, Currency::fromInt(e.close));
-        if (k > 0 || weekWindow.front().date != weeks.front().date)
-            EXPECT_EQ(r.Change, Currency::fromInt(e.change));
+        EXPECT_EQ(r.Change, Currency::fromInt(e.change));
         // A reverse split divides a week's summed volume once, the days of a split week each.
         EXPECT_NEAR(r.Volume, double(e.volume), known.oldShares > 1 ? 3.0 : 0.0);
     }
@@ -355,3 +354,77 @@ INSTANTIATE_TEST_SUITE_P(RealIssues, AdjustedSeriesTest,
                          ::testing::Values(KnownSplit{"6758", QDate(2000, 3, 28), 1, 2}, KnownSplit{"9984", QDate(2005, 12, 28), 1, 3},
                                            KnownSplit{"8889", QDate(2014, 3, 27), 1, 10}, KnownSplit{"1301", QDate(2016, 9, 28), 10, 1}),
                          [](const auto &info) { return std::string("code") + info.param.code; });
+
+namespace {
+
+class AdjustedWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        folder.createDatabase();
+        db::Database d(MainModule::DBPath);
+        chart_test::insertMei(d, 1301, QStringLiteral("1"), QStringLiteral("1"));
+        // 130 weekdays from 2020-01-06 closing at 1001, 1003, 1005, ...
+        std::vector<qint64> closes;
+        for (int i = 0; i < 130; ++i)
+            closes.push_back(1001 + 2 * i);
+        rows = chart_test::weekdayRows(QDate(2020, 1, 6), closes);
+        chart_test::insertRows(d, 1301, rows);
+    }
+
+    void storeEvent(const QDate &day)
+    {
+        db::Database d(MainModule::DBPath);
+        splits::StoreEvent(d, {1301, day, {1, 2}});
+    }
+
+    ChartSeries load()
+    {
+        ChartSeries series;
+        ScrollCalibration scroll;
+        QString date = DateUtil::formatYYMMDD(rows.back().date);
+        LoadChartSeries(series, scroll, 1301, date, 1, IndicatorSettings(), prompt, clock, true);
+        return series;
+    }
+
+    TempProgramFolder folder;
+    FixedClock clock{QDate(2020, 12, 1)};
+    ScriptedPrompt prompt;
+    std::vector<chart_test::PriceRow> rows;
+};
+
+} // namespace
+
+TEST_F(AdjustedWindowTest, AnEventBeforeTheChartChangesNothingAndOneOnItsFirstDayOnlyItsChange)
+{
+    // The chart shows rows 20 to 129.
+    storeEvent(rows[5].date);
+    ChartSeries s = load();
+    EXPECT_FALSE(s.Adjusted) << "nothing on show changed";
+    EXPECT_EQ(s.Records[0].Date, rows[20].date);
+    EXPECT_EQ(s.Records[0].Close, Currency::fromInt(rows[20].close));
+    EXPECT_EQ(s.Records[0].Change, Currency::fromInt(2));
+
+    // An event on the first row on show: the row before it (not on show) is halved, 1039 -> 520
+    // (half to even), so the first change is 1041 - 520.
+    storeEvent(rows[20].date);
+    s = load();
+    EXPECT_TRUE(s.Adjusted);
+    EXPECT_EQ(s.Records[0].Close, Currency::fromInt(1041));
+    EXPECT_EQ(s.Records[0].Change, Currency::fromInt(1041 - 520));
+    EXPECT_EQ(s.Records[1].Change, Currency::fromInt(2));
+
+    // Moved to the second row: the first is halved (1041 -> 520.5 -> 520), and so is the
+    // reference its change was taken against (1039 -> 519.5 -> 520).
+    {
+        db::Database d(MainModule::DBPath);
+        ASSERT_TRUE(splits::RemoveEvent(d, 1301, rows[20].date));
+    }
+    storeEvent(rows[21].date);
+    s = load();
+    EXPECT_EQ(s.Records[0].Close, Currency::fromInt(520));
+    EXPECT_EQ(s.Records[0].Change, Currency::fromInt(0));
+    EXPECT_EQ(s.Records[1].Close, Currency::fromInt(1043));
+    EXPECT_EQ(s.Records[1].Change, Currency::fromInt(1043 - 520));
+}
