@@ -4,7 +4,10 @@
 // 99th percentile of the whole, and the split between the database read and compute + paint.
 //
 // usage: chart_bench [--folder DIR] [--issues N] [--years Y] [--samples S] [--seed K]
+//                    [--events E] [--adjusted 0|1]
 // The folder is filled only when it has no Miravel.mdb yet, so a second run measures the same data.
+// --events stores E split events (1:2 and 1:5 on random issues and days; once, when the table holds
+// none); --adjusted 1 loads the charts adjusted for them.
 
 #include "base/DateUtil.h"
 #include "base/MainModule.h"
@@ -63,6 +66,8 @@ struct Options
     int years = 10;
     int samples = 1000;
     unsigned seed = 20240601;
+    int events = 0;
+    bool adjusted = false;
 };
 
 void check(int rc, sqlite3 *db, const char *what)
@@ -202,6 +207,29 @@ void fill(const Options &o, QDate first, QDate last)
     check(sqlite3_exec(h, "COMMIT", nullptr, nullptr, nullptr), h, "commit");
 }
 
+// Split events on random issues and days, stored once: 1:2 and 1:5 alternately.
+void addEvents(const Options &o, QDate first, QDate last)
+{
+    db::Database database(MainModule::DBPath);
+    if (database.scalar(QStringLiteral("select count(*) from adjustment;")).toLongLong() > 0)
+        return;
+    std::mt19937 rng(o.seed + 99);
+    std::uniform_int_distribution<int> issue(0, o.issues - 1);
+    std::uniform_int_distribution<qint64> offset(0, first.daysTo(last));
+    db::WriteBatch batch(database);
+    for (int n = 0; n < o.events; ++n) {
+        try {
+            database.execute(QStringLiteral("insert into adjustment values (?, ?, ?, ?);"),
+                             {codeOf(issue(rng)), first.addDays(offset(rng)), 1, n % 2 == 0 ? 2 : 5});
+        } catch (const db::DbError &e) {
+            if (e.number() != 3022) // the same issue and day drawn twice
+                throw;
+        }
+    }
+    batch.finish();
+    database.close();
+}
+
 double percentile(std::vector<double> v, double q)
 {
     if (v.empty())
@@ -230,14 +258,16 @@ void measure(const Options &o, int periodMode, QDate first, QDate last)
     std::uniform_int_distribution<qint64> offset(0, first.daysTo(last));
     std::vector<double> total, read, paint, cpu;
     qint64 rows = 0;
+    int adjusted = 0;
     for (int n = 0; n < o.samples; ++n) {
         QString chartDate = DateUtil::formatYYMMDD(first.addDays(offset(rng)));
         const int code = codeOf(issue(rng));
         const double cpu0 = threadCpuMs();
         QElapsedTimer t;
         t.start();
-        chart::LoadChartRows(series, scroll, code, chartDate, periodMode, prompt, clock);
+        chart::LoadChartRows(series, scroll, code, chartDate, periodMode, prompt, clock, o.adjusted);
         const qint64 t1 = t.nsecsElapsed();
+        adjusted += series.Adjusted ? 1 : 0;
         chart::ComputeIndicators(series, settings);
         QPainter painter(&image);
         const chart::ChartDrawResult r = chart::DrawChart(painter, series, display, true);
@@ -249,8 +279,8 @@ void measure(const Options &o, int periodMode, QDate first, QDate last)
         paint.push_back(double(t2 - t1) / 1e6);
         total.push_back(double(t2) / 1e6);
     }
-    std::printf("%s: %d charts, %.1f rows each, %d without data\n", periodMode == 1 ? "daily" : "weekly", o.samples,
-                double(rows) / o.samples, prompt.messages);
+    std::printf("%s: %d charts, %.1f rows each, %d without data, %d adjusted for splits\n",
+                periodMode == 1 ? "daily" : "weekly", o.samples, double(rows) / o.samples, prompt.messages, adjusted);
     std::printf("  total            median %.3f ms  p99 %.3f ms  max %.3f ms\n", percentile(total, 0.5),
                 percentile(total, 0.99), percentile(total, 1.0));
     std::printf("  total CPU time   median %.3f ms  p99 %.3f ms\n", percentile(cpu, 0.5), percentile(cpu, 0.99));
@@ -280,6 +310,10 @@ int main(int argc, char **argv)
             o.samples = v.toInt();
         else if (k == QLatin1String("--seed"))
             o.seed = v.toUInt();
+        else if (k == QLatin1String("--events"))
+            o.events = v.toInt();
+        else if (k == QLatin1String("--adjusted"))
+            o.adjusted = v.toInt() != 0;
     }
     QTemporaryDir temp;
     if (o.folder.isEmpty())
@@ -297,6 +331,8 @@ int main(int argc, char **argv)
         fill(o, first, last);
         std::printf("filled %d issues x %d years in %.1f s\n", o.issues, o.years, double(t.elapsed()) / 1000.0);
     }
+    if (o.events > 0)
+        addEvents(o, first, last);
     std::printf("database %s (%.0f MB)\n", qPrintable(MainModule::DBPath),
                 double(QFileInfo(MainModule::DBPath).size()) / 1048576.0);
     // Base dates from the 110th trading day on, so most charts are full.

@@ -20,14 +20,15 @@ declare -A allowed=(
   [ui]="base db"
   [maint]="base db net ui"
   [import]="base db net ui maint"
-  [chart]="base db net ui"
+  [splits]="base db net ui"
+  [chart]="base db net ui splits"
   [board]="base db net ui"
   [info]="base db net ui import"
   [ledger]="base db net ui"
   [convert]="base db net ui import"
   [publish]="base db net ui import info board"
-  [mainwin]="base db net ui chart"
-  [app]="base db net ui import chart board info ledger maint mainwin"
+  [mainwin]="base db net ui splits chart"
+  [app]="base db net ui import splits chart board info ledger maint mainwin"
 )
 
 edges() {

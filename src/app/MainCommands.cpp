@@ -12,6 +12,7 @@
 #include "ledger/LedgerCommands.h"
 #include "maint/MaintCommands.h"
 #include "mainwin/ChartCommands.h"
+#include "splits/SplitsCommands.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -80,6 +81,7 @@ ui::CommandTable mainWindowCommands()
     // The board's dial-up question comes before the compaction when the program ends.
     registerBoardCommands(table);
     registerMaintCommands(table);
+    registerSplitsCommands(table);
     registerInfoCommands(table);
     registerLedgerCommands(table);
     return table;

@@ -162,6 +162,11 @@ std::vector<QLine> frameTicks()
     return ticks;
 }
 
+QString adjustedChartLabel()
+{
+    return QStringLiteral("分割調整");
+}
+
 std::vector<ChartLabel> chartLabels(const ChartSeries &s, const ChartGeometry &g)
 {
     std::vector<ChartLabel> labels;
@@ -202,6 +207,9 @@ std::vector<ChartLabel> chartLabels(const ChartSeries &s, const ChartGeometry &g
 
     for (int pos = 20; pos <= s.Count; pos += 20)
         labels.push_back({QPoint(5 * pos + 180, 441), s.Records[size_t(pos - 1)].Date.toString(QStringLiteral("yy,MM,dd"))});
+    // Prices adjusted for splits differ from those traded: the chart says so above the price axis.
+    if (s.Adjusted)
+        labels.push_back({QPoint(RightAxisX, 80), adjustedChartLabel()});
     return labels;
 }
 

@@ -107,7 +107,9 @@ struct ChartLabel
 // ticks; volumes of ten digits are written in thousands under the unit "千株" so they stay clear
 // of the issue list; the dates stand at every 20th record, since 8 characters fill the 50 pixels
 // between every 10th.
+// An adjusted series (ChartSeries::Adjusted) adds adjustedChartLabel() above the right price axis.
 std::vector<ChartLabel> chartLabels(const ChartSeries &series, const ChartGeometry &geometry);
+QString adjustedChartLabel(); // "分割調整"
 
 // The ticks outside the plot area (in the chart background colour): under the vertical grid
 // lines, left of the separator and the left and right grid lines.

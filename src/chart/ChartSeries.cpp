@@ -5,6 +5,7 @@
 #include "base/Ports.h"
 #include "chart/Indicators.h"
 #include "db/Database.h"
+#include "splits/Adjustments.h"
 
 #include <algorithm>
 #include <cmath>
@@ -28,6 +29,7 @@ void ChartSeries::clear()
     QuadC = Currency();
     QuadB = Currency();
     QuadA = Currency();
+    Adjusted = false;
 }
 
 std::int16_t centerIndexOf(int count)
@@ -168,8 +170,126 @@ void step(F &&f)
 
 } // namespace
 
+namespace {
+
+// The last calendar day a row stands for: its date, or the Saturday of a weekly row's week.
+QDate lastDayOf(const QDate &date, int periodMode)
+{
+    return periodMode == 1 ? date : date.addDays(1);
+}
+
+struct AdjustedWeek
+{
+    Currency open, high, low, close;
+    std::int32_t volume = 0;
+    bool found = false;
+};
+
+// A week holding an event, rebuilt from its daily rows as the weekly build does, each day adjusted
+// by its own factor.
+AdjustedWeek rebuildWeek(db::Database &database, int code, const QDate &friday, const splits::FactorSchedule &schedule,
+                         qint64 priceUnit, qint64 volumeUnit)
+{
+    AdjustedWeek w;
+    db::Recordset rs = database.openRecordset(
+        QStringLiteral("select 日付, 始値, 高値, 安値, 終値, 出来高 from daydata where コード=? and 日付 between ? and ? order by 日付;"),
+        {code, friday.addDays(-5), friday.addDays(1)});
+    qint64 volume = 0;
+    for (; !rs.eof(); rs.moveNext()) {
+        const splits::Factor f = schedule.factorOn(rs.toDate(QStringLiteral("日付")));
+        const Currency open = splits::adjustPrice(scaledPrice(rs.toCurrency(QStringLiteral("始値")), priceUnit), f);
+        const Currency close = splits::adjustPrice(scaledPrice(rs.toCurrency(QStringLiteral("終値")), priceUnit), f);
+        if (w.open.isZero() && !open.isZero())
+            w.open = open;
+        if (w.open.isZero() || close.isZero())
+            continue;
+        w.found = true;
+        w.close = close;
+        const Currency high = splits::adjustPrice(scaledPrice(rs.toCurrency(QStringLiteral("高値")), priceUnit), f);
+        const Currency low = splits::adjustPrice(scaledPrice(rs.toCurrency(QStringLiteral("安値")), priceUnit), f);
+        if (w.high.isZero() || w.high < high)
+            w.high = high;
+        if (w.low.isZero() || (!low.isZero() && w.low > low))
+            w.low = low;
+        volume += splits::adjustShares(scaledVolume(rs.toCurrency(QStringLiteral("出来高")), volumeUnit), f);
+    }
+    rs.close();
+    w.volume = saturatedInt32(volume);
+    return w;
+}
+
+} // namespace
+
+void AdjustChartRows(ChartSeries &series, db::Database &database, int code, int periodMode, qint64 priceUnit, qint64 volumeUnit)
+{
+    if (series.Count == 0)
+        return;
+    const splits::FactorSchedule schedule = splits::ReadSchedule(database, code);
+    if (schedule.empty())
+        return;
+
+    // The adjusted close before the first row, for a first row that follows an event.
+    Currency previousClose;
+    QDate previousDay;
+    {
+        db::Recordset rs = database.openRecordset(
+            QStringLiteral("select top 1 日付, 終値 from %1 where コード=? and 日付<? order by 日付 desc;").arg(priceTableOf(periodMode)),
+            {code, series.Records[0].Date});
+        if (!rs.eof()) {
+            previousDay = lastDayOf(rs.toDate(QStringLiteral("日付")), periodMode);
+            previousClose = splits::adjustPrice(scaledPrice(rs.toCurrency(QStringLiteral("終値")), priceUnit),
+                                                schedule.factorOn(previousDay));
+        }
+        rs.close();
+    }
+
+    Currency carried;
+    for (int k = 0; k < series.Count; ++k) {
+        ChartRecord &r = series.Records[size_t(k)];
+        const QDate lastDay = lastDayOf(r.Date, periodMode);
+        const splits::Factor f = schedule.factorOn(lastDay);
+        const bool crossesEvent = previousDay.isValid() && !(schedule.factorOn(previousDay) == f);
+        const bool weekHoldsEvent = periodMode != 1 && !(schedule.factorOn(r.Date.addDays(-5)) == f);
+        const Currency reference = r.Close - r.Change;
+
+        // Only a chart whose figures change says it is adjusted (events before it change nothing).
+        if (!f.isOne() || crossesEvent || weekHoldsEvent)
+            series.Adjusted = true;
+        AdjustedWeek week;
+        if (weekHoldsEvent)
+            week = rebuildWeek(database, code, r.Date, schedule, priceUnit, volumeUnit);
+        if (week.found) {
+            r.Open = week.open;
+            r.High = week.high;
+            r.Low = week.low;
+            r.Close = week.close;
+            r.Volume = week.volume;
+        } else {
+            r.Open = splits::adjustPrice(r.Open, f);
+            r.High = splits::adjustPrice(r.High, f);
+            r.Low = splits::adjustPrice(r.Low, f);
+            r.Close = splits::adjustPrice(r.Close, f);
+            r.Volume = splits::adjustShares(r.Volume, f);
+        }
+        r.MarginSell = splits::adjustShares(r.MarginSell, f);
+        r.MarginBuy = splits::adjustShares(r.MarginBuy, f);
+
+        if (crossesEvent)
+            r.Change = r.Close.isZero() || previousClose.isZero() ? Currency() : r.Close - previousClose;
+        else if (!r.Change.isZero())
+            r.Change = r.Close - splits::adjustPrice(reference, f);
+
+        if (!r.Close.isZero())
+            carried = r.Close;
+        r.CloseCarried = carried;
+        if (!r.Close.isZero())
+            previousClose = r.Close;
+        previousDay = lastDay;
+    }
+}
+
 void LoadChartRows(ChartSeries &series, ScrollCalibration &scroll, int code, QString &chartDateText,
-                   int periodMode, Prompt &prompt, const Clock &clock)
+                   int periodMode, Prompt &prompt, const Clock &clock, bool adjusted)
 {
     series.clear();
     const QString table = priceTableOf(periodMode);
@@ -271,14 +391,23 @@ void LoadChartRows(ChartSeries &series, ScrollCalibration &scroll, int code, QSt
         // A failure in the middle of a row leaves nothing of it behind.
         for (int i = series.Count; i < SeriesLength; ++i)
             series.Records[size_t(i)] = ChartRecord{};
+        if (adjusted) {
+            // A failure here leaves the rows as traded rather than half adjusted.
+            const ChartSeries asTraded = series;
+            try {
+                AdjustChartRows(series, *database, code, periodMode, priceUnit, volumeUnit);
+            } catch (const db::DbError &) {
+                series = asTraded;
+            }
+        }
     }
     series.CenterIndex = centerIndexOf(series.Count);
 }
 
 void LoadChartSeries(ChartSeries &series, ScrollCalibration &scroll, int code, QString &chartDateText,
-                     int periodMode, const IndicatorSettings &settings, Prompt &prompt, const Clock &clock)
+                     int periodMode, const IndicatorSettings &settings, Prompt &prompt, const Clock &clock, bool adjusted)
 {
-    LoadChartRows(series, scroll, code, chartDateText, periodMode, prompt, clock);
+    LoadChartRows(series, scroll, code, chartDateText, periodMode, prompt, clock, adjusted);
     ComputeIndicators(series, settings);
 }
 

@@ -15,6 +15,10 @@
 class Clock;
 class Prompt;
 
+namespace db {
+class Database;
+}
+
 namespace chart {
 
 constexpr int SeriesLength = 110;
@@ -62,6 +66,8 @@ struct ChartSeries
     Currency QuadC;
     Currency QuadB;
     Currency QuadA;
+    // The rows were adjusted for the issue's splits: adjustment was asked and an event changed them.
+    bool Adjusted = false;
 
     // Sets the header to its start values and every record to zero.
     void clear();
@@ -107,12 +113,23 @@ QString noDataMessage();
 // invalid chartDateText by today's date ("YY/MM/DD"), recalibrates the scroll bar when the code or
 // the period mode changed, reads the units and the rows. Database failures are passed over step by
 // step. Reports noDataMessage() through prompt when no row lies on or before the base date.
+// With adjusted, the rows of an issue with split events are adjusted as AdjustChartRows does.
 void LoadChartRows(ChartSeries &series, ScrollCalibration &scroll, int code, QString &chartDateText,
-                   int periodMode, Prompt &prompt, const Clock &clock);
+                   int periodMode, Prompt &prompt, const Clock &clock, bool adjusted = false);
 
 // LoadChartRows followed by ComputeIndicators (Indicators.h).
 void LoadChartSeries(ChartSeries &series, ScrollCalibration &scroll, int code, QString &chartDateText,
-                     int periodMode, const IndicatorSettings &settings, Prompt &prompt, const Clock &clock);
+                     int periodMode, const IndicatorSettings &settings, Prompt &prompt, const Clock &clock,
+                     bool adjusted = false);
+
+// Adjusts loaded rows for the issue's split events (nothing happens without events): prices times
+// the factor of the events after the row's last day, rounded to whole yen half to even; volumes and
+// margin balances divided by it. A weekly row whose week holds an event is rebuilt from its daily
+// rows, each adjusted by its own factor. The change of a row is the adjusted close less the adjusted
+// reference it was taken against; across an event, the adjusted close less the previous row's.
+// Throws db::DbError.
+void AdjustChartRows(ChartSeries &series, db::Database &database, int code, int periodMode, qint64 priceUnit,
+                     qint64 volumeUnit);
 
 // Scroll steps for a calibration range of d days: SmallChange 32767 below one day, else
 // nearest(32767 / d); LargeChange 32767 below five days, else nearest(32767 / d * 5).

@@ -12,6 +12,7 @@
 #include "db/Database.h"
 #include "mainwin/IssueList.h"
 #include "mainwin/frmMeiFind.h"
+#include "splits/Adjustments.h"
 #include "ui/DateBox.h"
 #include "ui/IssueEntry.h"
 #include "ui/WindowHelpers.h"
@@ -132,6 +133,9 @@ void frmMain::createControls()
     Chknijikyokusenn = named<QCheckBox>("Chknijikyokusenn", QStringLiteral("二次曲線"), m_panel);
     Chknijikyokusenn->setGeometry(446, 34, 90, 26);
     Chknijikyokusenn->setFocusPolicy(Qt::TabFocus);
+    Chkbunkatsu = named<QCheckBox>("Chkbunkatsu", QStringLiteral("分割調整"), m_panel);
+    Chkbunkatsu->setGeometry(540, 34, 90, 26);
+    Chkbunkatsu->setFocusPolicy(Qt::TabFocus);
 
     HScroll = named<QScrollBar>("HScroll", Qt::Horizontal, m_panel);
     HScroll->setGeometry(200, 70, 557, 20);
@@ -175,6 +179,12 @@ void frmMain::createControls()
     connect(Cmdidoheikin, &QPushButton::clicked, this, &frmMain::Cmdidoheikin_Click);
     connect(Chkdekidaka, &QCheckBox::clicked, this, &frmMain::Chkdekidaka_Click);
     connect(Chknijikyokusenn, &QCheckBox::clicked, this, &frmMain::Chknijikyokusenn_Click);
+    connect(Chkbunkatsu, &QCheckBox::clicked, this, [this](bool on) {
+        QString error;
+        if (!splits::SaveAdjustedChartSetting(on, &error))
+            reportError(error);
+        reloadIssue();
+    });
     connect(chartTimer, &QTimer::timeout, this, &frmMain::chartTimer_Timer);
     connect(blinkTimer, &QTimer::timeout, this, &frmMain::blinkTimer_Timer);
 }
@@ -251,6 +261,7 @@ void frmMain::Form_Load()
     LastScrollValue = chart::ScrollMaximum;
     Chkdekidaka->setChecked(true);
     m_options.volume = true;
+    Chkbunkatsu->setChecked(splits::AdjustedChartSetting());
     // The controls stand at fixed positions: a smaller window would cut them off.
     const QSize whole(1010, 640 + menuBar()->sizeHint().height() + Toolbar->sizeHint().height() + 4);
     setMinimumSize(whole);
@@ -342,7 +353,8 @@ bool frmMain::reloadIssue()
     m_seriesSettings = chart::IndicatorSettings::fromMainModule();
     WithoutNoDataNotice quiet(*m_services.prompt);
     chart::LoadChartSeries(m_series, m_scroll, code, dateText, MainModule::PeriodMode, m_seriesSettings,
-                           m_showingStoredDataAgain ? static_cast<Prompt &>(quiet) : *m_services.prompt, clock);
+                           m_showingStoredDataAgain ? static_cast<Prompt &>(quiet) : *m_services.prompt, clock,
+                           Chkbunkatsu->isChecked());
     if (dateText != chartDate->text())
         setChartDateText(dateText);
     HScroll->setSingleStep(m_scroll.SmallChange);

@@ -58,6 +58,7 @@ public:
     QPushButton *Cmdidoheikin;
     QCheckBox *Chkdekidaka;
     QCheckBox *Chknijikyokusenn;
+    QCheckBox *Chkbunkatsu; // "分割調整": the chart adjusted for splits
     QToolBar *Toolbar;
     QTimer *chartTimer;
     QTimer *blinkTimer;

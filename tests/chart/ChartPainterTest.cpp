@@ -389,3 +389,17 @@ TEST_F(ChartPainterTest, LabelsKeepClearOfEachOtherTheTicksAndTheIssueList)
         return l.text == QStringLiteral(" 2000000");
     }));
 }
+
+TEST_F(ChartPainterTest, AnAdjustedChartSaysSoClearOfTheOtherLabels)
+{
+    ChartSeries s = rising(110);
+    ComputeIndicators(s, IndicatorSettings());
+    const auto adjustedLabels = [&] {
+        const std::vector<ChartLabel> labels = chartLabels(s, ChartGeometry(s, 1));
+        return std::count_if(labels.begin(), labels.end(), [](const ChartLabel &l) { return l.text == QStringLiteral("分割調整"); });
+    };
+    EXPECT_EQ(adjustedLabels(), 0);
+    s.Adjusted = true;
+    EXPECT_EQ(adjustedLabels(), 1);
+    expectLabelsApart(s, 1);
+}

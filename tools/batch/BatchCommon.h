@@ -80,5 +80,6 @@ std::vector<Command> publishCommands();
 std::vector<Command> infoCommands();
 std::vector<Command> ledgerCommands();
 std::vector<Command> maintenanceCommands();
+std::vector<Command> splitsCommands();
 
 } // namespace batch

@@ -38,6 +38,7 @@ struct ChartArguments
     bool volume = true;
     bool curve = false;
     bool averages = true;
+    bool adjusted = false;
     QString png, series, list;
 };
 
@@ -75,6 +76,8 @@ bool parseArguments(const QStringList &args, ChartArguments &a)
             a.curve = true;
         } else if (arg == QLatin1String("--no-averages")) {
             a.averages = false;
+        } else if (arg == QLatin1String("--adjusted")) {
+            a.adjusted = true;
         } else if (arg == QLatin1String("--png")) {
             if (!value(a.png))
                 return false;
@@ -177,7 +180,7 @@ int runChart(Context &context, const QStringList &arguments)
     ChartArguments a;
     if (!parseArguments(arguments, a)) {
         err(QStringLiteral("usage: miravel-batch [--folder DIR] chart CODE [--date D] [--weekly] [--panel 0|1|2|3|4] "
-                           "[--no-volume] [--curve] [--no-averages] [--png FILE] [--series FILE] [--list FILE]"));
+                           "[--no-volume] [--curve] [--no-averages] [--adjusted] [--png FILE] [--series FILE] [--list FILE]"));
         return ExitUsage;
     }
     if (!openProgramFolder(context))
@@ -196,7 +199,7 @@ int runChart(Context &context, const QStringList &arguments)
     if (issueRegistered(a.code)) {
         QString chartDate = DateUtil::formatYYMMDD(a.date.isValid() ? a.date : clock.today());
         chart::LoadChartSeries(series, scroll, a.code, chartDate, periodMode,
-                               chart::IndicatorSettings::fromMainModule(), prompt, clock);
+                               chart::IndicatorSettings::fromMainModule(), prompt, clock, a.adjusted);
     } else {
         // The window shows nothing for a code that is not registered; the loader's message says so.
         out(chart::noDataMessage());
@@ -232,6 +235,8 @@ int runChart(Context &context, const QStringList &arguments)
         status = ExitError;
     }
     printSummary(series, scroll);
+    if (a.adjusted) // whether the issue had events to adjust for
+        out(QStringLiteral("Adjusted=%1").arg(series.Adjusted ? 1 : 0));
     return status;
 }
 
@@ -241,7 +246,7 @@ std::vector<Command> chartCommands()
 {
     return {Command{QStringLiteral("chart"),
                     QStringLiteral("chart CODE [--date D] [--weekly] [--panel 0|1|2|3|4] [--no-volume] [--curve] "
-                                   "[--no-averages] [--png FILE] [--series FILE] [--list FILE]"),
+                                   "[--no-averages] [--adjusted] [--png FILE] [--series FILE] [--list FILE]"),
                     QStringLiteral("銘柄のチャートを読み込み、画像・系列CSV・株価一覧を書き出す"),
                     &runChart}};
 }

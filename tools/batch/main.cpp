@@ -27,6 +27,7 @@ static std::vector<Command> allCommands()
         publishCommands,
         ledgerCommands,
         maintenanceCommands,
+        splitsCommands,
     };
     std::vector<Command> all;
     for (auto group : groups)
