@@ -27,7 +27,7 @@ declare -A allowed=(
   [convert]="base db net ui import"
   [publish]="base db net ui import info board"
   [mainwin]="base db net ui chart"
-  [app]="base db net ui import chart board info ledger maint mainwin"
+  [app]="base db net ui import convert chart board info ledger maint mainwin"
 )
 
 edges() {
