@@ -28,7 +28,8 @@ if(UNIX AND NOT APPLE)
   configure_file(${pkg}/io.github.miravel.Miravel.metainfo.xml ${CMAKE_BINARY_DIR}/packaging/io.github.miravel.Miravel.metainfo.xml @ONLY)
   install(FILES ${CMAKE_BINARY_DIR}/packaging/io.github.miravel.Miravel.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
   install(FILES ${pkg}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME miravel)
-  install(FILES ${pkg}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  set(docdir ${CMAKE_INSTALL_DATADIR}/doc/miravel) # the package's name, as Debian's policy asks
+  install(FILES ${pkg}/copyright DESTINATION ${docdir})
 
   # Man pages and the changelog are compressed, as Debian's policy asks (gzip -n: no time stamp).
   find_program(GZIP_PROGRAM gzip)
@@ -46,7 +47,7 @@ if(UNIX AND NOT APPLE)
     COMMAND ${GZIP_PROGRAM} -9nf -k ${CMAKE_BINARY_DIR}/packaging/changelog
     DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog)
   list(APPEND compressed ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
-  install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz DESTINATION ${docdir})
   add_custom_target(packaging-files ALL DEPENDS ${compressed})
 endif()
 
@@ -67,13 +68,12 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 # Beside the libraries dpkg-shlibdeps finds: the SVG image and icon plugins (toolbar icons), Qt's
 # Japanese translations (standard buttons and dialogs) and a font with the Japanese glyphs.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, qt6-translations-l10n, fonts-noto-cjk")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "stock charts and price data for Japanese equities
- Miravel (ミラベル) is a desktop program for a private investor in Japanese
- equities. It imports daily price files, draws daily and weekly candlestick
- charts with moving averages, volume and indicators, keeps two watch boards,
- browses ranking data, keeps a trade ledger and maintains the stored data.
- The user interface is in Japanese. The package also holds miravel-batch, the
- command-line tool for scripted imports, and the converter Convt.")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Miravel (ミラベル) is a desktop program for a private investor in Japanese
+equities. It imports daily price files, draws daily and weekly candlestick
+charts with moving averages, volume and indicators, keeps two watch boards,
+browses ranking data, keeps a trade ledger and maintains the stored data.
+The user interface is in Japanese. The package also holds miravel-batch, the
+command-line tool for scripted imports, and the converter Convt.")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "")
 include(CPack)
 
