@@ -92,6 +92,8 @@ Outcome checkDataServer(Http &http, const QString &durl)
 
 Outcome importRange(const Range &range, Progress &progress, Prompt &prompt)
 {
+    if (MainModule::hibiPath.trimmed().isEmpty())
+        return failed(QStringLiteral("日々データーフォルダが登録されていません。"), true);
     importer::ImportContext context{progress, prompt};
     const importer::ImportResult result =
         importer::ImportDailyFiles(importer::DailyImportRequest::fromSettings(range.first, range.last, false, true), context);
@@ -181,6 +183,8 @@ Outcome fromDemo(const Range &range, Progress &progress, Prompt &prompt)
     options.seed = 7;
     options.newListingPercent = 0;
     importer::DataGenerator generator(options);
+    if (MainModule::hibiPath.trimmed().isEmpty())
+        return failed(QStringLiteral("日々データーフォルダが登録されていません。"), true);
 
     progress.setPhase(QStringLiteral("デモデーター作成中"));
     QString error;

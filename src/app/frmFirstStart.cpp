@@ -58,8 +58,8 @@ frmFirstStart::frmFirstStart(AppServices &services, QWidget *parent)
     Label2 = named<QLabel>("Label2", QStringLiteral("株価データーの入手先を選んで下さい。銘柄登録、株価の読込み、週足の作成を"));
     Label3 = named<QLabel>("Label3", QStringLiteral("続けて行い、最初の銘柄のチャートを表示します。"));
 
-    auto *box = new QGroupBox(QStringLiteral("株価データーの入手先"), this);
-    auto *grid = new QGridLayout(box);
+    m_sources = new QGroupBox(QStringLiteral("株価データーの入手先"), this);
+    auto *grid = new QGridLayout(m_sources);
     grid->setColumnStretch(1, 1);
     m_choices = new QButtonGroup(this);
 
@@ -130,7 +130,7 @@ frmFirstStart::frmFirstStart(AppServices &services, QWidget *parent)
     layout->addWidget(Label1);
     layout->addWidget(Label2);
     layout->addWidget(Label3);
-    layout->addWidget(box);
+    layout->addWidget(m_sources);
     layout->addWidget(LblRange);
     layout->addWidget(LblStatus);
     layout->addWidget(cmdFirstKido);
@@ -176,9 +176,12 @@ FirstStart::Outcome frmFirstStart::runChoice()
     Http *http = m_services.http;
     if (OptDemo->isChecked())
         return FirstStart::fromDemo(m_range, progress, prompt);
+    const FirstStart::Outcome noHttp{false, QStringLiteral("通信の準備ができていません。"), {}, false};
     if (OptCsv->isChecked()) {
         if (TxtCsvFolder->text().trimmed().isEmpty())
             return {false, QStringLiteral("CSVファイルのフォルダを選んで下さい。"), {}, false};
+        if (!http)
+            return noHttp;
         return FirstStart::fromCsvFolder(TxtCsvFolder->text().trimmed(), m_range, *http, progress, prompt);
     }
     if (OptServer->isChecked()) {
@@ -189,6 +192,8 @@ FirstStart::Outcome frmFirstStart::runChoice()
         if (!Settings::writeSettingsValue(QStringLiteral("DURL"), address, &error))
             return {false, error, {}, false};
         MainModule::DURL = address;
+        if (!http)
+            return noHttp;
         return FirstStart::fromDataServer(m_range, *http, progress, prompt);
     }
     // The exchange data service: its key and plan are the converter's settings; the converter runs
@@ -215,13 +220,16 @@ void frmFirstStart::cmdFirstKido_Click()
 {
     if (m_busy)
         return;
+    // While a step runs, nothing else can be started from the window (events are let through).
+    const auto setControlsEnabled = [this](bool enabled) {
+        for (QWidget *control : std::initializer_list<QWidget *>{m_sources, cmdFirstKido, CmdLater})
+            control->setEnabled(enabled);
+    };
     m_busy = true;
-    cmdFirstKido->setEnabled(false);
-    CmdLater->setEnabled(false);
+    setControlsEnabled(false);
     m_outcome = runChoice();
     m_busy = false;
-    cmdFirstKido->setEnabled(true);
-    CmdLater->setEnabled(true);
+    setControlsEnabled(true);
     setStatus(m_outcome.message);
     if (m_outcome.ok) {
         accept();

@@ -11,6 +11,7 @@
 struct AppServices;
 class QButtonGroup;
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -56,6 +57,7 @@ private:
 
     AppServices &m_services;
     QButtonGroup *m_choices;
+    QGroupBox *m_sources;
     FirstStart::Range m_range;
     FirstStart::Outcome m_outcome;
     bool m_busy = false;
