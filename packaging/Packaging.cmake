@@ -74,11 +74,11 @@ charts with moving averages, volume and indicators, keeps two watch boards,
 browses ranking data, keeps a trade ledger and maintains the stored data.
 The user interface is in Japanese. The package also holds miravel-batch, the
 command-line tool for scripted imports, and the converter Convt.")
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "")
 include(CPack)
 
-if(MIRAVEL_BUILD_TESTS AND UNIX AND NOT APPLE)
-  # Builds the package from this tree, unpacks it into a temporary root and checks it.
+if(MIRAVEL_BUILD_TESTS AND UNIX AND NOT APPLE AND NOT MIRAVEL_SANITIZE AND NOT MIRAVEL_FUZZ)
+  # Builds the package from this tree, unpacks it into a temporary root and checks it (the release
+  # build only: a sanitized or fuzzing build is never packaged).
   add_test(NAME package COMMAND bash ${CMAKE_SOURCE_DIR}/packaging/check-package.sh ${CMAKE_BINARY_DIR})
   set_tests_properties(package PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600)
 endif()

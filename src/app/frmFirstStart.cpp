@@ -176,7 +176,7 @@ FirstStart::Outcome frmFirstStart::runChoice()
     Http *http = m_services.http;
     if (OptDemo->isChecked())
         return FirstStart::fromDemo(m_range, progress, prompt);
-    const FirstStart::Outcome noHttp{false, QStringLiteral("通信の準備ができていません。"), {}, false};
+    FirstStart::Outcome noHttp{false, QStringLiteral("通信の準備ができていません。"), {}, false};
     if (OptCsv->isChecked()) {
         if (TxtCsvFolder->text().trimmed().isEmpty())
             return {false, QStringLiteral("CSVファイルのフォルダを選んで下さい。"), {}, false};
