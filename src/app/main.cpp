@@ -14,6 +14,7 @@
 #include "ui/QtJapanese.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QRegularExpression>
@@ -82,6 +83,8 @@ int main(int argc, char **argv)
         return 1;
     }
     const QString programFolder = location.folder;
+    // The programs it starts (Convt from the import window) work on the same folder.
+    qputenv("MIRAVEL_HOME", QDir::toNativeSeparators(programFolder).toLocal8Bit());
 
     // One copy per program folder.
     Startup::InstanceLock lock(programFolder);
