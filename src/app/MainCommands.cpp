@@ -1,6 +1,8 @@
 #include "app/MainCommands.h"
 
+#include "app/HelpFiles.h"
 #include "app/frmAbout.h"
+#include "app/frmFirstStart.h"
 #include "app/frmOption.h"
 #include "base/AppServices.h"
 #include "base/Helpers.h"
@@ -16,6 +18,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 namespace {
@@ -36,13 +40,26 @@ void runFile(ui::CommandContext &c)
 
 void help(ui::CommandContext &c)
 {
-    const QString index = MainModule::ProgramFolder + QStringLiteral("/htm/index.htm");
-    if (!QFileInfo::exists(index)) {
-        c.services.prompt->inform(QStringLiteral("ヘルプファイルをダウンロードして下さい。"), QString(), PromptIcon::Information);
-        return;
-    }
-    if (c.services.shell)
-        cShellFile(*c.services.shell).ShellFile(QDir::toNativeSeparators(index));
+    HelpFiles::openPage(HelpFiles::IndexPage, c.services.shell, *c.services.prompt);
+}
+
+// The first start, once the shipped kinds are in: the choice of a price source, then the chart of
+// the first issue. It opens a modal window, so it runs once the activation has been handled.
+void firstStart(ui::CommandContext &c)
+{
+    AppServices *services = &c.services;
+    ui::MainWindowAccess *main = &c.main;
+    QPointer<QWidget> window = &c.window;
+    QTimer::singleShot(0, &c.window, [services, main, window] {
+        if (!window)
+            return;
+        frmFirstStart choice(*services, window);
+        if (choice.exec() != QDialog::Accepted || !choice.outcome().ok)
+            return;
+        main->rebuildList();
+        main->showIssue(choice.outcome().firstCode);
+        services->prompt->inform(choice.outcome().message, QString(), PromptIcon::Information);
+    });
 }
 
 // The menus every version has, and the program's own commands in them.
@@ -84,6 +101,7 @@ ui::CommandTable mainWindowCommands()
     registerSplitsCommands(table);
     registerInfoCommands(table);
     registerLedgerCommands(table);
+    table.onFirstRun(firstStart);
     return table;
 }
 

@@ -1,9 +1,11 @@
 #include "app/frmAbout.h"
 
 #include "app/Startup.h"
+#include "base/MainModule.h"
 #include "base/Version.h"
 #include "ui/WindowHelpers.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -33,6 +35,7 @@ frmAbout::frmAbout(QWidget *parent)
     TxtLicences->setOpenExternalLinks(false);
     const QString text =
         QStringLiteral("<p>日本株式の株価チャートとデーター管理のためのプログラムです。</p>"
+                       "<p><b>プログラムフォルダ</b>（データベース・設定・データーの置き場所）<br>%3</p>"
                        "<p><b>使用しているライブラリー</b></p><ul>"
                        "<li>Qt %1 — GNU Lesser General Public License v3 (LGPLv3)。"
                        "Qt を置き換えて再リンクできるよう、動的リンクで使用しています。</li>"
@@ -40,7 +43,8 @@ frmAbout::frmAbout(QWidget *parent)
                        "<li>GoogleTest — BSD 3-Clause License（テストのみで使用、配布物には含まれません）</li>"
                        "<li>Noto Sans CJK JP / Noto Sans Mono CJK JP フォント — SIL Open Font License 1.1 (OFL)</li>"
                        "</ul><p>各ライセンスの全文は、それぞれのプロジェクトが配布しているものを参照して下さい。</p>")
-            .arg(QString::fromLatin1(qVersion()), QString::fromLatin1(sqlite3_libversion()));
+            .arg(QString::fromLatin1(qVersion()), QString::fromLatin1(sqlite3_libversion()),
+                 QDir::toNativeSeparators(MainModule::ProgramFolder).toHtmlEscaped());
     TxtLicences->setHtml(text);
 
     CmdOK = named<QPushButton>("CmdOK", QStringLiteral("OK"), this);

@@ -7,12 +7,14 @@
 #include "base/DesktopShell.h"
 #include "base/MainModule.h"
 #include "base/Ports.h"
+#include "base/ProgramLocation.h"
 #include "mainwin/frmMain.h"
 #include "net/HttpClient.h"
 #include "ui/MessageBoxPrompt.h"
 #include "ui/QtJapanese.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QRegularExpression>
@@ -66,7 +68,23 @@ int main(int argc, char **argv)
     MessageBoxPrompt messageBoxes;
     StderrPrompt messagesOnStderr;
     Prompt &prompt = quitAfterShownHook() ? static_cast<Prompt &>(messagesOnStderr) : messageBoxes;
-    const QString programFolder = QCoreApplication::applicationDirPath();
+    // "--folder DIR" and MIRAVEL_HOME choose the program folder; otherwise the folder rule does.
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    QString folderOption;
+    if (!ProgramLocation::takeFolderOption(arguments, &folderOption)) {
+        prompt.inform(QStringLiteral("--folder にフォルダを指定して下さい。"), Startup::programTitle(), PromptIcon::Critical);
+        return 2;
+    }
+    const ProgramLocation::Choice location = ProgramLocation::choose(ProgramLocation::inputsOfThisProcess(folderOption));
+    QString folderError;
+    if (!ProgramLocation::ensureFolder(location, &folderError)) {
+        prompt.inform(folderError + QStringLiteral("\n終了します。"), Startup::programTitle(), PromptIcon::Critical);
+        return 1;
+    }
+    const QString programFolder = location.folder;
+    // The programs it starts (Convt from the import window) work on the same folder.
+    qputenv("MIRAVEL_HOME", QDir::toNativeSeparators(programFolder).toLocal8Bit());
 
     // One copy per program folder.
     Startup::InstanceLock lock(programFolder);
@@ -103,7 +121,7 @@ int main(int argc, char **argv)
 
     // "Miravel 7203" opens on that chart, as if the code had been typed (./run starts the
     // demo this way).
-    const QString startCode = QCoreApplication::arguments().value(1);
+    const QString startCode = arguments.value(0);
     static const QRegularExpression fourDigits(QStringLiteral("^[0-9]{4}$"));
     if (fourDigits.match(startCode).hasMatch()) {
         QObject::connect(&splash, &frmSplash::mainWindowShown, &mainWindow,

@@ -10,4 +10,5 @@ list(APPEND MIRAVEL_CORE_SOURCES
   base/BusyGuard.cpp
   base/DesktopShell.cpp
   base/OptionValues.cpp
+  base/ProgramLocation.cpp
 )

@@ -14,6 +14,7 @@
 #include "maint/frmReadDelMei.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -284,7 +285,10 @@ void frmReadData::startConverter()
 {
     Prompt &prompt = *m_services.prompt;
     const QString folder = QDir::toNativeSeparators(MainModule::ProgramFolder);
-    const QString program = ConverterPath(MainModule::ProgramFolder);
+    // A portable copy keeps Convt in the program folder; an installed one beside the executable.
+    QString program = ConverterPath(MainModule::ProgramFolder);
+    if (program.isEmpty())
+        program = ConverterPath(QCoreApplication::applicationDirPath());
     if (program.isEmpty()) {
         prompt.inform(QStringLiteral("ファイル変換プログラム Convt がプログラムフォルダ（%1）にありません。").arg(folder),
                       QString(), PromptIcon::Warning);

@@ -6,7 +6,6 @@
 #include "base/Ports.h"
 #include "import/ImportRun.h"
 #include "info/InfoDownload.h"
-#include "info/frmFarstMsg.h"
 #include "info/frmInformation.h"
 #include "info/frmIntInformation.h"
 #include "info/frmIntReadData.h"
@@ -82,22 +81,15 @@ void downloadPrices(ui::CommandContext &c)
     openDownloadWindow<frmIntReadData>(c, importer::ImportMode::Prices);
 }
 
-// The first start: the shipped kinds, then the way to the registration download. It opens modal
-// windows, so it runs once the activation that triggered it has been handled.
+// The first start: the shipped kinds. The choice of a price source follows (the program's own
+// first-start window).
 void firstStart(ui::CommandContext &c)
 {
     AppServices *services = &c.services;
     QPointer<QWidget> window = &c.window;
     QTimer::singleShot(0, &c.window, [services, window] {
-        if (!window)
-            return;
-        info::LoadShippedKinds(*services->prompt);
-        {
-            frmFarstMsg message(*services, window);
-            message.exec();
-        }
-        services->prompt->inform(QStringLiteral("銘柄登録を最新にしました 株価データの読込みを行ってください。"), QString(),
-                                 PromptIcon::Information);
+        if (window)
+            info::LoadShippedKinds(*services->prompt);
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/DateUtil.h"
 #include "base/MainModule.h"
+#include "base/ProgramLocation.h"
 #include "base/TextFile.h"
 #include "db/Database.h"
 #include "import/ImportWindowLogic.h"
@@ -10,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace info {
 
@@ -22,9 +24,11 @@ const QString kConfirm = QStringLiteral("確認");
 // The texts stored in fields of a fixed size (コメント, 値) are cut to it rather than refused.
 constexpr int kShortTextSize = 10;
 
+// A portable copy keeps infodata in the program folder; an installed one in its shared files.
 QString shipped(const QString &folder)
 {
-    return QDir(folder).filePath(QStringLiteral("infodata"));
+    const QString beside = QDir(folder).filePath(QStringLiteral("infodata"));
+    return QFileInfo::exists(beside) ? beside : ProgramLocation::shippedFile(QStringLiteral("infodata"));
 }
 QString copied()
 {

@@ -114,7 +114,14 @@ QString BackupFileOf(const QString &folder)
 
 QString InitialBackupFolder(const QString &backPath)
 {
-    return backPath.isEmpty() ? QStringLiteral("C:\\") : backPath;
+    if (!backPath.isEmpty())
+        return backPath;
+        // A folder that exists on the platform: the drive's root on Windows, the home folder elsewhere.
+#if defined(Q_OS_WIN)
+    return QStringLiteral("C:\\");
+#else
+    return QDir::toNativeSeparators(QDir::homePath() + QLatin1Char('/'));
+#endif
 }
 
 QString BeforeRestorePathOf(const QString &dbPath)

@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -31,15 +32,19 @@ protected:
         ASSERT_TRUE(QFile::copy(built, program));
     }
 
-    QProcess *start(bool quitAfterShown)
+    QProcess *start(bool quitAfterShown, const QString &executable = QString(), const QStringList &arguments = {},
+                    const QMap<QString, QString> &environment = {})
     {
         auto *p = new QProcess;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("MIRAVEL_HOME"));
+        for (auto it = environment.begin(); it != environment.end(); ++it)
+            env.insert(it.key(), it.value());
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         if (quitAfterShown)
             env.insert(QStringLiteral("MIRAVEL_TEST_QUIT_AFTER_SHOWN"), QStringLiteral("1"));
         p->setProcessEnvironment(env);
-        p->start(program, {});
+        p->start(executable.isEmpty() ? program : executable, arguments);
         processes.emplace_back(p);
         return p;
     }
@@ -79,6 +84,31 @@ TEST_F(ProgramSmoke, FirstStartPreparesTheFolderAndShowsTheMainWindow)
     EXPECT_TRUE(QFileInfo::exists(file(QStringLiteral("Miravel.mdb"))));
     const QByteArray ini = testing_support::readFileBytes(file(QStringLiteral("Miravel.ini")));
     EXPECT_TRUE(ini.contains("\r\nVersion=" + versionText().toLatin1() + "\r\n")) << ini.toStdString();
+}
+
+TEST_F(ProgramSmoke, InstalledCopyKeepsItsDataInTheUserFolderUnlessTheFolderIsGiven)
+{
+    // An installed layout: bin/ beside share/miravel/.
+    ASSERT_TRUE(QDir().mkpath(file(QStringLiteral("usr/bin"))));
+    ASSERT_TRUE(QDir().mkpath(file(QStringLiteral("usr/share/miravel"))));
+    const QString installed = file(QStringLiteral("usr/bin/Miravel"));
+    ASSERT_TRUE(QFile::copy(program, installed));
+    const auto run = [&](const QStringList &arguments, const QMap<QString, QString> &environment) {
+        QProcess *p = start(true, installed, arguments, environment);
+        EXPECT_TRUE(p->waitForFinished(30000));
+        EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
+    };
+    const QMap<QString, QString> user{{QStringLiteral("XDG_DATA_HOME"), file(QStringLiteral("xdg"))}};
+    run({}, user);
+    EXPECT_TRUE(QFileInfo::exists(file(QStringLiteral("xdg/miravel/Miravel.mdb"))));
+    EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("usr/bin/Miravel.mdb"))));
+
+    QMap<QString, QString> home = user;
+    home.insert(QStringLiteral("MIRAVEL_HOME"), file(QStringLiteral("home")));
+    run({}, home);
+    EXPECT_TRUE(QFileInfo::exists(file(QStringLiteral("home/Miravel.ini"))));
+    run({QStringLiteral("--folder"), file(QStringLiteral("given"))}, home);
+    EXPECT_TRUE(QFileInfo::exists(file(QStringLiteral("given/Miravel.mdb"))));
 }
 
 TEST_F(ProgramSmoke, ForeignDatabaseEndsTheProgramAndStaysUntouched)

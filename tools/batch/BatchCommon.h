@@ -18,7 +18,7 @@ constexpr int ExitUsage = 2;
 
 struct Context
 {
-    QString programFolder; // --folder DIR, else the folder of the executable
+    QString programFolder; // --folder DIR, else MIRAVEL_HOME, else the folder rule of ProgramLocation
 };
 
 using CommandFunction = int (*)(Context &context, const QStringList &arguments);

@@ -2,6 +2,7 @@
 // rendering), sharing the core code with the windows.
 
 #include "BatchCommon.h"
+#include "base/ProgramLocation.h"
 #include "base/Version.h"
 
 #include <QCoreApplication>
@@ -42,7 +43,8 @@ static void printHelp(const std::vector<Command> &commands)
     out(QStringLiteral("usage: miravel-batch [--folder DIR] COMMAND [ARGUMENTS]"));
     out(QStringLiteral("       miravel-batch --help | --version"));
     out(QString());
-    out(QStringLiteral("DIR is the program folder (default: the folder of this program)."));
+    out(QStringLiteral("DIR is the program folder. Without --folder: $MIRAVEL_HOME, else the folder of this"));
+    out(QStringLiteral("program when it is writable or holds Miravel.ini, else $XDG_DATA_HOME/miravel."));
     out(QStringLiteral("Commands:"));
     for (const auto &c : commands)
         out(QStringLiteral("  %1\n      %2").arg(c.usage, c.summary));
@@ -74,7 +76,8 @@ int main(int argc, char **argv)
 
     const auto commands = allCommands();
     Context context;
-    context.programFolder = QCoreApplication::applicationDirPath();
+    QString folderOption;
+    bool versionAsked = false;
 
     while (!args.isEmpty() && args.first().startsWith(QLatin1String("--"))) {
         const QString opt = args.takeFirst();
@@ -83,19 +86,26 @@ int main(int argc, char **argv)
             return ExitOk;
         }
         if (opt == QLatin1String("--version")) {
-            out(versionText());
-            return ExitOk;
+            versionAsked = true;
+            continue;
         }
         if (opt == QLatin1String("--folder")) {
             if (args.isEmpty()) {
                 err(QStringLiteral("--folder にフォルダを指定して下さい。"));
                 return ExitUsage;
             }
-            context.programFolder = QDir(args.takeFirst()).absolutePath();
+            folderOption = args.takeFirst();
             continue;
         }
         err(QStringLiteral("不明なオプションです: %1").arg(opt));
         return ExitUsage;
+    }
+    const ProgramLocation::Choice location = ProgramLocation::choose(ProgramLocation::inputsOfThisProcess(folderOption));
+    context.programFolder = location.folder;
+    if (versionAsked) {
+        out(versionText());
+        out(ProgramLocation::describe(location));
+        return ExitOk;
     }
     if (args.isEmpty()) {
         printHelp(commands);

@@ -4,6 +4,7 @@
 
 #include "base/DateUtil.h"
 #include "base/MainModule.h"
+#include "base/ProgramLocation.h"
 #include "base/Settings.h"
 #include "convert/Converter.h"
 #include "db/Database.h"
@@ -32,7 +33,8 @@ void usage()
 {
     err(QStringLiteral("usage: Convt YY/MM/DD,YY/MM/DD"));
     err(QStringLiteral("       Convt --from DATE --to DATE [--folder DIR] [--source SOURCE]"));
-    err(QStringLiteral("DIR is the program folder (default: the folder of this program). SOURCE is a folder of"));
+    err(QStringLiteral("DIR is the program folder (default: $MIRAVEL_HOME, else the folder of this program when"));
+    err(QStringLiteral("it is writable or holds Miravel.ini, else $XDG_DATA_HOME/miravel). SOURCE is a folder of"));
     err(QStringLiteral("CSV files, one CSV file, or an http(s) address with {date} (YYYYMMDD) and/or {code};"));
     err(QStringLiteral("by default the key Source of section [Convt] in Miravel.ini."));
 }
@@ -49,7 +51,7 @@ int main(int argc, char **argv)
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
 
-    QString folder = QCoreApplication::applicationDirPath();
+    QString folder;
     QString fromText, toText, source;
     while (!args.isEmpty()) {
         const QString a = args.takeFirst();
@@ -90,7 +92,7 @@ int main(int argc, char **argv)
         return 2;
     }
 
-    MainModule::setProgramFolder(QDir(folder).absolutePath());
+    MainModule::setProgramFolder(ProgramLocation::choose(ProgramLocation::inputsOfThisProcess(folder)).folder);
     if (QFileInfo::exists(MainModule::IniPath) && !Settings::ReadSettings(nullptr)) {
         err(QStringLiteral("設定ファイル %1 を読めません。").arg(MainModule::IniPath));
         return 1;
