@@ -16,8 +16,9 @@ namespace {
 QStringList versionOf(const QString &exeFolder, const QStringList &arguments, const QMap<QString, QString> &environment)
 {
     const QString copy = QDir(exeFolder).filePath(QStringLiteral("miravel-batch"));
-    if (!QFile::exists(copy))
+    if (!QFile::exists(copy)) {
         EXPECT_TRUE(QFile::copy(testing_support::batchToolPath(), copy));
+    }
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("MIRAVEL_HOME"));
     for (auto it = environment.begin(); it != environment.end(); ++it)
