@@ -3,8 +3,8 @@
 // before a request is sent. Also what a paced service client needs of the transfer: its own request
 // headers and the answer's Retry-After.
 
+#include "loopback/LoopbackServer.h"
 #include "net/HttpClient.h"
-#include "support/LoopbackServer.h"
 
 #include <QSslCertificate>
 #include <QSslKey>
