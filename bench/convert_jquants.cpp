@@ -246,11 +246,13 @@ int main(int argc, char **argv)
     std::printf("import of the result  %.2f s  (%d rows)\n", importSeconds, imported.storedRecords);
     std::printf("fetch / import        %.2f  (target <= 1.00)\n", fetchSeconds / importSeconds);
     std::printf("peak RSS of the fetch %.1f MB  (target <= 100)\n", fetchRss);
-    const int weeks = fetched.marginFilesWritten;
-    std::printf("requests of the year  %d  (%d trading days, %d weeks of margins, calendar, 2 issue lists; %d rows a page)\n",
-                fetched.requests, fetched.daysWritten, weeks, pageSize);
+    // At a page size above the number of issues every request is one page: the calendar, two issue
+    // lists, a day each, and the rest weeks of margins (a week without balances is asked too).
+    const int weeksAsked = fetched.requests - fetched.daysWritten - 3;
+    std::printf("requests of the year  %d  (calendar, 2 issue lists, %d trading days, %d weeks of margins; %d rows a page)\n",
+                fetched.requests, fetched.daysWritten, weeksAsked, pageSize);
     for (const jq::Plan plan : {jq::Plan::Free, jq::Plan::Light, jq::Plan::Standard, jq::Plan::Premium}) {
-        const int requests = jq::planHasMargins(plan) ? fetched.requests : fetched.requests - weeks;
+        const int requests = jq::planHasMargins(plan) ? fetched.requests : fetched.requests - weeksAsked;
         std::printf("  paced on %-8s %5d requests, %6.1f min\n", qPrintable(jq::planName(plan)), requests,
                     requests * double(jq::paceOf(plan)) / 60000.0);
     }
