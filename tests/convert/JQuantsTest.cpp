@@ -4,6 +4,7 @@
 // resumed run equal to one that went through, and Convt run as the import window and a shell do.
 
 #include "loopback/ServiceFixture.h"
+#include "loopback/TestCertificates.h"
 
 #include "base/MainModule.h"
 #include "base/Settings.h"
@@ -18,6 +19,8 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSslCertificate>
+#include <QSslKey>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -254,6 +257,41 @@ TEST_F(JQuantsTest, AWrongKeyOrNoConnectionEndsTheRunWithOneMessageAndNothingWri
     EXPECT_FALSE(run(options(out), closed).error.isEmpty());
     EXPECT_EQ(jq::baseUrlProblem(QStringLiteral("https://api.jquants.com/v2")), QString());
     EXPECT_EQ(jq::baseUrlProblem(QStringLiteral("http://localhost:8080/v2")), QString());
+}
+
+// Over TLS the service's certificate must be vouched for: by an authority the client trusts the
+// run goes through; by none the run ends at the first request, which is not repeated.
+TEST_F(JQuantsTest, TheServiceIsReachedOverTlsOnlyWithACertificateTheClientTrusts)
+{
+    if (!HttpClient::tlsAvailable())
+        GTEST_SKIP() << "no TLS backend";
+    LoopbackServer tlsServer;
+    tlsServer.useTls(QSslCertificate(QByteArray(ServerCertificate)), QSslKey(QByteArray(ServerKey), QSsl::Ec));
+    ServiceFixture tlsService(tlsServer);
+    tlsService.list(QStringLiteral("72030"), QStringLiteral("トヨタ自動車"), QStringLiteral("0111"));
+    tlsService.bar(day(1, 4), QStringLiteral("72030"), 2700, 2750, 2690, 2700, 1000);
+    jq::ClientOptions c = clientOptions();
+    c.baseUrl = tlsService.baseUrl();
+    ASSERT_TRUE(c.baseUrl.startsWith(QLatin1String("https://")));
+
+    HttpClient trusting;
+    trusting.trustAuthorities({QSslCertificate(QByteArray(TestAuthority))});
+    jq::Client client(trusting, c, [](int) { return true; });
+    const jq::RunResult trusted = jq::run(options(out), issues, client, {}, {});
+    ASSERT_TRUE(trusted.ok) << trusted.error.toStdString();
+    EXPECT_EQ(trusted.daysWritten, 1);
+    EXPECT_TRUE(QFileInfo::exists(QDir(out).filePath(QStringLiteral("daily/Ds202401.04"))));
+
+    // The system's authorities alone: refused, and nothing sent.
+    const QString other = folder.filePath(QStringLiteral("other"));
+    const int sent = tlsService.requests().size();
+    const jq::RunResult refused = run(options(other), c);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_TRUE(refused.error.startsWith(QStringLiteral("J-Quants のサーバー証明書を確認できないため中止しました")))
+        << refused.error.toStdString();
+    EXPECT_EQ(refused.requests, 1);
+    EXPECT_EQ(tlsService.requests().size(), sent);
+    EXPECT_TRUE(filesUnder(other).isEmpty());
 }
 
 TEST_F(JQuantsTest, AStoppedRunResumesToTheFilesOfARunThatWentThrough)
