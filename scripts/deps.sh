@@ -5,10 +5,13 @@
 set -euo pipefail
 # Build: g++ … libgl-dev. Run time: fonts-noto-cjk (the Japanese text), libqt6svg6 (the toolbar's
 # SVG icons: without its image and icon-engine plugins the buttons are blank), xvfb and xauth (the
-# program and its window tests without a display); the package test: dpkg-dev (dependencies of the
-# binaries), file, man-db, desktop-file-utils, appstream and lintian.
+# program and its window tests without a display), libqt6network6 with libssl3 and ca-certificates
+# (HTTPS: Qt's OpenSSL backend plugin loads libssl at run time and verifies against the system's
+# authorities); the package test: dpkg-dev (dependencies of the binaries), file, man-db,
+# desktop-file-utils, appstream and lintian.
 packages=(g++ cmake ninja-build ccache pkg-config qt6-base-dev libsqlite3-dev libgtest-dev libgmock-dev
           libqt6svg6 qt6-translations-l10n fonts-noto-cjk xvfb xauth libgl-dev
+          libqt6network6 libssl3 ca-certificates
           dpkg-dev file man-db desktop-file-utils appstream lintian)
 if [ "${1:-}" = "--checks" ]; then
   packages+=(clang-format-14 clang-tidy-14)

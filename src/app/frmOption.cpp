@@ -53,6 +53,8 @@ frmOption::frmOption(AppServices &services, QWidget *parent)
     RSIVR = textBox("RSIVR");
     TxtUrl = textBox("TxtUrl", 320);
     TxtQUrl = textBox("TxtQUrl", 320);
+    TxtJQuantsKey = textBox("TxtJQuantsKey", 320);
+    TxtJQuantsKey->setEchoMode(QLineEdit::Password);
     ChkRDel = named<QCheckBox>("ChkRDel", QStringLiteral("株価データーを削除して読み込む"));
     sonekipa = textBox("sonekipa");
     TxthidiFold = textBox("TxthidiFold", 320);
@@ -114,6 +116,7 @@ frmOption::frmOption(AppServices &services, QWidget *parent)
     addRow(QStringLiteral("RSI　VR"), RSIVR);
     addRow(QStringLiteral("URL"), TxtUrl);
     addRow(QStringLiteral("株価ボードURL"), TxtQUrl);
+    addRow(QStringLiteral("J-Quants APIキー"), TxtJQuantsKey);
     grid->addWidget(new QLabel(QStringLiteral("株価データーを読み込む時 読込日の")), row++, 0, 1, 3);
     grid->addWidget(ChkRDel, row++, 0, 1, 3);
     addRow(QStringLiteral("損益分岐点簡易計算"), withUnit(sonekipa, QStringLiteral("%")));
@@ -154,6 +157,7 @@ void frmOption::showEntries(const OptionEntries &e)
     RSIVR->setText(e.RSIVR);
     TxtUrl->setText(e.TxtUrl);
     TxtQUrl->setText(e.TxtQUrl);
+    TxtJQuantsKey->setText(e.jquantsKey);
     ChkRDel->setChecked(e.ChkRDel == 1);
     sonekipa->setText(e.sonekipa);
     // The settings keep "\" between folders; the window shows the platform's own separator.
@@ -181,6 +185,7 @@ OptionEntries frmOption::entries() const
     e.RSIVR = RSIVR->text();
     e.TxtUrl = TxtUrl->text();
     e.TxtQUrl = TxtQUrl->text();
+    e.jquantsKey = TxtJQuantsKey->text();
     e.ChkRDel = ChkRDel->isChecked() ? 1 : 0;
     e.sonekipa = sonekipa->text();
     e.TxthidiFold = TxthidiFold->text();

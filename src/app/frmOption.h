@@ -37,6 +37,7 @@ public:
     QLineEdit *RSIVR;
     QLineEdit *TxtUrl;
     QLineEdit *TxtQUrl;
+    QLineEdit *TxtJQuantsKey; // shown masked
     QCheckBox *ChkRDel;
     QLineEdit *sonekipa;
     QLineEdit *TxthidiFold;

@@ -33,6 +33,9 @@ QString ReadSinyo;
 std::int16_t DelJyoho;
 std::int16_t ALLITORSO;
 std::int16_t ITORSO;
+QString JQuantsKey;
+QString JQuantsPlan;
+QString JQuantsURL;
 
 std::array<QString, 11> MarketAbbrev;
 QString SelectedInfoKind;

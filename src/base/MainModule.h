@@ -43,6 +43,9 @@ extern QString ReadSinyo;
 extern std::int16_t DelJyoho;
 extern std::int16_t ALLITORSO;
 extern std::int16_t ITORSO;
+extern QString JQuantsKey; // the price service's API key (the converter's source "jquants")
+extern QString JQuantsPlan; // its plan, which sets the pace of the requests
+extern QString JQuantsURL; // its base address
 
 // Market abbreviations: index 0 empty, 1..10 from Shijyo in code order.
 extern std::array<QString, 11> MarketAbbrev;

@@ -30,6 +30,7 @@ OptionEntries fromSettings()
     e.RSIVR = value("RSIVR");
     e.TxtUrl = value("DURL");
     e.TxtQUrl = value("QURL").isEmpty() ? Settings::defaultQuoteAddress() : value("QURL");
+    e.jquantsKey = value("JQuantsKey");
     e.ChkRDel = number("RDel");
     e.sonekipa = value("SonPa");
     e.TxthidiFold = value("hibiPath");
@@ -79,6 +80,7 @@ QStringList settingsValues(const OptionEntries &e)
         {"RSIVR", e.RSIVR},
         {"DURL", e.TxtUrl},
         {"QURL", e.TxtQUrl.trimmed()},
+        {"JQuantsKey", e.jquantsKey.trimmed()},
         {"RDel", QString::number(e.ChkRDel)},
         {"SonPa", e.sonekipa},
         {"hibiPath", e.TxthidiFold},

@@ -14,6 +14,7 @@ struct OptionEntries
     QString move1, move2, move3, SaicoL, RSIVR;
     QString TxtUrl;
     QString TxtQUrl; // the quote site of the boards (QURL)
+    QString jquantsKey; // the price service's API key (JQuantsKey), shown masked
     int ChkRDel = 0;
     QString sonekipa;
     QString TxthidiFold, TxtsinyoFold;

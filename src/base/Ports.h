@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <utility>
+#include <vector>
 
 enum class PromptIcon
 {
@@ -77,6 +78,7 @@ enum class HttpFailure
     Cancelled,
     TooLarge, // the body passed the request's size limit and the transfer was stopped
     Incomplete, // the connection closed before the announced body had arrived
+    Certificate, // the server's certificate could not be verified: nothing was sent
 };
 
 struct HttpResult
@@ -86,6 +88,7 @@ struct HttpResult
     QByteArray body; // the whole body, or nothing
     QString error; // a description in Japanese when !ok
     HttpFailure failure = HttpFailure::None;
+    QByteArray retryAfter; // the answer's Retry-After header (a 429 or 503 says when to ask again)
 
     // The answer began but cannot be trusted (too large, cut short): unlike a file the server does
     // not have, such an answer is reported to the user.
@@ -106,6 +109,7 @@ struct HttpRequest
     QString url;
     qint64 maxBytes = DefaultMaxBytes; // a longer body is refused while it arrives
     int timeoutMs = 30000; // for the whole transfer
+    std::vector<std::pair<QByteArray, QByteArray>> headers{}; // sent with the request (an API key)
 };
 
 class Http

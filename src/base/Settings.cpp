@@ -187,6 +187,9 @@ const std::vector<SettingKey> &table()
         {m, QStringLiteral("ALLITORSO"), &ALLITORSO, QStringLiteral("1"), QStringLiteral("1"), 17},
         {m, QStringLiteral("ITORSO"), &ITORSO, QStringLiteral("1"), QStringLiteral("1"), 18},
         {m, QStringLiteral("QURL"), &QURL, QString(), defaultQuoteAddress(), 19},
+        {m, QStringLiteral("JQuantsKey"), &JQuantsKey, QString(), QString(), 20},
+        {m, QStringLiteral("JQuantsPlan"), &JQuantsPlan, QStringLiteral("Free"), QStringLiteral("Free"), 21},
+        {m, QStringLiteral("JQuantsURL"), &JQuantsURL, QStringLiteral("https://api.jquants.com/v2"), QStringLiteral("https://api.jquants.com/v2"), 22},
         {m, QStringLiteral("FilterGaku"), {}, QString(), QString(), 0},
         {m, QStringLiteral("FilterDekidaka"), {}, QString(), QString(), 0},
         // The converter's source (a folder, a file or an address template); Convt reads it.

@@ -407,26 +407,9 @@ void parseSource(const QString &fileName, const QByteArray &bytes, int codeFromN
                 problems.add(fileName, lineNumber, QStringLiteral("株価を読めません"));
                 continue;
             }
-            // The daily file holds prices in 32 bits: a bigger one would be stored wrapped.
-            const auto beyond = [](const Currency &p) {
-                return std::llabs(p.raw()) > qint64(std::numeric_limits<qint32>::max()) * Currency::Scale;
-            };
-            if (beyond(*o) || beyond(*h) || beyond(*l) || beyond(*c)) {
-                problems.add(fileName, lineNumber, QStringLiteral("株価が範囲外です"));
-                continue;
-            }
-            // A traded day has prices, and the high and the low enclose the open and the close.
-            if (o->raw() <= 0 || h->raw() <= 0 || l->raw() <= 0 || c->raw() <= 0) {
-                problems.add(fileName, lineNumber, QStringLiteral("株価が 0 以下です"));
-                continue;
-            }
-            if (*h < *l) {
-                problems.add(fileName, lineNumber,
-                             QStringLiteral("高値 %1 が安値 %2 より低くなっています").arg(h->toString(), l->toString()));
-                continue;
-            }
-            if (*o < *l || *o > *h || *c < *l || *c > *h) {
-                problems.add(fileName, lineNumber, QStringLiteral("始値・終値が安値～高値の外にあります"));
+            const QString problem = tradedPricesProblem(*o, *h, *l, *c);
+            if (!problem.isEmpty()) {
+                problems.add(fileName, lineNumber, problem);
                 continue;
             }
             row.open = *o;
@@ -448,6 +431,24 @@ void parseSource(const QString &fileName, const QByteArray &bytes, int codeFromN
 }
 
 // ---- Rules ----
+
+QString tradedPricesProblem(const Currency &open, const Currency &high, const Currency &low, const Currency &close)
+{
+    // The daily file holds prices in 32 bits: a bigger one would be stored wrapped.
+    const auto beyond = [](const Currency &p) {
+        return std::llabs(p.raw()) > qint64(std::numeric_limits<qint32>::max()) * Currency::Scale;
+    };
+    if (beyond(open) || beyond(high) || beyond(low) || beyond(close))
+        return QStringLiteral("株価が範囲外です");
+    // A traded day has prices, and the high and the low enclose the open and the close.
+    if (open.raw() <= 0 || high.raw() <= 0 || low.raw() <= 0 || close.raw() <= 0)
+        return QStringLiteral("株価が 0 以下です");
+    if (high < low)
+        return QStringLiteral("高値 %1 が安値 %2 より低くなっています").arg(high.toString(), low.toString());
+    if (open < low || open > high || close < low || close > high)
+        return QStringLiteral("始値・終値が安値～高値の外にあります");
+    return {};
+}
 
 qint32 priceInUnits(const Currency &price, qint64 priceUnit)
 {

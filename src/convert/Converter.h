@@ -66,6 +66,10 @@ constexpr qint64 SourceLimit = 64LL * 1024 * 1024;
 void parseSource(const QString &fileName, const QByteArray &bytes, int codeFromName, const QDate &from,
                  const QDate &to, std::vector<SourceRow> &rows, importer::SkipReport &problems);
 
+// Why the prices of a traded day cannot go into a daily file (beyond 32-bit yen, 0 or less, a high
+// below the low, an open or close outside the two); "" when they can.
+QString tradedPricesProblem(const Currency &open, const Currency &high, const Currency &low, const Currency &close);
+
 // A price in yen as the daily file stores it: divided by the price unit (株価単位) and
 // rounded half to even; never 0 for a price above 0.
 qint32 priceInUnits(const Currency &price, qint64 priceUnit);

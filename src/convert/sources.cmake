@@ -1,3 +1,5 @@
 list(APPEND MIRAVEL_CORE_SOURCES
   convert/Converter.cpp
+  convert/JQuantsClient.cpp
+  convert/JQuantsSource.cpp
 )

@@ -6,6 +6,9 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QSslConfiguration>
+#include <QSslError>
+#include <QSslSocket>
 #include <QTimer>
 #include <QUrl>
 
@@ -37,6 +40,13 @@ QNetworkReply *HttpClient::start(const HttpRequest &request)
     r.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     r.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     r.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Miravel/") + versionText());
+    for (const auto &[name, value] : request.headers)
+        r.setRawHeader(name, value);
+    if (!m_extraAuthorities.isEmpty() && r.url().scheme() == QLatin1String("https")) {
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.addCaCertificates(m_extraAuthorities);
+        r.setSslConfiguration(tls);
+    }
     QNetworkReply *reply = m_manager->get(r);
     Transfer &transfer = m_transfers[reply];
     transfer.maxBytes = std::max<qint64>(0, request.maxBytes);
@@ -44,15 +54,22 @@ QNetworkReply *HttpClient::start(const HttpRequest &request)
 
     // A body announced beyond the limit, or an error page, is not read at all.
     connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
-        const auto it = m_transfers.constFind(reply);
-        if (it == m_transfers.constEnd())
+        const auto it = m_transfers.find(reply);
+        if (it == m_transfers.end())
             return;
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        it->retryAfter = reply->rawHeader("Retry-After");
         if (status >= 400)
             stop(reply, HttpFailure::Status);
         else if (isSuccess(status) && length.isValid() && length.toLongLong() > it->maxBytes)
             stop(reply, HttpFailure::TooLarge);
+    });
+    // Not ignored: the transfer then fails, and the first reason is kept for its message.
+    connect(reply, &QNetworkReply::sslErrors, this, [this, reply](const QList<QSslError> &errors) {
+        const auto it = m_transfers.find(reply);
+        if (it != m_transfers.end() && it->certificateError.isEmpty() && !errors.isEmpty())
+            it->certificateError = errors.first().errorString();
     });
     connect(reply, &QNetworkReply::readyRead, this, [this, reply] {
         if (!take(reply))
@@ -104,6 +121,7 @@ HttpResult HttpClient::finish(QNetworkReply *reply)
 
     HttpResult r;
     r.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    r.retryAfter = transfer.retryAfter;
     const auto fail = [&r](HttpFailure failure, const QString &error) {
         r.failure = failure;
         r.error = error;
@@ -136,6 +154,13 @@ HttpResult HttpClient::finish(QNetworkReply *reply)
     if (reply->error() != QNetworkReply::NoError) {
         if (isSuccess(r.status))
             return cut();
+        if (!transfer.certificateError.isEmpty() || reply->error() == QNetworkReply::SslHandshakeFailedError)
+            return fail(HttpFailure::Certificate,
+                        QStringLiteral("サーバーの証明書を確認できません: %1")
+                            .arg(transfer.certificateError.isEmpty() ? reply->errorString() : transfer.certificateError));
+        if (reply->url().scheme() == QLatin1String("https") && !tlsAvailable())
+            return fail(HttpFailure::Connection,
+                        QStringLiteral("https で接続できません: TLS のライブラリ（OpenSSL 3）が見つかりません"));
         return fail(HttpFailure::Connection, QStringLiteral("接続できません: %1").arg(reply->errorString()));
     }
     if (received < announced)
@@ -143,6 +168,11 @@ HttpResult HttpClient::finish(QNetworkReply *reply)
     r.ok = true;
     r.body = transfer.body;
     return r;
+}
+
+bool HttpClient::tlsAvailable()
+{
+    return QSslSocket::supportsSsl();
 }
 
 HttpResult HttpClient::fetch(const HttpRequest &request)

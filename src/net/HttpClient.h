@@ -1,12 +1,15 @@
 #pragma once
 
 // The Http port over QNetworkAccessManager: whole bodies within a size limit, a time-out per
-// transfer, cancel.
+// transfer, cancel. HTTPS goes through Qt's TLS backend and verifies the server's certificate
+// against the system's store; a certificate that does not verify ends the transfer, never ignored.
 
 #include "base/Ports.h"
 
 #include <QHash>
+#include <QList>
 #include <QObject>
+#include <QSslCertificate>
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -27,6 +30,10 @@ public:
     void cancel() override;
     // Transfers in flight.
     int activeCount() const { return int(m_transfers.size()); }
+    // Trusts these authorities too, for this client's transfers only (a test's own certificate).
+    void trustAuthorities(const QList<QSslCertificate> &authorities) { m_extraAuthorities = authorities; }
+    // Whether a TLS backend is there for https addresses (OpenSSL's library is found at run time).
+    static bool tlsAvailable();
 
 private:
     struct Transfer
@@ -34,6 +41,8 @@ private:
         qint64 maxBytes = 0;
         QByteArray body; // read as it arrives, so that a body beyond the limit is never held whole
         HttpFailure stoppedFor = HttpFailure::None; // set when this client aborted the transfer
+        QByteArray retryAfter;
+        QString certificateError; // why the server's certificate was refused
     };
 
     QNetworkReply *start(const HttpRequest &request);
@@ -45,4 +54,5 @@ private:
 
     QNetworkAccessManager *m_manager;
     QHash<QNetworkReply *, Transfer> m_transfers;
+    QList<QSslCertificate> m_extraAuthorities;
 };

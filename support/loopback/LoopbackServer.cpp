@@ -2,17 +2,52 @@
 
 #include <QHostAddress>
 #include <QPointer>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace testing_support {
 
+namespace {
+
+// Hands out TLS sockets once a certificate is set; the server handshake starts at once, and the
+// socket's data is the decrypted request.
+class ListeningServer final : public QTcpServer
+{
+public:
+    using QTcpServer::QTcpServer;
+    std::optional<QSslConfiguration> tls;
+
+protected:
+    void incomingConnection(qintptr descriptor) override
+    {
+        if (!tls) {
+            QTcpServer::incomingConnection(descriptor);
+            return;
+        }
+        auto *socket = new QSslSocket(this);
+        if (!socket->setSocketDescriptor(descriptor)) {
+            delete socket;
+            return;
+        }
+        socket->setSslConfiguration(*tls);
+        addPendingConnection(socket);
+        socket->startServerEncryption();
+    }
+};
+
+} // namespace
+
 LoopbackServer::LoopbackServer()
-    : m_server(new QTcpServer(this))
+    : m_server(new ListeningServer(this))
 {
     m_server->listen(QHostAddress::LocalHost, 0);
     connect(m_server, &QTcpServer::newConnection, this, &LoopbackServer::onConnection);
@@ -27,7 +62,17 @@ quint16 LoopbackServer::port() const
 
 QString LoopbackServer::baseUrl() const
 {
-    return QStringLiteral("http://") + hostAndPort();
+    return (m_tls ? QStringLiteral("https://") : QStringLiteral("http://")) + hostAndPort();
+}
+
+void LoopbackServer::useTls(const QSslCertificate &certificate, const QSslKey &key)
+{
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificate(certificate);
+    tls.setPrivateKey(key);
+    tls.setPeerVerifyMode(QSslSocket::VerifyNone); // the client shows no certificate
+    static_cast<ListeningServer *>(m_server)->tls = tls;
+    m_tls = true;
 }
 
 QString LoopbackServer::hostAndPort() const
@@ -88,17 +133,31 @@ void LoopbackServer::onReadable(QTcpSocket *socket)
     if (!buffer.contains("\r\n\r\n") || socket->property("answered").toBool())
         return;
     socket->setProperty("answered", true);
-    const QList<QByteArray> requestLine = buffer.left(buffer.indexOf("\r\n")).split(' ');
-    const QString target = requestLine.size() >= 2 ? QString::fromUtf8(requestLine[1]) : QString();
+    const QList<QByteArray> head = buffer.left(buffer.indexOf("\r\n\r\n")).split('\n');
+    const QList<QByteArray> requestLine = head.value(0).trimmed().split(' ');
+    Request request;
+    request.target = requestLine.size() >= 2 ? QString::fromUtf8(requestLine[1]) : QString();
+    for (qsizetype i = 1; i < head.size(); ++i) {
+        const qsizetype colon = head[i].indexOf(':');
+        if (colon > 0)
+            request.headers.insert(head[i].left(colon).trimmed().toLower(), head[i].mid(colon + 1).trimmed());
+    }
+    const QString &target = request.target;
     ++m_total;
     m_counts[target] += 1;
     Answer answer;
     const auto it = m_answers.constFind(target);
-    if (it == m_answers.constEnd()) {
+    if (it != m_answers.constEnd()) {
+        answer = it.value();
+    } else if (m_responder) {
+        const Reply reply = m_responder(request);
+        answer.status = reply.status;
+        answer.body = reply.body;
+        answer.headers = reply.headers;
+        answer.sentBytes = reply.sentBytes;
+    } else {
         answer.status = 404;
         answer.body = "not found";
-    } else {
-        answer = it.value();
     }
     if (answer.hang)
         return;
@@ -124,6 +183,8 @@ void LoopbackServer::respond(QTcpSocket *socket, const Answer &answer)
     QByteArray out = "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' + reason + "\r\n";
     out += "Content-Type: application/octet-stream\r\n";
     out += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
+    for (const auto &[name, value] : answer.headers)
+        out += name + ": " + value + "\r\n";
     out += "Connection: close\r\n\r\n";
     out += answer.sentBytes >= 0 ? answer.body.left(answer.sentBytes) : answer.body;
     socket->write(out);

@@ -1,13 +1,20 @@
 #pragma once
 
 // An HTTP server on 127.0.0.1 for network tests: serves canned answers by path (with the query),
-// counts requests, and can answer late, never, cut short or without end.
+// counts requests, and can answer late, never, cut short or without end; over TLS with a
+// certificate the test brings; or through a function that answers like a whole service.
 
 #include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QObject>
+#include <QPair>
 #include <QString>
 
+#include <functional>
+
+class QSslCertificate;
+class QSslKey;
 class QTcpServer;
 class QTcpSocket;
 
@@ -21,7 +28,7 @@ public:
     LoopbackServer();
     ~LoopbackServer() override;
 
-    // "http://127.0.0.1:PORT" (no trailing "/").
+    // "http://127.0.0.1:PORT" ("https://…" once useTls() was called; no trailing "/").
     QString baseUrl() const;
     // "127.0.0.1:PORT", the form the settings DURL/MURL hold (without "http://").
     QString hostAndPort() const;
@@ -44,6 +51,27 @@ public:
     int requestCount(const QString &pathAndQuery) const;
     int totalRequests() const { return m_total; }
 
+    // Serves every later connection over TLS with this certificate and its key.
+    void useTls(const QSslCertificate &certificate, const QSslKey &key);
+
+    // A request as it arrived: the path with the query, and the headers by lower-case name.
+    struct Request
+    {
+        QString target;
+        QHash<QByteArray, QByteArray> headers;
+    };
+    // An answer of the responder: extra header lines, and, with sentBytes >= 0, the whole body
+    // announced but only its first sentBytes sent before the connection closes.
+    struct Reply
+    {
+        int status = 200;
+        QByteArray body;
+        QList<QPair<QByteArray, QByteArray>> headers;
+        int sentBytes = -1;
+    };
+    // Answers the requests that no serve(), hang(), serveCutOff() or serveStream() answers.
+    void respondWith(std::function<Reply(const Request &)> responder) { m_responder = std::move(responder); }
+
 private:
     struct Answer
     {
@@ -54,6 +82,7 @@ private:
         int sentBytes = -1; // all
         qint64 streamBytes = -1; // a streamed body of this size
         bool announceLength = true;
+        QList<QPair<QByteArray, QByteArray>> headers;
     };
     void onConnection();
     void onReadable(QTcpSocket *socket);
@@ -65,6 +94,8 @@ private:
     QHash<QString, int> m_counts;
     QHash<QString, qint64> m_sent;
     int m_total = 0;
+    bool m_tls = false;
+    std::function<Reply(const Request &)> m_responder;
 };
 
 } // namespace testing_support

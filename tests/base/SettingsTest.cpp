@@ -179,7 +179,7 @@ TEST(Settings, WritingWithoutFilterKeysLeavesThemAlone)
     EXPECT_EQ(Settings::settingsValue(QStringLiteral("FilterGaku")), QStringLiteral("500"));
     EXPECT_EQ(Settings::settingsValue(QStringLiteral("JyohoHi")), QStringLiteral("3"));
     EXPECT_EQ(Settings::settingsValue(QStringLiteral("FilterDekidaka")), QString());
-    EXPECT_EQ(TextFile::readLines(folder.iniPath()).size(), 1 + 2 + 19);
+    EXPECT_EQ(TextFile::readLines(folder.iniPath()).size(), 1 + 2 + 22);
 }
 
 TEST(Settings, FoldersGetATrailingBackslashOnLoadButTheFileKeepsTheValue)

@@ -44,8 +44,12 @@ TEST_F(OptionWindow, LoadsTheSettings)
     MainModule::ITORSO = 2;
     MainModule::ALLITORSO = 2;
     MainModule::RDel = 1;
+    MainModule::JQuantsKey = QStringLiteral("secret-key");
     frmOption window(services);
     EXPECT_TRUE(window.Option2->isChecked());
+    // The service's key is there to change but shown masked.
+    EXPECT_EQ(window.TxtJQuantsKey->text(), QStringLiteral("secret-key"));
+    EXPECT_EQ(window.TxtJQuantsKey->echoMode(), QLineEdit::Password);
     EXPECT_EQ(window.slidechart->text(), QStringLiteral("2.5"));
     EXPECT_EQ(window.TxtQUrl->text(), u"quote.miravel.example.jp");
     EXPECT_EQ(window.CmbShinyo->currentText(), QStringLiteral("木曜"));
@@ -70,6 +74,7 @@ TEST_F(OptionWindow, EscapeSavesWithTheRepairs)
     window.CmbShinyo->setCurrentIndex(3);
     window.CmbDelJyoho->setEditText(QStringLiteral("十日"));
     window.TxtQUrl->setText(QStringLiteral("myhost/q/{code}.html"));
+    window.TxtJQuantsKey->setText(QStringLiteral(" new-key "));
     pressKey(&window, Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(Settings::settingsValue(QStringLiteral("slidechart")), QStringLiteral("1"));
@@ -80,6 +85,7 @@ TEST_F(OptionWindow, EscapeSavesWithTheRepairs)
     EXPECT_EQ(Settings::settingsValue(QStringLiteral("DelJyoho")), QStringLiteral("10"));
     EXPECT_EQ(Settings::settingsValue(QStringLiteral("MURL")), QStringLiteral("info.example/kabu/"));
     EXPECT_EQ(Settings::quoteAddress(), u"myhost/q/{code}.html");
+    EXPECT_EQ(Settings::settingsValue(QStringLiteral("JQuantsKey")), QStringLiteral("new-key"));
     // Read back at once.
     EXPECT_EQ(MainModule::move3, 40);
     EXPECT_EQ(MainModule::ScreenMode, 2);

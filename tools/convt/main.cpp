@@ -1,25 +1,52 @@
 // Convt: converts price data into daily files for a date range. The import window starts it with
 // one argument "YY/MM/DD,YY/MM/DD"; by hand it takes --from/--to. The source comes from the
-// settings file, section "Convt", key Source (or --source).
+// settings file, section "Convt", key Source (or --source): CSV files, an address template, or
+// "jquants", the exchange group's price service (also taken when Source is empty and an API key is
+// set). Fetching from the service, Convt started by the import window shows its progress in a
+// window; on the command line Ctrl+C stops after the current day.
+
+#include "ConvertWindow.h"
 
 #include "base/DateUtil.h"
 #include "base/MainModule.h"
 #include "base/ProgramLocation.h"
 #include "base/Settings.h"
 #include "convert/Converter.h"
+#include "convert/JQuantsSource.h"
 #include "db/Database.h"
 #include "db/DbError.h"
 #include "import/InputProblems.h"
+#include "import/Registration.h"
 #include "net/HttpClient.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 namespace {
+
+// Exit status of a run the user stopped (as a shell reports a Ctrl+C).
+constexpr int StoppedStatus = 130;
+
+volatile std::sig_atomic_t interrupted = 0;
+
+// The first Ctrl+C asks the run to stop after the current day; a second ends Convt at once (every
+// file is written whole under its name, so nothing is left half-written).
+extern "C" void onInterrupt(int)
+{
+    if (interrupted) {
+        std::signal(SIGINT, SIG_DFL);
+        std::raise(SIGINT);
+        return;
+    }
+    interrupted = 1;
+}
 
 void err(const QString &line)
 {
@@ -32,11 +59,164 @@ void err(const QString &line)
 void usage()
 {
     err(QStringLiteral("usage: Convt YY/MM/DD,YY/MM/DD"));
-    err(QStringLiteral("       Convt --from DATE --to DATE [--folder DIR] [--source SOURCE]"));
+    err(QStringLiteral("       Convt --from DATE --to DATE [--folder DIR] [--source SOURCE] [--refetch] [--no-window]"));
     err(QStringLiteral("DIR is the program folder (default: $MIRAVEL_HOME, else the folder of this program when"));
     err(QStringLiteral("it is writable or holds Miravel.ini, else $XDG_DATA_HOME/miravel). SOURCE is a folder of"));
-    err(QStringLiteral("CSV files, one CSV file, or an http(s) address with {date} (YYYYMMDD) and/or {code};"));
-    err(QStringLiteral("by default the key Source of section [Convt] in Miravel.ini."));
+    err(QStringLiteral("CSV files, one CSV file, an http(s) address with {date} (YYYYMMDD) and/or {code}, or"));
+    err(QStringLiteral("jquants; by default the key Source of section [Convt] in Miravel.ini, and jquants when that"));
+    err(QStringLiteral("is empty and an API key is set (JQUANTS_API_KEY or JQuantsKey). --refetch fetches days and"));
+    err(QStringLiteral("weeks from jquants again whose files are there."));
+}
+
+// A window can be shown: not on a Linux console without a display server.
+bool displayAvailable()
+{
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+    return true;
+#else
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
+        || qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+#endif
+}
+
+// The import window's one argument "YY/MM/DD,YY/MM/DD", and no --no-window.
+bool startedByTheImportWindow(int argc, char **argv)
+{
+    bool dates = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--no-window") == 0)
+            return false;
+        if (argv[i][0] != '-' && std::strchr(argv[i], ',') != nullptr)
+            dates = true;
+    }
+    return dates;
+}
+
+QString apiKey()
+{
+    const QString fromEnvironment = qEnvironmentVariable("JQUANTS_API_KEY").trimmed();
+    return fromEnvironment.isEmpty() ? MainModule::JQuantsKey.trimmed() : fromEnvironment;
+}
+
+// A folder setting as a path, relative ones taken from the program folder.
+QString folderOf(const QString &setting)
+{
+    QString path = Settings::folderPath(setting);
+    if (!path.isEmpty() && QFileInfo(path).isRelative())
+        path = QDir(MainModule::ProgramFolder).filePath(path);
+    return path;
+}
+
+void printProblems(const importer::SkipReport &problems)
+{
+    for (const importer::SkippedLine &p : problems.lines()) {
+        if (p.line > 0)
+            err(QStringLiteral("%1:%2: %3").arg(p.file).arg(p.line).arg(p.reason));
+        else
+            err(QStringLiteral("%1: %2").arg(p.file, p.reason));
+    }
+}
+
+int convertFromService(const QDate &from, const QDate &to, bool refetch, bool window, const convert::IssueRegister &issues)
+{
+    namespace jq = convert::jquants;
+    const std::optional<jq::Plan> plan = jq::planNamed(MainModule::JQuantsPlan);
+    if (!plan) {
+        err(QStringLiteral("設定 JQuantsPlan の値「%1」は Free、Light、Standard、Premium のどれかにしてください。").arg(MainModule::JQuantsPlan));
+        return 1;
+    }
+    jq::ClientOptions client;
+    client.baseUrl = MainModule::JQuantsURL.trimmed().isEmpty() ? jq::defaultBaseUrl() : MainModule::JQuantsURL.trimmed();
+    client.apiKey = apiKey();
+    client.paceMs = jq::paceOf(*plan);
+
+    jq::RunOptions options;
+    options.from = from;
+    options.to = to;
+    options.today = QDate::currentDate();
+    options.plan = *plan;
+    options.refetch = refetch;
+    options.dailyFolder = folderOf(MainModule::hibiPath);
+    options.marginFolder = folderOf(MainModule::sinyoPath);
+    options.registrationPath = importer::registrationFilePath();
+    options.databasePath = MainModule::DBPath;
+    QDir().mkpath(MainModule::dataFolder());
+
+    HttpClient http;
+    const auto runWith = [&](const std::function<void(const jq::RunProgress &)> &progress, const std::function<bool()> &stop) {
+        jq::Client service(http, client, [&stop](int ms) { return jq::waitUnlessStopped(ms, stop); });
+        return jq::run(options, issues, service, progress, stop);
+    };
+    const auto headline = [](const jq::RunResult &r) {
+        if (!r.ok)
+            return r.error;
+        return r.stopped ? QStringLiteral("途中で止めました。取得済みの日は残っています。もう一度実行すると続きから取得します。")
+                         : QStringLiteral("取得終了しました。取込み画面の「株価データー読込み」で読み込んでください。");
+    };
+
+    jq::RunResult result;
+    if (window) {
+        ConvertWindow w([&](ConvertWindow &shown) {
+            result = runWith([&shown](const jq::RunProgress &p) { shown.showProgress(jq::progressText(p)); },
+                             [&shown] { return shown.stopRequested(); });
+            QStringList lines = jq::summaryLines(result);
+            for (const importer::SkippedLine &p : result.problems.lines())
+                lines.append(QStringLiteral("%1: %2").arg(p.file, p.reason));
+            shown.showEnd(headline(result), lines);
+        });
+        w.exec();
+    } else {
+        err(QStringLiteral("J-Quants（%1 プラン）から %2 ～ %3 を取得します。Ctrl+C で取得中の日の後に止まります。")
+                .arg(jq::planName(*plan), DateUtil::formatIso(from), DateUtil::formatIso(to)));
+        std::signal(SIGINT, onInterrupt);
+        bool toldStopping = false;
+        const auto stop = [&] {
+            if (interrupted && !toldStopping) {
+                toldStopping = true;
+                err(QStringLiteral("中止します（取得中の日の後で止まります。もう一度 Ctrl+C ですぐに終わります）。"));
+            }
+            return interrupted != 0;
+        };
+        result = runWith([](const jq::RunProgress &p) { err(jq::progressText(p)); }, stop);
+        std::signal(SIGINT, SIG_DFL);
+        printProblems(result.problems);
+        for (const QString &line : jq::summaryLines(result))
+            err(line);
+        err(headline(result));
+    }
+    if (!result.ok)
+        return 1;
+    return result.stopped ? StoppedStatus : 0;
+}
+
+int convertFromFiles(const QDate &from, const QDate &to, QString source, const convert::IssueRegister &issues)
+{
+    // A relative folder or file is taken from the program folder, as the settings' folders are.
+    if (!source.isEmpty() && !source.contains(QLatin1String("://"))) {
+        source = Settings::folderPath(source);
+        if (QFileInfo(source).isRelative())
+            source = QDir(MainModule::ProgramFolder).filePath(source);
+    }
+    convert::ConvertRequest request;
+    request.from = from;
+    request.to = to;
+    request.source = source;
+    request.dailyFolder = folderOf(MainModule::hibiPath);
+
+    err(QStringLiteral("変換 %1 ～ %2: %3 → %4")
+            .arg(DateUtil::formatYYMMDD(from), DateUtil::formatYYMMDD(to), source, request.dailyFolder));
+    HttpClient http;
+    const convert::ConvertResult result = convert::convert(request, issues, &http, err);
+    printProblems(result.problems);
+    if (!result.ok) {
+        err(result.error);
+        return 1;
+    }
+    err(QStringLiteral("変換終了: 日々データー %1 ファイル、%2 件（読めない行 %3）")
+            .arg(result.filesWritten)
+            .arg(result.recordsWritten)
+            .arg(result.problems.count()));
+    return 0;
 }
 
 } // namespace
@@ -47,12 +227,14 @@ int main(int argc, char **argv)
     // Past a file-size limit a write fails, and is reported, instead of ending the program unsaid.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
-    QCoreApplication app(argc, argv);
+    const bool windowWanted = startedByTheImportWindow(argc, argv) && displayAvailable();
+    std::unique_ptr<QCoreApplication> app(windowWanted ? new QApplication(argc, argv) : new QCoreApplication(argc, argv));
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
 
     QString folder;
     QString fromText, toText, source;
+    bool refetch = false;
     while (!args.isEmpty()) {
         const QString a = args.takeFirst();
         const auto value = [&](QString &into) {
@@ -73,6 +255,9 @@ int main(int argc, char **argv)
             ok = value(folder);
         } else if (a == QLatin1String("--source")) {
             ok = value(source);
+        } else if (a == QLatin1String("--refetch")) {
+            refetch = true;
+        } else if (a == QLatin1String("--no-window")) {
         } else if (!a.startsWith(QLatin1String("--")) && a.count(QLatin1Char(',')) == 1 && fromText.isEmpty()) {
             fromText = a.section(QLatin1Char(','), 0, 0).trimmed();
             toText = a.section(QLatin1Char(','), 1, 1).trimmed();
@@ -104,12 +289,8 @@ int main(int argc, char **argv)
         ini.cstrkey = QStringLiteral("Source");
         source = ini.GetLineINI();
     }
-    // A relative folder or file is taken from the program folder, as the settings' folders are.
-    if (!source.isEmpty() && !source.contains(QLatin1String("://"))) {
-        source = Settings::folderPath(source);
-        if (QFileInfo(source).isRelative())
-            source = QDir(MainModule::ProgramFolder).filePath(source);
-    }
+    const bool service = source.trimmed().compare(QLatin1String("jquants"), Qt::CaseInsensitive) == 0
+        || (source.trimmed().isEmpty() && !apiKey().isEmpty());
 
     convert::IssueRegister issues;
     if (QFileInfo::exists(MainModule::DBPath)) {
@@ -120,32 +301,8 @@ int main(int argc, char **argv)
             return 1;
         }
     }
-
-    convert::ConvertRequest request;
-    request.from = from;
-    request.to = to;
-    request.source = source;
-    request.dailyFolder = Settings::folderPath(MainModule::hibiPath);
-    if (!request.dailyFolder.isEmpty() && QFileInfo(request.dailyFolder).isRelative())
-        request.dailyFolder = QDir(MainModule::ProgramFolder).filePath(request.dailyFolder);
-
-    err(QStringLiteral("変換 %1 ～ %2: %3 → %4")
-            .arg(DateUtil::formatYYMMDD(from), DateUtil::formatYYMMDD(to), source, request.dailyFolder));
-    HttpClient http;
-    const convert::ConvertResult result = convert::convert(request, issues, &http, err);
-    for (const importer::SkippedLine &p : result.problems.lines()) {
-        if (p.line > 0)
-            err(QStringLiteral("%1:%2: %3").arg(p.file).arg(p.line).arg(p.reason));
-        else
-            err(QStringLiteral("%1: %2").arg(p.file, p.reason));
-    }
-    if (!result.ok) {
-        err(result.error);
-        return 1;
-    }
-    err(QStringLiteral("変換終了: 日々データー %1 ファイル、%2 件（読めない行 %3）")
-            .arg(result.filesWritten)
-            .arg(result.recordsWritten)
-            .arg(result.problems.count()));
-    return 0;
+    const int status = service ? convertFromService(from, to, refetch, windowWanted, issues)
+                               : convertFromFiles(from, to, source, issues);
+    db::Database::closeAll();
+    return status;
 }
