@@ -6,6 +6,7 @@
 #include "base/Ports.h"
 #include "base/Settings.h"
 #include "convert/Converter.h"
+#include "convert/JQuantsSource.h"
 #include "datagen/DataGenerator.h"
 #include "db/Database.h"
 #include "db/DbError.h"
@@ -44,13 +45,10 @@ Outcome failed(const QString &message, bool openOptions = false)
     return outcome;
 }
 
-// The daily-file folder as Convt and the import read it: relative folders lie in the program folder.
+// The daily-file folder as Convt and the import read it.
 QString dailyFolder()
 {
-    QString folder = Settings::folderPath(MainModule::hibiPath);
-    if (!folder.isEmpty() && QFileInfo(folder).isRelative())
-        folder = QDir(MainModule::ProgramFolder).filePath(folder);
-    return folder;
+    return Settings::folderInProgramFolder(MainModule::hibiPath);
 }
 
 } // namespace
@@ -169,6 +167,50 @@ Outcome fromCsvFolder(const QString &folder, const Range &range, Http &http, Pro
         return failed(QStringLiteral("フォルダ %1 に %2 ～ %3 の株価データーがありません。")
                           .arg(QDir::toNativeSeparators(folder), DateUtil::formatYYMMDD(range.first), DateUtil::formatYYMMDD(range.last)));
     return importRange(range, progress, prompt);
+}
+
+Range exchangeServiceRange(const QDate &today)
+{
+    const bool freePlan = convert::jquants::planNamed(MainModule::JQuantsPlan) == convert::jquants::Plan::Free;
+    return proposedRange(freePlan ? today.addDays(-7 * 12) : today);
+}
+
+Outcome fromExchangeService(const QDate &today, Http &http, Progress &progress, Prompt &prompt,
+                            const std::function<bool()> &stopRequested)
+{
+    namespace jq = convert::jquants;
+    if (jq::apiKeyOfSettings().isEmpty())
+        return failed(QStringLiteral("取引所データーサービスのAPIキーを入力して下さい。"));
+    const Range range = exchangeServiceRange(today);
+    const jq::SettingsRun settings = jq::runOfSettings(range.first, range.last, today, false);
+    if (!settings.problem.isEmpty())
+        return failed(settings.problem, true);
+    convert::IssueRegister issues;
+    try {
+        issues = convert::IssueRegister::load(MainModule::DBPath);
+    } catch (const db::DbError &e) {
+        return failed(e.description());
+    }
+    if (!QDir().mkpath(MainModule::dataFolder()))
+        return failed(QStringLiteral("フォルダ %1 を作成できません。").arg(QDir::toNativeSeparators(MainModule::dataFolder())));
+    jq::Client service(http, settings.client, [&stopRequested](int ms) { return jq::waitUnlessStopped(ms, stopRequested); });
+    const jq::RunResult fetched = jq::run(
+        settings.options, issues, service, [&progress](const jq::RunProgress &p) { progress.setPhase(jq::progressText(p)); },
+        stopRequested);
+    if (!fetched.ok)
+        return failed(fetched.error);
+    if (fetched.stopped)
+        return failed(QStringLiteral("途中で止めました。取得済みの日は残っています。もう一度「開始」を押すと続きから取得します。"));
+    {
+        importer::ImportContext context{progress, prompt};
+        const importer::ImportResult result = importer::ImportRegistration(context);
+        if (!result.completed)
+            return failed(result.errorDescription.isEmpty() ? QStringLiteral("銘柄登録を読み込めませんでした。") : result.errorDescription);
+    }
+    Outcome outcome = importRange(range, progress, prompt);
+    if (outcome.ok && !fetched.notes.isEmpty())
+        outcome.message += QLatin1Char('\n') + fetched.notes.join(QLatin1Char('\n'));
+    return outcome;
 }
 
 Outcome fromDemo(const Range &range, Progress &progress, Prompt &prompt)

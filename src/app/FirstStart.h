@@ -7,6 +7,8 @@
 #include <QDate>
 #include <QString>
 
+#include <functional>
+
 class Http;
 class Progress;
 class Prompt;
@@ -45,6 +47,16 @@ Outcome fromDataServer(const Range &range, Http &http, Progress &progress, Promp
 // The converter's source is set to the folder (setting [Convt] Source); the range is converted into
 // the daily-file folder and imported with weekly rows.
 Outcome fromCsvFolder(const QString &folder, const Range &range, Http &http, Progress &progress, Prompt &prompt);
+
+// The exchange data service with the key and plan of the settings: the three months proposed for
+// today (on the Free plan, which gives prices 12 weeks old and older, the three months ending 12
+// weeks ago) fetched as the converter fetches them, then the registration and the prices imported
+// with weekly rows. stopRequested is asked between days; a stopped run is not ok and keeps every
+// finished day for the next one.
+// The range fromExchangeService fetches for the plan of the settings.
+Range exchangeServiceRange(const QDate &today);
+Outcome fromExchangeService(const QDate &today, Http &http, Progress &progress, Prompt &prompt,
+                            const std::function<bool()> &stopRequested);
 
 // Generated prices of made-up issues for the range (the demo program folder's generator): the
 // registration file and daily files, then their import with weekly rows.

@@ -196,24 +196,21 @@ FirstStart::Outcome frmFirstStart::runChoice()
             return noHttp;
         return FirstStart::fromDataServer(m_range, *http, progress, prompt);
     }
-    // The exchange data service: its key and plan are the converter's settings; the converter runs
-    // as the import window starts it, and its daily files are imported on the next import.
-    if (TxtExchangeKey->text().trimmed().isEmpty())
-        return {false, QStringLiteral("取引所データーサービスのAPIキーを入力して下さい。"), {}, false};
+    // The exchange data service: its key and plan are the converter's settings.
     QString error;
     if (!Settings::writeSettingsValue(QStringLiteral("JQuantsKey"), TxtExchangeKey->text().trimmed(), &error)
         || !Settings::writeSettingsValue(QStringLiteral("JQuantsPlan"), CboExchangePlan->currentText(), &error))
         return {false, error, {}, false};
-    QString program = importer::ConverterPath(MainModule::ProgramFolder);
-    if (program.isEmpty())
-        program = importer::ConverterPath(QCoreApplication::applicationDirPath());
-    const QString argument = importer::ConverterArgument(DateUtil::formatYYMMDD(m_range.first), DateUtil::formatYYMMDD(m_range.last));
-    if (program.isEmpty() || !m_services.shell || !m_services.shell->start(program, {argument}, MainModule::ProgramFolder))
-        return {false, QStringLiteral("ファイル変換プログラム Convt を起動できませんでした。"), {}, false};
-    return {false,
-            QStringLiteral("取引所データーサービスから %1 の株価を取得しています。\n変換が終わったら「株価データー読込み」で読み込んで下さい。").arg(argument),
-            {},
-            false};
+    MainModule::JQuantsKey = TxtExchangeKey->text().trimmed();
+    MainModule::JQuantsPlan = CboExchangePlan->currentText();
+    if (!http)
+        return noHttp;
+    m_stopRequested = false;
+    return FirstStart::fromExchangeService(m_services.clock ? m_services.clock->today() : QDate::currentDate(), *http, progress,
+                                           prompt, [this] {
+                                               QCoreApplication::processEvents();
+                                               return m_stopRequested;
+                                           });
 }
 
 void frmFirstStart::cmdFirstKido_Click()
@@ -245,6 +242,11 @@ void frmFirstStart::cmdFirstKido_Click()
 
 void frmFirstStart::reject()
 {
-    if (!m_busy)
+    if (!m_busy) {
         QDialog::reject();
+        return;
+    }
+    // Escape while prices are fetched: the fetch ends after the day it is on.
+    m_stopRequested = true;
+    setStatus(QStringLiteral("取得中の日が終わったら止めます..."));
 }

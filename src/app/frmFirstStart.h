@@ -61,4 +61,5 @@ private:
     FirstStart::Range m_range;
     FirstStart::Outcome m_outcome;
     bool m_busy = false;
+    bool m_stopRequested = false; // Escape during a fetch of the exchange data service
 };

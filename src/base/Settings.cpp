@@ -366,6 +366,14 @@ QString folderPath(const QString &text)
     return path;
 }
 
+QString folderInProgramFolder(const QString &text)
+{
+    QString path = folderPath(text);
+    if (!path.isEmpty() && QFileInfo(path).isRelative())
+        path = QDir(MainModule::ProgramFolder).filePath(path);
+    return path;
+}
+
 QString settingsValue(const QString &key)
 {
     return iniOf(mainSection(), key).GetLineINI();

@@ -83,6 +83,9 @@ QString quoteAddress();
 // settings file has always held them. File access goes through this: every "\" becomes "/",
 // which Qt accepts on every platform ("C:\Kabu\Data\" -> "C:/Kabu/Data/").
 QString folderPath(const QString &text);
+// folderPath, with a relative folder taken from the program folder (as the import and Convt read
+// "Data\\").
+QString folderInProgramFolder(const QString &text);
 
 // One key of section "Miravel" of IniPath, for the windows that keep their own keys
 // (FilterGaku, JyohoHi, BackPath, boardA, ...): "" when missing.

@@ -2,12 +2,15 @@
 
 #include "base/DateUtil.h"
 #include "base/Helpers.h"
+#include "base/MainModule.h"
+#include "base/Settings.h"
 #include "base/TextFile.h"
 #include "db/Database.h"
 #include "db/DbError.h"
 #include "import/ImportPaths.h"
 #include "import/PriceFiles.h"
 #include "import/PriceRecords.h"
+#include "import/Registration.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -653,6 +656,35 @@ RunResult run(const RunOptions &options, const IssueRegister &issues, Client &cl
     report(QString());
     result.ok = true;
     return finish();
+}
+
+QString apiKeyOfSettings()
+{
+    const QString fromEnvironment = qEnvironmentVariable("JQUANTS_API_KEY").trimmed();
+    return fromEnvironment.isEmpty() ? MainModule::JQuantsKey.trimmed() : fromEnvironment;
+}
+
+SettingsRun runOfSettings(const QDate &from, const QDate &to, const QDate &today, bool refetch)
+{
+    SettingsRun run;
+    const std::optional<Plan> plan = planNamed(MainModule::JQuantsPlan);
+    if (!plan) {
+        run.problem = QStringLiteral("設定 JQuantsPlan の値「%1」は Free、Light、Standard、Premium のどれかにしてください。").arg(MainModule::JQuantsPlan);
+        return run;
+    }
+    run.client.baseUrl = MainModule::JQuantsURL.trimmed().isEmpty() ? defaultBaseUrl() : MainModule::JQuantsURL.trimmed();
+    run.client.apiKey = apiKeyOfSettings();
+    run.client.paceMs = paceOf(*plan);
+    run.options.from = from;
+    run.options.to = to;
+    run.options.today = today;
+    run.options.plan = *plan;
+    run.options.refetch = refetch;
+    run.options.dailyFolder = Settings::folderInProgramFolder(MainModule::hibiPath);
+    run.options.marginFolder = Settings::folderInProgramFolder(MainModule::sinyoPath);
+    run.options.registrationPath = importer::registrationFilePath();
+    run.options.databasePath = MainModule::DBPath;
+    return run;
 }
 
 } // namespace convert::jquants

@@ -86,4 +86,17 @@ QStringList summaryLines(const RunResult &result);
 RunResult run(const RunOptions &options, const IssueRegister &issues, Client &client,
               const std::function<void(const RunProgress &)> &progress, const std::function<bool()> &stopRequested);
 
+// A run as the settings describe it: the key (JQUANTS_API_KEY before the setting JQuantsKey), the
+// plan and its pace (JQuantsPlan), the address (JQuantsURL), and the program folder's daily and
+// margin folders, Regist.Mei and database. problem says what keeps the run from starting.
+struct SettingsRun
+{
+    QString problem;
+    ClientOptions client;
+    RunOptions options;
+};
+SettingsRun runOfSettings(const QDate &from, const QDate &to, const QDate &today, bool refetch);
+// The key a run would use; empty when none is set.
+QString apiKeyOfSettings();
+
 } // namespace convert::jquants

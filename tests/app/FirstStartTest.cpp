@@ -8,6 +8,7 @@
 #include "base/TextFile.h"
 #include "db/Database.h"
 #include "loopback/LoopbackServer.h"
+#include "loopback/ServiceFixture.h"
 #include "net/HttpClient.h"
 #include "support/TestSupport.h"
 
@@ -153,6 +154,44 @@ TEST_F(FirstStartTest, CsvFolderIsTheConvertersSourceAndIsImported)
     const FirstStart::Outcome none = FirstStart::fromCsvFolder(csv + QStringLiteral("/none"), {QDate(2024, 1, 1), QDate(2024, 1, 5)}, http, progress, prompt);
     EXPECT_FALSE(none.ok);
     EXPECT_EQ(none.message, QStringLiteral("フォルダ %1 がありません。").arg(QDir::toNativeSeparators(csv + QStringLiteral("/none"))));
+}
+
+TEST_F(FirstStartTest, ExchangeServiceIsFetchedImportedAndEndsOnAnIssue)
+{
+    LoopbackServer server;
+    ServiceFixture service(server);
+    service.list(QStringLiteral("72030"), QStringLiteral("トヨタ自動車"), QStringLiteral("0111"));
+    service.list(QStringLiteral("13010"), QStringLiteral("極洋"), QStringLiteral("0112"));
+    for (int day = 10; day <= 14; ++day) {
+        service.bar(QDate(2024, 6, day), QStringLiteral("72030"), 2700, 2750, 2690, 2701, 1234500);
+        service.bar(QDate(2024, 6, day), QStringLiteral("13010"), 4000, 4010, 3990, 4005, 12300);
+    }
+    MainModule::JQuantsKey = QString::fromLatin1(service.key());
+    MainModule::JQuantsURL = service.baseUrl();
+    MainModule::JQuantsPlan = QStringLiteral("Premium"); // the fastest pace keeps the test short
+    const QDate today(2024, 6, 15); // a Saturday: the range ends on Friday the 14th
+    const FirstStart::Outcome o = FirstStart::fromExchangeService(today, http, progress, prompt, [] { return false; });
+    ASSERT_TRUE(o.ok) << o.message.toStdString();
+    EXPECT_EQ(o.firstCode, QStringLiteral("1301"));
+    EXPECT_EQ(rows(QStringLiteral("Mei")), 2);
+    EXPECT_EQ(rows(QStringLiteral("dayData")), 10);
+    EXPECT_EQ(rows(QStringLiteral("weekData")), 2);
+    EXPECT_EQ(service.requestsFor(QStringLiteral("/v2/equities/bars/daily?date=20240615")), 0) << "never a Saturday";
+
+    // On the Free plan the three months end 12 weeks back; a stop keeps what is there and says so.
+    MainModule::JQuantsPlan = QStringLiteral("Free");
+    const FirstStart::Outcome stopped = FirstStart::fromExchangeService(today, http, progress, prompt, [] { return true; });
+    EXPECT_FALSE(stopped.ok);
+    EXPECT_TRUE(stopped.message.startsWith(QStringLiteral("途中で止めました。"))) << stopped.message.toStdString();
+    const FirstStart::Range free = FirstStart::exchangeServiceRange(today);
+    EXPECT_EQ(free.last, QDate(2024, 3, 22)) << "the Free plan's newest day is 12 weeks back";
+    EXPECT_EQ(free.first, QDate(2023, 12, 22));
+    EXPECT_EQ(rows(QStringLiteral("dayData")), 10);
+
+    MainModule::JQuantsKey.clear();
+    qunsetenv("JQUANTS_API_KEY");
+    EXPECT_EQ(FirstStart::fromExchangeService(today, http, progress, prompt, [] { return false; }).message,
+              QStringLiteral("取引所データーサービスのAPIキーを入力して下さい。"));
 }
 
 TEST_F(FirstStartTest, DemoDataFillTheProposedRange)

@@ -92,21 +92,6 @@ bool startedByTheImportWindow(int argc, char **argv)
     return dates;
 }
 
-QString apiKey()
-{
-    const QString fromEnvironment = qEnvironmentVariable("JQUANTS_API_KEY").trimmed();
-    return fromEnvironment.isEmpty() ? MainModule::JQuantsKey.trimmed() : fromEnvironment;
-}
-
-// A folder setting as a path, relative ones taken from the program folder.
-QString folderOf(const QString &setting)
-{
-    QString path = Settings::folderPath(setting);
-    if (!path.isEmpty() && QFileInfo(path).isRelative())
-        path = QDir(MainModule::ProgramFolder).filePath(path);
-    return path;
-}
-
 void printProblems(const importer::SkipReport &problems)
 {
     for (const importer::SkippedLine &p : problems.lines()) {
@@ -120,26 +105,13 @@ void printProblems(const importer::SkipReport &problems)
 int convertFromService(const QDate &from, const QDate &to, bool refetch, bool window, const convert::IssueRegister &issues)
 {
     namespace jq = convert::jquants;
-    const std::optional<jq::Plan> plan = jq::planNamed(MainModule::JQuantsPlan);
-    if (!plan) {
-        err(QStringLiteral("設定 JQuantsPlan の値「%1」は Free、Light、Standard、Premium のどれかにしてください。").arg(MainModule::JQuantsPlan));
+    const jq::SettingsRun settings = jq::runOfSettings(from, to, QDate::currentDate(), refetch);
+    if (!settings.problem.isEmpty()) {
+        err(settings.problem);
         return 1;
     }
-    jq::ClientOptions client;
-    client.baseUrl = MainModule::JQuantsURL.trimmed().isEmpty() ? jq::defaultBaseUrl() : MainModule::JQuantsURL.trimmed();
-    client.apiKey = apiKey();
-    client.paceMs = jq::paceOf(*plan);
-
-    jq::RunOptions options;
-    options.from = from;
-    options.to = to;
-    options.today = QDate::currentDate();
-    options.plan = *plan;
-    options.refetch = refetch;
-    options.dailyFolder = folderOf(MainModule::hibiPath);
-    options.marginFolder = folderOf(MainModule::sinyoPath);
-    options.registrationPath = importer::registrationFilePath();
-    options.databasePath = MainModule::DBPath;
+    const jq::ClientOptions &client = settings.client;
+    const jq::RunOptions &options = settings.options;
     QDir().mkpath(MainModule::dataFolder());
 
     HttpClient http;
@@ -167,7 +139,7 @@ int convertFromService(const QDate &from, const QDate &to, bool refetch, bool wi
         w.exec();
     } else {
         err(QStringLiteral("J-Quants（%1 プラン）から %2 ～ %3 を取得します。Ctrl+C で取得中の日の後に止まります。")
-                .arg(jq::planName(*plan), DateUtil::formatIso(from), DateUtil::formatIso(to)));
+                .arg(jq::planName(options.plan), DateUtil::formatIso(from), DateUtil::formatIso(to)));
         std::signal(SIGINT, onInterrupt);
         bool toldStopping = false;
         const auto stop = [&] {
@@ -201,7 +173,7 @@ int convertFromFiles(const QDate &from, const QDate &to, QString source, const c
     request.from = from;
     request.to = to;
     request.source = source;
-    request.dailyFolder = folderOf(MainModule::hibiPath);
+    request.dailyFolder = Settings::folderInProgramFolder(MainModule::hibiPath);
 
     err(QStringLiteral("変換 %1 ～ %2: %3 → %4")
             .arg(DateUtil::formatYYMMDD(from), DateUtil::formatYYMMDD(to), source, request.dailyFolder));
@@ -290,7 +262,7 @@ int main(int argc, char **argv)
         source = ini.GetLineINI();
     }
     const bool service = source.trimmed().compare(QLatin1String("jquants"), Qt::CaseInsensitive) == 0
-        || (source.trimmed().isEmpty() && !apiKey().isEmpty());
+        || (source.trimmed().isEmpty() && !convert::jquants::apiKeyOfSettings().isEmpty());
 
     convert::IssueRegister issues;
     if (QFileInfo::exists(MainModule::DBPath)) {
