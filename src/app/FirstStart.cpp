@@ -179,7 +179,7 @@ Outcome fromExchangeService(const QDate &today, Http &http, Progress &progress, 
                             const std::function<bool()> &stopRequested)
 {
     namespace jq = convert::jquants;
-    if (jq::apiKeyOfSettings().isEmpty())
+    if (Settings::exchangeServiceKey().isEmpty())
         return failed(QStringLiteral("取引所データーサービスのAPIキーを入力して下さい。"));
     const Range range = exchangeServiceRange(today);
     const jq::SettingsRun settings = jq::runOfSettings(range.first, range.last, today, false);

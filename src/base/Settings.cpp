@@ -374,6 +374,23 @@ QString folderInProgramFolder(const QString &text)
     return path;
 }
 
+QString converterSource()
+{
+    return iniOf(QStringLiteral("Convt"), QStringLiteral("Source")).GetLineINI();
+}
+
+QString exchangeServiceKey()
+{
+    const QString fromEnvironment = qEnvironmentVariable("JQUANTS_API_KEY").trimmed();
+    return fromEnvironment.isEmpty() ? MainModule::JQuantsKey.trimmed() : fromEnvironment;
+}
+
+bool exchangeServiceIsSource(const QString &source)
+{
+    const QString s = source.trimmed();
+    return s.compare(QLatin1String("jquants"), Qt::CaseInsensitive) == 0 || (s.isEmpty() && !exchangeServiceKey().isEmpty());
+}
+
 QString settingsValue(const QString &key)
 {
     return iniOf(mainSection(), key).GetLineINI();

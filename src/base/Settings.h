@@ -87,6 +87,15 @@ QString folderPath(const QString &text);
 // "Data\\").
 QString folderInProgramFolder(const QString &text);
 
+// The converter's source as the settings hold it (key Source of section [Convt]).
+QString converterSource();
+// The API key of the exchange data service: the environment's JQUANTS_API_KEY before the setting
+// JQuantsKey; empty when neither is set.
+QString exchangeServiceKey();
+// The converter fetches from the exchange data service for this source: "jquants", or no source
+// at all while a key is set.
+bool exchangeServiceIsSource(const QString &source);
+
 // One key of section "Miravel" of IniPath, for the windows that keep their own keys
 // (FilterGaku, JyohoHi, BackPath, boardA, ...): "" when missing.
 QString settingsValue(const QString &key);

@@ -658,12 +658,6 @@ RunResult run(const RunOptions &options, const IssueRegister &issues, Client &cl
     return finish();
 }
 
-QString apiKeyOfSettings()
-{
-    const QString fromEnvironment = qEnvironmentVariable("JQUANTS_API_KEY").trimmed();
-    return fromEnvironment.isEmpty() ? MainModule::JQuantsKey.trimmed() : fromEnvironment;
-}
-
 SettingsRun runOfSettings(const QDate &from, const QDate &to, const QDate &today, bool refetch)
 {
     SettingsRun run;
@@ -673,7 +667,7 @@ SettingsRun runOfSettings(const QDate &from, const QDate &to, const QDate &today
         return run;
     }
     run.client.baseUrl = MainModule::JQuantsURL.trimmed().isEmpty() ? defaultBaseUrl() : MainModule::JQuantsURL.trimmed();
-    run.client.apiKey = apiKeyOfSettings();
+    run.client.apiKey = Settings::exchangeServiceKey();
     run.client.paceMs = paceOf(*plan);
     run.options.from = from;
     run.options.to = to;

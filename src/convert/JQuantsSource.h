@@ -96,7 +96,5 @@ struct SettingsRun
     RunOptions options;
 };
 SettingsRun runOfSettings(const QDate &from, const QDate &to, const QDate &today, bool refetch);
-// The key a run would use; empty when none is set.
-QString apiKeyOfSettings();
 
 } // namespace convert::jquants

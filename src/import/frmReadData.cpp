@@ -5,6 +5,7 @@
 #include "base/DateUtil.h"
 #include "base/Helpers.h"
 #include "base/MainModule.h"
+#include "base/Settings.h"
 #include "db/DbError.h"
 #include "import/DailyImport.h"
 #include "import/ImportRun.h"
@@ -264,7 +265,9 @@ void frmReadData::CmdFileConvert_Click()
         if (!checkBeforeRun())
             return;
         Prompt &prompt = *m_services.prompt;
-        if (prompt.askYesNo(QStringLiteral("銘柄データーを最新の状態にしてファイル変換を行いますか？（推奨）"), kConfirm)) {
+        // The exchange data service gives its own listed issues: Convt writes the registration file.
+        if (!Settings::exchangeServiceIsSource(Settings::converterSource())
+            && prompt.askYesNo(QStringLiteral("銘柄データーを最新の状態にしてファイル変換を行いますか？（推奨）"), kConfirm)) {
             if (m_services.shell)
                 OpenWebPage(*m_services.shell, MainModule::MURL);
             if (m_services.downloadRegistration)

@@ -230,6 +230,14 @@ TEST_F(ReadDataWindowTest, ConverterStartsWithBothDatesFromTheProgramFolder)
     EXPECT_EQ(QDir(shell.startFolder), QDir(folder.path()));
     EXPECT_TRUE(prompt.messages().isEmpty());
     EXPECT_TRUE(w->isVisible());
+
+    // With the exchange data service as the source no data-server registration is offered: the
+    // service gives its own listed issues.
+    MainModule::JQuantsKey = QStringLiteral("a-key");
+    w->CmdFileConvert->click();
+    MainModule::JQuantsKey.clear();
+    EXPECT_EQ(prompt.questions().size(), 1);
+    EXPECT_EQ(shell.started.size(), 2);
 }
 
 TEST_F(ReadDataWindowTest, ConversionWithRegistrationKeepsTheWindowOpenAndSkipsTheOffer)

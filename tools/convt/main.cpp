@@ -164,11 +164,8 @@ int convertFromService(const QDate &from, const QDate &to, bool refetch, bool wi
 int convertFromFiles(const QDate &from, const QDate &to, QString source, const convert::IssueRegister &issues)
 {
     // A relative folder or file is taken from the program folder, as the settings' folders are.
-    if (!source.isEmpty() && !source.contains(QLatin1String("://"))) {
-        source = Settings::folderPath(source);
-        if (QFileInfo(source).isRelative())
-            source = QDir(MainModule::ProgramFolder).filePath(source);
-    }
+    if (!source.contains(QLatin1String("://")))
+        source = Settings::folderInProgramFolder(source);
     convert::ConvertRequest request;
     request.from = from;
     request.to = to;
@@ -254,15 +251,9 @@ int main(int argc, char **argv)
         err(QStringLiteral("設定ファイル %1 を読めません。").arg(MainModule::IniPath));
         return 1;
     }
-    if (source.isEmpty()) {
-        cINI ini;
-        ini.cstrPath = MainModule::IniPath;
-        ini.cstrSection = QStringLiteral("Convt");
-        ini.cstrkey = QStringLiteral("Source");
-        source = ini.GetLineINI();
-    }
-    const bool service = source.trimmed().compare(QLatin1String("jquants"), Qt::CaseInsensitive) == 0
-        || (source.trimmed().isEmpty() && !convert::jquants::apiKeyOfSettings().isEmpty());
+    if (source.isEmpty())
+        source = Settings::converterSource();
+    const bool service = Settings::exchangeServiceIsSource(source);
 
     convert::IssueRegister issues;
     if (QFileInfo::exists(MainModule::DBPath)) {
