@@ -13,5 +13,4 @@ list(APPEND MIRAVEL_UI_SOURCES
   info/frmIntReadData.cpp
   info/frmInformation.cpp
   info/frmJyohoList.cpp
-  info/frmFarstMsg.cpp
 )
