@@ -172,7 +172,7 @@ Outcome fromCsvFolder(const QString &folder, const Range &range, Http &http, Pro
 Range exchangeServiceRange(const QDate &today)
 {
     const bool freePlan = convert::jquants::planNamed(MainModule::JQuantsPlan) == convert::jquants::Plan::Free;
-    return proposedRange(freePlan ? today.addDays(-7 * 12) : today);
+    return proposedRange(freePlan ? today.addDays(-convert::jquants::FreePlanDelayDays) : today);
 }
 
 Outcome fromExchangeService(const QDate &today, Http &http, Progress &progress, Prompt &prompt,

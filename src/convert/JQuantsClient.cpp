@@ -245,7 +245,7 @@ Answer Client::fetchAll(const QString &path, const QList<QPair<QString, QString>
             answer.rows = {};
             return answer;
         }
-        for (const QJsonValue &row : std::as_const(page.rows))
+        for (const auto &row : std::as_const(page.rows))
             answer.rows.append(row);
         if (!page.nextKey.isEmpty() && seenKeys.contains(page.nextKey)) {
             answer.outcome = Outcome::Failed;

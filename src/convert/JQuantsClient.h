@@ -33,6 +33,9 @@ QString planName(Plan plan);
 int requestsPerMinute(Plan plan);
 // The least time between the starts of two requests that keeps below the plan's limit.
 int paceOf(Plan plan);
+
+// The Free plan gives prices 12 weeks old and older.
+constexpr qint64 FreePlanDelayDays = 84;
 // Whether the plan includes the margin balances (/markets/margin-interest).
 bool planHasMargins(Plan plan);
 

@@ -101,7 +101,7 @@ public:
     // Adds the rows of one master answer; codes already listed keep what they had.
     void add(const QJsonArray &rows, QSet<QString> &skipped)
     {
-        for (const QJsonValue &value : rows) {
+        for (const auto &value : rows) {
             const QJsonObject row = value.toObject();
             const QString serviceCode = row.value(QLatin1String("Code")).toString();
             const int code = issueCodeOf(serviceCode);
@@ -182,7 +182,7 @@ struct RunState
     {
         Day day;
         const QString where = dayText(date);
-        for (const QJsonValue &value : rows) {
+        for (const auto &value : rows) {
             const QJsonObject row = value.toObject();
             const QString serviceCode = row.value(QLatin1String("Code")).toString();
             const int code = issueCodeOf(serviceCode);
@@ -251,7 +251,7 @@ struct RunState
     {
         std::vector<importer::MarginFileRecord> records;
         const QString where = importer::marginFileName(week);
-        for (const QJsonValue &value : rows) {
+        for (const auto &value : rows) {
             const QJsonObject row = value.toObject();
             const QString serviceCode = row.value(QLatin1String("Code")).toString();
             const int code = issueCodeOf(serviceCode);
@@ -446,7 +446,7 @@ RunResult run(const RunOptions &options, const IssueRegister &issues, Client &cl
     // The last day the plan gives: today, and 12 weeks back on the Free plan.
     QDate last = std::min(options.to, options.today);
     if (options.plan == Plan::Free) {
-        const QDate freeLast = options.today.addDays(-7 * 12);
+        const QDate freeLast = options.today.addDays(-FreePlanDelayDays);
         if (last > freeLast) {
             result.notes.append(QStringLiteral("Free プランでは直近 12 週間の株価を取得できないため、%1 までにしました。").arg(dayText(freeLast)));
             last = freeLast;
@@ -478,7 +478,7 @@ RunResult run(const RunOptions &options, const IssueRegister &issues, Client &cl
         return fail(!ending.isEmpty() ? ending : QStringLiteral("J-Quants の取引カレンダーを取得できません（%1）。").arg(calendar.error));
     }
     std::vector<QDate> tradingDays;
-    for (const QJsonValue &value : std::as_const(calendar.rows)) {
+    for (const auto &value : std::as_const(calendar.rows)) {
         const QJsonObject row = value.toObject();
         const QDate date = QDate::fromString(row.value(QLatin1String("Date")).toString(), Qt::ISODate);
         const QString division = row.value(QLatin1String("HolDiv")).toVariant().toString();

@@ -96,7 +96,7 @@ QStringList EntriesStillRegistered(const QString &dbPath, const QStringList &ent
 QString listPrefixAfterChange(const QString &dbPath, const QString &codeBoxText)
 {
     const QString typed = codeBoxText.left(2);
-    const QString prefix = allDigits(typed) ? typed : QStringLiteral("1");
+    QString prefix = allDigits(typed) ? typed : QStringLiteral("1");
     db::Database database(dbPath);
     const db::Params range{prefix.leftJustified(4, QLatin1Char('0')).toLongLong(), prefix.leftJustified(4, QLatin1Char('9')).toLongLong()};
     if (!database.scalar(QStringLiteral("select Count(*) from Mei where コード between ? and ? ;"), range).toLongLong()) {

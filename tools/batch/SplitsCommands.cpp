@@ -56,7 +56,7 @@ int run(Context &context, const QStringList &args)
 {
     if (args.isEmpty())
         return usage();
-    const QString sub = args.first();
+    const QString &sub = args.first();
     const QStringList rest = args.mid(1);
     if (!openProgramFolder(context))
         return ExitError;
