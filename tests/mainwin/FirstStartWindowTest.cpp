@@ -61,4 +61,30 @@ TEST_F(FirstStartWindow, DemoChoiceFillsThePricesAndCloses)
     EXPECT_GT(d.scalar(QStringLiteral("select count(*) from dayData where コード = ") + w.outcome().firstCode).toInt(), 55);
 }
 
+// The whole way on the real main window: the first activation opens the window, the demo is chosen,
+// and the main window ends on the chart of the first issue.
+TEST_F(FirstStartWindow, TheMainWindowEndsOnTheFirstIssuesChart)
+{
+    frmMain &main = openWindow(MainWindowStart::FirstRun);
+    bool chosen = false;
+    QTimer chooser;
+    QObject::connect(&chooser, &QTimer::timeout, [&] {
+        auto *first = qobject_cast<frmFirstStart *>(QApplication::activeModalWidget());
+        if (!first || chosen)
+            return;
+        chosen = true;
+        first->OptDemo->setChecked(true);
+        first->cmdFirstKido->click();
+    });
+    chooser.start(20);
+    main.show();
+    main.activateWindow();
+    ASSERT_TRUE(waitFor([&] { return chosen && !QApplication::activeModalWidget(); }));
+    letEventsRun(100);
+    EXPECT_EQ(main.MeiCode->text().size(), 4);
+    EXPECT_FALSE(main.LblMei->text().isEmpty());
+    EXPECT_GT(main.series().Count, 50) << "the chart of the first issue";
+    EXPECT_GT(main.KabukaList->count(), 50);
+}
+
 } // namespace
