@@ -1,6 +1,8 @@
 // Switching issues with Space in the main window: the time from the key press to the repainted
 // chart, over a list of issues on a database of several years of daily rows.
-//   mainwin_switch [issues=100] [years=10] [presses=100]
+//   mainwin_switch [issues=100] [years=10] [presses=100] [events=0]
+// events: split events (1:2 and 1:5 alternately) within the charts' last months, spread over the
+// issues, so that the charts Space shows are adjusted for them.
 // Runs offscreen unless QT_QPA_PLATFORM says otherwise.
 
 #include "app/MainCommands.h"
@@ -45,7 +47,7 @@ public:
     int messages = 0;
 };
 
-void fill(const QString &path, int issues, int years, const QDate &today)
+void fill(const QString &path, int issues, int years, int events, const QDate &today)
 {
     db::CreateDatabaseFile(path, nullptr);
     db::Database d(path);
@@ -92,6 +94,18 @@ void fill(const QString &path, int issues, int years, const QDate &today)
         }
     }
     sqlite3_finalize(s);
+
+    sqlite3_stmt *e = nullptr;
+    sqlite3_prepare_v2(h, "INSERT INTO adjustment (コード, 日付, 旧株数, 新株数) VALUES (?,?,1,?)", -1, &e, nullptr);
+    for (int n = 0; n < events; ++n) {
+        const QByteArray date = today.addDays(-20 - 7 * (n / issues)).toString(Qt::ISODate).toLatin1();
+        sqlite3_bind_int(e, 1, 1301 + n % issues);
+        sqlite3_bind_text(e, 2, date.constData(), int(date.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_int(e, 3, n % 2 ? 5 : 2);
+        sqlite3_step(e);
+        sqlite3_reset(e);
+    }
+    sqlite3_finalize(e);
     sqlite3_exec(h, "COMMIT", nullptr, nullptr, nullptr);
 }
 
@@ -113,8 +127,9 @@ int main(int argc, char **argv)
     const int issues = args.size() > 1 ? args[1].toInt() : 100;
     const int years = args.size() > 2 ? args[2].toInt() : 10;
     const int presses = args.size() > 3 ? args[3].toInt() : 100;
-    if (issues < 2 || issues > 699 || years < 1 || presses < 1) {
-        std::fprintf(stderr, "usage: mainwin_switch [issues=100 (2..699)] [years=10] [presses=100]\n");
+    const int events = args.size() > 4 ? args[4].toInt() : 0;
+    if (issues < 2 || issues > 699 || years < 1 || presses < 1 || events < 0 || events > issues * 10) {
+        std::fprintf(stderr, "usage: mainwin_switch [issues=100 (2..699)] [years=10] [presses=100] [events=0 (0..issues*10)]\n");
         return 2;
     }
 
@@ -124,14 +139,14 @@ int main(int argc, char **argv)
     const QDate today = QDate::currentDate();
     QElapsedTimer fillTimer;
     fillTimer.start();
-    fill(MainModule::DBPath, issues, years, today);
+    fill(MainModule::DBPath, issues, years, events, today);
     qint64 rows = 0;
     {
         db::Database d(MainModule::DBPath);
         rows = d.scalar(QStringLiteral("select Count(*) from daydata")).toLongLong();
     }
-    std::printf("database: %d issues, %lld daily rows (%d years), filled in %lld ms\n", issues,
-                static_cast<long long>(rows), years, static_cast<long long>(fillTimer.elapsed()));
+    std::printf("database: %d issues, %lld daily rows (%d years), %d split events, filled in %lld ms\n", issues,
+                static_cast<long long>(rows), years, events, static_cast<long long>(fillTimer.elapsed()));
 
     CountingPrompt prompt;
     SystemClock clock;
@@ -150,6 +165,7 @@ int main(int argc, char **argv)
     QCoreApplication::processEvents();
 
     std::vector<double> total, synchronous;
+    int adjusted = 0;
     int direction = 1;
     for (int i = 0; i < presses; ++i) {
         const int row = window.ListMei->currentRow();
@@ -172,8 +188,10 @@ int main(int argc, char **argv)
         }
         synchronous.push_back(afterKey);
         total.push_back(ms);
+        adjusted += window.series().Adjusted ? 1 : 0;
     }
-    std::printf("switch with Space, key press to repainted chart, %d presses:\n", presses);
+    std::printf("switch with Space, key press to repainted chart, %d presses (%d charts adjusted for splits):\n",
+                presses, adjusted);
     std::printf("  median %.2f ms   p90 %.2f ms   max %.2f ms\n", percentile(total, 0.5), percentile(total, 0.9),
                 *std::max_element(total.begin(), total.end()));
     std::printf("  of which load, indicators and price list (before the paint): median %.2f ms\n",
