@@ -501,10 +501,12 @@ void WriteBatch::finish()
         throw *error;
 }
 
-void WriteBatch::commit()
+bool WriteBatch::commit()
 {
-    if (m_outer && m_conn && monotonicMs() - m_beganMs >= GroupMs)
-        commitNow();
+    if (!m_outer || !m_conn || monotonicMs() - m_beganMs < GroupMs)
+        return false;
+    commitNow();
+    return true;
 }
 
 void WriteBatch::commitNow()
@@ -513,6 +515,16 @@ void WriteBatch::commitNow()
         return;
     if (!sqlite3_get_autocommit(m_conn->handle()))
         execOrThrow(*m_conn, "COMMIT");
+    execOrThrow(*m_conn, "BEGIN IMMEDIATE");
+    m_beganMs = monotonicMs();
+}
+
+void WriteBatch::rollback()
+{
+    if (!m_outer || !m_conn)
+        return;
+    if (!sqlite3_get_autocommit(m_conn->handle()))
+        execOrThrow(*m_conn, "ROLLBACK");
     execOrThrow(*m_conn, "BEGIN IMMEDIATE");
     m_beganMs = monotonicMs();
 }

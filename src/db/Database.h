@@ -107,8 +107,13 @@ public:
     ~WriteBatch() noexcept(false);
     WriteBatch(const WriteBatch &) = delete;
     WriteBatch &operator=(const WriteBatch &) = delete;
-    void commit();
+    // True when it committed.
+    bool commit();
     void commitNow();
+    // Takes back everything written since the last commit and goes on in a new transaction. Only
+    // the outermost batch can: a nested one leaves it to its owner (see isOuter()).
+    void rollback();
+    bool isOuter() const { return m_outer; }
     void finish();
 
 private:

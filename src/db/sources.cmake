@@ -4,6 +4,7 @@ list(APPEND MIRAVEL_CORE_SOURCES
   db/Connection.cpp
   db/Database.cpp
   db/Recordset.cpp
+  db/RowInserter.cpp
   db/Schema.cpp
   db/DatabaseFile.cpp
 )

@@ -3,6 +3,8 @@
 #include "base/DateUtil.h"
 #include "base/MainModule.h"
 #include "db/Database.h"
+#include "db/RowInserter.h"
+#include "import/DailyFileReader.h"
 #include "import/ImportPaths.h"
 #include "import/ImportRun.h"
 #include "import/InputProblems.h"
@@ -11,10 +13,10 @@
 #include "import/PriceRecords.h"
 #include "import/WeeklyBuilder.h"
 
-#include <QFile>
-
 #include <algorithm>
+#include <future>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace importer {
@@ -59,6 +61,13 @@ struct PreviousDay
     qint64 reference = 0;
 };
 
+// A daily file found in the range, by the date in its name.
+struct DailyFile
+{
+    QDate date;
+    QString path;
+};
+
 class DailyRun
 {
 public:
@@ -68,55 +77,108 @@ public:
     {
     }
 
+    // Each file is read and parsed on a second thread while the file before it is stored; every
+    // database write stays on this thread. A day is stored whole or not at all: the files before
+    // an error stay, the file of the error leaves nothing.
     void run(db::Database &database)
     {
         const FolderFiles folder(m_request.dailyFolder);
-        QDate lastFileDate;
+        std::vector<DailyFile> files;
         for (QDate d = m_request.start; d.isValid() && d <= m_request.end; d = d.addDays(1))
-            if (!folder.find(dailyFileName(d)).isEmpty())
-                lastFileDate = d;
+            if (QString path = folder.find(dailyFileName(d)); !path.isEmpty())
+                files.push_back({d, std::move(path)});
+        if (files.empty())
+            return;
+        const QDate lastFileDate = files.back().date;
+        const auto readAhead = [&files](size_t i) {
+            return std::async(std::launch::async, readDailyFile, files[i].path);
+        };
 
         db::WriteBatch batch(database);
-        for (QDate d = m_request.start; d.isValid() && d <= m_request.end; d = d.addDays(1)) {
-            const QString path = folder.find(dailyFileName(d));
-            if (path.isEmpty())
+        size_t firstUncommitted = 0;
+        ResultMark committed = mark();
+        std::future<ParsedDailyFile> ahead = readAhead(0);
+        for (size_t i = 0; i < files.size(); ++i) {
+            const ParsedDailyFile file = ahead.get();
+            if (i + 1 < files.size())
+                ahead = readAhead(i + 1);
+            if (!batch.isOuter()) {
+                // Inside another's transaction the file's writes are a savepoint of it.
+                FileWrites fileWrites(database);
+                storeFile(database, file, lastFileDate);
+                fileWrites.release();
                 continue;
-            FileWrites fileWrites(database);
+            }
             try {
-                importFile(database, path, lastFileDate);
-            } catch (...) {
-                m_meiAppend.close();
+                storeFile(database, file, lastFileDate);
+            } catch (const db::DbError &) {
+                // The rows of the file so far cannot be taken back alone (a savepoint per file
+                // would copy every index page the day touches): everything since the last commit
+                // is, and the whole files among it are stored again, one commit each.
+                batch.rollback();
+                restore(committed);
+                for (size_t k = firstUncommitted; k < i; ++k) {
+                    try {
+                        storeFile(database, readDailyFile(files[k].path), lastFileDate);
+                        batch.commitNow();
+                    } catch (...) {
+                        batch.rollback();
+                        throw;
+                    }
+                }
                 throw;
             }
-            fileWrites.release();
-            batch.commit();
+            if (batch.commit()) {
+                firstUncommitted = i + 1;
+                committed = mark();
+            }
         }
         batch.finish();
     }
 
 private:
-    void importFile(db::Database &database, const QString &path, const QDate &lastFileDate)
+    // What the result says at a commit, to go back to when the writes after it are taken back.
+    struct ResultMark
+    {
+        int skipped = 0;
+        qint64 stored = 0;
+    };
+    ResultMark mark() const { return {m_result.skipped.count(), m_result.storedRecords}; }
+    void restore(const ResultMark &m)
+    {
+        m_result.skipped.keepFirst(m.skipped);
+        m_result.storedRecords = m.stored;
+        // The caches may hold what was taken back: they are read again from the tables.
+        m_issuesLoaded = false;
+        for (CachedIssue &c : m_issues)
+            c = CachedIssue();
+        m_writtenDate = QDate();
+    }
+
+    // A file's rows: nothing is written before everything that could end the run has been checked.
+    void storeFile(db::Database &database, const ParsedDailyFile &file, const QDate &lastFileDate)
+    {
+        try {
+            importFile(database, file, lastFileDate);
+        } catch (...) {
+            m_meiAppend.close();
+            throw;
+        }
+    }
+
+    void importFile(db::Database &database, const ParsedDailyFile &file, const QDate &lastFileDate)
     {
         Progress &progress = m_context.progress;
-        const QString fileName = baseName(path);
-        TextFile::DecodedText text;
-        QString why;
+        const QString &fileName = file.fileName;
         // A file that is there but cannot be read ends the run: going on would report "no data".
-        if (!readTextLines(path, text, &why))
-            throw InputError(QStringLiteral("%1 を読み込めません（%2）。").arg(fileName, why));
-        const QStringList &lines = text.lines;
-        std::optional<DailyHeader> header;
-        if (lines.isEmpty())
-            why = QStringLiteral("見出し行がありません");
-        else if (text.isUndecodable(0))
-            why = undecodableReason();
-        else
-            header = parseDailyHeader(lines.first(), &why);
-        if (!header) {
-            m_result.skipped.add(fileName, 1, why);
+        if (!file.readable)
+            throw InputError(QStringLiteral("%1 を読み込めません（%2）。").arg(fileName, file.why));
+        if (!file.header) {
+            m_result.skipped.add(fileName, 1, file.why);
             return;
         }
-        const QDate tradingDate = header->date;
+        const DailyHeader &header = *file.header;
+        const QDate tradingDate = header.date;
         const int weekday = DateUtil::weekdayNumber(tradingDate);
         const bool weekdayFile = weekday >= 2 && weekday <= 6;
 
@@ -125,13 +187,9 @@ private:
         // A file cut short (or grown) is not the day's prices: when it would be read it ends the
         // run before anything of it is written (the day's stored rows too stay), so that the days
         // after it are not computed against a missing day.
-        if (const int found = dailyRecordLineCount(lines); isNew && weekdayFile && found != header->records)
+        if (const int found = file.recordLineCount; isNew && weekdayFile && found != header.records)
             throw InputError(QStringLiteral("%1 を読み込みません（%2）。正しいファイルに替えてから、この日付から読み込み直して下さい。")
-                                 .arg(fileName, recordCountMismatch(header->records, found)));
-        if (m_request.rdel == 1) {
-            showPhase(progress, QStringLiteral("データ削除中..."));
-            database.execute(QStringLiteral("delete * from daydata Where 日付=? ;"), {tradingDate});
-        }
+                                 .arg(fileName, recordCountMismatch(header.records, found)));
         // The rows of the date written by the file below are then all the date's rows.
         if (tradingDate == m_writtenDate)
             m_writtenDate = QDate();
@@ -146,38 +204,40 @@ private:
         showPhase(progress, QStringLiteral("前日データ読込み中..."));
         loadPreviousDay(database, previousDay);
 
-        showPhase(progress, fileName + QStringLiteral(" 処理中....."));
-        db::Recordset day = database.openRecordset(QStringLiteral("dayData"), db::RecordsetType::Table);
-
         const bool reading = isNew && weekdayFile;
+        if (reading && file.error) {
+            // A line the run cannot go past: the lines before it are reported as they would have
+            // been, and nothing of the file is written.
+            for (const ParsedDailyLine &line : file.lines) {
+                if (line.kind == LineKind::Skipped)
+                    m_result.skipped.add(fileName, line.lineNumber, line.why);
+                else if (line.kind == LineKind::Record && !priceRow(line.record, tradingDate))
+                    m_result.skipped.add(fileName, line.lineNumber, changeOutOfRange());
+            }
+            throw InputError(*file.error);
+        }
+        if (m_request.rdel == 1) {
+            showPhase(progress, QStringLiteral("データ削除中..."));
+            database.execute(QStringLiteral("delete * from daydata Where 日付=? ;"), {tradingDate});
+        }
+
+        showPhase(progress, fileName + QStringLiteral(" 処理中....."));
         if (reading)
             startWrittenDay(tradingDate);
         PercentLabel percent(progress);
         int counted = 0;
         int storedFromFile = 0;
-        DailyRecord record;
-        for (int i = 1; reading && i < lines.size() && counted < header->records; ++i) {
+        for (size_t i = 0; reading && i < file.lines.size(); ++i) {
             progress.yield();
-            const QString &line = lines.at(i);
-            const int lineNumber = i + 1;
-            if (QStringView(line).trimmed().isEmpty())
+            const ParsedDailyLine &line = file.lines[i];
+            percent.update(++counted, header.records);
+            if (line.kind == LineKind::Skipped)
+                m_result.skipped.add(fileName, line.lineNumber, line.why);
+            if (line.kind != LineKind::Record)
                 continue;
-            ++counted;
-            percent.update(counted, header->records);
-
-            if (text.isUndecodable(i)) {
-                m_result.skipped.add(fileName, lineNumber, undecodableReason());
-                continue;
-            }
-            const LineKind kind = parseDailyRecord(line, fileName, lineNumber, record, why);
-            if (kind == LineKind::Skipped)
-                m_result.skipped.add(fileName, lineNumber, why);
-            if (kind != LineKind::Record)
-                continue;
-            if (storeRecord(database, day, record, tradingDate, fileName, lineNumber))
+            if (storeRecord(database, line.record, tradingDate, fileName, line.lineNumber))
                 ++storedFromFile;
         }
-        day.close();
         m_meiAppend.close();
         m_result.storedRecords += storedFromFile;
 
@@ -188,33 +248,35 @@ private:
         }
     }
 
-    bool storeRecord(db::Database &database, db::Recordset &day, const DailyRecord &r, const QDate &tradingDate,
-                     const QString &fileName, int lineNumber)
+    static QString changeOutOfRange() { return QStringLiteral("前日比が範囲外です"); }
+
+    // The row a record becomes against the issue's previous day; nothing when its change does not
+    // fit the column.
+    std::optional<PriceRecord> priceRow(const DailyRecord &r, const QDate &tradingDate) const
     {
-        const qint64 code = r.code;
-        const PreviousDay &prev = m_previous[size_t(code)];
-        PriceRecord row{code, tradingDate, r.open, r.high, r.low, r.close, 0, r.volume, 0};
+        const PreviousDay &prev = m_previous[size_t(r.code)];
+        PriceRecord row{r.code, tradingDate, r.open, r.high, r.low, r.close, 0, r.volume, 0};
         setChangeFromPrevious(row, prev.present ? std::optional<qint64>(prev.reference) : std::nullopt, r.volume.isZero());
-        if (row.change < std::numeric_limits<qint32>::min() || row.change > std::numeric_limits<qint32>::max()) {
-            m_result.skipped.add(fileName, lineNumber, QStringLiteral("前日比が範囲外です"));
+        if (row.change < std::numeric_limits<qint32>::min() || row.change > std::numeric_limits<qint32>::max())
+            return std::nullopt;
+        return row;
+    }
+
+    bool storeRecord(db::Database &database, const DailyRecord &r, const QDate &tradingDate, const QString &fileName, int lineNumber)
+    {
+        const std::optional<PriceRecord> row = priceRow(r, tradingDate);
+        if (!row) {
+            m_result.skipped.add(fileName, lineNumber, changeOutOfRange());
             return false;
         }
-
-        checkIssue(database, code, marketCodeOfIndex(r.position), r.name);
-
-        day.addNew();
-        setPriceFields(day, row);
-        try {
-            day.update();
-        } catch (const db::DbError &e) {
-            if (e.number() != db::ErrorNumber::DuplicateKey)
-                throw;
-            day.cancelUpdate();
+        checkIssue(database, r.code, marketCodeOfIndex(r.position), r.name);
+        if (!m_dayRows)
+            m_dayRows.emplace(database, QStringLiteral("dayData"), priceColumns());
+        if (!insertPriceRow(*m_dayRows, *row))
             return false;
-        }
-        PreviousDay &written = m_written[size_t(code)];
-        written.present = code > 0;
-        written.reference = row.reference;
+        PreviousDay &written = m_written[size_t(r.code)];
+        written.present = r.code > 0;
+        written.reference = row->reference;
         return true;
     }
 
@@ -331,6 +393,7 @@ private:
     std::vector<PreviousDay> m_written; // references stored for m_writtenDate in this run
     QDate m_writtenDate;
     db::Recordset m_meiAppend;
+    std::optional<db::RowInserter> m_dayRows;
 };
 
 } // namespace

@@ -2,11 +2,19 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace importer {
 
 namespace {
 constexpr int ShownPlaces = 3;
 } // namespace
+
+void SkipReport::keepFirst(int count)
+{
+    if (count < int(m_lines.size()))
+        m_lines.resize(size_t(std::max(count, 0)));
+}
 
 void SkipReport::add(const QString &file, int line, const QString &reason)
 {

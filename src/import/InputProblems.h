@@ -25,6 +25,8 @@ class SkipReport final
 {
 public:
     void add(const QString &file, int line, const QString &reason);
+    // Forgets the lines after the first count (their writes were taken back).
+    void keepFirst(int count);
     bool isEmpty() const { return m_lines.empty(); }
     int count() const { return int(m_lines.size()); }
     const std::vector<SkippedLine> &lines() const { return m_lines; }

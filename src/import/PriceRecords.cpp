@@ -1,6 +1,7 @@
 #include "import/PriceRecords.h"
 
 #include "db/Database.h"
+#include "db/RowInserter.h"
 
 #include <cmath>
 #include <limits>
@@ -104,6 +105,18 @@ void setPriceFields(db::Recordset &rs, const PriceRecord &row)
     rs.setValue(QStringLiteral("前日比"), row.change);
     rs.setValue(QStringLiteral("出来高"), QVariant::fromValue(row.volume));
     rs.setValue(QStringLiteral("基準前日比"), row.reference);
+}
+
+QStringList priceColumns()
+{
+    return {QStringLiteral("コード"), QStringLiteral("日付"), QStringLiteral("始値"), QStringLiteral("高値"), QStringLiteral("安値"),
+            QStringLiteral("終値"), QStringLiteral("前日比"), QStringLiteral("出来高"), QStringLiteral("基準前日比")};
+}
+
+bool insertPriceRow(db::RowInserter &rows, const PriceRecord &row)
+{
+    return rows.insert({row.code, row.date, row.open, row.high, row.low, row.close, row.change, QVariant::fromValue(row.volume),
+                        row.reference});
 }
 
 } // namespace importer

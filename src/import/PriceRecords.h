@@ -16,6 +16,7 @@
 namespace db {
 class Database;
 class Recordset;
+class RowInserter;
 } // namespace db
 
 namespace importer {
@@ -69,5 +70,10 @@ void setChangeFromPrevious(PriceRecord &row, std::optional<qint64> previousRefer
 // Sets the price columns of row on a recordset after addNew (weekdata's 売残 and 買残 are left to
 // the caller).
 void setPriceFields(db::Recordset &rs, const PriceRecord &row);
+
+// The price columns in the order insertPriceRow() gives them, for a db::RowInserter of daydata or
+// weekdata; false when the row's key is there already.
+QStringList priceColumns();
+bool insertPriceRow(db::RowInserter &rows, const PriceRecord &row);
 
 } // namespace importer

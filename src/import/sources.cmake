@@ -5,6 +5,7 @@ list(APPEND MIRAVEL_CORE_SOURCES
   import/ImportRun.cpp
   import/InputRecords.cpp
   import/Registration.cpp
+  import/DailyFileReader.cpp
   import/DailyImport.cpp
   import/MarginImport.cpp
   import/WeeklyBuilder.cpp

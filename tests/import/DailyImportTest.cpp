@@ -216,6 +216,40 @@ TEST_F(DailyImportTest, BadIssueCodeEndsTheRunNamingFileLineAndText)
     EXPECT_EQ(count(QStringLiteral("daydata")), 1);
 }
 
+TEST_F(DailyImportTest, ADatabaseErrorInsideADayKeepsTheDaysBeforeItAndNothingOfThatDay)
+{
+    // One run commits these days together; Wednesday fails at its third row, after two were written.
+    writeDaily(Mon, {QStringLiteral("1301,0,極洋,100,110,95,105,5000"), QStringLiteral("1302,0,不良")});
+    writeDaily(Tue, {QStringLiteral("1301,0,極洋,100,110,95,106,5000")});
+    writeDaily(Wed, {QStringLiteral("1301,0,極洋,100,110,95,107,5000"), QStringLiteral("1332,0,日本水産,50,52,49,51,1000"), QStringLiteral("1333,0,ﾏﾙﾊ,1,1,1,1,1")});
+    writeDaily(Thu, {QStringLiteral("1301,0,極洋,100,110,95,108,5000")});
+    {
+        db::Database database(MainModule::DBPath);
+        database.executeRaw(QStringLiteral("CREATE TRIGGER failing_row BEFORE INSERT ON dayData WHEN NEW.コード=1333 "
+                                           "BEGIN SELECT RAISE(ABORT, 'the disk failed'); END"));
+    }
+
+    const ImportResult result = run(Mon, Thu);
+
+    EXPECT_FALSE(result.completed);
+    EXPECT_EQ(result.storedRecords, 2);
+    ASSERT_EQ(prompt.messages().size(), 2);
+    EXPECT_TRUE(prompt.messages().first().contains(QStringLiteral("the disk failed"))) << prompt.messages().first().toStdString();
+    EXPECT_TRUE(prompt.messages().last().startsWith(QStringLiteral("読み込めない行が 1 行ありました"))) << prompt.messages().last().toStdString();
+    EXPECT_EQ(dates(QStringLiteral("daydata"), 1301), QList<QDate>({Mon, Tue}));
+    EXPECT_EQ(count(QStringLiteral("daydata")), 2);
+    EXPECT_EQ(count(QStringLiteral("Mei")), 1); // 1332 and 1333 came with Wednesday
+
+    {
+        db::Database database(MainModule::DBPath);
+        database.executeRaw(QStringLiteral("DROP TRIGGER failing_row"));
+    }
+    EXPECT_TRUE(run(Wed, Thu).completed);
+    EXPECT_EQ(changeOf(QStringLiteral("daydata"), 1301, Wed), Change(1, 107));
+    EXPECT_EQ(changeOf(QStringLiteral("daydata"), 1301, Thu), Change(1, 108));
+    EXPECT_EQ(count(QStringLiteral("daydata")), 6);
+}
+
 TEST_F(DailyImportTest, FileWhoseRecordsDisagreeWithItsHeaderEndsTheRunBeforeAnythingOfItIsWritten)
 {
     writeDaily(Mon, {QStringLiteral("1301,0,極洋,100,110,95,105,5000")});
