@@ -98,6 +98,7 @@ public:
         size_t firstUncommitted = 0;
         ResultMark committed = mark();
         std::future<ParsedDailyFile> ahead = readAhead(0);
+        loadIssues(database); // while the first file is read
         for (size_t i = 0; i < files.size(); ++i) {
             const ParsedDailyFile file = ahead.get();
             if (i + 1 < files.size())

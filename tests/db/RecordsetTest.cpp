@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
 #include "db/Database.h"
+#include "db/RowInserter.h"
 #include "db/Schema.h"
 
 #include <gtest/gtest.h>
@@ -121,3 +122,21 @@ TEST_F(Records, AliasedSourcesStayUpdatableAndAggregatesDoNot)
 }
 
 } // namespace
+
+TEST_F(Records, RowInserterStoresWhatAnUpdateWouldAndChecksTheSameRules)
+{
+    db::Database d(folder.dbPath());
+    db::RowInserter rows(d, QStringLiteral("daydata"), {QStringLiteral("コード"), QStringLiteral("日付"), QStringLiteral("出来高")});
+    EXPECT_TRUE(rows.insert({1301, QDate(2000, 7, 14), QVariant::fromValue(Currency::fromInt(5000))}));
+    EXPECT_FALSE(rows.insert({1301, QDate(2000, 7, 14), 1})); // the key is there: passed over, nothing written
+    EXPECT_EQ(d.scalar(QStringLiteral("select 出来高 from daydata where コード=1301 and 日付=#2000/07/14#")).value<Currency>().raw(),
+              Currency::fromInt(5000).raw());
+    EXPECT_EQ(d.scalar(QStringLiteral("select Count(*) from daydata")).toInt(), 1);
+    try {
+        rows.insert({qint64(1) << 40, QDate(2000, 7, 17), 1});
+        ADD_FAILURE() << "a code beyond a Long was stored";
+    } catch (const db::DbError &e) {
+        EXPECT_EQ(e.number(), db::ErrorNumber::Overflow);
+    }
+    EXPECT_THROW(db::RowInserter(d, QStringLiteral("daydata"), {QStringLiteral("終り値")}), db::DbError);
+}
