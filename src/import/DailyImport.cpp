@@ -325,7 +325,7 @@ private:
         if (m_issuesLoaded)
             return;
         m_issuesLoaded = true;
-        db::Recordset rs = database.openRecordset(QStringLiteral("select コード, 市場コード, 銘柄 from Mei ;"));
+        db::Recordset rs = database.openRecordset(QStringLiteral("select コード, 市場コード, 銘柄 from Mei ;"), db::RecordsetType::ForwardOnly);
         for (; !rs.eof(); rs.moveNext()) {
             const qint64 code = rs.toLong(QStringLiteral("コード"));
             if (code < 0 || code >= IssueCodeLimit)
@@ -359,7 +359,7 @@ private:
             p = PreviousDay();
         if (!date.isValid())
             return;
-        db::Recordset rs = database.openRecordset(QStringLiteral("select コード, 基準前日比 from daydata where 日付=? ;"), {date});
+        db::Recordset rs = database.openRecordset(QStringLiteral("select コード, 基準前日比 from daydata where 日付=? ;"), {date}, db::RecordsetType::ForwardOnly);
         for (; !rs.eof(); rs.moveNext()) {
             const qint64 code = rs.toLong(QStringLiteral("コード"));
             if (code <= 0 || code >= IssueCodeLimit)
@@ -373,7 +373,7 @@ private:
     // 更新Flg becomes the seen-in-file flag: True exactly for the issues of the last file.
     void markIssuesOfLastFile(db::Database &database)
     {
-        db::Recordset rs = database.openRecordset(QStringLiteral("Mei"), db::RecordsetType::Table);
+        db::Recordset rs = database.openRecordset(QStringLiteral("Mei"), db::RecordsetType::ForwardOnly);
         for (; !rs.eof(); rs.moveNext()) {
             const qint64 code = rs.toLong(QStringLiteral("コード"));
             const bool seen = code >= 0 && code < IssueCodeLimit && m_issues[size_t(code)].seen;
