@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace chart {
 
@@ -59,22 +60,49 @@ int truncated(double y)
     return int(Rounding::Fix(std::clamp(y, -100000.0, 100000.0)));
 }
 
-void solidPen(QPainter &p, std::uint32_t bgr)
+// Pens and brushes are built once per colour: a chart sets one for nearly every line and box.
+const QPen &penOf(std::uint32_t bgr, Qt::PenStyle style)
 {
+    struct Entry
+    {
+        std::uint32_t bgr;
+        Qt::PenStyle style;
+        QPen pen;
+    };
+    thread_local std::vector<Entry> pens;
+    for (const Entry &e : pens)
+        if (e.bgr == bgr && e.style == style)
+            return e.pen;
+    if (pens.size() >= 64) // colours chosen over a long session
+        pens.clear();
     QPen pen(colorFromBgr(bgr));
     pen.setWidth(1);
     pen.setCosmetic(true);
-    pen.setStyle(Qt::SolidLine);
-    p.setPen(pen);
+    pen.setStyle(style);
+    pens.push_back({bgr, style, pen});
+    return pens.back().pen;
+}
+
+const QBrush &brushOf(std::uint32_t bgr)
+{
+    thread_local std::vector<std::pair<std::uint32_t, QBrush>> brushes;
+    for (const auto &[colour, brush] : brushes)
+        if (colour == bgr)
+            return brush;
+    if (brushes.size() >= 64)
+        brushes.clear();
+    brushes.emplace_back(bgr, QBrush(colorFromBgr(bgr)));
+    return brushes.back().second;
+}
+
+void solidPen(QPainter &p, std::uint32_t bgr)
+{
+    p.setPen(penOf(bgr, Qt::SolidLine));
 }
 
 void dottedPen(QPainter &p, std::uint32_t bgr)
 {
-    QPen pen(colorFromBgr(bgr));
-    pen.setWidth(1);
-    pen.setCosmetic(true);
-    pen.setStyle(Qt::DotLine);
-    p.setPen(pen);
+    p.setPen(penOf(bgr, Qt::DotLine));
 }
 
 void line(QPainter &p, int x1, int y1, int x2, int y2, std::uint32_t bgr)
@@ -86,22 +114,24 @@ void line(QPainter &p, int x1, int y1, int x2, int y2, std::uint32_t bgr)
 // A filled box with both corners included.
 void filledBox(QPainter &p, int x1, int y1, int x2, int y2, std::uint32_t bgr)
 {
-    p.fillRect(QRect(QPoint(x1, y1), QPoint(x2, y2)).normalized(), colorFromBgr(bgr));
+    p.fillRect(QRect(QPoint(x1, y1), QPoint(x2, y2)).normalized(), brushOf(bgr));
 }
 
 // An outlined box with both corners included.
 void outlinedBox(QPainter &p, int x1, int y1, int x2, int y2, std::uint32_t bgr)
 {
     solidPen(p, bgr);
-    p.setBrush(Qt::NoBrush);
+    if (p.brush().style() != Qt::NoBrush)
+        p.setBrush(Qt::NoBrush);
     const QRect r = QRect(QPoint(x1, y1), QPoint(x2, y2)).normalized();
     p.drawRect(r.x(), r.y(), r.width() - 1, r.height() - 1);
 }
 
-void text(QPainter &p, int x, int y, const QString &s, const ChartDisplayOptions &o)
+// Text in the painter's font with its top-left corner at (x, y); ascent is the font's.
+void text(QPainter &p, int x, int y, const QString &s, const QPen &pen, int ascent)
 {
-    p.setPen(colorFromBgr(o.textColour));
-    p.drawText(QPoint(x, y + QFontMetrics(p.font()).ascent()), s);
+    p.setPen(pen);
+    p.drawText(QPoint(x, y + ascent), s);
 }
 
 // A number right-aligned on the left axis, its last character ending at x 196.
@@ -206,7 +236,7 @@ std::vector<ChartLabel> chartLabels(const ChartSeries &s, const ChartGeometry &g
     labels.push_back({QPoint(765, 371), QStringLiteral("75%")});
 
     for (int pos = 20; pos <= s.Count; pos += 20)
-        labels.push_back({QPoint(5 * pos + 180, 441), s.Records[size_t(pos - 1)].Date.toString(QStringLiteral("yy,MM,dd"))});
+        labels.push_back({QPoint(5 * pos + 180, 441), shortDateText(s.Records[size_t(pos - 1)].Date, QLatin1Char(','))});
     // Prices adjusted for splits differ from those traded: the chart says so above the price axis.
     if (s.Adjusted)
         labels.push_back({QPoint(RightAxisX, 80), adjustedChartLabel()});
@@ -243,8 +273,10 @@ ChartDrawResult DrawChart(QPainter &p, const ChartSeries &s, const ChartDisplayO
         return result;
     }
 
+    const QPen textPen(colorFromBgr(o.textColour));
+    const int ascent = QFontMetrics(p.font()).ascent();
     for (const ChartLabel &label : chartLabels(s, g))
-        text(p, label.topLeft.x(), label.topLeft.y(), label.text, o);
+        text(p, label.topLeft.x(), label.topLeft.y(), label.text, textPen, ascent);
 
     LinePoint maPoints[3];
     LinePoint curvePoint, sellPoint, buyPoint, itoPoint;

@@ -17,12 +17,43 @@ QString numberText(qint64 value)
     return value < 0 ? QString::number(value) : QLatin1Char(' ') + QString::number(value);
 }
 
+QString shortDateText(const QDate &date, QChar separator)
+{
+    if (!date.isValid())
+        return QString();
+    if (date.year() < 0 || date.year() > 9999) {
+        const QString sep(separator);
+        return date.toString(QStringLiteral("yy") + sep + QStringLiteral("MM") + sep + QStringLiteral("dd"));
+    }
+    const int parts[3] = {date.year() % 100, date.month(), date.day()};
+    QString text(8, separator);
+    for (int i = 0; i < 3; ++i) {
+        text[3 * i] = QLatin1Char(char('0' + parts[i] / 10));
+        text[3 * i + 1] = QLatin1Char(char('0' + parts[i] % 10));
+    }
+    return text;
+}
+
+namespace {
+
+void appendRightJustified(QString &row, const QString &value, int width)
+{
+    for (qsizetype n = value.size(); n < width; ++n)
+        row += QLatin1Char(' ');
+    row += value;
+}
+
+} // namespace
+
 QString priceListRow(const ChartRecord &r)
 {
-    QString row = DateUtil::formatYYMMDD(r.Date) + QLatin1Char(' ');
+    QString row;
+    row.reserve(80);
+    row += shortDateText(r.Date, QLatin1Char('/'));
+    row += QLatin1Char(' ');
     for (const Currency &v : {r.Open, r.High, r.Low, r.Close, r.Change})
-        row += numberText(v).rightJustified(11, QLatin1Char(' '));
-    row += numberText(qint64(r.Volume)).rightJustified(12, QLatin1Char(' '));
+        appendRightJustified(row, numberText(v), 11);
+    appendRightJustified(row, numberText(qint64(r.Volume)), 12);
     return row;
 }
 

@@ -254,6 +254,16 @@ TEST_F(ChartPainterTest, WeeklyMarginLinesBridgeWeeksWithoutABalance)
     EXPECT_EQ(countColour(RenderChartImage(s, o, false), QRect(201, 357, 556, 79), sell), 0);
 }
 
+// The list rows and the date labels write their dates directly: they must read as Qt writes them.
+TEST(ShortDateText, WritesDatesAsQtDoes)
+{
+    for (const QDate &d : {QDate(2024, 6, 14), QDate(2000, 1, 1), QDate(1999, 12, 31), QDate(2009, 10, 5),
+                           QDate(5, 3, 9), QDate(9999, 12, 31), QDate(-44, 3, 15), QDate(12345, 1, 2), QDate()}) {
+        EXPECT_EQ(shortDateText(d, QLatin1Char('/')), d.toString(QStringLiteral("yy/MM/dd"))) << qPrintable(d.toString());
+        EXPECT_EQ(shortDateText(d, QLatin1Char(',')), d.toString(QStringLiteral("yy,MM,dd"))) << qPrintable(d.toString());
+    }
+}
+
 TEST_F(ChartPainterTest, PriceListRowsAndLabelsAndTheAxisLabelsOnTheImage)
 {
     ChartSeries s = seriesOf({1200, 1230});
