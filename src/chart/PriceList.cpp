@@ -4,17 +4,57 @@
 #include "chart/ChartFonts.h"
 #include "chart/ChartSeries.h"
 
+#include <cstdint>
+
 namespace chart {
 
+namespace {
+
+// A number is written backwards from the end of a small buffer; the sign comes last.
+class NumberBuffer
+{
+public:
+    void digits(std::uint64_t value, int atLeast = 1)
+    {
+        for (int n = 0; value != 0 || n < atLeast; ++n, value /= 10)
+            put(char16_t(u'0' + value % 10));
+    }
+    void put(char16_t c) { *--m_start = c; }
+    QString text() const { return QString(reinterpret_cast<const QChar *>(m_start), m_end - m_start); }
+
+private:
+    char16_t m_chars[32];
+    char16_t *m_end = m_chars + 32;
+    char16_t *m_start = m_end;
+};
+
+} // namespace
+
+// As QLatin1Char(' ') + Currency::toString() (or the "-" it starts with): the list writes 660 a chart.
 QString numberText(Currency value)
 {
-    const QString t = value.toString();
-    return value < Currency() ? t : QLatin1Char(' ') + t;
+    const std::int64_t raw = value.raw();
+    const std::uint64_t magnitude = raw < 0 ? std::uint64_t(-(raw + 1)) + 1 : std::uint64_t(raw);
+    std::uint64_t fraction = magnitude % std::uint64_t(Currency::Scale);
+    NumberBuffer b;
+    if (fraction != 0) {
+        int places = 4;
+        for (; fraction % 10 == 0; fraction /= 10)
+            --places;
+        b.digits(fraction, places);
+        b.put(u'.');
+    }
+    b.digits(magnitude / std::uint64_t(Currency::Scale));
+    b.put(raw < 0 ? u'-' : u' ');
+    return b.text();
 }
 
 QString numberText(qint64 value)
 {
-    return value < 0 ? QString::number(value) : QLatin1Char(' ') + QString::number(value);
+    NumberBuffer b;
+    b.digits(value < 0 ? std::uint64_t(-(value + 1)) + 1 : std::uint64_t(value));
+    b.put(value < 0 ? u'-' : u' ');
+    return b.text();
 }
 
 QString shortDateText(const QDate &date, QChar separator)

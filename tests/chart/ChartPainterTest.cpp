@@ -11,6 +11,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <limits>
 
 using namespace chart;
 using chart_test::seriesOf;
@@ -254,9 +255,20 @@ TEST_F(ChartPainterTest, WeeklyMarginLinesBridgeWeeksWithoutABalance)
     EXPECT_EQ(countColour(RenderChartImage(s, o, false), QRect(201, 357, 556, 79), sell), 0);
 }
 
-// The list rows and the date labels write their dates directly: they must read as Qt writes them.
-TEST(ShortDateText, WritesDatesAsQtDoes)
+// The list rows and the labels write their numbers and dates directly: they must read as the
+// currency type and Qt write them.
+TEST(ListText, WritesNumbersAndDatesAsCurrencyAndQtDo)
 {
+    const std::int64_t limit = std::numeric_limits<std::int64_t>::max();
+    for (const std::int64_t raw : {std::int64_t(0), std::int64_t(1), std::int64_t(-1), std::int64_t(10000),
+                                   std::int64_t(-10000), std::int64_t(12345000), std::int64_t(-12340500),
+                                   std::int64_t(10010), std::int64_t(99999999), limit, -limit, -limit - 1}) {
+        const Currency c = Currency::fromRaw(raw);
+        EXPECT_EQ(numberText(c), raw < 0 ? c.toString() : QLatin1Char(' ') + c.toString()) << raw;
+        const QString whole = QString::number(raw);
+        EXPECT_EQ(numberText(qint64(raw)), raw < 0 ? whole : QLatin1Char(' ') + whole) << raw;
+    }
+
     for (const QDate &d : {QDate(2024, 6, 14), QDate(2000, 1, 1), QDate(1999, 12, 31), QDate(2009, 10, 5),
                            QDate(5, 3, 9), QDate(9999, 12, 31), QDate(-44, 3, 15), QDate(12345, 1, 2), QDate()}) {
         EXPECT_EQ(shortDateText(d, QLatin1Char('/')), d.toString(QStringLiteral("yy/MM/dd"))) << qPrintable(d.toString());
