@@ -3,9 +3,10 @@
 #include "chart/ChartFonts.h"
 #include "chart/Indicators.h"
 
-#include <QFontMetrics>
+#include <QHash>
 #include <QPainter>
 #include <QPen>
+#include <QStaticText>
 
 #include <algorithm>
 #include <cmath>
@@ -127,13 +128,6 @@ void outlinedBox(QPainter &p, int x1, int y1, int x2, int y2, std::uint32_t bgr)
     p.drawRect(r.x(), r.y(), r.width() - 1, r.height() - 1);
 }
 
-// Text in the painter's font with its top-left corner at (x, y); ascent is the font's.
-void text(QPainter &p, int x, int y, const QString &s, const QPen &pen, int ascent)
-{
-    p.setPen(pen);
-    p.drawText(QPoint(x, y + ascent), s);
-}
-
 // A number right-aligned on the left axis, its last character ending at x 196.
 ChartLabel leftAxisNumber(const QString &s, int y)
 {
@@ -243,6 +237,30 @@ std::vector<ChartLabel> chartLabels(const ChartSeries &s, const ChartGeometry &g
     return labels;
 }
 
+void DrawChartLabel(QPainter &p, const ChartLabel &label, const QPen &pen)
+{
+    // Laid out once per text and font: most labels recur from chart to chart.
+    struct Layouts
+    {
+        QFont font;
+        QHash<QString, QStaticText> texts;
+    };
+    thread_local Layouts layouts;
+    if (layouts.font != p.font() || layouts.texts.size() > 2000) {
+        layouts.font = p.font();
+        layouts.texts.clear();
+    }
+    auto it = layouts.texts.find(label.text);
+    if (it == layouts.texts.end()) {
+        QStaticText laidOut(label.text);
+        laidOut.setTextFormat(Qt::PlainText);
+        laidOut.prepare(QTransform(), p.font());
+        it = layouts.texts.insert(label.text, laidOut);
+    }
+    p.setPen(pen);
+    p.drawStaticText(label.topLeft, *it);
+}
+
 void DrawOscillators(QPainter &p, const ChartDisplayOptions &o, int psychological, int rsi, int vr, int x,
                      OscillatorPoints &previous)
 {
@@ -274,9 +292,8 @@ ChartDrawResult DrawChart(QPainter &p, const ChartSeries &s, const ChartDisplayO
     }
 
     const QPen textPen(colorFromBgr(o.textColour));
-    const int ascent = QFontMetrics(p.font()).ascent();
     for (const ChartLabel &label : chartLabels(s, g))
-        text(p, label.topLeft.x(), label.topLeft.y(), label.text, textPen, ascent);
+        DrawChartLabel(p, label, textPen);
 
     LinePoint maPoints[3];
     LinePoint curvePoint, sellPoint, buyPoint, itoPoint;

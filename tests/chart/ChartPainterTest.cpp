@@ -276,6 +276,43 @@ TEST(ListText, WritesNumbersAndDatesAsCurrencyAndQtDo)
     }
 }
 
+// Labels are laid out once per text and font and reused: each must still come out as drawText
+// writes it, whatever was drawn before and in whichever font.
+TEST_F(ChartPainterTest, LabelsComeOutAsDrawTextWritesThemAfterOtherTextsAndFonts)
+{
+    QFont larger = chartTextFont();
+    larger.setPixelSize(20);
+    const QPen pen(QColor(10, 20, 30));
+    const auto canvas = [] {
+        QImage image(160, 40, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        return image;
+    };
+    for (const QFont &font : {chartTextFont(), larger}) {
+        for (const auto &[before, text] : {std::pair{QStringLiteral(" 1000"), QStringLiteral(" 2000")},
+                                           {QStringLiteral(" 2000"), QStringLiteral(" 2000")},
+                                           {QStringLiteral("千株"), QStringLiteral(" 12.5")}}) {
+            QImage labelled = canvas();
+            {
+                QPainter p(&labelled);
+                p.setFont(font);
+                DrawChartLabel(p, {QPoint(5, 5), before}, pen);
+                p.fillRect(labelled.rect(), Qt::white);
+                DrawChartLabel(p, {QPoint(5, 5), text}, pen);
+            }
+            QImage written = canvas();
+            {
+                QPainter p(&written);
+                p.setFont(font);
+                p.setPen(pen);
+                p.drawText(QPoint(5, 5 + QFontMetrics(font).ascent()), text);
+            }
+            EXPECT_EQ(labelled, written) << qPrintable(text) << " after" << qPrintable(before) << " at "
+                                         << font.pixelSize() << " px";
+        }
+    }
+}
+
 TEST_F(ChartPainterTest, PriceListRowsAndLabelsAndTheAxisLabelsOnTheImage)
 {
     ChartSeries s = seriesOf({1200, 1230});
