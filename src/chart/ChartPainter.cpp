@@ -118,16 +118,6 @@ void filledBox(QPainter &p, int x1, int y1, int x2, int y2, std::uint32_t bgr)
     p.fillRect(QRect(QPoint(x1, y1), QPoint(x2, y2)).normalized(), brushOf(bgr));
 }
 
-// An outlined box with both corners included.
-void outlinedBox(QPainter &p, int x1, int y1, int x2, int y2, std::uint32_t bgr)
-{
-    solidPen(p, bgr);
-    if (p.brush().style() != Qt::NoBrush)
-        p.setBrush(Qt::NoBrush);
-    const QRect r = QRect(QPoint(x1, y1), QPoint(x2, y2)).normalized();
-    p.drawRect(r.x(), r.y(), r.width() - 1, r.height() - 1);
-}
-
 // A number right-aligned on the left axis, its last character ending at x 196.
 ChartLabel leftAxisNumber(const QString &s, int y)
 {
@@ -261,6 +251,27 @@ void DrawChartLabel(QPainter &p, const ChartLabel &label, const QPen &pen)
     p.drawStaticText(label.topLeft, *it);
 }
 
+void DrawCandle(QPainter &p, int x, int yLow, int yHigh, int yOpen, int yClose, std::uint32_t bgr)
+{
+    // Filled as boxes of whole pixels where the outline is an ordinary one: they cover exactly what
+    // its one-pixel lines cover, without setting up a line for each.
+    const QBrush &brush = brushOf(bgr);
+    p.fillRect(QRect(QPoint(x, std::min(yLow, yHigh)), QPoint(x, std::max(yLow, yHigh))), brush);
+    const QRect r = QRect(QPoint(x - 1, yOpen), QPoint(x + 1, yClose)).normalized();
+    const int top = r.y(), bottom = r.y() + r.height() - 1;
+    if (bottom < top) {
+        solidPen(p, bgr);
+        if (p.brush().style() != Qt::NoBrush)
+            p.setBrush(Qt::NoBrush);
+        p.drawRect(r.x(), r.y(), r.width() - 1, r.height() - 1);
+        return;
+    }
+    p.fillRect(QRect(QPoint(x - 1, top), QPoint(x + 1, top)), brush);
+    p.fillRect(QRect(QPoint(x - 1, bottom), QPoint(x + 1, bottom)), brush);
+    p.fillRect(QRect(QPoint(x - 1, top), QPoint(x - 1, bottom)), brush);
+    p.fillRect(QRect(QPoint(x + 1, top), QPoint(x + 1, bottom)), brush);
+}
+
 void DrawOscillators(QPainter &p, const ChartDisplayOptions &o, int psychological, int rsi, int vr, int x,
                      OscillatorPoints &previous)
 {
@@ -314,8 +325,8 @@ ChartDrawResult DrawChart(QPainter &p, const ChartSeries &s, const ChartDisplayO
         if (g.hasPriceAxis()) {
             if (!r.Close.isZero()) {
                 const std::uint32_t c = r.Open >= r.Close ? colours::Falling : o.risingCandle();
-                line(p, x, pixel(g.yPrice(r.Low)), x, pixel(g.yPrice(r.High)), c);
-                outlinedBox(p, 5 * pos + 199, pixel(g.yPrice(r.Open)), 5 * pos + 201, pixel(g.yPrice(r.Close)), c);
+                DrawCandle(p, x, pixel(g.yPrice(r.Low)), pixel(g.yPrice(r.High)), pixel(g.yPrice(r.Open)),
+                           pixel(g.yPrice(r.Close)), c);
             }
             if (showAverages) {
                 const Currency values[3] = {r.MaShort, r.MaMiddle, r.MaLong};

@@ -120,6 +120,11 @@ std::vector<QLine> frameTicks();
 // at the label's point.
 void DrawChartLabel(QPainter &painter, const ChartLabel &label, const QPen &pen);
 
+// A candle at centre x, in one colour: the wick from yLow to yHigh, as a one-pixel line draws it, and
+// the outline of the body, three pixels wide, as drawRect draws QRect(QPoint(x - 1, yOpen),
+// QPoint(x + 1, yClose)).normalized() less one pixel in width and height.
+void DrawCandle(QPainter &painter, int x, int yLow, int yHigh, int yOpen, int yClose, std::uint32_t bgr);
+
 void DrawChartFrame(QPainter &painter, const ChartDisplayOptions &options);
 // Draws the frame, and when MaxVolume is above 0 the data. When ChartTop is not above ChartBottom
 // (no usable low, for instance all closes 0 or a price unit of 0) there is no price axis: the price

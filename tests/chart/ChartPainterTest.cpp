@@ -313,6 +313,39 @@ TEST_F(ChartPainterTest, LabelsComeOutAsDrawTextWritesThemAfterOtherTextsAndFont
     }
 }
 
+// Candles are filled rather than stroked: every arrangement of low, high, open and close (upside
+// down and of one pixel included) must cover the pixels of the wick line and the body's outline.
+TEST_F(ChartPainterTest, CandlesCoverThePixelsOfTheirWickAndOutline)
+{
+    const std::uint32_t colour = 0x0000FF;
+    const auto canvas = [] {
+        QImage image(12, 12, QImage::Format_RGB32);
+        image.fill(Qt::black);
+        return image;
+    };
+    for (int low = 1; low <= 9; low += 2)
+        for (int high = 1; high <= 9; high += 2)
+            for (int open = 2; open <= 8; ++open)
+                for (int close = 2; close <= 8; ++close) {
+                    QImage filled = canvas();
+                    {
+                        QPainter p(&filled);
+                        DrawCandle(p, 5, low, high, open, close, colour);
+                    }
+                    QImage stroked = canvas();
+                    {
+                        QPainter p(&stroked);
+                        QPen pen(colorFromBgr(colour));
+                        pen.setCosmetic(true);
+                        p.setPen(pen);
+                        p.drawLine(5, low, 5, high);
+                        const QRect r = QRect(QPoint(4, open), QPoint(6, close)).normalized();
+                        p.drawRect(r.x(), r.y(), r.width() - 1, r.height() - 1);
+                    }
+                    EXPECT_EQ(filled, stroked) << low << " " << high << " " << open << " " << close;
+                }
+}
+
 TEST_F(ChartPainterTest, PriceListRowsAndLabelsAndTheAxisLabelsOnTheImage)
 {
     ChartSeries s = seriesOf({1200, 1230});
