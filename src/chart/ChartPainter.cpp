@@ -142,12 +142,13 @@ QString wholeText(double value)
 
 } // namespace
 
-void DrawChartFrame(QPainter &p, const ChartDisplayOptions &o)
+namespace {
+
+void paintFrame(QPainter &p, std::uint32_t windowBackground, std::uint32_t chartBackground)
 {
     using namespace layout;
-    const std::uint32_t background = o.chartBackground();
-    filledBox(p, OuterLeft, OuterTop, OuterRight, OuterBottom, o.windowBackground);
-    filledBox(p, PlotLeft, PlotTop, PlotRight, PlotBottom, background);
+    filledBox(p, OuterLeft, OuterTop, OuterRight, OuterBottom, windowBackground);
+    filledBox(p, PlotLeft, PlotTop, PlotRight, PlotBottom, chartBackground);
 
     dottedPen(p, colours::Separator);
     p.drawLine(PlotLeft, LowerTop, PlotRight, LowerTop);
@@ -157,9 +158,56 @@ void DrawChartFrame(QPainter &p, const ChartDisplayOptions &o)
     for (int x = 250; x <= 750; x += 50)
         p.drawLine(x, PlotTop, x, LowerZero);
 
-    solidPen(p, background);
+    solidPen(p, chartBackground);
     for (const QLine &tick : frameTicks())
         p.drawLine(tick);
+}
+
+// The frame of the outer area as an image, painted once per pair of backgrounds.
+const QImage &frameImage(std::uint32_t windowBackground, std::uint32_t chartBackground)
+{
+    struct Frame
+    {
+        std::uint32_t window, chart;
+        QImage image;
+    };
+    thread_local std::vector<Frame> frames;
+    for (const Frame &f : frames)
+        if (f.window == windowBackground && f.chart == chartBackground)
+            return f.image;
+    if (frames.size() >= 8)
+        frames.clear();
+    using namespace layout;
+    QImage image(OuterRight - OuterLeft + 1, OuterBottom - OuterTop + 1, QImage::Format_RGB32);
+    QPainter p(&image);
+    p.translate(-OuterLeft, -OuterTop);
+    paintFrame(p, windowBackground, chartBackground);
+    p.end();
+    frames.push_back({windowBackground, chartBackground, image});
+    return frames.back().image;
+}
+
+// True when an opaque image drawn at an integer point lands pixel for pixel on the device, as
+// painting it there would.
+bool mapsPixelForPixel(const QPainter &p)
+{
+    const QTransform t = p.deviceTransform();
+    return p.device() && p.device()->devicePixelRatio() == 1.0 && t.type() <= QTransform::TxTranslate
+        && t.dx() == std::floor(t.dx()) && t.dy() == std::floor(t.dy()) && p.opacity() == 1.0
+        && p.compositionMode() == QPainter::CompositionMode_SourceOver
+        && !p.testRenderHint(QPainter::Antialiasing);
+}
+
+} // namespace
+
+void DrawChartFrame(QPainter &p, const ChartDisplayOptions &o)
+{
+    // The frame is the same on every chart of the same backgrounds: copied from an image where the
+    // painter allows it.
+    if (mapsPixelForPixel(p))
+        p.drawImage(QPoint(layout::OuterLeft, layout::OuterTop), frameImage(o.windowBackground, o.chartBackground()));
+    else
+        paintFrame(p, o.windowBackground, o.chartBackground());
 }
 
 std::vector<QLine> frameTicks()

@@ -346,6 +346,28 @@ TEST_F(ChartPainterTest, CandlesCoverThePixelsOfTheirWickAndOutline)
                 }
 }
 
+// The frame is copied from an image kept per pair of backgrounds: whichever frame was drawn before,
+// it must come out as painted afresh (a painter in Source mode paints it afresh; with opaque colours
+// the pixels are the same).
+TEST_F(ChartPainterTest, FramesFollowTheirBackgroundsWhicheverWasDrawnBefore)
+{
+    for (const auto &[window, screenMode] : {std::pair{colours::WindowDaily, 1}, {colours::WindowWeekly, 1}, {colours::WindowDaily, 2}, {colours::WindowWeekly, 2}, {colours::WindowDaily, 1}}) {
+        ChartDisplayOptions o;
+        o.windowBackground = window;
+        o.screenMode = screenMode;
+        const auto frame = [&](QPainter::CompositionMode mode) {
+            QImage image(layout::ImageWidth, layout::ImageHeight, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter p(&image);
+            p.setCompositionMode(mode);
+            DrawChartFrame(p, o);
+            return image;
+        };
+        EXPECT_EQ(frame(QPainter::CompositionMode_SourceOver), frame(QPainter::CompositionMode_Source))
+            << window << " " << screenMode;
+    }
+}
+
 TEST_F(ChartPainterTest, PriceListRowsAndLabelsAndTheAxisLabelsOnTheImage)
 {
     ChartSeries s = seriesOf({1200, 1230});
