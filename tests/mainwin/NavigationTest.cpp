@@ -349,3 +349,24 @@ TEST_F(NavigationTest, PriceListRowsStandWhereTheyWouldWhenSizedOneByOne)
         EXPECT_EQ(layout(), shown) << qPrintable(code);
     }
 }
+
+// The view paints through the widget's own painter (the frame copied where it maps pixel for pixel):
+// what it shows must be the chart as drawn on an image, in daily and weekly colours.
+TEST_F(NavigationTest, TheChartViewShowsTheChartAsDrawnOnAnImage)
+{
+    frmMain &w = openWindow();
+    w.show();
+    typeText(w.MeiCode, QStringLiteral("1301"));
+    letEventsRun(20);
+    ASSERT_EQ(w.series().Count, 110);
+    const QRect outer(QPoint(chart::layout::OuterLeft, chart::layout::OuterTop),
+                      QPoint(chart::layout::OuterRight, chart::layout::OuterBottom));
+    for (const std::uint32_t background : {chart::colours::WindowDaily, chart::colours::WindowWeekly}) {
+        chart::ChartDisplayOptions options = w.displayOptions();
+        options.windowBackground = background;
+        ChartView view(w.series(), options);
+        const QImage shown = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage drawn = chart::RenderChartImage(w.series(), options, false);
+        EXPECT_EQ(shown.copy(outer), drawn.copy(outer)) << background;
+    }
+}
