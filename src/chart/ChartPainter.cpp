@@ -277,17 +277,15 @@ std::vector<ChartLabel> chartLabels(const ChartSeries &s, const ChartGeometry &g
 
 void DrawChartLabel(QPainter &p, const ChartLabel &label, const QPen &pen)
 {
-    // Laid out once per text and font: most labels recur from chart to chart.
+    // Laid out once per text: most labels recur from chart to chart. A layout made in another font
+    // is laid out again by drawStaticText itself.
     struct Layouts
     {
-        QFont font;
         QHash<QString, QStaticText> texts;
     };
     thread_local Layouts layouts;
-    if (layouts.font != p.font() || layouts.texts.size() > 2000) {
-        layouts.font = p.font();
+    if (layouts.texts.size() > 2000)
         layouts.texts.clear();
-    }
     auto it = layouts.texts.find(label.text);
     if (it == layouts.texts.end()) {
         QStaticText laidOut(label.text);

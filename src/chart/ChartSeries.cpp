@@ -309,18 +309,17 @@ void LoadChartRows(ChartSeries &series, ScrollCalibration &scroll, int code, QSt
 
     if (code != scroll.CalibratedCode || periodMode != scroll.CalibratedMode) {
         step([&] {
+            // The first 110 rows counted inside the engine: only their first and last days matter.
             db::Recordset rs = database->openRecordset(
-                QStringLiteral("select top 110 日付 from %1 where コード=? order by 日付 ;").arg(table), {code},
-                db::RecordsetType::ForwardOnly);
-            if (!rs.eof()) {
-                const QDate oldest = rs.toDate(0);
-                int rows = 0;
-                QDate last;
-                for (; !rs.eof(); rs.moveNext(), ++rows)
-                    last = rs.toDate(0);
+                QStringLiteral("select Count(*) as 行数, Min(日付) as 最初, Max(日付) as 最後 from "
+                               "(select top 110 日付 from %1 where コード=? order by 日付) ;")
+                    .arg(table),
+                {code}, db::RecordsetType::ForwardOnly);
+            const qint64 rows = rs.eof() ? 0 : rs.toLong(0);
+            if (rows > 0) {
                 // An issue with fewer rows than a chart holds scrolls back to its first row, so
                 // that a short history (a weekly chart above all) can still be scrolled.
-                scroll.OldestBaseDate = rows < SeriesLength ? oldest : last;
+                scroll.OldestBaseDate = rows < SeriesLength ? rs.toDate(1) : rs.toDate(2);
                 if (scroll.OldestBaseDate > scroll.NewestDate)
                     scroll.OldestBaseDate = scroll.NewestDate;
                 setScrollSteps(scroll);
