@@ -69,6 +69,9 @@ ChartGeometry::ChartGeometry(const ChartSeries &series, int periodMode)
     }
     m_top = series.ChartTop.toDouble();
     m_itoMaxAngle = series.ItoMaxAngle.toDouble();
+    m_priceFactor = m_pf.value();
+    m_volumeFactor = m_vf.value();
+    m_marginFactor = m_mf.value();
 }
 
 double ChartGeometry::yPrice(Currency price) const

@@ -58,9 +58,9 @@ public:
     bool hasMarginScale() const { return m_hasMargin; }
     bool hasItoScale() const { return m_itoMaxAngle > 0.0; }
 
-    double priceFactor() const { return m_pf.value(); }
-    double volumeFactor() const { return m_vf.value(); }
-    double marginFactor() const { return m_mf.value(); }
+    double priceFactor() const { return m_priceFactor; }
+    double volumeFactor() const { return m_volumeFactor; }
+    double marginFactor() const { return m_marginFactor; }
     const ScaleFactor &priceScale() const { return m_pf; }
     const ScaleFactor &volumeScale() const { return m_vf; }
     const ScaleFactor &marginScale() const { return m_mf; }
@@ -74,6 +74,8 @@ public:
 private:
     ScaleFactor m_vf, m_pf, m_mf;
     double m_top = 0.0;
+    // The factors' values, worked out once for the hundreds of points of a chart.
+    double m_priceFactor = 0.0, m_volumeFactor = 0.0, m_marginFactor = 0.0;
     double m_itoMaxAngle = 0.0;
     bool m_hasVolume = false;
     bool m_hasPrice = false;

@@ -3,12 +3,14 @@
 #include "chart/ChartFonts.h"
 #include "chart/Indicators.h"
 
-#include <QFontMetrics>
+#include <QHash>
 #include <QPainter>
 #include <QPen>
+#include <QStaticText>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace chart {
 
@@ -59,22 +61,49 @@ int truncated(double y)
     return int(Rounding::Fix(std::clamp(y, -100000.0, 100000.0)));
 }
 
-void solidPen(QPainter &p, std::uint32_t bgr)
+// Pens and brushes are built once per colour: a chart sets one for nearly every line and box.
+const QPen &penOf(std::uint32_t bgr, Qt::PenStyle style)
 {
+    struct Entry
+    {
+        std::uint32_t bgr;
+        Qt::PenStyle style;
+        QPen pen;
+    };
+    thread_local std::vector<Entry> pens;
+    for (const Entry &e : pens)
+        if (e.bgr == bgr && e.style == style)
+            return e.pen;
+    if (pens.size() >= 64) // colours chosen over a long session
+        pens.clear();
     QPen pen(colorFromBgr(bgr));
     pen.setWidth(1);
     pen.setCosmetic(true);
-    pen.setStyle(Qt::SolidLine);
-    p.setPen(pen);
+    pen.setStyle(style);
+    pens.push_back({bgr, style, pen});
+    return pens.back().pen;
+}
+
+const QBrush &brushOf(std::uint32_t bgr)
+{
+    thread_local std::vector<std::pair<std::uint32_t, QBrush>> brushes;
+    for (const auto &[colour, brush] : brushes)
+        if (colour == bgr)
+            return brush;
+    if (brushes.size() >= 64)
+        brushes.clear();
+    brushes.emplace_back(bgr, QBrush(colorFromBgr(bgr)));
+    return brushes.back().second;
+}
+
+void solidPen(QPainter &p, std::uint32_t bgr)
+{
+    p.setPen(penOf(bgr, Qt::SolidLine));
 }
 
 void dottedPen(QPainter &p, std::uint32_t bgr)
 {
-    QPen pen(colorFromBgr(bgr));
-    pen.setWidth(1);
-    pen.setCosmetic(true);
-    pen.setStyle(Qt::DotLine);
-    p.setPen(pen);
+    p.setPen(penOf(bgr, Qt::DotLine));
 }
 
 void line(QPainter &p, int x1, int y1, int x2, int y2, std::uint32_t bgr)
@@ -86,22 +115,7 @@ void line(QPainter &p, int x1, int y1, int x2, int y2, std::uint32_t bgr)
 // A filled box with both corners included.
 void filledBox(QPainter &p, int x1, int y1, int x2, int y2, std::uint32_t bgr)
 {
-    p.fillRect(QRect(QPoint(x1, y1), QPoint(x2, y2)).normalized(), colorFromBgr(bgr));
-}
-
-// An outlined box with both corners included.
-void outlinedBox(QPainter &p, int x1, int y1, int x2, int y2, std::uint32_t bgr)
-{
-    solidPen(p, bgr);
-    p.setBrush(Qt::NoBrush);
-    const QRect r = QRect(QPoint(x1, y1), QPoint(x2, y2)).normalized();
-    p.drawRect(r.x(), r.y(), r.width() - 1, r.height() - 1);
-}
-
-void text(QPainter &p, int x, int y, const QString &s, const ChartDisplayOptions &o)
-{
-    p.setPen(colorFromBgr(o.textColour));
-    p.drawText(QPoint(x, y + QFontMetrics(p.font()).ascent()), s);
+    p.fillRect(QRect(QPoint(x1, y1), QPoint(x2, y2)).normalized(), brushOf(bgr));
 }
 
 // A number right-aligned on the left axis, its last character ending at x 196.
@@ -128,12 +142,13 @@ QString wholeText(double value)
 
 } // namespace
 
-void DrawChartFrame(QPainter &p, const ChartDisplayOptions &o)
+namespace {
+
+void paintFrame(QPainter &p, std::uint32_t windowBackground, std::uint32_t chartBackground)
 {
     using namespace layout;
-    const std::uint32_t background = o.chartBackground();
-    filledBox(p, OuterLeft, OuterTop, OuterRight, OuterBottom, o.windowBackground);
-    filledBox(p, PlotLeft, PlotTop, PlotRight, PlotBottom, background);
+    filledBox(p, OuterLeft, OuterTop, OuterRight, OuterBottom, windowBackground);
+    filledBox(p, PlotLeft, PlotTop, PlotRight, PlotBottom, chartBackground);
 
     dottedPen(p, colours::Separator);
     p.drawLine(PlotLeft, LowerTop, PlotRight, LowerTop);
@@ -143,9 +158,56 @@ void DrawChartFrame(QPainter &p, const ChartDisplayOptions &o)
     for (int x = 250; x <= 750; x += 50)
         p.drawLine(x, PlotTop, x, LowerZero);
 
-    solidPen(p, background);
+    solidPen(p, chartBackground);
     for (const QLine &tick : frameTicks())
         p.drawLine(tick);
+}
+
+// The frame of the outer area as an image, painted once per pair of backgrounds.
+const QImage &frameImage(std::uint32_t windowBackground, std::uint32_t chartBackground)
+{
+    struct Frame
+    {
+        std::uint32_t window, chart;
+        QImage image;
+    };
+    thread_local std::vector<Frame> frames;
+    for (const Frame &f : frames)
+        if (f.window == windowBackground && f.chart == chartBackground)
+            return f.image;
+    if (frames.size() >= 8)
+        frames.clear();
+    using namespace layout;
+    QImage image(OuterRight - OuterLeft + 1, OuterBottom - OuterTop + 1, QImage::Format_RGB32);
+    QPainter p(&image);
+    p.translate(-OuterLeft, -OuterTop);
+    paintFrame(p, windowBackground, chartBackground);
+    p.end();
+    frames.push_back({windowBackground, chartBackground, image});
+    return frames.back().image;
+}
+
+// True when an opaque image drawn at an integer point lands pixel for pixel on the device, as
+// painting it there would.
+bool mapsPixelForPixel(const QPainter &p)
+{
+    const QTransform t = p.deviceTransform();
+    return p.device() && p.device()->devicePixelRatio() == 1.0 && t.type() <= QTransform::TxTranslate
+        && t.dx() == std::floor(t.dx()) && t.dy() == std::floor(t.dy()) && p.opacity() == 1.0
+        && p.compositionMode() == QPainter::CompositionMode_SourceOver
+        && !p.testRenderHint(QPainter::Antialiasing);
+}
+
+} // namespace
+
+void DrawChartFrame(QPainter &p, const ChartDisplayOptions &o)
+{
+    // The frame is the same on every chart of the same backgrounds: copied from an image where the
+    // painter allows it.
+    if (mapsPixelForPixel(p))
+        p.drawImage(QPoint(layout::OuterLeft, layout::OuterTop), frameImage(o.windowBackground, o.chartBackground()));
+    else
+        paintFrame(p, o.windowBackground, o.chartBackground());
 }
 
 std::vector<QLine> frameTicks()
@@ -206,11 +268,54 @@ std::vector<ChartLabel> chartLabels(const ChartSeries &s, const ChartGeometry &g
     labels.push_back({QPoint(765, 371), QStringLiteral("75%")});
 
     for (int pos = 20; pos <= s.Count; pos += 20)
-        labels.push_back({QPoint(5 * pos + 180, 441), s.Records[size_t(pos - 1)].Date.toString(QStringLiteral("yy,MM,dd"))});
+        labels.push_back({QPoint(5 * pos + 180, 441), shortDateText(s.Records[size_t(pos - 1)].Date, QLatin1Char(','))});
     // Prices adjusted for splits differ from those traded: the chart says so above the price axis.
     if (s.Adjusted)
         labels.push_back({QPoint(RightAxisX, 80), adjustedChartLabel()});
     return labels;
+}
+
+void DrawChartLabel(QPainter &p, const ChartLabel &label, const QPen &pen)
+{
+    // Laid out once per text: most labels recur from chart to chart. A layout made in another font
+    // is laid out again by drawStaticText itself.
+    struct Layouts
+    {
+        QHash<QString, QStaticText> texts;
+    };
+    thread_local Layouts layouts;
+    if (layouts.texts.size() > 2000)
+        layouts.texts.clear();
+    auto it = layouts.texts.find(label.text);
+    if (it == layouts.texts.end()) {
+        QStaticText laidOut(label.text);
+        laidOut.setTextFormat(Qt::PlainText);
+        laidOut.prepare(QTransform(), p.font());
+        it = layouts.texts.insert(label.text, laidOut);
+    }
+    p.setPen(pen);
+    p.drawStaticText(label.topLeft, *it);
+}
+
+void DrawCandle(QPainter &p, int x, int yLow, int yHigh, int yOpen, int yClose, std::uint32_t bgr)
+{
+    // Filled as boxes of whole pixels where the outline is an ordinary one: they cover exactly what
+    // its one-pixel lines cover, without setting up a line for each.
+    const QBrush &brush = brushOf(bgr);
+    p.fillRect(QRect(QPoint(x, std::min(yLow, yHigh)), QPoint(x, std::max(yLow, yHigh))), brush);
+    const QRect r = QRect(QPoint(x - 1, yOpen), QPoint(x + 1, yClose)).normalized();
+    const int top = r.y(), bottom = r.y() + r.height() - 1;
+    if (bottom < top) {
+        solidPen(p, bgr);
+        if (p.brush().style() != Qt::NoBrush)
+            p.setBrush(Qt::NoBrush);
+        p.drawRect(r.x(), r.y(), r.width() - 1, r.height() - 1);
+        return;
+    }
+    p.fillRect(QRect(QPoint(x - 1, top), QPoint(x + 1, top)), brush);
+    p.fillRect(QRect(QPoint(x - 1, bottom), QPoint(x + 1, bottom)), brush);
+    p.fillRect(QRect(QPoint(x - 1, top), QPoint(x - 1, bottom)), brush);
+    p.fillRect(QRect(QPoint(x + 1, top), QPoint(x + 1, bottom)), brush);
 }
 
 void DrawOscillators(QPainter &p, const ChartDisplayOptions &o, int psychological, int rsi, int vr, int x,
@@ -243,8 +348,9 @@ ChartDrawResult DrawChart(QPainter &p, const ChartSeries &s, const ChartDisplayO
         return result;
     }
 
+    const QPen textPen(colorFromBgr(o.textColour));
     for (const ChartLabel &label : chartLabels(s, g))
-        text(p, label.topLeft.x(), label.topLeft.y(), label.text, o);
+        DrawChartLabel(p, label, textPen);
 
     LinePoint maPoints[3];
     LinePoint curvePoint, sellPoint, buyPoint, itoPoint;
@@ -265,8 +371,8 @@ ChartDrawResult DrawChart(QPainter &p, const ChartSeries &s, const ChartDisplayO
         if (g.hasPriceAxis()) {
             if (!r.Close.isZero()) {
                 const std::uint32_t c = r.Open >= r.Close ? colours::Falling : o.risingCandle();
-                line(p, x, pixel(g.yPrice(r.Low)), x, pixel(g.yPrice(r.High)), c);
-                outlinedBox(p, 5 * pos + 199, pixel(g.yPrice(r.Open)), 5 * pos + 201, pixel(g.yPrice(r.Close)), c);
+                DrawCandle(p, x, pixel(g.yPrice(r.Low)), pixel(g.yPrice(r.High)), pixel(g.yPrice(r.Open)),
+                           pixel(g.yPrice(r.Close)), c);
             }
             if (showAverages) {
                 const Currency values[3] = {r.MaShort, r.MaMiddle, r.MaLong};

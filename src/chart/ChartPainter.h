@@ -19,6 +19,7 @@
 #include <vector>
 
 class QPainter;
+class QPen;
 
 namespace chart {
 
@@ -114,6 +115,15 @@ QString adjustedChartLabel(); // "分割調整"
 // The ticks outside the plot area (in the chart background colour): under the vertical grid
 // lines, left of the separator and the left and right grid lines.
 std::vector<QLine> frameTicks();
+
+// A label in the painter's font and the pen's colour, as drawText writes it with its top-left corner
+// at the label's point.
+void DrawChartLabel(QPainter &painter, const ChartLabel &label, const QPen &pen);
+
+// A candle at centre x, in one colour: the wick from yLow to yHigh, as a one-pixel line draws it, and
+// the outline of the body, three pixels wide, as drawRect draws QRect(QPoint(x - 1, yOpen),
+// QPoint(x + 1, yClose)).normalized() less one pixel in width and height.
+void DrawCandle(QPainter &painter, int x, int yLow, int yHigh, int yOpen, int yClose, std::uint32_t bgr);
 
 void DrawChartFrame(QPainter &painter, const ChartDisplayOptions &options);
 // Draws the frame, and when MaxVolume is above 0 the data. When ChartTop is not above ChartBottom

@@ -309,17 +309,17 @@ void LoadChartRows(ChartSeries &series, ScrollCalibration &scroll, int code, QSt
 
     if (code != scroll.CalibratedCode || periodMode != scroll.CalibratedMode) {
         step([&] {
+            // The first 110 rows counted inside the engine: only their first and last days matter.
             db::Recordset rs = database->openRecordset(
-                QStringLiteral("select top 110 * from %1 where コード=? order by 日付 ;").arg(table), {code});
-            if (!rs.eof()) {
-                const QDate oldest = rs.toDate(QStringLiteral("日付"));
-                int rows = 0;
-                QDate last;
-                for (; !rs.eof(); rs.moveNext(), ++rows)
-                    last = rs.toDate(QStringLiteral("日付"));
+                QStringLiteral("select Count(*) as 行数, Min(日付) as 最初, Max(日付) as 最後 from "
+                               "(select top 110 日付 from %1 where コード=? order by 日付) ;")
+                    .arg(table),
+                {code}, db::RecordsetType::ForwardOnly);
+            const qint64 rows = rs.eof() ? 0 : rs.toLong(0);
+            if (rows > 0) {
                 // An issue with fewer rows than a chart holds scrolls back to its first row, so
                 // that a short history (a weekly chart above all) can still be scrolled.
-                scroll.OldestBaseDate = rows < SeriesLength ? oldest : last;
+                scroll.OldestBaseDate = rows < SeriesLength ? rs.toDate(1) : rs.toDate(2);
                 if (scroll.OldestBaseDate > scroll.NewestDate)
                     scroll.OldestBaseDate = scroll.NewestDate;
                 setScrollSteps(scroll);
@@ -329,22 +329,6 @@ void LoadChartRows(ChartSeries &series, ScrollCalibration &scroll, int code, QSt
         scroll.CalibratedCode = std::int16_t(code);
         scroll.CalibratedMode = std::int16_t(periodMode);
     }
-
-    QDate windowStart;
-    step([&] {
-        db::Recordset rs = database->openRecordset(
-            QStringLiteral("select top 110 日付, 始値, 高値, 安値, 終値, 前日比, 出来高 from %1 where コード=? "
-                           "and 日付<=?  order by 日付 desc ;")
-                .arg(table),
-            {code, baseDate});
-        if (rs.eof()) {
-            prompt.inform(noDataMessage(), QString(), PromptIcon::None);
-        } else {
-            rs.moveLast();
-            windowStart = rs.toDate(QStringLiteral("日付"));
-        }
-        rs.close();
-    });
 
     qint64 volumeUnit = 0;
     qint64 priceUnit = 0;
@@ -357,38 +341,50 @@ void LoadChartRows(ChartSeries &series, ScrollCalibration &scroll, int code, QSt
         rs.close();
     });
 
-    int k = 0;
-    if (windowStart.isValid()) {
-        step([&] {
-            db::Recordset rs = database->openRecordset(
-                QStringLiteral("select * from %1 where コード=? and 日付 between ? and ?  order by 日付 ;").arg(table),
-                {code, windowStart, baseDate});
-            const int sellField = rs.fieldIndex(QStringLiteral("売残"));
-            const int buyField = rs.fieldIndex(QStringLiteral("買残"));
-            Currency carried;
-            for (; !rs.eof() && k < SeriesLength; rs.moveNext(), ++k) {
-                ChartRecord &r = series.Records[size_t(k)];
-                r.Date = rs.toDate(QStringLiteral("日付"));
-                r.Open = scaledPrice(rs.toCurrency(QStringLiteral("始値")), priceUnit);
-                r.High = scaledPrice(rs.toCurrency(QStringLiteral("高値")), priceUnit);
-                r.Low = scaledPrice(rs.toCurrency(QStringLiteral("安値")), priceUnit);
-                r.Close = scaledPrice(rs.toCurrency(QStringLiteral("終値")), priceUnit);
-                r.Change = scaledPrice(rs.toCurrency(QStringLiteral("前日比")), priceUnit);
-                r.Volume = scaledVolume(rs.toCurrency(QStringLiteral("出来高")), volumeUnit);
-                if (!r.Close.isZero())
-                    carried = r.Close;
-                r.CloseCarried = carried;
-                if (periodMode != 1) {
-                    if (sellField >= 0)
-                        r.MarginSell = saturatedInt32(rs.toLong(QStringLiteral("売残")));
-                    if (buyField >= 0)
-                        r.MarginBuy = saturatedInt32(rs.toLong(QStringLiteral("買残")));
-                }
-                series.Count = std::int16_t(k + 1);
+    // One pass from the base date back over the newest 110 rows; they are stored from the end of the
+    // records and moved to the front once their number is known.
+    bool anyRow = false;
+    int read = 0;
+    step([&] {
+        const bool weekly = periodMode != 1;
+        db::Recordset rs = database->openRecordset(
+            QStringLiteral("select top 110 日付, 始値, 高値, 安値, 終値, 前日比, 出来高%2 from %1 where コード=? "
+                           "and 日付<=? order by 日付 desc ;")
+                .arg(table, weekly ? QStringLiteral(", 売残, 買残") : QString()),
+            {code, baseDate}, db::RecordsetType::ForwardOnly);
+        if (rs.eof())
+            prompt.inform(noDataMessage(), QString(), PromptIcon::None);
+        for (; !rs.eof() && read < SeriesLength; rs.moveNext()) {
+            anyRow = true;
+            ChartRecord &r = series.Records[size_t(SeriesLength - 1 - read)];
+            r.Date = rs.toDate(0);
+            r.Open = scaledPrice(rs.toCurrency(1), priceUnit);
+            r.High = scaledPrice(rs.toCurrency(2), priceUnit);
+            r.Low = scaledPrice(rs.toCurrency(3), priceUnit);
+            r.Close = scaledPrice(rs.toCurrency(4), priceUnit);
+            r.Change = scaledPrice(rs.toCurrency(5), priceUnit);
+            r.Volume = scaledVolume(rs.toCurrency(6), volumeUnit);
+            if (weekly) {
+                r.MarginSell = saturatedInt32(rs.toLong(7));
+                r.MarginBuy = saturatedInt32(rs.toLong(8));
             }
-            rs.close();
-        });
-        // A failure in the middle of a row leaves nothing of it behind.
+            ++read;
+        }
+        rs.close();
+    });
+
+    if (anyRow) {
+        // A failure in the middle of a row leaves nothing of it behind; the rows before it stay.
+        if (read < SeriesLength)
+            std::move(series.Records.end() - read, series.Records.end(), series.Records.begin());
+        Currency carried;
+        for (int k = 0; k < read; ++k) {
+            ChartRecord &r = series.Records[size_t(k)];
+            if (!r.Close.isZero())
+                carried = r.Close;
+            r.CloseCarried = carried;
+        }
+        series.Count = std::int16_t(read);
         for (int i = series.Count; i < SeriesLength; ++i)
             series.Records[size_t(i)] = ChartRecord{};
         if (adjusted) {

@@ -4,6 +4,9 @@
 #include "base/DateUtil.h"
 #include "chart/ChartSeries.h"
 
+#include <QFontMetrics>
+
+#include <bitset>
 #include <cmath>
 
 namespace chart {
@@ -67,6 +70,31 @@ PriceListFill priceListOf(const ChartSeries &series)
     fill.Lblsaitakane = series.MaxHigh.toString();
     fill.Lblsaiyasune = series.MinLow.toString();
     return fill;
+}
+
+bool rowsOfOneWidth(const QStringList &rows, const QFont &font)
+{
+    std::bitset<0x7F> used;
+    for (const QString &row : rows) {
+        if (row.size() != rows.first().size())
+            return false;
+        for (const QChar c : row) {
+            if (c.unicode() < 0x20 || c.unicode() > 0x7E)
+                return false;
+            used.set(c.unicode());
+        }
+    }
+    const QFontMetrics metrics(font);
+    int advance = -1;
+    for (char16_t c = 0x20; c < 0x7F; ++c) {
+        if (!used.test(c))
+            continue;
+        const int a = metrics.horizontalAdvance(QChar(c));
+        if (advance >= 0 && a != advance)
+            return false;
+        advance = a;
+    }
+    return true;
 }
 
 bool rowStartsWithDate(const QString &row)

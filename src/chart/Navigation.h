@@ -6,6 +6,7 @@
 
 #include "chart/PriceList.h"
 
+#include <QFont>
 #include <QString>
 #include <QStringList>
 
@@ -40,6 +41,9 @@ struct PriceListFill
     QString Lblsaiyasune; // MinLow
 };
 PriceListFill priceListOf(const ChartSeries &series);
+// True when the rows are of one length and hold only half-width characters of one advance in the
+// font: every row then takes the same room, and a list may lay out one row for all.
+bool rowsOfOneWidth(const QStringList &rows, const QFont &font);
 
 // True when a price-list row starts with a date ("YY/MM/DD").
 bool rowStartsWithDate(const QString &row);

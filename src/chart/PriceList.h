@@ -5,6 +5,7 @@
 
 #include "base/Currency.h"
 
+#include <QDate>
 #include <QFont>
 #include <QString>
 
@@ -17,6 +18,10 @@ struct ChartSeries;
 // leading "-" when it is (" 1250", "-30", " 12.5").
 QString numberText(Currency value);
 QString numberText(qint64 value);
+
+// A date as "YY/MM/DD" with the separator in place of "/" (as QDate::toString writes "yy/MM/dd"); an
+// empty text for an invalid date.
+QString shortDateText(const QDate &date, QChar separator);
 
 // "YY/MM/DD", one space, Open, High, Low, Close and Change right-aligned in 11 characters and
 // Volume in 12. The close occupies characters 43 to 53 (1-based). A number longer than its column

@@ -408,6 +408,25 @@ void Connection::bind(sqlite3_stmt *s, int index, const QVariant &v)
 static QVariant dateFromText(const char *text, int len)
 {
     if (len == 10) {
+        // The stored form "YYYY-MM-DD" read directly: a chart reads hundreds of dates per switch.
+        const auto digits = [text](int from, int count) {
+            int v = 0;
+            for (int i = from; i < from + count; ++i) {
+                if (text[i] < '0' || text[i] > '9')
+                    return -1;
+                v = v * 10 + (text[i] - '0');
+            }
+            return v;
+        };
+        if (text[4] == '-' && text[7] == '-') {
+            const int y = digits(0, 4), m = digits(5, 2), day = digits(8, 2);
+            if (y >= 0 && m >= 0 && day >= 0) {
+                const QDate d(y, m, day);
+                if (d.isValid())
+                    return d;
+                return QVariant();
+            }
+        }
         const QDate d = QDate::fromString(QString::fromLatin1(text, len), Qt::ISODate);
         if (d.isValid())
             return d;

@@ -254,9 +254,10 @@ bool Recordset::isNull(const QString &name) const
     return value(name).isNull();
 }
 
-qint64 Recordset::toLong(const QString &name) const
+namespace {
+
+qint64 longOf(const QVariant &v)
 {
-    const QVariant v = value(name);
     if (v.isNull())
         return 0;
     if (v.metaType() == QMetaType::fromType<Currency>())
@@ -266,21 +267,52 @@ qint64 Recordset::toLong(const QString &name) const
     return ok ? qint64(Rounding::nearest(d)) : 0;
 }
 
-Currency Recordset::toCurrency(const QString &name) const
+Currency currencyOf(const QVariant &v)
 {
     bool ok = false;
-    const Currency c = Currency::fromVariant(value(name), &ok);
+    const Currency c = Currency::fromVariant(v, &ok);
     return ok ? c : Currency();
 }
 
-QDate Recordset::toDate(const QString &name) const
+QDate dateOf(const QVariant &v)
 {
-    const QVariant v = value(name);
     if (v.typeId() == QMetaType::QDate)
         return v.toDate();
     if (v.typeId() == QMetaType::QDateTime)
         return v.toDateTime().date();
     return QDate::fromString(v.toString().left(10), Qt::ISODate);
+}
+
+} // namespace
+
+qint64 Recordset::toLong(const QString &name) const
+{
+    return longOf(value(name));
+}
+
+qint64 Recordset::toLong(int index) const
+{
+    return longOf(value(index));
+}
+
+Currency Recordset::toCurrency(const QString &name) const
+{
+    return currencyOf(value(name));
+}
+
+Currency Recordset::toCurrency(int index) const
+{
+    return currencyOf(value(index));
+}
+
+QDate Recordset::toDate(const QString &name) const
+{
+    return dateOf(value(name));
+}
+
+QDate Recordset::toDate(int index) const
+{
+    return dateOf(value(index));
 }
 
 QString Recordset::toText(const QString &name) const

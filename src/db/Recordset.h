@@ -56,6 +56,10 @@ public:
     qint64 toLong(const QString &name) const;
     Currency toCurrency(const QString &name) const;
     QDate toDate(const QString &name) const;
+    // The same by field number, for loops over many rows.
+    qint64 toLong(int index) const;
+    Currency toCurrency(int index) const;
+    QDate toDate(int index) const;
     QString toText(const QString &name) const;
     bool toBool(const QString &name) const;
 

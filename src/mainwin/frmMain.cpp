@@ -373,6 +373,9 @@ void frmMain::DrawChart(bool fillList)
     {
         const QSignalBlocker block(KabukaList);
         KabukaList->clear();
+        // Shaping every row to size it costs more than the rest of a switch; rows that take the same
+        // room need only the first one's size.
+        KabukaList->setUniformItemSizes(chart::rowsOfOneWidth(fill.rows, KabukaList->font()));
         KabukaList->addItems(fill.rows);
     }
     clearValueLabels();

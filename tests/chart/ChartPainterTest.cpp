@@ -11,6 +11,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <limits>
 
 using namespace chart;
 using chart_test::seriesOf;
@@ -252,6 +253,119 @@ TEST_F(ChartPainterTest, WeeklyMarginLinesBridgeWeeksWithoutABalance)
     EXPECT_GT(countColour(image, QRect(x5, 357, 1, 4), buy), 0); // y(2000) = 359.8
     o.lowerPanelMode = 1;
     EXPECT_EQ(countColour(RenderChartImage(s, o, false), QRect(201, 357, 556, 79), sell), 0);
+}
+
+// The list rows and the labels write their numbers and dates directly: they must read as the
+// currency type and Qt write them.
+TEST(ListText, WritesNumbersAndDatesAsCurrencyAndQtDo)
+{
+    const std::int64_t limit = std::numeric_limits<std::int64_t>::max();
+    for (const std::int64_t raw : {std::int64_t(0), std::int64_t(1), std::int64_t(-1), std::int64_t(10000),
+                                   std::int64_t(-10000), std::int64_t(12345000), std::int64_t(-12340500),
+                                   std::int64_t(10010), std::int64_t(99999999), limit, -limit, -limit - 1}) {
+        const Currency c = Currency::fromRaw(raw);
+        EXPECT_EQ(numberText(c), raw < 0 ? c.toString() : QLatin1Char(' ') + c.toString()) << raw;
+        const QString whole = QString::number(raw);
+        EXPECT_EQ(numberText(qint64(raw)), raw < 0 ? whole : QLatin1Char(' ') + whole) << raw;
+    }
+
+    for (const QDate &d : {QDate(2024, 6, 14), QDate(2000, 1, 1), QDate(1999, 12, 31), QDate(2009, 10, 5),
+                           QDate(5, 3, 9), QDate(9999, 12, 31), QDate(-44, 3, 15), QDate(12345, 1, 2), QDate()}) {
+        EXPECT_EQ(shortDateText(d, QLatin1Char('/')), d.toString(QStringLiteral("yy/MM/dd"))) << qPrintable(d.toString());
+        EXPECT_EQ(shortDateText(d, QLatin1Char(',')), d.toString(QStringLiteral("yy,MM,dd"))) << qPrintable(d.toString());
+    }
+}
+
+// Labels are laid out once per text and font and reused: each must still come out as drawText
+// writes it, whatever was drawn before and in whichever font.
+TEST_F(ChartPainterTest, LabelsComeOutAsDrawTextWritesThemAfterOtherTextsAndFonts)
+{
+    QFont larger = chartTextFont();
+    larger.setPixelSize(20);
+    const QPen pen(QColor(10, 20, 30));
+    const auto canvas = [] {
+        QImage image(160, 40, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        return image;
+    };
+    for (const QFont &font : {chartTextFont(), larger}) {
+        for (const auto &[before, text] : {std::pair{QStringLiteral(" 1000"), QStringLiteral(" 2000")},
+                                           {QStringLiteral(" 2000"), QStringLiteral(" 2000")},
+                                           {QStringLiteral("千株"), QStringLiteral(" 12.5")}}) {
+            QImage labelled = canvas();
+            {
+                QPainter p(&labelled);
+                p.setFont(font);
+                DrawChartLabel(p, {QPoint(5, 5), before}, pen);
+                p.fillRect(labelled.rect(), Qt::white);
+                DrawChartLabel(p, {QPoint(5, 5), text}, pen);
+            }
+            QImage written = canvas();
+            {
+                QPainter p(&written);
+                p.setFont(font);
+                p.setPen(pen);
+                p.drawText(QPoint(5, 5 + QFontMetrics(font).ascent()), text);
+            }
+            EXPECT_EQ(labelled, written) << qPrintable(text) << " after" << qPrintable(before) << " at "
+                                         << font.pixelSize() << " px";
+        }
+    }
+}
+
+// Candles are filled rather than stroked: every arrangement of low, high, open and close (upside
+// down and of one pixel included) must cover the pixels of the wick line and the body's outline.
+TEST_F(ChartPainterTest, CandlesCoverThePixelsOfTheirWickAndOutline)
+{
+    const std::uint32_t colour = 0x0000FF;
+    const auto canvas = [] {
+        QImage image(12, 12, QImage::Format_RGB32);
+        image.fill(Qt::black);
+        return image;
+    };
+    for (int low = 1; low <= 9; low += 2)
+        for (int high = 1; high <= 9; high += 2)
+            for (int open = 2; open <= 8; ++open)
+                for (int close = 2; close <= 8; ++close) {
+                    QImage filled = canvas();
+                    {
+                        QPainter p(&filled);
+                        DrawCandle(p, 5, low, high, open, close, colour);
+                    }
+                    QImage stroked = canvas();
+                    {
+                        QPainter p(&stroked);
+                        QPen pen(colorFromBgr(colour));
+                        pen.setCosmetic(true);
+                        p.setPen(pen);
+                        p.drawLine(5, low, 5, high);
+                        const QRect r = QRect(QPoint(4, open), QPoint(6, close)).normalized();
+                        p.drawRect(r.x(), r.y(), r.width() - 1, r.height() - 1);
+                    }
+                    EXPECT_EQ(filled, stroked) << low << " " << high << " " << open << " " << close;
+                }
+}
+
+// The frame is copied from an image kept per pair of backgrounds: whichever frame was drawn before,
+// it must come out as painted afresh (a painter in Source mode paints it afresh; with opaque colours
+// the pixels are the same).
+TEST_F(ChartPainterTest, FramesFollowTheirBackgroundsWhicheverWasDrawnBefore)
+{
+    for (const auto &[window, screenMode] : {std::pair{colours::WindowDaily, 1}, {colours::WindowWeekly, 1}, {colours::WindowDaily, 2}, {colours::WindowWeekly, 2}, {colours::WindowDaily, 1}}) {
+        ChartDisplayOptions o;
+        o.windowBackground = window;
+        o.screenMode = screenMode;
+        const auto frame = [&](QPainter::CompositionMode mode) {
+            QImage image(layout::ImageWidth, layout::ImageHeight, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter p(&image);
+            p.setCompositionMode(mode);
+            DrawChartFrame(p, o);
+            return image;
+        };
+        EXPECT_EQ(frame(QPainter::CompositionMode_SourceOver), frame(QPainter::CompositionMode_Source))
+            << window << " " << screenMode;
+    }
 }
 
 TEST_F(ChartPainterTest, PriceListRowsAndLabelsAndTheAxisLabelsOnTheImage)

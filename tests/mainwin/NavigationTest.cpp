@@ -314,3 +314,59 @@ TEST_F(NavigationTest, StoredDataChangesShowTheListAndTheChartAgain)
     EXPECT_EQ(w.LblMei->text(), QStringLiteral("極洋本社"));
     EXPECT_EQ(w.series().Count, 110);
 }
+
+// Rows that take the same room are laid out from the first one's size: the list must stand exactly
+// as when each row is sized by itself, and a row wider than the rest must keep its own size.
+TEST_F(NavigationTest, PriceListRowsStandWhereTheyWouldWhenSizedOneByOne)
+{
+    addIssue(1333, 1, QStringLiteral("大型"));
+    addDailyRows(1333, 60, today());
+    {
+        db::Database d(MainModule::DBPath);
+        // A change of 2e13 yen after the price unit is longer than its column, on a row that is
+        // neither the first nor the selected one.
+        d.execute(QStringLiteral("update Mei set 株価単位 = 10000 where コード = 1333"));
+        d.execute(QStringLiteral("update dayData set 前日比 = 2000000000 where コード = 1333 and 日付 = %1")
+                      .arg(db::dateLiteral(today().addDays(-14))));
+    }
+    frmMain &w = openWindow();
+    w.show();
+    w.KabukaList->setFixedWidth(300); // narrower than a row, so that the widest row sets the scroll range
+    for (const auto &[code, uniform] : {std::pair{QStringLiteral("1301"), true}, {QStringLiteral("1333"), false}}) {
+        typeText(w.MeiCode, code);
+        letEventsRun(20);
+        ASSERT_GT(w.KabukaList->count(), 50) << qPrintable(code);
+        EXPECT_EQ(w.KabukaList->uniformItemSizes(), uniform) << qPrintable(code);
+        const auto layout = [&] {
+            std::vector<QRect> rects;
+            for (int i = 0; i < w.KabukaList->count(); ++i)
+                rects.push_back(w.KabukaList->visualItemRect(w.KabukaList->item(i)));
+            return std::pair{rects, w.KabukaList->horizontalScrollBar()->maximum()};
+        };
+        const auto shown = layout();
+        w.KabukaList->setUniformItemSizes(false);
+        letEventsRun(20);
+        EXPECT_EQ(layout(), shown) << qPrintable(code);
+    }
+}
+
+// The view paints through the widget's own painter (the frame copied where it maps pixel for pixel):
+// what it shows must be the chart as drawn on an image, in daily and weekly colours.
+TEST_F(NavigationTest, TheChartViewShowsTheChartAsDrawnOnAnImage)
+{
+    frmMain &w = openWindow();
+    w.show();
+    typeText(w.MeiCode, QStringLiteral("1301"));
+    letEventsRun(20);
+    ASSERT_EQ(w.series().Count, 110);
+    const QRect outer(QPoint(chart::layout::OuterLeft, chart::layout::OuterTop),
+                      QPoint(chart::layout::OuterRight, chart::layout::OuterBottom));
+    for (const std::uint32_t background : {chart::colours::WindowDaily, chart::colours::WindowWeekly}) {
+        chart::ChartDisplayOptions options = w.displayOptions();
+        options.windowBackground = background;
+        ChartView view(w.series(), options);
+        const QImage shown = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage drawn = chart::RenderChartImage(w.series(), options, false);
+        EXPECT_EQ(shown.copy(outer), drawn.copy(outer)) << background;
+    }
+}
