@@ -279,8 +279,10 @@ std::shared_ptr<Connection> openConnection(const QString &path, int *userVersion
     // readers never block the writer.
     execOrThrow(*conn, "PRAGMA journal_mode=WAL");
     // Checkpoints every ~64 MB of log instead of every 4 MB: a batch that commits once per day file
-    // would otherwise copy the same index pages back to the file over and over.
-    execOrThrow(*conn, "PRAGMA synchronous=NORMAL; PRAGMA cache_size=-32000; PRAGMA temp_store=MEMORY; PRAGMA wal_autocheckpoint=16000");
+    // would otherwise copy the same index pages back to the file over and over. A page cache of
+    // 20 MB holds the index pages one day's rows touch (about 5,000 with 4,000 issues) and keeps
+    // the import of any number of years within 40-odd MB; more was not faster.
+    execOrThrow(*conn, "PRAGMA synchronous=NORMAL; PRAGMA cache_size=-20000; PRAGMA temp_store=MEMORY; PRAGMA wal_autocheckpoint=16000");
     registerFunctions(h);
     *userVersion = identity.userVersion;
     return conn;
