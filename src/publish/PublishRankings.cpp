@@ -160,7 +160,7 @@ void Writer::addNewExtremes(const QDate &date, const std::vector<const PriceRow 
         });
         return !ranksBefore(highestFirst, last->figure, last->row->code, bound.figure, bound.row->code);
     };
-    constexpr size_t PerSide = InListSize / 4;
+    constexpr size_t PerSide = InListSize / 16;
     size_t nextHigh = 0, nextLow = 0;
     for (;;) {
         std::vector<const PriceRow *> batch;

@@ -321,6 +321,9 @@ std::optional<DatedRow> Writer::newestRow(int code, const QDate &to)
 
 bool Writer::writeQuotePages(const QDate &to)
 {
+    // The page shows the time's fields alone: a fixed zone spares looking up the local one for
+    // every page.
+    const auto closingTime = [](const QDate &date) { return QDateTime(date, QTime(15, 0), Qt::UTC); };
     const auto clamped = [](double value) {
         return qint32(std::clamp(Rounding::nearest(value), double(std::numeric_limits<qint32>::min()),
                                  double(std::numeric_limits<qint32>::max())));
@@ -334,7 +337,7 @@ bool Writer::writeQuotePages(const QDate &to)
             // In yen and shares, as the board's last-day columns hold them.
             const double priceUnit = double(i.priceUnit);
             const PriceRow &r = newest->row;
-            q.time = QDateTime(newest->date, QTime(15, 0));
+            q.time = closingTime(newest->date);
             q.open = clamped(r.open * priceUnit);
             q.high = clamped(r.high * priceUnit);
             q.low = clamped(r.low * priceUnit);
@@ -342,7 +345,7 @@ bool Writer::writeQuotePages(const QDate &to)
             q.change = clamped(double(r.change) * priceUnit);
             q.volume = clamped(r.volume.toDouble() * double(i.volumeUnit));
         } else {
-            q.time = QDateTime(to, QTime(15, 0));
+            q.time = closingTime(to);
         }
         q.code = code;
         q.name = i.name;
