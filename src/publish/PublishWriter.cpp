@@ -135,13 +135,24 @@ QDate dateIn(const db::Recordset &rs, int column)
     return QDate::fromString(v.toString().left(10), Qt::ISODate);
 }
 
+// What a pass over a price table reads of each row: every price, or (for the histories of the rows
+// before the range) the close and the volume alone.
+enum class Columns
+{
+    All,
+    CloseAndVolume
+};
+
 // Streams the rows of a price table in date order, a day at a time, each day's rows in code order;
 // a month is read at once, so that a year does not sit in memory. The date index gives the days in
 // order; a day's rows are put in code order here, which costs less than the engine's sort of every
 // row read (a code has one row a day).
 template <typename DayFunction>
-void forEachDay(db::Database &database, const QString &table, const QDate &from, const QDate &to, DayFunction day)
+void forEachDay(db::Database &database, const QString &table, const QDate &from, const QDate &to, Columns columns, DayFunction day)
 {
+    const QString query = columns == Columns::All
+        ? QStringLiteral("select コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高 from %1 where 日付 between ? and ? order by 日付 ;").arg(table)
+        : QStringLiteral("select コード, 日付, 終値, 出来高 from %1 where 日付 between ? and ? order by 日付 ;").arg(table);
     std::vector<PriceRow> rows;
     const auto dayEnds = [&](const QDate &date) {
         std::sort(rows.begin(), rows.end(), [](const PriceRow &a, const PriceRow &b) { return a.code < b.code; });
@@ -149,9 +160,7 @@ void forEachDay(db::Database &database, const QString &table, const QDate &from,
     };
     for (QDate chunk = from; chunk <= to; chunk = chunk.addDays(31)) {
         const QDate chunkEnd = std::min(to, chunk.addDays(30));
-        db::Recordset rs = database.openRecordset(
-            QStringLiteral("select コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高 from %1 where 日付 between ? and ? order by 日付 ;").arg(table),
-            {chunk, chunkEnd}, db::RecordsetType::ForwardOnly);
+        db::Recordset rs = database.openRecordset(query, {chunk, chunkEnd}, db::RecordsetType::ForwardOnly);
         QDate current;
         rows.clear();
         for (; !rs.eof(); rs.moveNext()) {
@@ -165,7 +174,14 @@ void forEachDay(db::Database &database, const QString &table, const QDate &from,
             const qint64 code = rs.value(0).toLongLong();
             if (code <= 0 || code >= CodeLimit)
                 continue;
-            rows.push_back(readPriceRow(rs, int(code), 2));
+            if (columns == Columns::All) {
+                rows.push_back(readPriceRow(rs, int(code), 2));
+            } else {
+                PriceRow &r = rows.emplace_back();
+                r.code = int(code);
+                r.close = qint32(rs.value(2).toLongLong());
+                r.volume = Currency::fromVariant(rs.value(3));
+            }
         }
         if (current.isValid() && !dayEnds(current))
             return;
@@ -179,28 +195,30 @@ bool Writer::writeDays(const QDate &from, const QDate &to)
     // Enough earlier rows for the 25-day figures; the year's extremes before them per issue, when needed.
     const QDate windowStart = from.addDays(-60);
     m_readFrom = windowStart;
+    forEachDay(m_database, QStringLiteral("daydata"), windowStart, from.addDays(-1), Columns::CloseAndVolume,
+               [&](const QDate &date, const std::vector<PriceRow> &rows) {
+                   remember(date, rows);
+                   return true;
+               });
     bool ok = true;
-    forEachDay(m_database, QStringLiteral("daydata"), windowStart, to, [&](const QDate &date, const std::vector<PriceRow> &rows) {
-        if (date >= from) {
-            std::vector<importer::DailyFileRecord> records;
-            records.reserve(rows.size());
-            for (const PriceRow &r : rows) {
-                const Issue &i = issue(r.code);
-                records.push_back({r.code, i.position, i.registered ? i.name : QStringLiteral("銘柄") + QString::number(r.code),
-                                   r.open, r.high, r.low, r.close, r.volume});
-            }
-            QString all;
-            for (const QString &l : importer::dailyFileLines(date, records))
-                all += l + QStringLiteral("\r\n");
-            if (!write(QStringLiteral("kabudata/") + importer::dailyFileName(date), TextFile::encode(all))
-                || !rankDay(date, rows)) {
-                ok = false;
-                return false;
-            }
-            ++result.dailyFiles;
-            if (result.dailyFiles % 20 == 0 || date == to)
-                say(QStringLiteral("%1 まで書き出しました").arg(date.toString(QStringLiteral("yyyy/MM/dd"))));
+    forEachDay(m_database, QStringLiteral("daydata"), from, to, Columns::All, [&](const QDate &date, const std::vector<PriceRow> &rows) {
+        std::vector<importer::DailyFileRecord> records;
+        records.reserve(rows.size());
+        for (const PriceRow &r : rows) {
+            const Issue &i = issue(r.code);
+            records.push_back({r.code, i.position, i.registered ? i.name : QStringLiteral("銘柄") + QString::number(r.code), r.open,
+                               r.high, r.low, r.close, r.volume});
         }
+        QString all;
+        for (const QString &l : importer::dailyFileLines(date, records))
+            all += l + QStringLiteral("\r\n");
+        if (!write(QStringLiteral("kabudata/") + importer::dailyFileName(date), TextFile::encode(all)) || !rankDay(date, rows)) {
+            ok = false;
+            return false;
+        }
+        ++result.dailyFiles;
+        if (result.dailyFiles % 20 == 0 || date == to)
+            say(QStringLiteral("%1 まで書き出しました").arg(date.toString(QStringLiteral("yyyy/MM/dd"))));
         remember(date, rows);
         for (const PriceRow &r : rows)
             m_newestRead[size_t(r.code)] = DatedRow{date, r};
@@ -219,7 +237,7 @@ bool Writer::writeWeeks(const QDate &from, const QDate &to)
         return true;
     std::vector<std::optional<qint32>> previousClose(CodeLimit);
     bool ok = true;
-    forEachDay(m_database, QStringLiteral("weekdata"), from.addDays(-21), to, [&](const QDate &date, const std::vector<PriceRow> &rows) {
+    forEachDay(m_database, QStringLiteral("weekdata"), from.addDays(-21), to, Columns::All, [&](const QDate &date, const std::vector<PriceRow> &rows) {
         if (date >= from) {
             std::vector<Candidate> rising, falling, volume;
             for (const PriceRow &r : rows) {

@@ -173,7 +173,7 @@ private:
     std::function<void(const QString &)> m_log;
     std::vector<Issue> m_issues;
     std::vector<History> m_history;
-    // Each issue's newest row that writeDays read, and the day it read up to: the quote pages take
+    // Each issue's newest row of the days writeDays wrote, and the last of them: the quote pages take
     // their rows from here and look up only the issues without a row in that range.
     std::vector<std::optional<DatedRow>> m_newestRead;
     QDate m_readThrough;
