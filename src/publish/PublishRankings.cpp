@@ -140,7 +140,7 @@ void Writer::addNewExtremes(const QDate &date, const std::vector<const PriceRow 
         }
         if (r->close > *h.yearHigh)
             highBounds.push_back({*h.yearHigh > 0 ? double(r->close - *h.yearHigh) / double(*h.yearHigh) : unknown, r});
-        if (r->close<*h.yearLow && * h.yearLow> 0)
+        if (*h.yearLow > 0 && r->close < *h.yearLow)
             lowBounds.push_back({double(r->close - *h.yearLow) / double(*h.yearLow), r});
     }
     const auto sortBest = [](std::vector<Bound> &bounds, bool highestFirst) {
@@ -160,7 +160,9 @@ void Writer::addNewExtremes(const QDate &date, const std::vector<const PriceRow 
         });
         return !ranksBefore(highestFirst, last->figure, last->row->code, bound.figure, bound.row->code);
     };
-    constexpr size_t PerSide = InListSize / 16;
+    // A round looks up as many rows as one statement takes, the best bounds of each side: in one
+    // statement, codes close together share the pages they read.
+    constexpr size_t PerSide = InListSize / 2;
     size_t nextHigh = 0, nextLow = 0;
     for (;;) {
         std::vector<const PriceRow *> batch;
