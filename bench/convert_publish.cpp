@@ -29,6 +29,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -218,10 +219,11 @@ int main(int argc, char **argv)
         std::sort(v.begin(), v.end());
         return v[v.size() / 2];
     };
-    for (const auto &[name, runs] : {std::pair{"into a new tree      ", &fresh}, std::pair{"after the days before", &daily}}) {
-        std::printf("publish one day %s median %.2f s of 3 (%.2f .. %.2f), processor %.2f s; target <= 1 s\n", name,
-                    median(runs->wall), *std::min_element(runs->wall.begin(), runs->wall.end()),
-                    *std::max_element(runs->wall.begin(), runs->wall.end()), median(runs->cpu));
+    for (const auto &[name, runs, aim] : {std::tuple{"into a new tree      ", &fresh, "target <= 1 s"},
+                                          std::tuple{"after the days before", &daily, "aim <= 0.2 s, stretch <= 0.1 s"}}) {
+        std::printf("publish one day %s median %.2f s of 3 (%.2f .. %.2f), processor %.2f s; %s\n", name, median(runs->wall),
+                    *std::min_element(runs->wall.begin(), runs->wall.end()), *std::max_element(runs->wall.begin(), runs->wall.end()),
+                    median(runs->cpu), aim);
     }
     std::printf("publish one year     %.2f s, processor %.2f s  (%d daily, %d ranking files; target <= 60 s)\n", yearSeconds,
                 yearCpuSeconds, year.dailyFiles, year.rankingFiles);

@@ -22,7 +22,7 @@ class Connection;
 
 // The layout version of a database of this program (its PRAGMA user_version). An older file is
 // brought up to date when it is first opened; a newer one is refused.
-constexpr int SchemaVersion = 3;
+constexpr int SchemaVersion = 4;
 // Stamped into every database this program creates (SQLite's application_id, "MIRV").
 constexpr quint32 ApplicationId = 0x4D495256;
 

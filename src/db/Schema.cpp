@@ -167,9 +167,9 @@ QString columnSql(const Field &f)
     return c;
 }
 
-QString indexSql(const Table &t, const Index &ix)
+QString indexSql(const char16_t *tableName, const Index &ix)
 {
-    const QString table = QString::fromUtf16(t.name);
+    const QString table = QString::fromUtf16(tableName);
     const QString name = QString::fromUtf16(ix.name);
     const bool unique = ix.unique || name == QLatin1String("Primary");
     QString cols;
@@ -188,24 +188,41 @@ void createTable(Database &db, const Table &t)
         cols += (i ? QStringLiteral(",\n  ") : QStringLiteral("\n  ")) + columnSql(t.fields[i]);
     db.executeRaw(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2\n)").arg(q(QString::fromUtf16(t.name)), cols));
     for (const Index &ix : t.indexes)
-        db.executeRaw(indexSql(t, ix));
+        db.executeRaw(indexSql(t.name, ix));
 }
 
-// A step turns a database of the version before it into its version, here by adding a table; a
-// database created now runs every step after the base tables, so old and new files end in the same
-// layout.
+// An index a step adds to a table of the base layout.
+struct AddedIndex
+{
+    const char16_t *table;
+    Index index;
+};
+
+// The rankings of one issue, kind by kind and newest first: the information issue search finds
+// them without reading every ranking row. Added by the step of layout version 4.
+const AddedIndex &rankingsOfIssueIndex()
+{
+    static const AddedIndex i = {u"informationData", {u"コード", {{u"コード"}, {u"種類コード"}, {u"日付", true}}}};
+    return i;
+}
+
+// A step turns a database of the version before it into its version, by adding a table or an
+// index; a database created now runs every step after the base tables, so old and new files end in
+// the same layout.
 struct SchemaStep
 {
     int version;
-    const Table *adds; // nullptr: the step only sets the version
+    const Table *adds = nullptr;
+    const AddedIndex *addsIndex = nullptr; // neither: the step only sets the version
 };
 
 const std::vector<SchemaStep> &schemaSteps()
 {
     static const std::vector<SchemaStep> steps = {
-        {1, nullptr}, // files made before the layout had a version carry 0
+        {1}, // files made before the layout had a version carry 0
         {2, &importedTradesTable()},
         {3, &adjustmentTable()},
+        {4, nullptr, &rankingsOfIssueIndex()},
     };
     return steps;
 }
@@ -239,8 +256,12 @@ void UpgradeSchema(Database &database)
     // Read again under the write lock: another program may have upgraded the file meanwhile.
     const int from = userVersionOf(database);
     for (const SchemaStep &step : schemaSteps()) {
-        if (step.version > from && step.adds)
+        if (step.version <= from)
+            continue;
+        if (step.adds)
             createTable(database, *step.adds);
+        if (step.addsIndex)
+            database.executeRaw(indexSql(step.addsIndex->table, step.addsIndex->index));
     }
     if (from < SchemaVersion)
         database.executeRaw(QStringLiteral("PRAGMA user_version=%1").arg(SchemaVersion));

@@ -60,6 +60,14 @@ const KindRule *ruleOf(const QString &code)
     return nullptr;
 }
 
+// Whether a figure ranks before another: the higher (or lower) first, equal figures by code.
+bool ranksBefore(bool highestFirst, double figure, int code, double otherFigure, int otherCode)
+{
+    if (figure != otherFigure)
+        return highestFirst ? figure > otherFigure : figure < otherFigure;
+    return code < otherCode;
+}
+
 } // namespace
 
 bool isRankedKind(const QString &code)
@@ -67,25 +75,14 @@ bool isRankedKind(const QString &code)
     return ruleOf(code) != nullptr;
 }
 
-void Writer::loadEarlierExtremes(const QDate &date, const std::vector<PriceRow> &rows)
+void Writer::loadEarlierExtremes(const std::vector<qint64> &codes)
 {
     const QDate yearStart(m_readFrom.year(), 1, 1);
-    if (date.year() != m_readFrom.year())
-        return;
-    std::vector<qint64> codes;
-    for (const PriceRow &r : rows) {
-        History &h = m_history[size_t(r.code)];
-        const bool readThisYear = h.year == date.year() && h.yearHigh && h.yearLow;
-        if (h.earlierLoaded || r.volume.raw() <= 0 || (readThisYear && r.close <= *h.yearHigh && r.close >= *h.yearLow))
-            continue;
-        h.earlierLoaded = true;
-        codes.push_back(r.code);
-    }
-    if (codes.empty() || m_readFrom <= yearStart)
-        return;
     static const QString extremes =
         QStringLiteral("select コード, Max(終値) as H, Min(終値) as L from daydata where コード in %1 and 日付 between ? and ? and 出来高 > 0 group by コード ;")
             .arg(inListMarks());
+    for (qint64 code : codes)
+        m_history[size_t(code)].earlierLoaded = true;
     for (size_t first = 0; first < codes.size(); first += InListSize) {
         db::Params params = inListValues(codes, first);
         params.insert(params.end(), {yearStart, m_readFrom.addDays(-1)});
@@ -98,19 +95,113 @@ void Writer::loadEarlierExtremes(const QDate &date, const std::vector<PriceRow> 
     }
 }
 
+void Writer::addNewExtremes(const QDate &date, const PriceRow &r, std::vector<Candidate> &highs, std::vector<Candidate> &lows) const
+{
+    // Against the rows read this year and, in the year the reading began, the rows before it.
+    const History &h = m_history[size_t(r.code)];
+    const std::optional<qint32> readHigh = h.year == date.year() ? h.yearHigh : std::nullopt;
+    const std::optional<qint32> readLow = h.year == date.year() ? h.yearLow : std::nullopt;
+    const bool earlierCounts = date.year() == m_readFrom.year();
+    std::optional<qint32> high = readHigh, low = readLow;
+    if (earlierCounts && h.earlierHigh) {
+        high = std::max(high.value_or(*h.earlierHigh), *h.earlierHigh);
+        low = std::min(low.value_or(*h.earlierLow), *h.earlierLow);
+    }
+    if (high && *high > 0 && r.close > *high) {
+        const double rise = double(r.close - *high) / double(*high);
+        highs.push_back({rise, &r, percent(rise)});
+    }
+    if (low && *low > 0 && r.close < *low) {
+        const double fall = double(r.close - *low) / double(*low);
+        lows.push_back({fall, &r, percent(fall)});
+    }
+}
+
+void Writer::addNewExtremes(const QDate &date, const std::vector<const PriceRow *> &unsure, std::vector<Candidate> &highs,
+                            std::vector<Candidate> &lows)
+{
+    // Each row's figure against the rows read is the best it can reach: the year's rows before
+    // them can only raise the high it must pass or lower the low. The rows are looked up best
+    // bound first, until no row left could enter a ranking.
+    struct Bound
+    {
+        double figure;
+        const PriceRow *row;
+    };
+    std::vector<Bound> highBounds, lowBounds;
+    constexpr double unknown = std::numeric_limits<double>::infinity();
+    for (const PriceRow *r : unsure) {
+        const History &h = m_history[size_t(r->code)];
+        const bool readThisYear = h.year == date.year() && h.yearHigh && h.yearLow;
+        if (!readThisYear) {
+            highBounds.push_back({unknown, r});
+            lowBounds.push_back({-unknown, r});
+            continue;
+        }
+        if (r->close > *h.yearHigh)
+            highBounds.push_back({*h.yearHigh > 0 ? double(r->close - *h.yearHigh) / double(*h.yearHigh) : unknown, r});
+        if (*h.yearLow > 0 && r->close < *h.yearLow)
+            lowBounds.push_back({double(r->close - *h.yearLow) / double(*h.yearLow), r});
+    }
+    const auto sortBest = [](std::vector<Bound> &bounds, bool highestFirst) {
+        std::sort(bounds.begin(), bounds.end(), [highestFirst](const Bound &a, const Bound &b) {
+            return ranksBefore(highestFirst, a.figure, a.row->code, b.figure, b.row->code);
+        });
+    };
+    sortBest(highBounds, true);
+    sortBest(lowBounds, false);
+    // Whether a row whose figure is at best this one could still enter the ranking's top rows.
+    const auto couldEnter = [](std::vector<Candidate> &ranked, bool highestFirst, const Bound &bound) {
+        if (ranked.size() < size_t(RankingSize))
+            return true;
+        const auto last = ranked.begin() + (RankingSize - 1);
+        std::nth_element(ranked.begin(), last, ranked.end(), [highestFirst](const Candidate &a, const Candidate &b) {
+            return ranksBefore(highestFirst, a.figure, a.row->code, b.figure, b.row->code);
+        });
+        return !ranksBefore(highestFirst, last->figure, last->row->code, bound.figure, bound.row->code);
+    };
+    // A round looks up as many rows as one statement takes, the best bounds of each side: in one
+    // statement, codes close together share the pages they read.
+    constexpr size_t PerSide = InListSize / 2;
+    size_t nextHigh = 0, nextLow = 0;
+    for (;;) {
+        std::vector<const PriceRow *> batch;
+        const auto take = [&](const std::vector<Bound> &bounds, size_t &next, std::vector<Candidate> &ranked, bool highestFirst) {
+            for (size_t taken = 0; next < bounds.size() && taken < PerSide; ++next) {
+                const Bound &b = bounds[next];
+                if (m_history[size_t(b.row->code)].earlierLoaded)
+                    continue; // looked up for the other ranking
+                if (!couldEnter(ranked, highestFirst, b)) {
+                    next = bounds.size();
+                    break;
+                }
+                m_history[size_t(b.row->code)].earlierLoaded = true; // taken once
+                batch.push_back(b.row);
+                ++taken;
+            }
+        };
+        take(highBounds, nextHigh, highs, true);
+        take(lowBounds, nextLow, lows, false);
+        if (batch.empty())
+            return;
+        std::vector<qint64> codes;
+        for (const PriceRow *r : batch)
+            codes.push_back(r->code);
+        loadEarlierExtremes(codes);
+        for (const PriceRow *r : batch)
+            addNewExtremes(date, *r, highs, lows);
+    }
+}
+
 void Writer::remember(const QDate &date, const std::vector<PriceRow> &rows)
 {
     for (const PriceRow &r : rows) {
         History &h = m_history[size_t(r.code)];
-        h.volumes.push_back(r.volume.raw());
-        if (h.volumes.size() > AverageDays)
-            h.volumes.pop_front();
+        h.volumes.push(r.volume.raw());
         if (r.volume.isZero())
             continue;
         h.previousClose = r.close;
-        h.closes.push_back(r.close);
-        if (h.closes.size() > AverageDays)
-            h.closes.pop_front();
+        h.closes.push(r.close);
         if (h.year != date.year()) {
             h.year = date.year();
             h.yearHigh = r.close;
@@ -127,9 +218,7 @@ bool Writer::writeRanking(const QString &kind, const QDate &date, std::vector<Ca
     const KindRule *rule = ruleOf(kind);
     const bool highestFirst = rule->highestFirst;
     const auto better = [highestFirst](const Candidate &a, const Candidate &b) {
-        if (a.figure != b.figure)
-            return highestFirst ? a.figure > b.figure : a.figure < b.figure;
-        return a.row->code < b.row->code;
+        return ranksBefore(highestFirst, a.figure, a.row->code, b.figure, b.row->code);
     };
     const size_t kept = std::min(candidates.size(), size_t(RankingSize));
     std::partial_sort(candidates.begin(), candidates.begin() + qsizetype(kept), candidates.end(), better);
@@ -151,7 +240,8 @@ bool Writer::writeRanking(const QString &kind, const QDate &date, std::vector<Ca
 bool Writer::rankDay(const QDate &date, const std::vector<PriceRow> &rows)
 {
     std::array<std::vector<Candidate>, 9> lists; // d01 .. d09
-    loadEarlierExtremes(date, rows);
+    const bool earlierNeeded = date.year() == m_readFrom.year() && m_readFrom > QDate(m_readFrom.year(), 1, 1);
+    std::vector<const PriceRow *> unsure;
     for (const PriceRow &r : rows) {
         if (r.volume.raw() <= 0 || r.close <= 0)
             continue;
@@ -167,8 +257,8 @@ bool Writer::rankDay(const QDate &date, const std::vector<PriceRow> &rows)
         lists[2].push_back({thousands.toDouble(), &r, thousands.toString()});
         if (h.volumes.size() == AverageDays) {
             qint64 sum = 0;
-            for (qint64 v : h.volumes)
-                sum += v;
+            for (size_t i = 0; i < h.volumes.size(); ++i)
+                sum += h.volumes[i];
             if (sum > 0) {
                 const double ratio = double(r.volume.raw()) * AverageDays / double(sum);
                 lists[3].push_back({ratio, &r, QString::number(Rounding::nearest(ratio * 100.0) / 100.0, 'f', 2)});
@@ -186,25 +276,16 @@ bool Writer::rankDay(const QDate &date, const std::vector<PriceRow> &rows)
             if (deviation < 0)
                 lists[6].push_back({deviation, &r, percent(deviation)});
         }
-        // New highs and lows of the year: against the rows read this year and, in the year the
-        // reading began, the rows before it.
-        const std::optional<qint32> readHigh = h.year == date.year() ? h.yearHigh : std::nullopt;
-        const std::optional<qint32> readLow = h.year == date.year() ? h.yearLow : std::nullopt;
-        const bool earlierCounts = date.year() == m_readFrom.year();
-        std::optional<qint32> high = readHigh, low = readLow;
-        if (earlierCounts && h.earlierHigh) {
-            high = std::max(high.value_or(*h.earlierHigh), *h.earlierHigh);
-            low = std::min(low.value_or(*h.earlierLow), *h.earlierLow);
-        }
-        if (high && *high > 0 && r.close > *high) {
-            const double rise = double(r.close - *high) / double(*high);
-            lists[7].push_back({rise, &r, percent(rise)});
-        }
-        if (low && *low > 0 && r.close < *low) {
-            const double fall = double(r.close - *low) / double(*low);
-            lists[8].push_back({fall, &r, percent(fall)});
-        }
+        // New highs and lows of the year. In the year the reading began, a close past the
+        // extremes read needs the year's rows before them, which are looked up only for the rows
+        // that could enter the rankings.
+        const bool readThisYear = h.year == date.year() && h.yearHigh && h.yearLow;
+        if (earlierNeeded && !h.earlierLoaded && (!readThisYear || r.close > *h.yearHigh || r.close < *h.yearLow))
+            unsure.push_back(&r);
+        else
+            addNewExtremes(date, r, lists[7], lists[8]);
     }
+    addNewExtremes(date, unsure, lists[7], lists[8]);
     for (const InfoKinds::Kind &kind : InfoKinds::shipped()) {
         if (!kind.code.startsWith(QLatin1Char('d')) || !ruleOf(kind.code))
             continue;

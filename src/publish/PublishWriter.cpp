@@ -124,23 +124,49 @@ PriceRow readPriceRow(const db::Recordset &rs, int code, int first)
     return r;
 }
 
-// Streams the rows of a price table in date order, a day at a time; a month is read at once, so
-// that a year does not sit in memory.
-template <typename DayFunction>
-void forEachDay(db::Database &database, const QString &table, const QDate &from, const QDate &to, DayFunction day)
+// The date in a column, read as Recordset::toDate reads one by name.
+QDate dateIn(const db::Recordset &rs, int column)
 {
+    const QVariant v = rs.value(column);
+    if (v.typeId() == QMetaType::QDate)
+        return v.toDate();
+    if (v.typeId() == QMetaType::QDateTime)
+        return v.toDateTime().date();
+    return QDate::fromString(v.toString().left(10), Qt::ISODate);
+}
+
+// What a pass over a price table reads of each row: every price, or (for the histories of the rows
+// before the range) the close and the volume alone.
+enum class Columns
+{
+    All,
+    CloseAndVolume
+};
+
+// Streams the rows of a price table in date order, a day at a time, each day's rows in code order;
+// a month is read at once, so that a year does not sit in memory. The date index gives the days in
+// order; a day's rows are put in code order here, which costs less than the engine's sort of every
+// row read (a code has one row a day).
+template <typename DayFunction>
+void forEachDay(db::Database &database, const QString &table, const QDate &from, const QDate &to, Columns columns, DayFunction day)
+{
+    const QString query = columns == Columns::All
+        ? QStringLiteral("select コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高 from %1 where 日付 between ? and ? order by 日付 ;").arg(table)
+        : QStringLiteral("select コード, 日付, 終値, 出来高 from %1 where 日付 between ? and ? order by 日付 ;").arg(table);
     std::vector<PriceRow> rows;
+    const auto dayEnds = [&](const QDate &date) {
+        std::sort(rows.begin(), rows.end(), [](const PriceRow &a, const PriceRow &b) { return a.code < b.code; });
+        return day(date, rows);
+    };
     for (QDate chunk = from; chunk <= to; chunk = chunk.addDays(31)) {
         const QDate chunkEnd = std::min(to, chunk.addDays(30));
-        db::Recordset rs = database.openRecordset(
-            QStringLiteral("select コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高 from %1 where 日付 between ? and ? order by 日付, コード ;").arg(table),
-            {chunk, chunkEnd}, db::RecordsetType::ForwardOnly);
+        db::Recordset rs = database.openRecordset(query, {chunk, chunkEnd}, db::RecordsetType::ForwardOnly);
         QDate current;
         rows.clear();
         for (; !rs.eof(); rs.moveNext()) {
-            const QDate date = rs.toDate(QStringLiteral("日付"));
+            const QDate date = dateIn(rs, 1);
             if (date != current) {
-                if (current.isValid() && !day(current, rows))
+                if (current.isValid() && !dayEnds(current))
                     return;
                 rows.clear();
                 current = date;
@@ -148,9 +174,16 @@ void forEachDay(db::Database &database, const QString &table, const QDate &from,
             const qint64 code = rs.value(0).toLongLong();
             if (code <= 0 || code >= CodeLimit)
                 continue;
-            rows.push_back(readPriceRow(rs, int(code), 2));
+            if (columns == Columns::All) {
+                rows.push_back(readPriceRow(rs, int(code), 2));
+            } else {
+                PriceRow &r = rows.emplace_back();
+                r.code = int(code);
+                r.close = qint32(rs.value(2).toLongLong());
+                r.volume = Currency::fromVariant(rs.value(3));
+            }
         }
-        if (current.isValid() && !day(current, rows))
+        if (current.isValid() && !dayEnds(current))
             return;
     }
 }
@@ -162,28 +195,30 @@ bool Writer::writeDays(const QDate &from, const QDate &to)
     // Enough earlier rows for the 25-day figures; the year's extremes before them per issue, when needed.
     const QDate windowStart = from.addDays(-60);
     m_readFrom = windowStart;
+    forEachDay(m_database, QStringLiteral("daydata"), windowStart, from.addDays(-1), Columns::CloseAndVolume,
+               [&](const QDate &date, const std::vector<PriceRow> &rows) {
+                   remember(date, rows);
+                   return true;
+               });
     bool ok = true;
-    forEachDay(m_database, QStringLiteral("daydata"), windowStart, to, [&](const QDate &date, const std::vector<PriceRow> &rows) {
-        if (date >= from) {
-            std::vector<importer::DailyFileRecord> records;
-            records.reserve(rows.size());
-            for (const PriceRow &r : rows) {
-                const Issue &i = issue(r.code);
-                records.push_back({r.code, i.position, i.registered ? i.name : QStringLiteral("銘柄") + QString::number(r.code),
-                                   r.open, r.high, r.low, r.close, r.volume});
-            }
-            QString all;
-            for (const QString &l : importer::dailyFileLines(date, records))
-                all += l + QStringLiteral("\r\n");
-            if (!write(QStringLiteral("kabudata/") + importer::dailyFileName(date), TextFile::encode(all))
-                || !rankDay(date, rows)) {
-                ok = false;
-                return false;
-            }
-            ++result.dailyFiles;
-            if (result.dailyFiles % 20 == 0 || date == to)
-                say(QStringLiteral("%1 まで書き出しました").arg(date.toString(QStringLiteral("yyyy/MM/dd"))));
+    forEachDay(m_database, QStringLiteral("daydata"), from, to, Columns::All, [&](const QDate &date, const std::vector<PriceRow> &rows) {
+        std::vector<importer::DailyFileRecord> records;
+        records.reserve(rows.size());
+        for (const PriceRow &r : rows) {
+            const Issue &i = issue(r.code);
+            records.push_back({r.code, i.position, i.registered ? i.name : QStringLiteral("銘柄") + QString::number(r.code), r.open,
+                               r.high, r.low, r.close, r.volume});
         }
+        QString all;
+        for (const QString &l : importer::dailyFileLines(date, records))
+            all += l + QStringLiteral("\r\n");
+        if (!write(QStringLiteral("kabudata/") + importer::dailyFileName(date), TextFile::encode(all)) || !rankDay(date, rows)) {
+            ok = false;
+            return false;
+        }
+        ++result.dailyFiles;
+        if (result.dailyFiles % 20 == 0 || date == to)
+            say(QStringLiteral("%1 まで書き出しました").arg(date.toString(QStringLiteral("yyyy/MM/dd"))));
         remember(date, rows);
         for (const PriceRow &r : rows)
             m_newestRead[size_t(r.code)] = DatedRow{date, r};
@@ -196,9 +231,13 @@ bool Writer::writeDays(const QDate &from, const QDate &to)
 
 bool Writer::writeWeeks(const QDate &from, const QDate &to)
 {
+    // A range without a weekly date (most daily runs) has no weekly rankings: the weeks before it
+    // are not read.
+    if (!m_database.scalar(QStringLiteral("select top 1 日付 from weekdata where 日付 between ? and ? ;"), {from, to}).isValid())
+        return true;
     std::vector<std::optional<qint32>> previousClose(CodeLimit);
     bool ok = true;
-    forEachDay(m_database, QStringLiteral("weekdata"), from.addDays(-21), to, [&](const QDate &date, const std::vector<PriceRow> &rows) {
+    forEachDay(m_database, QStringLiteral("weekdata"), from.addDays(-21), to, Columns::All, [&](const QDate &date, const std::vector<PriceRow> &rows) {
         if (date >= from) {
             std::vector<Candidate> rising, falling, volume;
             for (const PriceRow &r : rows) {
@@ -300,6 +339,9 @@ std::optional<DatedRow> Writer::newestRow(int code, const QDate &to)
 
 bool Writer::writeQuotePages(const QDate &to)
 {
+    // The page shows the time's fields alone: a fixed zone spares looking up the local one for
+    // every page.
+    const auto closingTime = [](const QDate &date) { return QDateTime(date, QTime(15, 0), Qt::UTC); };
     const auto clamped = [](double value) {
         return qint32(std::clamp(Rounding::nearest(value), double(std::numeric_limits<qint32>::min()),
                                  double(std::numeric_limits<qint32>::max())));
@@ -313,7 +355,7 @@ bool Writer::writeQuotePages(const QDate &to)
             // In yen and shares, as the board's last-day columns hold them.
             const double priceUnit = double(i.priceUnit);
             const PriceRow &r = newest->row;
-            q.time = QDateTime(newest->date, QTime(15, 0));
+            q.time = closingTime(newest->date);
             q.open = clamped(r.open * priceUnit);
             q.high = clamped(r.high * priceUnit);
             q.low = clamped(r.low * priceUnit);
@@ -321,7 +363,7 @@ bool Writer::writeQuotePages(const QDate &to)
             q.change = clamped(double(r.change) * priceUnit);
             q.volume = clamped(r.volume.toDouble() * double(i.volumeUnit));
         } else {
-            q.time = QDateTime(to, QTime(15, 0));
+            q.time = closingTime(to);
         }
         q.code = code;
         q.name = i.name;

@@ -13,7 +13,7 @@
 #include <QSet>
 #include <QString>
 
-#include <deque>
+#include <array>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -54,12 +54,35 @@ struct PriceRow
     Currency volume;
 };
 
+// The last N values kept, oldest first, inside the object: the histories of ten thousand codes take
+// no memory of their own.
+template <typename T, size_t N>
+class LastValues
+{
+public:
+    void push(T value)
+    {
+        m_values[(m_first + m_size) % N] = value;
+        if (m_size < N)
+            ++m_size;
+        else
+            m_first = (m_first + 1) % N;
+    }
+    size_t size() const { return m_size; }
+    T operator[](size_t i) const { return m_values[(m_first + i) % N]; }
+
+private:
+    std::array<T, N> m_values;
+    size_t m_first = 0;
+    size_t m_size = 0;
+};
+
 // What the rankings remember of an issue from the rows before the day being ranked.
 struct History
 {
     std::optional<qint32> previousClose; // the last traded close
-    std::deque<qint64> volumes; // raw volumes of the last rows, newest last
-    std::deque<qint32> closes; // closes of the last traded rows, newest last
+    LastValues<qint64, AverageDays> volumes; // raw volumes of the last rows
+    LastValues<qint32, AverageDays> closes; // closes of the last traded rows
     int year = 0;
     std::optional<qint32> yearHigh, yearLow; // of the rows read so far in that year
     // The year's extremes before the rows read (looked up only when a close reaches past the
@@ -125,8 +148,14 @@ private:
     QSet<QString> m_madeFolders;
     TextFile::SwapBatch m_quotePages;
     bool writeRanking(const QString &kind, const QDate &date, std::vector<Candidate> &candidates);
-    // The year's highest and lowest traded close before the first row read.
-    void loadEarlierExtremes(const QDate &date, const std::vector<PriceRow> &rows);
+    // The year's highest and lowest traded close before the first row read, of these codes.
+    void loadEarlierExtremes(const std::vector<qint64> &codes);
+    // The row's rise over the year's high and fall under its low, when it makes them.
+    void addNewExtremes(const QDate &date, const PriceRow &r, std::vector<Candidate> &highs, std::vector<Candidate> &lows) const;
+    // The same for rows whose extremes before the rows read are not known yet: only the rows that
+    // could enter the rankings are looked up and added.
+    void addNewExtremes(const QDate &date, const std::vector<const PriceRow *> &unsure, std::vector<Candidate> &highs,
+                        std::vector<Candidate> &lows);
     QDate m_readFrom;
     QSet<QString> m_ranked; // "yyyyMMdd" + kind letter of the rankings this run wrote
     void remember(const QDate &date, const std::vector<PriceRow> &rows);
@@ -144,7 +173,7 @@ private:
     std::function<void(const QString &)> m_log;
     std::vector<Issue> m_issues;
     std::vector<History> m_history;
-    // Each issue's newest row that writeDays read, and the day it read up to: the quote pages take
+    // Each issue's newest row of the days writeDays wrote, and the last of them: the quote pages take
     // their rows from here and look up only the issues without a row in that range.
     std::vector<std::optional<DatedRow>> m_newestRead;
     QDate m_readThrough;

@@ -41,6 +41,50 @@ TEST_F(Schema, SeedsTheSixMarketsAndNothingElse)
     }
 }
 
+QStringList issueIndexColumns(db::Database &d)
+{
+    return column(d, QStringLiteral("select name || (case desc when 1 then ' desc' else '' end) from pragma_index_xinfo('informationData.コード') "
+                                    "where key=1 order by seqno"));
+}
+
+// A file of an older layout, with the issue index gone as it was before its step, gains it when it
+// is first opened and keeps every row: the price, ranking and ledger rows alike.
+TEST_F(Schema, AnOlderFileGainsTheIssueIndexOfTheRankingsAndKeepsEveryRow)
+{
+    const QStringList expected{QStringLiteral("コード"), QStringLiteral("種類コード"), QStringLiteral("日付 desc")};
+    {
+        db::Database d(folder.dbPath());
+        EXPECT_EQ(issueIndexColumns(d), expected) << "a new file has it from the start";
+    }
+    const char *olderLayouts[] = {"DROP INDEX \"informationData.コード\"; PRAGMA user_version=3",
+                                  "DROP INDEX \"informationData.コード\"; DROP TABLE adjustment; DROP TABLE stockmarketImported; "
+                                  "PRAGMA user_version=1"};
+    for (const char *older : olderLayouts) {
+        QStringList before;
+        {
+            db::Database d(folder.dbPath());
+            d.execute(QStringLiteral("delete * from informationData"));
+            for (int i = 0; i < 30; ++i) {
+                d.execute(QStringLiteral("insert into informationData (種類コード, 日付, 順位, コード, 株価, 値, Top種類コード) values (?, ?, ?, ?, ?, ?, 'd')"),
+                          {QStringLiteral("d0%1").arg(i % 3 + 1), QDate(2000, 7, 3).addDays(i / 3), i, 1301 + i % 4, 100 + i, QStringLiteral("v%1").arg(i)});
+            }
+            d.execute(QStringLiteral("insert into dayData (コード, 日付, 終値) values (1301, #2000/07/03#, 500)"));
+            before = column(d, QStringLiteral("select 種類コード || 日付 || 順位 || コード || 株価 || 値 from informationData order by rowid"));
+            d.executeRaw(QString::fromUtf8(older));
+            ASSERT_TRUE(issueIndexColumns(d).isEmpty());
+            d.close();
+        }
+        db::Database::closeAll();
+        db::Database d(folder.dbPath());
+        EXPECT_EQ(d.scalarRaw(QStringLiteral("PRAGMA user_version")).toInt(), db::SchemaVersion) << older;
+        EXPECT_EQ(issueIndexColumns(d), expected) << older;
+        EXPECT_EQ(column(d, QStringLiteral("select 種類コード || 日付 || 順位 || コード || 株価 || 値 from informationData order by rowid")), before);
+        EXPECT_EQ(d.scalar(QStringLiteral("select Count(*) from dayData")).toLongLong(), 1);
+        EXPECT_EQ(d.scalarRaw(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+        d.executeRaw(QStringLiteral("delete from dayData"));
+    }
+}
+
 struct KeyCase
 {
     const char *first;

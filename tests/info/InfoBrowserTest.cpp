@@ -1,8 +1,13 @@
 #include "InfoTestSupport.h"
 
 #include "db/Database.h"
+#include "db/SqlTranslator.h"
 #include "info/InfoBrowser.h"
 #include "info/InfoSearch.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
 
 using namespace info_test;
 
@@ -141,6 +146,80 @@ TEST_F(InfoBrowser, IssueSearchListsRankingsOfRemovedKindsAndOffersNoSKinds)
     EXPECT_EQ(column(info::IssueSearchSource(1301, QStringLiteral("d01"), info::SearchOrder::ByDate), QStringLiteral("順位")),
               QStringList{QStringLiteral("5")});
     EXPECT_TRUE(column(info::IssueSearchSource(7203, QString(), info::SearchOrder::ByDate), QStringLiteral("順位")).isEmpty());
+}
+
+// The search reads the issue's rows through its index and lists them as the plain right join of
+// the kinds onto the rankings did, equal dates and display orders included: kinds stored out of
+// code and display order, kinds no longer listed, and an issue twice in one ranking.
+TEST_F(InfoBrowser, IssueSearchUsesTheIssueIndexAndListsRowsAsTheRightJoinDid)
+{
+    executeSql(QStringLiteral("insert into informationClass (種類コード, 種類名, 表示順) values ('w01', '週間', 2)"));
+    executeSql(QStringLiteral("insert into informationClass (種類コード, 種類名, 表示順) values ('d03', '出来高', 1)"));
+    executeSql(QStringLiteral("insert into informationClass (種類コード, 種類名, 表示順) values ('d01', '値上がり率上位', 2)"));
+    int rank = 0;
+    for (const QDate &date : {d3, d1, d2}) {
+        for (const char *kind : {"x09", "d01", "w01", "x01", "d03", "d01"}) {
+            row(QString::fromLatin1(kind), date, rank + 1, 1301, rank + 1, 1);
+            row(QString::fromLatin1(kind), date, rank + 2, 1332, rank + 2, 1);
+            rank += 2;
+        }
+    }
+    const auto rows = [&](const QString &source) {
+        QStringList out;
+        db::Database database(MainModule::DBPath);
+        for (db::Recordset rs = database.openRecordset(source); !rs.eof(); rs.moveNext()) {
+            QStringList fields;
+            for (int i = 0; i < rs.fieldCount(); ++i)
+                fields.append(rs.value(i).toString());
+            out.append(fields.join(QLatin1Char(',')));
+        }
+        return out;
+    };
+    // The plan's steps that read the rankings.
+    const auto readsOfRankings = [](const QString &source) {
+        db::Database database(MainModule::DBPath);
+        const QByteArray sql = "EXPLAIN QUERY PLAN " + db::translate(source).sql.toUtf8();
+        sqlite3_stmt *s = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(database.handle(), sql.constData(), -1, &s, nullptr), SQLITE_OK);
+        QStringList reads;
+        while (sqlite3_step(s) == SQLITE_ROW) {
+            const QString step = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, 3)));
+            if (step.startsWith(QLatin1String("SCAN B")) || step.startsWith(QLatin1String("SEARCH B")))
+                reads.append(step);
+        }
+        sqlite3_finalize(s);
+        return reads;
+    };
+    const QString rightJoin = QStringLiteral(
+        "SELECT A.表示順, B.種類コード, A.種類名, B.日付, B.順位, B.コード, Mei.銘柄, Mei.市場コード, B.株価, B.出来高, B.前日比, B.値 "
+        "FROM (informationClass as A RIGHT JOIN informationData as B ON A.種類コード = B.種類コード) LEFT JOIN Mei ON B.コード = Mei.コード ");
+    struct Search
+    {
+        QString kind;
+        info::SearchOrder order;
+        QString rightJoinSource;
+        QStringList listed;
+    };
+    std::vector<Search> searches;
+    for (const QString &kind : {QString(), QStringLiteral("d01")}) {
+        const QString condition = kind.isEmpty() ? QStringLiteral("Where B.コード =1301 ") : QStringLiteral("Where B.種類コード= 'd01' and B.コード =1301 ");
+        for (const auto order : {info::SearchOrder::ByDate, info::SearchOrder::ByKind}) {
+            const QString source = info::IssueSearchSource(1301, kind, order);
+            const QStringList reads = readsOfRankings(source);
+            EXPECT_EQ(reads.size(), 1) << reads.join(QLatin1Char('\n')).toStdString();
+            for (const QString &read : reads)
+                EXPECT_TRUE(read.startsWith(QStringLiteral("SEARCH B USING INDEX informationData.コード (コード=?"))) << read.toStdString();
+            const QString orderPart = order == info::SearchOrder::ByDate ? QStringLiteral("ORDER BY B.日付 desc;") : QStringLiteral("ORDER BY A.表示順, B.日付 desc;");
+            searches.push_back({kind, order, rightJoin + condition + orderPart, rows(source)});
+        }
+    }
+    // The right join as it ran before the index: the index would change the order it reads in.
+    db::Database(MainModule::DBPath).executeRaw(QStringLiteral("DROP INDEX \"informationData.コード\""));
+    for (const Search &search : searches) {
+        const QStringList before = rows(search.rightJoinSource);
+        EXPECT_EQ(before.size(), search.kind.isEmpty() ? 18 : 6);
+        EXPECT_EQ(search.listed, before) << search.rightJoinSource.toStdString();
+    }
 }
 
 } // namespace

@@ -144,6 +144,58 @@ TEST_F(PublisherTest, NewHighsAndLowsAgainstTheWholeYear)
     EXPECT_EQ(lines(QStringLiteral("jyhodata/20240606.d09")).mid(1), QStringList{QStringLiteral("1,1334,80,1,0,-11.1")});
 }
 
+// Many issues pass the extremes of the rows read, and the largest moves are not new extremes of the
+// year (January went further): the rankings list the first 50 new highs and lows of the whole year,
+// equal figures by code.
+TEST_F(PublisherTest, ManyNewHighsAndLowsRankAgainstTheWholeYear)
+{
+    const QDate january(2024, 1, 10), june(2024, 6, 6);
+    struct Issue
+    {
+        int code;
+        qint64 januaryClose, todayClose;
+    };
+    std::vector<Issue> issues;
+    for (int k = 0; k < 180; ++k) {
+        const bool beyondJanuary = k >= 100; // the 80 smallest moves
+        const qint64 move = 1 + (180 - k) / 2; // pairs of equal moves, one pair across the 50th place
+        issues.push_back({1000 + k, beyondJanuary ? 50 : 1000, 100 + move});
+        issues.push_back({3000 + k, beyondJanuary ? 150 : 10, 100 - move / 2 - 1});
+    }
+    {
+        db::Database d(MainModule::DBPath);
+        db::Transaction all(d);
+        for (const Issue &i : issues) {
+            for (const auto &[date, close] : {std::pair{january, i.januaryClose}, std::pair{june.addDays(-1), qint64(100)}, std::pair{june, i.todayClose}})
+                d.execute(QStringLiteral("insert into daydata (コード, 日付, 始値, 高値, 安値, 終値, 前日比, 出来高) values (?, ?, ?, ?, ?, ?, 0, 1)"),
+                          {i.code, date, close, close, close, close});
+        }
+        all.commit();
+    }
+    ASSERT_TRUE(publishRange(june, june).ok);
+    // The ranking straight from the rule: the year's high is the larger of January's close and 100.
+    const auto expected = [&](bool highs) {
+        std::vector<std::pair<double, int>> ranked;
+        for (const Issue &i : issues) {
+            const double extreme = highs ? std::max<qint64>(i.januaryClose, 100) : std::min<qint64>(i.januaryClose, 100);
+            if (highs ? i.todayClose > extreme : i.todayClose < extreme)
+                ranked.push_back({(double(i.todayClose) - extreme) / extreme * (highs ? -1 : 1), i.code});
+        }
+        std::sort(ranked.begin(), ranked.end());
+        QStringList codes;
+        for (size_t n = 0; n < std::min<size_t>(ranked.size(), 50); ++n)
+            codes.append(QString::number(ranked[n].second));
+        return codes;
+    };
+    for (const auto &[kind, highs] : {std::pair{"d08", true}, std::pair{"d09", false}}) {
+        QStringList codes;
+        for (const QString &line : lines(QStringLiteral("jyhodata/20240606.") + QLatin1String(kind)).mid(1))
+            codes.append(line.section(QLatin1Char(','), 1, 1));
+        EXPECT_EQ(codes.size(), 50) << kind;
+        EXPECT_EQ(codes, expected(highs)) << kind;
+    }
+}
+
 TEST_F(PublisherTest, WeeklyKindsAndMarginFilesOnWeeklyDates)
 {
     addIssue(1301, 1, QStringLiteral("極洋"));
