@@ -81,7 +81,7 @@ QString shortDateText(const QDate &date, QChar separator)
     }
     const int parts[3] = {date.year() % 100, date.month(), date.day()};
     QString text(8, separator);
-    for (int i = 0; i < 3; ++i) {
+    for (qsizetype i = 0; i < 3; ++i) {
         text[3 * i] = QLatin1Char(char('0' + parts[i] / 10));
         text[3 * i + 1] = QLatin1Char(char('0' + parts[i] % 10));
     }

@@ -185,6 +185,7 @@ void Writer::addNewExtremes(const QDate &date, const std::vector<const PriceRow 
         if (batch.empty())
             return;
         std::vector<qint64> codes;
+        codes.reserve(batch.size());
         for (const PriceRow *r : batch)
             codes.push_back(r->code);
         loadEarlierExtremes(codes);
