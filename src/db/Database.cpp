@@ -513,20 +513,20 @@ bool WriteBatch::commit()
 
 void WriteBatch::commitNow()
 {
-    if (!m_outer || !m_conn)
-        return;
-    if (!sqlite3_get_autocommit(m_conn->handle()))
-        execOrThrow(*m_conn, "COMMIT");
-    execOrThrow(*m_conn, "BEGIN IMMEDIATE");
-    m_beganMs = monotonicMs();
+    endTransaction("COMMIT");
 }
 
 void WriteBatch::rollback()
 {
+    endTransaction("ROLLBACK");
+}
+
+void WriteBatch::endTransaction(const char *ending)
+{
     if (!m_outer || !m_conn)
         return;
     if (!sqlite3_get_autocommit(m_conn->handle()))
-        execOrThrow(*m_conn, "ROLLBACK");
+        execOrThrow(*m_conn, ending);
     execOrThrow(*m_conn, "BEGIN IMMEDIATE");
     m_beganMs = monotonicMs();
 }

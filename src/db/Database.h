@@ -117,6 +117,9 @@ public:
     void finish();
 
 private:
+    // Commits or rolls back the open transaction and begins the next one.
+    void endTransaction(const char *ending);
+
     std::shared_ptr<Connection> m_conn;
     int m_uncaught = std::uncaught_exceptions();
     bool m_outer = false;
