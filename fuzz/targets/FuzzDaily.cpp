@@ -4,6 +4,7 @@
 
 #include "base/TextFile.h"
 #include "db/SqlTranslator.h"
+#include "import/DailyFileReader.h"
 #include "import/InputProblems.h"
 #include "import/InputRecords.h"
 #include "import/PriceRecords.h"
@@ -58,6 +59,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         } catch (const InputError &e) {
             checkReadable(e.description());
         }
+    }
+
+    // The whole file as the import reads it ahead: record lines in order, up to the header's count,
+    // and a line that ends the run ends the list.
+    ParsedDailyFile file;
+    file.fileName = QStringLiteral("Ds200007.14");
+    file.readable = true;
+    file.text = text;
+    parseDailyFile(file);
+    check(file.header || !file.why.isEmpty(), "file refused without a reason");
+    if (file.header) {
+        check(int(file.lines.size()) <= file.header->records && int(file.lines.size()) <= file.recordLineCount, "more lines than announced");
+        for (size_t i = 1; i < file.lines.size(); ++i)
+            check(file.lines[i].lineNumber > file.lines[i - 1].lineNumber, "record lines out of order");
+        if (file.error)
+            checkReadable(*file.error);
     }
     return 0;
 }

@@ -10,8 +10,13 @@ ParsedDailyFile readDailyFile(const QString &path)
     ParsedDailyFile file;
     file.fileName = baseName(path);
     file.readable = readTextLines(path, file.text, &file.why);
-    if (!file.readable)
-        return file;
+    if (file.readable)
+        parseDailyFile(file);
+    return file;
+}
+
+void parseDailyFile(ParsedDailyFile &file)
+{
     const QStringList &lines = file.text.lines;
     if (lines.isEmpty())
         file.why = QStringLiteral("見出し行がありません");
@@ -20,7 +25,7 @@ ParsedDailyFile readDailyFile(const QString &path)
     else
         file.header = parseDailyHeader(lines.first(), &file.why);
     if (!file.header)
-        return file;
+        return;
     file.recordLineCount = dailyRecordLineCount(lines);
     file.lines.reserve(size_t(std::min(file.header->records, file.recordLineCount)));
     int counted = 0;
@@ -43,7 +48,6 @@ ParsedDailyFile readDailyFile(const QString &path)
         }
         file.lines.push_back(std::move(parsed));
     }
-    return file;
 }
 
 } // namespace importer

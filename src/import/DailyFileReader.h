@@ -38,5 +38,7 @@ struct ParsedDailyFile
 };
 
 ParsedDailyFile readDailyFile(const QString &path);
+// The same for a file's decoded text (file.fileName, file.readable and file.text are set).
+void parseDailyFile(ParsedDailyFile &file);
 
 } // namespace importer
