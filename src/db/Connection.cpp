@@ -295,20 +295,24 @@ static qint64 toWhole(const ColumnInfo &c, const QVariant &v)
     return qint64(Rounding::nearest(d));
 }
 
+// A whole number within a Long or Integer column's range, else the overflow error.
+static qint64 inRange(const ColumnInfo &c, qint64 w)
+{
+    const qint64 lo = c.type == FieldType::Long ? std::numeric_limits<qint32>::min() : std::numeric_limits<qint16>::min();
+    const qint64 hi = c.type == FieldType::Long ? std::numeric_limits<qint32>::max() : std::numeric_limits<qint16>::max();
+    if (w < lo || w > hi)
+        throw DbError(ErrorNumber::Overflow, QStringLiteral("オーバーフローしました。(フィールド '%1' に %2)").arg(c.name).arg(w));
+    return w;
+}
+
 QVariant Connection::toStorage(const ColumnInfo &c, const QVariant &v)
 {
     if (!v.isValid() || v.isNull())
         return QVariant();
     switch (c.type) {
     case FieldType::Long:
-    case FieldType::Integer: {
-        const qint64 w = toWhole(c, v);
-        const qint64 lo = c.type == FieldType::Long ? std::numeric_limits<qint32>::min() : std::numeric_limits<qint16>::min();
-        const qint64 hi = c.type == FieldType::Long ? std::numeric_limits<qint32>::max() : std::numeric_limits<qint16>::max();
-        if (w < lo || w > hi)
-            throw DbError(ErrorNumber::Overflow, QStringLiteral("オーバーフローしました。(フィールド '%1' に %2)").arg(c.name).arg(w));
-        return QVariant(w);
-    }
+    case FieldType::Integer:
+        return QVariant(inRange(c, toWhole(c, v)));
     case FieldType::Currency: {
         bool ok = false;
         const Currency cur = Currency::fromVariant(v, &ok);
@@ -363,6 +367,15 @@ QVariant Connection::toStorage(const ColumnInfo &c, const QVariant &v)
     return v;
 }
 
+// A currency column holds a whole amount as an integer, else the nearest double.
+static void bindStoredCurrency(sqlite3_stmt *s, int index, const Currency &c)
+{
+    if (c.raw() % Currency::Scale == 0)
+        sqlite3_bind_int64(s, index, c.raw() / Currency::Scale);
+    else
+        sqlite3_bind_double(s, index, c.toDouble());
+}
+
 void Connection::bind(sqlite3_stmt *s, int index, const QVariant &v)
 {
     if (!v.isValid() || v.isNull()) {
@@ -393,16 +406,38 @@ void Connection::bind(sqlite3_stmt *s, int index, const QVariant &v)
     }
     default:
         if (v.metaType() == QMetaType::fromType<Currency>()) {
-            const Currency c = v.value<Currency>();
-            if (c.raw() % Currency::Scale == 0)
-                sqlite3_bind_int64(s, index, c.raw() / Currency::Scale);
-            else
-                sqlite3_bind_double(s, index, c.toDouble());
+            bindStoredCurrency(s, index, v.value<Currency>());
             return;
         }
         const QByteArray b = v.toString().toUtf8();
         sqlite3_bind_text(s, index, b.constData(), int(b.size()), SQLITE_TRANSIENT);
     }
+}
+
+void Connection::bindWhole(sqlite3_stmt *s, int index, const ColumnInfo &c, qint64 value)
+{
+    if (c.type == FieldType::Long || c.type == FieldType::Integer)
+        sqlite3_bind_int64(s, index, inRange(c, value));
+    else
+        bind(s, index, toStorage(c, QVariant(value)));
+}
+
+void Connection::bindDate(sqlite3_stmt *s, int index, const ColumnInfo &c, const QDate &value)
+{
+    if (c.type != FieldType::Date || !value.isValid()) {
+        bind(s, index, toStorage(c, QVariant(value)));
+        return;
+    }
+    const QByteArray text = isoDate(value).toLatin1();
+    sqlite3_bind_text(s, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+}
+
+void Connection::bindCurrency(sqlite3_stmt *s, int index, const ColumnInfo &c, const Currency &value)
+{
+    if (c.type == FieldType::Currency)
+        bindStoredCurrency(s, index, value);
+    else
+        bind(s, index, toStorage(c, QVariant::fromValue(value)));
 }
 
 static QVariant dateFromText(const char *text, int len)

@@ -6,6 +6,8 @@
 #include "db/Param.h"
 #include "db/Recordset.h"
 
+#include "base/Currency.h"
+
 #include <QHash>
 #include <QString>
 #include <QVariant>
@@ -71,6 +73,11 @@ public:
     // Binds a stored value, or a value of a query parameter (a date as the date text, a Boolean as
     // 0/1); throws DbError 3464 for an invalid date.
     static void bind(sqlite3_stmt *statement, int index, const QVariant &storageValue);
+    // toStorage and bind in one step for a value of a known type, without a QVariant on the way
+    // when the column stores that type (the same checks, the same stored value).
+    static void bindWhole(sqlite3_stmt *statement, int index, const ColumnInfo &column, qint64 value);
+    static void bindDate(sqlite3_stmt *statement, int index, const ColumnInfo &column, const QDate &value);
+    static void bindCurrency(sqlite3_stmt *statement, int index, const ColumnInfo &column, const Currency &value);
     static QVariant readColumn(sqlite3_stmt *statement, int index, FieldType type);
 
     int batchDepth = 0;

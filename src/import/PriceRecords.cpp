@@ -115,8 +115,16 @@ QStringList priceColumns()
 
 bool insertPriceRow(db::RowInserter &rows, const PriceRecord &row)
 {
-    return rows.insert({row.code, row.date, row.open, row.high, row.low, row.close, row.change, QVariant::fromValue(row.volume),
-                        row.reference});
+    rows.setWhole(0, row.code);
+    rows.setDate(1, row.date);
+    rows.setWhole(2, row.open);
+    rows.setWhole(3, row.high);
+    rows.setWhole(4, row.low);
+    rows.setWhole(5, row.close);
+    rows.setWhole(6, row.change);
+    rows.setCurrency(7, row.volume);
+    rows.setWhole(8, row.reference);
+    return rows.insertRow();
 }
 
 } // namespace importer

@@ -139,4 +139,29 @@ TEST_F(Records, RowInserterStoresWhatAnUpdateWouldAndChecksTheSameRules)
         EXPECT_EQ(e.number(), db::ErrorNumber::Overflow);
     }
     EXPECT_THROW(db::RowInserter(d, QStringLiteral("daydata"), {QStringLiteral("終り値")}), db::DbError);
+
+    // Value by value: the same stored values, and a date kept bound only while it is the one given.
+    const auto row = [&](qint64 code, const QDate &date, const Currency &volume) {
+        rows.setWhole(0, code);
+        rows.setDate(1, date);
+        rows.setCurrency(2, volume);
+        return rows.insertRow();
+    };
+    EXPECT_TRUE(row(1302, QDate(2000, 7, 17), Currency::fromRaw(12345)));
+    EXPECT_TRUE(row(1303, QDate(2000, 7, 17), Currency::fromInt(7)));
+    EXPECT_TRUE(rows.insert({1304, QDate(2000, 7, 18), 1}));
+    EXPECT_TRUE(row(1304, QDate(2000, 7, 17), Currency::fromInt(8)));
+    EXPECT_FALSE(row(1304, QDate(2000, 7, 17), Currency::fromInt(9)));
+    const auto stored = [&](const QString &where) {
+        return d.scalar(QStringLiteral("select 日付 from daydata where ") + where).toDate().toString(Qt::ISODate) + QLatin1Char(' ') + d.scalar(QStringLiteral("select 出来高 from daydata where ") + where).value<Currency>().toString();
+    };
+    EXPECT_EQ(stored(QStringLiteral("コード=1302")), QStringLiteral("2000-07-17 1.2345"));
+    EXPECT_EQ(stored(QStringLiteral("コード=1303")), QStringLiteral("2000-07-17 7"));
+    EXPECT_EQ(stored(QStringLiteral("コード=1304 and 日付=#2000/07/17#")), QStringLiteral("2000-07-17 8"));
+    try {
+        rows.setWhole(0, qint64(1) << 40);
+        ADD_FAILURE() << "a code beyond a Long was bound";
+    } catch (const db::DbError &e) {
+        EXPECT_EQ(e.number(), db::ErrorNumber::Overflow);
+    }
 }
