@@ -101,7 +101,7 @@ private:
 class WriteBatch final
 {
 public:
-    static constexpr int GroupMs = 1000;
+    static constexpr int GroupMs = 2000;
 
     explicit WriteBatch(Database &database);
     ~WriteBatch() noexcept(false);
