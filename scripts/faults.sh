@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Interrupts the operations that write the user's data and checks that nothing is lost:
 #   scripts/faults.sh [--runs N] [--seed S] [OPERATION ...]
-# OPERATION is any of: compact restore publish ledger download change-code delete-range (all when
+# OPERATION is any of: compact restore publish ledger download change-code delete-range import (all when
 # none is named). Each is run N times (default 8) in three ways on a fresh copy of a generated
 # program folder:
 #   kill   killed with SIGKILL at a random moment of its usual run time;
@@ -27,7 +27,7 @@ while [ $# -gt 0 ]; do
     *) ops+=("$1"); shift ;;
   esac
 done
-[ ${#ops[@]} -gt 0 ] || ops=(compact restore publish ledger download change-code delete-range)
+[ ${#ops[@]} -gt 0 ] || ops=(compact restore publish ledger download change-code delete-range import)
 RANDOM=$seed
 
 # What the script itself uses: the sqlite3 shell to look at databases, python3 to serve files.
@@ -62,6 +62,14 @@ set_setting() { sed -i "s|^$2=.*\$|$2=${3//\\/\\\\}\r|" "$1"; }
 # ---- The program folder every run starts from (made once) ----
 first=2018-01-04
 days=120
+# A base an older build made has an older layout, and every run would upgrade it before its
+# operation: make it again, with what was made from it.
+if [ -f "$base/.ready" ]; then
+  "$batch" --folder "$tmp/layout" init >/dev/null 2>&1
+  if [ "$(sqlite3 "$tmp/layout/Miravel.mdb" 'pragma user_version')" != "$(sqlite3 "$base/Miravel.mdb" 'pragma user_version')" ]; then
+    rm -rf "$base" "$work/backup" "$work/backup-src" "$work/server" "$work/client" "$work/import-src"
+  fi
+fi
 if [ ! -f "$base/.ready" ]; then
   echo "preparing $base (once)..." >&2
   rm -rf "$base" && mkdir -p "$base"
@@ -92,6 +100,13 @@ if [ ! -f "$work/backup/Miravel.mdb" ]; then
   rm -rf "$work/backup-src" && cp -a "$base" "$work/backup-src"
   "$batch" --folder "$work/backup-src" delete range $first "$(date -d "$first +10 days" +%F)" >/dev/null 2>&1
   mkdir -p "$work/backup" && "$batch" --folder "$work/backup-src" backup "$work/backup" >/dev/null
+fi
+# For the import: the last weeks of day files are there, their rows not yet.
+import_from=$(date -d "$last -40 days" +%F)
+if [ ! -f "$work/import-src/.ready" ]; then
+  rm -rf "$work/import-src" && cp -a "$base" "$work/import-src"
+  "$batch" --folder "$work/import-src" delete range "$import_from" "$last" >/dev/null 2>&1
+  touch "$work/import-src/.ready"
 fi
 # The data server for the download, published from the base (the tree is made once).
 if [ ! -f "$work/server/.ready" ]; then
@@ -131,6 +146,10 @@ db_state() {
   tables=$(sqlite3 "$look/Miravel.mdb" "select name from sqlite_master where type='table' and name not like 'sqlite_%' order by name")
   for t in $tables; do out+=" $t=$(sqlite3 "$look/Miravel.mdb" "select count(*) from \"$t\"")"; done
   echo "$out"
+}
+# Rows per day from the import's first day: a day is in the database whole or not at all.
+import_days() {
+  sqlite3 "$1" "select 日付||' '||count(*) from daydata where 日付>='$import_from' group by 日付" 2>/dev/null
 }
 # Whether a file that must be a whole database is one (when it exists).
 whole_or_absent() {
@@ -176,10 +195,11 @@ op_command() {
     download) cmd+=(download-daily "$(date -d "$last -20 days" +%F)" "$last" --margin) ;;
     change-code) cmd+=(change-code "$first_code" 1 9990 1) ;;
     delete-range) cmd+=(delete range "$range_from" "$range_to" --weekly) ;;
+    import) cmd+=(import-daily "$import_from" "$last") ;;
   esac
 }
 op_run() { op_command "$1" "$2"; "${cmd[@]}"; }
-op_source() { case "$1" in download) echo "$work/client" ;; *) echo "$base" ;; esac; }
+op_source() { case "$1" in download) echo "$work/client" ;; import) echo "$work/import-src" ;; *) echo "$base" ;; esac; }
 # The files an operation writes, listed "name size sha" (for comparison with a finished run).
 op_files() {
   local op="$1" dir="$2"
@@ -199,6 +219,8 @@ files_short() {
     publish|download)
       # A file of a finished run's name with other bytes; temporary names are not looked at.
       short=$(op_files "$op" "$dir" | awk 'NR == FNR { want[$2] = $1; next } ($2 in want) && want[$2] != $1' "$ref" - | wc -l) ;;
+    # A day with some of its rows (read from the copy the last db_state made).
+    import) short=$(import_days "$tmp/look/Miravel.mdb" | awk 'NR == FNR { want[$1] = $2; next } want[$1] != $2' "$tmp/days-import" - | wc -l) ;;
   esac
   echo "$short"
 }
@@ -208,6 +230,7 @@ op_result() {
   case "$op" in
     publish|download) op_files "$op" "$dir" | sha1sum ;;
     change-code) code_state "$dir" ;;
+    import) echo "$(db_state "$dir") $(import_days "$dir/Miravel.mdb" | sha1sum)" ;;
     *) db_state "$dir" ;;
   esac
 }
@@ -239,6 +262,7 @@ for op in "${ops[@]}"; do
   result=$(op_result "$op" "$ref")
   before_codes=""
   op_files "$op" "$ref" >"$tmp/files-$op"
+  [ "$op" = import ] && import_days "$ref/Miravel.mdb" >"$tmp/days-import"
   allowed=("$before" "$after")
   [ "$op" = change-code ] && before_codes=$(code_state "$src")
   growth=$(( $(stat -c %s "$ref/Miravel.mdb") + 1024 * 1024 ))
