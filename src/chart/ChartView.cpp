@@ -1,6 +1,7 @@
 #include "chart/ChartView.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 ChartView::ChartView(const chart::ChartSeries &series, const chart::ChartDisplayOptions &options, QWidget *parent)
@@ -8,12 +9,21 @@ ChartView::ChartView(const chart::ChartSeries &series, const chart::ChartDisplay
 {
     setObjectName(QStringLiteral("chartView"));
     setFixedSize(chart::layout::ImageWidth, chart::layout::ImageHeight);
+    m_shown = rect();
 }
 
-void ChartView::paintEvent(QPaintEvent *)
+void ChartView::refresh()
+{
+    update(m_shown | chart::chartExtent(m_series, m_options));
+}
+
+void ChartView::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     chart::DrawChart(painter, m_series, m_options, false);
+    // A paint of part of the chart leaves the rest of what was shown before on the screen.
+    const QRect drawn = chart::chartExtent(m_series, m_options);
+    m_shown = (QRegion(m_shown) - event->region()).isEmpty() ? drawn : (m_shown | drawn);
     ++m_paints;
 }
 

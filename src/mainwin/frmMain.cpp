@@ -366,7 +366,7 @@ bool frmMain::reloadIssue()
 void frmMain::DrawChart(bool fillList)
 {
     m_options.periodMode = MainModule::PeriodMode;
-    chartView->update();
+    chartView->refresh();
     if (!fillList)
         return;
     const chart::PriceListFill fill = chart::priceListOf(m_series);
