@@ -10,6 +10,7 @@
 #include "chart/ChartView.h"
 #include "chart/Navigation.h"
 #include "db/Database.h"
+#include "mainwin/CachedSizeDelegate.h"
 #include "mainwin/IssueList.h"
 #include "mainwin/frmMeiFind.h"
 #include "splits/Adjustments.h"
@@ -147,6 +148,7 @@ void frmMain::createControls()
     // Long names scroll sideways instead of being cut off.
     ListMei->setTextElideMode(Qt::ElideNone);
     ListMei->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    ListMei->setItemDelegate(new CachedSizeDelegate(ListMei));
 
     KabukaList = named<QListWidget>("KabukaList", m_panel);
     KabukaList->setFont(chart::priceListFont());
