@@ -39,6 +39,11 @@ struct ShownView
         : series(s)
     {
         view = new ChartView(series, options, &window);
+        // The window's background as the chart image has it around the outer area.
+        QPalette palette = window.palette();
+        palette.setColor(QPalette::Window, colorFromBgr(options.windowBackground));
+        window.setPalette(palette);
+        window.setAutoFillBackground(true);
         window.setFixedSize(view->size());
         window.show();
         EXPECT_TRUE(mainwin_test::waitFor([&] { return view->paintCount() > 0; }));
@@ -66,6 +71,7 @@ TEST(ChartViewTest, ARefreshLeavesNothingOfTheChartBeforeWhereTheNewOneDoesNotPa
 
     ShownView fresh(plain);
     const QImage expected = shown(fresh.window);
+    EXPECT_EQ(expected, RenderChartImage(plain, fresh.options, false));
 
     ShownView reused(adjusted);
     ASSERT_NE(shown(reused.window), expected);
@@ -73,6 +79,7 @@ TEST(ChartViewTest, ARefreshLeavesNothingOfTheChartBeforeWhereTheNewOneDoesNotPa
     EXPECT_EQ(shown(reused.window), expected);
 
     reused.change(reaching);
+    EXPECT_EQ(shown(reused.window), RenderChartImage(reaching, reused.options, false));
     ASSERT_NE(shown(reused.window), expected);
     reused.change(ChartSeries());
     reused.change(plain);
