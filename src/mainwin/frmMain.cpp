@@ -12,6 +12,7 @@
 #include "db/Database.h"
 #include "mainwin/CachedSizeDelegate.h"
 #include "mainwin/IssueList.h"
+#include "mainwin/SingleLayoutDelegate.h"
 #include "mainwin/frmMeiFind.h"
 #include "splits/Adjustments.h"
 #include "ui/DateBox.h"
@@ -152,6 +153,7 @@ void frmMain::createControls()
 
     KabukaList = named<QListWidget>("KabukaList", m_panel);
     KabukaList->setFont(chart::priceListFont());
+    KabukaList->setItemDelegate(new SingleLayoutDelegate(KabukaList));
     KabukaList->setGeometry(145, 462, 667, 174);
 
     createValueLabels(m_panel);

@@ -7,4 +7,5 @@ list(APPEND MIRAVEL_UI_SOURCES
   mainwin/frmMain.cpp
   mainwin/frmMainCommands.cpp
   mainwin/frmMeiFind.cpp
+  mainwin/SingleLayoutDelegate.cpp
 )
