@@ -1,18 +1,19 @@
 #pragma once
 
-// An item delegate that remembers the size of each text it was asked about. A list whose items
+// An item delegate that remembers the size of each text it was asked about (and paints as
+// SingleLayoutDelegate does). A list whose items
 // differ in size asks its delegate again for an item's size at every change of selection and every
 // paint, and each answer lays the text out anew; the entries of the issue list stay the same from
 // one switch to the next.
 
+#include "mainwin/SingleLayoutDelegate.h"
 #include <QFont>
 #include <QHash>
-#include <QStyledItemDelegate>
 
-class CachedSizeDelegate final : public QStyledItemDelegate
+class CachedSizeDelegate final : public SingleLayoutDelegate
 {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    using SingleLayoutDelegate::SingleLayoutDelegate;
 
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 

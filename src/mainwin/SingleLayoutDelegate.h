@@ -9,7 +9,7 @@
 
 #include <QStyledItemDelegate>
 
-class SingleLayoutDelegate final : public QStyledItemDelegate
+class SingleLayoutDelegate : public QStyledItemDelegate
 {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
