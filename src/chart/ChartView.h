@@ -33,6 +33,6 @@ protected:
 private:
     const chart::ChartSeries &m_series;
     const chart::ChartDisplayOptions &m_options;
-    QRect m_shown; // chartExtent of what the last paint drew
+    QRect m_shown; // holds every pixel of the charts the screen may still show
     quint64 m_paints = 0;
 };

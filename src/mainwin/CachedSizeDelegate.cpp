@@ -17,7 +17,7 @@ QSize CachedSizeDelegate::sizeHint(const QStyleOptionViewItem &option, const QMo
                           option.direction,
                           option.features,
                           option.displayAlignment};
-    if (!(context == m_context) || m_sizes.size() > 10000) {
+    if (context != m_context || m_sizes.size() > 10000) {
         m_context = context;
         m_sizes.clear();
     }
