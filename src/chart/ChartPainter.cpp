@@ -3,6 +3,7 @@
 #include "chart/ChartFonts.h"
 #include "chart/Indicators.h"
 
+#include <QFontMetrics>
 #include <QHash>
 #include <QPainter>
 #include <QPen>
@@ -417,6 +418,65 @@ ChartDrawResult DrawChart(QPainter &p, const ChartSeries &s, const ChartDisplayO
     result.Lblsaiyasune = s.MinLow.toString();
     p.restore();
     return result;
+}
+
+QRect chartExtent(const ChartSeries &s, const ChartDisplayOptions &o)
+{
+    using namespace layout;
+    QRect extent(QPoint(OuterLeft, OuterTop), QPoint(OuterRight, OuterBottom));
+    const ChartGeometry g(s, o.periodMode);
+    if (!g.hasVolumeScale())
+        return extent;
+
+    // A label is at most one em per character wide; a line of text is taller than its em.
+    const QFontMetrics metrics(chartTextFont());
+    const int em = std::max(metrics.maxWidth(), chartTextFont().pixelSize());
+    for (const ChartLabel &label : chartLabels(s, g))
+        extent |= QRect(label.topLeft - QPoint(1, 1), QSize(em * int(label.text.size()) + 2, metrics.height() + 2));
+
+    // Every mark of a record lies in its column (the widest: candle and volume bar, x +- 1); lines join
+    // the points of neighbouring columns, so the points' span bounds them. All the y a record may draw
+    // count, whatever the options leave out.
+    double top = OuterTop, bottom = OuterBottom;
+    auto reach = [&](double y) {
+        if (std::isnan(y))
+            y = 0.0;
+        y = std::clamp(y, -100000.0, 100000.0);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+    };
+    for (int pos = 1; pos <= s.Count; ++pos) {
+        const ChartRecord &r = s.Records[size_t(pos - 1)];
+        reach(g.yVolume(r.Volume));
+        if (g.hasPriceAxis()) {
+            if (!r.Close.isZero())
+                for (const Currency &v : {r.Low, r.High, r.Open, r.Close})
+                    reach(g.yPrice(v));
+            for (const Currency &v : {r.MaShort, r.MaMiddle, r.MaLong})
+                if (!v.isZero())
+                    reach(g.yPrice(v));
+            const double d = pos - s.CenterIndex;
+            const double q = s.QuadA.toDouble() + s.QuadB.toDouble() * d + s.QuadC.toDouble() * d * d;
+            if (q != 0.0)
+                reach(g.yPrice(currencyFromDouble(q)));
+        }
+        for (int percent : {int(r.Psychological), int(r.Rsi), int(r.Vr)})
+            if (percent >= 0)
+                reach(ChartGeometry::yPercent(percent));
+        if (g.hasMarginScale()) {
+            if (r.MarginSell != 0)
+                reach(g.yMargin(r.MarginSell));
+            if (r.MarginBuy != 0)
+                reach(g.yMargin(r.MarginBuy));
+        }
+        if (g.hasItoScale() && r.ItoRatio > Currency())
+            reach(g.yIto(r.ItoRatio));
+    }
+    if (s.Count > 0) {
+        const int left = centreX(1) - 2, right = centreX(s.Count) + 2;
+        extent |= QRect(QPoint(left, int(std::floor(top)) - 1), QPoint(right, int(std::ceil(bottom)) + 1));
+    }
+    return extent & QRect(0, 0, ImageWidth, ImageHeight);
 }
 
 QImage RenderChartImage(const ChartSeries &series, const ChartDisplayOptions &options, bool fillList,

@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QLine>
 #include <QPoint>
+#include <QRect>
 #include <QStringList>
 
 #include <array>
@@ -133,6 +134,11 @@ ChartDrawResult DrawChart(QPainter &painter, const ChartSeries &series, const Ch
                           bool fillList);
 void DrawOscillators(QPainter &painter, const ChartDisplayOptions &options, int psychological, int rsi, int vr,
                      int x, OscillatorPoints &previous);
+
+// A rectangle of the 820 x 460 area holding every pixel DrawChart paints for the series and options
+// (a little more where that is simpler to bound): outside it the chart leaves the window's own
+// background, so a change of chart needs only the old and the new rectangle painted again.
+QRect chartExtent(const ChartSeries &series, const ChartDisplayOptions &options);
 
 // The chart as an image of 820 x 460 pixels, pixel (x, y) being the point (x, y) of the geometry;
 // the part outside the outer area has the window's background colour.

@@ -15,6 +15,10 @@ class ChartView final : public QWidget
 public:
     ChartView(const chart::ChartSeries &series, const chart::ChartDisplayOptions &options, QWidget *parent = nullptr);
 
+    // Schedules the paint of a changed series or changed options: only the part the chart shown
+    // and the chart to come cover, so that the controls standing on the rest are left alone.
+    void refresh();
+
     // Paint events handled so far (the switch benchmark waits for the next one).
     quint64 paintCount() const { return m_paints; }
 
@@ -29,5 +33,6 @@ protected:
 private:
     const chart::ChartSeries &m_series;
     const chart::ChartDisplayOptions &m_options;
+    QRect m_shown; // holds every pixel of the charts the screen may still show
     quint64 m_paints = 0;
 };

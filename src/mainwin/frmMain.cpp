@@ -10,7 +10,9 @@
 #include "chart/ChartView.h"
 #include "chart/Navigation.h"
 #include "db/Database.h"
+#include "mainwin/CachedSizeDelegate.h"
 #include "mainwin/IssueList.h"
+#include "mainwin/SingleLayoutDelegate.h"
 #include "mainwin/frmMeiFind.h"
 #include "splits/Adjustments.h"
 #include "ui/DateBox.h"
@@ -147,9 +149,11 @@ void frmMain::createControls()
     // Long names scroll sideways instead of being cut off.
     ListMei->setTextElideMode(Qt::ElideNone);
     ListMei->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    ListMei->setItemDelegate(new CachedSizeDelegate(ListMei));
 
     KabukaList = named<QListWidget>("KabukaList", m_panel);
     KabukaList->setFont(chart::priceListFont());
+    KabukaList->setItemDelegate(new SingleLayoutDelegate(KabukaList));
     KabukaList->setGeometry(145, 462, 667, 174);
 
     createValueLabels(m_panel);
@@ -366,7 +370,7 @@ bool frmMain::reloadIssue()
 void frmMain::DrawChart(bool fillList)
 {
     m_options.periodMode = MainModule::PeriodMode;
-    chartView->update();
+    chartView->refresh();
     if (!fillList)
         return;
     const chart::PriceListFill fill = chart::priceListOf(m_series);

@@ -11,6 +11,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 
 using namespace chart;
@@ -516,4 +517,46 @@ TEST_F(ChartPainterTest, AnAdjustedChartSaysSoClearOfTheOtherLabels)
     s.Adjusted = true;
     EXPECT_EQ(adjustedLabels(), 1);
     expectLabelsApart(s, 1);
+}
+
+// Every pixel the chart paints lies in its extent, also for marks out of the frame (labels, a long
+// average far above the top, a volume ratio of 500 %, a curve bending out); each case is checked to
+// reach out of the frame further than the plain chart, so that it tests its own part of the extent.
+TEST_F(ChartPainterTest, TheExtentHoldsEveryPixelTheChartPaints)
+{
+    const auto outside = [](const ChartSeries &s, const ChartDisplayOptions &o, const QRect &area) {
+        QImage image(layout::ImageWidth, layout::ImageHeight, QImage::Format_RGB32);
+        image.fill(Qt::magenta);
+        QPainter p(&image);
+        DrawChart(p, s, o, false);
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                n += !area.contains(x, y) && QColor(image.pixel(x, y)) != QColor(Qt::magenta) ? 1 : 0;
+        return n;
+    };
+    const QRect frame(QPoint(layout::OuterLeft, layout::OuterTop), QPoint(layout::OuterRight, layout::OuterBottom));
+    const ChartSeries plain = rising(110);
+    ChartDisplayOptions o;
+    EXPECT_EQ(chartExtent(ChartSeries(), o), frame);
+    const int plainOutside = outside(plain, o, frame);
+    EXPECT_GT(plainOutside, 0);
+    const std::function<void(ChartSeries &, ChartDisplayOptions &)> cases[] = {
+        [](ChartSeries &, ChartDisplayOptions &) {},
+        [](ChartSeries &s, ChartDisplayOptions &) { s.Adjusted = true; },
+        [](ChartSeries &s, ChartDisplayOptions &) {
+            for (int i = 0; i < 30; ++i)
+                s.Records[size_t(i)].MaLong = s.ChartTop + Currency::fromInt(200 - 5 * i);
+        },
+        [](ChartSeries &s, ChartDisplayOptions &o) { s.Records[60].Vr = 500, o.lowerPanelMode = 1; },
+        [](ChartSeries &s, ChartDisplayOptions &o) { s.QuadC = Currency::fromDouble(0.05), o.curve = true; },
+    };
+    for (size_t c = 0; c < std::size(cases); ++c) {
+        ChartSeries s = plain;
+        ChartDisplayOptions options;
+        cases[c](s, options);
+        EXPECT_EQ(outside(s, options, chartExtent(s, options)), 0) << "case " << c;
+        if (c > 0)
+            EXPECT_GT(outside(s, options, frame), plainOutside) << "case " << c;
+    }
 }
