@@ -52,13 +52,10 @@ bool Writer::write(const QString &relative, const QByteArray &bytes)
     return makeFolderOf(path) && mayWriteAnother() && TextFile::writeBytes(path, bytes, &error);
 }
 
-bool Writer::writeQuotePage(int code, const QByteArray &bytes)
+bool Writer::writeQuotePage(const QString &pages, const QString &spares, int code, const QByteArray &bytes)
 {
-    const QString page = QStringLiteral("q/%1.html").arg(code);
-    const QString path = m_root.filePath(page);
-    // The page's previous copy, whose file the next run writes into.
-    const QString spare = m_root.filePath(QStringLiteral(".previous/") + page);
-    return makeFolderOf(path) && makeFolderOf(spare) && mayWriteAnother() && m_quotePages.write(path, spare, bytes, &error);
+    const QString name = QString::number(code) + QStringLiteral(".html");
+    return mayWriteAnother() && m_quotePages.write(pages + name, spares + name, bytes, &error);
 }
 
 bool Writer::writeCheckedThrough(const QDate &day)
@@ -346,10 +343,16 @@ bool Writer::writeQuotePages(const QDate &to)
         return qint32(std::clamp(Rounding::nearest(value), double(std::numeric_limits<qint32>::min()),
                                  double(std::numeric_limits<qint32>::max())));
     };
+    // The pages' previous copies, whose files the next run writes into. The folders are made
+    // with the first page.
+    const QString pages = m_root.filePath(QStringLiteral("q")) + QLatin1Char('/');
+    const QString spares = m_root.filePath(QStringLiteral(".previous/q")) + QLatin1Char('/');
     for (int code = 1; code < CodeLimit; ++code) {
         const Issue &i = issue(code);
         if (!i.registered)
             continue;
+        if (result.quotePages == 0 && (!makeFolderOf(pages + QLatin1Char('x')) || !makeFolderOf(spares + QLatin1Char('x'))))
+            return false;
         QuotePage::Quote q;
         if (const std::optional<DatedRow> newest = newestRow(code, to)) {
             // In yen and shares, as the board's last-day columns hold them.
@@ -367,7 +370,7 @@ bool Writer::writeQuotePages(const QDate &to)
         }
         q.code = code;
         q.name = i.name;
-        if (!writeQuotePage(code, QuotePage::render(q)))
+        if (!writeQuotePage(pages, spares, code, QuotePage::render(q)))
             return false;
         ++result.quotePages;
     }
