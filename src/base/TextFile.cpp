@@ -478,19 +478,18 @@ int copyFile(const QByteArray &from, const QByteArray &to)
 
 } // namespace
 
-bool SwapBatch::swapFolders(const std::vector<Written> &written, QString *error, bool *tried)
+SwapBatch::FolderSwap SwapBatch::readyFolders(const std::vector<Written> &written, QString *error)
 {
-    *tried = false;
     const QFileInfo firstPath(written.front().path), firstSpare(written.front().spare);
     const QString folder = firstPath.path(), spareFolder = firstSpare.path();
     if (folder == spareFolder)
-        return false;
+        return FolderSwap::NotPossible;
     std::unordered_set<std::string> names;
     names.reserve(written.size());
     for (const Written &w : written) {
         const QFileInfo path(w.path), spare(w.spare);
         if (path.path() != folder || spare.path() != spareFolder || path.fileName() != spare.fileName())
-            return false;
+            return FolderSwap::NotPossible;
         names.insert(nativePath(path.fileName()).toStdString());
     }
     const QByteArray nativeFolder = nativePath(folder), nativeSpares = nativePath(spareFolder);
@@ -500,8 +499,7 @@ bool SwapBatch::swapFolders(const std::vector<Written> &written, QString *error,
     };
     if (::lstat(nativeFolder.constData(), &folderStat) != 0 || !S_ISDIR(folderStat.st_mode) || !filesIn(nativeFolder, &current)
         || !filesIn(nativeSpares, &spares))
-        return false;
-    *tried = true;
+        return FolderSwap::NotPossible;
     // The spare folder becomes the folder: the files no run wrote come along as they are, and
     // spares of files the folder no longer has go.
     for (const std::string &name : current) {
@@ -509,18 +507,18 @@ bool SwapBatch::swapFolders(const std::vector<Written> &written, QString *error,
             const int failure = copyFile(nativeFolder + '/' + name.c_str(), nativeSpares + '/' + name.c_str());
             if (failure != 0) {
                 setError(error, writeFailure(QFile::decodeName(nativeFolder + '/' + name.c_str()), failure));
-                return false;
+                return FolderSwap::Failed;
             }
         }
     }
     for (const std::string &name : spares) {
         if (names.count(name) == 0 && current.count(name) == 0 && ::unlink((nativeSpares + '/' + name.c_str()).constData()) != 0) {
             setError(error, writeFailure(QFile::decodeName(nativeSpares + '/' + name.c_str()), errno));
-            return false;
+            return FolderSwap::Failed;
         }
     }
     (void)::chmod(nativeSpares.constData(), folderStat.st_mode & 07777);
-    return true;
+    return FolderSwap::Ready;
 }
 
 bool SwapBatch::swapIn(QString *error)
@@ -531,12 +529,10 @@ bool SwapBatch::swapIn(QString *error)
 #ifdef __linux__
     // Files that all live in one folder, their spares in another: the two folders trade places in
     // one step, after the spare folder has been made to hold what the folder holds besides.
-    bool foldersReady = false;
-    if (!swapFolders(written, error, &foldersReady) && foldersReady)
+    const FolderSwap folderSwap = readyFolders(written, error);
+    if (folderSwap == FolderSwap::Failed)
         return false;
-#endif
-        // One sync for all the spares: none is swapped in before its bytes are on the disk.
-#ifdef __linux__
+    // One sync for all the spares: none is swapped in before its bytes are on the disk.
     const int fd = ::open(nativePath(written.front().spare).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0 || ::syncfs(fd) != 0) {
         const int failure = errno;
@@ -546,7 +542,7 @@ bool SwapBatch::swapIn(QString *error)
         return false;
     }
     (void)::close(fd);
-    if (foldersReady) {
+    if (folderSwap == FolderSwap::Ready) {
         const QString folder = QFileInfo(written.front().path).path(), spareFolder = QFileInfo(written.front().spare).path();
         if (::renameat2(AT_FDCWD, nativePath(spareFolder).constData(), AT_FDCWD, nativePath(folder).constData(), RENAME_EXCHANGE)
             == 0) {

@@ -77,10 +77,15 @@ private:
         QString spare;
     };
     std::vector<Written> m_written;
-    // Readies the spare folder to trade places with the folder when every file and its spare lie
-    // in the same two folders; tried tells whether it was ready to, so that false with tried set
-    // is a failure (error set).
-    static bool swapFolders(const std::vector<Written> &written, QString *error, bool *tried);
+    enum class FolderSwap
+    {
+        NotPossible, // the files are swapped one by one
+        Ready,
+        Failed // error set
+    };
+    // Readies the spare folder to trade places with the folder, when every file lies in one folder
+    // and its spare, of the same name, in another, and neither folder holds anything but files.
+    static FolderSwap readyFolders(const std::vector<Written> &written, QString *error);
 };
 
 } // namespace TextFile

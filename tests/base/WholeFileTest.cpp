@@ -221,8 +221,9 @@ TEST(SwappedFiles, FolderOfPagesAndFolderOfSparesTradePlaces)
         };
         ASSERT_TRUE(put(pages + QStringLiteral("/1.html"), "old 1") && put(pages + QStringLiteral("/kept.html"), "kept"));
         ASSERT_TRUE(put(spares + QStringLiteral("/kept.html"), "stale copy") && put(spares + QStringLiteral("/gone.html"), "stale"));
-        if (withSubfolder)
+        if (withSubfolder) {
             ASSERT_TRUE(QDir().mkpath(pages + QStringLiteral("/sub")));
+        }
         TextFile::SwapBatch batch;
         for (const char *name : {"/1.html", "/2.html"})
             ASSERT_TRUE(batch.write(pages + QLatin1String(name), spares + QLatin1String(name), QByteArray("new") + name));
