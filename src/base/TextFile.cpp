@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -12,10 +13,13 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <string>
+#include <unordered_set>
 #include <utility>
 
 #ifndef _WIN32
 #include <cstdio> // renameat2
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -412,13 +416,123 @@ bool SwapBatch::write(const QString &path, const QString &spare, const QByteArra
     return true;
 }
 
+namespace {
+
+// The names of a folder's entries; false when it cannot be read or holds anything but files.
+bool filesIn(const QByteArray &folder, std::unordered_set<std::string> *names)
+{
+    DIR *dir = ::opendir(folder.constData());
+    if (!dir)
+        return false;
+    bool onlyFiles = true;
+    while (const dirent *entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        unsigned char type = entry->d_type;
+        if (type == DT_UNKNOWN) {
+            struct stat st
+            {
+            };
+            type = ::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) ? DT_REG : DT_DIR;
+        }
+        if (type != DT_REG) {
+            onlyFiles = false;
+            break;
+        }
+        names->insert(name);
+    }
+    ::closedir(dir);
+    return onlyFiles;
+}
+
+// Copies a file's bytes over another's; the error number, or 0.
+int copyFile(const QByteArray &from, const QByteArray &to)
+{
+    const int in = ::open(from.constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return errno;
+    QByteArray bytes;
+    char buffer[65536];
+    int failure = 0;
+    for (;;) {
+        const ssize_t n = ::read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            failure = errno;
+        if (n <= 0)
+            break;
+        bytes.append(buffer, n);
+    }
+    (void)::close(in);
+    if (failure != 0)
+        return failure;
+    const int out = ::open(to.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (out < 0)
+        return errno;
+    failure = writeAll(out, bytes.constData(), bytes.size());
+    const int closed = closeFile(out);
+    return failure != 0 ? failure : closed;
+}
+
+} // namespace
+
+SwapBatch::FolderSwap SwapBatch::readyFolders(const std::vector<Written> &written, QString *error)
+{
+    const QFileInfo firstPath(written.front().path), firstSpare(written.front().spare);
+    const QString folder = firstPath.path(), spareFolder = firstSpare.path();
+    if (folder == spareFolder)
+        return FolderSwap::NotPossible;
+    std::unordered_set<std::string> names;
+    names.reserve(written.size());
+    for (const Written &w : written) {
+        const QFileInfo path(w.path), spare(w.spare);
+        if (path.path() != folder || spare.path() != spareFolder || path.fileName() != spare.fileName())
+            return FolderSwap::NotPossible;
+        names.insert(nativePath(path.fileName()).toStdString());
+    }
+    const QByteArray nativeFolder = nativePath(folder), nativeSpares = nativePath(spareFolder);
+    std::unordered_set<std::string> current, spares;
+    struct stat folderStat
+    {
+    };
+    if (::lstat(nativeFolder.constData(), &folderStat) != 0 || !S_ISDIR(folderStat.st_mode) || !filesIn(nativeFolder, &current)
+        || !filesIn(nativeSpares, &spares))
+        return FolderSwap::NotPossible;
+    // The spare folder becomes the folder: the files no run wrote come along as they are, and
+    // spares of files the folder no longer has go.
+    for (const std::string &name : current) {
+        if (names.count(name) == 0) {
+            const int failure = copyFile(nativeFolder + '/' + name.c_str(), nativeSpares + '/' + name.c_str());
+            if (failure != 0) {
+                setError(error, writeFailure(QFile::decodeName(nativeFolder + '/' + name.c_str()), failure));
+                return FolderSwap::Failed;
+            }
+        }
+    }
+    for (const std::string &name : spares) {
+        if (names.count(name) == 0 && current.count(name) == 0 && ::unlink((nativeSpares + '/' + name.c_str()).constData()) != 0) {
+            setError(error, writeFailure(QFile::decodeName(nativeSpares + '/' + name.c_str()), errno));
+            return FolderSwap::Failed;
+        }
+    }
+    (void)::chmod(nativeSpares.constData(), folderStat.st_mode & 07777);
+    return FolderSwap::Ready;
+}
+
 bool SwapBatch::swapIn(QString *error)
 {
     if (m_written.empty())
         return true;
     const std::vector<Written> written = std::exchange(m_written, {});
-    // One sync for all the spares: none is swapped in before its bytes are on the disk.
 #ifdef __linux__
+    // Files that all live in one folder, their spares in another: the two folders trade places in
+    // one step, after the spare folder has been made to hold what the folder holds besides.
+    const FolderSwap folderSwap = readyFolders(written, error);
+    if (folderSwap == FolderSwap::Failed)
+        return false;
+    // One sync for all the spares: none is swapped in before its bytes are on the disk.
     const int fd = ::open(nativePath(written.front().spare).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0 || ::syncfs(fd) != 0) {
         const int failure = errno;
@@ -428,6 +542,16 @@ bool SwapBatch::swapIn(QString *error)
         return false;
     }
     (void)::close(fd);
+    if (folderSwap == FolderSwap::Ready) {
+        const QString folder = QFileInfo(written.front().path).path(), spareFolder = QFileInfo(written.front().spare).path();
+        if (::renameat2(AT_FDCWD, nativePath(spareFolder).constData(), AT_FDCWD, nativePath(folder).constData(), RENAME_EXCHANGE)
+            == 0) {
+            syncFolder(QFileInfo(folder).path());
+            syncFolder(QFileInfo(spareFolder).path());
+            return true;
+        }
+        // A file system that cannot swap folders: the files one by one.
+    }
 #else
     ::sync();
 #endif
@@ -443,6 +567,11 @@ bool SwapBatch::swapIn(QString *error)
             return false;
         }
     }
+    QSet<QString> folders;
+    for (const Written &w : written)
+        folders.insert(QFileInfo(w.path).path());
+    for (const QString &folder : std::as_const(folders))
+        syncFolder(folder);
     return true;
 }
 

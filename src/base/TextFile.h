@@ -55,7 +55,11 @@ QString writeFailure(const QString &path, int systemError);
 // swaps each spare with its file in one step, so that a reader sees the old file or the new one,
 // never part of either, and a power cut leaves whole files. The old file becomes the spare of the
 // next run, so a run creates and deletes no file, which on some file systems costs more than the
-// writing. Where names cannot be swapped, the spare is renamed over the file.
+// writing. Where names cannot be swapped, the spare is renamed over the file. When all the files
+// lie in one folder and their spares in another, the two folders trade places instead (one step
+// for thousands of files); the spare folder is first given copies of the folder's other files and
+// rid of spares the folder no longer has, so the folder ends up as the file-by-file swap leaves it.
+// The folder (and the spare folder) is synced before swapIn returns.
 class SwapBatch final
 {
 public:
@@ -73,6 +77,15 @@ private:
         QString spare;
     };
     std::vector<Written> m_written;
+    enum class FolderSwap
+    {
+        NotPossible, // the files are swapped one by one
+        Ready,
+        Failed // error set
+    };
+    // Readies the spare folder to trade places with the folder, when every file lies in one folder
+    // and its spare, of the same name, in another, and neither folder holds anything but files.
+    static FolderSwap readyFolders(const std::vector<Written> &written, QString *error);
 };
 
 } // namespace TextFile

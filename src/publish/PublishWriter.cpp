@@ -9,6 +9,7 @@
 #include "info/InfoKinds.h"
 #include "publish/PublishResume.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -46,19 +47,31 @@ bool Writer::mayWriteAnother()
     return true;
 }
 
+namespace {
+
+// Whether a file holds exactly these bytes (a file that cannot be read does not).
+bool holds(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.size() == bytes.size() && file.readAll() == bytes;
+}
+
+} // namespace
+
 bool Writer::write(const QString &relative, const QByteArray &bytes)
 {
     const QString path = m_root.filePath(relative);
-    return makeFolderOf(path) && mayWriteAnother() && TextFile::writeBytes(path, bytes, &error);
+    if (!makeFolderOf(path) || !mayWriteAnother())
+        return false;
+    // The kinds, and any file of a day written again, are mostly what the tree has already: a
+    // file left as it is needs no sync.
+    return holds(path, bytes) || TextFile::writeBytes(path, bytes, &error);
 }
 
-bool Writer::writeQuotePage(int code, const QByteArray &bytes)
+bool Writer::writeQuotePage(const QString &pages, const QString &spares, int code, const QByteArray &bytes)
 {
-    const QString page = QStringLiteral("q/%1.html").arg(code);
-    const QString path = m_root.filePath(page);
-    // The page's previous copy, whose file the next run writes into.
-    const QString spare = m_root.filePath(QStringLiteral(".previous/") + page);
-    return makeFolderOf(path) && makeFolderOf(spare) && mayWriteAnother() && m_quotePages.write(path, spare, bytes, &error);
+    const QString name = QString::number(code) + QStringLiteral(".html");
+    return mayWriteAnother() && m_quotePages.write(pages + name, spares + name, bytes, &error);
 }
 
 bool Writer::writeCheckedThrough(const QDate &day)
@@ -85,22 +98,19 @@ void Writer::loadIssues()
 
 bool Writer::writeRegistration(const QDate &date)
 {
-    QStringList lines;
+    // "code,market,name,volume unit,price unit" + CR LF per issue after the header line.
+    QString body;
+    int count = 0;
+    const QLatin1Char comma(',');
     db::Recordset rs = m_database.openRecordset(
         QStringLiteral("select コード, 市場コード, 銘柄, 出来高単位, 株価単位 from Mei order by コード ;"), db::RecordsetType::ForwardOnly);
-    for (; !rs.eof(); rs.moveNext()) {
-        lines.append(QStringLiteral("%1,%2,%3,%4,%5")
-                         .arg(rs.value(0).toLongLong())
-                         .arg(rs.value(1).toInt())
-                         .arg(rs.value(2).toString())
-                         .arg(rs.value(3).toLongLong())
-                         .arg(rs.value(4).toLongLong()));
+    for (; !rs.eof(); rs.moveNext(), ++count) {
+        body += QString::number(rs.value(0).toLongLong()) + comma + QString::number(rs.value(1).toInt()) + comma
+            + rs.value(2).toString() + comma + QString::number(rs.value(3).toLongLong()) + comma
+            + QString::number(rs.value(4).toLongLong()) + QLatin1String("\r\n");
     }
-    lines.prepend(date.toString(QStringLiteral("yyyyMMdd")) + QLatin1Char(',') + QString::number(lines.size()));
-    QString all;
-    for (const QString &l : lines)
-        all += l + QStringLiteral("\r\n");
-    return write(QStringLiteral("kabumei/Regist.mei"), TextFile::encode(all));
+    const QString header = date.toString(QStringLiteral("yyyyMMdd")) + comma + QString::number(count) + QLatin1String("\r\n");
+    return write(QStringLiteral("kabumei/Regist.mei"), TextFile::encode(header + body));
 }
 
 bool Writer::writeKinds()
@@ -346,10 +356,16 @@ bool Writer::writeQuotePages(const QDate &to)
         return qint32(std::clamp(Rounding::nearest(value), double(std::numeric_limits<qint32>::min()),
                                  double(std::numeric_limits<qint32>::max())));
     };
+    // The pages' previous copies, whose files the next run writes into. The folders are made
+    // with the first page.
+    const QString pages = m_root.filePath(QStringLiteral("q")) + QLatin1Char('/');
+    const QString spares = m_root.filePath(QStringLiteral(".previous/q")) + QLatin1Char('/');
     for (int code = 1; code < CodeLimit; ++code) {
         const Issue &i = issue(code);
         if (!i.registered)
             continue;
+        if (result.quotePages == 0 && (!makeFolderOf(pages + QLatin1Char('x')) || !makeFolderOf(spares + QLatin1Char('x'))))
+            return false;
         QuotePage::Quote q;
         if (const std::optional<DatedRow> newest = newestRow(code, to)) {
             // In yen and shares, as the board's last-day columns hold them.
@@ -367,7 +383,7 @@ bool Writer::writeQuotePages(const QDate &to)
         }
         q.code = code;
         q.name = i.name;
-        if (!writeQuotePage(code, QuotePage::render(q)))
+        if (!writeQuotePage(pages, spares, code, QuotePage::render(q)))
             return false;
         ++result.quotePages;
     }

@@ -143,8 +143,9 @@ private:
     bool mayWriteAnother();
     bool write(const QString &relative, const QByteArray &bytes);
     // Thousands of pages rewritten on every run: written into their previous copies, then swapped
-    // in together after one sync.
-    bool writeQuotePage(int code, const QByteArray &bytes);
+    // in together after one sync. pages and spares: the folders of the pages and of their copies,
+    // each ending in a slash.
+    bool writeQuotePage(const QString &pages, const QString &spares, int code, const QByteArray &bytes);
     QSet<QString> m_madeFolders;
     TextFile::SwapBatch m_quotePages;
     bool writeRanking(const QString &kind, const QDate &date, std::vector<Candidate> &candidates);

@@ -206,6 +206,45 @@ TEST(SwappedFiles, TradePlacesWithTheirSpares)
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
 }
 
+// Pages in one folder, their spares in another: what the folder holds after a run is what the
+// file-by-file swap leaves (files the run did not write stay as they are, spares of files the folder
+// lacks do not come in), and a folder that holds a folder is swapped file by file.
+TEST(SwappedFiles, FolderOfPagesAndFolderOfSparesTradePlaces)
+{
+    for (const bool withSubfolder : {false, true}) {
+        QTemporaryDir dir;
+        const QString pages = dir.filePath(QStringLiteral("q")), spares = dir.filePath(QStringLiteral(".previous/q"));
+        ASSERT_TRUE(QDir().mkpath(pages) && QDir().mkpath(spares));
+        const auto put = [](const QString &file, const QByteArray &bytes) {
+            QFile f(file);
+            return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+        };
+        ASSERT_TRUE(put(pages + QStringLiteral("/1.html"), "old 1") && put(pages + QStringLiteral("/kept.html"), "kept"));
+        ASSERT_TRUE(put(spares + QStringLiteral("/kept.html"), "stale copy") && put(spares + QStringLiteral("/gone.html"), "stale"));
+        if (withSubfolder) {
+            ASSERT_TRUE(QDir().mkpath(pages + QStringLiteral("/sub")));
+        }
+        TextFile::SwapBatch batch;
+        for (const char *name : {"/1.html", "/2.html"})
+            ASSERT_TRUE(batch.write(pages + QLatin1String(name), spares + QLatin1String(name), QByteArray("new") + name));
+        EXPECT_EQ(contentOf(pages + QStringLiteral("/1.html")), QByteArray("old 1"));
+        QString error;
+        ASSERT_TRUE(batch.swapIn(&error)) << error.toStdString();
+        EXPECT_EQ(namesIn(pages), (QStringList{QStringLiteral("1.html"), QStringLiteral("2.html"), QStringLiteral("kept.html")}));
+        EXPECT_EQ(contentOf(pages + QStringLiteral("/1.html")), QByteArray("new/1.html"));
+        EXPECT_EQ(contentOf(pages + QStringLiteral("/2.html")), QByteArray("new/2.html"));
+        EXPECT_EQ(contentOf(pages + QStringLiteral("/kept.html")), QByteArray("kept"));
+        EXPECT_EQ(contentOf(spares + QStringLiteral("/1.html")), QByteArray("old 1"));
+        EXPECT_EQ(QFileInfo(pages + QStringLiteral("/sub")).isDir(), withSubfolder);
+        // The next run writes into the previous copies and swaps again.
+        ASSERT_TRUE(batch.write(pages + QStringLiteral("/1.html"), spares + QStringLiteral("/1.html"), "newer"));
+        ASSERT_TRUE(batch.swapIn(&error)) << error.toStdString();
+        EXPECT_EQ(contentOf(pages + QStringLiteral("/1.html")), QByteArray("newer"));
+        EXPECT_EQ(contentOf(pages + QStringLiteral("/2.html")), QByteArray("new/2.html"));
+        EXPECT_EQ(contentOf(pages + QStringLiteral("/kept.html")), QByteArray("kept"));
+    }
+}
+
 #ifndef _WIN32
 
 // A page the limit cuts is not swapped in: its spare goes, the page keeps its old bytes.

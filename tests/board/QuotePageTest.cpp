@@ -4,10 +4,15 @@
 #include "board/QuotePage.h"
 #include "board/QuoteParser.h"
 
+#include <QLocale>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <gtest/gtest.h>
+
+#include <limits>
+#include <tuple>
+#include <vector>
 
 using namespace board;
 
@@ -149,5 +154,68 @@ TEST(QuotePage, RenderedPagesReadBackThroughTheHandler)
         EXPECT_EQ(read->change, change);
         EXPECT_EQ(read->volume, volume);
         EXPECT_EQ(read->quoteTime, u"2026/12/04　15:00");
+    }
+}
+
+namespace {
+
+// The page written straight from its text template through one converter, as it is meant to read.
+QByteArray pageByTemplate(const QuotePage::Quote &q)
+{
+    const auto grouped = [](qint32 v) { return QLocale::c().toString(v); };
+    const QString code = QString::number(q.code), name = q.name.toHtmlEscaped();
+    QString change = QStringLiteral("<td nowrap>0</td><td nowrap align=right>0.00%</td>");
+    if (q.change != 0) {
+        const qint64 previous = qint64(q.price) - q.change;
+        const QString percent =
+            previous > 0 ? QString::number(double(q.change) * 100.0 / double(previous), 'f', 2) : QStringLiteral("0.00");
+        const QString sign = q.change > 0 ? QStringLiteral("+") : QString();
+        change = QStringLiteral("<td nowrap><font color=%1>%2%3</font></td><td nowrap><font color=%1>%2%4%</font></td>")
+                     .arg(q.change > 0 ? QStringLiteral("#cc0000") : QStringLiteral("#008000"), sign, grouped(q.change), percent);
+    }
+    const QString html =
+        QStringLiteral("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=EUC-JP\">\r\n"
+                       "<title>%1 (%2)</title></head>\r\n<body>\r\n<table border=1 cellspacing=0 cellpadding=3>\r\n"
+                       "<tr><th>コード</th><th>銘柄</th><th>時刻</th><th>現在値</th><th>前日比</th><th>騰落率</th>"
+                       "<th>出来高</th><th>始値</th><th>高値</th><th>安値</th><th></th></tr>\r\n"
+                       "<tr><td nowrap align=left><a href=\"/q?s=%2\">%2</a></td><td nowrap>%1</td>"
+                       "<td nowrap><small>%3</small></td><td nowrap><b>%4</b></td>")
+            .arg(name, code, q.time.toString(QStringLiteral("yyyy/MM/dd　hh:mm")), q.price == 0 ? QStringLiteral("-") : grouped(q.price))
+        + change
+        + QStringLiteral("<td nowrap>%1</td><td nowrap>%2</td><td nowrap>%3</td><td nowrap>%4</td>"
+                         "<td nowrap><a href=\"/c?s=%5\">チャート</a></td></tr>\r\n</table>\r\n</body></html>\r\n")
+              .arg(grouped(q.volume), grouped(q.open), grouped(q.high), grouped(q.low), code);
+    return euc(html);
+}
+
+} // namespace
+
+// Signs, digit groups at the limits of the type, percentages that fall on a rounding tie (1/800),
+// names the page must escape or cannot encode, and times outside four-digit years.
+TEST(QuotePage, BytesMatchTheTemplateThroughOneConverter)
+{
+    constexpr qint32 low = std::numeric_limits<qint32>::min(), high = std::numeric_limits<qint32>::max();
+    const std::vector<std::tuple<qint32, qint32, qint32>> prices{
+        {1234, 12, 12300}, {801, 1, 999}, {799, -1, 1000}, {0, 0, 5}, {980, 0, 0}, {5, 7, 100}, {high, low, low}, {low, high, high}, {100, -100, -999999}};
+    const std::vector<QString> names{QStringLiteral("三菱ＵＦＪ＆ｶﾌﾞ"), QStringLiteral("<A&B> \"x\" 100%"), QStringLiteral("𠮷野家 №1 ①"),
+                                     QString(), QStringLiteral("銘柄1234")};
+    const std::vector<QDateTime> times{QDateTime(QDate(2026, 12, 4), QTime(15, 0), Qt::UTC), QDateTime(QDate(987, 1, 2), QTime(9, 5), Qt::UTC),
+                                       QDateTime(QDate(2026, 1, 31), QTime(23, 59)), QDateTime()};
+    for (const auto &[price, change, volume] : prices) {
+        for (const QString &name : names) {
+            for (const QDateTime &time : times) {
+                QuotePage::Quote q;
+                q.code = price == 5 ? 0 : 1301;
+                q.name = name;
+                q.time = time;
+                q.price = price;
+                q.change = change;
+                q.volume = volume;
+                q.open = volume;
+                q.high = -volume;
+                q.low = change;
+                ASSERT_EQ(QuotePage::render(q).toStdString(), pageByTemplate(q).toStdString()) << price << ' ' << change << ' ' << name.toStdString();
+            }
+        }
     }
 }

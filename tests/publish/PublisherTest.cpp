@@ -24,6 +24,7 @@
 #include <QDirIterator>
 #include <QEventLoop>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 using namespace import_test;
@@ -261,6 +262,42 @@ TEST_F(PublisherTest, QuotePagesFillABoard)
     EXPECT_EQ(rowsOf(QStringLiteral("select コード, 現在値, 現前日比, 現出来高 + 0 from board order by コード")),
               (QStringList{QStringLiteral("1301,110,10,30000"), QStringLiteral("1332,580,-20,7000"),
                            QStringLiteral("1333,500,0,1230")}));
+}
+
+// Day after day into one tree: a file that already holds its bytes is not written again (the same
+// file stays), the quote pages of every registered issue are each day's, and the page of an issue
+// no longer registered keeps the bytes it had.
+TEST_F(PublisherTest, DailyRunsIntoOneTree)
+{
+    addIssue(1301, 1, QStringLiteral("極洋"));
+    addIssue(1332, 1, QStringLiteral("日本水産"));
+    const QDate d1(2024, 3, 4), d2(2024, 3, 5), d3(2024, 3, 6);
+    for (const QDate &d : {d1, d2, d3}) {
+        addPrice(QStringLiteral("daydata"), 1301, d, 100, 100, 100, 100 + d.day(), 10);
+        addPrice(QStringLiteral("daydata"), 1332, d, 50, 50, 50, 50 + d.day(), 10);
+    }
+    const QDir tree(out.path());
+    const auto changed = [&](const QString &relative) { return QFileInfo(tree.filePath(relative)).metadataChangeTime(); };
+    const auto page = [&](int code) { return readFileBytes(tree.filePath(QStringLiteral("q/%1.html").arg(code))); };
+    ASSERT_TRUE(publishRange(d1, d1).ok);
+    const QByteArray regist = readFileBytes(tree.filePath(QStringLiteral("kabumei/Regist.mei")));
+    const QDateTime kinds = changed(QStringLiteral("kabumei/infodata")), ranking = changed(QStringLiteral("jyhodata/20240304.d01"));
+    QThread::msleep(20); // a file written again has a later change time
+    ASSERT_TRUE(publishRange(d1, d1).ok);
+    EXPECT_EQ(changed(QStringLiteral("kabumei/infodata")), kinds);
+    EXPECT_EQ(changed(QStringLiteral("jyhodata/20240304.d01")), ranking);
+    const QByteArray page1332 = page(1332);
+    ASSERT_TRUE(page1332.contains("2024/03/04"));
+    execute(QStringLiteral("delete from Mei where コード = 1332"));
+    for (const QDate &d : {d2, d3}) {
+        const auto r = publishRange(d, d);
+        ASSERT_TRUE(r.ok) << r.error.toStdString();
+        EXPECT_EQ(r.quotePages, 1);
+        EXPECT_TRUE(page(1301).contains(d.toString(QStringLiteral("yyyy/MM/dd")).toLatin1())) << d.toString().toStdString();
+        EXPECT_EQ(page(1332), page1332);
+    }
+    EXPECT_NE(readFileBytes(tree.filePath(QStringLiteral("kabumei/Regist.mei"))), regist);
+    EXPECT_EQ(QDir(tree.filePath(QStringLiteral("q"))).entryList(QDir::Files), (QStringList{QStringLiteral("1301.html"), QStringLiteral("1332.html")}));
 }
 
 // Generated files imported into one folder, published, and the published files imported into a
