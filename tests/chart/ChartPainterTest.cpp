@@ -556,7 +556,8 @@ TEST_F(ChartPainterTest, TheExtentHoldsEveryPixelTheChartPaints)
         ChartDisplayOptions options;
         cases[c](s, options);
         EXPECT_EQ(outside(s, options, chartExtent(s, options)), 0) << "case " << c;
-        if (c > 0)
+        if (c > 0) {
             EXPECT_GT(outside(s, options, frame), plainOutside) << "case " << c;
+        }
     }
 }
