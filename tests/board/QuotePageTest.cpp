@@ -212,7 +212,7 @@ TEST(QuotePage, BytesMatchTheTemplateThroughOneConverter)
                 q.change = change;
                 q.volume = volume;
                 q.open = volume;
-                q.high = -volume;
+                q.high = volume == low ? high : -volume; // the other limit where the sign cannot turn
                 q.low = change;
                 ASSERT_EQ(QuotePage::render(q).toStdString(), pageByTemplate(q).toStdString()) << price << ' ' << change << ' ' << name.toStdString();
             }
