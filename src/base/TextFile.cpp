@@ -413,6 +413,7 @@ bool SwapBatch::write(const QString &path, const QString &spare, const QByteArra
         return false;
     }
     m_written.push_back({path, spare});
+    m_synced = false; // a file written after a sync needs one of its own
     return true;
 }
 
@@ -521,27 +522,46 @@ SwapBatch::FolderSwap SwapBatch::readyFolders(const std::vector<Written> &writte
     return FolderSwap::Ready;
 }
 
-bool SwapBatch::swapIn(QString *error)
+bool SwapBatch::sync(QString *error)
 {
-    if (m_written.empty())
+    if (m_written.empty() || m_synced)
         return true;
-    const std::vector<Written> written = std::exchange(m_written, {});
 #ifdef __linux__
-    // Files that all live in one folder, their spares in another: the two folders trade places in
-    // one step, after the spare folder has been made to hold what the folder holds besides.
-    const FolderSwap folderSwap = readyFolders(written, error);
+    // Files that all live in one folder, their spares in another: the two folders will trade places
+    // in one step, once the spare folder holds what the folder holds besides.
+    const FolderSwap folderSwap = readyFolders(m_written, error);
     if (folderSwap == FolderSwap::Failed)
         return false;
     // One sync for all the spares: none is swapped in before its bytes are on the disk.
-    const int fd = ::open(nativePath(written.front().spare).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(nativePath(m_written.front().spare).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0 || ::syncfs(fd) != 0) {
         const int failure = errno;
         if (fd >= 0)
             (void)::close(fd);
-        setError(error, writeFailure(written.front().path, failure));
+        setError(error, writeFailure(m_written.front().path, failure));
         return false;
     }
     (void)::close(fd);
+    m_folderSwap = folderSwap;
+#else
+    ::sync();
+    m_folderSwap = FolderSwap::NotPossible;
+#endif
+    m_synced = true;
+    return true;
+}
+
+bool SwapBatch::swapIn(QString *error)
+{
+    if (m_written.empty())
+        return true;
+    const bool synced = sync(error);
+    const std::vector<Written> written = std::exchange(m_written, {});
+    const FolderSwap folderSwap = std::exchange(m_folderSwap, FolderSwap::NotPossible);
+    m_synced = false;
+    if (!synced)
+        return false;
+#ifdef __linux__
     if (folderSwap == FolderSwap::Ready) {
         const QString folder = QFileInfo(written.front().path).path(), spareFolder = QFileInfo(written.front().spare).path();
         if (::renameat2(AT_FDCWD, nativePath(spareFolder).constData(), AT_FDCWD, nativePath(folder).constData(), RENAME_EXCHANGE)
@@ -552,8 +572,6 @@ bool SwapBatch::swapIn(QString *error)
         }
         // A file system that cannot swap folders: the files one by one.
     }
-#else
-    ::sync();
 #endif
     for (const Written &w : written) {
         const QByteArray spare = nativePath(w.spare), path = nativePath(w.path);
@@ -625,7 +643,13 @@ bool SwapBatch::write(const QString &path, const QString &spare, const QByteArra
         return false;
     }
     m_written.push_back({path, spare});
+    m_synced = false; // a file written after a sync needs one of its own
     return true;
+}
+
+bool SwapBatch::sync(QString *)
+{
+    return true; // each file was flushed as it was written; each rename replaces a file in one step
 }
 
 bool SwapBatch::swapIn(QString *error)

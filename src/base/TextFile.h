@@ -65,8 +65,12 @@ class SwapBatch final
 public:
     // Writes bytes whole into spare; path is not touched yet. On failure the spare is removed.
     bool write(const QString &path, const QString &spare, const QByteArray &bytes, QString *error = nullptr);
-    // Syncs, then swaps in every file written since the last call. Stops at the first file that
-    // cannot be swapped; the files before it are in, the rest keep their old bytes.
+    // Puts every file written since the last swap on the disk, without swapping anything in yet:
+    // the slow part of a swap, which a thread of its own can do while another goes on. swapIn()
+    // then only swaps. Nothing to do when already synced.
+    bool sync(QString *error = nullptr);
+    // Syncs unless sync() did, then swaps in every file written since the last call. Stops at the
+    // first file that cannot be swapped; the files before it are in, the rest keep their old bytes.
     bool swapIn(QString *error = nullptr);
     qsizetype pending() const { return qsizetype(m_written.size()); }
 
@@ -86,6 +90,8 @@ private:
     // Readies the spare folder to trade places with the folder, when every file lies in one folder
     // and its spare, of the same name, in another, and neither folder holds anything but files.
     static FolderSwap readyFolders(const std::vector<Written> &written, QString *error);
+    bool m_synced = false;
+    FolderSwap m_folderSwap = FolderSwap::NotPossible; // as readied by sync()
 };
 
 } // namespace TextFile

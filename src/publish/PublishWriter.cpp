@@ -68,12 +68,6 @@ bool Writer::write(const QString &relative, const QByteArray &bytes)
     return holds(path, bytes) || TextFile::writeBytes(path, bytes, &error);
 }
 
-bool Writer::writeQuotePage(const QString &pages, const QString &spares, int code, const QByteArray &bytes)
-{
-    const QString name = QString::number(code) + QStringLiteral(".html");
-    return mayWriteAnother() && m_quotePages.write(pages + name, spares + name, bytes, &error);
-}
-
 bool Writer::writeCheckedThrough(const QDate &day)
 {
     return write(CheckedThroughFile, day.toString(QStringLiteral("yyyyMMdd")).toLatin1() + "\r\n");
@@ -230,12 +224,8 @@ bool Writer::writeDays(const QDate &from, const QDate &to)
         if (result.dailyFiles % 20 == 0 || date == to)
             say(QStringLiteral("%1 まで書き出しました").arg(date.toString(QStringLiteral("yyyy/MM/dd"))));
         remember(date, rows);
-        for (const PriceRow &r : rows)
-            m_newestRead[size_t(r.code)] = DatedRow{date, r};
         return true;
     });
-    if (ok)
-        m_readThrough = to;
     return ok;
 }
 
@@ -335,8 +325,6 @@ bool Writer::writeMargins(const QDate &from, const QDate &to)
 
 std::optional<DatedRow> Writer::newestRow(int code, const QDate &to)
 {
-    if (m_readThrough == to && m_newestRead[size_t(code)])
-        return m_newestRead[size_t(code)];
     // One seek of the primary key, where a grouped query over the table would read every row of every year.
     db::Recordset rs = m_database.openRecordset(
         QStringLiteral("select Top 1 日付, 始値, 高値, 安値, 終値, 前日比, 出来高 from daydata where コード=? and 日付 <= ? "
@@ -347,7 +335,7 @@ std::optional<DatedRow> Writer::newestRow(int code, const QDate &to)
     return DatedRow{rs.toDate(QStringLiteral("日付")), readPriceRow(rs, code, 1)};
 }
 
-bool Writer::writeQuotePages(const QDate &to)
+void Writer::startQuotePages(const QDate &to)
 {
     // The page shows the time's fields alone: a fixed zone spares looking up the local one for
     // every page.
@@ -356,18 +344,21 @@ bool Writer::writeQuotePages(const QDate &to)
         return qint32(std::clamp(Rounding::nearest(value), double(std::numeric_limits<qint32>::min()),
                                  double(std::numeric_limits<qint32>::max())));
     };
-    // The pages' previous copies, whose files the next run writes into. The folders are made
-    // with the first page.
-    const QString pages = m_root.filePath(QStringLiteral("q")) + QLatin1Char('/');
-    const QString spares = m_root.filePath(QStringLiteral(".previous/q")) + QLatin1Char('/');
+    // The rows of the day itself in one read; an issue without one there looks up its newest row.
+    std::vector<std::optional<DatedRow>> ofTheDay(CodeLimit);
+    forEachDay(m_database, QStringLiteral("daydata"), to, to, Columns::All, [&](const QDate &date, const std::vector<PriceRow> &rows) {
+        for (const PriceRow &r : rows)
+            ofTheDay[size_t(r.code)] = DatedRow{date, r};
+        return true;
+    });
+    std::vector<QuotePage::Quote> quotes;
     for (int code = 1; code < CodeLimit; ++code) {
         const Issue &i = issue(code);
         if (!i.registered)
             continue;
-        if (result.quotePages == 0 && (!makeFolderOf(pages + QLatin1Char('x')) || !makeFolderOf(spares + QLatin1Char('x'))))
-            return false;
-        QuotePage::Quote q;
-        if (const std::optional<DatedRow> newest = newestRow(code, to)) {
+        QuotePage::Quote &q = quotes.emplace_back();
+        const std::optional<DatedRow> newest = ofTheDay[size_t(code)] ? ofTheDay[size_t(code)] : newestRow(code, to);
+        if (newest) {
             // In yen and shares, as the board's last-day columns hold them.
             const double priceUnit = double(i.priceUnit);
             const PriceRow &r = newest->row;
@@ -383,9 +374,52 @@ bool Writer::writeQuotePages(const QDate &to)
         }
         q.code = code;
         q.name = i.name;
-        if (!writeQuotePage(pages, spares, code, QuotePage::render(q)))
+    }
+    m_quotePagesToWrite = int(quotes.size());
+    if (quotes.empty())
+        return;
+    // The pages' previous copies, whose files the next run writes into.
+    const QString pages = m_root.filePath(QStringLiteral("q")) + QLatin1Char('/');
+    const QString spares = m_root.filePath(QStringLiteral(".previous/q")) + QLatin1Char('/');
+    if (!makeFolderOf(pages + QLatin1Char('x')) || !makeFolderOf(spares + QLatin1Char('x'))) {
+        m_quotePagesError = error;
+        return;
+    }
+    m_quotePagesThread = std::async(std::launch::async, [this, quotes = std::move(quotes), pages, spares] {
+        for (const QuotePage::Quote &q : quotes) {
+            const QString name = QString::number(q.code) + QStringLiteral(".html");
+            if (!m_quotePages.write(pages + name, spares + name, QuotePage::render(q), &m_quotePagesError))
+                return false;
+            ++m_quotePagesWritten;
+        }
+        return m_quotePages.sync(&m_quotePagesError);
+    });
+}
+
+bool Writer::finishQuotePages(bool swap)
+{
+    const bool started = m_quotePagesThread.valid();
+    const bool written = started && m_quotePagesThread.get();
+    if (!swap)
+        return false;
+    if (m_quotePagesToWrite > 0 && !started) {
+        error = m_quotePagesError; // their folders could not be made
+        return false;
+    }
+    // The pages take their places in the run's order of files: a run stopped among them, or by one
+    // that could not be written, leaves the previous pages as they were.
+    for (int page = 0; page < m_quotePagesToWrite; ++page) {
+        if (!mayWriteAnother())
             return false;
+        if (page == m_quotePagesWritten) {
+            error = m_quotePagesError;
+            return false;
+        }
         ++result.quotePages;
+    }
+    if (started && !written) {
+        error = m_quotePagesError; // the sync failed
+        return false;
     }
     return m_quotePages.swapIn(&error);
 }

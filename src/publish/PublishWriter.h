@@ -15,6 +15,7 @@
 
 #include <array>
 #include <functional>
+#include <future>
 #include <optional>
 #include <vector>
 
@@ -120,7 +121,6 @@ public:
     {
         m_issues.resize(CodeLimit);
         m_history.resize(CodeLimit);
-        m_newestRead.resize(CodeLimit);
     }
 
     void loadIssues();
@@ -130,7 +130,12 @@ public:
     bool writeWeeks(const QDate &from, const QDate &to);
     bool writeMargins(const QDate &from, const QDate &to);
     bool writeClosedDays(const QDate &from, const QDate &to);
-    bool writeQuotePages(const QDate &to);
+    // The quote pages of the day `to`: their rows are read here, then a thread of their own renders
+    // the pages, writes them into their previous copies and syncs those while the days are ranked.
+    void startQuotePages(const QDate &to);
+    // Waits for the pages. With swap, counts them in the run's order of files and swaps them in;
+    // without, leaves them in their copies (the run failed before them) and returns false.
+    bool finishQuotePages(bool swap);
     bool writeCheckedThrough(const QDate &day);
 
     PublishResult result;
@@ -142,12 +147,7 @@ private:
     // False when the run is to stop as if interrupted here (stopAfterFiles).
     bool mayWriteAnother();
     bool write(const QString &relative, const QByteArray &bytes);
-    // Thousands of pages rewritten on every run: written into their previous copies, then swapped
-    // in together after one sync. pages and spares: the folders of the pages and of their copies,
-    // each ending in a slash.
-    bool writeQuotePage(const QString &pages, const QString &spares, int code, const QByteArray &bytes);
     QSet<QString> m_madeFolders;
-    TextFile::SwapBatch m_quotePages;
     bool writeRanking(const QString &kind, const QDate &date, std::vector<Candidate> &candidates);
     // The year's highest and lowest traded close before the first row read, of these codes.
     void loadEarlierExtremes(const std::vector<qint64> &codes);
@@ -174,11 +174,16 @@ private:
     std::function<void(const QString &)> m_log;
     std::vector<Issue> m_issues;
     std::vector<History> m_history;
-    // Each issue's newest row of the days writeDays wrote, and the last of them: the quote pages take
-    // their rows from here and look up only the issues without a row in that range.
-    std::vector<std::optional<DatedRow>> m_newestRead;
-    QDate m_readThrough;
     std::optional<DatedRow> newestRow(int code, const QDate &to);
+
+    // Thousands of pages rewritten on every run: written into their previous copies, then swapped in
+    // together after one sync. The thread alone uses these until finishQuotePages() has waited for
+    // it; the thread is declared last, so that it ends before the rest goes.
+    TextFile::SwapBatch m_quotePages;
+    int m_quotePagesToWrite = 0;
+    int m_quotePagesWritten = 0;
+    QString m_quotePagesError;
+    std::future<bool> m_quotePagesThread;
 };
 
 } // namespace publish

@@ -62,13 +62,16 @@ PublishResult publish(const QString &databasePath, const PublishRequest &request
         writer.loadIssues();
         const QDate registrationDate = result.to.isValid() ? result.to : QDate::currentDate();
         bool ok = writer.writeRegistration(registrationDate) && writer.writeKinds();
+        // The quote pages are written on a second core while the days are ranked on this one.
+        if (ok)
+            writer.startQuotePages(registrationDate);
         if (ok && result.from.isValid() && result.to.isValid() && result.from <= result.to) {
             // Days after the last stored one may still come: no empty rankings for them.
             const QDate lastStored = asDate(last);
             ok = writer.writeDays(result.from, result.to) && writer.writeWeeks(result.from, result.to)
                 && writer.writeClosedDays(result.from, std::min(result.to, lastStored)) && writer.writeMargins(result.from, result.to);
         }
-        ok = ok && writer.writeQuotePages(registrationDate);
+        ok = writer.finishQuotePages(ok) && ok;
         // Every day up to the end of the range is whole now, unless the run began after days that
         // were not checked.
         const bool continuous = !request.from.isValid() || (checked.isValid() && request.from <= checked.addDays(1));
