@@ -15,6 +15,33 @@ namespace {
 // The four characters between the record count and the comment, which readers skip.
 const QString HeaderFiller = QStringLiteral("0000");
 
+// Most pages are read once: a small page cache is recycled, where the usual large one takes fresh
+// memory for every page read, and that costs more than the read. The connection goes back to the
+// pool with the cache it came with, for the import that may follow in the same program.
+class SmallPageCache final
+{
+public:
+    explicit SmallPageCache(db::Database &database)
+        : m_database(database), m_pages(database.scalarRaw(QStringLiteral("PRAGMA cache_size")).toLongLong())
+    {
+        m_database.executeRaw(QStringLiteral("PRAGMA cache_size=-2000"));
+    }
+    ~SmallPageCache()
+    {
+        try {
+            m_database.executeRaw(QStringLiteral("PRAGMA cache_size=%1").arg(m_pages));
+        } catch (const db::DbError &) {
+            // A connection that cannot take a pragma fails the next operation with its own message.
+        }
+    }
+    SmallPageCache(const SmallPageCache &) = delete;
+    SmallPageCache &operator=(const SmallPageCache &) = delete;
+
+private:
+    db::Database &m_database;
+    qint64 m_pages;
+};
+
 } // namespace
 
 QByteArray rankingFileBytes(const Ranking &ranking)
@@ -44,9 +71,7 @@ PublishResult publish(const QString &databasePath, const PublishRequest &request
     }
     try {
         db::Database database(databasePath);
-        // Most pages are read once: a small page cache is recycled, where the usual large one takes
-        // fresh memory for every page read, and that costs more than the read.
-        database.executeRaw(QStringLiteral("PRAGMA cache_size=-2000"));
+        const SmallPageCache pageCache(database);
         Writer writer(database, request.outputFolder, request.stopAfterFiles, log);
         PublishResult &result = writer.result;
         const QVariant first = database.scalar(QStringLiteral("SELECT Min(日付) AS MinDate FROM daydata ;"));
