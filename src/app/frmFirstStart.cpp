@@ -66,6 +66,7 @@ frmFirstStart::frmFirstStart(AppServices &services, QWidget *parent)
     OptExchange = named<QRadioButton>("OptExchange", QStringLiteral("取引所データーサービス"));
     TxtExchangeKey = named<QLineEdit>("TxtExchangeKey");
     TxtExchangeKey->setPlaceholderText(QStringLiteral("APIキー"));
+    TxtExchangeKey->setEchoMode(QLineEdit::Password); // as in the options window: a key is not shown
     TxtExchangeKey->setText(Settings::settingsValue(QStringLiteral("JQuantsKey")));
     CboExchangePlan = named<QComboBox>("CboExchangePlan");
     CboExchangePlan->addItems({QStringLiteral("Free"), QStringLiteral("Light"), QStringLiteral("Standard"), QStringLiteral("Premium")});

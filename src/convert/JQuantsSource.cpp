@@ -1,5 +1,7 @@
 #include "convert/JQuantsSource.h"
 
+#include "convert/JQuantsRows.h"
+
 #include "base/DateUtil.h"
 #include "base/Helpers.h"
 #include "base/MainModule.h"
@@ -33,11 +35,6 @@ constexpr int RefusedDaysInARow = 5;
 // A week of two trading days or fewer has no margin balances.
 constexpr int TradingDaysOfAMarginWeek = 3;
 
-QString dayText(const QDate &date)
-{
-    return date.toString(Qt::ISODate);
-}
-
 QString queryDate(const QDate &date)
 {
     return date.toString(QStringLiteral("yyyyMMdd"));
@@ -67,239 +64,39 @@ QString endingError(const Answer &answer, Plan plan)
     }
 }
 
-std::optional<double> numberIn(const QJsonObject &row, QLatin1String field)
-{
-    const QJsonValue v = row.value(field);
-    if (v.isDouble())
-        return v.toDouble();
-    if (v.isString()) { // some fields come as text
-        bool ok = false;
-        const double d = v.toString().toDouble(&ok);
-        if (ok)
-            return d;
-    }
-    return std::nullopt;
-}
-
-std::optional<Currency> currencyIn(const QJsonObject &row, QLatin1String field)
-{
-    const std::optional<double> d = numberIn(row, field);
-    if (!d || !Currency::fits(*d))
-        return std::nullopt;
-    return Currency::fromDouble(*d);
-}
-
-struct Listed
-{
-    QString name;
-    std::optional<int> position; // nothing: a market the program does not store
-};
-
-class Listing final
-{
-public:
-    // Adds the rows of one master answer; codes already listed keep what they had.
-    void add(const QJsonArray &rows, QSet<QString> &skipped)
-    {
-        for (const auto &value : rows) {
-            const QJsonObject row = value.toObject();
-            const QString serviceCode = row.value(QLatin1String("Code")).toString();
-            const int code = issueCodeOf(serviceCode);
-            if (code == 0) {
-                skipped.insert(serviceCode);
-                continue;
-            }
-            if (!m_rows.count(code))
-                m_rows[code] = {row.value(QLatin1String("CoName")).toString().trimmed(),
-                                positionOfSegment(row.value(QLatin1String("Mkt")).toString())};
-        }
-    }
-    const Listed *find(int code) const
-    {
-        const auto it = m_rows.find(code);
-        return it == m_rows.end() ? nullptr : &it->second;
-    }
-    const std::map<int, Listed> &rows() const { return m_rows; }
-
-private:
-    std::map<int, Listed> m_rows;
-};
-
 // A name as one field of the registration and daily files.
 QString fieldName(const QString &name)
 {
     return importer::fitName(QString(name).replace(QLatin1Char(','), QChar(0xFF0C)));
 }
 
-struct Factor
+// The registration file of the issues the service lists in markets the program stores.
+QStringList registrationLines(const Listing &listing, const IssueRegister &issues, const QDate &date)
 {
-    int code = 0;
-    ShareRatio ratio;
-};
-
-struct Day
-{
-    std::vector<importer::DailyFileRecord> records;
-    std::vector<Factor> factors;
-    int traded = 0;
-};
-
-// Where a row's market comes from: the service's list, else the register. Nothing: left out.
-enum class Placing
-{
-    Stored,
-    NotStored,
-    Unknown
-};
+    QStringList lines{QString()};
+    for (const auto &[code, listed] : listing.rows()) {
+        if (!listed.position)
+            continue;
+        const IssueInfo *known = issues.find(code);
+        lines.append(QStringLiteral("%1,%2,%3,%4,%5")
+                         .arg(code)
+                         .arg(MarketCodeOfIndex(*listed.position))
+                         .arg(fieldName(listed.name.isEmpty() ? QStringLiteral("銘柄") + QString::number(code) : listed.name))
+                         .arg(known ? known->volumeUnit : 1000)
+                         .arg(known ? known->priceUnit : 1));
+    }
+    lines[0] = queryDate(date) + QLatin1Char(',') + QString::number(lines.size() - 1);
+    return lines;
+}
 
 struct RunState
 {
-    const RunOptions &options;
-    const IssueRegister &issues;
-    Listing listing;
-    QSet<QString> skippedCodes;
-    QSet<int> unstored;
+    explicit RunState(const IssueRegister &issues)
+        : rows(issues, result.problems)
+    {
+    }
     RunResult result;
-
-    Placing placeOf(int code, int *position, QString *name) const
-    {
-        if (const Listed *listed = listing.find(code)) {
-            if (!listed->position)
-                return Placing::NotStored;
-            *position = *listed->position;
-            *name = listed->name;
-            return Placing::Stored;
-        }
-        if (const IssueInfo *known = issues.find(code)) {
-            *position = known->position;
-            *name = known->name;
-            return Placing::Stored;
-        }
-        return Placing::Unknown;
-    }
-
-    Day dayOf(const QDate &date, const QJsonArray &rows)
-    {
-        Day day;
-        const QString where = dayText(date);
-        for (const auto &value : rows) {
-            const QJsonObject row = value.toObject();
-            const QString serviceCode = row.value(QLatin1String("Code")).toString();
-            const int code = issueCodeOf(serviceCode);
-            if (code == 0) {
-                skippedCodes.insert(serviceCode);
-                continue;
-            }
-            if (QDate::fromString(row.value(QLatin1String("Date")).toString(), Qt::ISODate) != date) {
-                result.problems.add(where, 0, QStringLiteral("%1 の日付が %2 です").arg(serviceCode, row.value(QLatin1String("Date")).toString()));
-                continue;
-            }
-            SourceRow source;
-            source.code = code;
-            source.date = date;
-            const Placing placing = placeOf(code, &source.position, &source.name);
-            if (placing == Placing::NotStored) {
-                unstored.insert(code);
-                continue;
-            }
-            if (placing == Placing::Unknown) {
-                result.problems.add(where, 0, QStringLiteral("%1 は銘柄一覧になく、市場が分かりません").arg(serviceCode));
-                continue;
-            }
-            // The factor counts on a day without trade too.
-            const std::optional<double> factor = numberIn(row, QLatin1String("AdjFactor"));
-            if (factor && *factor != 1.0) {
-                if (const std::optional<ShareRatio> ratio = shareRatioOf(*factor))
-                    day.factors.push_back({code, *ratio});
-                else
-                    result.problems.add(where, 0, QStringLiteral("%1 の調整係数 %2 を保存できません").arg(serviceCode).arg(*factor));
-            }
-            const std::optional<Currency> volume = currencyIn(row, QLatin1String("Vo"));
-            if (!volume || volume->raw() <= 0)
-                continue; // no trade: the service gives no prices and no volume
-            const std::optional<Currency> o = currencyIn(row, QLatin1String("O")), h = currencyIn(row, QLatin1String("H")),
-                                          l = currencyIn(row, QLatin1String("L")), c = currencyIn(row, QLatin1String("C"));
-            if (!o || !h || !l || !c) {
-                result.problems.add(where, 0, QStringLiteral("%1: 株価を読めません").arg(serviceCode));
-                continue;
-            }
-            const QString problem = tradedPricesProblem(*o, *h, *l, *c);
-            if (!problem.isEmpty()) {
-                result.problems.add(where, 0, QStringLiteral("%1: %2").arg(serviceCode, problem));
-                continue;
-            }
-            source.open = *o;
-            source.high = *h;
-            source.low = *l;
-            source.close = *c;
-            source.shares = *volume;
-            if (std::optional<importer::DailyFileRecord> record = dailyRecordOf(source, issues)) {
-                day.records.push_back(std::move(*record));
-                ++day.traded;
-            }
-        }
-        const auto byCode = [](const auto &a, const auto &b) { return a.code < b.code; };
-        const auto sameCode = [](const auto &a, const auto &b) { return a.code == b.code; };
-        std::stable_sort(day.records.begin(), day.records.end(), byCode);
-        day.records.erase(std::unique(day.records.begin(), day.records.end(), sameCode), day.records.end());
-        std::stable_sort(day.factors.begin(), day.factors.end(), byCode);
-        day.factors.erase(std::unique(day.factors.begin(), day.factors.end(), sameCode), day.factors.end());
-        return day;
-    }
-
-    std::vector<importer::MarginFileRecord> marginsOf(const QDate &week, const QJsonArray &rows)
-    {
-        std::vector<importer::MarginFileRecord> records;
-        const QString where = importer::marginFileName(week);
-        for (const auto &value : rows) {
-            const QJsonObject row = value.toObject();
-            const QString serviceCode = row.value(QLatin1String("Code")).toString();
-            const int code = issueCodeOf(serviceCode);
-            if (code == 0) {
-                skippedCodes.insert(serviceCode);
-                continue;
-            }
-            int position = 0;
-            QString name;
-            const Placing placing = placeOf(code, &position, &name);
-            if (placing == Placing::NotStored)
-                unstored.insert(code);
-            if (placing != Placing::Stored)
-                continue;
-            const std::optional<double> sell = numberIn(row, QLatin1String("ShrtVol"));
-            const std::optional<double> buy = numberIn(row, QLatin1String("LongVol"));
-            const auto fits = [](double v) { return v >= 0 && v <= std::numeric_limits<qint32>::max() && v == std::floor(v); };
-            if (!sell || !buy || !fits(*sell) || !fits(*buy)) {
-                result.problems.add(where, 0, QStringLiteral("%1: 信用残を読めません").arg(serviceCode));
-                continue;
-            }
-            // Balances in shares: the unit is 1, so the weekly rows get the shares as they are.
-            records.push_back({code, qint32(*sell), qint32(*buy), 1});
-        }
-        const auto byCode = [](const auto &a, const auto &b) { return a.code < b.code; };
-        std::stable_sort(records.begin(), records.end(), byCode);
-        records.erase(std::unique(records.begin(), records.end(), [](const auto &a, const auto &b) { return a.code == b.code; }),
-                      records.end());
-        return records;
-    }
-
-    QStringList registrationLines(const QDate &date) const
-    {
-        QStringList lines{QString()};
-        for (const auto &[code, listed] : listing.rows()) {
-            if (!listed.position)
-                continue;
-            const IssueInfo *known = issues.find(code);
-            lines.append(QStringLiteral("%1,%2,%3,%4,%5")
-                             .arg(code)
-                             .arg(MarketCodeOfIndex(*listed.position))
-                             .arg(fieldName(listed.name.isEmpty() ? QStringLiteral("銘柄") + QString::number(code) : listed.name))
-                             .arg(known ? known->volumeUnit : 1000)
-                             .arg(known ? known->priceUnit : 1));
-        }
-        lines[0] = queryDate(date) + QLatin1Char(',') + QString::number(lines.size() - 1);
-        return lines;
-    }
+    RowReader rows;
 };
 
 void storeFactors(const QString &databasePath, const QDate &date, const std::vector<Factor> &factors)
@@ -325,51 +122,6 @@ struct Task
 };
 
 } // namespace
-
-std::optional<int> positionOfSegment(const QString &segmentCode)
-{
-    static const std::map<QString, int> positions = {
-        {QStringLiteral("0111"), 0}, // プライム
-        {QStringLiteral("0112"), 1}, // スタンダード
-        {QStringLiteral("0113"), 5}, // グロース
-        {QStringLiteral("0101"), 0}, // 東証一部 (before April 2022)
-        {QStringLiteral("0102"), 1}, // 東証二部
-        {QStringLiteral("0104"), 5}, // マザーズ
-        {QStringLiteral("0106"), 5}, // JASDAQ スタンダード
-        {QStringLiteral("0107"), 5}, // JASDAQ グロース
-    };
-    const auto it = positions.find(segmentCode.trimmed());
-    if (it == positions.end())
-        return std::nullopt;
-    return it->second;
-}
-
-int issueCodeOf(const QString &serviceCode)
-{
-    const QString t = serviceCode.trimmed();
-    if ((t.size() != 4 && t.size() != 5) || (t.size() == 5 && t.at(4) != QLatin1Char('0')))
-        return 0;
-    for (qsizetype i = 0; i < 4; ++i) {
-        if (t.at(i) < QLatin1Char('0') || t.at(i) > QLatin1Char('9'))
-            return 0;
-    }
-    return t.left(4).toInt();
-}
-
-std::optional<ShareRatio> shareRatioOf(double factor)
-{
-    if (!(factor > 0) || !std::isfinite(factor))
-        return std::nullopt;
-    // The service writes a 1:3 split as 0.333333: the simplest ratio within a hundred-thousandth of
-    // the factor is the one meant. Ratios up to 100 lie further apart than that.
-    constexpr qint32 Largest = 100;
-    for (qint32 after = 1; after <= Largest; ++after) {
-        const double before = std::round(factor * after);
-        if (before >= 1 && before <= Largest && std::abs(before / after - factor) <= factor * 1e-5)
-            return ShareRatio{qint32(before), after};
-    }
-    return std::nullopt;
-}
 
 QString progressText(const RunProgress &p)
 {
@@ -416,13 +168,13 @@ QStringList summaryLines(const RunResult &r)
 RunResult run(const RunOptions &options, const IssueRegister &issues, Client &client,
               const std::function<void(const RunProgress &)> &progress, const std::function<bool()> &stopRequested)
 {
-    RunState state{options, issues, {}, {}, {}, {}};
+    RunState state(issues);
     RunResult &result = state.result;
     const auto finish = [&]() -> RunResult {
         result.requests = client.requestCount();
-        result.skippedCodes = state.skippedCodes.values();
+        result.skippedCodes = state.rows.skippedCodes.values();
         std::sort(result.skippedCodes.begin(), result.skippedCodes.end());
-        result.unstoredCodes = state.unstored.values();
+        result.unstoredCodes = state.rows.unstored.values();
         std::sort(result.unstoredCodes.begin(), result.unstoredCodes.end());
         return result;
     };
@@ -545,12 +297,12 @@ RunResult run(const RunOptions &options, const IssueRegister &issues, Client &cl
         if (d == lastDay) {
             if (master.rows.isEmpty())
                 return fail(QStringLiteral("J-Quants の %1 の銘柄一覧が空です。").arg(dayText(d)));
-            state.listing.add(master.rows, state.skippedCodes);
-            if (!TextFile::writeLines(options.registrationPath, state.registrationLines(d), &result.error))
+            state.rows.listing.add(master.rows, state.rows.skippedCodes);
+            if (!TextFile::writeLines(options.registrationPath, registrationLines(state.rows.listing, issues, d), &result.error))
                 return fail(result.error);
             result.registrationWritten = true;
         } else {
-            state.listing.add(master.rows, state.skippedCodes);
+            state.rows.listing.add(master.rows, state.rows.skippedCodes);
         }
     }
 
@@ -604,7 +356,7 @@ RunResult run(const RunOptions &options, const IssueRegister &issues, Client &cl
                 result.problems.add(name, 0, QStringLiteral("取得できません（%1）").arg(answer.error));
                 continue;
             }
-            const std::vector<importer::MarginFileRecord> records = state.marginsOf(task.date, answer.rows);
+            const std::vector<importer::MarginFileRecord> records = state.rows.marginsOf(task.date, answer.rows);
             if (records.empty()) {
                 result.problems.add(name, 0, QStringLiteral("%1 の信用残はまだ公表されていません").arg(dayText(task.marginDate)));
                 continue;
@@ -633,7 +385,7 @@ RunResult run(const RunOptions &options, const IssueRegister &issues, Client &cl
             continue;
         }
         refusedInARow = 0;
-        const Day day = state.dayOf(task.date, answer.rows);
+        const Day day = state.rows.dayOf(task.date, answer.rows);
         // The factors first: a day whose file is there is not fetched again.
         if (keepFactors && !day.factors.empty()) {
             try {

@@ -7,6 +7,7 @@
 
 #include "convert/Converter.h"
 #include "convert/JQuantsClient.h"
+#include "convert/JQuantsRows.h"
 #include "import/InputProblems.h"
 
 #include <QDate>
@@ -17,24 +18,6 @@
 #include <optional>
 
 namespace convert::jquants {
-
-// The program's market position of one of the service's market segments ("0111" プライム → 0
-// 東証１部, "0112" スタンダード → 1 東証２部, "0113" グロース → 5 店頭, and the segments before 2022);
-// nothing for a segment the program does not store (TOKYO PRO MARKET, その他: ETFs, REITs, ...).
-std::optional<int> positionOfSegment(const QString &segmentCode);
-
-// The program's code of one of the service's codes: four digits and a 0 ("72030" → 7203), or the
-// four digits alone; 0 for any other ("130A0" with a letter, "25935" another class of shares).
-int issueCodeOf(const QString &serviceCode);
-
-// An adjustment factor as old shares : new shares, the simplest ratio of whole numbers up to 100
-// that matches it (0.5 → 1:2, 0.333333 → 1:3, 0.666667 → 2:3, 10 → 10:1); nothing when none does.
-struct ShareRatio
-{
-    qint32 before = 1;
-    qint32 after = 1;
-};
-std::optional<ShareRatio> shareRatioOf(double factor);
 
 struct RunOptions
 {

@@ -37,6 +37,7 @@ TEST_F(FirstStartWindow, WithoutAServerAddressTheDemoIsProposedAndTheServerChoic
     frmFirstStart w(services);
     EXPECT_TRUE(w.OptDemo->isChecked());
     EXPECT_TRUE(w.TxtServer->text().isEmpty()) << "the example address is not offered";
+    EXPECT_EQ(w.TxtExchangeKey->echoMode(), QLineEdit::Password);
     EXPECT_EQ(w.LblRange->text(), QStringLiteral("読み込む期間: 24/03/14 ～ 24/06/14（直近3か月の営業日）"));
 
     w.OptServer->setChecked(true);
