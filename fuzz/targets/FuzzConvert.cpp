@@ -1,7 +1,7 @@
 // A converter source, read as a per-issue file named by its code and as a bulk file; every row it
 // yields must come out as a daily-file line that the daily import reads back unchanged.
 
-#include "FuzzSupport.h"
+#include "FuzzRecords.h"
 
 #include "convert/Converter.h"
 #include "import/InputProblems.h"
@@ -14,12 +14,7 @@ using fuzzing::checkReadable;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    static const convert::IssueRegister issues = [] {
-        convert::IssueRegister r;
-        r.add(7203, {QStringLiteral("トヨタ自動車"), 0, 100, 1});
-        r.add(1301, {QStringLiteral("極洋"), 0, 1000, 10});
-        return r;
-    }();
+    const convert::IssueRegister &issues = fuzzing::registeredIssues();
     const QByteArray bytes = fuzzing::bytesOf(data, size);
     const QDate from(1990, 1, 1), to(2030, 12, 31);
     for (const int codeFromName : {7203, 0}) {
@@ -41,19 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             const convert::IssueInfo *known = issues.find(row.code);
             const double priceUnit = known ? double(known->priceUnit) : 1.0;
             check(std::fabs(record->close * priceUnit - row.close.toDouble()) <= priceUnit, "a price wrapped");
-            const QStringList lines = importer::dailyFileLines(row.date, {*record});
-            importer::DailyRecord back;
-            QString why;
-            try {
-                const importer::LineKind kind = importer::parseDailyRecord(lines.at(1), QStringLiteral("Ds"), 2, back, why);
-                if (kind == importer::LineKind::Ignored) // a market the import does not keep
-                    continue;
-                check(kind == importer::LineKind::Record, "a converted line is not read back");
-            } catch (const importer::InputError &) {
-                check(false, "a converted line is not read back");
-            }
-            check(back.code == record->code && back.close == record->close && back.volume == record->volume,
-                  "a converted line reads back different");
+            fuzzing::checkDailyLineReadsBack(row.date, *record);
         }
     }
     return 0;

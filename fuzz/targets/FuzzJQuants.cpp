@@ -3,7 +3,7 @@
 // out as a file line the imports read back as it was; a row left out says why in a message a box
 // can show.
 
-#include "FuzzSupport.h"
+#include "FuzzRecords.h"
 
 #include "convert/JQuantsRows.h"
 #include "convert/JQuantsSource.h"
@@ -35,22 +35,8 @@ void checkDay(const QDate &date, const convert::jquants::Day &day)
     check(day.traded >= int(day.records.size()), "more records than traded rows");
     for (const convert::jquants::Factor &f : day.factors)
         check(f.ratio.before >= 1 && f.ratio.before <= 100 && f.ratio.after >= 1 && f.ratio.after <= 100, "a ratio beyond 100");
-    for (const importer::DailyFileRecord &record : day.records) {
-        const QStringList lines = importer::dailyFileLines(date, {record});
-        importer::DailyRecord back;
-        QString why;
-        try {
-            const importer::LineKind kind = importer::parseDailyRecord(lines.at(1), QStringLiteral("Ds"), 2, back, why);
-            if (kind == importer::LineKind::Ignored) // a market the import does not keep
-                continue;
-            check(kind == importer::LineKind::Record, "a daily line is not read back");
-        } catch (const importer::InputError &) {
-            check(false, "a daily line is not read back");
-        }
-        check(back.code == record.code && back.open == record.open && back.high == record.high && back.low == record.low
-                  && back.close == record.close && back.volume == record.volume,
-              "a daily line reads back different");
-    }
+    for (const importer::DailyFileRecord &record : day.records)
+        fuzzing::checkDailyLineReadsBack(date, record);
 }
 
 void checkWeek(const QDate &friday, const std::vector<importer::MarginFileRecord> &records)
@@ -74,12 +60,7 @@ void checkWeek(const QDate &friday, const std::vector<importer::MarginFileRecord
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    static const convert::IssueRegister issues = [] {
-        convert::IssueRegister r;
-        r.add(7203, {QStringLiteral("トヨタ自動車"), 0, 100, 1});
-        r.add(1301, {QStringLiteral("極洋"), 0, 1000, 10});
-        return r;
-    }();
+    const convert::IssueRegister &issues = fuzzing::registeredIssues();
     // The answer's rows: an array, or the first array of an object, as the service wraps them.
     const QJsonDocument document = QJsonDocument::fromJson(fuzzing::bytesOf(data, size));
     QJsonArray rows = document.array();

@@ -88,21 +88,35 @@ QString dayText(const QDate &date)
     return date.toString(Qt::ISODate);
 }
 
+namespace {
+
+// A row's code as the program's; 0, with the service's code added to skipped, for a code of no issue.
+// serviceCode: the service's code as messages show it, cut whatever the answer holds.
+int codeOfRow(const QJsonObject &row, QString *serviceCode, QSet<QString> &skipped)
+{
+    *serviceCode = echoedText(row.value(QLatin1String("Code")).toString().trimmed());
+    const int code = issueCodeOf(*serviceCode);
+    if (code == 0)
+        skipped.insert(*serviceCode);
+    return code;
+}
+
+} // namespace
+
 void Listing::add(const QJsonArray &rows, QSet<QString> &skipped)
 {
     for (const auto &value : rows) {
         const QJsonObject row = value.toObject();
-        const QString serviceCode = echoedText(row.value(QLatin1String("Code")).toString().trimmed());
-        const int code = issueCodeOf(serviceCode);
-        if (code == 0) {
-            skipped.insert(serviceCode);
+        QString serviceCode;
+        const int code = codeOfRow(row, &serviceCode, skipped);
+        if (code == 0)
             continue;
-        }
         if (!m_rows.count(code))
             m_rows[code] = {row.value(QLatin1String("CoName")).toString().trimmed(),
                             positionOfSegment(row.value(QLatin1String("Mkt")).toString())};
     }
 }
+
 RowReader::Placing RowReader::placeOf(int code, int *position, QString *name) const
 {
     if (const Listed *listed = listing.find(code)) {
@@ -126,12 +140,10 @@ Day RowReader::dayOf(const QDate &date, const QJsonArray &rows)
     const QString where = dayText(date);
     for (const auto &value : rows) {
         const QJsonObject row = value.toObject();
-        const QString serviceCode = echoedText(row.value(QLatin1String("Code")).toString().trimmed());
-        const int code = issueCodeOf(serviceCode);
-        if (code == 0) {
-            skippedCodes.insert(serviceCode);
+        QString serviceCode;
+        const int code = codeOfRow(row, &serviceCode, skippedCodes);
+        if (code == 0)
             continue;
-        }
         if (QDate::fromString(row.value(QLatin1String("Date")).toString(), Qt::ISODate) != date) {
             m_problems.add(where, 0, QStringLiteral("%1 の日付が %2 です").arg(serviceCode, echoedText(row.value(QLatin1String("Date")).toString())));
             continue;
@@ -195,12 +207,10 @@ std::vector<importer::MarginFileRecord> RowReader::marginsOf(const QDate &week, 
     const QString where = importer::marginFileName(week);
     for (const auto &value : rows) {
         const QJsonObject row = value.toObject();
-        const QString serviceCode = echoedText(row.value(QLatin1String("Code")).toString().trimmed());
-        const int code = issueCodeOf(serviceCode);
-        if (code == 0) {
-            skippedCodes.insert(serviceCode);
+        QString serviceCode;
+        const int code = codeOfRow(row, &serviceCode, skippedCodes);
+        if (code == 0)
             continue;
-        }
         int position = 0;
         QString name;
         const Placing placing = placeOf(code, &position, &name);
