@@ -169,9 +169,9 @@ Outcome fromCsvFolder(const QString &folder, const Range &range, Http &http, Pro
     return importRange(range, progress, prompt);
 }
 
-Range exchangeServiceRange(const QDate &today)
+Range exchangeServiceRange(const QDate &today, const QString &plan)
 {
-    const bool freePlan = convert::jquants::planNamed(MainModule::JQuantsPlan) == convert::jquants::Plan::Free;
+    const bool freePlan = convert::jquants::planNamed(plan) == convert::jquants::Plan::Free;
     return proposedRange(freePlan ? today.addDays(-convert::jquants::FreePlanDelayDays) : today);
 }
 
@@ -181,7 +181,7 @@ Outcome fromExchangeService(const QDate &today, Http &http, Progress &progress, 
     namespace jq = convert::jquants;
     if (Settings::exchangeServiceKey().isEmpty())
         return failed(QStringLiteral("取引所データーサービスのAPIキーを入力して下さい。"));
-    const Range range = exchangeServiceRange(today);
+    const Range range = exchangeServiceRange(today, MainModule::JQuantsPlan);
     const jq::SettingsRun settings = jq::runOfSettings(range.first, range.last, today, false);
     if (!settings.problem.isEmpty())
         return failed(settings.problem, true);

@@ -53,8 +53,8 @@ Outcome fromCsvFolder(const QString &folder, const Range &range, Http &http, Pro
 // weeks ago) fetched as the converter fetches them, then the registration and the prices imported
 // with weekly rows. stopRequested is asked between days; a stopped run is not ok and keeps every
 // finished day for the next one.
-// The range fromExchangeService fetches for the plan of the settings.
-Range exchangeServiceRange(const QDate &today);
+// The range fromExchangeService fetches on a plan ("Free", "Light", ...).
+Range exchangeServiceRange(const QDate &today, const QString &plan);
 Outcome fromExchangeService(const QDate &today, Http &http, Progress &progress, Prompt &prompt,
                             const std::function<bool()> &stopRequested);
 

@@ -52,7 +52,8 @@ frmFirstStart::frmFirstStart(AppServices &services, QWidget *parent)
     setObjectName(QStringLiteral("frmFirstStart"));
     setWindowTitle(QStringLiteral("銘柄登録"));
     setModal(true);
-    m_range = FirstStart::proposedRange(services.clock ? services.clock->today() : QDate::currentDate());
+    m_today = services.clock ? services.clock->today() : QDate::currentDate();
+    m_range = FirstStart::proposedRange(m_today);
 
     Label1 = named<QLabel>("Label1", QStringLiteral("初めての起動ですね　銘柄登録を最新にする必要があります。"));
     Label2 = named<QLabel>("Label2", QStringLiteral("株価データーの入手先を選んで下さい。銘柄登録、株価の読込み、週足の作成を"));
@@ -110,7 +111,8 @@ frmFirstStart::frmFirstStart(AppServices &services, QWidget *parent)
     grid->addWidget(demoNote, row, 1);
     (FirstStart::serverAddressProblem(MainModule::DURL).isEmpty() ? OptServer : OptDemo)->setChecked(true);
 
-    LblRange = named<QLabel>("LblRange", QStringLiteral("読み込む期間: %1 ～ %2（直近3か月の営業日）").arg(DateUtil::formatYYMMDD(m_range.first), DateUtil::formatYYMMDD(m_range.last)));
+    LblRange = named<QLabel>("LblRange");
+    showRange();
     LblStatus = named<QLabel>("LblStatus");
     LblStatus->setWordWrap(true);
     LblStatus->setMinimumHeight(44);
@@ -141,6 +143,8 @@ frmFirstStart::frmFirstStart(AppServices &services, QWidget *parent)
     connect(cmdFirstKido, &QPushButton::clicked, this, &frmFirstStart::cmdFirstKido_Click);
     connect(CmdServerTest, &QPushButton::clicked, this, &frmFirstStart::testServer);
     connect(CmdLater, &QPushButton::clicked, this, &QDialog::reject);
+    connect(OptExchange, &QRadioButton::toggled, this, &frmFirstStart::showRange);
+    connect(CboExchangePlan, &QComboBox::currentTextChanged, this, &frmFirstStart::showRange);
     connect(CmdHelp, &QPushButton::clicked, this, [this] { HelpFiles::openPage(HelpFiles::StartPage, m_services.shell, *m_services.prompt); });
     connect(CmdCsvFolder, &QPushButton::clicked, this, [this] {
         const QString folder = m_services.prompt->pickFolder(QStringLiteral("CSVファイルのフォルダ"), TxtCsvFolder->text());
@@ -149,6 +153,16 @@ frmFirstStart::frmFirstStart(AppServices &services, QWidget *parent)
             OptCsv->setChecked(true);
         }
     });
+}
+
+void frmFirstStart::showRange()
+{
+    const FirstStart::Range exchange = FirstStart::exchangeServiceRange(m_today, CboExchangePlan->currentText());
+    const bool delayed = OptExchange->isChecked() && exchange.last != m_range.last;
+    const FirstStart::Range &shown = delayed ? exchange : m_range;
+    LblRange->setText(QStringLiteral("読み込む期間: %1 ～ %2（%3）")
+                          .arg(DateUtil::formatYYMMDD(shown.first), DateUtil::formatYYMMDD(shown.last),
+                               delayed ? QStringLiteral("Free プラン: 12週間前までの3か月の営業日") : QStringLiteral("直近3か月の営業日")));
 }
 
 void frmFirstStart::setStatus(const QString &text)
@@ -207,7 +221,7 @@ FirstStart::Outcome frmFirstStart::runChoice()
     if (!http)
         return noHttp;
     m_stopRequested = false;
-    return FirstStart::fromExchangeService(m_services.clock ? m_services.clock->today() : QDate::currentDate(), *http, progress,
+    return FirstStart::fromExchangeService(m_today, *http, progress,
                                            prompt, [this] {
                                                QCoreApplication::processEvents();
                                                return m_stopRequested;

@@ -54,10 +54,13 @@ private:
     void testServer();
     FirstStart::Outcome runChoice();
     void setStatus(const QString &text);
+    // The range line for the source chosen: on the exchange service's Free plan, the months it gives.
+    void showRange();
 
     AppServices &m_services;
     QButtonGroup *m_choices;
     QGroupBox *m_sources;
+    QDate m_today;
     FirstStart::Range m_range;
     FirstStart::Outcome m_outcome;
     bool m_busy = false;

@@ -183,7 +183,7 @@ TEST_F(FirstStartTest, ExchangeServiceIsFetchedImportedAndEndsOnAnIssue)
     const FirstStart::Outcome stopped = FirstStart::fromExchangeService(today, http, progress, prompt, [] { return true; });
     EXPECT_FALSE(stopped.ok);
     EXPECT_TRUE(stopped.message.startsWith(QStringLiteral("途中で止めました。"))) << stopped.message.toStdString();
-    const FirstStart::Range free = FirstStart::exchangeServiceRange(today);
+    const FirstStart::Range free = FirstStart::exchangeServiceRange(today, MainModule::JQuantsPlan);
     EXPECT_EQ(free.last, QDate(2024, 3, 22)) << "the Free plan's newest day is 12 weeks back";
     EXPECT_EQ(free.first, QDate(2023, 12, 22));
     EXPECT_EQ(rows(QStringLiteral("dayData")), 10);

@@ -5,6 +5,7 @@
 #include "app/frmFirstStart.h"
 #include "base/Settings.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -38,6 +39,15 @@ TEST_F(FirstStartWindow, WithoutAServerAddressTheDemoIsProposedAndTheServerChoic
     EXPECT_TRUE(w.OptDemo->isChecked());
     EXPECT_TRUE(w.TxtServer->text().isEmpty()) << "the example address is not offered";
     EXPECT_EQ(w.TxtExchangeKey->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(w.LblRange->text(), QStringLiteral("読み込む期間: 24/03/14 ～ 24/06/14（直近3か月の営業日）"));
+    // The exchange service's Free plan gives prices 12 weeks old and older: the line says which.
+    w.CboExchangePlan->setCurrentText(QStringLiteral("Free"));
+    w.OptExchange->setChecked(true);
+    EXPECT_EQ(w.LblRange->text(), QStringLiteral("読み込む期間: 23/12/22 ～ 24/03/22（Free プラン: 12週間前までの3か月の営業日）"));
+    w.CboExchangePlan->setCurrentText(QStringLiteral("Light"));
+    EXPECT_EQ(w.LblRange->text(), QStringLiteral("読み込む期間: 24/03/14 ～ 24/06/14（直近3か月の営業日）"));
+    w.CboExchangePlan->setCurrentText(QStringLiteral("Free"));
+    w.OptDemo->setChecked(true);
     EXPECT_EQ(w.LblRange->text(), QStringLiteral("読み込む期間: 24/03/14 ～ 24/06/14（直近3か月の営業日）"));
 
     w.OptServer->setChecked(true);
