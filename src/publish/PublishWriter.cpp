@@ -205,7 +205,7 @@ bool Writer::writeDays(const QDate &from, const QDate &to)
                    return true;
                });
     bool ok = true;
-    forEachDay(m_database, QStringLiteral("daydata"), from, to, Columns::All, [&](const QDate &date, const std::vector<PriceRow> &rows) {
+    const auto writeDay = [&](const QDate &date, const std::vector<PriceRow> &rows) {
         std::vector<importer::DailyFileRecord> records;
         records.reserve(rows.size());
         for (const PriceRow &r : rows) {
@@ -225,7 +225,12 @@ bool Writer::writeDays(const QDate &from, const QDate &to)
             say(QStringLiteral("%1 まで書き出しました").arg(date.toString(QStringLiteral("yyyy/MM/dd"))));
         remember(date, rows);
         return true;
-    });
+    };
+    // The last day's rows were read for the quote pages already.
+    const bool lastDayRead = m_lastDay == to;
+    forEachDay(m_database, QStringLiteral("daydata"), from, lastDayRead ? to.addDays(-1) : to, Columns::All, writeDay);
+    if (ok && lastDayRead && !m_lastDayRows.empty())
+        writeDay(to, m_lastDayRows);
     return ok;
 }
 
@@ -344,13 +349,16 @@ void Writer::startQuotePages(const QDate &to)
         return qint32(std::clamp(Rounding::nearest(value), double(std::numeric_limits<qint32>::min()),
                                  double(std::numeric_limits<qint32>::max())));
     };
-    // The rows of the day itself in one read; an issue without one there looks up its newest row.
-    std::vector<std::optional<DatedRow>> ofTheDay(CodeLimit);
-    forEachDay(m_database, QStringLiteral("daydata"), to, to, Columns::All, [&](const QDate &date, const std::vector<PriceRow> &rows) {
-        for (const PriceRow &r : rows)
-            ofTheDay[size_t(r.code)] = DatedRow{date, r};
+    // The rows of the day itself in one read, kept for the day's files; an issue without one there
+    // looks up its newest row.
+    forEachDay(m_database, QStringLiteral("daydata"), to, to, Columns::All, [&](const QDate &, const std::vector<PriceRow> &rows) {
+        m_lastDayRows = rows;
         return true;
     });
+    m_lastDay = to;
+    std::vector<std::optional<DatedRow>> ofTheDay(CodeLimit);
+    for (const PriceRow &r : m_lastDayRows)
+        ofTheDay[size_t(r.code)] = DatedRow{to, r};
     std::vector<QuotePage::Quote> quotes;
     for (int code = 1; code < CodeLimit; ++code) {
         const Issue &i = issue(code);

@@ -175,6 +175,9 @@ private:
     std::vector<Issue> m_issues;
     std::vector<History> m_history;
     std::optional<DatedRow> newestRow(int code, const QDate &to);
+    // The rows of the quote pages' day, in code order, read once for the pages and the day's files.
+    QDate m_lastDay;
+    std::vector<PriceRow> m_lastDayRows;
 
     // Thousands of pages rewritten on every run: written into their previous copies, then swapped in
     // together after one sync. The thread alone uses these until finishQuotePages() has waited for
