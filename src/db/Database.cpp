@@ -1,6 +1,7 @@
 #include "db/Database.h"
 
 #include "db/Connection.h"
+#include "db/LogFileVfs.h"
 #include "db/Schema.h"
 #include "db/SqlTranslator.h"
 
@@ -230,7 +231,7 @@ bool Database::isOwnDatabase(const QString &path)
     if (!QFileInfo(path).isFile())
         return false;
     sqlite3 *h = nullptr;
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, logFileVfsName());
     Connection probe(path, h);
     if (rc != SQLITE_OK)
         return false;
@@ -246,7 +247,7 @@ void Database::createEmpty(const QString &path)
     if (QFileInfo::exists(path))
         throw DbError(ErrorNumber::FileInUse, QStringLiteral("データベース '%1' は既に存在します。").arg(path));
     sqlite3 *h = nullptr;
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, logFileVfsName());
     auto conn = std::make_shared<Connection>(path, h);
     if (rc != SQLITE_OK)
         throw DbError(ErrorNumber::InvalidPath, QStringLiteral("データベース '%1' を作成できません。").arg(path));
@@ -261,7 +262,7 @@ namespace {
 std::shared_ptr<Connection> openConnection(const QString &path, int *userVersion)
 {
     sqlite3 *h = nullptr;
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, logFileVfsName());
     auto conn = std::make_shared<Connection>(path, h);
     if (rc != SQLITE_OK)
         conn->fail(rc, path);

@@ -2,6 +2,7 @@
 
 #include "db/Connection.h"
 #include "db/Database.h"
+#include "db/LogFileVfs.h"
 #include "db/Schema.h"
 
 #include <QDir>
@@ -188,7 +189,7 @@ FileCheck CheckDatabaseFile(const QString &path, CheckDepth depth)
     const QByteArray uri =
         (QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded) + QStringLiteral("?immutable=1")).toUtf8();
     sqlite3 *h = nullptr;
-    int rc = sqlite3_open_v2(uri.constData(), &h, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+    int rc = sqlite3_open_v2(uri.constData(), &h, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, logFileVfsName());
     const std::unique_ptr<sqlite3, int (*)(sqlite3 *)> closer(h, &sqlite3_close_v2);
     if (rc != SQLITE_OK) {
         check.refusal = QStringLiteral("%1 を開けません。(%2)").arg(shown(path), QString::fromUtf8(sqlite3_errstr(rc)));
@@ -226,7 +227,7 @@ ExclusiveHold::ExclusiveHold(const QString &path)
 {
     Database::closeAll(); // this program's own idle connections count as users too
     sqlite3 *h = nullptr;
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, logFileVfsName());
     m_conn = std::make_shared<Connection>(path, h);
     if (rc != SQLITE_OK)
         m_conn->fail(rc, path);

@@ -7,4 +7,5 @@ list(APPEND MIRAVEL_CORE_SOURCES
   db/RowInserter.cpp
   db/Schema.cpp
   db/DatabaseFile.cpp
+  db/LogFileVfs.cpp
 )

@@ -1,0 +1,357 @@
+#include "db/LogFileVfs.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <vector>
+
+namespace db {
+
+namespace {
+
+constexpr int GatherBytes = 64 * 1024; // the system layer takes at most 128 KiB - 1 in one write
+constexpr int FrameHeaderBytes = 24;
+constexpr int LogHeaderBytes = 32;
+
+sqlite3_vfs *g_system = nullptr;
+sqlite3_vfs g_layer;
+
+// True for a frame header whose "database size after commit" field is set: the last frame of a
+// transaction.
+bool isCommitFrameHeader(const void *data, int bytes)
+{
+    if (bytes != FrameHeaderBytes)
+        return false;
+    const auto *b = static_cast<const unsigned char *>(data);
+    return (b[4] | b[5] | b[6] | b[7]) != 0;
+}
+
+// A write-ahead log opened through the layer: the system's file, and the frames gathered for it.
+struct LogFile
+{
+    sqlite3_file base; // must come first: SQLite sees this
+    sqlite3_file *system; // the system layer's file, stored after this struct
+    std::vector<char> gathered;
+    sqlite3_int64 gatheredAt = 0;
+    // The end of the log as this file has written it. A write below it rewrites a frame already
+    // written (a checksum or a page rewritten within a transaction) and goes straight to the file.
+    sqlite3_int64 writtenEnd = 0;
+    // Where the page of a commit frame whose header was just gathered will be written.
+    sqlite3_int64 commitPageAt = -1;
+
+    int flush()
+    {
+        if (gathered.empty())
+            return SQLITE_OK;
+        const int rc = system->pMethods->xWrite(system, gathered.data(), int(gathered.size()), gatheredAt);
+        gathered.clear();
+        return rc;
+    }
+
+    int write(const void *data, int bytes, sqlite3_int64 offset)
+    {
+        const bool completesCommit = offset == commitPageAt;
+        commitPageAt = -1;
+        if (offset == 0) // the header of a log started again
+            writtenEnd = 0;
+        if (offset < writtenEnd || bytes > GatherBytes) {
+            int rc = flush();
+            if (rc == SQLITE_OK)
+                rc = system->pMethods->xWrite(system, data, bytes, offset);
+            writtenEnd = std::max(writtenEnd, offset + bytes);
+            return rc;
+        }
+        const bool contiguous = !gathered.empty() && offset == gatheredAt + sqlite3_int64(gathered.size());
+        if (!gathered.empty() && (!contiguous || gathered.size() + size_t(bytes) > size_t(GatherBytes))) {
+            if (const int rc = flush(); rc != SQLITE_OK)
+                return rc;
+        }
+        if (gathered.empty())
+            gatheredAt = offset;
+        const auto *p = static_cast<const char *>(data);
+        gathered.insert(gathered.end(), p, p + bytes);
+        writtenEnd = offset + bytes;
+        if (completesCommit) // readers may use the transaction as soon as its commit is written
+            return flush();
+        if (isCommitFrameHeader(data, bytes))
+            commitPageAt = offset + bytes;
+        return SQLITE_OK;
+    }
+
+    // Empties the log by invalidating its header, keeping its blocks for the next transaction.
+    int empty()
+    {
+        if (const int rc = flush(); rc != SQLITE_OK)
+            return rc;
+        writtenEnd = 0;
+        commitPageAt = -1;
+        sqlite3_int64 size = 0;
+        if (const int rc = system->pMethods->xFileSize(system, &size); rc != SQLITE_OK)
+            return rc;
+        if (size <= LogHeaderBytes || size > MaxKeptLogBytes)
+            return system->pMethods->xTruncate(system, 0);
+        static const char zeros[LogHeaderBytes] = {};
+        return system->pMethods->xWrite(system, zeros, LogHeaderBytes, 0);
+    }
+};
+
+LogFile *logFile(sqlite3_file *f)
+{
+    return reinterpret_cast<LogFile *>(f);
+}
+
+int logClose(sqlite3_file *f)
+{
+    LogFile *l = logFile(f);
+    const int flushed = l->flush();
+    const int rc = l->system->pMethods->xClose(l->system);
+    l->~LogFile();
+    return flushed != SQLITE_OK ? flushed : rc;
+}
+
+int logRead(sqlite3_file *f, void *data, int bytes, sqlite3_int64 offset)
+{
+    LogFile *l = logFile(f);
+    if (const int rc = l->flush(); rc != SQLITE_OK)
+        return rc;
+    return l->system->pMethods->xRead(l->system, data, bytes, offset);
+}
+
+int logWrite(sqlite3_file *f, const void *data, int bytes, sqlite3_int64 offset)
+{
+    return logFile(f)->write(data, bytes, offset);
+}
+
+int logTruncate(sqlite3_file *f, sqlite3_int64 size)
+{
+    LogFile *l = logFile(f);
+    if (size == 0)
+        return l->empty();
+    if (const int rc = l->flush(); rc != SQLITE_OK)
+        return rc;
+    l->writtenEnd = std::min(l->writtenEnd, size);
+    return l->system->pMethods->xTruncate(l->system, size);
+}
+
+int logSync(sqlite3_file *f, int flags)
+{
+    LogFile *l = logFile(f);
+    if (const int rc = l->flush(); rc != SQLITE_OK)
+        return rc;
+    return l->system->pMethods->xSync(l->system, flags);
+}
+
+int logFileSize(sqlite3_file *f, sqlite3_int64 *size)
+{
+    LogFile *l = logFile(f);
+    if (const int rc = l->flush(); rc != SQLITE_OK)
+        return rc;
+    return l->system->pMethods->xFileSize(l->system, size);
+}
+
+int logLock(sqlite3_file *f, int level)
+{
+    return logFile(f)->system->pMethods->xLock(logFile(f)->system, level);
+}
+
+int logUnlock(sqlite3_file *f, int level)
+{
+    LogFile *l = logFile(f);
+    if (const int rc = l->flush(); rc != SQLITE_OK)
+        return rc;
+    return l->system->pMethods->xUnlock(l->system, level);
+}
+
+int logCheckReservedLock(sqlite3_file *f, int *out)
+{
+    return logFile(f)->system->pMethods->xCheckReservedLock(logFile(f)->system, out);
+}
+
+int logFileControl(sqlite3_file *f, int op, void *arg)
+{
+    LogFile *l = logFile(f);
+    if (const int rc = l->flush(); rc != SQLITE_OK)
+        return rc;
+    return l->system->pMethods->xFileControl(l->system, op, arg);
+}
+
+int logSectorSize(sqlite3_file *f)
+{
+    return logFile(f)->system->pMethods->xSectorSize(logFile(f)->system);
+}
+
+int logDeviceCharacteristics(sqlite3_file *f)
+{
+    return logFile(f)->system->pMethods->xDeviceCharacteristics(logFile(f)->system);
+}
+
+// A log is never mapped into memory nor given shared memory: those calls go to the database file.
+// The system layer answers them all the same should they come.
+int logShmMap(sqlite3_file *f, int page, int pageSize, int extend, void volatile **out)
+{
+    return logFile(f)->system->pMethods->xShmMap(logFile(f)->system, page, pageSize, extend, out);
+}
+
+int logShmLock(sqlite3_file *f, int offset, int n, int flags)
+{
+    return logFile(f)->system->pMethods->xShmLock(logFile(f)->system, offset, n, flags);
+}
+
+void logShmBarrier(sqlite3_file *f)
+{
+    logFile(f)->system->pMethods->xShmBarrier(logFile(f)->system);
+}
+
+int logShmUnmap(sqlite3_file *f, int deleteFlag)
+{
+    return logFile(f)->system->pMethods->xShmUnmap(logFile(f)->system, deleteFlag);
+}
+
+int logFetch(sqlite3_file *f, sqlite3_int64 offset, int bytes, void **out)
+{
+    LogFile *l = logFile(f);
+    *out = nullptr;
+    if (const int rc = l->flush(); rc != SQLITE_OK)
+        return rc;
+    return l->system->pMethods->xFetch(l->system, offset, bytes, out);
+}
+
+int logUnfetch(sqlite3_file *f, sqlite3_int64 offset, void *p)
+{
+    return logFile(f)->system->pMethods->xUnfetch(logFile(f)->system, offset, p);
+}
+
+const sqlite3_io_methods g_logMethods = {3,
+                                         logClose,
+                                         logRead,
+                                         logWrite,
+                                         logTruncate,
+                                         logSync,
+                                         logFileSize,
+                                         logLock,
+                                         logUnlock,
+                                         logCheckReservedLock,
+                                         logFileControl,
+                                         logSectorSize,
+                                         logDeviceCharacteristics,
+                                         logShmMap,
+                                         logShmLock,
+                                         logShmBarrier,
+                                         logShmUnmap,
+                                         logFetch,
+                                         logUnfetch};
+
+constexpr size_t systemFileOffset()
+{
+    return (sizeof(LogFile) + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) * alignof(std::max_align_t);
+}
+
+int layerOpen(sqlite3_vfs *, const char *name, sqlite3_file *f, int flags, int *outFlags)
+{
+    if ((flags & SQLITE_OPEN_WAL) == 0) // every other file is the system layer's own
+        return g_system->xOpen(g_system, name, f, flags, outFlags);
+    auto *system = reinterpret_cast<sqlite3_file *>(reinterpret_cast<char *>(f) + systemFileOffset());
+    std::memset(system, 0, size_t(g_system->szOsFile));
+    const int rc = g_system->xOpen(g_system, name, system, flags, outFlags);
+    if (rc != SQLITE_OK || !system->pMethods) {
+        if (system->pMethods)
+            system->pMethods->xClose(system);
+        f->pMethods = nullptr;
+        return rc != SQLITE_OK ? rc : SQLITE_CANTOPEN;
+    }
+    auto *l = new (f) LogFile();
+    l->base.pMethods = &g_logMethods;
+    l->system = system;
+    l->gathered.reserve(GatherBytes);
+    return SQLITE_OK;
+}
+
+// The rest is the system layer's, called with its own object.
+int layerDelete(sqlite3_vfs *, const char *name, int syncDir)
+{
+    return g_system->xDelete(g_system, name, syncDir);
+}
+int layerAccess(sqlite3_vfs *, const char *name, int flags, int *out)
+{
+    return g_system->xAccess(g_system, name, flags, out);
+}
+int layerFullPathname(sqlite3_vfs *, const char *name, int n, char *out)
+{
+    return g_system->xFullPathname(g_system, name, n, out);
+}
+void *layerDlOpen(sqlite3_vfs *, const char *name)
+{
+    return g_system->xDlOpen(g_system, name);
+}
+void layerDlError(sqlite3_vfs *, int n, char *out)
+{
+    g_system->xDlError(g_system, n, out);
+}
+void (*layerDlSym(sqlite3_vfs *, void *lib, const char *symbol))(void)
+{
+    return g_system->xDlSym(g_system, lib, symbol);
+}
+void layerDlClose(sqlite3_vfs *, void *lib)
+{
+    g_system->xDlClose(g_system, lib);
+}
+int layerRandomness(sqlite3_vfs *, int n, char *out)
+{
+    return g_system->xRandomness(g_system, n, out);
+}
+int layerSleep(sqlite3_vfs *, int microseconds)
+{
+    return g_system->xSleep(g_system, microseconds);
+}
+int layerCurrentTime(sqlite3_vfs *, double *out)
+{
+    return g_system->xCurrentTime(g_system, out);
+}
+int layerGetLastError(sqlite3_vfs *, int n, char *out)
+{
+    return g_system->xGetLastError(g_system, n, out);
+}
+int layerCurrentTimeInt64(sqlite3_vfs *, sqlite3_int64 *out)
+{
+    return g_system->xCurrentTimeInt64(g_system, out);
+}
+
+void registerLayer()
+{
+    sqlite3_initialize();
+    g_system = sqlite3_vfs_find(nullptr);
+    g_layer = sqlite3_vfs{};
+    g_layer.iVersion = 2;
+    g_layer.szOsFile = int(systemFileOffset()) + g_system->szOsFile;
+    g_layer.mxPathname = g_system->mxPathname;
+    g_layer.zName = "miravel";
+    g_layer.xOpen = layerOpen;
+    g_layer.xDelete = layerDelete;
+    g_layer.xAccess = layerAccess;
+    g_layer.xFullPathname = layerFullPathname;
+    g_layer.xDlOpen = layerDlOpen;
+    g_layer.xDlError = layerDlError;
+    g_layer.xDlSym = layerDlSym;
+    g_layer.xDlClose = layerDlClose;
+    g_layer.xRandomness = layerRandomness;
+    g_layer.xSleep = layerSleep;
+    g_layer.xCurrentTime = layerCurrentTime;
+    g_layer.xGetLastError = layerGetLastError;
+    g_layer.xCurrentTimeInt64 = layerCurrentTimeInt64;
+    sqlite3_vfs_register(&g_layer, 0);
+}
+
+} // namespace
+
+const char *logFileVfsName()
+{
+    static std::once_flag once;
+    std::call_once(once, registerLayer);
+    return g_layer.zName;
+}
+
+} // namespace db
