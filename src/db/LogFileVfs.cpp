@@ -113,12 +113,20 @@ int logClose(sqlite3_file *f)
     return flushed != SQLITE_OK ? flushed : rc;
 }
 
-int logRead(sqlite3_file *f, void *data, int bytes, sqlite3_int64 offset)
+// Calls the system layer after writing out what was gathered: whatever reads, syncs, measures or
+// unlocks the log sees every write made before it.
+template <typename Call>
+int afterFlush(sqlite3_file *f, Call call)
 {
     LogFile *l = logFile(f);
     if (const int rc = l->flush(); rc != SQLITE_OK)
         return rc;
-    return l->system->pMethods->xRead(l->system, data, bytes, offset);
+    return call(l->system);
+}
+
+int logRead(sqlite3_file *f, void *data, int bytes, sqlite3_int64 offset)
+{
+    return afterFlush(f, [&](sqlite3_file *s) { return s->pMethods->xRead(s, data, bytes, offset); });
 }
 
 int logWrite(sqlite3_file *f, const void *data, int bytes, sqlite3_int64 offset)
@@ -128,29 +136,20 @@ int logWrite(sqlite3_file *f, const void *data, int bytes, sqlite3_int64 offset)
 
 int logTruncate(sqlite3_file *f, sqlite3_int64 size)
 {
-    LogFile *l = logFile(f);
     if (size == 0)
-        return l->empty();
-    if (const int rc = l->flush(); rc != SQLITE_OK)
-        return rc;
-    l->writtenEnd = std::min(l->writtenEnd, size);
-    return l->system->pMethods->xTruncate(l->system, size);
+        return logFile(f)->empty();
+    logFile(f)->writtenEnd = std::min(logFile(f)->writtenEnd, size);
+    return afterFlush(f, [&](sqlite3_file *s) { return s->pMethods->xTruncate(s, size); });
 }
 
 int logSync(sqlite3_file *f, int flags)
 {
-    LogFile *l = logFile(f);
-    if (const int rc = l->flush(); rc != SQLITE_OK)
-        return rc;
-    return l->system->pMethods->xSync(l->system, flags);
+    return afterFlush(f, [&](sqlite3_file *s) { return s->pMethods->xSync(s, flags); });
 }
 
 int logFileSize(sqlite3_file *f, sqlite3_int64 *size)
 {
-    LogFile *l = logFile(f);
-    if (const int rc = l->flush(); rc != SQLITE_OK)
-        return rc;
-    return l->system->pMethods->xFileSize(l->system, size);
+    return afterFlush(f, [&](sqlite3_file *s) { return s->pMethods->xFileSize(s, size); });
 }
 
 int logLock(sqlite3_file *f, int level)
@@ -160,10 +159,7 @@ int logLock(sqlite3_file *f, int level)
 
 int logUnlock(sqlite3_file *f, int level)
 {
-    LogFile *l = logFile(f);
-    if (const int rc = l->flush(); rc != SQLITE_OK)
-        return rc;
-    return l->system->pMethods->xUnlock(l->system, level);
+    return afterFlush(f, [&](sqlite3_file *s) { return s->pMethods->xUnlock(s, level); });
 }
 
 int logCheckReservedLock(sqlite3_file *f, int *out)
@@ -173,10 +169,7 @@ int logCheckReservedLock(sqlite3_file *f, int *out)
 
 int logFileControl(sqlite3_file *f, int op, void *arg)
 {
-    LogFile *l = logFile(f);
-    if (const int rc = l->flush(); rc != SQLITE_OK)
-        return rc;
-    return l->system->pMethods->xFileControl(l->system, op, arg);
+    return afterFlush(f, [&](sqlite3_file *s) { return s->pMethods->xFileControl(s, op, arg); });
 }
 
 int logSectorSize(sqlite3_file *f)
@@ -213,11 +206,8 @@ int logShmUnmap(sqlite3_file *f, int deleteFlag)
 
 int logFetch(sqlite3_file *f, sqlite3_int64 offset, int bytes, void **out)
 {
-    LogFile *l = logFile(f);
     *out = nullptr;
-    if (const int rc = l->flush(); rc != SQLITE_OK)
-        return rc;
-    return l->system->pMethods->xFetch(l->system, offset, bytes, out);
+    return afterFlush(f, [&](sqlite3_file *s) { return s->pMethods->xFetch(s, offset, bytes, out); });
 }
 
 int logUnfetch(sqlite3_file *f, sqlite3_int64 offset, void *p)

@@ -70,12 +70,10 @@ QString integrityOf(sqlite3 *h)
     return result;
 }
 
-} // namespace
-
 // The file and its log as a crash right now would leave them, copied under a new name.
 QString crashCopy(const QString &path, const QString &name)
 {
-    const QString copy = QFileInfo(path).dir().filePath(name);
+    QString copy = QFileInfo(path).dir().filePath(name);
     EXPECT_TRUE(QFile::copy(path, copy));
     EXPECT_TRUE(QFile::copy(path + QStringLiteral("-wal"), copy + QStringLiteral("-wal")));
     return copy;
@@ -85,10 +83,12 @@ QString crashCopy(const QString &path, const QString &name)
 std::string readBySystemLayer(const QString &path)
 {
     sqlite3 *h = openRaw(path, nullptr);
-    const std::string rows = rowsOf(h) + " " + integrityOf(h).toStdString();
+    std::string rows = rowsOf(h) + " " + integrityOf(h).toStdString();
     sqlite3_close(h);
     return rows;
 }
+
+} // namespace
 
 TEST(LogFile, ACommittedTransactionIsInTheLogWhenItsCommitReturns)
 {
