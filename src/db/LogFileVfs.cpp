@@ -256,7 +256,13 @@ int layerOpen(sqlite3_vfs *, const char *name, sqlite3_file *f, int flags, int *
     auto *l = new (f) LogFile();
     l->base.pMethods = &g_logMethods;
     l->system = system;
-    l->gathered.reserve(GatherBytes);
+    try {
+        l->gathered.reserve(GatherBytes); // never grows past this: no allocation while writing
+    } catch (const std::bad_alloc &) {
+        logClose(f);
+        f->pMethods = nullptr;
+        return SQLITE_NOMEM;
+    }
     return SQLITE_OK;
 }
 
