@@ -182,58 +182,29 @@ int logDeviceCharacteristics(sqlite3_file *f)
     return logFile(f)->system->pMethods->xDeviceCharacteristics(logFile(f)->system);
 }
 
-// A log is never mapped into memory nor given shared memory: those calls go to the database file.
-// The system layer answers them all the same should they come.
-int logShmMap(sqlite3_file *f, int page, int pageSize, int extend, void volatile **out)
-{
-    return logFile(f)->system->pMethods->xShmMap(logFile(f)->system, page, pageSize, extend, out);
-}
-
-int logShmLock(sqlite3_file *f, int offset, int n, int flags)
-{
-    return logFile(f)->system->pMethods->xShmLock(logFile(f)->system, offset, n, flags);
-}
-
-void logShmBarrier(sqlite3_file *f)
-{
-    logFile(f)->system->pMethods->xShmBarrier(logFile(f)->system);
-}
-
-int logShmUnmap(sqlite3_file *f, int deleteFlag)
-{
-    return logFile(f)->system->pMethods->xShmUnmap(logFile(f)->system, deleteFlag);
-}
-
-int logFetch(sqlite3_file *f, sqlite3_int64 offset, int bytes, void **out)
-{
-    *out = nullptr;
-    return afterFlush(f, [&](sqlite3_file *s) { return s->pMethods->xFetch(s, offset, bytes, out); });
-}
-
-int logUnfetch(sqlite3_file *f, sqlite3_int64 offset, void *p)
-{
-    return logFile(f)->system->pMethods->xUnfetch(logFile(f)->system, offset, p);
-}
-
-const sqlite3_io_methods g_logMethods = {3,
-                                         logClose,
-                                         logRead,
-                                         logWrite,
-                                         logTruncate,
-                                         logSync,
-                                         logFileSize,
-                                         logLock,
-                                         logUnlock,
-                                         logCheckReservedLock,
-                                         logFileControl,
-                                         logSectorSize,
-                                         logDeviceCharacteristics,
-                                         logShmMap,
-                                         logShmLock,
-                                         logShmBarrier,
-                                         logShmUnmap,
-                                         logFetch,
-                                         logUnfetch};
+// Version 1 of the methods: a log is never mapped into memory nor given shared memory (those calls
+// go to the database file), so SQLite asks nothing more of it.
+const sqlite3_io_methods g_logMethods = {
+    .iVersion = 1,
+    .xClose = logClose,
+    .xRead = logRead,
+    .xWrite = logWrite,
+    .xTruncate = logTruncate,
+    .xSync = logSync,
+    .xFileSize = logFileSize,
+    .xLock = logLock,
+    .xUnlock = logUnlock,
+    .xCheckReservedLock = logCheckReservedLock,
+    .xFileControl = logFileControl,
+    .xSectorSize = logSectorSize,
+    .xDeviceCharacteristics = logDeviceCharacteristics,
+    .xShmMap = nullptr,
+    .xShmLock = nullptr,
+    .xShmBarrier = nullptr,
+    .xShmUnmap = nullptr,
+    .xFetch = nullptr,
+    .xUnfetch = nullptr,
+};
 
 constexpr size_t systemFileOffset()
 {
