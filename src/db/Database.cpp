@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #endif
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 #include <vector>
@@ -110,21 +111,23 @@ struct Identity
 {
     quint32 applicationId = 0;
     int userVersion = 0;
+    int pageSize = 0;
 };
 
-// The file's stamp and schema version, read through the connection. Throws 3343 when the file is
+// The file's stamp, schema version and page size, read through the connection. Throws 3343 when the file is
 // not an SQLite database at all.
 Identity readIdentity(Connection &c)
 {
     Identity identity;
     sqlite3_stmt *s = nullptr;
-    int rc = sqlite3_prepare_v2(c.handle(), "SELECT application_id, user_version FROM pragma_application_id, pragma_user_version",
+    int rc = sqlite3_prepare_v2(c.handle(), "SELECT application_id, user_version, page_size FROM pragma_application_id, pragma_user_version, pragma_page_size",
                                 -1, &s, nullptr);
     if (rc == SQLITE_OK) {
         rc = sqlite3_step(s);
         if (rc == SQLITE_ROW) {
             identity.applicationId = quint32(sqlite3_column_int64(s, 0));
             identity.userVersion = sqlite3_column_int(s, 1);
+            identity.pageSize = sqlite3_column_int(s, 2);
             rc = SQLITE_OK;
         }
     }
@@ -251,6 +254,7 @@ void Database::createEmpty(const QString &path)
     auto conn = std::make_shared<Connection>(path, h);
     if (rc != SQLITE_OK)
         throw DbError(ErrorNumber::InvalidPath, QStringLiteral("データベース '%1' を作成できません。").arg(path));
+    execOrThrow(*conn, QStringLiteral("PRAGMA page_size=%1").arg(FilePageSize).toUtf8().constData());
     execOrThrow(*conn, QStringLiteral("PRAGMA application_id=%1").arg(ApplicationId).toUtf8().constData());
     execOrThrow(*conn, "PRAGMA journal_mode=WAL");
 }
@@ -279,11 +283,17 @@ std::shared_ptr<Connection> openConnection(const QString &path, int *userVersion
     // Write-ahead logging for every file, whatever mode a copy or an older version left it in:
     // readers never block the writer.
     execOrThrow(*conn, "PRAGMA journal_mode=WAL");
-    // Checkpoints every ~64 MB of log instead of every 4 MB: a batch that commits once per day file
-    // would otherwise copy the same index pages back to the file over and over. A page cache of
+    // Checkpoints every 64 MB of log instead of every 1,000 pages: a batch that commits once per day
+    // file would otherwise copy the same index pages back to the file over and over. A page cache of
     // 20 MB holds the index pages one day's rows touch (about 5,000 with 4,000 issues) and keeps
     // the import of any number of years within 40-odd MB; more was not faster.
-    execOrThrow(*conn, "PRAGMA synchronous=NORMAL; PRAGMA cache_size=-20000; PRAGMA temp_store=MEMORY; PRAGMA wal_autocheckpoint=16000");
+    constexpr int CheckpointLogBytes = 64 * 1024 * 1024;
+    const int checkpointPages = CheckpointLogBytes / std::max(identity.pageSize, 512);
+    execOrThrow(*conn, QStringLiteral("PRAGMA synchronous=NORMAL; PRAGMA cache_size=-20000; PRAGMA temp_store=MEMORY; "
+                                      "PRAGMA wal_autocheckpoint=%1")
+                           .arg(checkpointPages)
+                           .toUtf8()
+                           .constData());
     registerFunctions(h);
     *userVersion = identity.userVersion;
     return conn;

@@ -25,6 +25,11 @@ class Connection;
 constexpr int SchemaVersion = 4;
 // Stamped into every database this program creates (SQLite's application_id, "MIRV").
 constexpr quint32 ApplicationId = 0x4D495256;
+// The page size of a file this program writes whole (a new or compacted database). A new day adds
+// one row to the last index page of every issue, and each of those pages goes to the log and back
+// into the file: 1 KiB pages log a quarter of the bytes that 4 KiB ones do. A file made with
+// another size keeps it until it is compacted.
+constexpr int FilePageSize = 1024;
 
 enum class RecordsetType
 {

@@ -41,6 +41,8 @@ bool CompactDatabase(const QString &dbPath, QString *errorText, const db::StepSe
         const db::RowCounts rows = db::CountRows(hold.handle());
         db::RemoveDatabaseFiles(compacted); // left by a compaction that was cut short
         try {
+            // The compacted file takes the page size of a new file, whatever the old one had.
+            hold.execute(QStringLiteral("PRAGMA page_size=%1").arg(db::FilePageSize));
             hold.execute(QStringLiteral("VACUUM INTO %1").arg(sqlText(compacted)));
             if (!db::SyncFile(compacted))
                 throw db::DbError(db::ErrorNumber::DiskError,

@@ -197,15 +197,17 @@ TEST_F(DatabaseFile, ACopyIsRefusedWhenBrokenIncompleteOrNewerAndReadWithoutMaki
     // One page of the price table overwritten.
     const QString corrupt = copyOfDatabase(QStringLiteral("corrupt.mdb"));
     qint64 rootPage = 0;
+    int pageSize = 0;
     {
         db::Database d(folder.dbPath());
         rootPage = d.scalarRaw(QStringLiteral("select rootpage from sqlite_master where name='dayData'")).toLongLong();
+        pageSize = d.scalarRaw(QStringLiteral("PRAGMA page_size")).toInt();
     }
     {
         QFile f(corrupt);
         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-        ASSERT_TRUE(f.seek((rootPage - 1) * 4096));
-        f.write(QByteArray(4096, '\x5a'));
+        ASSERT_TRUE(f.seek((rootPage - 1) * pageSize));
+        f.write(QByteArray(pageSize, '\x5a'));
     }
     const QString refusal = db::CheckDatabaseFile(corrupt, db::CheckDepth::Full).refusal;
     EXPECT_TRUE(refusal.contains(QStringLiteral("壊れています"))) << refusal.toStdString();

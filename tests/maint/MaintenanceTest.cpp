@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <sqlite3.h>
 
 using namespace importwin_test;
 
@@ -326,6 +327,14 @@ TEST(Compaction, RepeatedCompactionKeepsTheStateBeforeItAndAMissingFileIsReporte
     EXPECT_FALSE(error.isEmpty());
 
     folder.createDatabase();
+    // A file made with the 4 KiB pages of older versions.
+    db::Database::closeAll();
+    sqlite3 *h = nullptr;
+    ASSERT_EQ(sqlite3_open(folder.dbPath().toUtf8().constData(), &h), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(h, "PRAGMA journal_mode=DELETE; PRAGMA page_size=4096; VACUUM; PRAGMA journal_mode=WAL", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(h);
     for (const char *code : {"1301", "1332"}) {
         testing_support::executeSql(
             QStringLiteral("insert into Mei (コード, 市場コード, 銘柄, 出来高単位, 株価単位) values (%1, 1, 'x', 1, 1)").arg(QLatin1String(code)));
@@ -338,6 +347,7 @@ TEST(Compaction, RepeatedCompactionKeepsTheStateBeforeItAndAMissingFileIsReporte
             << "the second compaction keeps the state before it";
     }
     db::Database d(folder.dbPath());
+    EXPECT_EQ(d.scalarRaw(QStringLiteral("PRAGMA page_size")).toInt(), db::FilePageSize) << "compacted with a new file's pages";
     d.execute(QStringLiteral("delete * from Mei where コード=1301"));
     EXPECT_EQ(d.scalar(QStringLiteral("select Count(*) from Mei")).toLongLong(), 1) << "the new file takes writes";
 }
