@@ -16,30 +16,38 @@ namespace {
 const QString HeaderFiller = QStringLiteral("0000");
 
 // Most pages are read once: a small page cache is recycled, where the usual large one takes fresh
-// memory for every page read, and that costs more than the read. The connection goes back to the
-// pool with the cache it came with, for the import that may follow in the same program.
-class SmallPageCache final
+// memory for every page read, and that costs more than the read. The window of days is read in
+// date order across every issue, tens of thousands of small pages: mapping the file reads them
+// without a call each. (The chart, which reads one issue here and there, is faster without.) The
+// connection goes back to the pool with the cache and mapping it came with, for the import that
+// may follow in the same program.
+class ReadingSettings final
 {
 public:
-    explicit SmallPageCache(db::Database &database)
-        : m_database(database), m_pages(database.scalarRaw(QStringLiteral("PRAGMA cache_size")).toLongLong())
+    explicit ReadingSettings(db::Database &database)
+        : m_database(database), m_pages(database.scalarRaw(QStringLiteral("PRAGMA cache_size")).toLongLong()),
+          m_mapped(database.scalarRaw(QStringLiteral("PRAGMA mmap_size")).toLongLong())
     {
         m_database.executeRaw(QStringLiteral("PRAGMA cache_size=-2000"));
+        m_database.executeRaw(QStringLiteral("PRAGMA mmap_size=%1").arg(MappedBytes));
     }
-    ~SmallPageCache()
+    ~ReadingSettings()
     {
         try {
             m_database.executeRaw(QStringLiteral("PRAGMA cache_size=%1").arg(m_pages));
+            m_database.executeRaw(QStringLiteral("PRAGMA mmap_size=%1").arg(m_mapped));
         } catch (const db::DbError &) {
             // A connection that cannot take a pragma fails the next operation with its own message.
         }
     }
-    SmallPageCache(const SmallPageCache &) = delete;
-    SmallPageCache &operator=(const SmallPageCache &) = delete;
+    ReadingSettings(const ReadingSettings &) = delete;
+    ReadingSettings &operator=(const ReadingSettings &) = delete;
 
 private:
+    static constexpr qint64 MappedBytes = 0x7fff0000; // SQLite's own upper limit on this system
     db::Database &m_database;
     qint64 m_pages;
+    qint64 m_mapped;
 };
 
 } // namespace
@@ -71,7 +79,7 @@ PublishResult publish(const QString &databasePath, const PublishRequest &request
     }
     try {
         db::Database database(databasePath);
-        const SmallPageCache pageCache(database);
+        const ReadingSettings reading(database);
         Writer writer(database, request.outputFolder, request.stopAfterFiles, log);
         PublishResult &result = writer.result;
         const QVariant first = database.scalar(QStringLiteral("SELECT Min(日付) AS MinDate FROM daydata ;"));
