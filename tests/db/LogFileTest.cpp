@@ -95,6 +95,7 @@ TEST(LogFile, ACommittedTransactionIsInTheLogWhenItsCommitReturns)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("t.db"));
     sqlite3 *writer = openRaw(path, db::logFileVfsName());
+    exec(writer, ("PRAGMA page_size=" + std::to_string(db::FilePageSize)).c_str()); // the frames of the program's files
     exec(writer, "PRAGMA journal_mode=WAL");
     exec(writer, "PRAGMA synchronous=NORMAL; PRAGMA wal_autocheckpoint=0");
     exec(writer, "CREATE TABLE t(k INTEGER PRIMARY KEY, v BLOB)");
