@@ -14,6 +14,7 @@ namespace db {
 namespace {
 
 constexpr int GatherBytes = 64 * 1024; // the system layer takes at most 128 KiB - 1 in one write
+constexpr int ReadAheadBytes = 64 * 1024;
 constexpr int FrameHeaderBytes = 24;
 constexpr int LogHeaderBytes = 32;
 
@@ -42,6 +43,60 @@ struct LogFile
     sqlite3_int64 writtenEnd = 0;
     // Where the page of a commit frame whose header was just gathered will be written.
     sqlite3_int64 commitPageAt = -1;
+    // The database file of the same connection, whose checkpoint hints turn read-ahead on and off.
+    sqlite3_file *database = nullptr;
+    // Read-ahead while a checkpoint copies frames into the database: it reads them in the order
+    // they were written, and nothing rewrites a frame it copies until it has finished.
+    bool copying = false;
+    sqlite3_int64 copyLogSize = 0;
+    sqlite3_int64 lastReadEnd = -1;
+    std::vector<char> ahead;
+    sqlite3_int64 aheadAt = 0;
+
+    void startCopy()
+    {
+        copying = system->pMethods->xFileSize(system, &copyLogSize) == SQLITE_OK;
+        lastReadEnd = -1;
+        ahead.clear();
+    }
+
+    void endCopy()
+    {
+        copying = false;
+        ahead.clear();
+    }
+
+    int read(void *data, int bytes, sqlite3_int64 offset)
+    {
+        if (const int rc = flush(); rc != SQLITE_OK)
+            return rc;
+        if (!copying)
+            return system->pMethods->xRead(system, data, bytes, offset);
+        if (offset >= aheadAt && offset + bytes <= aheadAt + sqlite3_int64(ahead.size())) {
+            std::memcpy(data, ahead.data() + (offset - aheadAt), size_t(bytes));
+            lastReadEnd = offset + bytes;
+            return SQLITE_OK;
+        }
+        // The next frame's page, after the last one's: the frames after it will be asked for too.
+        const bool sequential = lastReadEnd >= 0 && offset >= lastReadEnd && offset - lastReadEnd <= FrameHeaderBytes;
+        lastReadEnd = offset + bytes;
+        ahead.clear();
+        const sqlite3_int64 span = std::min<sqlite3_int64>(ReadAheadBytes, copyLogSize - offset);
+        if (sequential && span > bytes) {
+            try {
+                ahead.resize(size_t(span));
+            } catch (const std::bad_alloc &) {
+                return system->pMethods->xRead(system, data, bytes, offset);
+            }
+            if (system->pMethods->xRead(system, ahead.data(), int(span), offset) == SQLITE_OK) {
+                aheadAt = offset;
+                std::memcpy(data, ahead.data(), size_t(bytes));
+                return SQLITE_OK;
+            }
+            ahead.clear(); // the log shorter than it was, or a read error: read as asked
+        }
+        return system->pMethods->xRead(system, data, bytes, offset);
+    }
 
     int flush()
     {
@@ -104,9 +159,13 @@ LogFile *logFile(sqlite3_file *f)
     return reinterpret_cast<LogFile *>(f);
 }
 
+void linkDatabase(sqlite3_file *database, LogFile *log);
+
 int logClose(sqlite3_file *f)
 {
     LogFile *l = logFile(f);
+    if (l->database)
+        linkDatabase(l->database, nullptr);
     const int flushed = l->flush();
     const int rc = l->system->pMethods->xClose(l->system);
     l->~LogFile();
@@ -126,7 +185,7 @@ int afterFlush(sqlite3_file *f, Call call)
 
 int logRead(sqlite3_file *f, void *data, int bytes, sqlite3_int64 offset)
 {
-    return afterFlush(f, [&](sqlite3_file *s) { return s->pMethods->xRead(s, data, bytes, offset); });
+    return logFile(f)->read(data, bytes, offset);
 }
 
 int logWrite(sqlite3_file *f, const void *data, int bytes, sqlite3_int64 offset)
@@ -206,13 +265,72 @@ const sqlite3_io_methods g_logMethods = {
     .xUnfetch = nullptr,
 };
 
+constexpr size_t aligned(size_t bytes)
+{
+    return (bytes + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) * alignof(std::max_align_t);
+}
+
 constexpr size_t systemFileOffset()
 {
-    return (sizeof(LogFile) + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) * alignof(std::max_align_t);
+    return aligned(sizeof(LogFile));
+}
+
+// A database file is the system layer's own object with its own methods but one: its file control
+// also tells the connection's log when a checkpoint starts and ends copying frames. The log it
+// tells is kept after the system's object.
+struct DatabaseFileTail
+{
+    LogFile *log = nullptr;
+};
+
+sqlite3_io_methods g_databaseMethods;
+const sqlite3_io_methods *g_systemDatabaseMethods = nullptr;
+std::mutex g_databaseMethodsMutex;
+
+DatabaseFileTail *tailOf(sqlite3_file *f)
+{
+    return reinterpret_cast<DatabaseFileTail *>(reinterpret_cast<char *>(f) + aligned(size_t(g_system->szOsFile)));
+}
+
+int databaseFileControl(sqlite3_file *f, int op, void *arg)
+{
+    if (LogFile *log = tailOf(f)->log) {
+        if (op == SQLITE_FCNTL_CKPT_START)
+            log->startCopy();
+        else if (op == SQLITE_FCNTL_CKPT_DONE)
+            log->endCopy();
+    }
+    return g_systemDatabaseMethods->xFileControl(f, op, arg);
+}
+
+// Gives an opened database file the methods above, when they are made from its own.
+void takeDatabaseFile(sqlite3_file *f)
+{
+    new (tailOf(f)) DatabaseFileTail();
+    const std::lock_guard<std::mutex> lock(g_databaseMethodsMutex);
+    if (!g_systemDatabaseMethods) {
+        g_systemDatabaseMethods = f->pMethods;
+        g_databaseMethods = *f->pMethods;
+        g_databaseMethods.xFileControl = databaseFileControl;
+    }
+    if (f->pMethods == g_systemDatabaseMethods)
+        f->pMethods = &g_databaseMethods;
+}
+
+void linkDatabase(sqlite3_file *database, LogFile *log)
+{
+    if (database->pMethods == &g_databaseMethods)
+        tailOf(database)->log = log;
 }
 
 int layerOpen(sqlite3_vfs *, const char *name, sqlite3_file *f, int flags, int *outFlags)
 {
+    if ((flags & SQLITE_OPEN_MAIN_DB) != 0) {
+        const int rc = g_system->xOpen(g_system, name, f, flags, outFlags);
+        if (rc == SQLITE_OK && f->pMethods)
+            takeDatabaseFile(f);
+        return rc;
+    }
     if ((flags & SQLITE_OPEN_WAL) == 0) // every other file is the system layer's own
         return g_system->xOpen(g_system, name, f, flags, outFlags);
     auto *system = reinterpret_cast<sqlite3_file *>(reinterpret_cast<char *>(f) + systemFileOffset());
@@ -233,6 +351,10 @@ int layerOpen(sqlite3_vfs *, const char *name, sqlite3_file *f, int flags, int *
         logClose(f);
         f->pMethods = nullptr;
         return SQLITE_NOMEM;
+    }
+    if (sqlite3_file *database = sqlite3_database_file_object(name); database && database->pMethods == &g_databaseMethods) {
+        l->database = database;
+        linkDatabase(database, l);
     }
     return SQLITE_OK;
 }
@@ -293,7 +415,7 @@ void registerLayer()
     g_system = sqlite3_vfs_find(nullptr);
     g_layer = sqlite3_vfs{};
     g_layer.iVersion = 2;
-    g_layer.szOsFile = int(systemFileOffset()) + g_system->szOsFile;
+    g_layer.szOsFile = int(std::max(systemFileOffset() + size_t(g_system->szOsFile), aligned(size_t(g_system->szOsFile)) + sizeof(DatabaseFileTail)));
     g_layer.mxPathname = g_system->mxPathname;
     g_layer.zName = "miravel";
     g_layer.xOpen = layerOpen;

@@ -12,7 +12,11 @@
 //   and to the recovery after a crash, which ignores a log without a valid header, and the next
 //   transaction writes into blocks the file already has. A log grown past MaxKeptLogBytes is
 //   truncated as before, so that a large import does not keep its log's size on disk.
-// Files other than the log are the system layer's own, untouched.
+// - While a checkpoint copies frames into the database, the log is read ahead 64 KiB at a time
+//   when the frames come in the order they were written, as one transaction's do. The frames a
+//   checkpoint copies are committed and nothing rewrites them before it ends; what was read ahead
+//   is dropped when it ends. The database file's object tells its log when that is.
+// Files other than the log are the system layer's own, untouched but for that hint.
 
 #include <cstdint>
 

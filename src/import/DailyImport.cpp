@@ -327,13 +327,13 @@ private:
         m_issuesLoaded = true;
         db::Recordset rs = database.openRecordset(QStringLiteral("select コード, 市場コード, 銘柄 from Mei ;"), db::RecordsetType::ForwardOnly);
         for (; !rs.eof(); rs.moveNext()) {
-            const qint64 code = rs.toLong(QStringLiteral("コード"));
+            const qint64 code = rs.toLong(0);
             if (code < 0 || code >= IssueCodeLimit)
                 continue;
             CachedIssue &c = m_issues[size_t(code)];
             c.code = code;
-            c.market = rs.toLong(QStringLiteral("市場コード"));
-            c.name = rs.toText(QStringLiteral("銘柄"));
+            c.market = rs.toLong(1);
+            c.name = rs.value(2).toString();
         }
     }
 
@@ -373,11 +373,11 @@ private:
     // 更新Flg becomes the seen-in-file flag: True exactly for the issues of the last file.
     void markIssuesOfLastFile(db::Database &database)
     {
-        db::Recordset rs = database.openRecordset(QStringLiteral("Mei"), db::RecordsetType::ForwardOnly);
+        db::Recordset rs = database.openRecordset(QStringLiteral("select コード, 更新Flg from Mei ;"), db::RecordsetType::ForwardOnly);
         for (; !rs.eof(); rs.moveNext()) {
-            const qint64 code = rs.toLong(QStringLiteral("コード"));
+            const qint64 code = rs.toLong(0);
             const bool seen = code >= 0 && code < IssueCodeLimit && m_issues[size_t(code)].seen;
-            if (rs.isNull(QStringLiteral("更新Flg")) || rs.toBool(QStringLiteral("更新Flg")) != seen) {
+            if (const QVariant flag = rs.value(1); flag.isNull() || flag.toBool() != seen) {
                 rs.edit();
                 rs.setValue(QStringLiteral("更新Flg"), seen);
                 rs.update();

@@ -160,3 +160,42 @@ TEST(LogFile, ALogWrittenBackIsNeverReplayedIntoAFilePutInItsPlace)
     db::Database current(folder.dbPath());
     EXPECT_EQ(current.scalar(QStringLiteral("select Count(*) from daydata")).toInt(), 2010);
 }
+
+TEST(LogFile, ACheckpointWritesEveryPageBackAsItsLastTransactionLeftIt)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.db"));
+    sqlite3 *writer = openRaw(path, db::logFileVfsName());
+    exec(writer, ("PRAGMA page_size=" + std::to_string(db::FilePageSize)).c_str());
+    exec(writer, "PRAGMA journal_mode=WAL");
+    exec(writer, "PRAGMA synchronous=NORMAL; PRAGMA wal_autocheckpoint=0");
+    exec(writer, "CREATE TABLE t(k INTEGER PRIMARY KEY, v BLOB)");
+    // Pages logged in order, then some of them logged again later: the copy reads along the log,
+    // jumps ahead to the newer frames and back.
+    exec(writer, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<800) "
+                 "INSERT INTO t SELECT i, randomblob(700) FROM n");
+    exec(writer, "UPDATE t SET v=randomblob(600) WHERE k BETWEEN 200 AND 260 OR k % 97 = 0");
+    exec(writer, "INSERT INTO t VALUES (5000, x'0102')");
+    const std::string written = rowsOf(writer) + " ok";
+    ASSERT_EQ(written.substr(0, 9), "801 rows ");
+
+    // The file alone, without its log, holds every row.
+    const auto fileAlone = [&](const char *name) {
+        sqlite3_stmt *s = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(writer, "PRAGMA wal_checkpoint(TRUNCATE)", -1, &s, nullptr), SQLITE_OK);
+        EXPECT_EQ(sqlite3_step(s), SQLITE_ROW);
+        EXPECT_EQ(sqlite3_column_int(s, 0), 0) << "not blocked";
+        sqlite3_finalize(s);
+        const QString alone = dir.filePath(QString::fromLatin1(name));
+        EXPECT_TRUE(QFile::copy(path, alone));
+        return readBySystemLayer(alone);
+    };
+    EXPECT_EQ(fileAlone("first.db"), written);
+    // The next transactions' frames take the places of the frames copied before, and more.
+    exec(writer, "UPDATE t SET v=randomblob(650)");
+    exec(writer, "UPDATE t SET v=randomblob(640) WHERE k % 3 = 0");
+    const std::string rewritten = rowsOf(writer) + " ok";
+    ASSERT_NE(rewritten, written);
+    EXPECT_EQ(fileAlone("second.db"), rewritten);
+    sqlite3_close(writer);
+}
