@@ -15,6 +15,7 @@ namespace {
 
 constexpr int GatherBytes = 64 * 1024; // the system layer takes at most 128 KiB - 1 in one write
 constexpr int ReadAheadBytes = 64 * 1024;
+constexpr int ReadsInOrderBeforeReadAhead = 4;
 constexpr int FrameHeaderBytes = 24;
 constexpr int LogHeaderBytes = 32;
 
@@ -50,6 +51,7 @@ struct LogFile
     bool copying = false;
     sqlite3_int64 copyLogSize = 0;
     sqlite3_int64 lastReadEnd = -1;
+    int readsInOrder = 0; // frames read one after the other, up to this one
     std::vector<char> ahead;
     sqlite3_int64 aheadAt = 0;
 
@@ -57,6 +59,7 @@ struct LogFile
     {
         copying = system->pMethods->xFileSize(system, &copyLogSize) == SQLITE_OK;
         lastReadEnd = -1;
+        readsInOrder = 0;
         ahead.clear();
     }
 
@@ -77,12 +80,15 @@ struct LogFile
             lastReadEnd = offset + bytes;
             return SQLITE_OK;
         }
-        // The next frame's page, after the last one's: the frames after it will be asked for too.
-        const bool sequential = lastReadEnd >= 0 && offset >= lastReadEnd && offset - lastReadEnd <= FrameHeaderBytes;
+        // After a few frames asked for one after the other, the ones after them will be too. A
+        // checkpoint of many transactions jumps between them, and reading ahead for two or three
+        // frames would cost more than it saves.
+        const bool next = lastReadEnd >= 0 && offset >= lastReadEnd && offset - lastReadEnd <= FrameHeaderBytes;
+        readsInOrder = next ? readsInOrder + 1 : 0;
         lastReadEnd = offset + bytes;
         ahead.clear();
         const sqlite3_int64 span = std::min<sqlite3_int64>(ReadAheadBytes, copyLogSize - offset);
-        if (sequential && span > bytes) {
+        if (readsInOrder >= ReadsInOrderBeforeReadAhead && span > bytes) {
             try {
                 ahead.resize(size_t(span));
             } catch (const std::bad_alloc &) {
